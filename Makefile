@@ -1,0 +1,65 @@
+# Kestrel — the two commands a newcomer needs:
+#   make run    install what is missing, build, start the panel on the simulated camera
+#   make test   install what is missing, build, run every test
+# Further: make bench, make sanitize (ASan+UBSan and TSan), make fuzz, make format.
+
+SHELL := /bin/bash
+JOBS  ?= $(shell nproc)
+FUZZ_SECONDS ?= 20
+
+# Debian 12 packages the build, the tests and the tools need.
+PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+            qt6-base-dev libgl-dev clang libclang-rt-14-dev clang-format \
+            python3 python3-serial xvfb xauth fonts-dejavu-core fonts-noto-cjk
+
+.PHONY: all deps build test run bench sanitize asan tsan fuzz format screenshots clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  if [ "$$(id -u)" -ne 0 ]; then echo "Run as root (or install these packages) first." >&2; exit 1; fi; \
+	  export DEBIAN_FRONTEND=noninteractive; \
+	  apt-get update -qq && apt-get install -y -qq --no-install-recommends $$missing >/dev/null; \
+	fi
+
+build: deps
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default -j $(JOBS)
+
+test: build
+	@ctest --preset default -j $(JOBS)
+
+run: build
+	@tools/run-panel.sh
+
+bench: build
+	@bench/run.sh
+
+asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@ctest --preset asan -j $(JOBS)
+
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	@ctest --preset tsan -j $(JOBS) -R 'Link|Ring|Transaction|Sim'
+
+sanitize: asan tsan
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+screenshots: build
+	@tools/screenshots.sh
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

@@ -1,0 +1,370 @@
+#include "protocol/cam_cmd.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <chrono>
+#include <climits>
+#include <thread>
+
+#include "link/camera_link_adapter.h"
+#include "link/rs_port.h"
+#include "protocol/tick.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kCameraLinkWriteTimeoutMs = 500;
+constexpr int kByteTimeoutMs = 10;
+
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+std::string StripLineEnd(std::string line) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  return line;
+}
+
+}  // namespace
+
+int32_t ToInt(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > int64_t{INT32_MAX} + 1) value = int64_t{INT32_MAX} + 1;
+  }
+  if (negative) value = -value;
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+double ToReal(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) return 0.0;
+  double value = 0.0;
+  auto result = std::from_chars(text.data() + i, text.data() + text.size(), value);
+  if (result.ec == std::errc::invalid_argument) return 0.0;
+  return negative ? -value : value;
+}
+
+CCamCmd::CCamCmd(Settings& settings, CRsPort& port, UserInterface& ui,
+                 CameraLinkAdapter* cameraLink)
+    : settings_(settings), port_(port), ui_(&ui), cameraLink_(cameraLink) {
+  ClearReceive();
+}
+
+// ---------------------------------------------------------------- link
+
+int CCamCmd::OpenPort(int portIndex) {
+  if (CameraLinkMode()) return OpenPortNamed({});
+  return OpenPortNamed("COM" + std::to_string(portIndex + 1));
+}
+
+int CCamCmd::OpenPortNamed(const std::string& portName) {
+  const int baud = BaudOfIndex(settings_.baudRate);
+  if (CameraLinkMode()) {
+    if (!cameraLink_ || !cameraLink_->Open()) return 0;
+    return cameraLink_->SetBaudRate(baud) ? 1 : 0;
+  }
+  return port_.Open(portName, baud, 8, 0, 0, 0);
+}
+
+int CCamCmd::OpenConfiguredPort() {
+  if (!CameraLinkMode() && !settings_.commDevice.empty())
+    return OpenPortNamed(settings_.commDevice);
+  return OpenPort(settings_.commPort);
+}
+
+int CCamCmd::ClosePort() {
+  if (CameraLinkMode()) {
+    if (cameraLink_) cameraLink_->Close();
+  } else {
+    port_.Close();
+  }
+  return 1;
+}
+
+bool CCamCmd::LinkLost() const { return !CameraLinkMode() && port_.Lost(); }
+
+int CCamCmd::ReadBytes(uint8_t* dst, int count, int timeoutMs) {
+  if (settings_.offline == 1) return count;
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::milliseconds(timeoutMs);
+  int k = 0;
+  for (;;) {
+    int n = 0;
+    if (CameraLinkMode()) {
+      if (cameraLink_) {
+        n = cameraLink_->Read(dst + k, 1, kByteTimeoutMs);
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kByteTimeoutMs));
+      }
+    } else {
+      n = port_.ReadRing(dst + k, 1);
+    }
+    k += n;
+    if (k >= count) break;
+    const auto now = Clock::now();
+    if (now >= deadline) break;
+    if (n == 0 && !CameraLinkMode()) {
+      // Sleep on the receive thread's signal instead of polling the ring.
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+      port_.WaitReadable(static_cast<int>(left));
+    }
+  }
+  return k;
+}
+
+void CCamCmd::RawWrite(const std::string& line) {
+  if (settings_.offline == 1) return;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(line.data());
+  const int count = static_cast<int>(line.size());
+  if (CameraLinkMode()) {
+    if (cameraLink_) cameraLink_->Write(bytes, count, kCameraLinkWriteTimeoutMs);
+  } else {
+    port_.Write(bytes, count);
+  }
+}
+
+// ---------------------------------------------------------------- line layer
+
+std::string CCamCmd::FormatSet(int entry, const ParamValue& value, bool terminator) const {
+  const CommandEntry& e = table_[entry];
+  std::string text;
+  switch (e.valueType) {
+    case kTypeInteger:
+      text = std::to_string(value.intValue);
+      break;
+    case kTypeReal: {
+      char buffer[512];
+      auto r = std::to_chars(buffer, buffer + sizeof buffer, value.realValue,
+                             std::chars_format::fixed, std::clamp(e.decimals, 0, 100));
+      if (r.ec == std::errc()) text.assign(buffer, r.ptr);
+      break;
+    }
+    case kTypeText:
+      text = value.textValue;
+      break;
+    default:
+      break;
+  }
+  std::string line = e.indexed ? e.mnemonic + "=" + std::to_string(e.index) + "," + text
+                               : e.mnemonic + "=" + text;
+  if (terminator) line += "\r\n";
+  return line;
+}
+
+std::string CCamCmd::FormatQuery(int entry, bool terminator) const {
+  const CommandEntry& e = table_[entry];
+  std::string line = e.indexed ? e.mnemonic + "?" + std::to_string(e.index) : e.mnemonic + "?";
+  if (terminator) line += "\r\n";
+  return line;
+}
+
+int CCamCmd::SendCommand(const std::string& line, int log) {
+  RawWrite(line);
+  std::string bare = StripLineEnd(line);
+  if (log == 1) {
+    ui_->AppendLog("Tx: " + bare);
+    ui_->AddMessage(bare);
+  }
+  lastCommand_ = std::move(bare);
+  return 1;
+}
+
+int CCamCmd::ReceiveLine(int log) {
+  // Offline there is no traffic: report success at once and queue nothing.
+  // (With "SIMULATION" set as well the same holds; the simulated camera needs a link.)
+  if (settings_.offline == 1) return 1;
+  for (;;) {
+    uint8_t byte = 0;
+    if (ReadBytes(&byte, 1, kByteTimeoutMs) != 1) return 0;
+    if (byte == '\n') break;
+    lineBuffer_[linePos_++] = static_cast<char>(byte);
+    if (linePos_ >= kLineBufferSize) {
+      linePos_ = 0;
+      ui_->MessageBox("RS-232C receiving buffer overflowed", MsgIcon::Warning);
+      return 0;
+    }
+  }
+  // Camera lines end in CR LF; drop the CR, but never a byte that is not one.
+  int length = linePos_;
+  if (length > 0 && lineBuffer_[length - 1] == '\r') --length;
+  std::string line(lineBuffer_, static_cast<size_t>(length));
+  linePos_ = 0;
+  if (log == 1) {
+    ui_->AppendLog("Rx: " + line);
+    ui_->AddMessage(line);
+  }
+  lineQueue_.push_back(std::move(line));
+  return 1;
+}
+
+std::string CCamCmd::PopLine() {
+  if (settings_.offline == 1 || lineQueue_.empty()) return {};
+  std::string line = std::move(lineQueue_.front());
+  lineQueue_.pop_front();
+  return line;
+}
+
+void CCamCmd::ClearReceive() {
+  linePos_ = 0;
+  lineQueue_.clear();
+}
+
+int CCamCmd::ParseLine(const std::string& input, ParsedLine& r, int replyMode) const {
+  r = ParsedLine{};
+  r.line.reserve(input.size());
+  for (char c : input)
+    if (c != ' ' && c != '\r' && c != '\n') r.line.push_back(c);
+  const std::string& line = r.line;
+
+  size_t sep = line.find('=');
+  if (sep == std::string::npos) sep = line.find('?');
+  if (sep == std::string::npos) return 0;
+  r.name = line.substr(0, sep);
+  r.separator = line.substr(sep, 1);
+  const std::string rest = line.substr(sep + 1);
+  if (r.separator == "?") {
+    r.kind = rest.empty() ? 0 : 1;
+    if (r.kind == 1) r.value1 = rest;
+  } else if (size_t comma = rest.find(','); comma == std::string::npos) {
+    r.value1 = rest;
+    r.kind = 1;
+  } else {
+    r.value1 = rest.substr(0, comma);
+    r.value2 = rest.substr(comma + 1);
+    r.indexNum = ToInt(r.value1);
+    r.kind = 2;
+  }
+
+  for (int i = 0; i < CommandTable::kRows; ++i) {
+    const CommandEntry& e = table_[i];
+    if (e.mnemonic != r.name) continue;
+    if (e.indexSpecific == 0) {
+      // NAME=INDEX,VALUE addresses the INDEX-th row of that name. An index that
+      // leaves the rows of the name resolves to nothing rather than to a
+      // neighbouring command.
+      int64_t row = int64_t{i} + (r.kind == 2 ? r.indexNum : 0);
+      if (row >= 0 && row < CommandTable::kRows && table_[static_cast<int>(row)].mnemonic == r.name)
+        r.cmdIndex = static_cast<int>(row);
+      break;
+    }
+    if (r.indexNum == e.index) {
+      r.cmdIndex = i;
+      break;
+    }
+  }
+  if (r.cmdIndex < 0) return 0;
+
+  const CommandEntry& e = table_[r.cmdIndex];
+  const std::string& text = replyMode || !e.indexed ? r.value1 : r.value2;
+  r.type = e.valueType;
+  switch (e.valueType) {
+    case kTypeInteger: r.intValue = ToInt(text); break;
+    case kTypeReal: r.realValue = ToReal(text); break;
+    case kTypeText: r.textValue = text; break;
+    default: break;
+  }
+  r.error = 0;
+  return 1;
+}
+
+int CCamCmd::ParseReply(ParsedLine& r) { return ParseLine(PopLine(), r, 1); }
+
+// Each ReceiveLine sleeps on the receive thread's signal for at most 10 ms, so
+// this neither spins nor lags: it returns as soon as a line is complete.
+int CCamCmd::WaitLine(int log, int timeoutMs) {
+  const uint32_t start = TickCount();
+  for (;;) {
+    if (ReceiveLine(log) == 1) return 1;
+    if (TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) return 0;
+  }
+}
+
+int CCamCmd::WaitComplete(int timeoutMs, int log) {
+  if (settings_.offline == 1) return 1;
+  ui_->BeginBusy();
+  if (WaitLine(log, timeoutMs) == 0) {
+    ui_->EndBusy();
+    ui_->SetLinkState(0);
+    return 0;
+  }
+  const std::string line = PopLine();
+  std::string head = line.substr(0, 8);
+  for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  int result = 1;
+  ui_->EndBusy();
+  if (head != "COMPLETE") {
+    ui_->MessageBox(line + " for " + lastCommand_, MsgIcon::Warning);
+    result = 0;
+  }
+  ui_->SetLinkState(1);
+  return result;
+}
+
+// ---------------------------------------------------------------- transactions
+
+int CCamCmd::SetValue(int entry, const ParamValue& value, int timeoutMs) {
+  ClearReceive();
+  SendCommand(FormatSet(entry, value, true), 1);
+  return WaitComplete(timeoutMs, 1);
+}
+
+int CCamCmd::SetInt(int entry, int value, int timeoutMs) {
+  return SetValue(entry, ParamValue::Int(value), timeoutMs);
+}
+
+int CCamCmd::QueryValue(int entry, ParamValue& out, int timeoutMs, int showErrors, int log) {
+  ClearReceive();
+  SendCommand(FormatQuery(entry, true), log);
+  if (settings_.offline == 1) return 0;
+  if (WaitLine(log, timeoutMs) == 0) {
+    if (showErrors == 1)
+      ui_->MessageBox(
+          "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable "
+          "connection.",
+          MsgIcon::Warning);
+    ui_->SetLinkState(0);
+    return 0;
+  }
+  ParsedLine r;
+  ParseReply(r);
+  if (r.error == 0 && r.name == table_[entry].mnemonic) {
+    out.type = r.type;
+    out.intValue = r.intValue;
+    out.realValue = r.realValue;
+    out.textValue = r.textValue;
+    ui_->SetLinkState(1);
+    return 1;
+  }
+  if (showErrors == 1)
+    ui_->MessageBox(r.line + " for " + FormatQuery(entry, false), MsgIcon::Warning);
+  return 0;
+}
+
+int CCamCmd::QueryInt(int entry, int& out, int timeoutMs, int showErrors, int log) {
+  ParamValue value;
+  int result = QueryValue(entry, value, timeoutMs, showErrors, log);
+  out = value.intValue;
+  return result;
+}
+
+void CCamCmd::Poll() {
+  if (settings_.offline == 1) return;
+  if (CameraLinkMode()) {
+    ReceiveLine(1);
+    return;
+  }
+  while (port_.RingCount() > 0 && ReceiveLine(1) == 1) {
+  }
+}
+
+}  // namespace kestrel

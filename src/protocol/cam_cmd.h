@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "protocol/command_table.h"
+#include "protocol/param_value.h"
+#include "protocol/settings.h"
+#include "protocol/user_interface.h"
+
+namespace kestrel {
+
+class CRsPort;
+class CameraLinkAdapter;
+
+// The one command object: the command table, the link operations over the COM
+// port or the Camera Link adapter, the line layer and the request/reply
+// transactions. Everything runs on one thread (the panel's, or the tool's).
+class CCamCmd {
+ public:
+  static constexpr int kLineBufferSize = 2048;
+
+  CCamCmd(Settings& settings, CRsPort& port, UserInterface& ui,
+          CameraLinkAdapter* cameraLink = nullptr);
+  CCamCmd(const CCamCmd&) = delete;
+  CCamCmd& operator=(const CCamCmd&) = delete;
+
+  void SetUserInterface(UserInterface& ui) { ui_ = &ui; }
+  UserInterface& Ui() const { return *ui_; }
+  void SetCameraLink(CameraLinkAdapter* adapter) { cameraLink_ = adapter; }
+  Settings& Config() const { return settings_; }
+  const CommandTable& Table() const { return table_; }
+  CRsPort& Port() const { return port_; }
+
+  // Link operations. OpenPort opens "COM<index+1>" (RS-232C) or the Camera Link
+  // adapter, whichever "Serial Mode" names; OpenPortNamed opens a device by name.
+  int OpenPort(int portIndex);
+  int OpenPortNamed(const std::string& portName);
+  // The port the settings name: "Comm Device" when set, else "Comm Port".
+  int OpenConfiguredPort();
+  int ClosePort();
+  int ReadBytes(uint8_t* dst, int count, int timeoutMs);
+  // True when the RS-232C device reported a hang-up since it was opened.
+  bool LinkLost() const;
+
+  // Line layer.
+  std::string FormatSet(int entry, const ParamValue& value, bool terminator) const;
+  std::string FormatQuery(int entry, bool terminator) const;
+  int SendCommand(const std::string& line, int log);
+  int ReceiveLine(int log);
+  std::string PopLine();
+  int LineCount() const { return static_cast<int>(lineQueue_.size()); }
+  void ClearReceive();
+  int ParseLine(const std::string& line, ParsedLine& r, int replyMode) const;
+  int ParseReply(ParsedLine& r);
+  int WaitLine(int log, int timeoutMs);
+  int WaitComplete(int timeoutMs, int log);
+
+  // Transactions.
+  int SetValue(int entry, const ParamValue& value, int timeoutMs);
+  int SetInt(int entry, int value, int timeoutMs);
+  int QueryValue(int entry, ParamValue& out, int timeoutMs, int showErrors, int log);
+  int QueryInt(int entry, int& out, int timeoutMs, int showErrors, int log);
+
+  // Collects and logs lines the camera sends unasked; the front end calls it
+  // every 50 ms while no transaction runs.
+  void Poll();
+
+  const std::string& LastCommand() const { return lastCommand_; }
+
+ private:
+  void RawWrite(const std::string& line);
+  bool CameraLinkMode() const { return settings_.serialMode != 0; }
+
+  Settings& settings_;
+  CRsPort& port_;
+  UserInterface* ui_;
+  CameraLinkAdapter* cameraLink_;
+  CommandTable table_;
+  char lineBuffer_[kLineBufferSize] = {};
+  int linePos_ = 0;
+  std::deque<std::string> lineQueue_;
+  std::string lastCommand_;
+};
+
+// Leading-part conversions as the camera protocol uses them: optional white
+// space, optional sign, digits; no digits give 0. Out-of-range integers clamp.
+int32_t ToInt(const std::string& text);
+double ToReal(const std::string& text);
+
+}  // namespace kestrel

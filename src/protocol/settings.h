@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+namespace kestrel {
+
+enum OperatingMode : int { kModeUser = 1, kModeFactory = 2 };
+
+// The process-wide configuration variables, read at every use. The settings
+// store of the application loads them at start and writes them at exit; the
+// core only reads and changes the variables.
+struct Settings {
+  int serialMode = 0;  // 0 COM port, 1..3 Camera Link library kinds (others act as 3)
+  std::string activeMode = "USER";
+  int offline = 0;     // loaded, never saved
+  int simulation = 0;  // loaded, never saved
+  std::string dataPath;
+  std::string cameraId;
+  int commPort = 0;  // 0 is "COM1"
+  int dllNo = 0;
+  int camLinkSerialIndex = 0;
+  int baudRate = 0;  // index into 9600, 19200, 38400, 57600, 115200
+  std::string cmd;
+  std::string wrtMemAddr;
+  std::string wrtMemData;
+  std::string dumpMemAddr;
+  std::string dumpMemSize;
+  std::string dumpFile;
+  int normalShutdown = 0;
+
+  // A device path chosen instead of "Comm Port" (a USB adapter, a pseudo-terminal);
+  // empty means the COM port numbered by commPort.
+  std::string commDevice;
+
+  // Derived from activeMode at load, switched at run time.
+  int operatingMode = kModeUser;
+};
+
+// Bit rate of a baud index; any index outside 0..4 gives 9600.
+int BaudOfIndex(int index);
+// Index of a bit rate, or -1 when it is not one of the five.
+int IndexOfBaud(int baud);
+
+}  // namespace kestrel

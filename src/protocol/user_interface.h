@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+
+namespace kestrel {
+
+enum class MsgIcon { None, Information, Warning, Stop, Question };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// The one way the core reaches the person at the machine. The panel implements
+// it with widgets, kestrelctl with stderr and a progress bar, tests with a
+// recorder.
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // A modal message. An empty caption means the program's own name.
+  virtual MsgAnswer MessageBox(const std::string& text, MsgIcon icon,
+                               MsgButtons buttons = MsgButtons::Ok,
+                               const std::string& caption = {}) = 0;
+
+  // The communication log (time-stamped by the log itself) and the message list.
+  virtual void AppendLog(const std::string& /*line*/) {}
+  virtual void AddMessage(const std::string& /*line*/) {}
+
+  // 1 online, 0 offline.
+  virtual void SetLinkState(int /*online*/) {}
+
+  virtual void BeginBusy() {}
+  virtual void EndBusy() {}
+
+  // The progress window of long operations.
+  virtual void ShowProgress() {}
+  virtual void SetProgressMessage(const std::string& /*text*/) {}
+  virtual void SetProgressPercent(int /*percent*/) {}
+  virtual void CloseProgress() {}
+
+  // Handle at most one pending window event, so windows repaint during long work.
+  virtual void PumpOneMessage() {}
+};
+
+// A user interface that shows nothing and answers every question with its
+// first button. For code paths that run without anybody watching.
+class SilentUserInterface : public UserInterface {
+ public:
+  MsgAnswer MessageBox(const std::string&, MsgIcon, MsgButtons buttons,
+                       const std::string&) override {
+    return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
+                                                                        : MsgAnswer::Yes;
+  }
+};
+
+}  // namespace kestrel

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/rs_port.h"
+#include "protocol/cam_cmd.h"
+#include "protocol/settings.h"
+#include "protocol/user_interface.h"
+
+namespace kestrel::ctl {
+
+// Exit statuses.
+inline constexpr int kOk = 0;
+inline constexpr int kFailed = 1;  // the camera rejected, timed out, or the port failed
+inline constexpr int kUsage = 2;   // bad arguments or unknown names
+
+// Messages go to stderr; progress draws a bar when stderr is a terminal.
+class TerminalUi : public UserInterface {
+ public:
+  MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                       const std::string& caption) override;
+  void ShowProgress() override;
+  void SetProgressMessage(const std::string& text) override;
+  void SetProgressPercent(int percent) override;
+  void CloseProgress() override;
+
+  bool verbose = false;  // print the Tx/Rx log to stderr
+  int shown = 0;         // messages shown so far
+  void AppendLog(const std::string& line) override;
+
+ private:
+  void Draw();
+  bool tty_ = false;
+  bool open_ = false;
+  std::string text_;
+  int percent_ = 0;
+};
+
+struct Context {
+  Settings settings;
+  CRsPort port;
+  TerminalUi ui;
+  std::unique_ptr<CCamCmd> cmd;
+  int timeoutMs = 3000;
+  int listenMs = 500;
+  std::string portOverride;  // --port
+
+  // Opens the link named by the options or the settings. Prints why not on failure.
+  bool Connect();
+};
+
+using CommandFn = int (*)(Context& ctx, const std::vector<std::string>& args);
+
+struct Command {
+  const char* name;
+  const char* usage;  // one line, after "kestrelctl [options] "
+  CommandFn run;
+};
+
+// Each command family registers itself from its own file.
+struct Registrar {
+  Registrar(std::initializer_list<Command> commands);
+};
+const std::vector<Command>& Commands();
+
+// Shared helpers.
+void PrintError(const std::string& text);
+bool ParseIntArg(const std::string& text, int& out);
+
+}  // namespace kestrel::ctl

@@ -1,0 +1,123 @@
+// query, set, send: single commands and raw lines.
+#include <chrono>
+#include <iostream>
+
+#include "ctl.h"
+
+namespace kestrel::ctl {
+namespace {
+
+// "LR" or "CABL2?1" -> row, or -1.
+int ResolveQueryName(const CCamCmd& cmd, const std::string& text) {
+  ParsedLine r;
+  std::string name = text;
+  int index = 0;
+  if (size_t q = text.find('?'); q != std::string::npos) {
+    name = text.substr(0, q);
+    if (!ParseIntArg(text.substr(q + 1), index)) return -1;
+  }
+  const int first = cmd.Table().Find(name);
+  if (first < 0) return -1;
+  const int row = first + index;
+  if (!CommandTable::Valid(row) || cmd.Table()[row].mnemonic != name) return -1;
+  if (index != 0 && !cmd.Table()[row].indexed) return -1;
+  return row;
+}
+
+std::string ValueText(const CCamCmd& cmd, int row, const ParamValue& v) {
+  // The set line without "NAME=" (and without "INDEX," for indexed rows).
+  std::string line = cmd.FormatSet(row, v, false);
+  line = line.substr(line.find('=') + 1);
+  if (cmd.Table()[row].indexed) line = line.substr(line.find(',') + 1);
+  return line;
+}
+
+int Query(Context& ctx, const std::vector<std::string>& args) {
+  if (args.empty()) {
+    PrintError("query needs at least one NAME");
+    return kUsage;
+  }
+  CCamCmd probe(ctx.settings, ctx.port, ctx.ui);
+  std::vector<int> rows;
+  for (const std::string& a : args) {
+    int row = ResolveQueryName(probe, a);
+    if (row < 0) {
+      PrintError("unknown command name " + a);
+      return kUsage;
+    }
+    rows.push_back(row);
+  }
+  if (!ctx.Connect()) return kFailed;
+  for (int row : rows) {
+    ParamValue v;
+    if (ctx.cmd->QueryValue(row, v, ctx.timeoutMs, 1, 1) != 1) return kFailed;
+    std::cout << ValueText(*ctx.cmd, row, v) << std::endl;
+  }
+  return kOk;
+}
+
+int Set(Context& ctx, const std::vector<std::string>& args) {
+  if (args.empty()) {
+    PrintError("set needs at least one NAME=VALUE");
+    return kUsage;
+  }
+  CCamCmd probe(ctx.settings, ctx.port, ctx.ui);
+  std::vector<ParsedLine> lines;
+  for (const std::string& a : args) {
+    ParsedLine r;
+    if (probe.ParseLine(a, r, 0) != 1 || r.separator != "=") {
+      PrintError("cannot resolve " + a + " (expected NAME=VALUE or NAME=INDEX,VALUE)");
+      return kUsage;
+    }
+    lines.push_back(r);
+  }
+  if (!ctx.Connect()) return kFailed;
+  for (const ParsedLine& r : lines) {
+    ParamValue v;
+    v.type = r.type;
+    v.intValue = r.intValue;
+    v.realValue = r.realValue;
+    v.textValue = r.textValue;
+    const int shown = ctx.ui.shown;
+    if (ctx.cmd->SetValue(r.cmdIndex, v, ctx.timeoutMs) != 1) {
+      // A rejection has been reported in the system's words; a time-out is silent there.
+      if (ctx.ui.shown == shown)
+        PrintError("No answer from Camera! (Timeout error) for " + ctx.cmd->LastCommand());
+      return kFailed;
+    }
+  }
+  return kOk;
+}
+
+int Send(Context& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    PrintError("send takes one raw line (quote it)");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  ctx.cmd->ClearReceive();
+  ctx.cmd->SendCommand(args[0] + "\r\n", 1);
+  using Clock = std::chrono::steady_clock;
+  const auto end = Clock::now() + std::chrono::milliseconds(ctx.listenMs);
+  for (auto now = Clock::now(); now < end; now = Clock::now()) {
+    int left = static_cast<int>(
+        std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
+    if (ctx.cmd->WaitLine(1, left) == 1)
+      while (ctx.cmd->LineCount() > 0) std::cout << ctx.cmd->PopLine() << std::endl;
+  }
+  if (ctx.cmd->LinkLost()) {
+    PrintError("the port hung up");
+    return kFailed;
+  }
+  return kOk;
+}
+
+const Registrar kRegistrar{
+    {"query", "query NAME[?INDEX]...      print each value, one per line", Query},
+    {"set", "set NAME=VALUE...           set values (NAME=INDEX,VALUE for indexed rows)", Set},
+    {"send", "send 'RAW LINE'             send a line with CR LF, print the replies of --listen MS",
+     Send},
+};
+
+}  // namespace
+}  // namespace kestrel::ctl

@@ -1,0 +1,176 @@
+// kestrelctl: the camera's settings from a shell, for scripts and production lines.
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <unistd.h>
+
+#include "app/settings_store.h"
+#include "ctl.h"
+
+namespace kestrel::ctl {
+
+namespace {
+
+std::vector<Command>& Registry() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
+void Usage(FILE* out) {
+  std::fprintf(out,
+               "usage: kestrelctl [--port DEV] [--baud BPS] [--timeout MS] [--listen MS] "
+               "[--verbose] COMMAND ...\n\ncommands:\n");
+  for (const Command& c : Registry()) std::fprintf(out, "  %s\n", c.usage);
+  std::fprintf(out,
+               "\n--port defaults to the port the panel's settings name; --baud to their bit "
+               "rate.\nExit status: 0 done, 1 the camera or the port failed, 2 usage error.\n");
+}
+
+}  // namespace
+
+Registrar::Registrar(std::initializer_list<Command> commands) {
+  for (const Command& c : commands) Registry().push_back(c);
+}
+
+const std::vector<Command>& Commands() { return Registry(); }
+
+void PrintError(const std::string& text) { std::cerr << "kestrelctl: " << text << std::endl; }
+
+bool ParseIntArg(const std::string& text, int& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (*end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgIcon, MsgButtons buttons,
+                                 const std::string&) {
+  if (open_ && tty_) std::fputs("\r\033[K", stderr);
+  ++shown;
+  PrintError(text);
+  if (open_) Draw();
+  // Nobody answers questions here: the command line already said what to do.
+  return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
+                                                                            : MsgAnswer::Ok;
+}
+
+void TerminalUi::AppendLog(const std::string& line) {
+  if (verbose) std::cerr << line << '\n';
+}
+
+void TerminalUi::ShowProgress() {
+  tty_ = ::isatty(STDERR_FILENO) == 1;
+  open_ = true;
+  percent_ = 0;
+  Draw();
+}
+
+void TerminalUi::SetProgressMessage(const std::string& text) {
+  text_ = text;
+  Draw();
+}
+
+void TerminalUi::SetProgressPercent(int percent) {
+  percent_ = percent;
+  Draw();
+}
+
+void TerminalUi::CloseProgress() {
+  if (open_ && tty_) std::fputs("\r\033[K", stderr);
+  open_ = false;
+}
+
+void TerminalUi::Draw() {
+  if (!open_ || !tty_) return;  // nothing on a pipe
+  const int width = 30;
+  const int filled = std::clamp(percent_, 0, 100) * width / 100;
+  std::string line = text_.substr(0, text_.find('\n'));
+  std::fprintf(stderr, "\r\033[K[%s%s] %3d%% %s", std::string(filled, '#').c_str(),
+               std::string(width - filled, '.').c_str(), percent_, line.c_str());
+  std::fflush(stderr);
+}
+
+bool Context::Connect() {
+  cmd = std::make_unique<CCamCmd>(settings, port, ui);
+  if (!portOverride.empty()) {
+    settings.serialMode = 0;
+    settings.commDevice = portOverride;
+  }
+  if (cmd->OpenConfiguredPort() == 1) return true;
+  std::string name = settings.serialMode != 0 ? std::string("the Camera Link port")
+                     : !settings.commDevice.empty()
+                         ? settings.commDevice
+                         : "COM" + std::to_string(settings.commPort + 1) + " (" +
+                               CRsPort::DevicePath("COM" + std::to_string(settings.commPort + 1)) +
+                               ")";
+  PrintError("cannot open " + name + ": " + std::strerror(errno));
+  return false;
+}
+
+}  // namespace kestrel::ctl
+
+int main(int argc, char** argv) {
+  using namespace kestrel;
+  using namespace kestrel::ctl;
+  QCoreApplication app(argc, argv);  // for the settings store
+  Context ctx;
+  {
+    SettingsStore store;
+    store.Load(ctx.settings);
+  }
+  std::vector<std::string> args(argv + 1, argv + argc);
+  size_t i = 0;
+  auto value = [&](const std::string& option, std::string& out) {
+    if (i + 1 >= args.size()) {
+      PrintError(option + " needs a value");
+      return false;
+    }
+    out = args[++i];
+    return true;
+  };
+  for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+    const std::string& a = args[i];
+    std::string v;
+    int n = 0;
+    if (a == "--help") {
+      Usage(stdout);
+      return kOk;
+    } else if (a == "--verbose") {
+      ctx.ui.verbose = true;
+    } else if (a == "--port") {
+      if (!value(a, ctx.portOverride)) return kUsage;
+    } else if (a == "--baud") {
+      if (!value(a, v)) return kUsage;
+      if (!ParseIntArg(v, n) || IndexOfBaud(n) < 0) {
+        PrintError("--baud takes 9600, 19200, 38400, 57600 or 115200");
+        return kUsage;
+      }
+      ctx.settings.baudRate = IndexOfBaud(n);
+    } else if (a == "--timeout" || a == "--listen") {
+      if (!value(a, v)) return kUsage;
+      if (!ParseIntArg(v, n) || n < 0) {
+        PrintError(a + " takes milliseconds");
+        return kUsage;
+      }
+      (a == "--timeout" ? ctx.timeoutMs : ctx.listenMs) = n;
+    } else {
+      PrintError("unknown option " + a);
+      Usage(stderr);
+      return kUsage;
+    }
+  }
+  if (i >= args.size()) {
+    Usage(stderr);
+    return kUsage;
+  }
+  const std::string name = args[i];
+  std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
+  for (const Command& c : Commands())
+    if (name == c.name) return c.run(ctx, rest);
+  PrintError("unknown command " + name);
+  Usage(stderr);
+  return kUsage;
+}
