@@ -125,7 +125,10 @@ PtyCamera::~PtyCamera() {
 
 SimStats PtyCamera::Stats() const {
   std::lock_guard<std::mutex> lock(ioMutex_);
-  return stats_;
+  SimStats s = stats_;
+  if (firstInNs_ && lastOutNs_ > firstInNs_)
+    s.activeSeconds = static_cast<double>(lastOutNs_ - firstInNs_) / 1e9;
+  return s;
 }
 
 int PtyCamera::Baud() const {
@@ -224,6 +227,7 @@ void PtyCamera::Flush(uint64_t nowNs) {
           done += static_cast<size_t>(w);
         }
       }
+      lastOutNs_ = NowNs();
       stats_.bytesOut += bytes.size();
       stats_.modelledSeconds += 10.0 * static_cast<double>(item.bytes.size()) / baud_;
       ++stats_.linesOut;
@@ -319,6 +323,7 @@ void PtyCamera::Run() {
         {
           std::lock_guard<std::mutex> lock(ioMutex_);
           camBaud = baud_;
+          if (!firstInNs_) firstInNs_ = now;
           stats_.bytesIn += static_cast<uint64_t>(n);
           stats_.modelledSeconds += 10.0 * static_cast<double>(n) / camBaud;
           t = std::max(now, rxFreeNs_);
