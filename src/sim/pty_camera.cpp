@@ -330,12 +330,16 @@ void PtyCamera::Run() {
         }
         const int host = options_.checkHostSpeed ? HostBaud() : camBaud;
         const bool garbled = host > 0 && host != camBaud;
+        if (garbled)
+          t += static_cast<uint64_t>(n) * (options_.pace ? 10ull * 1000000000ull / camBaud : 0);
         const uint64_t byteNs = options_.pace ? 10ull * 1000000000ull / camBaud : 0;
         std::string line;
-        for (ssize_t i = 0; i < n; ++i) {
+        // Bytes sent at another speed arrive with framing errors; the camera
+        // drops them and the line they fell into.
+        if (garbled) interpreter_.DropPartial();
+        for (ssize_t i = 0; i < n && !garbled; ++i) {
           t += byteNs;
-          unsigned char b = static_cast<unsigned char>(buffer[i]);
-          if (garbled) b = static_cast<unsigned char>(0x80 | ((b * 37u + 11u) & 0x7F));
+          const unsigned char b = static_cast<unsigned char>(buffer[i]);
           bool overflowed = false;
           if (interpreter_.Assemble(static_cast<char>(b), line, overflowed)) {
             OnLine(line, t);
