@@ -510,7 +510,7 @@ Reply CommandInterpreter::Memory(const Cmd& c) {
     return Complete();
   }
   if (c.op != '?') return Error(err::kSyntax);
-  if (second == 0 || second > 0x10000) return Error(err::kRange);
+  if (second == 0 || second > 0x4000) return Error(err::kRange);
   Reply r;
   r.lines.reserve(second);
   char b[48];
