@@ -47,7 +47,7 @@ TEST(BindingLayoutTest, SettingLinesFollowSlotOrderAndSkipRules) {
   CCamCmd cmd(settings, port, ui);
   BindingTable table(cmd);
   Strings lines = table.SettingLines();
-  const Strings head = {"TGSM=0", "TR=0", "TR2=0",  "TG=0",  "TG2=0",  "TI=0",  "TI2=0", "TP=0",
+  const Strings head = {"TGSM=0", "TR=0",   "TR2=0",   "TG=0", "TG2=0", "TI=0",   "TI2=0",  "TP=0",
                         "TP2=0",  "LR=170", "LR2=170", "AL=0", "AL2=0", "PE=136", "PE2=136"};
   ASSERT_GE(lines.size(), head.size());
   EXPECT_EQ(Strings(lines.begin(), lines.begin() + 15), head);
@@ -183,8 +183,7 @@ TEST_F(PanelTest, ListsDriveTheEnablingRules) {
   view.SetChecked(ctrl::MAV, true);
   table.OnCheckToggled(ctrl::MAV, true);
   EXPECT_TRUE(view.Enabled(ctrl::MAVCG));
-  EXPECT_EQ(camera.Sets(),
-            (Strings{"TG=1", "TR=1", "CLT=1", "TGSM=1", "LUTC2=2", "MAV=1"}));
+  EXPECT_EQ(camera.Sets(), (Strings{"TG=1", "TR=1", "CLT=1", "TGSM=1", "LUTC2=2", "MAV=1"}));
 }
 
 TEST_F(PanelTest, TimeDisplaysFollowTheStoredValues) {
