@@ -324,22 +324,27 @@ bool BindingTable::ReadParamFromCamera(uint32_t id) {
   return true;
 }
 
-void BindingTable::ReadAllParams() {
+int BindingTable::ReadAllParams() {
   UserInterface& ui = Ui();
   ui.ShowProgress();
   ui.SetProgressMessage("Now, reading camera setting data.");
   const bool factory = FactoryMode();
+  int failed = 0;
   for (int i = 0; i < count_; ++i) {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
     if (!factory && b.factory) continue;
     ParamValue v;
-    if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs, 0, 1) == 1) b.current = v;
+    if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs, 0, 1) == 1)
+      b.current = v;
+    else
+      ++failed;
     ui.SetProgressPercent(i * 100 / (count_ + 2));
     ui.PumpOneMessage();
   }
   ui.SetProgressPercent(100);
   ui.CloseProgress();
   if (view_) view_->ActivatePanel();
+  return failed;
 }
 
 void BindingTable::RefreshFromCamera() {
