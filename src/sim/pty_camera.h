@@ -86,6 +86,9 @@ class PtyCamera {
     std::string bytes;
     int newBaud;
     bool error;
+    std::string wire;  // what goes out (garbled or not), decided at the first attempt
+    size_t written = 0;
+    bool started = false;
   };
   void Run();
   void OnLine(const std::string& line, uint64_t endNs);
@@ -115,6 +118,7 @@ class PtyCamera {
   uint64_t txFreeNs_ = 0;  // when the last queued byte will have crossed it
   uint64_t lastByteNs_ = 0;
   uint64_t firstInNs_ = 0;
+  uint64_t blockedSinceNs_ = 0;  // the host stopped reading; 0 while it reads
   uint64_t lastOutNs_ = 0;
   uint64_t nextUnsolicitedNs_ = 0;
   uint32_t random_ = 1;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -211,6 +212,29 @@ TEST(PtyCamera, SettingAreasSurviveARestartWithAStateFile) {
   EXPECT_EQ(host.QueryInt(cmd::EA), 1);
   EXPECT_EQ(host.QueryInt(18), 4321);
   std::remove(path.c_str());
+}
+
+// A long dump is not cut short when the host falls behind: the camera waits
+// for room, as a serial driver's buffer would make it.
+TEST(PtyCamera, LongDumpReachesASlowHostWhole) {
+  PtyCamera cam;
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  host.cmd.SendCommand("DMW?&H260000, &H4000\r\n", 0);
+  std::this_thread::sleep_for(300ms);  // not reading: every buffer on the way fills up
+  int lines = 0;
+  while (lines < 0x4000 && host.cmd.WaitLine(0, 2000) == 1)
+    ++lines;
+  EXPECT_EQ(lines, 0x4000);
+  EXPECT_EQ(host.cmd.LineCount(), 0x4000);
+  EXPECT_EQ(
+      host.cmd.PopLine(), "DMW=&H260000, &H" + [&] {
+        char b[16];
+        std::snprintf(b, sizeof b, "%X",
+                      cam.WithModel([](CameraModel& m) { return m.Memory(0x260000); }));
+        return std::string(b);
+      }());
+  EXPECT_EQ(cam.Stats().droppedLines, 0u);
 }
 
 }  // namespace
