@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
+#include <thread>
 
 namespace kestrel::sim {
 
@@ -108,6 +110,7 @@ PtyCamera::PtyCamera(SimOptions options) : options_(std::move(options)) {
   model_.baud = baud_;
   model_.SetInt("CBDRT", CodeOfBaud(baud_));
   random_ = options_.seed ? options_.seed : 1;
+  latencyMs_.store(options_.latencyMs);
   if (options_.unsolicitedEveryMs > 0)
     nextUnsolicitedNs_ = NowNs() + static_cast<uint64_t>(options_.unsolicitedEveryMs) * kMs;
   thread_ = std::thread(&PtyCamera::Run, this);
@@ -143,6 +146,14 @@ bool PtyCamera::SaveState(std::string* error) {
   std::lock_guard<std::mutex> lock(modelMutex_);
   dirty_ = false;
   return model_.SaveState(options_.statePath, error);
+}
+
+void PtyCamera::HangUp() {
+  hangUpNow_.store(true);
+  char b = 3;
+  [[maybe_unused]] ssize_t n = ::write(wake_[1], &b, 1);
+  while (!hungUp_.load())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void PtyCamera::SendUnsolicited(const std::string& line) {
@@ -269,7 +280,8 @@ void PtyCamera::OnLine(const std::string& line, uint64_t endNs) {
     DoHangUp();
     return;
   }
-  if (options_.silentAfterLines >= 0 && count > static_cast<uint64_t>(options_.silentAfterLines))
+  if (silent_.load() ||
+      (options_.silentAfterLines >= 0 && count > static_cast<uint64_t>(options_.silentAfterLines)))
     return;
   Reply r;
   {
@@ -279,7 +291,7 @@ void PtyCamera::OnLine(const std::string& line, uint64_t endNs) {
   }
   if (r.lines.empty()) return;
   const bool error = r.lines.size() == 1 && r.lines[0].rfind("ERROR", 0) == 0;
-  const uint64_t latencyNs = static_cast<uint64_t>(std::max(0, options_.latencyMs)) * kMs;
+  const uint64_t latencyNs = static_cast<uint64_t>(std::max(0, latencyMs_.load())) * kMs;
   {
     std::lock_guard<std::mutex> lock(ioMutex_);
     stats_.modelledSeconds += static_cast<double>(latencyNs) / 1e9;
@@ -332,6 +344,7 @@ void PtyCamera::Run() {
       while (::read(wake_[0], drain, sizeof drain) > 0) {
       }
       if (stop_.load()) return;
+      if (hangUpNow_.load() && master_ >= 0) DoHangUp();
     }
     now = NowNs();
     if (master_ >= 0 && (fds[1].revents & POLLIN)) {

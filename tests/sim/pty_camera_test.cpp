@@ -142,6 +142,26 @@ TEST(PtyCamera, SilentCameraTimesOutAfterItsQuota) {
   EXPECT_EQ(cam.Stats().linesOut, 1u);
 }
 
+TEST(PtyCamera, KnobsChangedWhileTheCameraRuns) {
+  PtyCamera cam;
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  cam.SetSilent(true);
+  EXPECT_EQ(host.QueryInt(cmd::EA, 200), -99999);
+  cam.SetSilent(false);
+  EXPECT_EQ(host.QueryInt(cmd::EA), 0);
+  // Unplugged while the program waits for a reply.
+  cam.SetLatencyMs(400);
+  std::thread unplug([&] {
+    std::this_thread::sleep_for(100ms);
+    cam.HangUp();
+  });
+  EXPECT_EQ(host.QueryInt(cmd::EA, 1000), -99999);
+  unplug.join();
+  EXPECT_TRUE(cam.HungUp());
+  EXPECT_TRUE(host.port.Lost());
+}
+
 TEST(PtyCamera, HangUpLeavesTheTransactionUnanswered) {
   SimOptions o;
   o.hangUpAfterLines = 2;
