@@ -283,15 +283,23 @@ void PtyCamera::OnLine(const std::string& line, uint64_t endNs) {
   if (silent_.load() ||
       (options_.silentAfterLines >= 0 && count > static_cast<uint64_t>(options_.silentAfterLines)))
     return;
+  // The pause rule of the bulk transfers must not count the camera's own
+  // latency as the host's pause: the clock the interpreter sees stands still
+  // while a reply waits out its latency.
+  const uint64_t latencyMs = static_cast<uint64_t>(std::max(0, latencyMs_.load()));
+  const uint64_t realMs = endNs / kMs;
+  const uint64_t clockMs = std::max(lastClockMs_, realMs - std::min(realMs, latencySpentMs_));
+  lastClockMs_ = clockMs;
   Reply r;
   {
     std::lock_guard<std::mutex> lock(modelMutex_);
-    r = interpreter_.Execute(line, endNs / kMs);
+    r = interpreter_.Execute(line, clockMs);
     if (!r.lines.empty() && r.lines[0] == "COMPLETE") dirty_ = true;
   }
   if (r.lines.empty()) return;
   const bool error = r.lines.size() == 1 && r.lines[0].rfind("ERROR", 0) == 0;
-  const uint64_t latencyNs = static_cast<uint64_t>(std::max(0, latencyMs_.load())) * kMs;
+  const uint64_t latencyNs = latencyMs * kMs;
+  latencySpentMs_ += latencyMs;
   {
     std::lock_guard<std::mutex> lock(ioMutex_);
     stats_.modelledSeconds += static_cast<double>(latencyNs) / 1e9;

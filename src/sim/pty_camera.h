@@ -121,6 +121,8 @@ class PtyCamera {
   uint64_t rxFreeNs_ = 0;  // when the last received byte has crossed the wire
   uint64_t txFreeNs_ = 0;  // when the last queued byte will have crossed it
   uint64_t lastByteNs_ = 0;
+  uint64_t latencySpentMs_ = 0;  // the camera's clock leaves out its own reply latency
+  uint64_t lastClockMs_ = 0;
   uint64_t firstInNs_ = 0;
   uint64_t blockedSinceNs_ = 0;  // the host stopped reading; 0 while it reads
   uint64_t lastOutNs_ = 0;

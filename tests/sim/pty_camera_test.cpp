@@ -127,6 +127,21 @@ TEST(PtyCamera, PacingTakesTheWireTimeAndLatency) {
   EXPECT_GE(took, limit * 0.98);
 }
 
+// A slow camera's own latency is no pause of the host's: a transfer goes on.
+TEST(PtyCamera, LatencyDoesNotRestartATransfer) {
+  SimOptions o;
+  o.latencyMs = 120;
+  o.sequenceIdleMs = 50;
+  PtyCamera cam(o);
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  EXPECT_EQ(host.QueryInt(cmd::LUTD1), 0);
+  EXPECT_EQ(host.QueryInt(cmd::LUTD1), 16);
+  EXPECT_EQ(host.QueryInt(cmd::LUTD1), 32);
+  std::this_thread::sleep_for(100ms);  // a real pause does restart it
+  EXPECT_EQ(host.QueryInt(cmd::LUTD1), 0);
+}
+
 TEST(PtyCamera, SilentCameraTimesOutAfterItsQuota) {
   SimOptions o;
   o.silentAfterLines = 1;
