@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#if defined(CAMSIM_PATH) && defined(KESTRELCTL_PATH)
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -194,3 +196,5 @@ TEST(CamsimKestrelctl, StableLinkAndStatsOnSigterm) {
 }
 
 }  // namespace
+
+#endif  // CAMSIM_PATH && KESTRELCTL_PATH
