@@ -152,7 +152,8 @@ void PtyCamera::HangUp() {
   hangUpNow_.store(true);
   char b = 3;
   [[maybe_unused]] ssize_t n = ::write(wake_[1], &b, 1);
-  while (!hungUp_.load())
+  // The camera thread does the closing; it answers within a poll round.
+  for (int i = 0; i < 2000 && !hungUp_.load(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
