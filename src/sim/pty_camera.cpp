@@ -383,7 +383,9 @@ void PtyCamera::Run() {
           const unsigned char b = static_cast<unsigned char>(buffer[i]);
           bool overflowed = false;
           if (interpreter_.Assemble(static_cast<char>(b), line, overflowed)) {
-            OnLine(line, t);
+            // A line ended by CR is answered once the LF that follows it has
+            // crossed the wire too, so that the modelled time is a true lower bound.
+            OnLine(line, b == '\r' ? t + byteNs : t);
             if (master_ < 0) break;  // hung up
           } else if (overflowed) {
             Enqueue({err::kOverflow}, t, 0, true);
