@@ -272,6 +272,9 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
     return false;
   }
   if (IsBlemishPosition(id)) return false;
+  // Only edit boxes commit text: the text of a list ("Shutter sel") would read
+  // as 0 and silently select its first item.
+  if (b->kind != WidgetKind::SpinEdit && b->kind != WidgetKind::TextEdit) return false;
   const std::string text = view_->Text(id);
   if (b->valueKind == kTypeText) {
     SetParamInt(id, text);

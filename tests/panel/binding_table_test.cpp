@@ -121,7 +121,11 @@ TEST_F(PanelTest, FailedSetIsNotRetriedAndLeavesTheBox) {
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
-TEST_F(PanelTest, BlemishPositionBoxesAreLeftToTheirButtons) {
+TEST_F(PanelTest, OnlyEditBoxesCommitAndBlemishPositionsAreLeftToTheirButtons) {
+  Select(ctrl::TR, 1);
+  camera.ClearHistory();
+  table.OnEditCommitted(ctrl::TR, BindingTable::Commit::Enter);  // Enter on a list
+  EXPECT_EQ(table.GetParamInt(ctrl::TR), 1);
   view.Type(ctrl::BLMP, "100");
   EXPECT_FALSE(table.SendEditBoxValue(ctrl::BLMP));
   EXPECT_FALSE(table.OnSpinDelta(ctrl::BLMP, 1));
