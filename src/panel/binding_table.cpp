@@ -277,7 +277,12 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
   if (b->kind != WidgetKind::SpinEdit && b->kind != WidgetKind::TextEdit) return false;
   const std::string text = view_->Text(id);
   if (b->valueKind == kTypeText) {
-    SetParamInt(id, text);
+    // A line break would end the command line early and send the rest of the
+    // text to the camera as a command of its own.
+    std::string clean = text;
+    std::erase_if(clean, [](char c) { return c == '\r' || c == '\n'; });
+    SetParamInt(id, clean);
+    if (clean != text) UpdateControl(id, b->current);
   } else {
     const int32_t value = std::clamp(ToInt(text), b->minimum, b->maximum);
     SetParamInt(id, value);
@@ -486,6 +491,7 @@ bool BindingTable::OnSpinDelta(uint32_t editId, int delta) {
     CtrlId2BuffIndex(editId);
     return false;
   }
+  if (b->kind != WidgetKind::SpinEdit) return false;
   const int64_t position = view_ && b->spin ? view_->SpinPosition(editId) : b->current.intValue;
   const auto value =
       static_cast<int32_t>(std::clamp<int64_t>(position + delta, b->minimum, b->maximum));

@@ -100,8 +100,10 @@ TEST_F(PanelTest, TextCompareIsCaseSensitive) {
   Commit(ctrl::CABN1, "Lens");
   Commit(ctrl::CABN1, "Lens");
   Commit(ctrl::CABN1, "lens");
-  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens"}));
-  EXPECT_EQ(table.GetParam(ctrl::CABN1).textValue, "lens");
+  // A pasted line break must not smuggle a second command onto the line.
+  Commit(ctrl::CABN2, "x\r\nEB=1");
+  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens", "CABN2=xEB=1"}));
+  EXPECT_EQ(view.Text(ctrl::CABN2), "xEB=1");
 }
 
 TEST_F(PanelTest, IndexedLensColumnsSendTheirIndex) {
