@@ -15,21 +15,6 @@ void ReportUnopenable(const std::string& path, UserInterface& ui) {
                 "File Open Error");
 }
 
-// The text after "NAME=" (and after "INDEX," for an indexed row) exactly as the
-// file holds it. The line parser drops every space, which would turn a lens
-// name such as "Lens A" into "LensA".
-std::string RawTextValue(const std::string& line, bool indexed) {
-  size_t start = line.find('=');
-  if (start == std::string::npos) return {};
-  ++start;
-  if (indexed) {
-    const size_t comma = line.find(',', start);
-    if (comma == std::string::npos) return {};
-    start = comma + 1;
-  }
-  return line.substr(start);
-}
-
 }  // namespace
 
 std::vector<BindingValue> BindingValues(const BindingTable& table) {
@@ -116,8 +101,6 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
     value.intValue = r.intValue;
     value.realValue = r.realValue;
     value.textValue = r.textValue;
-    const CommandEntry& e = cmd.Table()[r.cmdIndex];
-    if (e.valueType == kTypeText) value.textValue = RawTextValue(line, e.indexed != 0);
 
     // Whatever the camera answers, the panel takes the value.
     if (cmd.SetValue(r.cmdIndex, value, kReplayTimeoutMs) != 1) ++result.failed;
