@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/pty_peer.h"
+#include "sim/pty_camera.h"
 
 namespace {
 
@@ -78,6 +79,32 @@ TEST(KestrelctlFiles, ApplyReportsBadLinesAndAppliesTheRest) {
   r = Ctl("--port " + peer.SlavePath() + " apply " + (TempDir() / "none.cam").string());
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Couldn't open this file"), std::string::npos);
+}
+
+TEST(KestrelctlFiles, SavedSettingsReplayIntoAnotherCamera) {
+  kestrel::sim::PtyCamera a;
+  a.WithModel([](kestrel::sim::CameraModel& m) {
+    m.SetInt("LR", 1234);
+    m.SetInt("CT1R9", 77);
+  });
+  const fs::path user = TempDir() / "user.cam";
+  const fs::path factory = TempDir() / "factory.cam";
+  CtlResult r = Ctl("--port " + a.SlavePath() + " save-settings " + user.string());
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = Ctl("--port " + a.SlavePath() + " save-settings --factory " + factory.string());
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::ifstream in(factory, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.rfind("TGSM=0\r\nTR=0\r\n", 0), 0u);
+  EXPECT_NE(text.find("\r\nLR=1234\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nCT1R9=77\r\n"), std::string::npos);
+  EXPECT_LT(fs::file_size(user), fs::file_size(factory));
+
+  kestrel::sim::PtyCamera b;
+  r = Ctl("--port " + b.SlavePath() + " apply " + factory.string());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(b.WithModel([](kestrel::sim::CameraModel& m) { return m.Int("CT1R9"); }), 77);
+  EXPECT_EQ(b.WithModel([](kestrel::sim::CameraModel& m) { return m.Int("LR"); }), 1234);
 }
 
 TEST(KestrelctlFiles, AreaCommands) {
