@@ -1,5 +1,7 @@
 #include "correction/lut_spline.h"
 
+#include "correction/lut_nearest.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -85,37 +87,30 @@ LutTable ComputeTableFromPoints(const LutPoint* points, int count) {
   // Sample both curves; t is accumulated by repeated addition, as the tables
   // the camera already holds were computed that way.
   static constexpr int kMaxSamples = 8000;
-  double sampleX[kMaxSamples], sampleY[kMaxSamples];
+  double sampleX[kMaxSamples], sampleY[kMaxSamples], keys[kMaxSamples];
   int samples = 0;
   for (double t = 0.0; t <= count && samples < kMaxSamples; t += kStep) {
     sampleX[samples] = sx.At(t);
     sampleY[samples] = sy.At(t);
+    keys[samples] = 16.0 * sampleX[samples];
     ++samples;
   }
+  lut_detail::NearestSampleIndex nearest;
+  nearest.Build(keys, samples);
 
   const LutTable& input = LutInputScale();
   for (int i = 0; i < kLutEntries; ++i) {
     const double target = input[static_cast<size_t>(i)];
-    // The best distance is kept truncated to whole levels; a later sample wins
-    // only when it is closer than that truncated distance.
-    int best = 999999;
-    int bestJ = 0;
-    for (int j = 0; j < samples; ++j) {
-      const double distance = std::fabs(16.0 * sampleX[j] - target);
-      if (best > distance) {
-        best = static_cast<int>(distance);
-        bestJ = j;
-      }
-    }
+    const int bestJ = nearest.Find(target);
     // The samples lie up to half a step apart (8 levels for two points), so the
     // nearest one alone leaves the curve jagged: a cleared editor would not give
     // the straight line. Interpolate towards the neighbouring sample on the
     // other side of the input level.
     double y = sampleY[bestJ];
-    const double x0 = 16.0 * sampleX[bestJ];
+    const double x0 = keys[bestJ];
     for (int other : {bestJ - 1, bestJ + 1}) {
       if (other < 0 || other >= samples) continue;
-      const double x1 = 16.0 * sampleX[other];
+      const double x1 = keys[other];
       if (x1 != x0 && (x1 - target) * (x0 - target) <= 0.0) {
         y += (sampleY[other] - y) * (target - x0) / (x1 - x0);
         break;

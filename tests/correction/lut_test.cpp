@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <random>
 #include <vector>
 
 #include "correction/lut_edit_points.h"
+#include "correction/lut_nearest.h"
 #include "correction/lut_table.h"
 #include "correction/text_file.h"
 #include "fake_camera.h"
@@ -38,6 +40,30 @@ TEST(LutSplineTest, CurvePassesThroughItsPointsAndStaysInRange) {
   }
   for (int i = 1; i < 64; ++i)
     EXPECT_GE(t[static_cast<size_t>(i)], t[static_cast<size_t>(i - 1)]);
+}
+
+// The indexed search must pick exactly the sample the plain scan picks, also
+// for curves that turn back, repeat keys or tie at equal distances.
+TEST(LutSplineTest, IndexedNearestSampleAgreesWithTheScan) {
+  std::mt19937 random(3);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<double> keys(1 + random() % 3000);
+    double x = std::uniform_real_distribution<double>(-500, 500)(random);
+    for (double& k : keys) {
+      const int mode = round % 4;
+      x += mode == 0   ? 8.32
+           : mode == 1 ? std::uniform_real_distribution<double>(-9, 9)(random)
+           : mode == 2 ? static_cast<double>(random() % 3) - 1.0
+                       : std::uniform_real_distribution<double>(-0.4, 0.6)(random);
+      k = mode == 2 ? std::round(x) : x;
+    }
+    lut_detail::NearestSampleIndex index;
+    index.Build(keys.data(), static_cast<int>(keys.size()));
+    for (int32_t target : LutInputScale())
+      ASSERT_EQ(index.Find(target),
+                lut_detail::NearestSampleScan(keys.data(), static_cast<int>(keys.size()), target))
+          << "round " << round << " target " << target;
+  }
 }
 
 TEST(LutSplineTest, CurveForTheGraphSkipsPointsOutsideIt) {
