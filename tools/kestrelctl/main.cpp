@@ -1,9 +1,9 @@
 // kestrelctl: the camera's settings from a shell, for scripts and production lines.
+#include <unistd.h>
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <unistd.h>
 
 #include "app/settings_store.h"
 #include "ctl.h"
@@ -21,7 +21,8 @@ void Usage(FILE* out) {
   std::fprintf(out,
                "usage: kestrelctl [--port DEV] [--baud BPS] [--timeout MS] [--listen MS] "
                "[--verbose] COMMAND ...\n\ncommands:\n");
-  for (const Command& c : Registry()) std::fprintf(out, "  %s\n", c.usage);
+  for (const Command& c : Registry())
+    std::fprintf(out, "  %s\n", c.usage);
   std::fprintf(out,
                "\n--port defaults to the port the panel's settings name; --baud to their bit "
                "rate.\nExit status: 0 done, 1 the camera or the port failed, 2 usage error.\n");
@@ -30,12 +31,17 @@ void Usage(FILE* out) {
 }  // namespace
 
 Registrar::Registrar(std::initializer_list<Command> commands) {
-  for (const Command& c : commands) Registry().push_back(c);
+  for (const Command& c : commands)
+    Registry().push_back(c);
 }
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+  return Registry();
+}
 
-void PrintError(const std::string& text) { std::cerr << "kestrelctl: " << text << std::endl; }
+void PrintError(const std::string& text) {
+  std::cerr << "kestrelctl: " << text << std::endl;
+}
 
 bool ParseIntArg(const std::string& text, int& out) {
   if (text.empty()) return false;
