@@ -1,5 +1,10 @@
 #include "service/about_info.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
 namespace kestrel {
 
 namespace {
@@ -37,6 +42,23 @@ int RefreshCameraData(CCamCmd& cmd, CameraInfo& info) {
   if (!query(cmd::UD)) return 5;
   info.userId = v.textValue;
   return 6;
+}
+
+std::vector<std::string> ListHelpFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    const std::string name = entry.path().filename().string();
+    // "*.pdf" as the platform's file search matched it: any case of the extension.
+    if (name.size() > 4 && entry.is_regular_file(ec)) {
+      std::string ext = name.substr(name.size() - 4);
+      std::transform(ext.begin(), ext.end(), ext.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+      if (ext == ".pdf") names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 int SaveUserId(CCamCmd& cmd, const std::string& userId) {

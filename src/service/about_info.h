@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "protocol/cam_cmd.h"
 
@@ -29,6 +30,10 @@ struct CameraInfo {
   std::string userId;
 };
 int RefreshCameraData(CCamCmd& cmd, CameraInfo& info);
+
+// The help documents offered: the names of the "*.pdf" files in `folder`
+// (the current directory for the About box), in name order.
+std::vector<std::string> ListHelpFiles(const std::string& folder);
 
 // Writes the user ID into the camera and tells the user how it went (nothing
 // on success while offline). An ID longer than 16 characters, or one holding

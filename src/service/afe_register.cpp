@@ -95,6 +95,13 @@ AfeTarget AfeSelectorTarget(int selectorIndex) {
   return {0xFF, 3};
 }
 
+std::string ShdlocMnemonic(int tap) {
+  return "SHDL" + std::to_string(tap);
+}
+std::string ShplocMnemonic(int tap) {
+  return "SHPL" + std::to_string(tap);
+}
+
 std::string AfeWriteValue(int selectorIndex, int addressIndex, const std::string& dataText) {
   const AfeTarget t = AfeSelectorTarget(selectorIndex);
   return std::to_string(t.chipMask) + ", " + std::to_string(kAfeFirstAddress + addressIndex) +

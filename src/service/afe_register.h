@@ -33,6 +33,11 @@ struct AfeTarget {
 };
 AfeTarget AfeSelectorTarget(int selectorIndex);
 
+// The per-tap sample positions the window hosts as bound parameters of the
+// panel: tap 1..16 -> "SHDL<tap>" (SHDLOC) and "SHPL<tap>" (SHPLOC).
+std::string ShdlocMnemonic(int tap);
+std::string ShplocMnemonic(int tap);
+
 // The value of the "AFEW" set: "<mask>, <address>, <data>, <channel>" with
 // CR LF; the data text goes as typed.
 std::string AfeWriteValue(int selectorIndex, int addressIndex, const std::string& dataText);

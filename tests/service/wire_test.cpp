@@ -352,6 +352,16 @@ TEST_F(ServiceWireTest, CameraIdWithAnEmptyBoxSendsNineCharacters) {
   EXPECT_EQ(ui.BoxTexts().back(), "Couldn't save the CAMERA ID.");
 }
 
+TEST_F(ServiceWireTest, HelpFilesAreThePdfsOfTheFolder) {
+  EXPECT_TRUE(ListHelpFiles(dir).empty());
+  Write(File("b.pdf"), "");
+  Write(File("A.PDF"), "");
+  Write(File("notes.txt"), "");
+  Write(File(".pdf"), "");
+  EXPECT_EQ(ListHelpFiles(dir), (std::vector<std::string>{"A.PDF", "b.pdf"}));
+  EXPECT_TRUE(ListHelpFiles(File("missing")).empty());
+}
+
 TEST_F(ServiceWireTest, AboutFieldsStopAtTheFirstSilentQuery) {
   peer.SetHandler([](const std::string& line) -> std::string {
     if (line == "MD?") return "MD=HX-9302\r\n";
