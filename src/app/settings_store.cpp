@@ -34,7 +34,9 @@ SettingsStore::SettingsStore(const std::string& path) {
 
 SettingsStore::~SettingsStore() = default;
 
-std::string SettingsStore::FileName() const { return qs_->fileName().toStdString(); }
+std::string SettingsStore::FileName() const {
+  return qs_->fileName().toStdString();
+}
 
 int SettingsStore::GetInt(const char* name, int defaultValue) const {
   QVariant v = qs_->value(name);
@@ -51,7 +53,9 @@ std::string SettingsStore::GetText(const char* name, const std::string& defaultV
   return v.toString().toStdString();
 }
 
-void SettingsStore::SetInt(const char* name, int value) { qs_->setValue(name, value); }
+void SettingsStore::SetInt(const char* name, int value) {
+  qs_->setValue(name, value);
+}
 
 void SettingsStore::SetText(const char* name, const std::string& value) {
   qs_->setValue(name, QString::fromStdString(value));
