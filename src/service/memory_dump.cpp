@@ -1,7 +1,7 @@
 #include "service/memory_dump.h"
 
 #include "service/atomic_text_file.h"
-#include "service/file_messages.h"
+#include "util/file_messages.h"
 #include "service/text_scan.h"
 
 namespace kestrel {

@@ -1,7 +1,7 @@
 #include "service/terminal_routines.h"
 
 #include "service/atomic_text_file.h"
-#include "service/file_messages.h"
+#include "util/file_messages.h"
 #include "service/memory_dump.h"
 #include "service/text_scan.h"
 
