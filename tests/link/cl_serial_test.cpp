@@ -12,7 +12,9 @@
 #include "common/recording_ui.h"
 #include "link/cl_serial.h"
 #include "link/rs_port.h"
+#include "panel/connection.h"
 #include "protocol/cam_cmd.h"
+#include "sim/pty_camera.h"
 
 namespace kestrel {
 namespace {
@@ -230,6 +232,46 @@ TEST(ClSerialBaud, CodesAreTheStandardBits) {
   EXPECT_EQ(CClSerial::BaudCode(115200), 16u);
   EXPECT_EQ(CClSerial::BaudCode(921600), 128u);
   EXPECT_EQ(CClSerial::BaudCode(14400), 0u);
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// The panel's start-up sequence against the simulated camera, through each
+// kind of library: modes 2 and 3 switch the camera and the line to 115200.
+TEST(ClSerialSim, PanelConnectsToTheSimulatorThroughEveryKind) {
+  for (int mode : {1, 2, 3}) {
+    sim::PtyCamera camera;
+    ::setenv("KESTREL_CLFAKE_PORT", camera.SlavePath().c_str(), 1);
+    ::unsetenv("KESTREL_CLFAKE_BAUDS");
+    ::unsetenv("KESTREL_CLFAKE_TRACE");
+    ::setenv("CLSERIALPATH", (FakeDir() / "cl2000").c_str(), 1);
+    Settings settings;
+    settings.serialMode = mode;
+    CRsPort port;
+    testing::RecordingUi ui;
+    CClSerial cl(settings, ui);
+    cl.SetLibraryFile(2, FakeDir() / "cl2001" / "libclserial.so");
+    cl.SetLibraryFile(3, FakeDir() / "cl11" / "libclallserial.so");
+    ASSERT_GT(cl.SelectFromSettings(), 0) << mode;
+    CCamCmd cmd(settings, port, ui, &cl);
+    Connection connection(cmd, Connection::Timing{1000, 0, 1000});
+    if (mode == 1) {
+      EXPECT_TRUE(connection.Connect());  // the 2000 interface stays at 9600
+    } else {
+      EXPECT_TRUE(connection.NegotiateAndConnect()) << mode;
+      EXPECT_EQ(settings.baudRate, 4) << mode;
+      EXPECT_EQ(camera.Baud(), 115200) << mode;
+    }
+    int area = -1;
+    EXPECT_EQ(cmd.QueryInt(cmd::EA, area, 1000, 1, 1), 1) << mode;
+    EXPECT_EQ(area, camera.WithModel([](sim::CameraModel& m) { return m.CurrentArea(); }));
+    EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{}) << mode;
+    cmd.ClosePort();
+  }
 }
 
 }  // namespace
