@@ -15,25 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(CommSelect, ComPortListOffersTheChosenDevicePath) {
-  Settings s;
-  testing::RecordingUi ui;
-  CClSerial cl(s, ui);
-  s.commPort = 4;
-  PortChoice c = FillPorts(s, cl);
-  ASSERT_EQ(c.items.size(), 16u);
-  EXPECT_EQ(c.items[15], "COM16");
-  EXPECT_EQ(c.selection, 4);
-
-  s.commDevice = "/dev/pts/9";
-  c = FillPorts(s, cl);
-  ASSERT_EQ(c.items.size(), 17u);
-  EXPECT_EQ(c.selection, 16);
-  StorePortSelection(s, cl, c, 2);
-  EXPECT_EQ(s.commPort, 2);
-  EXPECT_TRUE(s.commDevice.empty());
-}
-
 TEST(CommSelect, CameraLinkDllNoOutsideTheListFallsBackToTheFirstPort) {
   const fs::path fake = fs::canonical("/proc/self/exe").parent_path().parent_path() / "tools" /
                         "clfake" / "cl11" / "libclallserial.so";
