@@ -194,6 +194,11 @@ TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeUser, ui));
   EXPECT_EQ(Read(file).rfind("TGSM=1\r\n", 0), 0u);
   EXPECT_EQ(fs::status(file).permissions(), perms);
+  // Through a symbolic link the file it names is replaced; the link stays.
+  fs::create_symlink(file, dir / "link.cam");
+  ASSERT_TRUE(SaveSettingFile(dir / "link.cam", cmd, Bindings(), kModeFactory, ui));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.cam"));
+  EXPECT_NE(Read(file).find("BAS00=1"), std::string::npos);
 }
 
 }  // namespace
