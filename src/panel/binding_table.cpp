@@ -272,9 +272,17 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
     return false;
   }
   if (IsBlemishPosition(id)) return false;
+  // Only edit boxes commit text: the text of a list ("Shutter sel") would read
+  // as 0 and silently select its first item.
+  if (b->kind != WidgetKind::SpinEdit && b->kind != WidgetKind::TextEdit) return false;
   const std::string text = view_->Text(id);
   if (b->valueKind == kTypeText) {
-    SetParamInt(id, text);
+    // A line break would end the command line early and send the rest of the
+    // text to the camera as a command of its own.
+    std::string clean = text;
+    std::erase_if(clean, [](char c) { return c == '\r' || c == '\n'; });
+    SetParamInt(id, clean);
+    if (clean != text) UpdateControl(id, b->current);
   } else {
     const int32_t value = std::clamp(ToInt(text), b->minimum, b->maximum);
     SetParamInt(id, value);
@@ -483,6 +491,7 @@ bool BindingTable::OnSpinDelta(uint32_t editId, int delta) {
     CtrlId2BuffIndex(editId);
     return false;
   }
+  if (b->kind != WidgetKind::SpinEdit) return false;
   const int64_t position = view_ && b->spin ? view_->SpinPosition(editId) : b->current.intValue;
   const auto value =
       static_cast<int32_t>(std::clamp<int64_t>(position + delta, b->minimum, b->maximum));

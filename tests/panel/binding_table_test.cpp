@@ -100,8 +100,10 @@ TEST_F(PanelTest, TextCompareIsCaseSensitive) {
   Commit(ctrl::CABN1, "Lens");
   Commit(ctrl::CABN1, "Lens");
   Commit(ctrl::CABN1, "lens");
-  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens"}));
-  EXPECT_EQ(table.GetParam(ctrl::CABN1).textValue, "lens");
+  // A pasted line break must not smuggle a second command onto the line.
+  Commit(ctrl::CABN2, "x\r\nEB=1");
+  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens", "CABN2=xEB=1"}));
+  EXPECT_EQ(view.Text(ctrl::CABN2), "xEB=1");
 }
 
 TEST_F(PanelTest, IndexedLensColumnsSendTheirIndex) {
@@ -121,7 +123,11 @@ TEST_F(PanelTest, FailedSetIsNotRetriedAndLeavesTheBox) {
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
-TEST_F(PanelTest, BlemishPositionBoxesAreLeftToTheirButtons) {
+TEST_F(PanelTest, OnlyEditBoxesCommitAndBlemishPositionsAreLeftToTheirButtons) {
+  Select(ctrl::TR, 1);
+  camera.ClearHistory();
+  table.OnEditCommitted(ctrl::TR, BindingTable::Commit::Enter);  // Enter on a list
+  EXPECT_EQ(table.GetParamInt(ctrl::TR), 1);
   view.Type(ctrl::BLMP, "100");
   EXPECT_FALSE(table.SendEditBoxValue(ctrl::BLMP));
   EXPECT_FALSE(table.OnSpinDelta(ctrl::BLMP, 1));
