@@ -42,6 +42,9 @@ CProgDlg::~CProgDlg() {
 bool CProgDlg::ShowProgress(QWidget* owner) {
   QWidget* top = owner ? owner->window() : nullptr;
   if (top && top != this && top->isEnabled() && !disabledOwner_) {
+    // Disabling a window drops its keyboard focus; give it back afterwards so
+    // the user types on where they were.
+    ownerFocus_ = top->focusWidget();
     top->setEnabled(false);
     disabledOwner_ = top;
   }
@@ -90,8 +93,13 @@ void CProgDlg::closeEvent(QCloseEvent* e) {
 }
 
 void CProgDlg::ReleaseOwner() {
-  if (disabledOwner_) disabledOwner_->setEnabled(true);
+  if (disabledOwner_) {
+    disabledOwner_->setEnabled(true);
+    if (ownerFocus_ && ownerFocus_->window() == disabledOwner_)
+      ownerFocus_->setFocus(Qt::OtherFocusReason);
+  }
   disabledOwner_ = nullptr;
+  ownerFocus_ = nullptr;
 }
 
 }  // namespace kestrel
