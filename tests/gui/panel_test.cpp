@@ -140,6 +140,10 @@ TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {
   QObject::connect(&ui_, &QtUserInterface::logLine, [&](const QString& l) { log << l; });
   camera_->SendUnsolicited("EVENT");
   QTRY_VERIFY_WITH_TIMEOUT(log.contains("Rx: EVENT"), 2000);
+
+  // A camera that goes away turns the lamp off without waiting for a command.
+  camera_.reset();
+  QTRY_COMPARE_WITH_TIMEOUT(W<LinkIndicator>(ctrl::SeparatorUser)->State(), 0, 2000);
 }
 
 TEST_F(PanelTest, ListSelectionSendsAndAppliesTheEnablingRules) {

@@ -147,7 +147,8 @@ bool CKestrelDlg::Initialise() {
     table_.ApplyExposureRule();
     table_.UpdateTimeDisplays();
   });
-  const QString detail = PortDescription();
+  const QString detail =
+      portNote_.isEmpty() ? PortDescription() : portNote_ + "  " + PortDescription();
   userBar_->SetDetail(detail);
   factoryBar_->SetDetail(detail);
   pollTimer_.start();
@@ -250,6 +251,9 @@ void CKestrelDlg::PollTick() {
   if (InOperation() || !isEnabled()) return;
   DepthGuard guard(operationDepth_);
   cmd_.Poll();
+  // An unplugged adapter or a camera that hung up shows at once, not only
+  // when the next transaction times out.
+  if (cmd_.LinkLost() && ui_.LinkState() == 1) ui_.SetLinkState(0);
 }
 
 void CKestrelDlg::SimulationTick() {

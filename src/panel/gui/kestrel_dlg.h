@@ -69,6 +69,8 @@ class CKestrelDlg : public QMainWindow {
   int RepliesInLastRefresh() const { return repliesInRefresh_; }
 
   QString PortDescription() const;
+  // A word on what is at the other end, shown with the port in the status strip.
+  void SetPortNote(const QString& note) { portNote_ = note; }
 
   static QString Title();
 
@@ -137,6 +139,7 @@ class CKestrelDlg : public QMainWindow {
   bool connected_ = false;
   bool askOnExit_ = true;
   int repliesInRefresh_ = 0;
+  QString portNote_;
   bool countingReplies_ = false;
 };
 
