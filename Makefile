@@ -46,7 +46,7 @@ asan: deps
 tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
-	@ctest --preset tsan -j $(JOBS) -R 'Link|Ring|Transaction|Sim'
+	@ctest --preset tsan -j $(JOBS)
 
 sanitize: asan tsan
 

@@ -9,11 +9,11 @@ namespace kestrel {
 class CameraLinkAdapter {
  public:
   virtual ~CameraLinkAdapter() = default;
-  virtual int Open() = 0;                   // 1 when the port is open
-  virtual int SetBaudRate(int baud) = 0;    // 1 when the speed is in force
+  virtual int Open() = 0;                 // 1 when the port is open
+  virtual int SetBaudRate(int baud) = 0;  // 1 when the speed is in force
   virtual int Write(const uint8_t* bytes, int count, int timeoutMs) = 0;  // 1 on success
   virtual int Read(uint8_t* buffer, int count, int timeoutMs) = 0;        // bytes read
-  virtual int Close() = 0;                  // always 1
+  virtual int Close() = 0;                                                // always 1
 };
 
 }  // namespace kestrel

@@ -32,19 +32,18 @@ struct Builder {
   }
   // NAMEfirst..NAMElast with IDs stepping by 2 from firstId.
   void EditRun(const std::string& prefix, int first, int last, const std::string& suffix,
-               uint32_t firstId, const char* group, bool factory, int32_t minimum,
-               int32_t maximum, WidgetHost host = WidgetHost::Panel) {
+               uint32_t firstId, const char* group, bool factory, int32_t minimum, int32_t maximum,
+               WidgetHost host = WidgetHost::Panel) {
     for (int n = first; n <= last; ++n)
       Add(prefix + std::to_string(n) + suffix, firstId + 2u * static_cast<uint32_t>(n - first),
           WidgetKind::SpinEdit, group, factory, minimum, maximum, 0, {}, 0, host);
   }
   // The three lens columns of one indexed command.
-  void Lens(const char* name, std::initializer_list<uint32_t> ids, int32_t minimum,
-            int32_t maximum, int32_t start) {
+  void Lens(const char* name, std::initializer_list<uint32_t> ids, int32_t minimum, int32_t maximum,
+            int32_t start) {
     int lens = 0;
     for (uint32_t id : ids)
-      Add(name, id, WidgetKind::SpinEdit, "Aberration", false, minimum, maximum, start, {},
-          lens++);
+      Add(name, id, WidgetKind::SpinEdit, "Aberration", false, minimum, maximum, start, {}, lens++);
   }
 };
 
@@ -81,8 +80,12 @@ std::vector<BindingSpec> Build() {
   b.Lens("CABS2", {2757, 2766, 2775}, 1, 7, 4);
   b.Lens("CABT2", {2759, 2768, 2777}, 1, 6, 2);
   b.Lists({{"NR", 3964}, {"NR2", 3965}}, "Noise Reduction", U, offOn);
-  for (auto [name, id] : {std::pair{"SDC", 2358u}, {"SDC2", 2464u}, {"PGC", 2357u},
-                          {"PGC2", 2463u}, {"PBC", 2356u}, {"PBC2", 2462u}})
+  for (auto [name, id] : {std::pair{"SDC", 2358u},
+                          {"SDC2", 2464u},
+                          {"PGC", 2357u},
+                          {"PGC2", 2463u},
+                          {"PBC", 2356u},
+                          {"PBC2", 2462u}})
     b.Add(name, id, WidgetKind::Label, "Caliblation", U);
   b.Lists({{"BLMC", 2566}, {"BLMC2", 2567}}, "Blemish", U, offOn);
   b.Edits({{"BLMT", 2695}, {"BLMT2", 2697}}, "Blemish", U, 1, 100, 10);
@@ -145,13 +148,13 @@ std::vector<BindingSpec> Build() {
            {"P1T29", 2507}},
           "AFE", F, 0, 4095);
   for (const char* kind : {"SHDL", "SHPL"}) {
-    const uint32_t base = kind[2] == 'D' ? 2509 : 2513;   // tap 1 and tap 9
-    const uint32_t run = kind[2] == 'D' ? 3873 : 3901;    // taps 2..8, then 10..16
-    b.Add(std::string(kind) + "1", base, WidgetKind::SpinEdit, "(tap 1 to 16)", F, 0, 63, 0, {},
-          0, kAfeDlg);
+    const uint32_t base = kind[2] == 'D' ? 2509 : 2513;  // tap 1 and tap 9
+    const uint32_t run = kind[2] == 'D' ? 3873 : 3901;   // taps 2..8, then 10..16
+    b.Add(std::string(kind) + "1", base, WidgetKind::SpinEdit, "(tap 1 to 16)", F, 0, 63, 0, {}, 0,
+          kAfeDlg);
     b.EditRun(kind, 2, 8, "", run, "(tap 1 to 16)", F, 0, 63, kAfeDlg);
-    b.Add(std::string(kind) + "9", base + 2, WidgetKind::SpinEdit, "(tap 1 to 16)", F, 0, 63, 0,
-          {}, 0, kAfeDlg);
+    b.Add(std::string(kind) + "9", base + 2, WidgetKind::SpinEdit, "(tap 1 to 16)", F, 0, 63, 0, {},
+          0, kAfeDlg);
     b.EditRun(kind, 10, 16, "", run + 14, "(tap 1 to 16)", F, 0, 63, kAfeDlg);
   }
   b.Edits({{"SHPW1", 2517},

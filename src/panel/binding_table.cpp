@@ -85,9 +85,13 @@ BindingTable::BindingTable(CCamCmd& cmd) : cmd_(cmd) {
   SaveBaseline();
 }
 
-UserInterface& BindingTable::Ui() const { return cmd_.Ui(); }
+UserInterface& BindingTable::Ui() const {
+  return cmd_.Ui();
+}
 
-bool BindingTable::FactoryMode() const { return cmd_.Config().operatingMode == kModeFactory; }
+bool BindingTable::FactoryMode() const {
+  return cmd_.Config().operatingMode == kModeFactory;
+}
 
 ControlBinding* BindingTable::Find(uint32_t id) {
   for (int i = 0; i < count_; ++i)
@@ -189,7 +193,9 @@ ParamValue BindingTable::ReadControl(uint32_t id) const {
   return v;
 }
 
-int BindingTable::ListIndex(uint32_t id) const { return ReadControl(id).intValue; }
+int BindingTable::ListIndex(uint32_t id) const {
+  return ReadControl(id).intValue;
+}
 
 void BindingTable::UpdateControl(uint32_t id, const ParamValue& value) {
   const ControlBinding* b = Find(id);
@@ -266,9 +272,17 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
     return false;
   }
   if (IsBlemishPosition(id)) return false;
+  // Only edit boxes commit text: the text of a list ("Shutter sel") would read
+  // as 0 and silently select its first item.
+  if (b->kind != WidgetKind::SpinEdit && b->kind != WidgetKind::TextEdit) return false;
   const std::string text = view_->Text(id);
   if (b->valueKind == kTypeText) {
-    SetParamInt(id, text);
+    // A line break would end the command line early and send the rest of the
+    // text to the camera as a command of its own.
+    std::string clean = text;
+    std::erase_if(clean, [](char c) { return c == '\r' || c == '\n'; });
+    SetParamInt(id, clean);
+    if (clean != text) UpdateControl(id, b->current);
   } else {
     const int32_t value = std::clamp(ToInt(text), b->minimum, b->maximum);
     SetParamInt(id, value);
@@ -318,22 +332,27 @@ bool BindingTable::ReadParamFromCamera(uint32_t id) {
   return true;
 }
 
-void BindingTable::ReadAllParams() {
+int BindingTable::ReadAllParams() {
   UserInterface& ui = Ui();
   ui.ShowProgress();
   ui.SetProgressMessage("Now, reading camera setting data.");
   const bool factory = FactoryMode();
+  int failed = 0;
   for (int i = 0; i < count_; ++i) {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
     if (!factory && b.factory) continue;
     ParamValue v;
-    if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs, 0, 1) == 1) b.current = v;
+    if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs, 0, 1) == 1)
+      b.current = v;
+    else
+      ++failed;
     ui.SetProgressPercent(i * 100 / (count_ + 2));
     ui.PumpOneMessage();
   }
   ui.SetProgressPercent(100);
   ui.CloseProgress();
   if (view_) view_->ActivatePanel();
+  return failed;
 }
 
 void BindingTable::RefreshFromCamera() {
@@ -356,19 +375,21 @@ void BindingTable::RefreshFromCamera() {
 
 void BindingTable::ApplyEnableRules() {
   const bool internal1 = ListIndex(ctrl::TG) == 0;
-  for (uint32_t id : {ctrl::LR, ctrl::LRSpin, ctrl::LRTime, ctrl::AL, ctrl::ALSpin,
-                      ctrl::AutoLineRate1})
+  for (uint32_t id :
+       {ctrl::LR, ctrl::LRSpin, ctrl::LRTime, ctrl::AL, ctrl::ALSpin, ctrl::AutoLineRate1})
     Enable(id, internal1);
 
   const bool shutter1 = ListIndex(ctrl::TR) == 1;
-  for (uint32_t id : {ctrl::PE, ctrl::PESpin, ctrl::PETime}) Enable(id, shutter1);
+  for (uint32_t id : {ctrl::PE, ctrl::PESpin, ctrl::PETime})
+    Enable(id, shutter1);
 
   const bool async = ListIndex(ctrl::TGSM) == 1;
   Enable(ctrl::CLT, !async);
-  for (uint32_t id : {ctrl::TR2, ctrl::TG2, ctrl::TI2, ctrl::TP2}) Enable(id, async);
+  for (uint32_t id : {ctrl::TR2, ctrl::TG2, ctrl::TI2, ctrl::TP2})
+    Enable(id, async);
   const bool internal2 = async && ListIndex(ctrl::TG2) == 0;
-  for (uint32_t id : {ctrl::LR2, ctrl::LR2Spin, ctrl::LR2Time, ctrl::AL2, ctrl::AL2Spin,
-                      ctrl::AutoLineRate2})
+  for (uint32_t id :
+       {ctrl::LR2, ctrl::LR2Spin, ctrl::LR2Time, ctrl::AL2, ctrl::AL2Spin, ctrl::AutoLineRate2})
     Enable(id, internal2);
 
   const bool shutter2 = ListIndex(async ? ctrl::TR2 : ctrl::TR) == 1;
@@ -428,14 +449,13 @@ void BindingTable::UpdateTimeDisplays() {
   view_->SetText(ctrl::PETime, ExposureText(GetParamInt(ctrl::PE), lr, tr, tg));
   view_->SetText(ctrl::LR2Time, TimeText(lr2));
   const bool async = GetParamInt(ctrl::TGSM) == 1;
-  view_->SetText(ctrl::PE2Time,
-                 async ? ExposureText(GetParamInt(ctrl::PE2), lr2, GetParamInt(ctrl::TR2),
-                                      GetParamInt(ctrl::TG2))
-                       : ExposureText(GetParamInt(ctrl::PE2), lr, tr, tg));
+  view_->SetText(ctrl::PE2Time, async ? ExposureText(GetParamInt(ctrl::PE2), lr2,
+                                                     GetParamInt(ctrl::TR2), GetParamInt(ctrl::TG2))
+                                      : ExposureText(GetParamInt(ctrl::PE2), lr, tr, tg));
 }
 
 bool BindingTable::ReadCalibrationStatus(int label) {
-  static constexpr uint32_t kLabels[] = {ctrl::SDC, ctrl::PGC,  ctrl::PBC,
+  static constexpr uint32_t kLabels[] = {ctrl::SDC,  ctrl::PGC,  ctrl::PBC,
                                          ctrl::SDC2, ctrl::PGC2, ctrl::PBC2};
   if (label < 0 || label >= 6) return false;
   const uint32_t id = kLabels[label];
@@ -449,7 +469,8 @@ bool BindingTable::ReadCalibrationStatus(int label) {
 }
 
 void BindingTable::ReadAllCalibrationStatus() {
-  for (int label : {2, 1, 0, 5, 4, 3}) ReadCalibrationStatus(label);
+  for (int label : {2, 1, 0, 5, 4, 3})
+    ReadCalibrationStatus(label);
 }
 
 // ---------------------------------------------------------------- change chains
@@ -470,9 +491,10 @@ bool BindingTable::OnSpinDelta(uint32_t editId, int delta) {
     CtrlId2BuffIndex(editId);
     return false;
   }
+  if (b->kind != WidgetKind::SpinEdit) return false;
   const int64_t position = view_ && b->spin ? view_->SpinPosition(editId) : b->current.intValue;
-  const auto value = static_cast<int32_t>(
-      std::clamp<int64_t>(position + delta, b->minimum, b->maximum));
+  const auto value =
+      static_cast<int32_t>(std::clamp<int64_t>(position + delta, b->minimum, b->maximum));
   SetParamInt(editId, value);
   UpdateControl(editId, b->current);
   AfterChange(false);
@@ -531,7 +553,8 @@ bool BindingTable::RunAutoCommand(uint32_t buttonId) {
       return false;
   }
   if (cmd_.SetInt(commands.Find(command), 0, timeoutMs) != 1) return false;
-  for (uint32_t id : reread) ReadParamFromCamera(id);
+  for (uint32_t id : reread)
+    ReadParamFromCamera(id);
   SaveBaseline();
   ApplyEnableRules();
   UpdateTimeDisplays();

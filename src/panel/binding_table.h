@@ -119,7 +119,9 @@ class BindingTable {
   bool SendChangedParams();
   void SaveBaseline();
   bool ReadParamFromCamera(uint32_t id);
-  void ReadAllParams();
+  // Reads every binding the mode covers; a failed query keeps the stored
+  // value. Returns the number of queries that failed.
+  int ReadAllParams();
   void RefreshFromCamera();
 
   // Rules.

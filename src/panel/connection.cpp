@@ -73,9 +73,9 @@ std::string TimeText(int32_t counts) {
   // to_chars, not printf: the panel runs with the desktop's locale, and the
   // display is always written with a decimal point.
   char text[48];
-  auto [end, ec] = std::to_chars(text, text + sizeof text - 2,
-                                 static_cast<double>(counts) * kClockMicroseconds,
-                                 std::chars_format::fixed, 3);
+  auto [end, ec] =
+      std::to_chars(text, text + sizeof text - 2, static_cast<double>(counts) * kClockMicroseconds,
+                    std::chars_format::fixed, 3);
   if (ec != std::errc()) return {};
   return std::string(text, end) + "us";
 }

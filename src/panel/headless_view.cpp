@@ -31,7 +31,9 @@ const HeadlessBindingView::Widget* HeadlessBindingView::Get(uint32_t id) const {
   return it == widgets_.end() ? nullptr : &it->second;
 }
 
-bool HeadlessBindingView::HasControl(uint32_t id) const { return Get(id) != nullptr; }
+bool HeadlessBindingView::HasControl(uint32_t id) const {
+  return Get(id) != nullptr;
+}
 
 bool HeadlessBindingView::HasSpin(uint32_t editId) const {
   const Widget* w = Get(editId);

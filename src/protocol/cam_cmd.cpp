@@ -18,10 +18,13 @@ namespace {
 constexpr int kCameraLinkWriteTimeoutMs = 500;
 constexpr int kByteTimeoutMs = 10;
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 std::string StripLineEnd(std::string line) {
-  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+    line.pop_back();
   return line;
 }
 
@@ -29,7 +32,8 @@ std::string StripLineEnd(std::string line) {
 
 int32_t ToInt(const std::string& text) {
   size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
+  while (i < text.size() && IsSpace(text[i]))
+    ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   int64_t value = 0;
@@ -43,7 +47,8 @@ int32_t ToInt(const std::string& text) {
 
 double ToReal(const std::string& text) {
   size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
+  while (i < text.size() && IsSpace(text[i]))
+    ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) return 0.0;
@@ -90,7 +95,9 @@ int CCamCmd::ClosePort() {
   return 1;
 }
 
-bool CCamCmd::LinkLost() const { return !CameraLinkMode() && port_.Lost(); }
+bool CCamCmd::LinkLost() const {
+  return !CameraLinkMode() && port_.Lost();
+}
 
 int CCamCmd::ReadBytes(uint8_t* dst, int count, int timeoutMs) {
   if (settings_.offline == 1) return count;
@@ -155,8 +162,8 @@ std::string CCamCmd::FormatSet(int entry, const ParamValue& value, bool terminat
     default:
       break;
   }
-  std::string line = e.indexed ? e.mnemonic + "=" + std::to_string(e.index) + "," + text
-                               : e.mnemonic + "=" + text;
+  std::string line =
+      e.indexed ? e.mnemonic + "=" + std::to_string(e.index) + "," + text : e.mnemonic + "=" + text;
   if (terminator) line += "\r\n";
   return line;
 }
@@ -268,16 +275,25 @@ int CCamCmd::ParseLine(const std::string& input, ParsedLine& r, int replyMode) c
   const std::string& text = replyMode || !e.indexed ? r.value1 : r.value2;
   r.type = e.valueType;
   switch (e.valueType) {
-    case kTypeInteger: r.intValue = ToInt(text); break;
-    case kTypeReal: r.realValue = ToReal(text); break;
-    case kTypeText: r.textValue = text; break;
-    default: break;
+    case kTypeInteger:
+      r.intValue = ToInt(text);
+      break;
+    case kTypeReal:
+      r.realValue = ToReal(text);
+      break;
+    case kTypeText:
+      r.textValue = text;
+      break;
+    default:
+      break;
   }
   r.error = 0;
   return 1;
 }
 
-int CCamCmd::ParseReply(ParsedLine& r) { return ParseLine(PopLine(), r, 1); }
+int CCamCmd::ParseReply(ParsedLine& r) {
+  return ParseLine(PopLine(), r, 1);
+}
 
 // Each ReceiveLine sleeps on the receive thread's signal for at most 10 ms, so
 // this neither spins nor lags: it returns as soon as a line is complete.
@@ -299,7 +315,8 @@ int CCamCmd::WaitComplete(int timeoutMs, int log) {
   }
   const std::string line = PopLine();
   std::string head = line.substr(0, 8);
-  for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : head)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   int result = 1;
   ui_->EndBusy();
   if (head != "COMPLETE") {

@@ -48,8 +48,10 @@ constexpr int kTextRows[] = {6,   7,   8,   41,  42,  43,  106, 129, 130, 189,
 }  // namespace
 
 CommandTable::CommandTable() {
-  for (int i = 0; i < kRows; ++i) rows_[static_cast<size_t>(i)].mnemonic = kMnemonics[i];
-  for (int row : kTextRows) rows_[static_cast<size_t>(row)].valueType = kTypeText;
+  for (int i = 0; i < kRows; ++i)
+    rows_[static_cast<size_t>(i)].mnemonic = kMnemonics[i];
+  for (int row : kTextRows)
+    rows_[static_cast<size_t>(row)].valueType = kTypeText;
   // CABL2, CABA2, CABS2 and CABT2 each come three times, indexed 0, 1, 2.
   for (int row = 44; row <= 55; ++row) {
     rows_[static_cast<size_t>(row)].indexed = 1;

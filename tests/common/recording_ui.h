@@ -40,7 +40,8 @@ class RecordingUi : public UserInterface {
 
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> out;
-    for (const Box& b : boxes) out.push_back(b.text);
+    for (const Box& b : boxes)
+      out.push_back(b.text);
     return out;
   }
   int LastLinkState() const { return linkStates.empty() ? -1 : linkStates.back(); }

@@ -27,7 +27,8 @@ TEST(RxRing, CountsWrapAroundAndHoldsAtMost1023) {
   EXPECT_EQ(ring.Read(out, 5), 5);
   EXPECT_EQ(ring.Count(), 1018);
   EXPECT_EQ(ring.Read(out + 5, 0), 1018);
-  for (int i = 0; i < 1023; ++i) ASSERT_EQ(out[i], bytes[i]) << i;
+  for (int i = 0; i < 1023; ++i)
+    ASSERT_EQ(out[i], bytes[i]) << i;
 }
 
 TEST(RxRing, WaitForDataTimesOutWithoutData) {
@@ -48,7 +49,8 @@ TEST(RxRing, ProducerThreadDeliversEveryByteInOrder) {
     int sent = 0;
     while (sent < kTotal) {
       int n = std::min<int>(97, kTotal - sent);
-      for (int i = 0; i < n; ++i) chunk[i] = static_cast<uint8_t>((sent + i) * 7);
+      for (int i = 0; i < n; ++i)
+        chunk[i] = static_cast<uint8_t>((sent + i) * 7);
       int pushed = 0;
       while (pushed < n) {
         int k = ring.Push(chunk + pushed, n - pushed);

@@ -47,7 +47,7 @@ TEST(BindingLayoutTest, SettingLinesFollowSlotOrderAndSkipRules) {
   CCamCmd cmd(settings, port, ui);
   BindingTable table(cmd);
   Strings lines = table.SettingLines();
-  const Strings head = {"TGSM=0", "TR=0", "TR2=0",  "TG=0",  "TG2=0",  "TI=0",  "TI2=0", "TP=0",
+  const Strings head = {"TGSM=0", "TR=0",   "TR2=0",   "TG=0", "TG2=0", "TI=0",   "TI2=0",  "TP=0",
                         "TP2=0",  "LR=170", "LR2=170", "AL=0", "AL2=0", "PE=136", "PE2=136"};
   ASSERT_GE(lines.size(), head.size());
   EXPECT_EQ(Strings(lines.begin(), lines.begin() + 15), head);
@@ -100,8 +100,10 @@ TEST_F(PanelTest, TextCompareIsCaseSensitive) {
   Commit(ctrl::CABN1, "Lens");
   Commit(ctrl::CABN1, "Lens");
   Commit(ctrl::CABN1, "lens");
-  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens"}));
-  EXPECT_EQ(table.GetParam(ctrl::CABN1).textValue, "lens");
+  // A pasted line break must not smuggle a second command onto the line.
+  Commit(ctrl::CABN2, "x\r\nEB=1");
+  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens", "CABN2=xEB=1"}));
+  EXPECT_EQ(view.Text(ctrl::CABN2), "xEB=1");
 }
 
 TEST_F(PanelTest, IndexedLensColumnsSendTheirIndex) {
@@ -121,7 +123,11 @@ TEST_F(PanelTest, FailedSetIsNotRetriedAndLeavesTheBox) {
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
-TEST_F(PanelTest, BlemishPositionBoxesAreLeftToTheirButtons) {
+TEST_F(PanelTest, OnlyEditBoxesCommitAndBlemishPositionsAreLeftToTheirButtons) {
+  Select(ctrl::TR, 1);
+  camera.ClearHistory();
+  table.OnEditCommitted(ctrl::TR, BindingTable::Commit::Enter);  // Enter on a list
+  EXPECT_EQ(table.GetParamInt(ctrl::TR), 1);
   view.Type(ctrl::BLMP, "100");
   EXPECT_FALSE(table.SendEditBoxValue(ctrl::BLMP));
   EXPECT_FALSE(table.OnSpinDelta(ctrl::BLMP, 1));
@@ -183,8 +189,7 @@ TEST_F(PanelTest, ListsDriveTheEnablingRules) {
   view.SetChecked(ctrl::MAV, true);
   table.OnCheckToggled(ctrl::MAV, true);
   EXPECT_TRUE(view.Enabled(ctrl::MAVCG));
-  EXPECT_EQ(camera.Sets(),
-            (Strings{"TG=1", "TR=1", "CLT=1", "TGSM=1", "LUTC2=2", "MAV=1"}));
+  EXPECT_EQ(camera.Sets(), (Strings{"TG=1", "TR=1", "CLT=1", "TGSM=1", "LUTC2=2", "MAV=1"}));
 }
 
 TEST_F(PanelTest, TimeDisplaysFollowTheStoredValues) {

@@ -72,7 +72,9 @@ std::vector<std::string> FakeCamera::Queries() const {
   return out;
 }
 
-void FakeCamera::ClearHistory() { historyStart_ = peer_.Lines().size(); }
+void FakeCamera::ClearHistory() {
+  historyStart_ = peer_.Lines().size();
+}
 
 std::string FakeCamera::Handle(const std::string& line) {
   std::lock_guard lock(mutex_);

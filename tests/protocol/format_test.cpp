@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "common/recording_ui.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
-#include "common/recording_ui.h"
 
 namespace kestrel {
 namespace {
@@ -39,7 +39,8 @@ TEST_F(FormatTest, TableHasTheListedRows) {
     EXPECT_NE(t[row].valueType, kTypeReal);
   }
   int text = 0;
-  for (int row = 0; row < 301; ++row) text += t[row].valueType == kTypeText;
+  for (int row = 0; row < 301; ++row)
+    text += t[row].valueType == kTypeText;
   EXPECT_EQ(text, 19);
 }
 

@@ -91,7 +91,8 @@ TEST_F(TransactionTest, QueryParsesTheMatchingReply) {
   EXPECT_EQ(cmd.QueryInt(cmd::EB, value, 1000, 1, 1), 0);
   EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"eb=1 for EB?"});
   // The query with logging off left no trace in the log.
-  for (const std::string& line : ui.log) EXPECT_EQ(line.find("CABL2"), std::string::npos);
+  for (const std::string& line : ui.log)
+    EXPECT_EQ(line.find("CABL2"), std::string::npos);
 }
 
 TEST_F(TransactionTest, UnsolicitedLineAfterTheQueryIsTakenAsTheReply) {

@@ -100,10 +100,10 @@ int Send(Context& ctx, const std::vector<std::string>& args) {
   using Clock = std::chrono::steady_clock;
   const auto end = Clock::now() + std::chrono::milliseconds(ctx.listenMs);
   for (auto now = Clock::now(); now < end; now = Clock::now()) {
-    int left = static_cast<int>(
-        std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
+    int left = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
     if (ctx.cmd->WaitLine(1, left) == 1)
-      while (ctx.cmd->LineCount() > 0) std::cout << ctx.cmd->PopLine() << std::endl;
+      while (ctx.cmd->LineCount() > 0)
+        std::cout << ctx.cmd->PopLine() << std::endl;
   }
   if (ctx.cmd->LinkLost()) {
     PrintError("the port hung up");
