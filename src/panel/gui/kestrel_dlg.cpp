@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLayout>
@@ -13,6 +14,7 @@
 #include "app/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/link_indicator.h"
+#include "panel/gui/prog_dlg.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
 
@@ -206,6 +208,24 @@ void CKestrelDlg::Busy(bool on) {
 void CKestrelDlg::PumpMessages(int n) {
   for (int i = 0; i < n; ++i)
     CGen::PumpOneMessage();
+}
+
+void CKestrelDlg::ShowProgress(const QString& text) {
+  CProgDlg& progress = ui_.Progress();
+  progress.ShowProgress(this);
+  progress.SetMessage(text);
+}
+
+void CKestrelDlg::FinishProgress() {
+  CProgDlg& progress = ui_.Progress();
+  if (!progress.isVisible()) return;
+  progress.SetPercent(100);
+  // Windows keep painting during the second; the user's input waits.
+  QEventLoop pause;
+  QTimer::singleShot(1000, &pause, &QEventLoop::quit);
+  pause.exec(QEventLoop::ExcludeUserInputEvents);
+  activateWindow();
+  progress.CloseProgress();
 }
 
 void CKestrelDlg::OnSelection(uint32_t id) {
