@@ -259,6 +259,18 @@ TEST_F(PanelTest, ProgressWindowDisablesOnlyAnOwnerItDisabled) {
   EXPECT_EQ(progress.findChild<QProgressBar*>()->value(), 100);
   QTest::keyClick(&progress, Qt::Key_Escape);  // only the operation closes it
   EXPECT_TRUE(progress.isVisible());
+
+  // An error box of the operation can still be answered.
+  ui_.SetResponder(nullptr);
+  bool boxEnabled = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    boxEnabled = box->isEnabled() && box->windowTitle() == "HX-9302 Kestrel";
+    box->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_EQ(ui_.MessageBox("Failed", MsgIcon::Warning), MsgAnswer::Ok);
+  EXPECT_TRUE(boxEnabled);
   progress.CloseProgress();
   EXPECT_FALSE(progress.isVisible());
   EXPECT_TRUE(panel_->isEnabled());
@@ -308,14 +320,14 @@ TEST_F(PanelTest, FailedSendReportsOnceAndIsNotResent) {
   ui_.SetResponder(nullptr);
   camera_->WithModel([](sim::CameraModel& m) { m.knobs.rejected.insert("LR"); });
   int shown = 0;
-  std::function<void()> closeBoxes = [&] {
+  QTimer closer;  // answers every box; stops with the test
+  QObject::connect(&closer, &QTimer::timeout, [&] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       ++shown;
       box->button(QMessageBox::Ok)->click();
     }
-    QTimer::singleShot(20, closeBoxes);
-  };
-  QTimer::singleShot(20, closeBoxes);
+  });
+  closer.start(20);
 
   SpinEdit* lr = W<SpinEdit>(ctrl::LR);
   Focus(lr);
@@ -334,7 +346,6 @@ TEST_F(PanelTest, FailedSendReportsOnceAndIsNotResent) {
   QTest::keyClick(al, Qt::Key_Up);
   EXPECT_EQ(LinesIn(), before + 2);
   EXPECT_EQ(CameraInt("AL"), 1);
-  closeBoxes = [] {};
 }
 
 }  // namespace

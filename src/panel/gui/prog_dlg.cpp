@@ -13,8 +13,9 @@ namespace kestrel {
 
 CProgDlg::CProgDlg()
     // No parent: a child window would be disabled together with the owner it
-    // disables. It stays above the owner through its transient parent.
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint),
+    // disables. It stays above the owner through its transient parent, and
+    // is not kept on top: an error box of the operation must come above it.
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint),
       text_(new QLabel(this)),
       bar_(new QProgressBar(this)) {
   setObjectName("progressWindow");
