@@ -186,7 +186,7 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
     const int k = i / perCommand;
     ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
     ui.SetProgressPercent(k * 100 / n);
-    Sleep(timing_.pauseMs);
+    if (cmd_.Config().offline != 1) Sleep(timing_.pauseMs);  // no camera to pace
   }
   ui.CloseProgress();
   return 1;
@@ -210,7 +210,7 @@ int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, 
     const int k = i / perReply;
     ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
     ui.SetProgressPercent(k * 100 / n);
-    Sleep(timing_.pauseMs);
+    if (cmd_.Config().offline != 1) Sleep(timing_.pauseMs);  // no camera to pace
   }
   ui.CloseProgress();
   return 1;
