@@ -1,0 +1,193 @@
+#include "service/afe_register.h"
+
+#include "service/atomic_text_file.h"
+#include "service/file_messages.h"
+#include "service/text_scan.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kReplyMs = 3000;
+constexpr const char* kStems[3] = {"AFR", "AFG", "AFB"};
+
+// Register names from 0x40 up, one per address.
+constexpr const char* kRegisterNames[kAfeAddressCount] = {
+    // 0x40
+    "STANDBYA", "REFBUF_PDN", "TEST", "DOUTDISABLE", "TEST", "TEST", "TEST", "CDSGAIN", "VGAGAIN",
+    "TEST", "CLAMPLEVEL", "TEST", "PBLKPAT", "TEST", "CLI_DIVIDE", "DCRST_EN_P",
+    // 0x50
+    "SW_RESET", "OUT_CONTROL", "TEST", "TGCORE_RSTB", "CLI_BIAS", "WRITE_MODE", "TEST", "UPDATE",
+    "UPDATE", "PREVENTUPDATE", "TEST", "TEST", "TEST", "VDHDLATENCY_CTL", "TEST", "Not_used",
+    // 0x60
+    "REGION0", "REGION1", "REGION2", "REGION3", "REGION4", "REGION5", "REGION6", "REGION_MSB",
+    "CLPOB_TOG1_RCP0", "CLPOB_TOG2_RCP0", "CLPOB_TOG1_RCP1", "CLPOB_TOG2_RCP1", "CLPOB_TOG1_RCP2",
+    "CLPOB_TOG2_RCP2", "CLPOB_TOG1_RCP3", "CLPOB_TOG2_RCP3",
+    // 0x70
+    "CLPOB_TOG1_RCP4", "CLPOB_TOG2_RCP4", "CLPOB_TOG1_RCP5", "CLPOB_TOG2_RCP5", "CLPOB_TOG1_RCP6",
+    "CLPOB_TOG2_RCP6", "CLPOB_TOG1_RCP7", "CLPOB_TOG2_RCP7", "CLPOB_TOG_MSB0", "CLPOB_TOG_MSB1",
+    "CLPOB_TOG_MSB2", "CLPOB_TOG_MSB3", "CLPOB_TOG_MSB4", "CLPOB_TOG_MSB", "TC_RCP1_0", "TC_RCP1_2",
+    // 0x80
+    "TC_RCP1_4", "TC_RCP1_6", "PBLKMASK_START1", "PBLKMASK_END1", "PBLKMASK_START2",
+    "PBLKMASK_END2", "PBLKMASK_START3", "PBLKMASK_END3", "PBLKMASK_MSB", "PBLK0_TOG1", "PBLK0_TOG2",
+    "PBLK1_TOG1", "PBLK1_TOG2", "PBLK0_TOG_MSB", "PBLK1_TOG_MSB", "INT_PBLKCLPOB_POL",
+    // 0x90 (the trailing blank of "SHDTEST " is part of the item)
+    "SHDLOC", "SHP_WIDTH", "TEST", "DOUTPHASEP", "UNUSED", "SHDTEST ", "TEST", "TEST", "Not_used",
+    "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used",
+    // 0xA0
+    "TEST", "TEST", "TCLK_PDN", "TX_CTRL", "CLIP_ZS", "TEST", "NUM_SYNC_WORD", "SYNC_WORD0",
+    "SYNC_WORD0", "SYNC_WORD1", "SYNC_WORD1", "SYNC_WORD2", "SYNC_WORD2", "SYNC_WORD3",
+    "SYNC_WORD3", "SYNC_WORD4",
+    // 0xB0
+    "SYNC_WORD4", "SYNC_WORD5", "SYNC_WORD5", "SYNC_WORD6", "SYNC_WORD6", "LVDS_TEST_ENA",
+    "TCLK_PATTERN", "TCLK_PATTERN", "TCLK_MODE", "SYNC_RISING_EN", "SYNC_FALLING_EN",
+    "SYNC_STARTLOC", "SYNC_STARTLOC", "SYNC_ALIGN", "Not_used", "Not_used",
+    // 0xC0
+    "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used",
+    "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used",
+    // 0xD0
+    "AFE_UPDT_SCK", "AFE_UPDT_SCK", "AFE_UPDT_VD", "AFE_UPDT_VD", "MISC_UPDT_SCK", "MISC_UPDT_SCK",
+    "MISC_UPDT_VD", "MISC_UPDT_VD", "CLPOB_UPDT_SCK", "TEST", "CLPOB_UPDT_VD", "TEST",
+    "TGCORE_UPDT_SCK", "TEST", "TGCORE_UPDT_VD", "TEST",
+    // 0xE0
+    "Not_used", "Not_used", "Not_used", "SCK", "SCK"};
+
+// One field of a register file row: "0x" and a hexadecimal number, blanks
+// around it allowed.
+bool ParseField(std::string_view field, uint32_t& out) {
+  size_t pos = 0;
+  if (!ScanLiteral(field, pos, " 0x") || !ScanHex(field, pos, out)) return false;
+  return ScanLiteral(field, pos, " ") && pos == field.size();
+}
+
+}  // namespace
+
+const std::array<std::string, kAfeSelectorCount>& AfeSelectorItems() {
+  static const std::array<std::string, kAfeSelectorCount> items = [] {
+    std::array<std::string, kAfeSelectorCount> a;
+    for (int k = 1; k <= 16; ++k)
+      a[static_cast<size_t>(k - 1)] = "Tap" + std::to_string(k);
+    a[3] = "Tqp4";
+    a[16] = "Sensor1";
+    a[17] = "Sensor2";
+    a[18] = "ALL";
+    return a;
+  }();
+  return items;
+}
+
+const std::array<std::string, kAfeAddressCount>& AfeAddressItems() {
+  static const std::array<std::string, kAfeAddressCount> items = [] {
+    std::array<std::string, kAfeAddressCount> a;
+    for (int i = 0; i < kAfeAddressCount; ++i)
+      a[static_cast<size_t>(i)] =
+          "0x" + Hex(static_cast<uint32_t>(kAfeFirstAddress + i)) + " " + kRegisterNames[i];
+    return a;
+  }();
+  return items;
+}
+
+AfeTarget AfeSelectorTarget(int selectorIndex) {
+  if (selectorIndex >= 0 && selectorIndex < 16)
+    return {1 << (selectorIndex / 2), selectorIndex % 2 == 0 ? 1 : 2};
+  if (selectorIndex == 16) return {0x0F, 3};
+  if (selectorIndex == 17) return {0xF0, 3};
+  return {0xFF, 3};
+}
+
+std::string ShdlocMnemonic(int tap) {
+  return "SHDL" + std::to_string(tap);
+}
+std::string ShplocMnemonic(int tap) {
+  return "SHPL" + std::to_string(tap);
+}
+
+std::string AfeWriteValue(int selectorIndex, int addressIndex, const std::string& dataText) {
+  const AfeTarget t = AfeSelectorTarget(selectorIndex);
+  return std::to_string(t.chipMask) + ", " + std::to_string(kAfeFirstAddress + addressIndex) +
+         ", " + dataText + ", " + std::to_string(t.channel) + "\r\n";
+}
+
+int WriteAfeRegister(CCamCmd& cmd, int selectorIndex, int addressIndex,
+                     const std::string& dataText) {
+  // The value carries its own CR LF and the transaction adds another; the
+  // camera has always received the line that way.
+  return cmd.SetValue(
+      cmd::AFEW, ParamValue::Text(AfeWriteValue(selectorIndex, addressIndex, dataText)), kReplyMs);
+}
+
+std::vector<std::string> RegisterFileCommands(TextLineReader& reader) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (uint32_t row = 0; reader.Next(line); ++row) {
+    std::string_view rest = line;
+    for (int c = 0; c < 3; ++c) {
+      const size_t comma = rest.find(',');
+      const std::string_view field = rest.substr(0, comma);
+      uint32_t value = 0;
+      if (ParseField(field, value))
+        lines.push_back(std::string(kStems[c]) + "=" + Hex(row) + "," + Hex(value));
+      if (comma == std::string_view::npos) break;
+      rest.remove_prefix(comma + 1);
+    }
+  }
+  return lines;
+}
+
+bool ParseAfeReply(std::string_view line, std::string_view stem, uint32_t& out) {
+  size_t pos = 0;
+  if (!ScanLiteral(line, pos, stem) || !ScanLiteral(line, pos, "=")) return false;
+  return ScanHex(line, pos, out, stem == "AFR" ? 0 : 4);
+}
+
+int LoadRegisterFile(CCamCmd& cmd, const std::string& path) {
+  UserInterface& ui = cmd.Ui();
+  TextLineReader reader;
+  if (!reader.Open(path)) {
+    ReportCannotRead(ui, path);
+    return 0;
+  }
+  const std::vector<std::string> lines = RegisterFileCommands(reader);
+  ui.BeginBusy();
+  cmd.ClearReceive();
+  for (const std::string& line : lines) {
+    cmd.SendCommand(line + "\r\n", 1);
+    cmd.WaitLine(1, kReplyMs);  // the reply is only logged
+  }
+  ui.EndBusy();
+  return 1;
+}
+
+int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
+  UserInterface& ui = cmd.Ui();
+  AtomicTextFile file;
+  if (!file.Create(path)) {
+    ReportCannotCreate(ui, path);
+    return 0;
+  }
+  ui.BeginBusy();
+  for (uint32_t row = 0; row < kAfeTableRows; ++row) {
+    std::string text;
+    for (int c = 0; c < 3; ++c) {
+      // Each query starts clean, so a reply that came too late for the row
+      // before is never written into this one.
+      cmd.ClearReceive();
+      cmd.SendCommand(std::string(kStems[c]) + "?" + Hex(row) + "\r\n", 1);
+      uint32_t value = 0;
+      const bool ok =
+          cmd.WaitLine(1, kReplyMs) == 1 && ParseAfeReply(cmd.PopLine(), kStems[c], value);
+      if (c > 0) text += ",";
+      text += ok ? "0x" + Hex(value) : std::string(kAfeMissingValue);
+    }
+    file.Line(text);
+  }
+  const bool written = file.Commit();
+  ui.EndBusy();
+  if (!written) {
+    ReportCannotWrite(ui, path);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "protocol/cam_cmd.h"
+#include "protocol/settings.h"
+
+namespace kestrel {
+
+// The camera ID dialog beneath its window: ten one-character boxes, the
+// unlock and the write.
+
+inline constexpr int kCameraIdLength = 10;
+inline constexpr const char* kDefaultCameraId = "A000000000";
+inline constexpr int kCameraIdUnlockCode = 6158273;
+
+using CameraIdBoxes = std::array<std::string, kCameraIdLength>;
+
+// When the window is created: a "Camera Id" setting that is not exactly ten
+// characters becomes "A000000000"; its characters fill the boxes.
+CameraIdBoxes InitCameraIdBoxes(Settings& settings);
+// The first character of each box, left to right; an empty box gives nothing.
+std::string CameraIdFromBoxes(const CameraIdBoxes& boxes);
+
+// "Set": asks, unlocks ("ULCK" with the unlock code), stores the ID from the
+// boxes in the "Camera Id" setting and writes it with "ID". 1 on success; the
+// outcome has been shown to the user.
+int SaveCameraId(CCamCmd& cmd, const CameraIdBoxes& boxes);
+
+}  // namespace kestrel

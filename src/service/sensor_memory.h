@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/cam_cmd.h"
+#include "service/text_line_reader.h"
+
+namespace kestrel {
+
+// The sensor memory editor beneath its window: the "Sensor" and "Trigger"
+// switches and the load and save of one memory block.
+
+inline constexpr int kSensorMemoryColours = 4;
+inline constexpr int kSensorMemoryBlocks = 19;
+inline constexpr int kSensorMemoryWords = 1024;  // words a save writes
+inline constexpr int kSensorMemoryGroup = 8;     // words a load line carries
+
+// "ALL", "RED", "GREEN", "BLUE" and their command stems "AMM", "AMR", "AMG", "AMB".
+const std::array<std::string, kSensorMemoryColours>& SensorMemoryColourItems();
+std::string SensorMemoryStem(int colourIndex);
+// "MEMOFF0" .. "MEMPXPRNU3"; block b starts at b * 0x800.
+const std::array<std::string, kSensorMemoryBlocks>& SensorMemoryBlockItems();
+uint32_t SensorMemoryBase(int blockIndex);
+
+// The memory file: one word a line, "0x1F". A word the camera did not give is
+// saved as kSensorMemoryMissing; a line that is not a "0x" number loads as 0.
+inline constexpr const char* kSensorMemoryMissing = "----";
+
+// The raw lines a file loads: "<stem>=<addr>,<w0>,...,<w7>" (hexadecimal) for
+// every group of eight lines from the base address up; a short last group is
+// filled with zeros.
+std::vector<std::string> SensorMemoryCommands(TextLineReader& reader, const std::string& stem,
+                                              uint32_t base);
+
+// The word of a query reply "<stem>=1F".
+bool ParseSensorMemoryReply(std::string_view line, std::string_view stem, uint32_t& out);
+
+// Load sends the file's groups, waiting up to 3 s for a reply after each.
+// Save queries the block's 1024 words and writes the file. 1 on success.
+// An index outside the lists is refused with 0 and nothing sent.
+int LoadSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path);
+int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path);
+
+// The switches: "SNOF" (Sensor) and "STOF" (Trigger), 0 OFF and 1 ON.
+enum class SensorSwitch { Sensor, Trigger };
+int SetSensorSwitch(CCamCmd& cmd, SensorSwitch which, int on);
+// Refresh when the window is shown: reads "SNOF", and only when that answered
+// also "STOF". A value that could not be read keeps its old selection.
+// Returns 1 when "SNOF" answered.
+int RefreshSensorSwitches(CCamCmd& cmd, int& sensor, int& trigger);
+
+}  // namespace kestrel

@@ -1,0 +1,258 @@
+#include "service/terminal_routines.h"
+
+#include "service/atomic_text_file.h"
+#include "service/file_messages.h"
+#include "service/memory_dump.h"
+#include "service/text_scan.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr const char* kSuffix[3] = {"R", "G", "B"};
+constexpr int kPixelAckMs = 3000;
+constexpr int kStoreAckMs = 5000;
+constexpr int kPixelReplyMs = 1000;
+constexpr int kDumpIdleMs = 3000;
+constexpr int kControlWordMs = 500;
+constexpr uint32_t kGainOne = 8192;  // correction gain 1.0
+
+ColourTables ZeroTables() {
+  ColourTables t;
+  for (auto& v : t)
+    v.assign(kTerminalPixels, 0);
+  return t;
+}
+
+// A raw line with its acknowledgement, as the video read-back's set-up sends
+// it. The receive queue is cleared first so that a stale line is never taken
+// for the acknowledgement.
+int SendAcknowledged(CCamCmd& cmd, const std::string& line, int timeoutMs) {
+  cmd.ClearReceive();
+  cmd.SendCommand(line + "\r\n", 1);
+  return cmd.WaitComplete(timeoutMs, 1);
+}
+
+// Dumps one block of 2048 words into the table, scaling progress from `base`.
+void ReadDumpBlock(CCamCmd& cmd, const std::string& dumpLine, CorrectionKind kind, bool correction,
+                   int block, int base, std::vector<int32_t>& table) {
+  UserInterface& ui = cmd.Ui();
+  cmd.ClearReceive();
+  cmd.SendCommand(dumpLine + "\r\n", 1);
+  const int got = CollectLines(cmd, kTerminalPixels, kDumpIdleMs);
+  for (int k = 0; k < got; ++k) {
+    const uint32_t word = DumpSplitValue(SplitDumpReply(cmd.PopLine()));
+    table[static_cast<size_t>(k)] =
+        correction ? CorrectionMemoryValue(kind, word) : static_cast<int32_t>(word);
+    if (k % 256 == 0) {
+      ui.SetProgressPercent(base + (block * kTerminalPixels + k) * 50 / (3 * kTerminalPixels));
+      ui.PumpOneMessage();
+    }
+  }
+}
+
+}  // namespace
+
+int ReadCorrectionText(TextLineReader& reader, ColourTables& tables) {
+  tables = ZeroTables();
+  std::string line;
+  int n = 0;
+  while (n < kTerminalPixels && reader.Next(line)) {
+    size_t pos = 0;
+    for (int j = 0; j < 3; ++j) {
+      int32_t v = 0;
+      if ((j > 0 && !ScanLiteral(line, pos, "\t")) || !ScanDec(line, pos, v)) break;
+      tables[static_cast<size_t>(j)][static_cast<size_t>(n)] = v;
+    }
+    ++n;
+  }
+  return n;
+}
+
+int32_t CorrectionReplyValue(const CCamCmd& cmd, const std::string& line) {
+  ParsedLine r;
+  if (cmd.ParseLine(line, r, 0) == 1 && r.type == kTypeInteger) return r.intValue;
+  const size_t comma = line.rfind(',');
+  const size_t equals = line.find('=');
+  if (comma != std::string::npos) return ToInt(line.substr(comma + 1));
+  if (equals != std::string::npos) return ToInt(line.substr(equals + 1));
+  return 0;
+}
+
+int32_t CorrectionMemoryValue(CorrectionKind kind, uint32_t word) {
+  if (kind == CorrectionKind::Black) return static_cast<int8_t>(static_cast<uint8_t>(word & 0xFF));
+  return static_cast<int32_t>(word);
+}
+
+std::string VideoFileLine(CorrectionKind kind, int k, const ColourTables& video,
+                          const ColourTables& correction) {
+  const auto at = static_cast<size_t>(k);
+  std::string line = std::to_string(k);
+  for (const auto& v : video)
+    line += ", " + std::to_string(v[at]);
+  line += ", " + std::to_string(k);
+  for (const auto& c : correction)
+    line +=
+        ", " + (kind == CorrectionKind::Black ? std::to_string(c[at])
+                                              : Fixed(static_cast<double>(c[at]) / kGainOne, 6));
+  return line;
+}
+
+int WriteCorrectionData(CCamCmd& cmd, CorrectionKind kind, StoreArea area,
+                        const std::string& path) {
+  UserInterface& ui = cmd.Ui();
+  TextLineReader reader;
+  if (!reader.Open(path)) {
+    ui.MessageBox("Could not open the file, " + path + ".", MsgIcon::None);
+    return 0;
+  }
+  ColourTables tables;
+  const int n = ReadCorrectionText(reader, tables);
+  ui.AppendLog(std::to_string(n) + " data were read from the text file.");
+  ui.PumpOneMessage();
+
+  ui.ShowProgress();
+  ui.SetProgressMessage("Now, writing pixel correction data.");
+  const std::string stem = kind == CorrectionKind::Black ? "PBD" : "PGD";
+  int done = 0;
+  for (int j = 0; j < 3; ++j) {
+    for (int i = 0; i < n; ++i) {
+      cmd.ClearReceive();
+      cmd.SendCommand(stem + kSuffix[j] + "=" + std::to_string(i) + "," +
+                          std::to_string(tables[static_cast<size_t>(j)][static_cast<size_t>(i)]) +
+                          "\r\n",
+                      0);
+      if (cmd.WaitComplete(kPixelAckMs, 0) != 1) {
+        ui.MessageBox("Could not write the correction data i=" + std::to_string(i) +
+                          " j=" + std::to_string(j),
+                      MsgIcon::Stop);
+        ui.CloseProgress();
+        return 0;
+      }
+      if (i % 128 == 0) {
+        ui.SetProgressPercent(100 * done / (3 * n));
+        ui.PumpOneMessage();
+      }
+      ++done;
+    }
+  }
+  cmd.ClearReceive();
+  cmd.SendCommand(stem + "S=" + (area == StoreArea::Factory ? "999" : "0") + "\r\n", 0);
+  const int stored = cmd.WaitComplete(kStoreAckMs, 0);
+  ui.CloseProgress();
+  if (stored != 1) {
+    ui.MessageBox("Could not store the correction data.", MsgIcon::Stop);
+    return 0;
+  }
+  ui.AppendLog("WriteCorrectionData has done!");
+  return 1;
+}
+
+int ReadCorrectionData(CCamCmd& cmd, CorrectionKind kind, const std::string& path) {
+  UserInterface& ui = cmd.Ui();
+  ui.AppendLog("はじまり");
+  ui.ShowProgress();
+  ui.SetProgressMessage("Now, reading pixel correction data.");
+  const std::string stem = kind == CorrectionKind::Black ? "PBD" : "PGD";
+  ColourTables tables = ZeroTables();
+  int done = 0;
+  for (int j = 0; j < 3; ++j) {
+    for (int i = 0; i < kTerminalPixels; ++i) {
+      cmd.ClearReceive();
+      cmd.SendCommand(stem + kSuffix[j] + "?" + std::to_string(i) + "\r\n", 0);
+      if (cmd.WaitLine(0, kPixelReplyMs) != 1) {
+        // The rest of this colour stays 0; the next colour is tried.
+        ui.MessageBox("うまくいがねー", MsgIcon::Warning);
+        break;
+      }
+      tables[static_cast<size_t>(j)][static_cast<size_t>(i)] =
+          CorrectionReplyValue(cmd, cmd.PopLine());
+      if (i % 128 == 0) {
+        ui.SetProgressPercent(100 * done / (3 * kTerminalPixels));
+        ui.PumpOneMessage();
+      }
+      ++done;
+    }
+  }
+  ui.SetProgressPercent(100);
+  AtomicTextFile file;
+  if (!file.Create(path)) {
+    ReportCannotCreate(ui, path);
+    ui.CloseProgress();
+    return 0;
+  }
+  file.Line("R, G, B");
+  for (size_t i = 0; i < kTerminalPixels; ++i)
+    file.Line(std::to_string(tables[0][i]) + ", " + std::to_string(tables[1][i]) + ", " +
+              std::to_string(tables[2][i]));
+  if (!file.Commit()) {
+    ReportCannotWrite(ui, path);
+    ui.CloseProgress();
+    return 0;
+  }
+  ui.AppendLog("おわりましたり");
+  ui.CloseProgress();
+  return 1;
+}
+
+int ReadVideoData(CCamCmd& cmd, CorrectionKind kind, const std::string& path) {
+  UserInterface& ui = cmd.Ui();
+  const bool black = kind == CorrectionKind::Black;
+  ui.PumpOneMessage();
+  if (SendAcknowledged(cmd, "WMW=&H260000,&H5001", 3000) != 1) return 0;
+  if (SendAcknowledged(cmd, black ? "PBC=2" : "PGC=2", 3000) != 1) return 0;
+  if (SendAcknowledged(cmd, black ? "PBR=0" : "PGR=0", 10000) != 1) return 0;
+
+  ui.ShowProgress();
+  ui.SetProgressMessage("Now, reading video data.");
+  ui.AppendLog("Writing...");
+  ColourTables video = ZeroTables();
+  ColourTables correction = ZeroTables();
+  static constexpr const char* kVideoBlocks[3] = {"DMW?&H260000,&H800", "DMW?&H261000,&H800",
+                                                  "DMW?&H262000,&H800"};
+  for (int b = 0; b < 3; ++b)
+    ReadDumpBlock(cmd, kVideoBlocks[b], kind, false, b, 0, video[static_cast<size_t>(b)]);
+
+  // Switch the correction memory into view: read the control word, set the
+  // kind's bit, read the blocks, clear it again.
+  cmd.ClearReceive();
+  cmd.SendCommand("DMW?&H400004,1\r\n", 1);
+  DumpWord control;
+  if (cmd.WaitLine(1, kControlWordMs) != 1 || !ParseDumpReply(cmd.PopLine(), control)) {
+    // Without the word, setting the bit would overwrite every other bit of it.
+    ui.MessageBox("Could not read the correction memory control word.", MsgIcon::Warning);
+    ui.CloseProgress();
+    return 0;
+  }
+  uint32_t w = control.data | (black ? 0x10u : 0x20u);
+  SendAcknowledged(cmd, "WMW=&H400004,&H" + Hex(w, 4), 3000);
+  static constexpr const char* kBlackBlocks[3] = {"DMW?&H408000,&H800", "DMW?&H410000,&H800",
+                                                  "DMW?&H418000,&H800"};
+  static constexpr const char* kGainBlocks[3] = {"DMW?&H420000,&H800", "DMW?&H428000,&H800",
+                                                 "DMW?&H430000,&H800"};
+  for (int b = 0; b < 3; ++b)
+    ReadDumpBlock(cmd, black ? kBlackBlocks[b] : kGainBlocks[b], kind, true, b, 50,
+                  correction[static_cast<size_t>(b)]);
+  w &= black ? 0xFFEFu : 0xFFDFu;
+  SendAcknowledged(cmd, "WMW=&H400004,&H" + Hex(w, 4), 3000);
+
+  AtomicTextFile file;
+  if (!file.Create(path)) {
+    ReportCannotCreate(ui, path);
+    ui.CloseProgress();
+    return 0;
+  }
+  file.Line("Video, , , , Correction");
+  file.Line("No., R, G, B, No., R, G, B");
+  for (int k = 0; k < kTerminalPixels; ++k)
+    file.Line(VideoFileLine(kind, k, video, correction));
+  const bool written = file.Commit();
+  ui.CloseProgress();
+  if (!written) {
+    ReportCannotWrite(ui, path);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,250 @@
+// The formats beneath the service tools: lines on the wire, reply parsing and
+// file rows, without a camera.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "service/about_info.h"
+#include "service/afe_register.h"
+#include "service/camera_id.h"
+#include "service/dac_write.h"
+#include "service/memory_dump.h"
+#include "service/sensor_memory.h"
+#include "service/temperature_monitor.h"
+#include "service/terminal_routines.h"
+#include "service/text_scan.h"
+
+namespace kestrel {
+namespace {
+
+// Feeds `text` to a line reader as if it were a file.
+class MemoryFile {
+ public:
+  explicit MemoryFile(std::string text) : text_(std::move(text)) {
+    stream_ = fmemopen(text_.data(), text_.size(), "r");
+    reader.Attach(stream_);
+  }
+  ~MemoryFile() {
+    if (stream_) std::fclose(stream_);
+  }
+  TextLineReader reader;
+
+ private:
+  std::string text_;
+  FILE* stream_ = nullptr;
+};
+
+TEST(ScanTest, HexWidthCountsThePrefixAndLeavesTheRest) {
+  size_t pos = 0;
+  uint32_t v = 0;
+  ASSERT_TRUE(ScanHex("12345", pos, v, 4));
+  EXPECT_EQ(v, 0x1234u);
+  EXPECT_EQ(pos, 4u);
+  pos = 0;
+  ASSERT_TRUE(ScanHex(" 0x1F,", pos, v));
+  EXPECT_EQ(v, 0x1Fu);
+  pos = 0;
+  ASSERT_TRUE(ScanHex("0xZ", pos, v));  // a prefix without digits is the number 0
+  EXPECT_EQ(v, 0u);
+  EXPECT_EQ(pos, 1u);
+  pos = 0;
+  EXPECT_FALSE(ScanHex("", pos, v));
+  int32_t d = 0;
+  pos = 0;
+  ASSERT_TRUE(ScanDec("-99999999999", pos, d));
+  EXPECT_EQ(d, INT32_MIN);
+}
+
+TEST(AfeTest, SelectorGivesChipMaskAndChannel) {
+  const auto& items = AfeSelectorItems();
+  EXPECT_EQ(items[0], "Tap1");
+  EXPECT_EQ(items[3], "Tqp4");
+  EXPECT_EQ(items[15], "Tap16");
+  EXPECT_EQ(items[18], "ALL");
+  struct Case {
+    int index, mask, channel;
+  };
+  for (Case c : {Case{0, 1, 1}, Case{1, 1, 2}, Case{2, 2, 1}, Case{3, 2, 2}, Case{14, 128, 1},
+                 Case{15, 128, 2}, Case{16, 0x0F, 3}, Case{17, 0xF0, 3}, Case{18, 0xFF, 3},
+                 Case{-1, 0xFF, 3}, Case{99, 0xFF, 3}}) {
+    AfeTarget t = AfeSelectorTarget(c.index);
+    EXPECT_EQ(t.chipMask, c.mask) << c.index;
+    EXPECT_EQ(t.channel, c.channel) << c.index;
+  }
+}
+
+TEST(AfeTest, AddressListRunsFrom40ToE4WithItsNames) {
+  const auto& items = AfeAddressItems();
+  EXPECT_EQ(items.front(), "0x40 STANDBYA");
+  EXPECT_EQ(items[0x47 - 0x40], "0x47 CDSGAIN");
+  EXPECT_EQ(items[0x4A - 0x40], "0x4A CLAMPLEVEL");
+  EXPECT_EQ(items[0x90 - 0x40], "0x90 SHDLOC");
+  EXPECT_EQ(items[0x95 - 0x40], "0x95 SHDTEST ");
+  EXPECT_EQ(items[0xBD - 0x40], "0xBD SYNC_ALIGN");
+  EXPECT_EQ(items[0xCF - 0x40], "0xCF Not_used");
+  EXPECT_EQ(items[0xD0 - 0x40], "0xD0 AFE_UPDT_SCK");
+  EXPECT_EQ(items.back(), "0xE4 SCK");
+}
+
+TEST(AfeTest, WriteValueSendsTheDataAsTyped) {
+  EXPECT_EQ(AfeWriteValue(2, 0x47 - 0x40, "12"), "2, 71, 12, 1\r\n");
+  EXPECT_EQ(AfeWriteValue(18, 0xE4 - 0x40, "FF"), "255, 228, FF, 3\r\n");
+  EXPECT_EQ(AfeWriteValue(17, 0, " x "), "240, 64,  x , 3\r\n");
+}
+
+TEST(AfeTest, RegisterFileRowsBecomeCommandsPerField) {
+  MemoryFile f("0x1F,0x20,0x3\r\n0x0,0x1,0x2\n0xA,----,0xC\ngarbage\n0x5,0x6,0x7");
+  EXPECT_EQ(
+      RegisterFileCommands(f.reader),
+      (std::vector<std::string>{"AFR=0,1F", "AFG=0,20", "AFB=0,3", "AFR=1,0", "AFG=1,1", "AFB=1,2",
+                                "AFR=2,A", "AFB=2,C", "AFR=4,5", "AFG=4,6", "AFB=4,7"}));
+}
+
+TEST(AfeTest, RegisterRepliesReadFourDigitsExceptRed) {
+  uint32_t v = 0;
+  ASSERT_TRUE(ParseAfeReply("AFR=12345", "AFR", v));
+  EXPECT_EQ(v, 0x12345u);
+  ASSERT_TRUE(ParseAfeReply("AFG=12345", "AFG", v));
+  EXPECT_EQ(v, 0x1234u);
+  EXPECT_FALSE(ParseAfeReply("AFG=12", "AFB", v));
+  EXPECT_FALSE(ParseAfeReply("", "AFR", v));
+  EXPECT_FALSE(ParseAfeReply("AFR=", "AFR", v));
+}
+
+TEST(SensorMemoryTest, GroupsOfEightArePaddedWithZeros) {
+  std::string text;
+  for (int i = 1; i <= 9; ++i)
+    text += "0x" + Hex(static_cast<uint32_t>(i)) + "\n";
+  MemoryFile f(text);
+  EXPECT_EQ(SensorMemoryCommands(f.reader, "AMR", SensorMemoryBase(5)),
+            (std::vector<std::string>{"AMR=2800,1,2,3,4,5,6,7,8", "AMR=2808,9,0,0,0,0,0,0,0"}));
+
+  MemoryFile g("junk\r\n0xFFFFFFFF\r\n----\r\n");
+  EXPECT_EQ(SensorMemoryCommands(g.reader, "AMM", 0),
+            (std::vector<std::string>{"AMM=0,0,FFFFFFFF,0,0,0,0,0,0"}));
+  MemoryFile empty("");
+  EXPECT_TRUE(SensorMemoryCommands(empty.reader, "AMM", 0).empty());
+}
+
+TEST(SensorMemoryTest, ListsAndBases) {
+  EXPECT_EQ(SensorMemoryBlockItems()[5], "MEMCH0");
+  EXPECT_EQ(SensorMemoryBase(5), 0x2800u);
+  EXPECT_EQ(SensorMemoryBlockItems()[18], "MEMPXPRNU3");
+  EXPECT_EQ(SensorMemoryBase(18), 0x9000u);
+  EXPECT_EQ(SensorMemoryStem(2), "AMG");
+  EXPECT_EQ(SensorMemoryStem(4), "");
+}
+
+TEST(DumpTest, SplitOfTheDocumentedReply) {
+  DumpSplit s = SplitDumpReply("DMW=&H260004, &H3FF");
+  EXPECT_EQ(s.state, 2);
+  EXPECT_EQ(s.field1, "&H260004");
+  EXPECT_EQ(s.field2, "&H3FF");
+  EXPECT_EQ(DumpSplitValue(s), 0x3FFu);
+
+  EXPECT_EQ(SplitDumpReply("DMW &H1").state, 0);
+  EXPECT_EQ(DumpSplitValue(SplitDumpReply("DMW=&H1")), 0u);          // no comma
+  EXPECT_EQ(DumpSplitValue(SplitDumpReply("DMW=&H1, 3FF")), 0u);     // no &H
+  EXPECT_EQ(DumpSplitValue(SplitDumpReply("DMW=&H1,&H3\tFF")), 3u);  // stops at the tab
+  EXPECT_EQ(SplitDumpReply("A=B,C,D").field2, "C,D");
+}
+
+TEST(DumpTest, RecordsOfMatchingAndMissingWords) {
+  DumpWord w;
+  ASSERT_TRUE(ParseDumpReply("DMW=&H260000, &H1F", w));
+  EXPECT_EQ(DumpRecord(1, &w), "1,&H260000,&H1F,31");
+  ASSERT_TRUE(ParseDumpReply("DMW=&Hfffffffe,&H80000000", w));  // the blank is optional
+  EXPECT_EQ(DumpRecord(7, &w), "7,&HFFFFFFFE,&H80000000,2147483648");
+  EXPECT_FALSE(ParseDumpReply("DMW=&H260000", w));
+  EXPECT_FALSE(ParseDumpReply("COMPLETE", w));
+  EXPECT_EQ(DumpRecord(3, nullptr), "3,,,");
+}
+
+TEST(TerminalRoutineTest, CorrectionTextReadsAtMost2048Pixels) {
+  std::string text = "1\t2\t3\n-4 5  6\r\n7\tx\t9\n\n";
+  for (int i = 0; i < 3000; ++i)
+    text += "1\t1\t1\n";
+  MemoryFile f(text);
+  ColourTables t;
+  EXPECT_EQ(ReadCorrectionText(f.reader, t), 2048);
+  EXPECT_EQ(t[0][0], 1);
+  EXPECT_EQ(t[2][0], 3);
+  EXPECT_EQ(t[0][1], -4);
+  EXPECT_EQ(t[2][1], 6);
+  EXPECT_EQ(t[0][2], 7);  // values after the first that does not parse are 0
+  EXPECT_EQ(t[1][2], 0);
+  EXPECT_EQ(t[2][2], 0);
+  EXPECT_EQ(t[0][3], 0);  // an empty line is a pixel of zeros
+  EXPECT_EQ(t[1][2047], 1);
+}
+
+TEST(TerminalRoutineTest, VideoFileScalesCorrectionByKind) {
+  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Black, 0x80), -128);
+  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Black, 0x7F), 127);
+  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Black, 0x1FF), -1);
+  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Gain, 0x1FF), 0x1FF);
+
+  ColourTables video, corr;
+  for (auto& v : video)
+    v.assign(kTerminalPixels, 0);
+  for (auto& v : corr)
+    v.assign(kTerminalPixels, 0);
+  video[0][5] = 10;
+  video[2][5] = 30;
+  corr[0][5] = 8192;
+  corr[1][5] = -4096;
+  corr[2][5] = 1;
+  EXPECT_EQ(VideoFileLine(CorrectionKind::Gain, 5, video, corr),
+            "5, 10, 0, 30, 5, 1.000000, -0.500000, 0.000122");
+  EXPECT_EQ(VideoFileLine(CorrectionKind::Black, 5, video, corr),
+            "5, 10, 0, 30, 5, 8192, -4096, 1");
+}
+
+TEST(TemperatureTest, SixteenthsWithOneDecimalIncludingNegatives) {
+  EXPECT_EQ(FormatTemperature(400), "25.0");
+  EXPECT_EQ(FormatTemperature(0), "0.0");
+  EXPECT_EQ(FormatTemperature(-16), "-1.0");
+  EXPECT_EQ(FormatTemperature(-8), "-0.5");
+  EXPECT_EQ(FormatTemperature(-440), "-27.5");
+  EXPECT_EQ(FormatTemperature(1), "0.1");
+}
+
+TEST(AboutTest, VersionDigits) {
+  EXPECT_EQ(FormatVersion(1234), "  1.2.3.4");
+  EXPECT_EQ(FormatVersion(7), "  0.0.0.7");
+  EXPECT_EQ(FormatVersion(10203), "  10.2.0.3");
+}
+
+TEST(DacTest, LinesAndBlackOffsetPartners) {
+  EXPECT_EQ(Ad5590WriteValue(3, 1, 5, "2048"), "3,1,5,2048\r\n");
+  EXPECT_EQ(Ad5590WriteValue(0, 0, 0, ""), "0,0,0,\r\n");
+  EXPECT_EQ(BlackOffsetPartner("B1O4F"), "B1O5F");
+  EXPECT_EQ(BlackOffsetPartner("B1O5F"), "B1O4F");
+  EXPECT_EQ(BlackOffsetPartner("B2O15F"), "B2O14F");
+  EXPECT_EQ(BlackOffsetPartner("B2O0F"), "B2O1F");
+  EXPECT_EQ(BlackOffsetPartner("B1OT1F"), "");
+  EXPECT_EQ(BlackOffsetPartner("B3O1F"), "");
+  EXPECT_EQ(BlackOffsetPartner("B1O16F"), "");
+  EXPECT_TRUE(BlackOffsetRowEditable(14));
+  EXPECT_FALSE(BlackOffsetRowEditable(15));
+}
+
+TEST(CameraIdTest, BoxesFromTheSettingAndBack) {
+  Settings s;
+  s.cameraId = "B12345678";  // nine characters
+  CameraIdBoxes boxes = InitCameraIdBoxes(s);
+  EXPECT_EQ(s.cameraId, "A000000000");
+  EXPECT_EQ(boxes[0], "A");
+  EXPECT_EQ(boxes[9], "0");
+  s.cameraId = "X123456789";
+  boxes = InitCameraIdBoxes(s);
+  EXPECT_EQ(boxes[9], "9");
+  boxes[4].clear();
+  boxes[5] = "QZ";
+  EXPECT_EQ(CameraIdFromBoxes(boxes), "X123Q6789");
+}
+
+}  // namespace
+}  // namespace kestrel

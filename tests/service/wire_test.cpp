@@ -1,0 +1,446 @@
+// The service tools against a scripted camera on a pseudo-terminal: the bytes
+// on the wire, the files written and what the user is told.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+
+#include "common/pty_peer.h"
+#include "common/recording_ui.h"
+#include "link/rs_port.h"
+#include "protocol/cam_cmd.h"
+#include "service/about_info.h"
+#include "service/afe_register.h"
+#include "service/camera_id.h"
+#include "service/dac_write.h"
+#include "service/fpga_register.h"
+#include "service/memory_dump.h"
+#include "service/sensor_memory.h"
+#include "service/temperature_monitor.h"
+#include "service/terminal_routines.h"
+#include "service/text_scan.h"
+
+namespace kestrel {
+namespace {
+
+using testing::PtyPeer;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> SplitCrLf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2)
+    lines.push_back(text.substr(start, at - start));
+  EXPECT_EQ(start, text.size()) << "text after the last CR LF";
+  return lines;
+}
+
+class ServiceWireTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/kestrel-service-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    dir = tmpl;
+    settings.commDevice = peer.SlavePath();
+    ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
+  }
+  void TearDown() override {
+    cmd.ClosePort();
+    std::string rm = "rm -rf '" + dir + "'";
+    ASSERT_EQ(std::system(rm.c_str()), 0);
+  }
+  std::string File(const std::string& name) const { return dir + "/" + name; }
+  void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+
+  std::string dir;
+  Settings settings;
+  CRsPort port;
+  testing::RecordingUi ui;
+  CCamCmd cmd{settings, port, ui};
+  PtyPeer peer;
+};
+
+std::string Complete(const std::string& line) {
+  return line.empty() ? "" : "COMPLETE\r\n";
+}
+
+TEST_F(ServiceWireTest, AfeWriteCarriesTheDoubleLineEnd) {
+  peer.SetHandler(Complete);
+  EXPECT_EQ(WriteAfeRegister(cmd, 2, 0x47 - 0x40, "12"), 1);
+  EXPECT_EQ(WriteAd5590(cmd, 3, 1, 5, "2048"), 1);
+  EXPECT_EQ(WriteBh2220(cmd, "7"), 1);
+  EXPECT_EQ(peer.Bytes(), "AFEW=2, 71, 12, 1\r\n\r\nDACACW=3,1,5,2048\r\n\r\nDACBW=7\r\n\r\n");
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(ui.log[0], "Tx: AFEW=2, 71, 12, 1");
+}
+
+TEST_F(ServiceWireTest, RegisterFileSaveWritesMarkedGapsAndReloads) {
+  peer.SetHandler([](const std::string& line) -> std::string {
+    if (line.size() < 4 || line[3] != '?') return "";
+    const std::string stem = line.substr(0, 3);
+    const std::string row = line.substr(4);
+    if (stem == "AFB" && row == "2") return "";  // no answer
+    if (stem == "AFG" && row == "1") return "ERROR\r\n";
+    if (row == "0") return stem + "=12345\r\n";
+    return stem + "=" + row + "\r\n";
+  });
+  const std::string path = File("afe.csv");
+  Write(path, "old");
+  ASSERT_EQ(SaveRegisterFile(cmd, path), 1);
+  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  ASSERT_EQ(rows.size(), 128u);
+  EXPECT_EQ(rows[0], "0x12345,0x1234,0x1234");
+  EXPECT_EQ(rows[1], "0x1,----,0x1");
+  EXPECT_EQ(rows[2], "0x2,0x2,----");
+  EXPECT_EQ(rows[127], "0x7F,0x7F,0x7F");
+  EXPECT_EQ(ui.busyDepth, 0);
+
+  peer.SetHandler([](const std::string& line) { return line.empty() ? "" : "OK\r\n"; });
+  const size_t before = peer.Lines().size();
+  ASSERT_EQ(LoadRegisterFile(cmd, path), 1);
+  std::vector<std::string> sent = peer.Lines();
+  sent.erase(sent.begin(), sent.begin() + static_cast<long>(before));
+  ASSERT_EQ(sent.size(), 128u * 3 - 2);  // the two gaps are not written
+  EXPECT_EQ(sent[0], "AFR=0,12345");
+  EXPECT_EQ(sent[1], "AFG=0,1234");
+  EXPECT_EQ(sent[3], "AFR=1,1");
+  EXPECT_EQ(sent[4], "AFB=1,1");
+}
+
+TEST_F(ServiceWireTest, SensorMemorySavesTheBlockAndLoadsItBack) {
+  peer.SetHandler([](const std::string& line) -> std::string {
+    if (line.rfind("AMG?", 0) != 0) return line.empty() ? "" : "COMPLETE\r\n";
+    uint32_t address = static_cast<uint32_t>(std::stoul(line.substr(4), nullptr, 16));
+    if (address == 0x2805) return "";
+    return "AMG=" + Hex(address - 0x2800) + "\r\n";
+  });
+  const std::string path = File("mem.csv");
+  ASSERT_EQ(SaveSensorMemory(cmd, 2, 5, path), 1);
+  std::vector<std::string> words = SplitCrLf(ReadAll(path));
+  ASSERT_EQ(words.size(), 1024u);
+  EXPECT_EQ(words[0], "0x0");
+  EXPECT_EQ(words[5], "----");
+  EXPECT_EQ(words[1023], "0x3FF");
+  EXPECT_EQ(peer.Lines().front(), "AMG?2800");
+  EXPECT_EQ(peer.Lines().back(), "AMG?2BFF");
+
+  const size_t before = peer.Lines().size();
+  ASSERT_EQ(LoadSensorMemory(cmd, 1, 0, path), 1);
+  std::vector<std::string> sent = peer.Lines();
+  sent.erase(sent.begin(), sent.begin() + static_cast<long>(before));
+  ASSERT_EQ(sent.size(), 128u);
+  EXPECT_EQ(sent[0], "AMR=0,0,1,2,3,4,0,6,7");
+  EXPECT_EQ(sent[127], "AMR=3F8,3F8,3F9,3FA,3FB,3FC,3FD,3FE,3FF");
+}
+
+TEST_F(ServiceWireTest, SwitchRefreshKeepsTriggerWhenItsQueryFails) {
+  peer.SetHandler([](const std::string& line) -> std::string {
+    if (line == "SNOF?") return "SNOF=1\r\n";
+    if (line == "STOF?") return "ERROR\r\n";
+    return line.empty() ? "" : "COMPLETE\r\n";
+  });
+  int sensor = 0, trigger = 0;
+  EXPECT_EQ(RefreshSensorSwitches(cmd, sensor, trigger), 1);
+  EXPECT_EQ(sensor, 1);
+  EXPECT_EQ(trigger, 0);
+  EXPECT_EQ(SetSensorSwitch(cmd, SensorSwitch::Trigger, 1), 1);
+  EXPECT_EQ(peer.Lines().back(), "STOF=1");
+}
+
+TEST_F(ServiceWireTest, DumpToFileWritesWhatArrived) {
+  peer.SetHandler([](const std::string& line) -> std::string {
+    if (line != "DMW?&H260000, &HC") return "";
+    std::string reply;
+    for (int i = 0; i < 12; ++i)  // more than asked for
+      reply += "DMW=&H" + Hex(0x260000u + static_cast<uint32_t>(i)) + ", &H" +
+               Hex(0x1Fu + static_cast<uint32_t>(i)) + "\r\n";
+    return "DMW=&H260000, &H1F\r\ngarbage\r\n" + reply;
+  });
+  const std::string path = File("dump.csv");
+  ASSERT_EQ(DumpToFile(cmd, path, "260000", "C"), 1);
+  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  ASSERT_EQ(rows.size(), 13u);
+  EXPECT_EQ(rows[0], "No.,Address,Data(hex),Data(dec)");
+  EXPECT_EQ(rows[1], "1,&H260000,&H1F,31");
+  EXPECT_EQ(rows[2], "2,,,");
+  EXPECT_EQ(rows[12], "12,&H260009,&H28,40");
+  EXPECT_EQ(ui.log, (std::vector<std::string>{"Tx: DMW?&H260000, &HC", "Writing...",
+                                              "Received 12 data", "Completed!!"}));
+}
+
+TEST_F(ServiceWireTest, DumpIntoAnUnwritableFolderSendsNothing) {
+  const std::string path = File("missing/dump.csv");
+  EXPECT_EQ(DumpToFile(cmd, path, "0", "1"), 0);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, path + "\nCouldn't open the file");
+  EXPECT_EQ(ui.boxes[0].caption, "File Open Error");
+  EXPECT_TRUE(peer.Bytes().empty());
+}
+
+TEST_F(ServiceWireTest, WriteCorrectionDataSendsEveryColourThenStores) {
+  peer.SetHandler(Complete);
+  const std::string path = File("black.txt");
+  Write(path, "1\t2\t3\n4\t-3\t6\n");
+  ASSERT_EQ(WriteCorrectionData(cmd, CorrectionKind::Black, StoreArea::Factory, path), 1);
+  EXPECT_EQ(peer.Lines(), (std::vector<std::string>{"PBDR=0,1", "PBDR=1,4", "PBDG=0,2", "PBDG=1,-3",
+                                                    "PBDB=0,3", "PBDB=1,6", "PBDS=999"}));
+  EXPECT_EQ(ui.log, (std::vector<std::string>{"2 data were read from the text file.",
+                                              "WriteCorrectionData has done!"}));
+  EXPECT_FALSE(ui.progressOpen);
+}
+
+TEST_F(ServiceWireTest, WriteCorrectionDataStopsAtARejectedPixelAndAFailedStore) {
+  peer.SetHandler([](const std::string& line) -> std::string {
+    return line == "PGDG=1,5" ? "NG\r\n" : "COMPLETE\r\n";
+  });
+  const std::string path = File("gain.txt");
+  Write(path, "5 5 5\n5 5 5\n");
+  EXPECT_EQ(WriteCorrectionData(cmd, CorrectionKind::Gain, StoreArea::User, path), 0);
+  EXPECT_EQ(ui.BoxTexts().back(), "Could not write the correction data i=1 j=1");
+  EXPECT_EQ(peer.Lines().back(), "PGDG=1,5");  // no store command
+
+  peer.SetHandler([](const std::string& line) -> std::string {
+    return line == "PGDS=0" ? "ERROR\r\n" : "COMPLETE\r\n";
+  });
+  ui.boxes.clear();
+  EXPECT_EQ(WriteCorrectionData(cmd, CorrectionKind::Gain, StoreArea::User, path), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            (std::vector<std::string>{"ERROR for PGDS=0", "Could not store the correction data."}));
+  EXPECT_FALSE(ui.progressOpen);
+
+  ui.boxes.clear();
+  EXPECT_EQ(WriteCorrectionData(cmd, CorrectionKind::Gain, StoreArea::User, File("none.txt")), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{"Could not open the file, " + File("none.txt") + "."});
+}
+
+TEST_F(ServiceWireTest, ReadCorrectionDataTakesTheLastNumberAndSkipsASilentColour) {
+  peer.SetHandler([](const std::string& line) -> std::string {
+    if (line.rfind("PGDG?", 0) == 0) return line == "PGDG?0" ? "PGDG=0,9\r\n" : "";
+    if (line.rfind("PGDR?", 0) == 0)
+      return "PGDR=" + line.substr(5) + ",-" + line.substr(5) + "\r\n";
+    return "PGDB=7\r\n";
+  });
+  const std::string path = File("read.csv");
+  ASSERT_EQ(ReadCorrectionData(cmd, CorrectionKind::Gain, path), 1);
+  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  ASSERT_EQ(rows.size(), 2049u);
+  EXPECT_EQ(rows[0], "R, G, B");
+  EXPECT_EQ(rows[1], "0, 9, 7");
+  EXPECT_EQ(rows[2], "-1, 0, 7");
+  EXPECT_EQ(rows[2048], "-2047, 0, 7");
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"うまくいがねー"});
+  EXPECT_EQ(ui.log.front(), "はじまり");
+  EXPECT_EQ(ui.log.back(), "おわりましたり");
+  EXPECT_EQ(ui.percents.back(), 100);
+}
+
+// A camera's memory for the video read-back: the dump blocks and the control word.
+std::string VideoCamera(const std::string& line, std::atomic<uint32_t>& control) {
+  if (line.empty()) return "";
+  if (line == "DMW?&H400004,1") return "DMW=&H400004, &H" + Hex(control) + "\r\n";
+  if (line.rfind("WMW=&H400004,&H", 0) == 0) {
+    control = static_cast<uint32_t>(std::stoul(line.substr(15), nullptr, 16));
+    return "COMPLETE\r\n";
+  }
+  if (line.rfind("DMW?&H", 0) == 0) {
+    const uint32_t base = static_cast<uint32_t>(std::stoul(line.substr(6), nullptr, 16));
+    std::string reply;
+    for (uint32_t k = 0; k < 2048; ++k) {
+      uint32_t value = base >= 0x400000 ? (k == 1   ? 0x80
+                                           : k == 2 ? 0x7F
+                                                    : 8192)
+                                        : base / 0x1000 + k;
+      reply += "DMW=&H" + Hex(base + k) + ", &H" + Hex(value) + "\r\n";
+    }
+    return reply;
+  }
+  return "COMPLETE\r\n";
+}
+
+TEST_F(ServiceWireTest, ReadVideoDataReadsBothPhasesAndRestoresTheControlWord) {
+  std::atomic<uint32_t> control{0x1234};
+  peer.SetHandler([&control](const std::string& line) { return VideoCamera(line, control); });
+  const std::string path = File("video.csv");
+  ASSERT_EQ(ReadVideoData(cmd, CorrectionKind::Black, path), 1);
+  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  ASSERT_EQ(rows.size(), 2050u);
+  EXPECT_EQ(rows[0], "Video, , , , Correction");
+  EXPECT_EQ(rows[1], "No., R, G, B, No., R, G, B");
+  EXPECT_EQ(rows[2], "0, 608, 609, 610, 0, 0, 0, 0");  // 8192 keeps only its low byte
+  EXPECT_EQ(rows[3], "1, 609, 610, 611, 1, -128, -128, -128");
+  EXPECT_EQ(rows[4], "2, 610, 611, 612, 2, 127, 127, 127");
+  EXPECT_EQ(rows[2049].substr(0, 6), "2047, ");
+  std::vector<std::string> sent = peer.Lines();
+  EXPECT_EQ(
+      std::vector<std::string>(sent.begin(), sent.begin() + 4),
+      (std::vector<std::string>{"WMW=&H260000,&H5001", "PBC=2", "PBR=0", "DMW?&H260000,&H800"}));
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "WMW=&H400004,&H1234"), sent.end());
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "DMW?&H418000,&H800"), sent.end());
+  EXPECT_EQ(sent.back(), "WMW=&H400004,&H1224");
+  EXPECT_EQ(control.load(), 0x1224u);
+  EXPECT_FALSE(ui.progressOpen);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ServiceWireTest, ReadVideoDataGainScalesAndStopsWithoutAControlWord) {
+  std::atomic<uint32_t> control{0};
+  peer.SetHandler([&control](const std::string& line) { return VideoCamera(line, control); });
+  const std::string path = File("gain.csv");
+  ASSERT_EQ(ReadVideoData(cmd, CorrectionKind::Gain, path), 1);
+  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  EXPECT_EQ(rows[2], "0, 608, 609, 610, 0, 1.000000, 1.000000, 1.000000");
+  EXPECT_EQ(rows[3], "1, 609, 610, 611, 1, 0.015625, 0.015625, 0.015625");
+  EXPECT_EQ(peer.Lines().back(), "WMW=&H400004,&H0000");
+
+  peer.SetHandler([&control](const std::string& line) {
+    return line == "DMW?&H400004,1" ? std::string() : VideoCamera(line, control);
+  });
+  const std::string other = File("other.csv");
+  EXPECT_EQ(ReadVideoData(cmd, CorrectionKind::Gain, other), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{"Could not read the correction memory control word."});
+  EXPECT_EQ(peer.Lines().back(), "DMW?&H400004,1");  // nothing written blindly
+  struct stat st {};
+  EXPECT_NE(::stat(other.c_str(), &st), 0);
+  EXPECT_FALSE(ui.progressOpen);
+}
+
+TEST_F(ServiceWireTest, UserIdOfSixteenIsWrittenSeventeenIsRefused) {
+  peer.SetHandler(Complete);
+  EXPECT_EQ(SaveUserId(cmd, "0123456789ABCDEF"), 1);
+  EXPECT_EQ(SaveUserId(cmd, "0123456789ABCDEFG"), 0);
+  EXPECT_EQ(SaveUserId(cmd, "A\r\nULCK=1"), 0);
+  EXPECT_EQ(peer.Lines(), std::vector<std::string>{"UD=0123456789ABCDEF"});
+  ASSERT_EQ(ui.boxes.size(), 3u);
+  EXPECT_EQ(ui.boxes[0].text, "Writing the User ID \"0123456789ABCDEF\" has been completed.");
+  EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Information);
+  EXPECT_EQ(ui.boxes[1].text, "Couldn't write the User ID.");
+  EXPECT_EQ(ui.boxes[1].icon, MsgIcon::Stop);
+}
+
+TEST_F(ServiceWireTest, CameraIdWithAnEmptyBoxSendsNineCharacters) {
+  peer.SetHandler(Complete);
+  CameraIdBoxes boxes = {"C", "A", "M", "", "0", "0", "0", "0", "0", "1"};
+  EXPECT_EQ(SaveCameraId(cmd, boxes), 1);
+  EXPECT_EQ(peer.Lines(), (std::vector<std::string>{"ULCK=6158273", "ID=CAM000001"}));
+  EXPECT_EQ(settings.cameraId, "CAM000001");
+  EXPECT_EQ(ui.boxes.back().text, "Completed to save the CAMERA ID, CAM000001.");
+
+  ui.answers = {MsgAnswer::No};
+  EXPECT_EQ(SaveCameraId(cmd, boxes), 0);
+  EXPECT_EQ(peer.Lines().size(), 2u);
+
+  peer.SetHandler([](const std::string& l) { return l.rfind("ULCK", 0) == 0 ? "NG\r\n" : ""; });
+  ui.boxes.clear();
+  EXPECT_EQ(SaveCameraId(cmd, boxes), 0);
+  EXPECT_EQ(ui.BoxTexts().back(), "Couldn't save the CAMERA ID.");
+}
+
+TEST_F(ServiceWireTest, HelpFilesAreThePdfsOfTheFolder) {
+  EXPECT_TRUE(ListHelpFiles(dir).empty());
+  Write(File("b.pdf"), "");
+  Write(File("A.PDF"), "");
+  Write(File("notes.txt"), "");
+  Write(File(".pdf"), "");
+  EXPECT_EQ(ListHelpFiles(dir), (std::vector<std::string>{"A.PDF", "b.pdf"}));
+  EXPECT_TRUE(ListHelpFiles(File("missing")).empty());
+}
+
+TEST_F(ServiceWireTest, AboutFieldsStopAtTheFirstSilentQuery) {
+  peer.SetHandler([](const std::string& line) -> std::string {
+    if (line == "MD?") return "MD=HX-9302\r\n";
+    if (line == "ID?") return "ID=A000000001\r\n";
+    if (line == "VN?") return "VN=1234\r\n";
+    if (line == "PV?") return "PV=10203\r\n";
+    return "";
+  });
+  CameraInfo info;
+  info.fpga1Version = "old";
+  EXPECT_EQ(RefreshCameraData(cmd, info), 4);
+  EXPECT_EQ(info.modelName, "HX-9302");
+  EXPECT_EQ(info.cameraId, "A000000001");
+  EXPECT_EQ(info.firmwareVersion, "  1.2.3.4");
+  EXPECT_EQ(info.fpga2Version, "  10.2.0.3");
+  EXPECT_EQ(info.fpga1Version, "old");
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ServiceWireTest, FpgaReadWriteAndAverages) {
+  peer.SetHandler([](const std::string& line) -> std::string {
+    if (line == "FPGARD?") return "FPGARD=255\r\n";
+    if (line == "ACC1S?") return "ACC1S=-12\r\n";
+    if (line == "ACC2S?") return "";
+    return line.empty() || line.rfind("FPGAWR", 0) == 0 ? "" : "COMPLETE\r\n";
+  });
+  std::string data = "0";
+  EXPECT_EQ(ReadFpgaRegister(cmd, "1A", data), 1);
+  EXPECT_EQ(data, "FF");
+  WriteFpgaRegister(cmd, "1A", "FF");
+  std::string acc1 = "---", acc2 = "---";
+  EXPECT_EQ(ReadSampleAverage(cmd, 1, acc1), 1);
+  EXPECT_EQ(ReadSampleAverage(cmd, 2, acc2), 0);
+  EXPECT_EQ(acc1, "-12");
+  EXPECT_EQ(acc2, "---");
+  EXPECT_EQ(peer.Lines(), (std::vector<std::string>{"FPGARD=&H1A", "FPGARD?", "FPGAWR=&H1A, &HFF",
+                                                    "ACC1S=1", "ACC1S?", "ACC2S=1", "ACC2S?"}));
+}
+
+class RecordingHost : public TemperatureHost {
+ public:
+  void StartTimer(int id, int ms) override {
+    events.push_back("start " + std::to_string(id) + " " + std::to_string(ms));
+  }
+  void StopTimer(int id) override { events.push_back("stop " + std::to_string(id)); }
+  void ShowTemperatures(const std::string& a, const std::string& b) override {
+    events.push_back(a + " " + b);
+  }
+  void SetIndicator(bool on) override { events.push_back(on ? "on" : "off"); }
+  std::vector<std::string> events;
+};
+
+TEST_F(ServiceWireTest, TemperaturePollingStopsWhenSensor2Fails) {
+  std::atomic<int> sensor2Answers{1};
+  peer.SetHandler([&](const std::string& line) -> std::string {
+    if (line == "TMP0?") return "TMP0=-16\r\n";
+    if (line == "TMP02?" && sensor2Answers-- > 0) return "TMP02=400\r\n";
+    return "";
+  });
+  RecordingHost host;
+  TemperatureMonitor monitor(cmd, host);
+  monitor.Open();
+  EXPECT_TRUE(monitor.Polling());
+  monitor.OnTimer(TemperatureMonitor::kFlashTimer);
+  monitor.OnTimer(TemperatureMonitor::kPollTimer);  // Sensor2 now silent
+  EXPECT_FALSE(monitor.Polling());
+  monitor.OnTimer(TemperatureMonitor::kPollTimer);  // a stale tick changes nothing
+  EXPECT_EQ(host.events,
+            (std::vector<std::string>{"-1.0 25.0", "start 0 5000", "on", "start 1 500", "off",
+                                      "stop 1", "-1.0 ------", "stop 0", "on", "start 1 200"}));
+}
+
+TEST_F(ServiceWireTest, TemperatureOfASilentCameraFlashesOnceAndDoesNotPoll) {
+  RecordingHost host;
+  TemperatureMonitor monitor(cmd, host);
+  monitor.Open();
+  EXPECT_FALSE(monitor.Polling());
+  EXPECT_EQ(host.events, (std::vector<std::string>{"------ ------", "on", "start 1 500"}));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,316 @@
+// The factory and service tools: memory dump and write, AFE registers, sensor
+// memory, FPGA registers, temperatures, camera information and IDs, and the
+// terminal's correction-data routines.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <iostream>
+#include <thread>
+
+#include "app/settings_store.h"
+#include "ctl.h"
+#include "service/about_info.h"
+#include "service/afe_register.h"
+#include "service/camera_id.h"
+#include "service/fpga_register.h"
+#include "service/memory_dump.h"
+#include "service/sensor_memory.h"
+#include "service/temperature_monitor.h"
+#include "service/terminal_routines.h"
+#include "service/text_scan.h"
+
+namespace kestrel::ctl {
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+// Texts that go into a command line verbatim must not end it early.
+bool OneLine(const std::vector<std::string>& args) {
+  for (const std::string& a : args)
+    if (a.find_first_of("\r\n") != std::string::npos) {
+      PrintError("arguments cannot contain line breaks");
+      return false;
+    }
+  return true;
+}
+
+// A list item by its name (any case) or its position from 0.
+int ItemIndex(const std::string& text, const std::string* items, int count) {
+  for (int i = 0; i < count; ++i)
+    if (Upper(items[i]) == Upper(text)) return i;
+  int index = -1;
+  if (ParseIntArg(text, index) && index >= 0 && index < count) return index;
+  return -1;
+}
+
+bool HexArg(const std::string& text, uint32_t& out) {
+  size_t pos = 0;
+  return !text.empty() && ScanHex(text, pos, out) && pos == text.size();
+}
+
+bool KindArg(const std::string& text, CorrectionKind& kind) {
+  if (text != "black" && text != "gain") {
+    PrintError("expected black or gain, not " + text);
+    return false;
+  }
+  kind = text == "black" ? CorrectionKind::Black : CorrectionKind::Gain;
+  return true;
+}
+
+int Result(int ok) {
+  return ok == 1 ? kOk : kFailed;
+}
+
+int Dump(Context& ctx, const std::vector<std::string>& args) {
+  uint32_t v = 0;
+  if (args.size() != 3 || !HexArg(args[0], v) || !HexArg(args[1], v)) {
+    PrintError("dump takes ADDR SIZE FILE.csv (ADDR and SIZE hexadecimal)");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  return Result(DumpToFile(*ctx.cmd, args[2], args[0], args[1]));
+}
+
+int MemWrite(Context& ctx, const std::vector<std::string>& args) {
+  uint32_t v = 0;
+  if (args.size() != 2 || !HexArg(args[0], v) || !HexArg(args[1], v)) {
+    PrintError("memwrite takes ADDR DATA (hexadecimal)");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  SendMemoryWrite(*ctx.cmd, args[0], args[1]);
+  // Nothing waits for the camera here; show what it answers within --listen.
+  if (ctx.cmd->WaitLine(1, ctx.listenMs) == 1) std::cout << ctx.cmd->PopLine() << std::endl;
+  return kOk;
+}
+
+int Afe(Context& ctx, const std::vector<std::string>& args) {
+  if (!OneLine(args)) return kUsage;
+  if (args.size() == 4 && args[0] == "write") {
+    const auto& selectors = AfeSelectorItems();
+    int selector = ItemIndex(args[1], selectors.data(), kAfeSelectorCount);
+    if (selector < 0 && Upper(args[1]) == "TAP4") selector = 3;
+    uint32_t address = 0;
+    if (selector < 0 || !HexArg(args[2], address) || address < kAfeFirstAddress ||
+        address >= kAfeFirstAddress + kAfeAddressCount) {
+      PrintError(
+          "afe write takes SELECTOR (Tap1..Tap16, Sensor1, Sensor2, ALL) ADDRESS (40..E4) DATA");
+      return kUsage;
+    }
+    if (!ctx.Connect()) return kFailed;
+    return Result(WriteAfeRegister(*ctx.cmd, selector, static_cast<int>(address) - kAfeFirstAddress,
+                                   args[3]));
+  }
+  if (args.size() == 2 && (args[0] == "load" || args[0] == "save")) {
+    if (!ctx.Connect()) return kFailed;
+    return Result(args[0] == "load" ? LoadRegisterFile(*ctx.cmd, args[1])
+                                    : SaveRegisterFile(*ctx.cmd, args[1]));
+  }
+  PrintError("afe takes: write SELECTOR ADDRESS DATA | load FILE | save FILE");
+  return kUsage;
+}
+
+int SensorMemory(Context& ctx, const std::vector<std::string>& args) {
+  if (args.size() == 3 && args[0] == "switch") {
+    const std::string state = Upper(args[2]);
+    if ((args[1] != "sensor" && args[1] != "trigger") || (state != "ON" && state != "OFF")) {
+      PrintError("sensor-memory switch takes sensor|trigger on|off");
+      return kUsage;
+    }
+    if (!ctx.Connect()) return kFailed;
+    return Result(SetSensorSwitch(
+        *ctx.cmd, args[1] == "sensor" ? SensorSwitch::Sensor : SensorSwitch::Trigger,
+        state == "ON" ? 1 : 0));
+  }
+  if (args.size() != 4 || (args[0] != "load" && args[0] != "save")) {
+    PrintError("sensor-memory takes load|save COLOR BLOCK FILE, or switch sensor|trigger on|off");
+    return kUsage;
+  }
+  const int colour = ItemIndex(args[1], SensorMemoryColourItems().data(), kSensorMemoryColours);
+  const int block = ItemIndex(args[2], SensorMemoryBlockItems().data(), kSensorMemoryBlocks);
+  if (colour < 0 || block < 0) {
+    PrintError("COLOR is ALL, RED, GREEN or BLUE; BLOCK is MEMOFF0..MEMPXPRNU3 or 0..18");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  return Result(args[0] == "load" ? LoadSensorMemory(*ctx.cmd, colour, block, args[3])
+                                  : SaveSensorMemory(*ctx.cmd, colour, block, args[3]));
+}
+
+int Fpga(Context& ctx, const std::vector<std::string>& args) {
+  uint32_t v = 0;
+  if (args.size() == 2 && args[0] == "read" && HexArg(args[1], v)) {
+    if (!ctx.Connect()) return kFailed;
+    std::string data;
+    if (ReadFpgaRegister(*ctx.cmd, args[1], data) != 1) return kFailed;
+    std::cout << data << std::endl;
+    return kOk;
+  }
+  if (args.size() == 3 && args[0] == "write" && HexArg(args[1], v) && HexArg(args[2], v)) {
+    if (!ctx.Connect()) return kFailed;
+    WriteFpgaRegister(*ctx.cmd, args[1], args[2]);
+    if (ctx.cmd->WaitLine(1, ctx.listenMs) == 1) std::cout << ctx.cmd->PopLine() << std::endl;
+    return kOk;
+  }
+  if (args.size() == 1 && args[0] == "average") {
+    if (!ctx.Connect()) return kFailed;
+    std::string s1 = "---", s2 = "---";
+    const int ok1 = ReadSampleAverage(*ctx.cmd, 1, s1);
+    const int ok2 = ReadSampleAverage(*ctx.cmd, 2, s2);
+    std::cout << "Sensor1: " << s1 << "\nSensor2: " << s2 << std::endl;
+    return Result(ok1 & ok2);
+  }
+  PrintError("fpga takes: read OFFSET | write OFFSET DATA (hexadecimal) | average");
+  return kUsage;
+}
+
+std::atomic<bool> gInterrupted{false};
+extern "C" void OnInterrupt(int) {
+  gInterrupted = true;
+}
+
+// Drives the monitor from a plain loop: the poll timer becomes a deadline,
+// the indicator is not shown.
+class WatchHost : public TemperatureHost {
+ public:
+  void StartTimer(int id, int periodMs) override {
+    if (id == TemperatureMonitor::kPollTimer) period = std::chrono::milliseconds(periodMs);
+  }
+  void StopTimer(int) override {}
+  void ShowTemperatures(const std::string& s1, const std::string& s2) override {
+    std::cout << "Sensor1: " << s1 << "  Sensor2: " << s2 << std::endl;
+    failed = s1 == kTemperatureUnknown || s2 == kTemperatureUnknown;
+  }
+  void SetIndicator(bool) override {}
+  std::chrono::milliseconds period{0};
+  bool failed = false;
+};
+
+int Temp(Context& ctx, const std::vector<std::string>& args) {
+  const bool watch = args.size() == 1 && args[0] == "--watch";
+  if (!args.empty() && !watch) {
+    PrintError("temp takes no arguments but --watch");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  WatchHost host;
+  TemperatureMonitor monitor(*ctx.cmd, host);
+  monitor.Open();
+  if (!watch) return host.failed ? kFailed : kOk;
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+  using Clock = std::chrono::steady_clock;
+  while (monitor.Polling()) {
+    const auto next = Clock::now() + host.period;
+    while (!gInterrupted && Clock::now() < next)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (gInterrupted) return kOk;
+    monitor.OnTimer(TemperatureMonitor::kPollTimer);
+  }
+  PrintError("Sensor2 did not answer; watching stopped");
+  return kFailed;
+}
+
+int Info(Context& ctx, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    PrintError("info takes no arguments");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  CameraInfo info;
+  const int read = RefreshCameraData(*ctx.cmd, info);
+  auto trim = [](const std::string& s) {
+    return s.substr(std::min(s.find_first_not_of(' '), s.size()));
+  };
+  const std::pair<const char*, std::string> fields[] = {
+      {"Model Name", info.modelName},
+      {"Camera ID", info.cameraId},
+      {"Firmware Version", trim(info.firmwareVersion)},
+      {"FPGA2 Version", trim(info.fpga2Version)},
+      {"FPGA1 Version", trim(info.fpga1Version)},
+      {"User ID", info.userId}};
+  for (int i = 0; i < read; ++i)
+    std::cout << fields[i].first << ": " << fields[i].second << "\n";
+  std::cout << std::flush;
+  if (read < 6) {
+    PrintError(std::string("no answer to the query of ") + fields[read].first);
+    return kFailed;
+  }
+  return kOk;
+}
+
+int UserId(Context& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 2 || args[0] != "set") {
+    PrintError("user-id takes: set TEXT (at most 16 characters)");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  return Result(SaveUserId(*ctx.cmd, args[1]));
+}
+
+int CameraId(Context& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 2 || args[0] != "set" || args[1].empty() ||
+      args[1].size() > static_cast<size_t>(kCameraIdLength) || !OneLine(args)) {
+    PrintError("camera-id takes: set ID (1 to 10 characters)");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  CameraIdBoxes boxes;
+  for (size_t i = 0; i < args[1].size(); ++i)
+    boxes[i] = args[1].substr(i, 1);
+  const int ok = SaveCameraId(*ctx.cmd, boxes);
+  // The panel keeps the ID it last set; so does this tool, as the panel would.
+  if (ctx.settings.cameraId == args[1]) {
+    SettingsStore store;
+    store.SetText("Camera Id", ctx.settings.cameraId);
+    store.Sync();
+  }
+  return Result(ok);
+}
+
+int TerminalRoutine(Context& ctx, const std::vector<std::string>& args) {
+  CorrectionKind kind{};
+  if (args.size() == 4 && args[0] == "write-correction" && KindArg(args[1], kind) &&
+      (args[2] == "factory" || args[2] == "user")) {
+    if (!ctx.Connect()) return kFailed;
+    return Result(WriteCorrectionData(
+        *ctx.cmd, kind, args[2] == "factory" ? StoreArea::Factory : StoreArea::User, args[3]));
+  }
+  if (args.size() == 3 && (args[0] == "read-correction" || args[0] == "read-video") &&
+      KindArg(args[1], kind)) {
+    if (!ctx.Connect()) return kFailed;
+    return Result(args[0] == "read-video" ? ReadVideoData(*ctx.cmd, kind, args[2])
+                                          : ReadCorrectionData(*ctx.cmd, kind, args[2]));
+  }
+  PrintError(
+      "terminal-routine takes: write-correction black|gain factory|user FILE.txt | "
+      "read-correction black|gain FILE.csv | read-video black|gain FILE.csv");
+  return kUsage;
+}
+
+const Registrar kRegistrar{
+    {"dump", "dump ADDR SIZE FILE.csv       dump SIZE memory words from ADDR (hex) into a file",
+     Dump},
+    {"memwrite", "memwrite ADDR DATA           write one memory word (hex)", MemWrite},
+    {"afe", "afe write SEL ADDR DATA | load FILE | save FILE   AFE registers", Afe},
+    {"sensor-memory", "sensor-memory load|save COLOR BLOCK FILE | switch sensor|trigger on|off",
+     SensorMemory},
+    {"fpga", "fpga read OFF | write OFF DATA | average   FPGA registers (hex), sample averages",
+     Fpga},
+    {"temp", "temp [--watch]               sensor temperatures (every 5 s with --watch)", Temp},
+    {"info", "info                         model, camera ID, versions and user ID", Info},
+    {"user-id", "user-id set TEXT             write the user ID (at most 16 characters)", UserId},
+    {"camera-id", "camera-id set ID             unlock and write the camera ID", CameraId},
+    {"terminal-routine",
+     "terminal-routine write-correction|read-correction|read-video ...   pixel correction "
+     "routines",
+     TerminalRoutine},
+};
+
+}  // namespace
+}  // namespace kestrel::ctl
