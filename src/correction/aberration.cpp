@@ -91,7 +91,7 @@ int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
     Pump(ui);
   }
   ui.EndBusy();
-  if (!WriteFileAtomically(path, FormatAberrationText(table))) {
+  if (!correction::WriteFileAtomically(path, FormatAberrationText(table))) {
     ui.MessageBox("File open error", MsgIcon::Warning);
     return 0;
   }
@@ -102,7 +102,7 @@ int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
 int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
   std::string text;
-  if (!ReadTextFile(path, text)) {
+  if (!correction::ReadTextFile(path, text)) {
     ui.MessageBox("File open error", MsgIcon::Warning);
     return 0;
   }

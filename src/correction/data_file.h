@@ -38,12 +38,4 @@ int LoadCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::
 int SaveCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
                        int sensor);
 
-// The save commands' overwrite question: true when path does not exist or the
-// user answers Yes to "<path>\nThis file already exists.\nReplace existing file?".
-bool ConfirmOverwrite(UserInterface& ui, const std::string& path);
-
-// The folder part of a path (before its last separator), which the file
-// commands remember as the current data folder; empty when there is none.
-std::string FolderOf(const std::string& path);
-
 }  // namespace kestrel

@@ -106,7 +106,7 @@ GammaParseResult ParseGammaText(std::string_view text, LutTable& table) {
 
 int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table) {
   std::string text;
-  if (!ReadTextFile(path, text)) {
+  if (!correction::ReadTextFile(path, text)) {
     ui.MessageBox(path + "\nCouldn't open this file", MsgIcon::Stop);
     return 0;
   }
@@ -123,7 +123,7 @@ int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table) {
 }
 
 int SaveGammaFile(UserInterface& ui, const std::string& path, const LutTable& table) {
-  if (!WriteFileAtomically(path, FormatGammaText(table))) {
+  if (!correction::WriteFileAtomically(path, FormatGammaText(table))) {
     ui.MessageBox(path + "\nCouldn't open this file", MsgIcon::Stop);
     return 0;
   }

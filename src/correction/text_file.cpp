@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
-namespace kestrel {
+namespace kestrel::correction {
 
 bool ReadTextFile(const std::string& path, std::string& out) {
   out.clear();
@@ -53,4 +53,4 @@ bool WriteFileAtomically(const std::string& path, const std::string& contents) {
   return ok;
 }
 
-}  // namespace kestrel
+}  // namespace kestrel::correction

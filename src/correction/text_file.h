@@ -2,7 +2,10 @@
 
 #include <string>
 
-namespace kestrel {
+namespace kestrel::correction {
+
+// Kept apart from the other subsystems' file helpers: these are the correction
+// files' own.
 
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadTextFile(const std::string& path, std::string& out);
@@ -12,4 +15,4 @@ bool ReadTextFile(const std::string& path, std::string& out);
 // any point leaves an existing file whole. False on any failure.
 bool WriteFileAtomically(const std::string& path, const std::string& contents);
 
-}  // namespace kestrel
+}  // namespace kestrel::correction

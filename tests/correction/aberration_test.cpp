@@ -43,7 +43,7 @@ TEST(AberrationCameraTest, OutOfRangeFileSendsNothing) {
   const std::string path = ::testing::TempDir() + "aberration_range.csv";
   AberrationTable t{};
   t[40] = 40000;
-  ASSERT_TRUE(WriteFileAtomically(path, FormatAberrationText(t)));
+  ASSERT_TRUE(correction::WriteFileAtomically(path, FormatAberrationText(t)));
   EXPECT_EQ(LoadAberrationFile(sim.link.cmd, path, 500), 0);
   EXPECT_EQ(sim.link.ui.BoxTexts(), std::vector<std::string>{"Invalid parameter contains"});
   EXPECT_TRUE(sim.link.Sent().empty());
@@ -61,7 +61,7 @@ TEST(AberrationCameraTest, AFailedQueryWritesNoFile) {
   EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{"Faild reading camera parameter"});
   EXPECT_EQ(queries, 3);
   std::string text;
-  EXPECT_FALSE(ReadTextFile(path, text));
+  EXPECT_FALSE(correction::ReadTextFile(path, text));
   EXPECT_EQ(peer.link.ui.busyDepth, 0);
 }
 

@@ -67,7 +67,7 @@ TEST(DataFileTest, ShadingSlopeFileHas256LinesOfThreeNumbers) {
   const std::string path = dir / "slope.csv";
   ASSERT_EQ(WriteDataFile(ui, path, v.data(), 3, 256), 1);
   std::string text;
-  ASSERT_TRUE(ReadTextFile(path, text));
+  ASSERT_TRUE(correction::ReadTextFile(path, text));
   std::string expected;
   for (int r = 0; r < 256; ++r)
     expected += "-12,0,341\r\n";
@@ -84,19 +84,6 @@ TEST(DataFileTest, UnwritableOrUnreadableFileSaysSo) {
   EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"File open error", "File open error"}));
 }
 
-TEST(DataFileTest, OverwriteQuestion) {
-  TempDir dir;
-  testing::RecordingUi ui;
-  const std::string path = dir / "a.csv";
-  EXPECT_TRUE(ConfirmOverwrite(ui, path));  // no file, no question
-  EXPECT_TRUE(ui.boxes.empty());
-  ASSERT_TRUE(WriteFileAtomically(path, "1\r\n"));
-  ui.answers = {MsgAnswer::No};
-  EXPECT_FALSE(ConfirmOverwrite(ui, path));
-  EXPECT_EQ(ui.boxes[0].text, path + "\nThis file already exists.\nReplace existing file?");
-  EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::YesNo);
-}
-
 TEST(CorrectionFileTest, OutOfRangeValueIsRefusedBeforeAnythingIsSent) {
   TempDir dir;
   testing::SimLink sim;
@@ -105,10 +92,10 @@ TEST(CorrectionFileTest, OutOfRangeValueIsRefusedBeforeAnythingIsSent) {
   std::string text;
   for (int i = 0; i < 1024; ++i)
     text += (i == 5 ? "16384" : std::to_string(-i)) + "\r\n";
-  ASSERT_TRUE(WriteFileAtomically(dir / "black.csv", text));
+  ASSERT_TRUE(correction::WriteFileAtomically(dir / "black.csv", text));
   EXPECT_EQ(LoadCorrectionFile(transfer, CorrectionKind::PixelBlack, dir / "black.csv", 1), 0);
   // The lower bound of pixel black is -16383.
-  ASSERT_TRUE(WriteFileAtomically(dir / "low.csv", "0\r\n-16384\r\n"));
+  ASSERT_TRUE(correction::WriteFileAtomically(dir / "low.csv", "0\r\n-16384\r\n"));
   EXPECT_EQ(LoadCorrectionFile(transfer, CorrectionKind::PixelBlack, dir / "low.csv", 2), 0);
   EXPECT_EQ(sim.link.ui.BoxTexts(),
             (std::vector<std::string>{"Invalid data range: index (5): value (16384)",
@@ -120,7 +107,7 @@ TEST(CorrectionFileTest, OutOfRangeValueIsRefusedBeforeAnythingIsSent) {
 TEST(CorrectionFileTest, SaveWritesNoFileWhenTheCameraFailsOrIsOutOfRange) {
   TempDir dir;
   const std::string path = dir / "old.csv";
-  ASSERT_TRUE(WriteFileAtomically(path, "old\r\n"));
+  ASSERT_TRUE(correction::WriteFileAtomically(path, "old\r\n"));
   {
     testing::SimLink sim;
     ASSERT_TRUE(sim.link.opened);
@@ -136,7 +123,7 @@ TEST(CorrectionFileTest, SaveWritesNoFileWhenTheCameraFailsOrIsOutOfRange) {
   EXPECT_EQ(SaveCorrectionFile(transfer, CorrectionKind::HighBlack, path, 1), 0);
   EXPECT_EQ(silent.link.ui.boxes.back().text, "Faild reading camera parameter");
   std::string text;
-  ASSERT_TRUE(ReadTextFile(path, text));
+  ASSERT_TRUE(correction::ReadTextFile(path, text));
   EXPECT_EQ(text, "old\r\n");
 }
 

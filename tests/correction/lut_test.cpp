@@ -133,7 +133,7 @@ class GammaFileIo : public ::testing::Test {
  protected:
   std::string Write(const std::string& text) {
     path_ = ::testing::TempDir() + "gamma_test.csv";
-    EXPECT_TRUE(WriteFileAtomically(path_, text));
+    EXPECT_TRUE(correction::WriteFileAtomically(path_, text));
     return path_;
   }
   void TearDown() override { std::remove(path_.c_str()); }
@@ -165,7 +165,7 @@ TEST_F(GammaFileIo, SaveThenLoadRoundTripsAndMissingFilesSaySo) {
   path_ = ::testing::TempDir() + "gamma_rt.csv";
   ASSERT_EQ(SaveGammaFile(ui, path_, table), 1);
   std::string text;
-  ASSERT_TRUE(ReadTextFile(path_, text));
+  ASSERT_TRUE(correction::ReadTextFile(path_, text));
   EXPECT_EQ(text.rfind("GammaData\r\n", 0), 0u);
   LutTable back{};
   ASSERT_EQ(LoadGammaFile(ui, path_, back), 1);

@@ -67,8 +67,8 @@ TEST_F(SimEndToEnd, EveryKindAndSensorSurvivesFileToCameraToFile) {
       EXPECT_EQ(Model(MnemonicOf(kind, sensor)), values);
       ASSERT_EQ(SaveCorrectionFile(transfer, kind, back, sensor), 1);
       std::string a, b;
-      ASSERT_TRUE(ReadTextFile(out, a));
-      ASSERT_TRUE(ReadTextFile(back, b));
+      ASSERT_TRUE(correction::ReadTextFile(out, a));
+      ASSERT_TRUE(correction::ReadTextFile(back, b));
       EXPECT_EQ(a, b);
       EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{info.loadMessage, info.saveMessage}));
       ui.boxes.clear();
@@ -95,7 +95,7 @@ TEST_F(SimEndToEnd, LutAndAberrationTablesRoundTrip) {
   for (int i = 0; i < kAberrationValues; ++i)
     ab[static_cast<size_t>(i)] = i % 2 ? -32768 + i : 32767 - i;
   const std::string file = Path("aberration.csv");
-  ASSERT_TRUE(WriteFileAtomically(file, FormatAberrationText(ab)));
+  ASSERT_TRUE(correction::WriteFileAtomically(file, FormatAberrationText(ab)));
   ASSERT_EQ(LoadAberrationFile(cmd, file), 1);
   EXPECT_EQ(Model("CAB2"), std::vector<int32_t>(ab.begin(), ab.end()));
   const std::string back = Path("aberration_back.csv");
@@ -104,8 +104,8 @@ TEST_F(SimEndToEnd, LutAndAberrationTablesRoundTrip) {
   EXPECT_EQ(std::vector<std::string>(texts.end() - 2, texts.end()),
             (std::vector<std::string>{"Succeeded in reading", "Succeeded in writing"}));
   std::string a, b;
-  ASSERT_TRUE(ReadTextFile(file, a));
-  ASSERT_TRUE(ReadTextFile(back, b));
+  ASSERT_TRUE(correction::ReadTextFile(file, a));
+  ASSERT_TRUE(correction::ReadTextFile(back, b));
   EXPECT_EQ(a, b);
 }
 
