@@ -31,7 +31,7 @@ constexpr const char* kRegisterNames[kAfeAddressCount] = {
     "TC_RCP1_4", "TC_RCP1_6", "PBLKMASK_START1", "PBLKMASK_END1", "PBLKMASK_START2",
     "PBLKMASK_END2", "PBLKMASK_START3", "PBLKMASK_END3", "PBLKMASK_MSB", "PBLK0_TOG1", "PBLK0_TOG2",
     "PBLK1_TOG1", "PBLK1_TOG2", "PBLK0_TOG_MSB", "PBLK1_TOG_MSB", "INT_PBLKCLPOB_POL",
-    // 0x90 (the trailing blank of "SHDTEST " is part of the item)
+    // 0x90 (the item "SHDTEST " keeps its trailing blank)
     "SHDLOC", "SHP_WIDTH", "TEST", "DOUTPHASEP", "UNUSED", "SHDTEST ", "TEST", "TEST", "Not_used",
     "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used",
     // 0xA0
