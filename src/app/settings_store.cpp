@@ -1,7 +1,9 @@
 #include "app/settings_store.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QSettings>
 #include <cstdlib>
 
@@ -91,7 +93,27 @@ void SettingsStore::Load(Settings& s) {
   s.dumpFile = FolderOrWorkingDirectory(s.dumpFile).toStdString();
 }
 
+void SettingsStore::RebuildDamagedFile() {
+  // QSettings refuses to write over a file it could not parse, so a damaged
+  // file would never be repaired and no setting would ever be saved again.
+  // Keep it beside the new one for whoever wants to look, and carry over
+  // every value that could still be read.
+  QMap<QString, QVariant> readable;
+  for (const QString& key : qs_->allKeys())
+    readable.insert(key, qs_->value(key));
+  const QString file = qs_->fileName();
+  qs_.reset();
+  QFile::remove(file + ".damaged");
+  QFile::rename(file, file + ".damaged");
+  qs_ = std::make_unique<QSettings>(file, QSettings::IniFormat);
+  for (auto it = readable.cbegin(); it != readable.cend(); ++it)
+    qs_->setValue(it.key(), it.value());
+}
+
 bool SettingsStore::Save(const Settings& s) {
+  // The file is parsed lazily; reading the keys makes its status known.
+  (void)qs_->allKeys();
+  if (qs_->status() == QSettings::FormatError) RebuildDamagedFile();
   SetInt("Serial Mode", s.serialMode);
   SetText("DataPath", s.dataPath);
   SetText("Camera Id", s.cameraId);

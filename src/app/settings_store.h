@@ -20,8 +20,10 @@ class SettingsStore {
   ~SettingsStore();
 
   void Load(Settings& s);
-  // Writes every saved value (never "OFFLINE" or "SIMULATION") and flushes.
-  // False when the file could not be written.
+  // Writes every saved value (never "OFFLINE" or "SIMULATION") and flushes;
+  // the file is replaced as a whole (QSettings writes a temporary file and
+  // renames it). A file that could not be parsed is kept as "<file>.damaged"
+  // and a new one written. False when the file could not be written.
   bool Save(const Settings& s);
 
   int GetInt(const char* name, int defaultValue) const;
@@ -33,6 +35,8 @@ class SettingsStore {
   std::string FileName() const;
 
  private:
+  void RebuildDamagedFile();
+
   std::unique_ptr<QSettings> qs_;
 };
 

@@ -106,7 +106,7 @@ void CameraModel::Defaults() {
   SetText("MD", "HX-9302");
   SetText("MD00", "HX-9302");
   SetText("UD", "");
-  SetText("AFM", "0,0");
+  SetText("AFM", "0");
 
   for (const char* n : {"PBD", "PBD2", "DNH"})
     AddSequence(n, 1024, 1, -16383, 16383);

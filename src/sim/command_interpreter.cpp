@@ -510,7 +510,7 @@ Reply CommandInterpreter::Memory(const Cmd& c) {
     return Complete();
   }
   if (c.op != '?') return Error(err::kSyntax);
-  if (second == 0 || second > 0x10000) return Error(err::kRange);
+  if (second == 0 || second > 0x4000) return Error(err::kRange);
   Reply r;
   r.lines.reserve(second);
   char b[48];
@@ -566,7 +566,8 @@ Reply CommandInterpreter::SensorMemory(const Cmd& c) {
       model_.SetSensorMemory(colour, a, words[k]);
     }
   }
-  model_.SetText(c.name, c.compact);
+  // A query answers the last word written: one value, as every table reply.
+  model_.SetText(c.name, HexText(words.back()));
   return Complete();
 }
 
@@ -615,7 +616,7 @@ Reply CommandInterpreter::Registers(const Cmd& c) {
       for (int ch = 1; ch <= 2; ++ch)
         if (channel & ch) model_.afe[{chip, reg, ch}] = data;
     }
-    model_.SetText(n, c.compact);
+    model_.SetText(n, items[2]);
     return Complete();
   }
   if (n == "DACACW") {
@@ -628,7 +629,7 @@ Reply CommandInterpreter::Registers(const Cmd& c) {
     // "Write to and update DAC channel n" moves the black offset it drives.
     if ((cmd == 2 || cmd == 3) && data <= 4095)
       model_.SetInt("B" + std::to_string(sensor + 1) + "O" + std::to_string(channel) + "F", data);
-    model_.SetText(n, c.compact);
+    model_.SetText(n, items[3]);
     return Complete();
   }
   // DACAW / DACBW: one decimal data word.
@@ -660,7 +661,7 @@ Reply CommandInterpreter::Factory(const Cmd& c) {
   else if (c.name == "AFM")
     ok = f.size() == 2 && Hex(f[0], x) && Hex(f[1], y);
   if (!ok) return Error(err::kRange);
-  if (c.name == "AFM") model_.SetText("AFM", c.compact);
+  if (c.name == "AFM") model_.SetText("AFM", f[1]);
   model_.factoryLines.push_back(c.name + "=" + c.compact);
   return Complete();
 }

@@ -125,7 +125,10 @@ PtyCamera::~PtyCamera() {
 
 SimStats PtyCamera::Stats() const {
   std::lock_guard<std::mutex> lock(ioMutex_);
-  return stats_;
+  SimStats s = stats_;
+  if (firstInNs_ && lastOutNs_ > firstInNs_)
+    s.activeSeconds = static_cast<double>(lastOutNs_ - firstInNs_) / 1e9;
+  return s;
 }
 
 int PtyCamera::Baud() const {
@@ -224,6 +227,7 @@ void PtyCamera::Flush(uint64_t nowNs) {
           done += static_cast<size_t>(w);
         }
       }
+      lastOutNs_ = NowNs();
       stats_.bytesOut += bytes.size();
       stats_.modelledSeconds += 10.0 * static_cast<double>(item.bytes.size()) / baud_;
       ++stats_.linesOut;
@@ -319,18 +323,23 @@ void PtyCamera::Run() {
         {
           std::lock_guard<std::mutex> lock(ioMutex_);
           camBaud = baud_;
+          if (!firstInNs_) firstInNs_ = now;
           stats_.bytesIn += static_cast<uint64_t>(n);
           stats_.modelledSeconds += 10.0 * static_cast<double>(n) / camBaud;
           t = std::max(now, rxFreeNs_);
         }
         const int host = options_.checkHostSpeed ? HostBaud() : camBaud;
         const bool garbled = host > 0 && host != camBaud;
+        if (garbled)
+          t += static_cast<uint64_t>(n) * (options_.pace ? 10ull * 1000000000ull / camBaud : 0);
         const uint64_t byteNs = options_.pace ? 10ull * 1000000000ull / camBaud : 0;
         std::string line;
-        for (ssize_t i = 0; i < n; ++i) {
+        // Bytes sent at another speed arrive with framing errors; the camera
+        // drops them and the line they fell into.
+        if (garbled) interpreter_.DropPartial();
+        for (ssize_t i = 0; i < n && !garbled; ++i) {
           t += byteNs;
-          unsigned char b = static_cast<unsigned char>(buffer[i]);
-          if (garbled) b = static_cast<unsigned char>(0x80 | ((b * 37u + 11u) & 0x7F));
+          const unsigned char b = static_cast<unsigned char>(buffer[i]);
           bool overflowed = false;
           if (interpreter_.Assemble(static_cast<char>(b), line, overflowed)) {
             OnLine(line, t);

@@ -47,6 +47,9 @@ struct SimStats {
   uint64_t droppedLines = 0;
   uint64_t errorLines = 0;     // error replies sent
   double modelledSeconds = 0;  // wire time of every byte at the line speed, plus latency
+  // From the first byte received to the last byte sent: the time the host kept
+  // the line busy, to compare with modelledSeconds.
+  double activeSeconds = 0;
 };
 
 // The camera on a pseudo-terminal, run by a background thread. Open
@@ -111,6 +114,8 @@ class PtyCamera {
   uint64_t rxFreeNs_ = 0;  // when the last received byte has crossed the wire
   uint64_t txFreeNs_ = 0;  // when the last queued byte will have crossed it
   uint64_t lastByteNs_ = 0;
+  uint64_t firstInNs_ = 0;
+  uint64_t lastOutNs_ = 0;
   uint64_t nextUnsolicitedNs_ = 0;
   uint32_t random_ = 1;
   std::atomic<bool> hungUp_{false};

@@ -83,5 +83,135 @@ TEST(PtyCamera, RejectedCommandGetsAnErrorLine) {
   EXPECT_EQ(cam.Stats().errorLines, 1u);
 }
 
+// The start-up handshake: the switch is acknowledged at the old speed, and
+// from then on only a host at the new speed understands the camera.
+TEST(PtyCamera, SpeedSwitchAndGarbledBytesAtTheWrongSpeed) {
+  PtyCamera cam;
+  Host host(cam.SlavePath(), 0);
+  ASSERT_TRUE(host.Open());
+  EXPECT_EQ(host.cmd.SetInt(cmd::CBDRT, 16, 1000), 1);
+  EXPECT_EQ(cam.Baud(), 115200);
+  // Still at 9600: the camera drops what it cannot frame and stays silent.
+  EXPECT_EQ(host.QueryInt(cmd::EA, 200), -99999);
+  // What the camera sends now reaches the host as bytes that form no line.
+  cam.SendUnsolicited("EVENT");
+  uint8_t raw[64];
+  ASSERT_TRUE(host.port.WaitReadable(1000));
+  std::this_thread::sleep_for(20ms);
+  const int n = host.port.ReadRing(raw, sizeof raw);
+  ASSERT_GT(n, 0);
+  for (int i = 0; i < n; ++i)
+    EXPECT_GE(raw[i], 0x80) << i;
+  EXPECT_EQ(cam.Stats().garbledLines, 1u);
+  // At the new speed everything works, the repeated switch included.
+  host.Reopen(4);
+  EXPECT_EQ(host.cmd.SetInt(cmd::CBDRT, 16, 1000), 1);
+  EXPECT_EQ(host.QueryInt(cmd::EA), 0);
+  EXPECT_EQ(host.QueryInt(cmd::CBDRT), 16);
+}
+
+TEST(PtyCamera, PacingTakesTheWireTimeAndLatency) {
+  SimOptions o;
+  o.pace = true;
+  o.latencyMs = 30;
+  PtyCamera cam(o);
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  const auto t0 = Clock::now();
+  EXPECT_EQ(host.QueryInt(cmd::EA), 0);
+  const double took = std::chrono::duration<double>(Clock::now() - t0).count();
+  // "EA?" CR LF and "EA=0" CR LF: 11 bytes of 10 bits at 9600 bit/s, plus 30 ms.
+  const double limit = 11 * 10.0 / 9600 + 0.030;
+  EXPECT_NEAR(cam.Stats().modelledSeconds, limit, 1e-9);
+  EXPECT_GE(took, limit * 0.98);
+}
+
+TEST(PtyCamera, SilentCameraTimesOutAfterItsQuota) {
+  SimOptions o;
+  o.silentAfterLines = 1;
+  PtyCamera cam(o);
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  EXPECT_EQ(host.QueryInt(cmd::EA), 0);
+  int v = 0;
+  EXPECT_EQ(host.cmd.QueryInt(cmd::EA, v, 200, 1, 1), 0);
+  EXPECT_EQ(host.ui.LastLinkState(), 0);
+  ASSERT_EQ(host.ui.BoxTexts().size(), 1u);
+  EXPECT_EQ(host.ui.BoxTexts()[0].rfind("No answer from Camera!", 0), 0u);
+  EXPECT_EQ(cam.Stats().linesOut, 1u);
+}
+
+TEST(PtyCamera, HangUpLeavesTheTransactionUnanswered) {
+  SimOptions o;
+  o.hangUpAfterLines = 2;
+  PtyCamera cam(o);
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  EXPECT_EQ(host.cmd.SetInt(18, 500, 1000), 1);
+  EXPECT_EQ(host.QueryInt(18), 500);
+  EXPECT_EQ(host.QueryInt(18, 300), -99999);
+  EXPECT_TRUE(cam.HungUp());
+  for (int i = 0; i < 100 && !host.port.Lost(); ++i)
+    std::this_thread::sleep_for(5ms);
+  EXPECT_TRUE(host.port.Lost());
+  host.cmd.ClosePort();
+  EXPECT_FALSE(host.Open());  // the device is gone
+}
+
+TEST(PtyCamera, DroppedGarbledAndUnsolicitedReplies) {
+  {
+    SimOptions o;
+    o.dropShare = 1.0;
+    PtyCamera cam(o);
+    Host host(cam.SlavePath());
+    ASSERT_TRUE(host.Open());
+    EXPECT_EQ(host.cmd.SetInt(18, 500, 200), 0);
+    EXPECT_EQ(cam.Stats().droppedLines, 1u);
+    EXPECT_EQ(cam.WithModel([](CameraModel& m) { return m.Int("LR"); }), 500);
+  }
+  {
+    SimOptions o;
+    o.garbleShare = 1.0;
+    PtyCamera cam(o);
+    Host host(cam.SlavePath());
+    ASSERT_TRUE(host.Open());
+    EXPECT_EQ(host.cmd.SetInt(18, 500, 1000), 0);
+    ASSERT_EQ(host.ui.BoxTexts().size(), 1u);
+    EXPECT_EQ(host.ui.BoxTexts()[0].substr(0, 2), "~O");
+    EXPECT_EQ(host.ui.LastLinkState(), 1);  // the camera did answer
+  }
+  {
+    SimOptions o;
+    o.unsolicitedEveryMs = 10;
+    o.unsolicitedText = "TEMP ALARM";
+    PtyCamera cam(o);
+    Host host(cam.SlavePath());
+    ASSERT_TRUE(host.Open());
+    ASSERT_EQ(host.cmd.WaitLine(1, 1000), 1);
+    EXPECT_EQ(host.cmd.PopLine(), "TEMP ALARM");
+  }
+}
+
+TEST(PtyCamera, SettingAreasSurviveARestartWithAStateFile) {
+  const std::string path = ::testing::TempDir() + "ptycam_state_" + std::to_string(::getpid());
+  std::remove(path.c_str());
+  SimOptions o;
+  o.statePath = path;
+  {
+    PtyCamera cam(o);
+    Host host(cam.SlavePath());
+    ASSERT_TRUE(host.Open());
+    EXPECT_EQ(host.cmd.SetInt(18, 4321, 1000), 1);
+    EXPECT_EQ(host.cmd.SetInt(cmd::SA, 1, 1000), 1);
+    EXPECT_EQ(host.cmd.SetInt(CameraModel::RowOf("BAS00"), 1, 1000), 1);  // boot the updated area
+  }
+  PtyCamera cam(o);
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  EXPECT_EQ(host.QueryInt(cmd::EA), 1);
+  EXPECT_EQ(host.QueryInt(18), 4321);
+  std::remove(path.c_str());
+}
+
 }  // namespace
 }  // namespace kestrel::sim

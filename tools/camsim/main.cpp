@@ -81,7 +81,8 @@ std::string Json(const SimStats& s, int baud) {
     << ",\n  \"lines_in\": " << s.linesIn << ",\n  \"lines_out\": " << s.linesOut
     << ",\n  \"error_lines\": " << s.errorLines << ",\n  \"garbled_lines\": " << s.garbledLines
     << ",\n  \"dropped_lines\": " << s.droppedLines
-    << ",\n  \"modelled_seconds\": " << s.modelledSeconds << ",\n  \"baud\": " << baud << "\n}\n";
+    << ",\n  \"modelled_seconds\": " << s.modelledSeconds
+    << ",\n  \"active_seconds\": " << s.activeSeconds << ",\n  \"baud\": " << baud << "\n}\n";
   return o.str();
 }
 

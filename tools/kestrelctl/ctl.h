@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "link/cl_serial.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
@@ -42,10 +43,21 @@ struct Context {
   Settings settings;
   CRsPort port;
   TerminalUi ui;
+  std::unique_ptr<CClSerial> cameraLink;  // created by Connect
   std::unique_ptr<CCamCmd> cmd;
   int timeoutMs = 3000;
   int listenMs = 500;
   std::string portOverride;  // --port
+  // --cl-mode, --cl-port, --cl-library, --cl-manufacturer: a camera behind a
+  // Camera Link serial library.
+  int clMode = 0;
+  int clPort = -1;
+  std::string clLibrary;
+  std::string clManufacturer;
+
+  // Chooses the Camera Link library, manufacturer and port from the options
+  // and the settings. Prints why not on failure.
+  bool PrepareCameraLink();
 
   // Opens the link named by the options or the settings. Prints why not on failure.
   bool Connect();

@@ -20,12 +20,17 @@ std::vector<Command>& Registry() {
 void Usage(FILE* out) {
   std::fprintf(out,
                "usage: kestrelctl [--port DEV] [--baud BPS] [--timeout MS] [--listen MS] "
-               "[--verbose] COMMAND ...\n\ncommands:\n");
+               "[--verbose]\n                  [--cl-mode 1|2|3 [--cl-port N] [--cl-library FILE] "
+               "[--cl-manufacturer NAME]]\n                  COMMAND ...\n\ncommands:\n");
   for (const Command& c : Registry())
     std::fprintf(out, "  %s\n", c.usage);
   std::fprintf(out,
                "\n--port defaults to the port the panel's settings name; --baud to their bit "
-               "rate.\nExit status: 0 done, 1 the camera or the port failed, 2 usage error.\n");
+               "rate.\n--cl-mode reaches the camera through a Camera Link serial library: 1 a "
+               "clser*.so in\n$CLSERIALPATH, 2 libclserial.so, 3 libclallserial.so; --cl-port is "
+               "the serial index\n(mode 2) or the port (mode 3); --cl-library names the library "
+               "file to load.\nExit status: 0 done, 1 the camera or the port failed, 2 usage "
+               "error.\n");
 }
 
 }  // namespace
@@ -100,11 +105,14 @@ void TerminalUi::Draw() {
 }
 
 bool Context::Connect() {
-  cmd = std::make_unique<CCamCmd>(settings, port, ui);
+  cameraLink = std::make_unique<CClSerial>(settings, ui);
+  cmd = std::make_unique<CCamCmd>(settings, port, ui, cameraLink.get());
   if (!portOverride.empty()) {
     settings.serialMode = 0;
     settings.commDevice = portOverride;
   }
+  if (clMode != 0) settings.serialMode = clMode;
+  if (settings.serialMode != 0 && !PrepareCameraLink()) return false;
   if (cmd->OpenConfiguredPort() == 1) return true;
   std::string name = settings.serialMode != 0 ? std::string("the Camera Link port")
                      : !settings.commDevice.empty()
@@ -155,6 +163,24 @@ int main(int argc, char** argv) {
         return kUsage;
       }
       ctx.settings.baudRate = IndexOfBaud(n);
+    } else if (a == "--cl-mode") {
+      if (!value(a, v)) return kUsage;
+      if (!ParseIntArg(v, n) || n < 1 || n > 3) {
+        PrintError("--cl-mode takes 1, 2 or 3");
+        return kUsage;
+      }
+      ctx.clMode = n;
+    } else if (a == "--cl-port") {
+      if (!value(a, v)) return kUsage;
+      if (!ParseIntArg(v, n) || n < 0) {
+        PrintError("--cl-port takes a port index from 0");
+        return kUsage;
+      }
+      ctx.clPort = n;
+    } else if (a == "--cl-library") {
+      if (!value(a, ctx.clLibrary)) return kUsage;
+    } else if (a == "--cl-manufacturer") {
+      if (!value(a, ctx.clManufacturer)) return kUsage;
     } else if (a == "--timeout" || a == "--listen") {
       if (!value(a, v)) return kUsage;
       if (!ParseIntArg(v, n) || n < 0) {
@@ -167,6 +193,10 @@ int main(int argc, char** argv) {
       Usage(stderr);
       return kUsage;
     }
+  }
+  if (ctx.clMode != 0 && !ctx.portOverride.empty()) {
+    PrintError("--port and --cl-mode name two different links; give one");
+    return kUsage;
   }
   if (i >= args.size()) {
     Usage(stderr);

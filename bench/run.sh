@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs every benchmark program in build/bench, then the line-speed comparison
+# of kestrelctl and a pyserial script against the pacing camera simulator.
+# `make bench` builds the default preset first; BUILD=dir picks another tree.
+set -u
+cd "$(dirname "$0")/.."
+build=${BUILD:-build}
+status=0
+
+if [ ! -d "$build/bench" ]; then
+  echo "bench: $build/bench does not exist; build first (make bench)" >&2
+  exit 1
+fi
+
+for prog in "$build"/bench/*; do
+  [ -f "$prog" ] && [ -x "$prog" ] || continue
+  echo "== $(basename "$prog")"
+  "$prog" || { echo "   ($(basename "$prog") failed with status $?)"; status=1; }
+  echo
+done
+
+echo "== line speed"
+if [ -x "$build/tools/kestrel-camsim" ] && /usr/bin/python3 -c 'import serial' 2>/dev/null; then
+  /usr/bin/python3 bench/line_speed.py "$build" "${ROUNDS:-3}" || status=1
+else
+  echo "   skipped: needs $build/tools/kestrel-camsim and Debian's python3-serial"
+fi
+exit $status

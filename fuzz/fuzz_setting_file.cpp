@@ -1,0 +1,68 @@
+// The setting-file reader over arbitrary bytes: line splitting, the length
+// limit, resolution and the replay's accounting must hold for any file a user
+// can pick. The camera is offline, so every resolved line "succeeds" at once.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "link/rs_port.h"
+#include "panel/atomic_file.h"
+#include "panel/setting_file.h"
+#include "protocol/cam_cmd.h"
+
+namespace {
+
+// Counts what the replay tells the user and checks the progress it reports.
+class CheckingUi : public kestrel::UserInterface {
+ public:
+  kestrel::MsgAnswer MessageBox(const std::string& text, kestrel::MsgIcon, kestrel::MsgButtons,
+                                const std::string&) override {
+    if (text.rfind("Unresolved command! (", 0) != 0) __builtin_trap();
+    ++boxes;
+    return kestrel::MsgAnswer::Ok;
+  }
+  void SetProgressPercent(int p) override {
+    if (p < last || p > 100) __builtin_trap();
+    last = p;
+  }
+  void ShowProgress() override { last = 0; }
+  int boxes = 0;
+  int last = 0;
+};
+
+struct Panel : kestrel::SettingsPanel {
+  int CmdId2CtrlId(int cmdIndex) override { return cmdIndex; }
+  bool SetParam(int ctrlId, const kestrel::ParamValue&) override {
+    if (!kestrel::CommandTable::Valid(ctrlId)) __builtin_trap();
+    ++stored;
+    return true;
+  }
+  void AfterReplay() override { ++after; }
+  void RefreshFromCamera() override {}
+  int stored = 0;
+  int after = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static kestrel::Settings settings = [] {
+    kestrel::Settings s;
+    s.offline = 1;
+    return s;
+  }();
+  static kestrel::CRsPort port;
+  CheckingUi ui;
+  static kestrel::CCamCmd cmd(settings, port, ui);
+  cmd.SetUserInterface(ui);
+  const std::string text(reinterpret_cast<const char*>(data), size);
+
+  const auto lines = kestrel::SplitLines(text);
+  Panel panel;
+  const kestrel::ReplayResult r = kestrel::ReplaySettingText(text, cmd, &panel);
+  if (r.lines != static_cast<int>(lines.size())) __builtin_trap();
+  if (r.unresolved != ui.boxes || r.failed != 0) __builtin_trap();
+  if (panel.stored + r.unresolved != r.lines || panel.after != 1) __builtin_trap();
+  if (ui.last != 100) __builtin_trap();
+  return 0;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace kestrel {
+
+// The small utilities the panels share that still make sense on Qt. Control
+// typing and radio groups are Qt's business (qobject_cast, QButtonGroup).
+namespace CGen {
+
+// Handles at most one pass of pending window events without waiting, so windows
+// repaint while a long camera operation runs on the user-interface thread. The
+// windows that must not be used meanwhile are disabled by their callers.
+void PumpOneMessage();
+
+// Removes a trailing LF and then a CR right before it.
+void TrimLineEnd(std::string& text);
+
+}  // namespace CGen
+
+}  // namespace kestrel

@@ -1,0 +1,141 @@
+#include "app/kestrel_app.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <cstdio>
+
+#include "app/qt_user_interface.h"
+#include "app/settings_store.h"
+#include "link/rs_port.h"
+#include "panel/gui/kestrel_dlg.h"
+#include "protocol/cam_cmd.h"
+
+#include "sim/pty_camera.h"
+
+namespace kestrel {
+
+CKestrelApp* CKestrelApp::instance_ = nullptr;
+
+CKestrelApp::CKestrelApp()
+    : port_(std::make_unique<CRsPort>()),
+      ui_(std::make_unique<QtUserInterface>()),
+      cmd_(std::make_unique<CCamCmd>(settings_, *port_, *ui_)) {
+  instance_ = this;
+}
+
+CKestrelApp::~CKestrelApp() {
+  panel_.reset();  // closes the link
+  cmd_.reset();
+  port_.reset();
+  ui_.reset();
+  if (instance_ == this) instance_ = nullptr;
+}
+
+void CKestrelApp::LoadSettings(const Options& options) {
+  store_ = std::make_unique<SettingsStore>(options.configPath);
+  store_->Load(settings_);
+  configured_ = settings_;
+  if (!options.port.empty()) {
+    settings_.serialMode = 0;
+    settings_.commDevice = options.port;
+    portOverridden_ = true;
+  }
+  if (options.factory) {
+    settings_.operatingMode = kModeFactory;
+    settings_.activeMode = "FACTORY";
+    modeForced_ = true;
+  }
+}
+
+bool CKestrelApp::SaveSettings() {
+  if (!store_) return false;
+  Settings out = settings_;
+  if (portOverridden_) {
+    // The device of this run only; what the Communication dialog configured stays.
+    out.serialMode = configured_.serialMode;
+    out.commDevice = configured_.commDevice;
+    out.commPort = configured_.commPort;
+  }
+  if (simulatorRun_) out.baudRate = configured_.baudRate;
+  // --factory is for this run: unless the user switched modes by hand, the
+  // configured mode is what is saved.
+  if (modeForced_ && settings_.operatingMode == kModeFactory)
+    out.operatingMode = configured_.operatingMode;
+  return store_->Save(out);
+}
+
+int CKestrelApp::Run(const Options& options) {
+  LoadSettings(options);
+  simulatorRun_ = options.simulator;
+  if (options.simulator) {
+    // The built-in camera on a pseudo-terminal: a real serial link, so the
+    // panel runs exactly the code it runs against a camera.
+    auto camera = std::make_shared<sim::PtyCamera>();
+    settings_.serialMode = 0;
+    settings_.commDevice = camera->SlavePath();
+    simulator_ = camera;
+    portOverridden_ = true;
+  }
+
+  panel_ = std::make_unique<CKestrelDlg>(*cmd_, *ui_);
+  if (!options.screenshot.empty()) {
+    // A batch run has no one to answer questions: say what would have been
+    // asked and take the first answer.
+    panel_->SetAskOnExit(false);
+    ui_->SetResponder(
+        [](const std::string& text, MsgIcon, MsgButtons buttons, const std::string& caption) {
+          std::fprintf(stderr, "kestrel: %s: %s\n", caption.c_str(), text.c_str());
+          return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
+                                                                                    : MsgAnswer::Ok;
+        });
+  }
+  panel_->show();
+  QApplication::processEvents();
+  panel_->Initialise();
+
+  int status = 0;
+  if (!options.screenshot.empty())
+    status = ScreenshotAndSummary(QString::fromStdString(options.screenshot));
+  else
+    status = QApplication::exec();
+
+  panel_.reset();
+  SaveSettings();
+  simulator_.reset();
+  return status;
+}
+
+int CKestrelApp::ScreenshotAndSummary(const QString& file) {
+  QApplication::processEvents();
+  const QPixmap shot = panel_->grab();
+  const bool saved = shot.save(file, "PNG");
+
+  std::string model = "(no answer)";
+  std::string firmware = "(no answer)";
+  if (panel_->Connected()) {
+    ParamValue v;
+    if (cmd_->QueryValue(cmd::MD, v, 3000, 0, 1)) model = v.textValue;
+    int vn = 0;
+    if (cmd_->QueryInt(cmd::VN, vn, 3000, 0, 1)) {
+      char buf[48];
+      std::snprintf(buf, sizeof buf, "%d.%d.%d.%d", vn / 1000, (vn % 1000) / 100, (vn % 100) / 10,
+                    vn % 10);
+      firmware = buf;
+    }
+  }
+  const std::string port = panel_->PortDescription().toStdString();
+  if (panel_->Connected()) {
+    std::printf("Camera on %s\n  model:      %s\n  firmware:   %s\n  parameters: %d read\n",
+                port.c_str(), model.c_str(), firmware.c_str(), panel_->RepliesInLastRefresh());
+  } else {
+    std::printf("No camera answered on %s\n", port.c_str());
+  }
+  if (saved)
+    std::printf("Screenshot: %s\n", file.toLocal8Bit().constData());
+  else
+    std::fprintf(stderr, "kestrel: could not write %s\n", file.toLocal8Bit().constData());
+  std::fflush(stdout);
+  return saved ? 0 : 1;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "protocol/user_interface.h"
+
+namespace kestrel {
+
+class CProgDlg;
+
+// The core's way to the user, on widgets. Message boxes are real modal
+// QMessageBoxes; the log, the message list and the link state go out as
+// signals, so the terminal, the communication dialog and every status
+// indicator connect themselves when they exist.
+class QtUserInterface : public QObject, public UserInterface {
+  Q_OBJECT
+ public:
+  static constexpr const char* kDefaultCaption = "HX-9302 Kestrel";
+
+  QtUserInterface();
+  ~QtUserInterface() override;
+
+  // The window that message boxes and the progress window belong to.
+  void SetOwner(QWidget* owner);
+  QWidget* Owner() const { return owner_; }
+
+  MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
+                       const std::string& caption = {}) override;
+  void AppendLog(const std::string& line) override;
+  void AddMessage(const std::string& line) override;
+  void SetLinkState(int online) override;
+  void BeginBusy() override;
+  void EndBusy() override;
+  void ShowProgress() override;
+  void SetProgressMessage(const std::string& text) override;
+  void SetProgressPercent(int percent) override;
+  void CloseProgress() override;
+  void PumpOneMessage() override;
+
+  int LinkState() const { return linkState_; }
+  CProgDlg& Progress();
+
+  // Tests and batch runs (the screenshot) answer message boxes without a
+  // person: when set, it is asked instead of showing a box.
+  using Responder = std::function<MsgAnswer(const std::string& text, MsgIcon icon,
+                                            MsgButtons buttons, const std::string& caption)>;
+  void SetResponder(Responder r) { responder_ = std::move(r); }
+
+ signals:
+  void logLine(const QString& line);
+  void messageLine(const QString& line);
+  void linkStateChanged(int online);
+
+ private:
+  QPointer<QWidget> owner_;
+  std::unique_ptr<CProgDlg> progress_;
+  Responder responder_;
+  int linkState_ = 0;
+  int busyDepth_ = 0;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,147 @@
+#include "correction/aberration.h"
+
+#include <algorithm>
+
+#include "correction/scan.h"
+#include "correction/text_file.h"
+#include "protocol/cam_cmd.h"
+#include "protocol/user_interface.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr int kPumpCount = 25;
+constexpr int kHeaderWordMax = 63;
+
+void Pump(UserInterface& ui) {
+  for (int i = 0; i < kPumpCount; ++i)
+    ui.PumpOneMessage();
+}
+
+int Row(const CCamCmd& cmd, const char* mnemonic) {
+  return cmd.Table().Find(mnemonic);
+}
+
+const char* DetectMnemonic(BlemishColumn c) {
+  static const char* const names[] = {"BLMD", "BLMD2", "BLMDF", "BLMDF2"};
+  return names[static_cast<int>(c)];
+}
+
+const char* PositionMnemonic(BlemishColumn c) {
+  static const char* const names[] = {"BLMP", "BLMP2", "BLMPF", "BLMPF2"};
+  return names[static_cast<int>(c)];
+}
+
+int ReportSet(CCamCmd& cmd, int row, int value, int timeoutMs) {
+  const bool ok = row >= 0 && cmd.SetInt(row, value, timeoutMs) == 1;
+  if (ok)
+    cmd.Ui().MessageBox("Completed", MsgIcon::Information);
+  else
+    cmd.Ui().MessageBox("Failed", MsgIcon::Warning);
+  return ok ? 1 : 0;
+}
+
+}  // namespace
+
+std::string FormatAberrationText(const AberrationTable& table) {
+  std::string text = "Sens2,,,,,,\r\n";
+  for (int r = 0; r < kAberrationRows; ++r) {
+    for (int c = 0; c < kAberrationColumns; ++c) {
+      if (c > 0) text += ',';
+      text += std::to_string(table[static_cast<size_t>(r * kAberrationColumns + c)]);
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+int ParseAberrationText(std::string_view text, AberrationTable& table) {
+  table.fill(0);
+  size_t pos = 0;
+  scan::SkipBlanks(text, pos);
+  for (int n = 0; n < kHeaderWordMax && pos < text.size() && !scan::IsBlank(text[pos]); ++n)
+    ++pos;
+  int read = 0;
+  for (int r = 0; r < kAberrationRows; ++r) {
+    for (int c = 0; c < kAberrationColumns; ++c) {
+      if (!scan::ReadInt(text, pos, table[static_cast<size_t>(read)])) return read;
+      ++read;
+      scan::Accept(text, pos, ',');
+      if (c + 1 < kAberrationColumns) scan::Accept(text, pos, ',');
+    }
+    scan::SkipBlanks(text, pos);
+  }
+  return read;
+}
+
+int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
+  UserInterface& ui = cmd.Ui();
+  const int row = Row(cmd, "CAB2");
+  AberrationTable table{};
+  ui.BeginBusy();
+  for (int i = 0; i < kAberrationValues; ++i) {
+    int value = 0;
+    if (cmd.QueryInt(row, value, timeoutMs, 0, 1) != 1) {
+      ui.MessageBox("Faild reading camera parameter", MsgIcon::Warning);
+      ui.EndBusy();
+      return 0;
+    }
+    table[static_cast<size_t>(i)] = value;
+    Pump(ui);
+  }
+  ui.EndBusy();
+  if (!WriteFileAtomically(path, FormatAberrationText(table))) {
+    ui.MessageBox("File open error", MsgIcon::Warning);
+    return 0;
+  }
+  ui.MessageBox("Succeeded in writing", MsgIcon::Information);
+  return 1;
+}
+
+int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
+  UserInterface& ui = cmd.Ui();
+  std::string text;
+  if (!ReadTextFile(path, text)) {
+    ui.MessageBox("File open error", MsgIcon::Warning);
+    return 0;
+  }
+  AberrationTable table{};
+  ParseAberrationText(text, table);
+  if (std::any_of(table.begin(), table.end(),
+                  [](int32_t v) { return v < kAberrationMin || v > kAberrationMax; })) {
+    ui.MessageBox("Invalid parameter contains", MsgIcon::Warning);
+    return 0;
+  }
+  const int row = Row(cmd, "CAB2");
+  ui.BeginBusy();
+  for (int i = 0; i < kAberrationValues; ++i) {
+    if (cmd.SetInt(row, table[static_cast<size_t>(i)], timeoutMs) != 1) {
+      ui.MessageBox("Faild writing camera parameter", MsgIcon::Warning);
+      ui.EndBusy();
+      return 0;
+    }
+    Pump(ui);
+  }
+  ui.EndBusy();
+  ui.MessageBox("Succeeded in reading", MsgIcon::Information);
+  return 1;
+}
+
+int BlemishDetect(CCamCmd& cmd, BlemishColumn column) {
+  return ReportSet(cmd, Row(cmd, DetectMnemonic(column)), 0, 10000);
+}
+
+int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value) {
+  const int row = Row(cmd, PositionMnemonic(column));
+  return row >= 0 && cmd.QueryInt(row, value, 3000, 0, 1) == 1 ? 1 : 0;
+}
+
+int BlemishWritePosition(CCamCmd& cmd, BlemishColumn column, const std::string& text) {
+  size_t pos = 0;
+  int32_t value = 0;
+  if (!scan::ReadInt(text, pos, value)) value = 0;
+  return ReportSet(cmd, Row(cmd, PositionMnemonic(column)), value, 10000);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+class CCamCmd;
+class UserInterface;
+
+// The camera's chromatic aberration table: 112 values, exchanged one per set or
+// query of CAB2, in order. Files hold a header word and 16 rows of 7 values.
+inline constexpr int kAberrationValues = 112;
+inline constexpr int kAberrationColumns = 7;
+inline constexpr int kAberrationRows = 16;
+inline constexpr int32_t kAberrationMin = -32768;
+inline constexpr int32_t kAberrationMax = 32767;
+
+using AberrationTable = std::array<int32_t, kAberrationValues>;
+
+// "Sens2,,,,,," then the rows, CR LF after each line.
+std::string FormatAberrationText(const AberrationTable& table);
+// Skips the first word (at most 63 characters), then reads the 112 values,
+// commas and white space separating them. The table is cleared first, so what
+// a short file lacks is 0. Returns the number of values read.
+int ParseAberrationText(std::string_view text, AberrationTable& table);
+
+// Reads the camera's table and writes the file: "Faild reading camera
+// parameter", "File open error" or "Succeeded in writing".
+int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
+// Reads the file and sends the table: "File open error", "Invalid parameter
+// contains" (nothing sent), "Faild writing camera parameter" or "Succeeded in
+// reading".
+int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
+
+// The blemish columns of the panel: the user group and the factory group, one
+// per sensor.
+enum class BlemishColumn : int { User1 = 0, User2, Factory1, Factory2 };
+
+// "Start": the column's detect command, then "Completed" or "Failed".
+int BlemishDetect(CCamCmd& cmd, BlemishColumn column);
+// "R": queries the column's position; 1 with the value, 0 silently.
+int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value);
+// "W": sends the leading integer of the Pos text (anything else is 0), then
+// "Completed" or "Failed".
+int BlemishWritePosition(CCamCmd& cmd, BlemishColumn column, const std::string& text);
+
+}  // namespace kestrel

@@ -1,0 +1,244 @@
+#include "correction/calibration.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "correction/scan.h"
+#include "protocol/cam_cmd.h"
+#include "protocol/settings.h"
+#include "protocol/user_interface.h"
+
+namespace kestrel {
+
+namespace {
+
+// Operator prompts, worded as the factory's operators know them.
+constexpr const char* kShadeLight = "遮光してください";
+constexpr const char* kPrnuLevel800 = "各色のLevelが約800LSBになるように調整してください";
+constexpr const char* kPrnuLevel150 = "各色のLevelが約150LSBになるように調整してください";
+constexpr const char* kColumnInitial = "                             遮光してください";
+constexpr const char* kColumnAdjust =
+    "各色の Level が 約96LSB (Min:32 を超えないこと) になるように、Analog Black "
+    "を調整してください。";
+constexpr std::array<const char*, 3> kReadoutPrompts = {
+    "赤の Level を約800LSBに調整してください",
+    "緑の Level を約800LSBに調整してください",
+    "青の Level を約800LSBに調整してください",
+};
+
+constexpr const char* kShadingDone = "Completed the Auto Flat Shading Correction.";
+constexpr const char* kGainDone = "Completed the Auto PRNU Pixel Gain Correction.";
+constexpr const char* kBlackDone = "Completed the Auto Pixel Black Correction.";
+
+constexpr std::array<CorrectionTarget, kCorrectionTargets> kTargets{{
+    {"Shading Correction", "Flat Shading", "SDC", "Please turn on the light", "SDR", "SDR0", 45000,
+     "SDS", kShadingDone, 1},
+    {"Pixel Gain Correction", "PRNU correction", "PGC", "Please turn on the light", "PGR", "PGR0",
+     120000, "PGS", kGainDone, 1},
+    {"Pixel Black Correction", "Run", "PBC", "Please shade the light", "PBR", "PBR0", 45000, "PBS",
+     kBlackDone, 1},
+    {"Shading Correction", "Flat Shading", "SDC2", "Please turn on the light", "SDR2", "SDR02",
+     45000, "SDS2", kShadingDone, 2},
+    {"Pixel Gain Correction", "PRNU correction", "PGC2", "Please turn on the light", "PGR2",
+     "PGR02", 120000, "PGS2", kGainDone, 2},
+    {"Pixel Black Correction", "Run", "PBC2", "Please shade the light", "PBR2", "PBR02", 45000,
+     "PBS2", kBlackDone, 2},
+}};
+
+constexpr std::array<const char*, 3> kSettingTexts = {"Off (Bypass)", "Factory", "User"};
+
+constexpr int kQueryMs = 3000;
+
+int Row(const CCamCmd& cmd, const char* mnemonic) {
+  return cmd.Table().Find(mnemonic);
+}
+
+bool Prompt(CCamCmd& cmd, const char* text, const char* caption) {
+  return cmd.Ui().MessageBox(text, MsgIcon::Information, MsgButtons::OkCancel, caption) ==
+         MsgAnswer::Ok;
+}
+
+void Set(CCamCmd& cmd, const char* mnemonic, int value, int timeoutMs) {
+  const int row = Row(cmd, mnemonic);
+  if (row >= 0) cmd.SetInt(row, value, timeoutMs);
+}
+
+// A raw line of the factory sequences. Its answer is not examined: the
+// sequences run to their end whatever the camera says.
+void RawLine(CCamCmd& cmd, const std::string& line, int waitMs) {
+  cmd.ClearReceive();
+  cmd.SendCommand(line + "\r\n", 1);
+  cmd.WaitComplete(waitMs, 1);
+}
+
+}  // namespace
+
+const CorrectionTarget& CorrectionTargetOf(int target) {
+  return kTargets[static_cast<size_t>(std::clamp(target, 0, kCorrectionTargets - 1))];
+}
+
+const std::array<const char*, 3>& CorrectionSettingTexts() {
+  return kSettingTexts;
+}
+
+bool RunButtonEnabled(int setting, int operatingMode) {
+  if (setting == 2) return true;
+  if (setting == 1) return operatingMode == kModeFactory;
+  return false;
+}
+
+AutoCorrectionResult RunAutoCorrection(CCamCmd& cmd, int target, int setting,
+                                       const CalibrationTiming& timing) {
+  if (target < 0 || target >= kCorrectionTargets || (setting != 1 && setting != 2))
+    return AutoCorrectionResult::NotRun;
+  const CorrectionTarget& t = kTargets[static_cast<size_t>(target)];
+  UserInterface& ui = cmd.Ui();
+  if (!Prompt(cmd, t.prompt, t.title)) return AutoCorrectionResult::Cancelled;
+
+  const int runRow = Row(cmd, setting == 1 ? t.runFactory : t.runUser);
+  if (runRow < 0 || cmd.SetInt(runRow, 0, t.runWaitMs) != 1) return AutoCorrectionResult::RunFailed;
+
+  const int statusRow = Row(cmd, t.statusCommand);
+  int status = 0;
+  int zeroPolls = 0;
+  for (;;) {
+    if (cmd.QueryInt(statusRow, status, timing.queryTimeoutMs, 0, 1) != 1) {
+      ui.MessageBox("Timeout - Request.", MsgIcon::Warning);
+      return AutoCorrectionResult::NoStatus;
+    }
+    if (status != 0) break;
+    if (++zeroPolls >= timing.maxZeroPolls) {
+      ui.MessageBox("Timeout by Kestrel.", MsgIcon::Warning);
+      return AutoCorrectionResult::StillRunning;
+    }
+    if (timing.pollIntervalMs > 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(timing.pollIntervalMs));
+  }
+  switch (status) {
+    case 1:
+      ui.MessageBox(t.completedText, MsgIcon::Information);
+      return AutoCorrectionResult::Completed;
+    case 2:
+      ui.MessageBox("Error1 - Image was too bright.", MsgIcon::Warning);
+      break;
+    case 3:
+      ui.MessageBox("Error2 - Image was too dark.", MsgIcon::Warning);
+      break;
+    case 4:
+      ui.MessageBox("Error3 - Timeout error occurred.", MsgIcon::Warning);
+      break;
+    default:
+      ui.MessageBox("Unknown error occurred.", MsgIcon::Warning);
+      break;
+  }
+  return AutoCorrectionResult::CameraError;
+}
+
+int QueryCorrectionSetting(CCamCmd& cmd, int target, int& setting) {
+  const int row = Row(cmd, CorrectionTargetOf(target).settingCommand);
+  int value = -1;
+  if (row < 0 || cmd.QueryInt(row, value, kQueryMs, 0, 1) != 1) return 0;
+  if (value < 0 || value > 2) return 0;
+  setting = value;
+  return 1;
+}
+
+int TapGainBalance(CCamCmd& cmd, int sensor) {
+  const int row = Row(cmd, sensor == 1 ? "ATBF" : "ATBF2");
+  const bool ok = row >= 0 && cmd.SetInt(row, 0, 60000) == 1;
+  if (ok)
+    cmd.Ui().MessageBox("Completed", MsgIcon::Information);
+  else
+    cmd.Ui().MessageBox("Failed", MsgIcon::Warning);
+  return ok ? 1 : 0;
+}
+
+std::array<int, 8> TapGainRows(const CCamCmd& cmd, int sensor) {
+  const std::string prefix = sensor == 1 ? "GA1T" : "GA2T";
+  std::array<int, 8> rows{};
+  rows[0] = Row(cmd, (prefix + "1").c_str());
+  for (int tap = 2; tap <= 8; ++tap)
+    rows[static_cast<size_t>(tap - 1)] = Row(cmd, (prefix + std::to_string(tap) + "F").c_str());
+  return rows;
+}
+
+std::string PrnuSecondStepLine(int sensor) {
+  // Sensor 2 uses the same command as its first step, with the sensor suffix
+  // at the end like every other sensor-2 command of the camera.
+  return sensor == 1 ? "PGL=1" : "PGL2=1";
+}
+
+int PrnuCalibration(CCamCmd& cmd, int sensor) {
+  const bool first = sensor == 1;
+  const char* caption = "PRNU Calibration";
+  Set(cmd, first ? "TR" : "TR2", 1, 3000);
+  Set(cmd, first ? "GA1T1" : "GA2T1", 0, 3000);
+  if (!Prompt(cmd, kPrnuLevel800, caption)) return 0;
+  RawLine(cmd, first ? "PGL=0" : "PGL2=0", 40000);
+  if (!Prompt(cmd, kPrnuLevel150, caption)) return 0;
+  RawLine(cmd, PrnuSecondStepLine(sensor), 40000);
+  return 1;
+}
+
+int FpldCalibration(CCamCmd& cmd) {
+  if (!Prompt(cmd, kShadeLight, "FPLD Calibration")) return 0;
+  RawLine(cmd, "FPLD=0", 40000);
+  return 1;
+}
+
+const char* ColumnCalibration::InitialMessage() {
+  return kColumnInitial;
+}
+const char* ColumnCalibration::AdjustMessage() {
+  return kColumnAdjust;
+}
+
+void ColumnCalibration::Start(CCamCmd& cmd) {
+  if (step_ != 0) return;
+  Set(cmd, "GA1T1", 0, 10000);
+  Set(cmd, "GA2T1", 0, 10000);
+  RawLine(cmd, "AFM=7C,0", 10000);
+  Set(cmd, "BYP", 1, 10000);
+  step_ = 1;
+}
+
+bool ColumnCalibration::Ok(CCamCmd& cmd) {
+  if (step_ == 1) {
+    RawLine(cmd, "CBC0=0,0", 50000);
+    RawLine(cmd, "AFM=7C,0", 10000);
+    step_ = 2;
+    return false;
+  }
+  if (step_ == 2) {
+    RawLine(cmd, "CBC0=0,1", 50000);
+    Set(cmd, "BYP", 0, 10000);
+    Set(cmd, "SA00", 0, 20000);
+    step_ = 0;
+    return true;
+  }
+  return false;
+}
+
+int ClampABlack(const std::string& text) {
+  size_t pos = 0;
+  int32_t value = 0;
+  if (!scan::ReadInt(text, pos, value)) value = 0;
+  return std::clamp<int32_t>(value, 0, 255);
+}
+
+void ReadoutCalibration(CCamCmd& cmd, int colour) {
+  colour = std::clamp(colour, 0, 2);
+  Set(cmd, "GA1T1", 0, 10000);
+  Set(cmd, "GA2T1", 0, 10000);
+  const std::string c = std::to_string(colour);
+  for (int pass = 0; pass < 2; ++pass) {
+    cmd.Ui().MessageBox(kShadeLight, MsgIcon::Information);
+    RawLine(cmd, "CBC0=1," + c + ",0", 50000);
+    cmd.Ui().MessageBox(kReadoutPrompts[static_cast<size_t>(colour)], MsgIcon::Information);
+    RawLine(cmd, "CBC0=1," + c + ",1", 50000);
+  }
+  Set(cmd, "SA00", 0, 20000);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,101 @@
+#include "correction/data_file.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "correction/data_transfer.h"
+#include "correction/scan.h"
+#include "correction/text_file.h"
+#include "protocol/cam_cmd.h"
+#include "protocol/user_interface.h"
+
+namespace kestrel {
+
+int ParseDataText(std::string_view text, int32_t* values, int columns, int rows) {
+  if (columns <= 0 || rows <= 0) return 0;
+  const int total = columns * rows;
+  std::fill(values, values + total, 0);
+  size_t pos = 0;
+  for (int i = 0; i < total; ++i) {
+    if (!scan::ReadInt(text, pos, values[i])) return i;
+    scan::Accept(text, pos, ',');
+    if (i > 0 && i % columns == 0)
+      scan::SkipBlanks(text, pos);
+    else
+      scan::Accept(text, pos, ',');
+  }
+  return total;
+}
+
+std::string FormatDataText(const int32_t* values, int columns, int rows) {
+  std::string text;
+  text.reserve(static_cast<size_t>(columns * rows) * 8);
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      if (c > 0) text += ',';
+      text += std::to_string(values[r * columns + c]);
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+int ReadDataFile(UserInterface& ui, const std::string& path, int32_t* values, int columns,
+                 int rows) {
+  std::string text;
+  if (!ReadTextFile(path, text)) {
+    ui.MessageBox("File open error", MsgIcon::Warning);
+    return 0;
+  }
+  ParseDataText(text, values, columns, rows);
+  return 1;
+}
+
+int WriteDataFile(UserInterface& ui, const std::string& path, const int32_t* values, int columns,
+                  int rows) {
+  if (!WriteFileAtomically(path, FormatDataText(values, columns, rows))) {
+    ui.MessageBox("File open error", MsgIcon::Warning);
+    return 0;
+  }
+  return 1;
+}
+
+int LoadCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
+                       int sensor) {
+  UserInterface& ui = transfer.Cmd().Ui();
+  const CorrectionKindInfo& info = InfoOf(kind);
+  std::vector<int32_t> values(static_cast<size_t>(info.count));
+  if (!ReadDataFile(ui, path, values.data(), info.perCommand, RowsOf(kind))) return 0;
+  if (!CheckDataRange(ui, values.data(), info.count, info.minimum, info.maximum)) return 0;
+  if (!transfer.WriteCorrection(kind, values.data(), sensor)) return 0;
+  ui.MessageBox(info.loadMessage, MsgIcon::Information);
+  return 1;
+}
+
+int SaveCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
+                       int sensor) {
+  UserInterface& ui = transfer.Cmd().Ui();
+  const CorrectionKindInfo& info = InfoOf(kind);
+  std::vector<int32_t> values(static_cast<size_t>(info.count));
+  if (!transfer.ReadCorrection(kind, values.data(), sensor)) return 0;
+  if (!CheckDataRange(ui, values.data(), info.count, info.minimum, info.maximum)) return 0;
+  if (!WriteDataFile(ui, path, values.data(), info.perCommand, RowsOf(kind))) return 0;
+  ui.MessageBox(info.saveMessage, MsgIcon::Information);
+  return 1;
+}
+
+bool ConfirmOverwrite(UserInterface& ui, const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return true;
+  return ui.MessageBox(path + "\nThis file already exists.\nReplace existing file?",
+                       MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+}  // namespace kestrel

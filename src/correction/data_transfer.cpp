@@ -1,0 +1,244 @@
+#include "correction/data_transfer.h"
+
+#include <chrono>
+#include <thread>
+
+#include "correction/scan.h"
+#include "link/rs_port.h"
+#include "protocol/cam_cmd.h"
+#include "protocol/tick.h"
+#include "protocol/user_interface.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr std::string_view kAck = "COMPLETE\r\n";
+constexpr int kByteTimeoutMs = 10;
+constexpr int kPumpCount = 25;
+constexpr const char* kNoAnswer =
+    "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable connection.";
+
+void Sleep(int ms) {
+  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace
+
+std::string FormatDataLine(std::string_view mnemonic, const int32_t* values, int count) {
+  std::string line(mnemonic);
+  line += '=';
+  for (int j = 0; j < count; ++j) {
+    if (j > 0) line += ',';
+    line += std::to_string(values[j]);
+  }
+  line += "\r\n";
+  return line;
+}
+
+bool DataReplyComplete(std::string_view text, int count) {
+  if (text.find("\r\n") == std::string_view::npos) return false;
+  int commas = 0;
+  for (char c : text)
+    commas += c == ',';
+  return commas == count - 1;
+}
+
+bool ParseDataReply(std::string_view text, int32_t* dest, int count) {
+  size_t pos = 0;
+  if (size_t eq = text.find('='); eq != std::string_view::npos) pos = eq + 1;
+  for (int j = 0; j < count; ++j) {
+    if (!scan::ReadInt(text, pos, dest[j])) return false;
+    if (j + 1 < count) {
+      size_t comma = text.find(',', pos);
+      if (comma == std::string_view::npos) return false;
+      pos = comma + 1;
+    }
+  }
+  return true;
+}
+
+int CheckDataRange(UserInterface& ui, const int32_t* values, int count, int32_t minimum,
+                   int32_t maximum) {
+  for (int i = 0; i < count; ++i) {
+    if (values[i] < minimum || values[i] > maximum) {
+      ui.MessageBox("Invalid data range: index (" + std::to_string(i) + "): value (" +
+                        std::to_string(values[i]) + ")",
+                    MsgIcon::Warning);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+const char* StoreMnemonicOf(CorrectionKind kind, int sensor) {
+  const bool first = sensor == 1;
+  switch (kind) {
+    case CorrectionKind::PixelBlack:
+      return first ? "PBDS" : "PBDS2";
+    case CorrectionKind::PixelGain:
+      return first ? "PGDS" : "PGDS2";
+    case CorrectionKind::ShadingOffset:
+    case CorrectionKind::ShadingSlope:
+      return first ? "SDDS" : "SDDS2";
+    default:
+      return nullptr;
+  }
+}
+
+CDataTransfer::CDataTransfer(CCamCmd& cmd, TransferTiming timing) : cmd_(cmd), timing_(timing) {}
+
+void CDataTransfer::Pump() {
+  for (int i = 0; i < kPumpCount; ++i)
+    cmd_.Ui().PumpOneMessage();
+}
+
+// Lines the camera sent unasked before a command would otherwise be taken for
+// its answer. Complete ones are logged like any received line; the rest goes.
+void CDataTransfer::DiscardStale() {
+  if (cmd_.Config().serialMode == 0 && cmd_.Config().offline != 1 && cmd_.Port().RingCount() > 0)
+    cmd_.Poll();
+  cmd_.ClearReceive();
+}
+
+void CDataTransfer::ToReceivePath(std::string_view text) {
+  while (!text.empty()) {
+    size_t lf = text.find('\n');
+    std::string_view line = text.substr(0, lf);
+    text = lf == std::string_view::npos ? std::string_view{} : text.substr(lf + 1);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+      line.remove_suffix(1);
+    if (line.empty()) continue;
+    cmd_.Ui().AppendLog("Rx: " + std::string(line));
+    cmd_.Ui().AddMessage(std::string(line));
+  }
+}
+
+int CDataTransfer::WaitDataAck(int timeoutMs) {
+  UserInterface& ui = cmd_.Ui();
+  if (cmd_.Config().offline == 1) return 1;  // nothing was sent, as with every set offline
+  std::string buffer;
+  buffer.reserve(kReplyChars);
+  const uint32_t start = TickCount();
+  for (;;) {
+    uint8_t byte = 0;
+    if (cmd_.ReadBytes(&byte, 1, kByteTimeoutMs) == 1 &&
+        buffer.size() < static_cast<size_t>(kReplyChars))
+      buffer.push_back(static_cast<char>(byte));
+    if (buffer == kAck) break;
+    if (TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
+  }
+  ui.SetLinkState(1);
+  // The log shows what the camera really sent; a missing acknowledgement is
+  // not dressed up as one.
+  ToReceivePath(buffer);
+  Pump();
+  return 1;
+}
+
+int CDataTransfer::WaitDataReply(int32_t* dest, int count, int timeoutMs) {
+  UserInterface& ui = cmd_.Ui();
+  if (cmd_.Config().offline == 1) return 0;  // queries fail offline, silently
+  std::string buffer;
+  buffer.reserve(kReplyChars);
+  const uint32_t start = TickCount();
+  for (;;) {
+    uint8_t byte = 0;
+    if (cmd_.ReadBytes(&byte, 1, kByteTimeoutMs) == 1 &&
+        buffer.size() < static_cast<size_t>(kReplyChars)) {
+      buffer.push_back(static_cast<char>(byte));
+      // A complete text that does not parse (an echo, an error line) is kept:
+      // the reply proper may still follow it.
+      if (DataReplyComplete(buffer, count) && ParseDataReply(buffer, dest, count)) {
+        ui.SetLinkState(1);
+        ToReceivePath(buffer);
+        Pump();
+        return 1;
+      }
+    }
+    if (TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
+  }
+  ui.MessageBox(kNoAnswer, MsgIcon::Warning);
+  ui.SetLinkState(0);
+  return 0;
+}
+
+int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* values,
+                                   int perCommand, int total) {
+  UserInterface& ui = cmd_.Ui();
+  if (perCommand <= 0 || total < 0 || total % perCommand != 0) return 0;
+  const int n = total / perCommand;
+  ui.ShowProgress();
+  for (int i = 0; i < total; i += perCommand) {
+    DiscardStale();
+    cmd_.SendCommand(FormatDataLine(mnemonic, values + i, perCommand), 1);
+    WaitDataAck(timing_.ackTimeoutMs);
+    // A port that hung up will never answer: stop instead of waiting out every
+    // remaining command and then claiming success.
+    if (cmd_.LinkLost()) {
+      ui.MessageBox(kNoAnswer, MsgIcon::Warning);
+      ui.SetLinkState(0);
+      ui.CloseProgress();
+      return 0;
+    }
+    const int k = i / perCommand;
+    ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
+    ui.SetProgressPercent(k * 100 / n);
+    Sleep(timing_.pauseMs);
+  }
+  ui.CloseProgress();
+  return 1;
+}
+
+int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, int perReply,
+                                  int total) {
+  UserInterface& ui = cmd_.Ui();
+  if (perReply <= 0 || total < 0 || total % perReply != 0) return 0;
+  const int n = total / perReply;
+  ui.ShowProgress();
+  const std::string query = mnemonic + "?\r\n";
+  for (int i = 0; i < total; i += perReply) {
+    DiscardStale();
+    cmd_.SendCommand(query, 1);
+    if (WaitDataReply(values + i, perReply, timing_.replyTimeoutMs) != 1) {
+      ui.MessageBox("Faild reading camera parameter", MsgIcon::Warning);
+      ui.CloseProgress();
+      return 0;
+    }
+    const int k = i / perReply;
+    ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
+    ui.SetProgressPercent(k * 100 / n);
+    Sleep(timing_.pauseMs);
+  }
+  ui.CloseProgress();
+  return 1;
+}
+
+int CDataTransfer::WriteCorrection(CorrectionKind kind, const int32_t* values, int sensor) {
+  const CorrectionKindInfo& info = InfoOf(kind);
+  return WriteDataBlocks(MnemonicOf(kind, sensor), values, info.perCommand, info.count);
+}
+
+int CDataTransfer::ReadCorrection(CorrectionKind kind, int32_t* values, int sensor) {
+  const CorrectionKindInfo& info = InfoOf(kind);
+  return ReadDataBlocks(MnemonicOf(kind, sensor), values, info.perCommand, info.count);
+}
+
+int CDataTransfer::StoreCorrection(CorrectionKind kind, int sensor) {
+  const char* mnemonic = StoreMnemonicOf(kind, sensor);
+  if (mnemonic == nullptr) return 0;
+  const int row = cmd_.Table().Find(mnemonic);
+  if (row < 0) return 0;
+  const bool ok = cmd_.SetInt(row, 0, timing_.storeTimeoutMs) == 1;
+  const char* what = kind == CorrectionKind::PixelBlack  ? "pixel black"
+                     : kind == CorrectionKind::PixelGain ? "pixel gain"
+                                                         : "shading";
+  if (ok)
+    cmd_.Ui().MessageBox(std::string("Succeeded in storing ") + what + " data",
+                         MsgIcon::Information);
+  else
+    cmd_.Ui().MessageBox(std::string("Failed storing ") + what + " data", MsgIcon::Warning);
+  return ok ? 1 : 0;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "correction/correction_kind.h"
+
+namespace kestrel {
+
+class CCamCmd;
+class UserInterface;
+
+// Time-outs and pacing of bulk transfers. The defaults are the production
+// values; tests shorten the time-outs so a silent camera costs milliseconds.
+struct TransferTiming {
+  int ackTimeoutMs = 3000;    // per write command
+  int replyTimeoutMs = 3000;  // per read query
+  // The pause after each command paces the camera: it needs the time to move
+  // the value into its table before the next one arrives.
+  int pauseMs = 20;
+  int storeTimeoutMs = 6000;
+};
+
+// Moves correction arrays between a buffer and the camera, one short command
+// per group of values, with the progress window and the one-message pump.
+// The camera keeps the position: the n-th command carries the n-th group.
+class CDataTransfer {
+ public:
+  // Both reply buffers hold this many characters; further bytes are dropped.
+  static constexpr int kReplyChars = 255;
+
+  explicit CDataTransfer(CCamCmd& cmd, TransferTiming timing = {});
+
+  CCamCmd& Cmd() const { return cmd_; }
+  const TransferTiming& Timing() const { return timing_; }
+  void SetTiming(const TransferTiming& timing) { timing_ = timing; }
+
+  // total must be a whole multiple of perCommand. Missing acknowledgements are
+  // waited out and otherwise ignored: a write completes unless the port is lost.
+  int WriteDataBlocks(const std::string& mnemonic, const int32_t* values, int perCommand,
+                      int total);
+  // Stops at the first reply that does not come; values read so far stay.
+  int ReadDataBlocks(const std::string& mnemonic, int32_t* values, int perReply, int total);
+
+  // 1 when the bytes received are exactly "COMPLETE\r\n"; after the time-out it
+  // also returns 1, as if the camera had acknowledged.
+  int WaitDataAck(int timeoutMs);
+  // Receives one reply of count comma-separated values into dest.
+  int WaitDataReply(int32_t* dest, int count, int timeoutMs);
+
+  // The kind's write or read for a sensor (1, or anything else for sensor 2),
+  // with the kind's counts. No range check: the callers check where the values
+  // come from outside.
+  int WriteCorrection(CorrectionKind kind, const int32_t* values, int sensor);
+  int ReadCorrection(CorrectionKind kind, int32_t* values, int sensor);
+
+  // Makes the camera keep the array it holds in non-volatile memory and tells
+  // the user the outcome. Kinds without a store command (see HasStoreCommand)
+  // send nothing and fail.
+  int StoreCorrection(CorrectionKind kind, int sensor);
+
+ private:
+  void DiscardStale();
+  void ToReceivePath(std::string_view text);
+  void Pump();
+
+  CCamCmd& cmd_;
+  TransferTiming timing_;
+};
+
+// Shows "Invalid data range: index (%d): value (%d)" for the first element
+// outside [minimum, maximum] and fails.
+int CheckDataRange(UserInterface& ui, const int32_t* values, int count, int32_t minimum,
+                   int32_t maximum);
+
+// The store command of a kind and sensor ("PBDS2", ...), or nullptr: the camera
+// has store commands for pixel black, pixel gain and shading only.
+const char* StoreMnemonicOf(CorrectionKind kind, int sensor);
+inline bool HasStoreCommand(CorrectionKind kind) {
+  return StoreMnemonicOf(kind, 1) != nullptr;
+}
+
+// The write line of one group: "PBD=-12\r\n", "SDDS=310,-4,77\r\n".
+std::string FormatDataLine(std::string_view mnemonic, const int32_t* values, int count);
+
+// A data reply is complete once it holds a line end and exactly count-1 commas.
+bool DataReplyComplete(std::string_view text, int count);
+// Parses a complete reply: everything up to the first '=' is dropped (a reply
+// without one is used whole), then count integers separated by commas. Fails
+// when a field holds no integer; dest may then be partly written.
+bool ParseDataReply(std::string_view text, int32_t* dest, int count);
+
+}  // namespace kestrel

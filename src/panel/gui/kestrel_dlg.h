@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+
+#include "panel/binding_table.h"
+#include "panel/connection.h"
+#include "panel/gui/panel_view.h"
+
+class QGroupBox;
+class QMenu;
+class QAction;
+class QLabel;
+class QPushButton;
+class QGridLayout;
+
+namespace kestrel {
+
+class CCamCmd;
+class QtUserInterface;
+class LinkIndicator;
+struct Settings;
+enum class EditCommit;
+
+// The main panel: every camera setting as a bound widget, the start-up
+// connection, the USER and FACTORY layouts, the time displays, the automatic
+// commands, the simulated camera, the link-state lamp and the way out.
+class CKestrelDlg : public QMainWindow {
+  Q_OBJECT
+ public:
+  // The letters that follow Shift+Ctrl+F12 to switch between USER and FACTORY.
+  static constexpr int kModeKeys[3] = {Qt::Key_K, Qt::Key_E, Qt::Key_S};
+  static constexpr int kPollMs = 50;
+  static constexpr int kSimulationMs = 100;
+
+  CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing timing = {},
+              QWidget* parent = nullptr);
+  ~CKestrelDlg() override;
+
+  // The start-up sequence: connect, resolve the widgets, apply the mode and
+  // read the camera. Returns whether the camera answered.
+  bool Initialise();
+  bool Connected() const { return connected_; }
+
+  BindingTable& Table() { return table_; }
+  QtBindingView& View() { return view_; }
+  Connection& Link() { return connection_; }
+  CCamCmd& Cmd() { return cmd_; }
+  Settings& Config();
+
+  // USER or FACTORY layout for the current operating mode.
+  void ApplyModeLayout();
+  void ToggleMode();
+  QGroupBox* FactoryArea() const { return factoryArea_; }
+
+  // A full re-read of the camera into the controls.
+  void RefreshFromCamera();
+  // Disables or enables the whole panel for long operations of other tools.
+  void Busy(bool on);
+  // n passes of the one-message pump.
+  void PumpMessages(int n);
+
+  // Closing without the exit question (batch runs such as --screenshot).
+  void SetAskOnExit(bool ask) { askOnExit_ = ask; }
+  // Replies received during the last refresh (what the summary reports).
+  int RepliesInLastRefresh() const { return repliesInRefresh_; }
+
+  QString PortDescription() const;
+
+  static QString Title();
+
+ signals:
+  void modeChanged(int mode);
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  // Building the window.
+  void BuildMenus();
+  QWidget* BuildUserArea();
+  QGroupBox* BuildFactoryArea();
+  QWidget* MakeBound(uint32_t id);
+  QWidget* MakeLabel(uint32_t id);
+  QPushButton* MakeButton(uint32_t id, const QString& text, bool available);
+  QPushButton* MakeUnavailable(const QString& text);
+  QGroupBox* MakeGroup(const QString& title, uint32_t id = 0);
+  struct Row {
+    const char* caption;
+    uint32_t s1;
+    uint32_t s2;
+  };
+  QGroupBox* SensorGroup(const QString& title, std::initializer_list<Row> rows,
+                         bool headers = true);
+  void AddRows(QGridLayout* grid, int firstRow, int firstColumn, std::initializer_list<Row> rows);
+  void WireWidgets();
+
+  // Events of the widgets, into the table's change chains.
+  void OnSelection(uint32_t id);
+  void OnSpinDelta(uint32_t id, int delta);
+  void OnCommit(uint32_t id, EditCommit how);
+  void OnCheck(uint32_t id, bool checked);
+  void OnAutoButton(uint32_t id);
+  void SetLinkState(int online);
+
+  // Key filter of the mode switch; true when the key is consumed.
+  bool FilterModeKey(int key, Qt::KeyboardModifiers mods);
+
+  void PollTick();
+  void SimulationTick();
+  // True while the panel is inside a camera operation: timers then stay out
+  // of the receive queue.
+  bool InOperation() const;
+
+  // Runs f as one operation: nested widget events (a focus change caused by a
+  // message box, say) are not turned into further camera traffic meanwhile.
+  template <class F>
+  void Operation(F&& f);
+
+  CCamCmd& cmd_;
+  QtUserInterface& ui_;
+  BindingTable table_;
+  QtBindingView view_;
+  Connection connection_;
+  QTimer pollTimer_;
+  QTimer simulationTimer_;
+  LinkIndicator* userBar_ = nullptr;     // 2273
+  LinkIndicator* factoryBar_ = nullptr;  // 2266
+  QGroupBox* factoryArea_ = nullptr;     // 3108
+  QWidget* userArea_ = nullptr;
+  int keyState_ = 0;
+  int operationDepth_ = 0;
+  bool connected_ = false;
+  bool askOnExit_ = true;
+  int repliesInRefresh_ = 0;
+  bool countingReplies_ = false;
+};
+
+}  // namespace kestrel

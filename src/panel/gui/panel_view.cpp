@@ -1,0 +1,134 @@
+#include "panel/gui/panel_view.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "panel/gui/bound_widgets.h"
+
+namespace kestrel {
+
+void QtBindingView::Register(uint32_t id, QWidget* widget) {
+  widgets_[id] = widget;
+}
+void QtBindingView::Alias(uint32_t spinId, uint32_t editId) {
+  aliases_[spinId] = editId;
+}
+
+void QtBindingView::MarkUnavailable(uint32_t id) {
+  unavailable_.insert(id);
+  if (QWidget* w = Widget(id)) {
+    wanted_[id] = w->isEnabled();
+    w->setEnabled(false);
+  }
+}
+
+void QtBindingView::MarkAvailable(uint32_t id) {
+  unavailable_.erase(id);
+  auto it = wanted_.find(id);
+  if (it != wanted_.end()) {
+    if (QWidget* w = Widget(id)) w->setEnabled(it->second);
+    wanted_.erase(it);
+  }
+}
+
+uint32_t QtBindingView::Resolve(uint32_t id) const {
+  auto a = aliases_.find(id);
+  return a == aliases_.end() ? id : a->second;
+}
+
+QWidget* QtBindingView::Widget(uint32_t id) const {
+  auto it = widgets_.find(Resolve(id));
+  return it == widgets_.end() ? nullptr : it->second.data();
+}
+
+bool QtBindingView::HasControl(uint32_t id) const {
+  return Widget(id) != nullptr;
+}
+
+bool QtBindingView::HasSpin(uint32_t editId) const {
+  return As<SpinEdit>(editId) != nullptr;
+}
+
+int QtBindingView::Selection(uint32_t id) const {
+  if (auto* list = As<ListBox>(id)) return list->currentIndex();
+  return -1;
+}
+
+void QtBindingView::SetSelection(uint32_t id, int index) {
+  auto* list = As<ListBox>(id);
+  if (!list) return;
+  // An index the list does not have shows no selection, as a drop-down list does.
+  list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
+int32_t QtBindingView::SpinPosition(uint32_t editId) const {
+  if (auto* spin = As<SpinEdit>(editId)) return spin->Position();
+  return 0;
+}
+
+void QtBindingView::SetSpinPosition(uint32_t editId, int32_t position) {
+  if (auto* spin = As<SpinEdit>(editId)) spin->SetPosition(position);
+}
+
+void QtBindingView::SetSpinRange(uint32_t editId, int32_t minimum, int32_t maximum) {
+  if (auto* spin = As<SpinEdit>(editId)) spin->SetRange(minimum, maximum);
+}
+
+std::string QtBindingView::Text(uint32_t id) const {
+  QWidget* w = Widget(id);
+  if (auto* spin = qobject_cast<SpinEdit*>(w)) return spin->text().toStdString();
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text().toStdString();
+  if (auto* label = qobject_cast<QLabel*>(w)) return label->text().toStdString();
+  if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text().toStdString();
+  return {};
+}
+
+void QtBindingView::SetText(uint32_t id, const std::string& text) {
+  QWidget* w = Widget(id);
+  const QString t = QString::fromStdString(text);
+  if (auto* spin = qobject_cast<SpinEdit*>(w)) {
+    // Rewriting the box (a clamped number) does not move the spin by itself;
+    // the table sets the position separately.
+    spin->SetBoxText(t);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    edit->setText(t);
+    edit->setCursorPosition(0);
+  } else if (auto* label = qobject_cast<QLabel*>(w)) {
+    label->setText(t);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+    button->setText(t);
+  }
+}
+
+bool QtBindingView::Checked(uint32_t id) const {
+  if (auto* box = As<QCheckBox>(id)) return box->isChecked();
+  return false;
+}
+
+void QtBindingView::SetChecked(uint32_t id, bool checked) {
+  if (auto* box = As<QCheckBox>(id)) box->setChecked(checked);
+}
+
+void QtBindingView::SetEnabled(uint32_t id, bool enabled) {
+  QWidget* w = Widget(id);
+  if (!w) return;
+  if (Unavailable(id) || Unavailable(Resolve(id))) {
+    wanted_[Resolve(id)] = enabled;
+    return;
+  }
+  w->setEnabled(enabled);
+}
+
+void QtBindingView::ActivatePanel() {
+  for (auto& [id, w] : widgets_) {
+    if (!w) continue;
+    QWidget* top = w->window();
+    top->raise();
+    top->activateWindow();
+    return;
+  }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,38 @@
+#include "service/message_list.h"
+
+#include "panel/atomic_file.h"
+
+namespace kestrel {
+
+void MessageList::AddMessage(const std::string& text) {
+  lines_.push_front(text);
+  while (lines_.size() > kMaxLines)
+    lines_.pop_back();
+  if (listener_) listener_();
+}
+
+void MessageList::Clear() {
+  lines_.clear();
+  if (listener_) listener_();
+}
+
+std::string MessageList::ExportText() const {
+  std::string out;
+  for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
+    out += *it;
+    out += "\r\n";
+  }
+  return out;
+}
+
+bool MessageList::Export(const std::string& path, UserInterface& ui) {
+  if (!WriteFileAtomically(path, ExportText())) {
+    ui.MessageBox(path + "\nCouldn't open the file", MsgIcon::Warning, MsgButtons::Ok,
+                  "File Open Error");
+    return false;
+  }
+  AddMessage("Writing file has been done!");
+  return true;
+}
+
+}  // namespace kestrel

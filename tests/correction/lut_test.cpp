@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <vector>
+
+#include "correction/lut_edit_points.h"
+#include "correction/lut_nearest.h"
+#include "correction/lut_table.h"
+#include "correction/text_file.h"
+#include "fake_camera.h"
+
+namespace kestrel {
+namespace {
+
+using Buttons = LutEditPoints::Buttons;
+
+std::vector<LutPoint> PointsOf(const LutEditPoints& p) {
+  return std::vector<LutPoint>(p.Data(), p.Data() + p.Count());
+}
+
+TEST(LutSplineTest, ClearedEditorGivesTheStraightLine) {
+  LutEditPoints points;
+  const LutTable table = points.Table();
+  for (int i = 0; i < 255; ++i)
+    EXPECT_EQ(table[static_cast<size_t>(i)], 16 * i) << i;
+  EXPECT_EQ(table[255], 4095);
+}
+
+TEST(LutSplineTest, CurvePassesThroughItsPointsAndStaysInRange) {
+  // A knee: the curve goes through the middle point and is limited to 0..4095.
+  const LutPoint knee[] = {{0, 260}, {64, 60}, {200, 10}, {256, -40}};
+  const LutTable t = ComputeTableFromPoints(knee, 4);
+  EXPECT_NEAR(t[64], (260 - 60) * 16, 16);
+  EXPECT_NEAR(t[200], (260 - 10) * 16, 16);
+  EXPECT_EQ(t[255], 4095);  // above the top: clamped
+  for (int32_t v : t) {
+    EXPECT_GE(v, 0);
+    EXPECT_LE(v, 4095);
+  }
+  for (int i = 1; i < 64; ++i)
+    EXPECT_GE(t[static_cast<size_t>(i)], t[static_cast<size_t>(i - 1)]);
+}
+
+// The indexed search must pick exactly the sample the plain scan picks, also
+// for curves that turn back, repeat keys or tie at equal distances.
+TEST(LutSplineTest, IndexedNearestSampleAgreesWithTheScan) {
+  std::mt19937 random(3);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<double> keys(1 + random() % 3000);
+    double x = std::uniform_real_distribution<double>(-500, 500)(random);
+    for (double& k : keys) {
+      const int mode = round % 4;
+      x += mode == 0   ? 8.32
+           : mode == 1 ? std::uniform_real_distribution<double>(-9, 9)(random)
+           : mode == 2 ? static_cast<double>(random() % 3) - 1.0
+                       : std::uniform_real_distribution<double>(-0.4, 0.6)(random);
+      k = mode == 2 ? std::round(x) : x;
+    }
+    lut_detail::NearestSampleIndex index;
+    index.Build(keys.data(), static_cast<int>(keys.size()));
+    for (int32_t target : LutInputScale())
+      ASSERT_EQ(index.Find(target),
+                lut_detail::NearestSampleScan(keys.data(), static_cast<int>(keys.size()), target))
+          << "round " << round << " target " << target;
+  }
+}
+
+TEST(LutSplineTest, CurveForTheGraphSkipsPointsOutsideIt) {
+  LutTable t{};
+  t[0] = 0;
+  t[1] = 24;  // 24/16 = 1.5, halves round up: y = 258
+  t[2] = 4095;
+  const auto curve = LutCurve(t);
+  EXPECT_EQ(curve[1].x, 1);
+  EXPECT_EQ(curve[1].y, 258);
+  EXPECT_TRUE(curve[2].visible);
+  EXPECT_EQ(curve[2].y, 4);
+  t[3] = -100;
+  EXPECT_FALSE(LutCurve(t)[3].visible);
+}
+
+TEST(LutEditPointsTest, LeftButtonMovesANearPointOrAddsOne) {
+  LutEditPoints p;
+  // Near the bottom-left point (within 32 in both directions): it moves.
+  EXPECT_TRUE(p.MouseMove(160 + 20, 20 + 240, Buttons::LeftOnly));
+  EXPECT_EQ(PointsOf(p), (std::vector<LutPoint>{{20, 240}, {260, 0}}));
+  // Away from every point: a new one, kept in x order.
+  EXPECT_TRUE(p.MouseMoveInGraph(128, 128, Buttons::LeftOnly));
+  EXPECT_EQ(PointsOf(p), (std::vector<LutPoint>{{20, 240}, {128, 128}, {260, 0}}));
+  // Dragging a point past its neighbour reorders them.
+  EXPECT_TRUE(p.MouseMoveInGraph(150, 128, Buttons::LeftOnly));
+  EXPECT_TRUE(p.MouseMoveInGraph(10, 215, Buttons::LeftOnly));  // grabs (20, 240)
+  EXPECT_EQ(p[0], (LutPoint{10, 215}));
+  // Outside the accepted square, with modifiers or other buttons: nothing.
+  EXPECT_FALSE(p.MouseMove(159, 100, Buttons::LeftOnly));
+  EXPECT_FALSE(p.MouseMove(200, 277, Buttons::LeftOnly));
+  EXPECT_FALSE(p.MouseMoveInGraph(60, 60, Buttons::Other));
+  EXPECT_EQ(p.Count(), 3);
+}
+
+TEST(LutEditPointsTest, NoSixteenthPoint) {
+  LutEditPoints p;
+  for (int i = 1; i <= 13; ++i)
+    p.MouseMoveInGraph(i * 12, (i * 40) % 257, Buttons::LeftOnly);
+  ASSERT_EQ(p.Count(), 15);
+  EXPECT_FALSE(p.MouseMoveInGraph(200, 200, Buttons::LeftOnly));  // an add is lost
+  EXPECT_EQ(p.Count(), 15);
+  EXPECT_FALSE(p.InUse(15));
+  for (int i = 1; i < p.Count(); ++i)
+    EXPECT_LE(p[i - 1].x, p[i].x);
+}
+
+TEST(LutEditPointsTest, RightButtonDeletesOnlyInnerPoints) {
+  LutEditPoints p;
+  // With two points nothing can be deleted, and the ends never are.
+  EXPECT_FALSE(p.MouseMoveInGraph(0, 256, Buttons::RightOnly));
+  EXPECT_FALSE(p.MouseMoveInGraph(256, 0, Buttons::RightOnly));
+  p.MouseMoveInGraph(100, 100, Buttons::LeftOnly);
+  p.MouseMoveInGraph(180, 50, Buttons::LeftOnly);
+  ASSERT_EQ(p.Count(), 4);
+  EXPECT_FALSE(p.MouseMoveInGraph(0, 256, Buttons::RightOnly));
+  EXPECT_FALSE(p.MouseMoveInGraph(117, 100, Buttons::RightOnly));  // 17 away: too far
+  EXPECT_TRUE(p.MouseMoveInGraph(116, 84, Buttons::RightOnly));
+  EXPECT_EQ(PointsOf(p), (std::vector<LutPoint>{{0, 260}, {180, 50}, {260, 0}}));
+  EXPECT_FALSE(p.InUse(3));
+  p.Clear();
+  EXPECT_EQ(PointsOf(p), (std::vector<LutPoint>{{0, 260}, {260, 0}}));
+}
+
+TEST(GammaFileTest, ValuesAreTheDigitsOfEachLine) {
+  LutTable t{};
+  t.fill(7);
+  const GammaParseResult r = ParseGammaText("anything\r\n-12\n1a2\r\n\r\n4095\r\n", t);
+  EXPECT_EQ(r.lines, 4);
+  EXPECT_FALSE(r.tooMany);
+  EXPECT_EQ(r.invalidLine, -1);
+  EXPECT_EQ((std::vector<int32_t>(t.begin(), t.begin() + 5)),
+            (std::vector<int32_t>{12, 12, 0, 4095, 7}));  // the rest keeps its values
+  // A line longer than 126 characters is read as two.
+  t.fill(0);
+  ParseGammaText("GammaData\n" + std::string(126, 'x') + "55\n9\n", t);
+  EXPECT_EQ((std::vector<int32_t>(t.begin(), t.begin() + 3)), (std::vector<int32_t>{0, 55, 9}));
+}
+
+class GammaFileIo : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& text) {
+    path_ = ::testing::TempDir() + "gamma_test.csv";
+    EXPECT_TRUE(WriteFileAtomically(path_, text));
+    return path_;
+  }
+  void TearDown() override { std::remove(path_.c_str()); }
+  testing::RecordingUi ui;
+  std::string path_;
+};
+
+TEST_F(GammaFileIo, TooManyLinesAndValuesAbove4095) {
+  std::string text = "GammaData\r\n";
+  for (int i = 0; i < 257; ++i)
+    text += std::to_string(i) + "\r\n";
+  LutTable t{};
+  EXPECT_EQ(LoadGammaFile(ui, Write(text), t), 0);
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Too many data"});
+  EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Stop);
+  EXPECT_EQ(t[255], 255);
+
+  ui.boxes.clear();
+  EXPECT_EQ(LoadGammaFile(ui, Write("GammaData\r\n1\r\n5000\r\n6000\r\n"), t), 1);
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Invalid data value: Line(1) : Value(5000)"});
+  EXPECT_EQ(t[1], 4095);
+  EXPECT_EQ(t[2], 4095);
+}
+
+TEST_F(GammaFileIo, SaveThenLoadRoundTripsAndMissingFilesSaySo) {
+  LutEditPoints p;
+  p.MouseMoveInGraph(60, 40, Buttons::LeftOnly);
+  const LutTable table = p.Table();
+  path_ = ::testing::TempDir() + "gamma_rt.csv";
+  ASSERT_EQ(SaveGammaFile(ui, path_, table), 1);
+  std::string text;
+  ASSERT_TRUE(ReadTextFile(path_, text));
+  EXPECT_EQ(text.rfind("GammaData\r\n", 0), 0u);
+  LutTable back{};
+  ASSERT_EQ(LoadGammaFile(ui, path_, back), 1);
+  EXPECT_EQ(back, table);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(LoadGammaFile(ui, "/nonexistent/g.csv", back), 0);
+  EXPECT_EQ(ui.boxes.back().text, "/nonexistent/g.csv\nCouldn't open this file");
+}
+
+class LutCameraTest : public ::testing::Test, public testing::CameraFixture {
+ protected:
+  void SetUp() override { ASSERT_TRUE(opened); }
+};
+
+TEST_F(LutCameraTest, WriteThenReadEntryByEntry) {
+  LutTable t{};
+  for (int i = 0; i < 256; ++i)
+    t[static_cast<size_t>(i)] = 4095 - 16 * i;
+  ASSERT_EQ(WriteLutTable(cmd, 1, t, 500), 1);
+  EXPECT_EQ(camera.Lines().front(), "LUTD2=4095");
+  LutTable back{};
+  EXPECT_EQ(ReadLutTable(cmd, 1, back, 500), 256);
+  EXPECT_EQ(back, t);
+  EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(LutCameraTest, ReadStopsSilentlyAndClampsToTwelveBits) {
+  camera.QueueAnswers("LUTD1", {"5000", "-3", "<silent>"});
+  LutTable t{};
+  t.fill(9);
+  EXPECT_EQ(ReadLutTable(cmd, 0, t, 50), 2);
+  EXPECT_EQ(t[0], 4095);
+  EXPECT_EQ(t[1], 0);
+  EXPECT_EQ(t[2], 9);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,153 @@
+#include "panel/areas.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "common/pty_peer.h"
+#include "common/recording_ui.h"
+#include "link/rs_port.h"
+
+namespace kestrel {
+namespace {
+
+using testing::PtyPeer;
+
+TEST(AreaSelection, StoreListAndPreselectionFollowTheMode) {
+  struct Case {
+    bool loading;
+    int mode;
+    int current;
+    std::vector<std::string> items;
+    int selection;
+  };
+  const std::vector<std::string> all = {"Factory", "User1", "User2"};
+  const std::vector<std::string> users = {"User1", "User2"};
+  const Case cases[] = {
+      {true, kModeUser, 2, all, 2},     {true, kModeUser, 0, all, 0},
+      {false, kModeUser, 0, users, 0},  // Factory current: "User1" preselected
+      {false, kModeUser, 2, users, 1},  {false, kModeFactory, 0, all, 0},
+      {false, kModeFactory, 2, all, 2}, {true, kModeFactory, -4, all, 0},
+      {true, kModeUser, 9, all, 2},     {false, kModeUser, 7, users, 1},
+  };
+  for (const Case& c : cases) {
+    const AreaChoice choice = AreaSelection(c.loading, c.mode, c.current);
+    EXPECT_EQ(choice.items, c.items) << c.loading << c.mode << c.current;
+    EXPECT_EQ(choice.selection, c.selection) << c.loading << c.mode << c.current;
+  }
+  EXPECT_EQ(AreaSelection(true, kModeUser, 0).title, "Load setting data");
+  EXPECT_EQ(AreaSelection(false, kModeUser, 0).prompt,
+            "Select the memory area to store setting data");
+  EXPECT_EQ(AreaOfItem("User2"), 2);
+  EXPECT_EQ(AreaOfItem("user2"), -1);
+}
+
+struct Refreshes : SettingsPanel {
+  int refreshed = 0;
+  int CmdId2CtrlId(int) override { return -1; }
+  bool SetParam(int, const ParamValue&) override { return false; }
+  void AfterReplay() override {}
+  void RefreshFromCamera() override { ++refreshed; }
+};
+
+class AreaCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings.commDevice = peer.SlavePath();
+    ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
+  }
+  void Answer(std::function<std::string(const std::string&)> f) { peer.SetHandler(std::move(f)); }
+
+  PtyPeer peer{[](const std::string& line) {
+    return line == "EA?" ? std::string("EA=2\r\n") : std::string("COMPLETE\r\n");
+  }};
+  Settings settings;
+  CRsPort port;
+  testing::RecordingUi ui;
+  CCamCmd cmd{settings, port, ui};
+  Refreshes panel;
+  int current = 0;
+};
+
+TEST_F(AreaCommandTest, StoreAllSendsAllThreeAndCountsFailures) {
+  Answer([](const std::string& line) {
+    return line == "SA=1" ? std::string("COMPLETE\r\n") : std::string("NG\r\n");
+  });
+  EXPECT_EQ(StoreAllAreas(cmd), 2);
+  EXPECT_EQ(peer.Bytes(), "SA=2\r\nSA=1\r\nSA00=0\r\n");
+  ASSERT_FALSE(ui.boxes.empty());
+  EXPECT_EQ(ui.boxes.front().text, "Are you sure you want to overwrite into all EEPROM areas?");
+  EXPECT_EQ(ui.boxes.back().text, "Couldn't store current setting data!");
+  EXPECT_EQ(ui.boxes.back().icon, MsgIcon::Warning);
+
+  Answer([](const std::string&) { return std::string("COMPLETE\r\n"); });
+  EXPECT_EQ(StoreAllAreas(cmd), 0);
+  EXPECT_EQ(ui.boxes.back().text, "Completed to store current setting data!");
+
+  ui.answers = {MsgAnswer::No};
+  bool declined = false;
+  EXPECT_EQ(StoreAllAreas(cmd, &declined), 0);
+  EXPECT_TRUE(declined);
+  EXPECT_EQ(peer.Bytes(), "SA=2\r\nSA=1\r\nSA00=0\r\nSA=2\r\nSA=1\r\nSA00=0\r\n");
+}
+
+TEST_F(AreaCommandTest, LoadStoreAndReloadKeepTheCurrentArea) {
+  EXPECT_EQ(LoadSettingsArea(cmd, current, 1, &panel), 1);
+  EXPECT_EQ(current, 1);
+  EXPECT_EQ(StoreSettingsArea(cmd, current, 0), 1);
+  EXPECT_EQ(current, 0);
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Completed to store current setting data!"});
+  EXPECT_EQ(StoreSettingsArea(cmd, current, 3), 0);  // no such store command: nothing sent
+  EXPECT_EQ(ReloadSettings(cmd, current, &panel), 1);
+  EXPECT_EQ(current, 2);
+  EXPECT_EQ(panel.refreshed, 2);
+  EXPECT_EQ(peer.Bytes(), "LD=1\r\nSA00=0\r\nEB=0\r\nEA?\r\n");
+
+  // A rejected load changes the current area but reads nothing.
+  Answer([](const std::string&) { return std::string("NG\r\n"); });
+  EXPECT_EQ(LoadSettingsArea(cmd, current, 1, &panel), 0);
+  EXPECT_EQ(current, 1);
+  EXPECT_EQ(panel.refreshed, 2);
+}
+
+TEST_F(AreaCommandTest, FlashInitAndResetAskFirst) {
+  ui.answers = {MsgAnswer::No, MsgAnswer::No};
+  EXPECT_EQ(InitFlashData(cmd), 0);
+  EXPECT_EQ(CameraReset(cmd), 0);
+  EXPECT_EQ(peer.Bytes(), "");
+  EXPECT_EQ(InitFlashData(cmd), 1);
+  EXPECT_EQ(CameraReset(cmd), 1);
+  // Nothing waits for the reset to arrive; give the peer a moment to read it.
+  for (int i = 0; i < 100 && peer.Bytes().size() < 17; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(peer.Bytes(), "CLID=0\r\nCRS00=1\r\n");
+  ASSERT_EQ(ui.boxes.size(), 5u);
+  EXPECT_EQ(ui.boxes[3].text, "Compleate!  Data change when camera is rebooted.");
+  EXPECT_EQ(ui.boxes[4].text, "Do you really reset Camera ?");
+  EXPECT_EQ(ui.boxes[4].icon, MsgIcon::None);
+  EXPECT_EQ(ui.log.back(), "Tx: CRS00=1");
+}
+
+TEST_F(AreaCommandTest, CommunicationDialogForms) {
+  EXPECT_EQ(GetAreaLabel(cmd), "User 2 Data");
+  Answer([](const std::string&) { return std::string("EA=7\r\n"); });
+  EXPECT_EQ(GetAreaLabel(cmd), "?");
+  Answer([](const std::string&) { return std::string("EB=0\r\n"); });
+  EXPECT_EQ(GetAreaLabel(cmd), "???");
+  EXPECT_TRUE(ui.boxes.empty());  // no error boxes
+
+  Answer([](const std::string&) { return std::string("COMPLETE\r\n"); });
+  EXPECT_EQ(StoreFromCommDialog(cmd, 2, 0), 1);
+  EXPECT_EQ(ui.progressTexts, std::vector<std::string>{"Now, Store camera data."});
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Completed to store current setting data!"});
+  EXPECT_FALSE(ui.progressOpen);
+  settings.offline = 1;  // succeeds at once, but nothing was stored: no message
+  EXPECT_EQ(StoreFromCommDialog(cmd, 0, 0), 1);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_TRUE(StoreButtonEnabled(0, kModeFactory));
+  EXPECT_FALSE(StoreButtonEnabled(0, kModeUser));
+}
+
+}  // namespace
+}  // namespace kestrel

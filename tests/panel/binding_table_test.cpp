@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "panel/binding_layout.h"
+#include "panel_fixture.h"
+
+namespace kestrel {
+namespace {
+
+using testing::PanelTest;
+using Strings = std::vector<std::string>;
+
+// ---------------------------------------------------------------- the table
+
+TEST(BindingLayoutTest, EverySlotResolvesToItsOwnCommandAndUniqueId) {
+  Settings settings;
+  CRsPort port;
+  testing::RecordingUi ui;
+  CCamCmd cmd(settings, port, ui);
+  BindingTable table(cmd);
+  ASSERT_EQ(table.Count(), 225);
+  EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front().text;  // no "ord = %d invalid!!"
+  std::set<uint32_t> ids;
+  std::set<int> rows;
+  int factory = 0;
+  for (int i = 0; i < table.Count(); ++i) {
+    const ControlBinding& b = table.Slot(i);
+    EXPECT_TRUE(ids.insert(b.controlId).second) << b.controlId;
+    ASSERT_TRUE(CommandTable::Valid(b.cmdIndex)) << b.command;
+    EXPECT_EQ(cmd.Table()[b.cmdIndex].mnemonic, b.command);
+    EXPECT_TRUE(rows.insert(b.cmdIndex).second) << b.command;
+    factory += b.factory;
+  }
+  // Everything in the factory area, the DAC and AFE dialogs included.
+  EXPECT_EQ(factory, 225 - 73);
+  EXPECT_EQ(table.Slot(table.CtrlId2BuffIndex(2773)).cmdIndex, cmd::CABA2 + 2);
+  EXPECT_EQ(table.Slot(table.CtrlId2BuffIndex(2487)).command, std::string("CT2R1"));
+  EXPECT_EQ(table.Slot(table.CtrlId2BuffIndex(3899)).command, std::string("SHDL16"));
+  EXPECT_EQ(table.Slot(table.CtrlId2BuffIndex(2795)).command, std::string("B2O15F"));
+}
+
+TEST(BindingLayoutTest, SettingLinesFollowSlotOrderAndSkipRules) {
+  Settings settings;
+  CRsPort port;
+  testing::RecordingUi ui;
+  CCamCmd cmd(settings, port, ui);
+  BindingTable table(cmd);
+  Strings lines = table.SettingLines();
+  const Strings head = {"TGSM=0", "TR=0",   "TR2=0",   "TG=0", "TG2=0", "TI=0",   "TI2=0",  "TP=0",
+                        "TP2=0",  "LR=170", "LR2=170", "AL=0", "AL2=0", "PE=136", "PE2=136"};
+  ASSERT_GE(lines.size(), head.size());
+  EXPECT_EQ(Strings(lines.begin(), lines.begin() + 15), head);
+  auto has = [&](const std::string& l) {
+    return std::find(lines.begin(), lines.end(), l) != lines.end();
+  };
+  EXPECT_TRUE(has("CABA2=0,6"));
+  EXPECT_TRUE(has("CABA2=1,6"));
+  EXPECT_TRUE(has("CABN1="));
+  EXPECT_FALSE(has("BAS00=0"));  // factory, USER mode
+  EXPECT_FALSE(has("BLMI=1"));
+  EXPECT_FALSE(has("BLMP=0"));
+  EXPECT_EQ(lines.size(), 73u - 4u);
+
+  settings.operatingMode = kModeFactory;
+  lines = table.SettingLines();
+  EXPECT_TRUE(has("BAS00=0"));
+  EXPECT_TRUE(has("LTPH9=0"));
+  for (const char* skipped : {"BLMIF=1", "BLMPF=0", "TTO=0", "BLMPF2=0"})
+    EXPECT_FALSE(has(skipped)) << skipped;
+  EXPECT_EQ(lines.size(), 225u - 9u);
+}
+
+// ---------------------------------------------------------------- edit boxes
+
+TEST_F(PanelTest, TypedNumbersAreClampedStoredSentAndShown) {
+  Commit(ctrl::LR, "20000");
+  EXPECT_EQ(table.GetParamInt(ctrl::LR), 13340);
+  EXPECT_EQ(view.Text(ctrl::LR), "13340");
+  Commit(ctrl::BLMT, "-5");
+  EXPECT_EQ(view.Text(ctrl::BLMT), "1");
+  // Not a number: 0, then clamped; the box shows what the camera got.
+  Commit(ctrl::AL, "abc");
+  Commit(ctrl::GA1T1, " 12x");
+  EXPECT_EQ(view.Text(ctrl::AL), "0");
+  EXPECT_EQ(view.Text(ctrl::GA1T1), "12");
+  EXPECT_EQ(camera.Sets(), (Strings{"LR=13340", "BLMT=1", "GA1T1=12"}));
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(PanelTest, EnterThenFocusLossAndRepeatedValuesSendOnce) {
+  Commit(ctrl::PE, "500", BindingTable::Commit::Enter);
+  Commit(ctrl::PE, "500", BindingTable::Commit::FocusLoss);
+  Commit(ctrl::PE, "0500");
+  EXPECT_EQ(camera.Sets(), (Strings{"PE=500"}));
+  EXPECT_EQ(camera.Get("PE"), "500");
+}
+
+TEST_F(PanelTest, TextCompareIsCaseSensitive) {
+  Commit(ctrl::CABN1, "Lens");
+  Commit(ctrl::CABN1, "Lens");
+  Commit(ctrl::CABN1, "lens");
+  // A pasted line break must not smuggle a second command onto the line.
+  Commit(ctrl::CABN2, "x\r\nEB=1");
+  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens", "CABN2=xEB=1"}));
+  EXPECT_EQ(view.Text(ctrl::CABN2), "xEB=1");
+}
+
+TEST_F(PanelTest, IndexedLensColumnsSendTheirIndex) {
+  Commit(2764, "3");  // CABA2 of Lens2
+  Commit(2777, "9");  // CABT2 of Lens3, clamped to 6
+  EXPECT_EQ(camera.Sets(), (Strings{"CABA2=1,3", "CABT2=2,6"}));
+}
+
+TEST_F(PanelTest, FailedSetIsNotRetriedAndLeavesTheBox) {
+  camera.Reject("LR");
+  Commit(ctrl::LR, "500");
+  ASSERT_EQ(ui.BoxTexts(), (Strings{"ERROR for LR=500"}));
+  EXPECT_EQ(view.Text(ctrl::LR), "500");
+  Select(ctrl::TR, 1);
+  Commit(ctrl::AL, "7");
+  EXPECT_EQ(camera.Sets(), (Strings{"LR=500", "TR=1", "AL=7"}));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(PanelTest, OnlyEditBoxesCommitAndBlemishPositionsAreLeftToTheirButtons) {
+  Select(ctrl::TR, 1);
+  camera.ClearHistory();
+  table.OnEditCommitted(ctrl::TR, BindingTable::Commit::Enter);  // Enter on a list
+  EXPECT_EQ(table.GetParamInt(ctrl::TR), 1);
+  view.Type(ctrl::BLMP, "100");
+  EXPECT_FALSE(table.SendEditBoxValue(ctrl::BLMP));
+  EXPECT_FALSE(table.OnSpinDelta(ctrl::BLMP, 1));
+  EXPECT_FALSE(table.OnSpinDelta(0, 1));
+  EXPECT_TRUE(camera.Sets().empty());
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+// ---------------------------------------------------------------- spins and lists
+
+TEST_F(PanelTest, SpinPastItsLimitSendsTheLimitOnce) {
+  Commit(ctrl::GMA1, "7");
+  EXPECT_TRUE(table.OnSpinDelta(ctrl::GMA1, 1));
+  EXPECT_TRUE(table.OnSpinDelta(ctrl::GMA1, 1));
+  EXPECT_TRUE(table.OnSpinDelta(ctrl::GMA1, 5));
+  EXPECT_EQ(view.Text(ctrl::GMA1), "8");
+  EXPECT_TRUE(table.OnSpinDelta(3030, -1000));
+  EXPECT_EQ(camera.Sets(), (Strings{"GMA1=7", "GMA1=8", "BL1S=-256"}));
+}
+
+TEST_F(PanelTest, MasterGainNarrowsAndClampsTheSecondGain) {
+  Select(ctrl::GM, 1);  // Individual: 0..308
+  Commit(ctrl::GA2T1, "200");
+  EXPECT_EQ(table.GetParamInt(ctrl::GA2T1), 200);
+  Select(ctrl::GM, 0);  // Master: -84..84
+  EXPECT_EQ(table.GetParamInt(ctrl::GA2T1), 84);
+  EXPECT_EQ(view.Text(ctrl::GA2T1), "84");
+  EXPECT_EQ(view.Get(ctrl::GA2T1)->minimum, -84);
+  EXPECT_EQ(camera.Sets(), (Strings{"GM=1", "GA2T1=200", "GM=0", "GA2T1=84"}));
+  EXPECT_TRUE(table.OnSpinDelta(ctrl::GA2T1, -300));
+  EXPECT_EQ(camera.Get("GA2T1"), "-84");
+}
+
+TEST_F(PanelTest, ListsDriveTheEnablingRules) {
+  table.ApplyEnableRules();  // start values: Sync, internal clock, no shutter
+  EXPECT_TRUE(view.Enabled(ctrl::LR));
+  EXPECT_FALSE(view.Enabled(ctrl::PE));
+  EXPECT_FALSE(view.Enabled(ctrl::TR2));
+  EXPECT_FALSE(view.Enabled(ctrl::TGSM));  // CL type "2Tap"
+  EXPECT_FALSE(view.Enabled(ctrl::GMA1));
+  EXPECT_FALSE(view.Enabled(ctrl::MAVCG));
+
+  Select(ctrl::TG, 1);
+  EXPECT_FALSE(view.Enabled(ctrl::LR));
+  EXPECT_FALSE(view.Enabled(ctrl::AutoLineRate1));
+  Select(ctrl::TR, 1);
+  EXPECT_TRUE(view.Enabled(ctrl::PE));
+  EXPECT_TRUE(view.Enabled(ctrl::PE2));  // Sync: Sensor2 follows TR
+  Select(ctrl::CLT, 1);
+  EXPECT_TRUE(view.Enabled(ctrl::TGSM));
+  Select(ctrl::TGSM, 1);
+  EXPECT_FALSE(view.Enabled(ctrl::CLT));
+  EXPECT_TRUE(view.Enabled(ctrl::LR2));
+  EXPECT_FALSE(view.Enabled(ctrl::PE2));  // ASync: TR2 is "No-shutter"
+  Select(ctrl::LUTC2, 2);
+  EXPECT_TRUE(view.Enabled(ctrl::LutTable2));
+  EXPECT_FALSE(view.Enabled(ctrl::GMA2Spin));
+
+  view.SetChecked(ctrl::MAV, true);
+  table.OnCheckToggled(ctrl::MAV, true);
+  EXPECT_TRUE(view.Enabled(ctrl::MAVCG));
+  EXPECT_EQ(camera.Sets(), (Strings{"TG=1", "TR=1", "CLT=1", "TGSM=1", "LUTC2=2", "MAV=1"}));
+}
+
+TEST_F(PanelTest, TimeDisplaysFollowTheStoredValues) {
+  Commit(ctrl::LR, "1000");
+  EXPECT_EQ(view.Text(ctrl::LRTime), "149.925us");
+  Select(ctrl::TR, 1);
+  Commit(ctrl::PE, "1200");
+  EXPECT_EQ(view.Text(ctrl::PETime), " over");
+  // Sync: Sensor2's exposure is judged against Sensor1's line period.
+  Commit(ctrl::PE2, "1100");
+  EXPECT_EQ(view.Text(ctrl::PE2Time), " over");
+  Select(ctrl::TG, 1);
+  EXPECT_EQ(view.Text(ctrl::PETime), "179.910us");
+}
+
+// ---------------------------------------------------------------- reading
+
+TEST_F(PanelTest, UserRefreshSkipsFactoryBindings) {
+  Commit(3899, "5");  // SHDL16, in the AFE register dialog
+  camera.Set("SHDL16", "33");
+  camera.ClearHistory();
+  camera.Set("LR", "2000");
+  camera.Set("CABN2", "Wide");
+  camera.Set("PBC", "1");
+  camera.Set("SDC2", "2");
+  camera.Set("PGC", "7");
+  view.SetText(ctrl::PGC, "old");
+  table.RefreshFromCamera();
+
+  const Strings queries = camera.Queries();
+  EXPECT_EQ(queries.size(), 73u + 6u);
+  EXPECT_EQ(std::count(queries.begin(), queries.end(), "SHDL16?"), 0);
+  EXPECT_EQ(view.Text(3899), "5");
+  EXPECT_EQ(view.Text(ctrl::LR), "2000");
+  EXPECT_EQ(view.Text(ctrl::CABN2), "Wide");
+  EXPECT_EQ(view.Text(ctrl::LRTime), "299.850us");
+  EXPECT_EQ(view.Text(ctrl::PBC), "Factory");
+  EXPECT_EQ(view.Text(ctrl::SDC2), "User");
+  EXPECT_EQ(view.Text(ctrl::PGC), "old");  // 7 is no status
+  EXPECT_EQ(ui.progressTexts, (Strings{"Now, reading camera setting data."}));
+  EXPECT_EQ(ui.percents.back(), 100);
+  EXPECT_FALSE(ui.progressOpen);
+  // Camera values outside the ranges the rules cover are clamped and written back.
+  EXPECT_EQ(camera.Sets(), (Strings{"LR2=170", "PE=136"}));
+}
+
+TEST_F(PanelTest, FactoryRefreshReadsEverythingAndClampsWhatTheRulesCover) {
+  settings.operatingMode = kModeFactory;
+  camera.Set("SHDL16", "33");
+  camera.Set("LR", "99999");
+  camera.Set("CABL2,2", "-2");
+  table.RefreshFromCamera();
+  EXPECT_EQ(camera.Queries().size(), 225u + 6u);
+  EXPECT_EQ(view.Text(3899), "33");
+  EXPECT_EQ(table.GetParamInt(2771), -2);
+  EXPECT_EQ(camera.Sets(), (Strings{"LR=13340", "LR2=170", "PE=136"}));
+}
+
+TEST_F(PanelTest, AFailedQueryKeepsTheStoredValue) {
+  Commit(ctrl::AL, "9");
+  camera.Silence(true);
+  EXPECT_FALSE(table.ReadParamFromCamera(ctrl::AL));
+  EXPECT_EQ(table.GetParamInt(ctrl::AL), 9);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(ui.LastLinkState(), 0);
+}
+
+TEST_F(PanelTest, AutoLineRateRereadsAndReports) {
+  camera.Set("LR", "4000");
+  camera.Set("PE", "3000");
+  camera.Set("PE2", "2000");
+  EXPECT_TRUE(table.RunAutoCommand(ctrl::AutoLineRate1));
+  EXPECT_EQ(camera.Lines(), (Strings{"AR=0", "LR?", "PE?", "PE2?"}));
+  EXPECT_EQ(view.Text(ctrl::PE2), "2000");
+  EXPECT_EQ(view.Text(ctrl::LRTime), "599.700us");
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"Completed the Auto Line Rate Set."}));
+  camera.Reject("CB");
+  EXPECT_FALSE(table.RunAutoCommand(ctrl::ChannelBalanceGain));
+  EXPECT_EQ(ui.BoxTexts().back(), "ERROR for CB=0");
+}
+
+TEST_F(PanelTest, UnknownIdsAreReportedByTheFailingOperation) {
+  EXPECT_EQ(table.CtrlId2CmdId(1), -1);
+  EXPECT_FALSE(table.SetParamInt(1, 5));
+  EXPECT_FALSE(table.SetParam(1, ParamValue::Int(5)));
+  EXPECT_EQ(table.CmdId2CtrlId(cmd::EB), -1);
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"Unexpected error occurred in CtrlId2CmdId().",
+                                    "Unexpected error occurred in SetParamInt().",
+                                    "Unexpected error occurred in SetParam()."}));
+  view.Remove(ctrl::AL);
+  table.AttachView(&view);
+  EXPECT_FALSE(table.SendEditBoxValue(ctrl::AL));
+  EXPECT_EQ(ui.BoxTexts().back(), "Invalid handle was detected in SendEditBoxValue().");
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,196 @@
+// kestrelctl against kestrel-camsim on a real pseudo-terminal: the two
+// programs as a user runs them, including a camera that hangs up or says
+// nothing.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+std::string TempPath(const std::string& name) {
+  return ::testing::TempDir() + name + "_" + std::to_string(::getpid());
+}
+
+pid_t Spawn(const std::vector<std::string>& argv, int out, int err) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+      args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+// Waits up to timeout for the child; kills it when it overstays. -1: killed.
+int Wait(pid_t pid, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  int status = 0;
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > end) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(5ms);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+Result Ctl(std::vector<std::string> args, std::chrono::milliseconds timeout = 20s) {
+  args.insert(args.begin(), KESTRELCTL_PATH);
+  const std::string outPath = TempPath("ctl_out"), errPath = TempPath("ctl_err");
+  const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  Result r;
+  r.status = Wait(Spawn(args, out, err), timeout);
+  ::close(out);
+  ::close(err);
+  r.out = Slurp(outPath);
+  r.err = Slurp(errPath);
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+  return r;
+}
+
+// A camera process for one test; its port path comes from its first line.
+class CamSim {
+ public:
+  explicit CamSim(std::vector<std::string> options) {
+    // kestrelctl must not read or write the user's own settings.
+    ::setenv("KESTREL_CONFIG", TempPath("kestrel.ini").c_str(), 1);
+    options.insert(options.begin(), CAMSIM_PATH);
+    int pipeFds[2];
+    EXPECT_EQ(::pipe(pipeFds), 0);
+    errPath_ = TempPath("camsim_err");
+    const int err = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_ = Spawn(options, pipeFds[1], err);
+    ::close(pipeFds[1]);
+    ::close(err);
+    for (char ch; ::read(pipeFds[0], &ch, 1) == 1 && ch != '\n';)
+      path_.push_back(ch);
+    ::close(pipeFds[0]);
+  }
+  ~CamSim() {
+    if (pid_ > 0) Stop();
+    std::remove(errPath_.c_str());
+  }
+  const std::string& Path() const { return path_; }
+  int Stop() {
+    ::kill(pid_, SIGTERM);
+    const int status = Wait(pid_, 5s);
+    pid_ = -1;
+    return status;
+  }
+  int WaitExit(std::chrono::milliseconds timeout) {
+    const int status = Wait(pid_, timeout);
+    pid_ = -1;
+    return status;
+  }
+  std::string Err() const { return Slurp(errPath_); }
+
+ private:
+  pid_t pid_ = -1;
+  std::string path_, errPath_;
+};
+
+TEST(CamsimKestrelctl, SetsAndQueriesEveryKindOfRow) {
+  CamSim cam({"--no-link"});
+  ASSERT_EQ(cam.Path().rfind("/dev/pts/", 0), 0u) << cam.Path();
+  Result r = Ctl({"--port", cam.Path(), "set", "LR=1000", "CABT2=2,5", "CABN1=Wide"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Ctl({"--port", cam.Path(), "query", "LR", "CABT2?2", "CABT2?1", "CABN1", "MD", "EA"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1000\n5\n2\nWide\nHX-9302\n0\n");
+  // A raw line and everything the camera answers within the listening time.
+  r = Ctl({"--port", cam.Path(), "--listen", "300", "send", "DMW?&H400004, &H2"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("DMW=&H400004, &H1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("DMW=&H400008, &H0\n"), std::string::npos) << r.out;
+}
+
+TEST(CamsimKestrelctl, RejectionAndUnknownNamesHaveTheirExitStatus) {
+  CamSim cam({"--no-link", "--reject", "LR2,GM"});
+  Result r = Ctl({"--port", cam.Path(), "set", "LR=300", "LR2=300", "TR=1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("ERROR REJECTED for LR2=300"), std::string::npos) << r.err;
+  r = Ctl({"--port", cam.Path(), "query", "LR", "TR"});
+  EXPECT_EQ(r.out, "300\n0\n");  // stopped at the first failure
+  r = Ctl({"--port", cam.Path(), "query", "NOSUCH"});
+  EXPECT_EQ(r.status, 2);
+}
+
+TEST(CamsimKestrelctl, SilentCameraTimesOut) {
+  CamSim cam({"--no-link", "--silent-after", "1"});
+  Result r = Ctl({"--port", cam.Path(), "--timeout", "300", "query", "LR", "LR2"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "170\n");
+  EXPECT_NE(r.err.find("No answer from Camera! (Timeout error)"), std::string::npos) << r.err;
+}
+
+TEST(CamsimKestrelctl, HangUpMidTransactionFailsCleanly) {
+  const std::string stats = TempPath("camsim_stats.json");
+  CamSim cam({"--no-link", "--pace", "--hang-up-after", "2", "--stats", stats});
+  Result r = Ctl({"--port", cam.Path(), "--timeout", "1000", "query", "LR", "PE", "AL", "TR"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "170\n136\n");
+  // The camera exits by itself once it has hung up, and still reports.
+  EXPECT_EQ(cam.WaitExit(5s), 0) << cam.Err();
+  const std::string json = Slurp(stats);
+  EXPECT_NE(json.find("\"lines_in\": 3"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"lines_out\": 2"), std::string::npos) << json;
+  std::remove(stats.c_str());
+}
+
+TEST(CamsimKestrelctl, StableLinkAndStatsOnSigterm) {
+  const std::string link = TempPath("camsim_link"), stats = TempPath("camsim_stats2.json");
+  CamSim cam({"--link", link, "--baud", "115200", "--stats", stats});
+  char target[256] = {};
+  ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(cam.Path(), target);
+  Result r = Ctl({"--port", link, "--baud", "115200", "query", "CBDRT"});
+  EXPECT_EQ(r.out, "16\n") << r.err;
+  // A host at the wrong speed gets nothing it can read.
+  r = Ctl({"--port", link, "--baud", "9600", "--timeout", "300", "query", "CBDRT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(cam.Stop(), 0);
+  struct stat st;
+  EXPECT_NE(::lstat(link.c_str(), &st), 0);  // the link went with the camera
+  const std::string json = Slurp(stats);
+  EXPECT_NE(json.find("\"baud\": 115200"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"modelled_seconds\""), std::string::npos) << json;
+  std::remove(stats.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+// kestrelctl's setting-file, area, Camera Link and terminal commands against a
+// scripted peer: bytes on the wire, output and exit statuses.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "common/pty_peer.h"
+#include "sim/pty_camera.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kestrel::testing::PtyPeer;
+
+struct CtlResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+fs::path TempDir() {
+  static const fs::path dir = [] {
+    auto d = fs::temp_directory_path() / ("ctl-files-test-" + std::to_string(::getpid()));
+    fs::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
+
+// Runs "env... kestrelctl args" with a private settings file (and optional input).
+CtlResult Ctl(const std::string& args, const std::string& env = {}, const std::string& input = {}) {
+  const std::string errFile = (TempDir() / "stderr").string();
+  const std::string inFile = (TempDir() / "stdin").string();
+  std::ofstream(inFile, std::ios::binary) << input;
+  const std::string command = env + " KESTREL_CONFIG=" + (TempDir() / "settings.ini").string() +
+                              " " KESTRELCTL_PATH " " + args + " <" + inFile + " 2>" + errFile;
+  CtlResult run{};
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::array<char, 4096> buffer;
+  size_t n;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    run.out.append(buffer.data(), n);
+  run.status = WEXITSTATUS(::pclose(pipe));
+  std::ifstream err(errFile);
+  run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+  return run;
+}
+
+std::string Camera(const std::string& line) {
+  if (line == "EA?") return "EA=1\r\n";
+  if (line == "EB?") return "EB=0\r\n";
+  if (line.rfind("LR=", 0) == 0) return "Error\r\n";
+  if (line.find('=') != std::string::npos) return "COMPLETE\r\n";
+  return "";
+}
+
+TEST(KestrelctlFiles, ApplyReportsBadLinesAndAppliesTheRest) {
+  PtyPeer peer(Camera);
+  const fs::path good = TempDir() / "good.cam";
+  std::ofstream(good, std::ios::binary) << "TGSM=1\r\nCABL2=1,-2\nCABN1=Lens A\r\n";
+  CtlResult r = Ctl("--port " + peer.SlavePath() + " apply " + good.string());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABL2=1,-2\r\nCABN1=LensA\r\n");
+
+  const fs::path bad = TempDir() / "bad.cam";
+  std::ofstream(bad, std::ios::binary) << "FOO=1\r\nLR=300\r\nTR=1\r\n";
+  r = Ctl("--port " + peer.SlavePath() + " apply " + bad.string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Unresolved command! (FOO=1)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Error for LR=300"), std::string::npos) << r.err;
+  EXPECT_NE(peer.Bytes().find("LR=300\r\nTR=1\r\n"), std::string::npos);
+
+  r = Ctl("--port " + peer.SlavePath() + " apply " + (TempDir() / "none.cam").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Couldn't open this file"), std::string::npos);
+}
+
+TEST(KestrelctlFiles, SavedSettingsReplayIntoAnotherCamera) {
+  kestrel::sim::PtyCamera a;
+  a.WithModel([](kestrel::sim::CameraModel& m) {
+    m.SetInt("LR", 1234);
+    m.SetInt("CT1R9", 77);
+  });
+  const fs::path user = TempDir() / "user.cam";
+  const fs::path factory = TempDir() / "factory.cam";
+  CtlResult r = Ctl("--port " + a.SlavePath() + " save-settings " + user.string());
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = Ctl("--port " + a.SlavePath() + " save-settings --factory " + factory.string());
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::ifstream in(factory, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.rfind("TGSM=0\r\nTR=0\r\n", 0), 0u);
+  EXPECT_NE(text.find("\r\nLR=1234\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nCT1R9=77\r\n"), std::string::npos);
+  EXPECT_LT(fs::file_size(user), fs::file_size(factory));
+
+  kestrel::sim::PtyCamera b;
+  r = Ctl("--port " + b.SlavePath() + " apply " + factory.string());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(b.WithModel([](kestrel::sim::CameraModel& m) { return m.Int("CT1R9"); }), 77);
+  EXPECT_EQ(b.WithModel([](kestrel::sim::CameraModel& m) { return m.Int("LR"); }), 1234);
+}
+
+TEST(KestrelctlFiles, AreaCommands) {
+  PtyPeer peer(Camera);
+  const std::string port = "--port " + peer.SlavePath();
+  CtlResult r = Ctl(port + " area");
+  EXPECT_EQ(r.out, "1 User 1 Data\n");
+  EXPECT_EQ(Ctl(port + " load 2").status, 0);
+  r = Ctl(port + " store 0");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("Completed to store current setting data!"), std::string::npos);
+  EXPECT_EQ(Ctl(port + " reload").out, "1 User 1 Data\n");
+  EXPECT_EQ(peer.Bytes(), "EA?\r\nLD=2\r\nSA00=0\r\nEB=0\r\nEA?\r\n");
+  EXPECT_EQ(Ctl(port + " store 3").status, 2);
+  EXPECT_EQ(Ctl("--cl-mode 4 area").status, 2);
+}
+
+TEST(KestrelctlFiles, CameraLinkLibrariesReachTheCamera) {
+  PtyPeer peer(Camera);
+  const fs::path fake = fs::path(KESTRELCTL_PATH).parent_path() / "clfake";
+  const std::string env =
+      "KESTREL_CLFAKE_PORT=" + peer.SlavePath() + " CLSERIALPATH=" + (fake / "cl2000").string();
+  CtlResult r = Ctl("--cl-mode 1 area", env);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1 User 1 Data\n");
+
+  r = Ctl("--cl-mode 2 --cl-library " + (fake / "cl2001" / "libclserial.so").string() +
+              " --baud 115200 cl-list",
+          env);
+  EXPECT_EQ(r.out, "0 Kestrel Fake\n1 Other Grabber\n");
+  r = Ctl("--cl-mode 2 --cl-port 1 --cl-library " + (fake / "cl2001" / "libclserial.so").string() +
+              " --baud 115200 area",
+          env);
+  EXPECT_EQ(r.status, 0) << r.err;
+
+  const std::string lib3 = " --cl-library " + (fake / "cl11" / "libclallserial.so").string();
+  r = Ctl("--cl-mode 3 --cl-port 1" + lib3 + " load 1", env);
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Ctl("--cl-mode 3 --cl-port 2" + lib3 + " area", env);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("offers no port 2"), std::string::npos) << r.err;
+  EXPECT_EQ(peer.Bytes(), "EA?\r\nEA?\r\nLD=1\r\n");
+}
+
+TEST(KestrelctlFiles, TerminalStampsTxAndRx) {
+  PtyPeer peer(Camera);
+  CtlResult r = Ctl("--listen 300 --port " + peer.SlavePath() + " terminal", {}, "EB?\nFOO  \n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "0000 Tx: EB?\n0000 Tx: FOO  \n0000 Rx: EB=0\n");
+  EXPECT_EQ(peer.Bytes(), "EB?\r\nFOO  \r\n");
+}
+
+}  // namespace

@@ -1,0 +1,230 @@
+// correction, lut, aberration, calibrate: bulk data between the camera and
+// files, and the camera's automatic corrections.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "correction/aberration.h"
+#include "correction/calibration.h"
+#include "correction/data_file.h"
+#include "correction/data_transfer.h"
+#include "correction/lut_table.h"
+#include "correction/text_file.h"
+#include "ctl.h"
+
+namespace kestrel::ctl {
+namespace {
+
+bool ParseSensor(const std::string& text, int& sensor) {
+  if (text != "1" && text != "2") {
+    PrintError("SENSOR is 1 or 2, not " + text);
+    return false;
+  }
+  sensor = text == "1" ? 1 : 2;
+  return true;
+}
+
+bool ParseKind(const std::string& text, CorrectionKind& kind) {
+  if (ParseCorrectionKind(text, kind)) return true;
+  std::string names;
+  for (int k = 0; k < kCorrectionKindCount; ++k)
+    names += std::string(k ? ", " : "") + InfoOf(static_cast<CorrectionKind>(k)).name;
+  PrintError("unknown kind " + text + " (one of " + names + ")");
+  return false;
+}
+
+// Operator prompts ask on a terminal; in a script (no terminal on stdin) the
+// command line itself is the operator's go-ahead.
+class OperatorUi : public UserInterface {
+ public:
+  explicit OperatorUi(TerminalUi& inner) : inner_(inner) {}
+  MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                       const std::string& caption) override {
+    if (buttons != MsgButtons::OkCancel || ::isatty(STDIN_FILENO) != 1)
+      return inner_.MessageBox(text, icon, buttons, caption);
+    std::cerr << (caption.empty() ? "" : caption + ": ") << text
+              << "\n[Enter] continue, [c Enter] cancel: " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return MsgAnswer::Cancel;
+    return answer.empty() ? MsgAnswer::Ok : MsgAnswer::Cancel;
+  }
+  void AppendLog(const std::string& line) override { inner_.AppendLog(line); }
+  void AddMessage(const std::string& line) override { inner_.AddMessage(line); }
+  void SetLinkState(int online) override { inner_.SetLinkState(online); }
+  void BeginBusy() override { inner_.BeginBusy(); }
+  void EndBusy() override { inner_.EndBusy(); }
+  void ShowProgress() override { inner_.ShowProgress(); }
+  void SetProgressMessage(const std::string& text) override { inner_.SetProgressMessage(text); }
+  void SetProgressPercent(int percent) override { inner_.SetProgressPercent(percent); }
+  void CloseProgress() override { inner_.CloseProgress(); }
+  void PumpOneMessage() override { inner_.PumpOneMessage(); }
+
+ private:
+  TerminalUi& inner_;
+};
+
+int Correction(Context& ctx, const std::vector<std::string>& args) {
+  const std::string op = args.empty() ? "" : args[0];
+  const bool transfer = op == "read" || op == "write";
+  if (!((transfer && args.size() == 4) || (op == "store" && args.size() == 3))) {
+    PrintError("correction read|write KIND SENSOR FILE.csv, or correction store KIND SENSOR");
+    return kUsage;
+  }
+  CorrectionKind kind{};
+  int sensor = 1;
+  if (!ParseKind(args[1], kind) || !ParseSensor(args[2], sensor)) return kUsage;
+  if (op == "store" && !HasStoreCommand(kind)) {
+    PrintError(std::string("the camera has no store command for ") + InfoOf(kind).name +
+               " (pixel-black, pixel-gain and the shading kinds have one)");
+    return kUsage;
+  }
+  if (op == "write") {
+    // The panel's reader fills what a file lacks with 0; a script gets a
+    // refusal instead, so a truncated file never zeroes the camera's tail.
+    std::string text;
+    if (!ReadTextFile(args[3], text)) {
+      PrintError("cannot read " + args[3]);
+      return kUsage;
+    }
+    const CorrectionKindInfo& info = InfoOf(kind);
+    std::vector<int32_t> probe(static_cast<size_t>(info.count));
+    const int got = ParseDataText(text, probe.data(), info.perCommand, RowsOf(kind));
+    if (got < info.count) {
+      PrintError(args[3] + " holds " + std::to_string(got) + " readable values, not " +
+                 std::to_string(info.count));
+      return kFailed;
+    }
+  }
+  if (!ctx.Connect()) return kFailed;
+  CDataTransfer engine(*ctx.cmd);
+  int ok = 0;
+  if (op == "read")
+    ok = SaveCorrectionFile(engine, kind, args[3], sensor);
+  else if (op == "write")
+    ok = LoadCorrectionFile(engine, kind, args[3], sensor);
+  else
+    ok = engine.StoreCorrection(kind, sensor);
+  return ok ? kOk : kFailed;
+}
+
+bool ParseChannel(const std::string& text, int& channel) {
+  if (text != "1" && text != "2") {
+    PrintError("CH is 1 or 2, not " + text);
+    return false;
+  }
+  channel = text == "1" ? 0 : 1;
+  return true;
+}
+
+int Lut(Context& ctx, const std::vector<std::string>& args) {
+  int channel = 0;
+  if (args.size() != 3 || (args[0] != "read" && args[0] != "write")) {
+    PrintError("lut read|write CH FILE");
+    return kUsage;
+  }
+  if (!ParseChannel(args[1], channel)) return kUsage;
+  LutTable table{};
+  if (args[0] == "write") {
+    // Check the whole file before anything goes to the camera: a short one
+    // would leave the table's tail at 0.
+    std::string text;
+    if (!ReadTextFile(args[2], text)) {
+      PrintError("cannot read " + args[2]);
+      return kUsage;
+    }
+    LutTable probe{};
+    const GammaParseResult r = ParseGammaText(text, probe);
+    if (!r.tooMany && r.lines < kLutEntries) {
+      PrintError(args[2] + " holds " + std::to_string(r.lines) + " values, not 256");
+      return kFailed;
+    }
+    if (LoadGammaFile(ctx.ui, args[2], table) != 1) return kFailed;
+    if (!ctx.Connect()) return kFailed;
+    return WriteLutTable(*ctx.cmd, channel, table, ctx.timeoutMs) == 1 ? kOk : kFailed;
+  }
+  if (!ctx.Connect()) return kFailed;
+  const int read = ReadLutTable(*ctx.cmd, channel, table, ctx.timeoutMs);
+  if (read < kLutEntries) {
+    PrintError("the camera stopped answering at entry " + std::to_string(read) +
+               "; no file written");
+    return kFailed;
+  }
+  return SaveGammaFile(ctx.ui, args[2], table) == 1 ? kOk : kFailed;
+}
+
+int Aberration(Context& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 2 || (args[0] != "read" && args[0] != "write")) {
+    PrintError("aberration read|write FILE");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  const int ok = args[0] == "read" ? SaveAberrationFile(*ctx.cmd, args[1], ctx.timeoutMs)
+                                   : LoadAberrationFile(*ctx.cmd, args[1], ctx.timeoutMs);
+  return ok ? kOk : kFailed;
+}
+
+// Targets by name: the kind and the sensor, as the panel's buttons show them.
+constexpr const char* kTargetNames[kCorrectionTargets] = {"shading1", "gain1", "black1",
+                                                          "shading2", "gain2", "black2"};
+
+int Calibrate(Context& ctx, const std::vector<std::string>& args) {
+  int target = -1;
+  int setting = 0;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--setting" && i + 1 < args.size()) {
+      const std::string& s = args[++i];
+      setting = s == "factory" ? 1 : s == "user" ? 2 : -1;
+    } else {
+      for (int t = 0; t < kCorrectionTargets; ++t)
+        if (args[i] == kTargetNames[t]) target = t;
+      if (target < 0) break;
+    }
+  }
+  if (target < 0 || setting <= 0) {
+    PrintError(
+        "calibrate TARGET --setting factory|user; TARGET is shading1, gain1, black1, shading2, "
+        "gain2 or black2");
+    return kUsage;
+  }
+  if (!RunButtonEnabled(setting, ctx.settings.operatingMode)) {
+    PrintError("a factory calibration needs the FACTORY operating mode (\"Active Mode\")");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  OperatorUi operatorUi(ctx.ui);
+  ctx.cmd->SetUserInterface(operatorUi);
+  const CorrectionTarget& t = CorrectionTargetOf(target);
+  // The setting selects the table the run fills, as choosing it in the
+  // correction dialog does.
+  const int settingRow = ctx.cmd->Table().Find(t.settingCommand);
+  if (ctx.cmd->SetInt(settingRow, setting, ctx.timeoutMs) != 1) {
+    PrintError("the camera did not take " + std::string(t.settingCommand) + "=" +
+               std::to_string(setting));
+    ctx.cmd->SetUserInterface(ctx.ui);
+    return kFailed;
+  }
+  const AutoCorrectionResult r = RunAutoCorrection(*ctx.cmd, target, setting);
+  ctx.cmd->SetUserInterface(ctx.ui);
+  if (r == AutoCorrectionResult::Cancelled) PrintError("cancelled; nothing was started");
+  return r == AutoCorrectionResult::Completed ? kOk : kFailed;
+}
+
+const Registrar kRegistrar{
+    {"correction",
+     "correction read|write KIND SENSOR FILE.csv | correction store KIND SENSOR\n"
+     "                             move a correction array (pixel-black, high-black, pixel-gain,\n"
+     "                             high-gain, shading-offset, shading-slope) camera<->file",
+     Correction},
+    {"lut", "lut read|write CH FILE         LUT of channel 1 or 2 <-> gamma data file", Lut},
+    {"aberration", "aberration read|write FILE     chromatic aberration table <-> file",
+     Aberration},
+    {"calibrate",
+     "calibrate TARGET --setting factory|user\n"
+     "                             run an automatic correction (shading1, gain1, black1,\n"
+     "                             shading2, gain2, black2) and follow it to its result",
+     Calibrate},
+};
+
+}  // namespace
+}  // namespace kestrel::ctl

@@ -1,0 +1,278 @@
+// Setting files, setting areas, the Camera Link lists and the raw terminal.
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+
+#include "ctl.h"
+#include "panel/areas.h"
+#include "panel/binding_table.h"
+#include "panel/connection.h"
+#include "panel/headless_view.h"
+#include "panel/setting_file.h"
+#include "protocol/tick.h"
+#include "service/comm_log.h"
+
+namespace kestrel::ctl {
+
+bool Context::PrepareCameraLink() {
+  CClSerial& cl = *cameraLink;
+  using Kind = CClSerial::ListKind;
+  switch (CClSerial::ModeOf(settings.serialMode)) {
+    case 1:
+      if (!clLibrary.empty()) {
+        cl.SetSelectedEntry(clLibrary);
+        return true;
+      }
+      cl.ListLibraries();
+      cl.SetSelectedEntry(cl.GetEntry(Kind::Libraries, settings.dllNo));
+      if (cl.SelectedEntry().empty()) {
+        PrintError("no Camera Link serial library number " + std::to_string(settings.dllNo) +
+                   " (clser*.so) in " + cl.SerialFolder());
+        return false;
+      }
+      return true;
+    case 2:
+      if (!clLibrary.empty()) cl.SetLibraryFile(2, clLibrary);
+      if (clPort >= 0) settings.camLinkSerialIndex = clPort;
+      if (!clManufacturer.empty()) {
+        cl.SetSelectedEntry(clManufacturer);
+        return true;
+      }
+      cl.ListManufacturers();
+      cl.SetSelectedEntry(cl.GetEntry(Kind::Manufacturers, settings.dllNo));
+      if (cl.SelectedEntry().empty()) {
+        PrintError("the Camera Link serial library lists no manufacturer number " +
+                   std::to_string(settings.dllNo));
+        return false;
+      }
+      return true;
+    default:
+      if (!clLibrary.empty()) cl.SetLibraryFile(3, clLibrary);
+      if (clPort >= 0) settings.dllNo = clPort;
+      cl.ListPorts();
+      cl.SetSelectedEntry(cl.GetEntry(Kind::Ports, settings.dllNo));
+      if (cl.SelectedEntry().empty()) {
+        PrintError("the Camera Link serial library offers no port " +
+                   std::to_string(settings.dllNo) + " (it lists " +
+                   std::to_string(cl.List(Kind::Ports).size()) + ")");
+        return false;
+      }
+      return true;
+  }
+}
+
+namespace {
+
+int Apply(Context& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    PrintError("apply takes one setting file");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  const ReplayResult r = ReplaySettingFile(args[0], *ctx.cmd, nullptr);
+  if (!r.opened) return kFailed;
+  if (!r.ok())
+    PrintError(std::to_string(r.lines) + " lines: " + std::to_string(r.unresolved) +
+               " unresolved, " + std::to_string(r.failed) + " not acknowledged");
+  return r.ok() ? kOk : kFailed;
+}
+
+// Reads every panel parameter as the panel does at start-up and writes them as
+// a setting file, replacing FILE only once the whole file is written.
+int SaveSettings(Context& ctx, const std::vector<std::string>& args) {
+  std::string path;
+  for (const std::string& a : args) {
+    if (a == "--factory") {
+      ctx.settings.operatingMode = kModeFactory;
+    } else if (path.empty() && a.rfind("--", 0) != 0) {
+      path = a;
+    } else {
+      PrintError("save-settings takes a file and optionally --factory");
+      return kUsage;
+    }
+  }
+  if (path.empty()) {
+    PrintError("save-settings needs a file name");
+    return kUsage;
+  }
+  // Connect() chooses the link; the panel's speed negotiation then reopens it.
+  if (!ctx.Connect()) return kFailed;
+  ctx.cmd->ClosePort();
+  Connection connection(*ctx.cmd);
+  if (!connection.NegotiateAndConnect()) {
+    PrintError("no camera answered at 9600 or 115200 bit/s");
+    return kFailed;
+  }
+  BindingTable table(*ctx.cmd);
+  HeadlessBindingView view(table);
+  table.AttachView(&view);
+  const int failed = table.ReadAllParams();
+  if (failed > 0) {
+    // A file of start values would silently overwrite the camera's on replay.
+    PrintError(std::to_string(failed) + " parameters could not be read; " + path +
+               " was not written");
+    return kFailed;
+  }
+  return SaveSettingFile(path, *ctx.cmd, BindingValues(table), ctx.settings.operatingMode, ctx.ui)
+             ? kOk
+             : kFailed;
+}
+
+bool AreaArg(const std::vector<std::string>& args, const char* command, int& area) {
+  if (args.size() != 1 || !ParseIntArg(args[0], area) || area < 0 || area > 2) {
+    PrintError(std::string(command) + " takes an area: 0 Factory, 1 User 1, 2 User 2");
+    return false;
+  }
+  return true;
+}
+
+int Area(Context& ctx, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    PrintError("area takes no arguments");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  int area = 0;
+  if (ctx.cmd->QueryInt(cmd::EA, area, ctx.timeoutMs, 1, 1) != 1) return kFailed;
+  std::cout << area << ' ' << AreaLabel(true, area) << std::endl;
+  return kOk;
+}
+
+int Load(Context& ctx, const std::vector<std::string>& args) {
+  int area = 0;
+  if (!AreaArg(args, "load", area)) return kUsage;
+  if (!ctx.Connect()) return kFailed;
+  int current = 0;
+  return LoadSettingsArea(*ctx.cmd, current, area, nullptr) == 1 ? kOk : kFailed;
+}
+
+int Store(Context& ctx, const std::vector<std::string>& args) {
+  int area = 0;
+  if (!AreaArg(args, "store", area)) return kUsage;
+  if (!ctx.Connect()) return kFailed;
+  int current = 0;
+  return StoreSettingsArea(*ctx.cmd, current, area) == 1 ? kOk : kFailed;
+}
+
+int Reload(Context& ctx, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    PrintError("reload takes no arguments");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  int current = 0;
+  if (ReloadSettings(*ctx.cmd, current, nullptr) != 1) return kFailed;
+  std::cout << current << ' ' << AreaLabel(true, current) << std::endl;
+  return kOk;
+}
+
+int ClList(Context& ctx, const std::vector<std::string>& args) {
+  if (!args.empty() || ctx.clMode == 0) {
+    PrintError("cl-list needs --cl-mode and takes no arguments");
+    return kUsage;
+  }
+  CClSerial cl(ctx.settings, ctx.ui);
+  if (!ctx.clLibrary.empty() && ctx.clMode != 1) cl.SetLibraryFile(ctx.clMode, ctx.clLibrary);
+  ctx.settings.serialMode = ctx.clMode;
+  const CClSerial::ListKind kind = CClSerial::ListOfMode(ctx.clMode);
+  switch (kind) {
+    case CClSerial::ListKind::Libraries:
+      cl.ListLibraries();
+      break;
+    case CClSerial::ListKind::Manufacturers:
+      cl.ListManufacturers();
+      break;
+    case CClSerial::ListKind::Ports:
+      cl.ListPorts();
+      break;
+  }
+  const auto& list = cl.List(kind);
+  for (size_t i = 0; i < list.size(); ++i)
+    std::cout << i << ' ' << list[i] << '\n';
+  std::cout.flush();
+  return list.empty() ? kFailed : kOk;
+}
+
+// Log lines go to stdout with the terminal's time stamps.
+class ConsoleUi : public TerminalUi {
+ public:
+  void AppendLog(const std::string& line) override {
+    std::cout << CommLog::Stamp(TicksSince(start_), line) << std::endl;
+  }
+
+ private:
+  uint32_t start_ = TickCount();
+};
+
+// A raw console: every line typed goes out as it stands with CR LF; whatever
+// the camera sends is shown as it arrives. Ends at the end of input, after
+// --listen ms for the last replies.
+int Terminal(Context& ctx, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    PrintError("terminal takes no arguments; type the lines");
+    return kUsage;
+  }
+  if (!ctx.Connect()) return kFailed;
+  ConsoleUi console;
+  ctx.cmd->SetUserInterface(console);
+  ctx.cmd->ClearReceive();
+  std::string pending;
+  bool inputOpen = true;
+  uint32_t endedAt = 0;
+  for (;;) {
+    if (inputOpen) {
+      pollfd pfd{STDIN_FILENO, POLLIN, 0};
+      if (::poll(&pfd, 1, 20) > 0) {
+        char buffer[1024];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+          inputOpen = false;
+          endedAt = TickCount();
+        } else {
+          pending.append(buffer, static_cast<size_t>(n));
+        }
+      }
+      for (size_t lf; (lf = pending.find('\n')) != std::string::npos;) {
+        std::string line = pending.substr(0, lf);
+        pending.erase(0, lf + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        ctx.cmd->SendCommand(line + "\r\n", 1);
+      }
+    } else {
+      if (TicksSince(endedAt) >= static_cast<uint32_t>(ctx.listenMs)) break;
+      ::usleep(20'000);
+    }
+    ctx.cmd->Poll();
+    while (ctx.cmd->LineCount() > 0)
+      ctx.cmd->PopLine();  // shown already, as Rx lines
+    if (ctx.cmd->LinkLost()) {
+      PrintError("the port hung up");
+      return kFailed;
+    }
+  }
+  return kOk;
+}
+
+const Registrar kRegistrar{
+    {"save-settings",
+     "save-settings FILE.cam [--factory]  read every panel parameter into a "
+     "setting file",
+     SaveSettings},
+    {"apply", "apply FILE.cam              replay a setting file into the camera", Apply},
+    {"area", "area                        print the camera's current setting area", Area},
+    {"load", "load AREA                   load area 0, 1 or 2 into the working settings", Load},
+    {"store", "store AREA                  store the working settings into area 0, 1 or 2", Store},
+    {"reload", "reload                      re-read the areas; print the current one", Reload},
+    {"cl-list",
+     "cl-list                     list the libraries, manufacturers or ports of "
+     "--cl-mode",
+     ClList},
+    {"terminal", "terminal                    raw console: lines in, time-stamped Tx/Rx out",
+     Terminal},
+};
+
+}  // namespace
+}  // namespace kestrel::ctl
