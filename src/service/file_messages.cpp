@@ -19,14 +19,14 @@ void ReportCannotWrite(UserInterface& ui, const std::string& path) {
                 "File Write Error");
 }
 
-bool ConfirmOverwrite(UserInterface& ui, const std::string& path) {
+bool AskReplaceFile(UserInterface& ui, const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return true;
   return ui.MessageBox(path + "\nThis file already exists." + "\nReplace existing file?",
                        MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
 }
 
-std::string FolderOf(const std::string& path) {
+std::string ToolFolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }

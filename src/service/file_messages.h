@@ -16,9 +16,9 @@ void ReportCannotRead(UserInterface& ui, const std::string& path);
 // reach the disk; the old file, if any, is unchanged.
 void ReportCannotWrite(UserInterface& ui, const std::string& path);
 // True when the file does not exist yet or the user agrees to replace it.
-bool ConfirmOverwrite(UserInterface& ui, const std::string& path);
+bool AskReplaceFile(UserInterface& ui, const std::string& path);
 // The folder of a chosen file, which becomes the remembered tool folder: the
 // path up to its last separator ("" for a bare name).
-std::string FolderOf(const std::string& path);
+std::string ToolFolderOf(const std::string& path);
 
 }  // namespace kestrel

@@ -95,7 +95,7 @@ TEST(AfeTest, RegisterRepliesReadFourDigitsExceptRed) {
 TEST(SensorMemoryTest, GroupsOfEightArePaddedWithZeros) {
   std::string text;
   for (int i = 1; i <= 9; ++i)
-    text += "0x" + Hex(static_cast<uint32_t>(i)) + "\n";
+    text += "0x" + ToHex(static_cast<uint32_t>(i)) + "\n";
   MemoryFile f(text);
   EXPECT_EQ(SensorMemoryCommands(f.reader, "AMR", SensorMemoryBase(5)),
             (std::vector<std::string>{"AMR=2800,1,2,3,4,5,6,7,8", "AMR=2808,9,0,0,0,0,0,0,0"}));
@@ -151,10 +151,10 @@ TEST(TerminalRoutineTest, CorrectionTextReadsAtMost2048Pixels) {
 }
 
 TEST(TerminalRoutineTest, BlackCorrectionIsTheSignedLowByte) {
-  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Black, 0x80), -128);
-  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Black, 0x7F), 127);
-  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Black, 0x1FF), -1);
-  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Gain, 0x1FF), 0x1FF);
+  EXPECT_EQ(CorrectionMemoryValue(PixelCorrectionKind::Black, 0x80), -128);
+  EXPECT_EQ(CorrectionMemoryValue(PixelCorrectionKind::Black, 0x7F), 127);
+  EXPECT_EQ(CorrectionMemoryValue(PixelCorrectionKind::Black, 0x1FF), -1);
+  EXPECT_EQ(CorrectionMemoryValue(PixelCorrectionKind::Gain, 0x1FF), 0x1FF);
 }
 
 TEST(TemperatureTest, SixteenthsWithOneDecimalIncludingNegatives) {

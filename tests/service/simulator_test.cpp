@@ -117,13 +117,13 @@ TEST_F(SimulatorTest, SensorMemoryLoadSaveAndSwitches) {
 TEST_F(SimulatorTest, TerminalCorrectionRoutinesRoundTrip) {
   const std::string txt = File("black.txt");
   std::ofstream(txt) << "1\t-2\t3\n4\t5\t-6\n";
-  ASSERT_EQ(WriteCorrectionData(cmd, CorrectionKind::Black, StoreArea::User, txt), 1);
+  ASSERT_EQ(WriteCorrectionData(cmd, PixelCorrectionKind::Black, PixelStoreArea::User, txt), 1);
   camera.WithModel([](sim::CameraModel& m) {
     EXPECT_EQ(m.Array("PBDG")[0], -2);
     EXPECT_EQ(m.Array("PBDB")[1], -6);
   });
   const std::string csv = File("black.csv");
-  ASSERT_EQ(ReadCorrectionData(cmd, CorrectionKind::Black, csv), 1);
+  ASSERT_EQ(ReadCorrectionData(cmd, PixelCorrectionKind::Black, csv), 1);
   std::vector<std::string> rows = FileLines(csv);
   ASSERT_EQ(rows.size(), 2049u);
   EXPECT_EQ(rows[1], "1, -2, 3");
@@ -146,7 +146,7 @@ class PacedSimulatorTest : public SimulatorTest {
 TEST_F(PacedSimulatorTest, VideoReadBackHoldsEveryWord) {
   const uint32_t control = camera.WithModel([](sim::CameraModel& m) { return m.Memory(0x400004); });
   const std::string video = File("video.csv");
-  ASSERT_EQ(ReadVideoData(cmd, CorrectionKind::Black, video), 1);
+  ASSERT_EQ(ReadVideoData(cmd, PixelCorrectionKind::Black, video), 1);
   std::vector<std::string> rows = FileLines(video);
   ASSERT_EQ(rows.size(), 2050u);
   camera.WithModel([&](sim::CameraModel& m) {
