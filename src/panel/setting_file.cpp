@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "panel/atomic_file.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 

@@ -1,8 +1,8 @@
 #include "service/memory_dump.h"
 
 #include "service/atomic_text_file.h"
-#include "service/file_messages.h"
 #include "service/text_scan.h"
+#include "util/file_messages.h"
 
 namespace kestrel {
 

@@ -1,6 +1,6 @@
 #include "service/message_list.h"
 
-#include "panel/atomic_file.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 

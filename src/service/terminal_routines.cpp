@@ -1,9 +1,9 @@
 #include "service/terminal_routines.h"
 
 #include "service/atomic_text_file.h"
-#include "service/file_messages.h"
 #include "service/memory_dump.h"
 #include "service/text_scan.h"
+#include "util/file_messages.h"
 
 namespace kestrel {
 

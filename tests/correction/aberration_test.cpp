@@ -3,7 +3,7 @@
 #include <numeric>
 
 #include "correction/aberration.h"
-#include "correction/text_file.h"
+#include "util/text_file.h"
 #include "fake_camera.h"
 
 namespace kestrel {
@@ -51,7 +51,7 @@ TEST_F(AberrationCameraTest, SaveThenLoadMovesTheWholeTable) {
   camera.SetArray("CAB2", std::vector<int>(t.begin(), t.end()));
   ASSERT_EQ(SaveAberrationFile(cmd, path, 500), 1);
   std::string text;
-  ASSERT_TRUE(ReadTextFile(path, text));
+  ASSERT_TRUE(ReadWholeFile(path, text));
   EXPECT_EQ(text, FormatAberrationText(t));
   camera.SetArray("CAB2", {});
   ASSERT_EQ(LoadAberrationFile(cmd, path, 500), 1);
@@ -76,7 +76,7 @@ TEST_F(AberrationCameraTest, FailuresPartWayStopAndWriteNoFile) {
   EXPECT_EQ(SaveAberrationFile(cmd, path, 50), 0);
   EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Faild reading camera parameter"});
   std::string text;
-  EXPECT_FALSE(ReadTextFile(path, text));
+  EXPECT_FALSE(ReadWholeFile(path, text));
   EXPECT_EQ(ui.busyDepth, 0);
 }
 

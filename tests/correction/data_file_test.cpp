@@ -7,7 +7,7 @@
 
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
-#include "correction/text_file.h"
+#include "util/text_file.h"
 #include "fake_camera.h"
 
 namespace kestrel {
@@ -71,7 +71,7 @@ TEST(DataFileTest, ShadingSlopeFileHas256LinesOfThreeNumbers) {
   const std::string path = dir / "slope.csv";
   ASSERT_EQ(WriteDataFile(ui, path, v.data(), 3, 256), 1);
   std::string text;
-  ASSERT_TRUE(ReadTextFile(path, text));
+  ASSERT_TRUE(ReadWholeFile(path, text));
   std::string expected;
   for (int r = 0; r < 256; ++r)
     expected += "-12,0,341\r\n";
@@ -137,8 +137,8 @@ TEST_F(CorrectionFileTest, LoadSendsTheFileAndSaveWritesTheCamerasArray) {
   EXPECT_EQ(camera.Array("PGD2"), std::vector<int>(v.begin(), v.end()));
   ASSERT_EQ(SaveCorrectionFile(transfer, CorrectionKind::PixelGain, dir / "back.csv", 2), 1);
   std::string a, b;
-  ASSERT_TRUE(ReadTextFile(dir / "gain.csv", a));
-  ASSERT_TRUE(ReadTextFile(dir / "back.csv", b));
+  ASSERT_TRUE(ReadWholeFile(dir / "gain.csv", a));
+  ASSERT_TRUE(ReadWholeFile(dir / "back.csv", b));
   EXPECT_EQ(a, b);
   EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"Succeeded in loading low pixel gain",
                                                      "Succeeded in saving pixel gain"}));
@@ -154,7 +154,7 @@ TEST_F(CorrectionFileTest, SaveWritesNoFileWhenTheCameraFailsOrIsOutOfRange) {
   EXPECT_EQ(SaveCorrectionFile(transfer, CorrectionKind::HighBlack, path, 1), 0);
   EXPECT_EQ(ui.boxes.back().text, "Faild reading camera parameter");
   std::string text;
-  ASSERT_TRUE(ReadTextFile(path, text));
+  ASSERT_TRUE(ReadWholeFile(path, text));
   EXPECT_EQ(text, "old\r\n");
 }
 

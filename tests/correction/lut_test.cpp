@@ -7,7 +7,7 @@
 #include "correction/lut_edit_points.h"
 #include "correction/lut_nearest.h"
 #include "correction/lut_table.h"
-#include "correction/text_file.h"
+#include "util/text_file.h"
 #include "fake_camera.h"
 
 namespace kestrel {
@@ -179,7 +179,7 @@ TEST_F(GammaFileIo, SaveThenLoadRoundTripsAndMissingFilesSaySo) {
   path_ = ::testing::TempDir() + "gamma_rt.csv";
   ASSERT_EQ(SaveGammaFile(ui, path_, table), 1);
   std::string text;
-  ASSERT_TRUE(ReadTextFile(path_, text));
+  ASSERT_TRUE(ReadWholeFile(path_, text));
   EXPECT_EQ(text.rfind("GammaData\r\n", 0), 0u);
   LutTable back{};
   ASSERT_EQ(LoadGammaFile(ui, path_, back), 1);

@@ -11,7 +11,7 @@
 #include "correction/data_transfer.h"
 #include "correction/lut_edit_points.h"
 #include "correction/lut_table.h"
-#include "correction/text_file.h"
+#include "util/text_file.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
@@ -67,8 +67,8 @@ TEST_F(SimEndToEnd, EveryKindAndSensorSurvivesFileToCameraToFile) {
       EXPECT_EQ(Model(MnemonicOf(kind, sensor)), values);
       ASSERT_EQ(SaveCorrectionFile(transfer, kind, back, sensor), 1);
       std::string a, b;
-      ASSERT_TRUE(ReadTextFile(out, a));
-      ASSERT_TRUE(ReadTextFile(back, b));
+      ASSERT_TRUE(ReadWholeFile(out, a));
+      ASSERT_TRUE(ReadWholeFile(back, b));
       EXPECT_EQ(a, b);
       EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{info.loadMessage, info.saveMessage}));
       ui.boxes.clear();
@@ -111,8 +111,8 @@ TEST_F(SimEndToEnd, LutAndAberrationTablesRoundTrip) {
   const std::string back = Path("aberration_back.csv");
   ASSERT_EQ(SaveAberrationFile(cmd, back), 1);
   std::string a, b;
-  ASSERT_TRUE(ReadTextFile(file, a));
-  ASSERT_TRUE(ReadTextFile(back, b));
+  ASSERT_TRUE(ReadWholeFile(file, a));
+  ASSERT_TRUE(ReadWholeFile(back, b));
   EXPECT_EQ(a, b);
 }
 

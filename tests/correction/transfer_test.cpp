@@ -6,7 +6,7 @@
 
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
-#include "correction/text_file.h"
+#include "util/text_file.h"
 #include "fake_camera.h"
 
 namespace kestrel {

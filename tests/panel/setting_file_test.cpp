@@ -12,7 +12,7 @@
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
 #include "link/rs_port.h"
-#include "panel/atomic_file.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "service/file_messages.h"
+#include "util/file_messages.h"
 
 #include <sys/stat.h>
 
@@ -19,16 +19,11 @@ void ReportCannotWrite(UserInterface& ui, const std::string& path) {
                 "File Write Error");
 }
 
-bool AskReplaceFile(UserInterface& ui, const std::string& path) {
+bool ConfirmOverwrite(UserInterface& ui, const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return true;
   return ui.MessageBox(path + "\nThis file already exists." + "\nReplace existing file?",
                        MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
-}
-
-std::string ToolFolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-#include "panel/atomic_file.h"
+#include "util/text_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

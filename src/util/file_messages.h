@@ -3,6 +3,7 @@
 #include <string>
 
 #include "protocol/user_interface.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 
@@ -16,9 +17,6 @@ void ReportCannotRead(UserInterface& ui, const std::string& path);
 // reach the disk; the old file, if any, is unchanged.
 void ReportCannotWrite(UserInterface& ui, const std::string& path);
 // True when the file does not exist yet or the user agrees to replace it.
-bool AskReplaceFile(UserInterface& ui, const std::string& path);
-// The folder of a chosen file, which becomes the remembered tool folder: the
-// path up to its last separator ("" for a bare name).
-std::string ToolFolderOf(const std::string& path);
+bool ConfirmOverwrite(UserInterface& ui, const std::string& path);
 
 }  // namespace kestrel
