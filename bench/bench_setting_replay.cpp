@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "link/rs_port.h"
-#include "panel/atomic_file.h"
+#include "util/text_file.h"
 #include "panel/binding_table.h"
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/rs_port.h"
-#include "panel/atomic_file.h"
+#include "util/text_file.h"
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "correction/scan.h"
-#include "correction/text_file.h"
+#include "util/text_file.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
 
@@ -102,7 +102,7 @@ int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
 int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
   std::string text;
-  if (!ReadTextFile(path, text)) {
+  if (!ReadWholeFile(path, text)) {
     ui.MessageBox("File open error", MsgIcon::Warning);
     return 0;
   }

@@ -1,13 +1,11 @@
 #include "correction/data_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "correction/data_transfer.h"
 #include "correction/scan.h"
-#include "correction/text_file.h"
+#include "util/text_file.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
 
@@ -45,7 +43,7 @@ std::string FormatDataText(const int32_t* values, int columns, int rows) {
 int ReadDataFile(UserInterface& ui, const std::string& path, int32_t* values, int columns,
                  int rows) {
   std::string text;
-  if (!ReadTextFile(path, text)) {
+  if (!ReadWholeFile(path, text)) {
     ui.MessageBox("File open error", MsgIcon::Warning);
     return 0;
   }
@@ -84,18 +82,6 @@ int SaveCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::
   if (!WriteDataFile(ui, path, values.data(), info.perCommand, RowsOf(kind))) return 0;
   ui.MessageBox(info.saveMessage, MsgIcon::Information);
   return 1;
-}
-
-bool ConfirmOverwrite(UserInterface& ui, const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return true;
-  return ui.MessageBox(path + "\nThis file already exists.\nReplace existing file?",
-                       MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 }  // namespace kestrel

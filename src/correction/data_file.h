@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "correction/correction_kind.h"
+#include "util/file_messages.h"
 
 namespace kestrel {
 
@@ -37,13 +38,5 @@ int LoadCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::
 // user. No file is written unless every value arrived and is in range.
 int SaveCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
                        int sensor);
-
-// The save commands' overwrite question: true when path does not exist or the
-// user answers Yes to "<path>\nThis file already exists.\nReplace existing file?".
-bool ConfirmOverwrite(UserInterface& ui, const std::string& path);
-
-// The folder part of a path (before its last separator), which the file
-// commands remember as the current data folder; empty when there is none.
-std::string FolderOf(const std::string& path);
 
 }  // namespace kestrel

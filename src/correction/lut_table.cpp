@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "correction/text_file.h"
+#include "util/text_file.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
 
@@ -106,7 +106,7 @@ GammaParseResult ParseGammaText(std::string_view text, LutTable& table) {
 
 int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table) {
   std::string text;
-  if (!ReadTextFile(path, text)) {
+  if (!ReadWholeFile(path, text)) {
     ui.MessageBox(path + "\nCouldn't open this file", MsgIcon::Stop);
     return 0;
   }

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "common/recording_ui.h"
-#include "panel/atomic_file.h"
+#include "util/text_file.h"
 #include "service/comm_select.h"
 #include "service/message_list.h"
 

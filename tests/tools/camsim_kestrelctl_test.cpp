@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#if defined(CAMSIM_PATH) && defined(KESTRELCTL_PATH)
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -193,4 +195,23 @@ TEST(CamsimKestrelctl, StableLinkAndStatsOnSigterm) {
   std::remove(stats.c_str());
 }
 
+// The panel's start-up as kestrelctl runs it: identify at 9600 bit/s, switch
+// the camera to 115200, reopen and read every parameter at the new speed.
+TEST(CamsimKestrelctl, ReadAllNegotiatesTheSpeedSwitch) {
+  const std::string stats = TempPath("camsim_stats3.json");
+  CamSim cam({"--no-link", "--pace", "--stats", stats});
+  Result r = Ctl({"--port", cam.Path(), "read-all"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("LR=170\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("CABA2=2,6\n"), std::string::npos) << r.out;
+  EXPECT_EQ(cam.Stop(), 0);
+  const std::string json = Slurp(stats);
+  EXPECT_NE(json.find("\"baud\": 115200"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"error_lines\": 0"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"garbled_lines\": 0"), std::string::npos) << json;
+  std::remove(stats.c_str());
+}
+
 }  // namespace
+
+#endif  // CAMSIM_PATH && KESTRELCTL_PATH

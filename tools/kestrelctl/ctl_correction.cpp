@@ -10,7 +10,7 @@
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
 #include "correction/lut_table.h"
-#include "correction/text_file.h"
+#include "util/text_file.h"
 #include "ctl.h"
 
 namespace kestrel::ctl {
@@ -83,7 +83,7 @@ int Correction(Context& ctx, const std::vector<std::string>& args) {
     // The panel's reader fills what a file lacks with 0; a script gets a
     // refusal instead, so a truncated file never zeroes the camera's tail.
     std::string text;
-    if (!ReadTextFile(args[3], text)) {
+    if (!ReadWholeFile(args[3], text)) {
       PrintError("cannot read " + args[3]);
       return kUsage;
     }
@@ -129,7 +129,7 @@ int Lut(Context& ctx, const std::vector<std::string>& args) {
     // Check the whole file before anything goes to the camera: a short one
     // would leave the table's tail at 0.
     std::string text;
-    if (!ReadTextFile(args[2], text)) {
+    if (!ReadWholeFile(args[2], text)) {
       PrintError("cannot read " + args[2]);
       return kUsage;
     }

@@ -1,4 +1,4 @@
-#include "service/file_messages.h"
+#include "util/file_messages.h"
 
 #include <sys/stat.h>
 
@@ -24,11 +24,6 @@ bool ConfirmOverwrite(UserInterface& ui, const std::string& path) {
   if (::stat(path.c_str(), &st) != 0) return true;
   return ui.MessageBox(path + "\nThis file already exists." + "\nReplace existing file?",
                        MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "protocol/user_interface.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 
@@ -17,8 +18,5 @@ void ReportCannotRead(UserInterface& ui, const std::string& path);
 void ReportCannotWrite(UserInterface& ui, const std::string& path);
 // True when the file does not exist yet or the user agrees to replace it.
 bool ConfirmOverwrite(UserInterface& ui, const std::string& path);
-// The folder of a chosen file, which becomes the remembered tool folder: the
-// path up to its last separator ("" for a bare name).
-std::string FolderOf(const std::string& path);
 
 }  // namespace kestrel
