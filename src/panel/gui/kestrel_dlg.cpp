@@ -166,6 +166,13 @@ QString CKestrelDlg::PortDescription() const {
   return QString("%1  %2 bit/s").arg(port).arg(BaudOfIndex(s.baudRate));
 }
 
+void CKestrelDlg::UpdateStatusDetail() {
+  const QString detail =
+      portNote_.isEmpty() ? PortDescription() : portNote_ + "  " + PortDescription();
+  userBar_->SetDetail(detail);
+  factoryBar_->SetDetail(detail);
+}
+
 void CKestrelDlg::RefreshFromCamera() {
   repliesInRefresh_ = 0;
   countingReplies_ = true;
@@ -322,6 +329,12 @@ bool CKestrelDlg::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void CKestrelDlg::closeEvent(QCloseEvent* e) {
+  // A close request that arrives through the pump of a running operation
+  // (the window manager's close box of a disabled window) waits for its end.
+  if (InOperation()) {
+    e->ignore();
+    return;
+  }
   if (askOnExit_ && ui_.MessageBox("Are you sure to terminate the Kestrel ?", MsgIcon::Question,
                                    MsgButtons::YesNo, "Exit Kestrel") != MsgAnswer::Yes) {
     e->ignore();

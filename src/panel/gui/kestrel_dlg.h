@@ -74,6 +74,8 @@ class CKestrelDlg : public QMainWindow {
   int RepliesInLastRefresh() const { return repliesInRefresh_; }
 
   QString PortDescription() const;
+  // Shows the port and speed in use in the status strips (after a reconnection).
+  void UpdateStatusDetail();
   // A word on what is at the other end, shown with the port in the status strip.
   void SetPortNote(const QString& note) { portNote_ = note; }
 
