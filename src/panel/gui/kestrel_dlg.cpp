@@ -150,7 +150,7 @@ bool CKestrelDlg::Initialise() {
     table_.UpdateTimeDisplays();
   });
   const QString detail =
-      portNote_.isEmpty() ? PortDescription() : portNote_ + "  " + PortDescription();
+      portNote_.isEmpty() ? PortDescription() : portNote_ + " " + PortDescription();
   userBar_->SetDetail(detail);
   factoryBar_->SetDetail(detail);
   pollTimer_.start();
@@ -168,7 +168,7 @@ QString CKestrelDlg::PortDescription() const {
 
 void CKestrelDlg::UpdateStatusDetail() {
   const QString detail =
-      portNote_.isEmpty() ? PortDescription() : portNote_ + "  " + PortDescription();
+      portNote_.isEmpty() ? PortDescription() : portNote_ + " " + PortDescription();
   userBar_->SetDetail(detail);
   factoryBar_->SetDetail(detail);
 }
