@@ -149,10 +149,7 @@ bool CKestrelDlg::Initialise() {
     table_.ApplyExposureRule();
     table_.UpdateTimeDisplays();
   });
-  const QString detail =
-      portNote_.isEmpty() ? PortDescription() : portNote_ + " " + PortDescription();
-  userBar_->SetDetail(detail);
-  factoryBar_->SetDetail(detail);
+  UpdateStatusDetail();
   pollTimer_.start();
   activateWindow();
   return connected_;
