@@ -98,6 +98,42 @@ TEST_F(CommTest, AreaDialogListsFollowTheModeAndTheCurrentArea) {
   EXPECT_EQ(tools_->AreaDialog(), nullptr);
 }
 
+TEST_F(CommTest, PanelButtonsAndMenusRunTheAreaCommands) {
+  Start(kModeFactory);
+  for (const char* name :
+       {"button_StoreAll", "button_InitFlashData", "button_CameraReset", "button_Terminal"}) {
+    auto* b = panel_->findChild<QPushButton*>(name);
+    ASSERT_NE(b, nullptr) << name;
+    EXPECT_TRUE(b->isEnabled()) << name;
+    EXPECT_TRUE(b->toolTip().isEmpty()) << name;
+  }
+  camera_->WithModel([](sim::CameraModel& m) { m.SetInt("LR", 777); });
+  panel_->findChild<QPushButton*>("button_StoreAll")->click();
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{"Are you sure you want to overwrite into all EEPROM areas?",
+                                      "Completed to store current setting data!"}));
+  for (int area : {0, 1, 2})
+    EXPECT_EQ(camera_->WithModel([&](sim::CameraModel& m) { return m.AreaInt(area, "LR"); }), 777)
+        << area;
+
+  boxes_.clear();
+  panel_->findChild<QPushButton*>("button_InitFlashData")->click();
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[1].text, "Compleate!  Data change when camera is rebooted.");
+
+  // "Reload" has the camera reload its current area, then reads it.
+  camera_->WithModel([](sim::CameraModel& m) {
+    m.SetInt("LR", 555);
+    m.StoreArea(2);
+    m.LoadArea(2);
+    m.SetInt("LR", 1);
+  });
+  Action("actionReload")->trigger();
+  EXPECT_EQ(panel_->Link().CurrentArea(), 2);
+  EXPECT_EQ(panel_->Table().GetParamInt(ctrl::LR), 555);
+  EXPECT_TRUE(panel_->isEnabled());
+}
+
 TEST_F(CommTest, ChoosingAnotherPortReconnectsAndRefreshesThePanel) {
   Start();
   EXPECT_EQ(Comm().StateWord()->text(), "Online");

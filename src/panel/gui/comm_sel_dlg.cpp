@@ -168,8 +168,9 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
     areaLabel_ = new QLabel;
     areaLabel_->setObjectName("ctl2254");
     areaLabel_->setAlignment(Qt::AlignCenter);
-    areaLabel_->setFrameShape(QFrame::StyledPanel);
+    areaLabel_->setFrameShape(QFrame::Panel);
     areaLabel_->setFrameShadow(QFrame::Sunken);
+    areaLabel_->setMinimumHeight(24);
     QPushButton* get = MakeButton("Get Area", "ctl2255");
     connect(get, &QPushButton::clicked, this, &CCommSelDlg::OnGetArea);
     av->addWidget(areaLabel_);

@@ -85,6 +85,14 @@ CRsTermDlg::CRsTermDlg(CCamCmd& cmd, QtUserInterface& ui, QWidget* parent)
   dumpSize_ = MakeField(this, s.dumpMemSize, "dumpMemSize");
   dumpGo_ = MakeButton(this, "Go", "dumpGoButton");
   saveFile_ = MakeButton(this, "Save File", "saveFileButton");
+  // The memory column is 56 pixels wide; a slightly smaller face keeps its
+  // captions whole.
+  QFont small = font();
+  small.setPointSizeF(small.pointSizeF() * 0.85);
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           writeGroup_, writeAddrLabel_, writeAddr_, writeDataLabel_, writeData_, writeGo_,
+           dumpGroup_, dumpAddrLabel_, dumpAddr_, dumpSizeLabel_, dumpSize_, dumpGo_, saveFile_})
+    w->setFont(small);
 
   strip_ = new LinkStrip(this);
   strip_->setObjectName("linkStrip");
