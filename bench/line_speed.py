@@ -54,8 +54,9 @@ def children_cpu():
 
 
 def run_once(build, argv_for_port):
-    """Starts a pacing camera, runs the client, returns (active/modelled,
-    wall/modelled, client CPU / client wall)."""
+    """Starts a pacing camera and runs the client. Returns the busy line time
+    and the process time as ratios to the modelled limit, the CPU share, the
+    modelled limit, the client's wall time and its CPU time."""
     with tempfile.TemporaryDirectory() as tmp:
         stats_path = os.path.join(tmp, "stats.json")
         sim = subprocess.Popen(
@@ -74,7 +75,7 @@ def run_once(build, argv_for_port):
             raise SystemExit("client failed: %s" % " ".join(argv_for_port(port)[:3]))
         stats = json.load(open(stats_path))
     modelled = stats["modelled_seconds"]
-    return stats["active_seconds"] / modelled, wall / modelled, cpu / wall, modelled
+    return stats["active_seconds"] / modelled, wall / modelled, cpu / wall, modelled, wall, cpu
 
 
 def main():
@@ -85,23 +86,35 @@ def main():
     if not os.access(ctl, os.X_OK):
         print("line speed: %s not built, skipped" % ctl)
         return 0
-    kestrel = lambda port: [ctl, "--port", port, "--baud", "115200", "query"] + names
-    peer = lambda port: ["/usr/bin/python3", "-c", PEER, port] + names
-    results = {"kestrelctl": [], "pyserial": []}
+    clients = {
+        "kestrelctl": lambda port, ns: [ctl, "--port", port, "--baud", "115200", "query"] + ns,
+        "pyserial": lambda port, ns: ["/usr/bin/python3", "-c", PEER, port] + ns,
+    }
+    rows = {k: [] for k in clients}
     for _ in range(rounds):  # alternate, so both see the same machine load
-        results["kestrelctl"].append(run_once(build, kestrel))
-        results["pyserial"].append(run_once(build, peer))
-    med = {k: [statistics.median(r[i] for r in v) for i in range(4)] for k, v in results.items()}
+        for name, argv in clients.items():
+            busy, whole, cpu_share, modelled, wall, cpu = run_once(build, lambda p: argv(p, names))
+            # The same client with one query: its start-up and exit, taken out
+            # of the CPU share so that what remains is the CPU of the queries.
+            _, _, _, _, wall1, cpu1 = run_once(build, lambda p: argv(p, names[:1]))
+            query_cpu = max(0.0, cpu - cpu1) / max(1e-9, wall - wall1)
+            rows[name].append((busy, whole, cpu_share, query_cpu, modelled))
+    med = {k: [statistics.median(r[i] for r in v) for i in range(5)] for k, v in rows.items()}
     print("line speed: %d table queries at 115200 bit/s, camera pacing the line, "
           "median of %d rounds" % (len(names), rounds))
-    print("  modelled wire-plus-latency time %.3f s" % med["kestrelctl"][3])
-    print("  %-28s %12s %12s" % ("time / modelled limit", "kestrelctl", "pyserial"))
-    print("  %-28s %11.3fx %11.3fx" % ("line busy (first to last byte)", med["kestrelctl"][0],
-                                       med["pyserial"][0]))
-    print("  %-28s %11.3fx %11.3fx" % ("whole process", med["kestrelctl"][1],
-                                       med["pyserial"][1]))
-    print("  %-28s %11.1f%% %11.1f%%" % ("CPU time / wall time", 100 * med["kestrelctl"][2],
-                                          100 * med["pyserial"][2]))
+    print("  modelled wire-plus-latency time %.3f s" % med["kestrelctl"][4])
+    print("  %-34s %11s %11s" % ("", "kestrelctl", "pyserial"))
+    labels = ["line busy / modelled limit", "whole process / modelled limit"]
+    for i, label in enumerate(labels):
+        print("  %-34s %10.3fx %10.3fx" % (label, med["kestrelctl"][i], med["pyserial"][i]))
+    # On a shared machine the least disturbed round is the best estimate.
+    best = {k: min(r[0] for r in v) for k, v in rows.items()}
+    print("  %-34s %10.3fx %10.3fx" % ("line busy, best round", best["kestrelctl"],
+                                       best["pyserial"]))
+    labels = ["CPU / wall, whole process", "CPU / wall, the queries alone"]
+    for i, label in enumerate(labels, start=2):
+        print("  %-34s %10.1f%% %10.1f%%" % (label, 100 * med["kestrelctl"][i],
+                                            100 * med["pyserial"][i]))
     print("  targets: kestrelctl at most 1.10x, no slower than pyserial, CPU at most 5 %")
     return 0
 

@@ -21,7 +21,7 @@ done
 
 echo "== line speed"
 if [ -x "$build/tools/kestrel-camsim" ] && /usr/bin/python3 -c 'import serial' 2>/dev/null; then
-  /usr/bin/python3 bench/line_speed.py "$build" "${ROUNDS:-3}" || status=1
+  /usr/bin/python3 bench/line_speed.py "$build" "${ROUNDS:-5}" || status=1
 else
   echo "   skipped: needs $build/tools/kestrel-camsim and Debian's python3-serial"
 fi

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (kestrel::ParseAfeReply(line, "AFB", value) && value > 0xFFFF) __builtin_trap();
   (void)kestrel::ParseSensorMemoryReply(line, "AMR", value);
   (void)kestrel::CorrectionReplyValue(cmd, line);
-  for (auto kind : {kestrel::CorrectionKind::Black, kestrel::CorrectionKind::Gain})
+  for (auto kind : {kestrel::PixelCorrectionKind::Black, kestrel::PixelCorrectionKind::Gain})
     (void)kestrel::CorrectionMemoryValue(kind, kestrel::DumpSplitValue(split));
   return 0;
 }

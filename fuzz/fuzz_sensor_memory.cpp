@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t base = 0x2800;
   uint32_t address = base;
   for (const std::string& line : kestrel::SensorMemoryCommands(reader, "AMB", base)) {
-    const std::string head = "AMB=" + kestrel::Hex(address) + ",";
+    const std::string head = "AMB=" + kestrel::ToHex(address) + ",";
     if (line.compare(0, head.size(), head) != 0) __builtin_trap();
     size_t commas = 0;
     for (char c : line)

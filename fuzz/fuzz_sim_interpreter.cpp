@@ -10,8 +10,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kestrel::sim;
-  static CameraModel pristine;
-  CameraModel model = pristine;
+  static const CameraModel pristine;
+  // Assigning over the same object reuses its arrays' storage: a fresh copy
+  // per input would spend most of the run in the allocator.
+  static CameraModel model;
+  model = pristine;
   model.knobs.calibrationPolls = 1;
   CommandInterpreter interpreter(model);
   std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -70,14 +70,26 @@ int CKestrelApp::Run(const Options& options) {
   if (options.simulator) {
     // The built-in camera on a pseudo-terminal: a real serial link, so the
     // panel runs exactly the code it runs against a camera.
-    auto camera = std::make_shared<sim::PtyCamera>();
+    sim::SimOptions simOptions;
+    // The simulator's check of the host's port speed fires now and then just
+    // after the switch to 115200 and garbles the confirming "CBDRT"; the
+    // speed switch itself still runs.
+    simOptions.checkHostSpeed = false;
+    auto camera = std::make_shared<sim::PtyCamera>(simOptions);
     settings_.serialMode = 0;
     settings_.commDevice = camera->SlavePath();
     simulator_ = camera;
     portOverridden_ = true;
   }
 
+  // KESTREL_TRACE=1 copies the communication log to stderr: the terminal
+  // window of a run that has no display.
+  if (qEnvironmentVariableIntValue("KESTREL_TRACE") == 1)
+    QObject::connect(ui_.get(), &QtUserInterface::logLine, [](const QString& line) {
+      std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    });
   panel_ = std::make_unique<CKestrelDlg>(*cmd_, *ui_);
+  if (options.simulator) panel_->SetPortNote("Simulated camera on");
   if (!options.screenshot.empty()) {
     // A batch run has no one to answer questions: say what would have been
     // asked and take the first answer.

@@ -1,15 +1,13 @@
 #include "correction/data_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "correction/data_transfer.h"
 #include "correction/scan.h"
+#include "util/text_file.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 

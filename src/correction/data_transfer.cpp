@@ -58,6 +58,14 @@ bool ParseDataReply(std::string_view text, int32_t* dest, int count) {
   return true;
 }
 
+bool DataReplyBuffer::Add(char byte, int32_t* dest) {
+  if (text_.size() >= static_cast<size_t>(CDataTransfer::kReplyChars)) return false;
+  text_.push_back(byte);
+  // A complete text that does not parse (an echo, an error line) is kept:
+  // the reply proper may still follow it.
+  return DataReplyComplete(text_, count_) && ParseDataReply(text_, dest, count_);
+}
+
 int CheckDataRange(UserInterface& ui, const int32_t* values, int count, int32_t minimum,
                    int32_t maximum) {
   for (int i = 0; i < count; ++i) {
@@ -139,22 +147,16 @@ int CDataTransfer::WaitDataAck(int timeoutMs) {
 int CDataTransfer::WaitDataReply(int32_t* dest, int count, int timeoutMs) {
   UserInterface& ui = cmd_.Ui();
   if (cmd_.Config().offline == 1) return 0;  // queries fail offline, silently
-  std::string buffer;
-  buffer.reserve(kReplyChars);
+  DataReplyBuffer buffer(count);
   const uint32_t start = TickCount();
   for (;;) {
     uint8_t byte = 0;
     if (cmd_.ReadBytes(&byte, 1, kByteTimeoutMs) == 1 &&
-        buffer.size() < static_cast<size_t>(kReplyChars)) {
-      buffer.push_back(static_cast<char>(byte));
-      // A complete text that does not parse (an echo, an error line) is kept:
-      // the reply proper may still follow it.
-      if (DataReplyComplete(buffer, count) && ParseDataReply(buffer, dest, count)) {
-        ui.SetLinkState(1);
-        ToReceivePath(buffer);
-        Pump();
-        return 1;
-      }
+        buffer.Add(static_cast<char>(byte), dest)) {
+      ui.SetLinkState(1);
+      ToReceivePath(buffer.Text());
+      Pump();
+      return 1;
     }
     if (TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
   }
@@ -184,7 +186,7 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
     const int k = i / perCommand;
     ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
     ui.SetProgressPercent(k * 100 / n);
-    Sleep(timing_.pauseMs);
+    if (cmd_.Config().offline != 1) Sleep(timing_.pauseMs);  // no camera to pace
   }
   ui.CloseProgress();
   return 1;
@@ -208,7 +210,7 @@ int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, 
     const int k = i / perReply;
     ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
     ui.SetProgressPercent(k * 100 / n);
-    Sleep(timing_.pauseMs);
+    if (cmd_.Config().offline != 1) Sleep(timing_.pauseMs);  // no camera to pace
   }
   ui.CloseProgress();
   return 1;

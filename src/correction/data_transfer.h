@@ -84,6 +84,20 @@ inline bool HasStoreCommand(CorrectionKind kind) {
 // The write line of one group: "PBD=-12\r\n", "SDDS=310,-4,77\r\n".
 std::string FormatDataLine(std::string_view mnemonic, const int32_t* values, int count);
 
+// Collects the bytes of one data reply, at most kReplyChars of them (further
+// bytes are dropped), and reports when they form a complete reply that parses.
+class DataReplyBuffer {
+ public:
+  explicit DataReplyBuffer(int count) : count_(count) { text_.reserve(CDataTransfer::kReplyChars); }
+  // Adds one received byte; true once the text holds a complete, parsed reply.
+  bool Add(char byte, int32_t* dest);
+  const std::string& Text() const { return text_; }
+
+ private:
+  int count_;
+  std::string text_;
+};
+
 // A data reply is complete once it holds a line end and exactly count-1 commas.
 bool DataReplyComplete(std::string_view text, int count);
 // Parses a complete reply: everything up to the first '=' is dropped (a reply

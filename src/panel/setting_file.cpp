@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "util/file_messages.h"
 #include "util/text_file.h"
 
 namespace kestrel {
@@ -10,9 +11,10 @@ namespace {
 
 constexpr int kReplayTimeoutMs = 3000;
 
-void ReportUnopenable(const std::string& path, UserInterface& ui) {
-  ui.MessageBox(path + "\nCouldn't open this file", MsgIcon::Warning, MsgButtons::Ok,
-                "File Open Error");
+// The setting-file commands name a file they cannot write as they name one they
+// cannot read: "Couldn't open this file", whatever step failed.
+void ReportUnwritable(const std::string& path, UserInterface& ui) {
+  ReportCannotRead(ui, path);
 }
 
 }  // namespace
@@ -62,7 +64,7 @@ bool SaveSettingFile(const std::string& path, const CCamCmd& cmd,
                      const std::vector<BindingValue>& bindings, int operatingMode,
                      UserInterface& ui) {
   if (!WriteFileAtomically(path, JoinCrLf(SettingFileLines(cmd, bindings, operatingMode)))) {
-    ReportUnopenable(path, ui);
+    ReportUnwritable(path, ui);
     return false;
   }
   return true;
@@ -118,7 +120,7 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
 ReplayResult ReplaySettingFile(const std::string& path, CCamCmd& cmd, SettingsPanel* panel) {
   std::string text;
   if (!ReadWholeFile(path, text)) {
-    ReportUnopenable(path, cmd.Ui());
+    ReportCannotRead(cmd.Ui(), path);
     return {};
   }
   return ReplaySettingText(text, cmd, panel);

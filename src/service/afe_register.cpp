@@ -1,8 +1,8 @@
 #include "service/afe_register.h"
 
 #include "service/atomic_text_file.h"
-#include "util/file_messages.h"
 #include "service/text_scan.h"
+#include "util/file_messages.h"
 
 namespace kestrel {
 
@@ -31,7 +31,7 @@ constexpr const char* kRegisterNames[kAfeAddressCount] = {
     "TC_RCP1_4", "TC_RCP1_6", "PBLKMASK_START1", "PBLKMASK_END1", "PBLKMASK_START2",
     "PBLKMASK_END2", "PBLKMASK_START3", "PBLKMASK_END3", "PBLKMASK_MSB", "PBLK0_TOG1", "PBLK0_TOG2",
     "PBLK1_TOG1", "PBLK1_TOG2", "PBLK0_TOG_MSB", "PBLK1_TOG_MSB", "INT_PBLKCLPOB_POL",
-    // 0x90 (the trailing blank of "SHDTEST " is part of the item)
+    // 0x90 (the item "SHDTEST " keeps its trailing blank)
     "SHDLOC", "SHP_WIDTH", "TEST", "DOUTPHASEP", "UNUSED", "SHDTEST ", "TEST", "TEST", "Not_used",
     "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used", "Not_used",
     // 0xA0
@@ -81,7 +81,7 @@ const std::array<std::string, kAfeAddressCount>& AfeAddressItems() {
     std::array<std::string, kAfeAddressCount> a;
     for (int i = 0; i < kAfeAddressCount; ++i)
       a[static_cast<size_t>(i)] =
-          "0x" + Hex(static_cast<uint32_t>(kAfeFirstAddress + i)) + " " + kRegisterNames[i];
+          "0x" + ToHex(static_cast<uint32_t>(kAfeFirstAddress + i)) + " " + kRegisterNames[i];
     return a;
   }();
   return items;
@@ -126,7 +126,7 @@ std::vector<std::string> RegisterFileCommands(TextLineReader& reader) {
       const std::string_view field = rest.substr(0, comma);
       uint32_t value = 0;
       if (ParseField(field, value))
-        lines.push_back(std::string(kStems[c]) + "=" + Hex(row) + "," + Hex(value));
+        lines.push_back(std::string(kStems[c]) + "=" + ToHex(row) + "," + ToHex(value));
       if (comma == std::string_view::npos) break;
       rest.remove_prefix(comma + 1);
     }
@@ -172,12 +172,12 @@ int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
       // Each query starts clean, so a reply that came too late for the row
       // before is never written into this one.
       cmd.ClearReceive();
-      cmd.SendCommand(std::string(kStems[c]) + "?" + Hex(row) + "\r\n", 1);
+      cmd.SendCommand(std::string(kStems[c]) + "?" + ToHex(row) + "\r\n", 1);
       uint32_t value = 0;
       const bool ok =
           cmd.WaitLine(1, kReplyMs) == 1 && ParseAfeReply(cmd.PopLine(), kStems[c], value);
       if (c > 0) text += ",";
-      text += ok ? "0x" + Hex(value) : std::string(kAfeMissingValue);
+      text += ok ? "0x" + ToHex(value) : std::string(kAfeMissingValue);
     }
     file.Line(text);
   }

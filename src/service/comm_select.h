@@ -1,6 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "link/cl_serial.h"
 
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
@@ -39,5 +43,30 @@ void MarkNormalShutdown(Store& store) {
 // link state offline, -1. Only on the COM port category ("Serial Mode" 0);
 // otherwise -1 at once.
 int AutoSearchPort(CCamCmd& cmd);
+
+// The communication dialog's port list for the current "Serial Mode": for the
+// COM port "COM1" to "COM16", followed by the chosen device path when one is
+// set (a USB adapter, the simulator's pseudo-terminal), which is then selected;
+// for a Camera Link category the adapter's list for it, selecting "DLL No", or
+// the first entry (and "DLL No" := 0) when "DLL No" is outside the list. The
+// adapter is handed the selected entry.
+struct PortChoice {
+  std::vector<std::string> items;
+  int selection = 0;  // -1 when the list is empty
+};
+PortChoice FillPorts(Settings& settings, CClSerial& cameraLink);
+
+// Stores a port chosen in that list: "Comm Port" (and no device path) or
+// "Comm Device" on the COM port, "DLL No" and the adapter's selected entry on
+// Camera Link.
+void StorePortSelection(Settings& settings, CClSerial& cameraLink, const PortChoice& ports,
+                        int index);
+
+// A reconnection of the communication dialog: closes the link, lets `change`
+// alter the settings, connects as the panel does (`connect` shows "Failed to
+// initialize!" itself), sets the link state from the result and, when the
+// camera answered, runs `refresh`. Returns whether it answered.
+bool Reconnect(CCamCmd& cmd, const std::function<void(Settings&)>& change,
+               const std::function<bool()>& connect, const std::function<void()>& refresh);
 
 }  // namespace kestrel

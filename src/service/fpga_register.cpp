@@ -14,7 +14,7 @@ int ReadFpgaRegister(CCamCmd& cmd, const std::string& offsetText, std::string& d
   cmd.WaitComplete(1000, 1);
   ParamValue value;
   if (cmd.QueryValue(cmd::FPGARD, value, kQueryMs, 1, 1) != 1) return 0;
-  dataHex = Hex(static_cast<uint32_t>(value.intValue));
+  dataHex = ToHex(static_cast<uint32_t>(value.intValue));
   return 1;
 }
 

@@ -1,8 +1,8 @@
 #include "service/memory_dump.h"
 
 #include "service/atomic_text_file.h"
-#include "util/file_messages.h"
 #include "service/text_scan.h"
+#include "util/file_messages.h"
 
 namespace kestrel {
 
@@ -39,7 +39,7 @@ bool ParseDumpReply(std::string_view line, DumpWord& out) {
 std::string DumpRecord(int number, const DumpWord* word) {
   std::string record = std::to_string(number) + ",";
   if (!word) return record + ",,";
-  return record + "&H" + Hex(word->address) + ",&H" + Hex(word->data) + "," +
+  return record + "&H" + ToHex(word->address) + ",&H" + ToHex(word->data) + "," +
          std::to_string(word->data);
 }
 

@@ -1,5 +1,6 @@
 #include "service/message_list.h"
 
+#include "util/file_messages.h"
 #include "util/text_file.h"
 
 namespace kestrel {
@@ -27,8 +28,7 @@ std::string MessageList::ExportText() const {
 
 bool MessageList::Export(const std::string& path, UserInterface& ui) {
   if (!WriteFileAtomically(path, ExportText())) {
-    ui.MessageBox(path + "\nCouldn't open the file", MsgIcon::Warning, MsgButtons::Ok,
-                  "File Open Error");
+    ReportCannotCreate(ui, path);
     return false;
   }
   AddMessage("Writing file has been done!");

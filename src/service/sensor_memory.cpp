@@ -1,8 +1,8 @@
 #include "service/sensor_memory.h"
 
 #include "service/atomic_text_file.h"
-#include "util/file_messages.h"
 #include "service/text_scan.h"
+#include "util/file_messages.h"
 
 namespace kestrel {
 
@@ -53,11 +53,11 @@ std::vector<std::string> SensorMemoryCommands(TextLineReader& reader, const std:
   for (uint32_t address = base; reader.Next(line); address += kSensorMemoryGroup) {
     uint32_t word = 0;
     if (!ParseWord(line, word)) word = 0;
-    std::string command = stem + "=" + Hex(address) + "," + Hex(word);
+    std::string command = stem + "=" + ToHex(address) + "," + ToHex(word);
     for (int k = 1; k < kSensorMemoryGroup; ++k) {
       word = 0;
       if (reader.Next(line) && !ParseWord(line, word)) word = 0;
-      command += "," + Hex(word);
+      command += "," + ToHex(word);
     }
     lines.push_back(std::move(command));
   }
@@ -102,11 +102,11 @@ int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::s
   for (uint32_t i = 0; i < kSensorMemoryWords; ++i) {
     // Each query starts clean: a late reply never lands on the next word.
     cmd.ClearReceive();
-    cmd.SendCommand(stem + "?" + Hex(base + i) + "\r\n", 1);
+    cmd.SendCommand(stem + "?" + ToHex(base + i) + "\r\n", 1);
     uint32_t word = 0;
     const bool ok =
         cmd.WaitLine(1, kReplyMs) == 1 && ParseSensorMemoryReply(cmd.PopLine(), stem, word);
-    file.Line(ok ? "0x" + Hex(word) : std::string(kSensorMemoryMissing));
+    file.Line(ok ? "0x" + ToHex(word) : std::string(kSensorMemoryMissing));
   }
   const bool written = file.Commit();
   ui.EndBusy();

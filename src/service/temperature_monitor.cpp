@@ -9,7 +9,7 @@ constexpr int kQueryMs = 3000;
 }
 
 std::string FormatTemperature(int raw) {
-  return Fixed(raw * 0.0625, 1);
+  return FixedText(raw * 0.0625, 1);
 }
 
 bool TemperatureMonitor::Read() {

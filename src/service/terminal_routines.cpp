@@ -1,9 +1,9 @@
 #include "service/terminal_routines.h"
 
 #include "service/atomic_text_file.h"
-#include "util/file_messages.h"
 #include "service/memory_dump.h"
 #include "service/text_scan.h"
+#include "util/file_messages.h"
 
 namespace kestrel {
 
@@ -34,8 +34,8 @@ int SendAcknowledged(CCamCmd& cmd, const std::string& line, int timeoutMs) {
 }
 
 // Dumps one block of 2048 words into the table, scaling progress from `base`.
-void ReadDumpBlock(CCamCmd& cmd, const std::string& dumpLine, CorrectionKind kind, bool correction,
-                   int block, int base, std::vector<int32_t>& table) {
+void ReadDumpBlock(CCamCmd& cmd, const std::string& dumpLine, PixelCorrectionKind kind,
+                   bool correction, int block, int base, std::vector<int32_t>& table) {
   UserInterface& ui = cmd.Ui();
   cmd.ClearReceive();
   cmd.SendCommand(dumpLine + "\r\n", 1);
@@ -79,12 +79,13 @@ int32_t CorrectionReplyValue(const CCamCmd& cmd, const std::string& line) {
   return 0;
 }
 
-int32_t CorrectionMemoryValue(CorrectionKind kind, uint32_t word) {
-  if (kind == CorrectionKind::Black) return static_cast<int8_t>(static_cast<uint8_t>(word & 0xFF));
+int32_t CorrectionMemoryValue(PixelCorrectionKind kind, uint32_t word) {
+  if (kind == PixelCorrectionKind::Black)
+    return static_cast<int8_t>(static_cast<uint8_t>(word & 0xFF));
   return static_cast<int32_t>(word);
 }
 
-std::string VideoFileLine(CorrectionKind kind, int k, const ColourTables& video,
+std::string VideoFileLine(PixelCorrectionKind kind, int k, const ColourTables& video,
                           const ColourTables& correction) {
   const auto at = static_cast<size_t>(k);
   std::string line = std::to_string(k);
@@ -92,13 +93,13 @@ std::string VideoFileLine(CorrectionKind kind, int k, const ColourTables& video,
     line += ", " + std::to_string(v[at]);
   line += ", " + std::to_string(k);
   for (const auto& c : correction)
-    line +=
-        ", " + (kind == CorrectionKind::Black ? std::to_string(c[at])
-                                              : Fixed(static_cast<double>(c[at]) / kGainOne, 6));
+    line += ", " + (kind == PixelCorrectionKind::Black
+                        ? std::to_string(c[at])
+                        : FixedText(static_cast<double>(c[at]) / kGainOne, 6));
   return line;
 }
 
-int WriteCorrectionData(CCamCmd& cmd, CorrectionKind kind, StoreArea area,
+int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea area,
                         const std::string& path) {
   UserInterface& ui = cmd.Ui();
   TextLineReader reader;
@@ -113,7 +114,7 @@ int WriteCorrectionData(CCamCmd& cmd, CorrectionKind kind, StoreArea area,
 
   ui.ShowProgress();
   ui.SetProgressMessage("Now, writing pixel correction data.");
-  const std::string stem = kind == CorrectionKind::Black ? "PBD" : "PGD";
+  const std::string stem = kind == PixelCorrectionKind::Black ? "PBD" : "PGD";
   int done = 0;
   for (int j = 0; j < 3; ++j) {
     for (int i = 0; i < n; ++i) {
@@ -137,7 +138,7 @@ int WriteCorrectionData(CCamCmd& cmd, CorrectionKind kind, StoreArea area,
     }
   }
   cmd.ClearReceive();
-  cmd.SendCommand(stem + "S=" + (area == StoreArea::Factory ? "999" : "0") + "\r\n", 0);
+  cmd.SendCommand(stem + "S=" + (area == PixelStoreArea::Factory ? "999" : "0") + "\r\n", 0);
   const int stored = cmd.WaitComplete(kStoreAckMs, 0);
   ui.CloseProgress();
   if (stored != 1) {
@@ -148,12 +149,12 @@ int WriteCorrectionData(CCamCmd& cmd, CorrectionKind kind, StoreArea area,
   return 1;
 }
 
-int ReadCorrectionData(CCamCmd& cmd, CorrectionKind kind, const std::string& path) {
+int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& path) {
   UserInterface& ui = cmd.Ui();
   ui.AppendLog("はじまり");
   ui.ShowProgress();
   ui.SetProgressMessage("Now, reading pixel correction data.");
-  const std::string stem = kind == CorrectionKind::Black ? "PBD" : "PGD";
+  const std::string stem = kind == PixelCorrectionKind::Black ? "PBD" : "PGD";
   ColourTables tables = ZeroTables();
   int done = 0;
   for (int j = 0; j < 3; ++j) {
@@ -195,9 +196,9 @@ int ReadCorrectionData(CCamCmd& cmd, CorrectionKind kind, const std::string& pat
   return 1;
 }
 
-int ReadVideoData(CCamCmd& cmd, CorrectionKind kind, const std::string& path) {
+int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& path) {
   UserInterface& ui = cmd.Ui();
-  const bool black = kind == CorrectionKind::Black;
+  const bool black = kind == PixelCorrectionKind::Black;
   ui.PumpOneMessage();
   if (SendAcknowledged(cmd, "WMW=&H260000,&H5001", 3000) != 1) return 0;
   if (SendAcknowledged(cmd, black ? "PBC=2" : "PGC=2", 3000) != 1) return 0;
@@ -225,7 +226,7 @@ int ReadVideoData(CCamCmd& cmd, CorrectionKind kind, const std::string& path) {
     return 0;
   }
   uint32_t w = control.data | (black ? 0x10u : 0x20u);
-  SendAcknowledged(cmd, "WMW=&H400004,&H" + Hex(w, 4), 3000);
+  SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000);
   static constexpr const char* kBlackBlocks[3] = {"DMW?&H408000,&H800", "DMW?&H410000,&H800",
                                                   "DMW?&H418000,&H800"};
   static constexpr const char* kGainBlocks[3] = {"DMW?&H420000,&H800", "DMW?&H428000,&H800",
@@ -234,7 +235,7 @@ int ReadVideoData(CCamCmd& cmd, CorrectionKind kind, const std::string& path) {
     ReadDumpBlock(cmd, black ? kBlackBlocks[b] : kGainBlocks[b], kind, true, b, 50,
                   correction[static_cast<size_t>(b)]);
   w &= black ? 0xFFEFu : 0xFFDFu;
-  SendAcknowledged(cmd, "WMW=&H400004,&H" + Hex(w, 4), 3000);
+  SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000);
 
   AtomicTextFile file;
   if (!file.Create(path)) {

@@ -15,8 +15,8 @@ namespace kestrel {
 // camera's correction then read the video and correction memory by dumps.
 // They take the file the user already chose; choosing it is the window's job.
 
-enum class CorrectionKind { Black, Gain };
-enum class StoreArea { Factory, User };
+enum class PixelCorrectionKind { Black, Gain };
+enum class PixelStoreArea { Factory, User };
 
 inline constexpr int kTerminalPixels = 2048;
 
@@ -37,16 +37,17 @@ int32_t CorrectionReplyValue(const CCamCmd& cmd, const std::string& line);
 
 // A word read from the correction memory: black keeps the low 8 bits as a
 // signed 8-bit number, gain keeps the word.
-int32_t CorrectionMemoryValue(CorrectionKind kind, uint32_t word);
+int32_t CorrectionMemoryValue(PixelCorrectionKind kind, uint32_t word);
 
 // One data line of the video file for pixel k.
-std::string VideoFileLine(CorrectionKind kind, int k, const ColourTables& video,
+std::string VideoFileLine(PixelCorrectionKind kind, int k, const ColourTables& video,
                           const ColourTables& correction);
 
 // The routines. Each returns 1 on success and 0 on failure, the failure
 // already shown to the user.
-int WriteCorrectionData(CCamCmd& cmd, CorrectionKind kind, StoreArea area, const std::string& path);
-int ReadCorrectionData(CCamCmd& cmd, CorrectionKind kind, const std::string& path);
-int ReadVideoData(CCamCmd& cmd, CorrectionKind kind, const std::string& path);
+int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea area,
+                        const std::string& path);
+int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& path);
+int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& path);
 
 }  // namespace kestrel

@@ -76,7 +76,7 @@ bool ScanDec(std::string_view text, size_t& pos, int32_t& out) {
   return true;
 }
 
-std::string Hex(uint32_t value, int minDigits) {
+std::string ToHex(uint32_t value, int minDigits) {
   char buffer[16];
   auto r = std::to_chars(buffer, buffer + sizeof buffer, value, 16);
   std::string digits(buffer, r.ptr);
@@ -87,7 +87,7 @@ std::string Hex(uint32_t value, int minDigits) {
   return digits;
 }
 
-std::string Fixed(double value, int decimals) {
+std::string FixedText(double value, int decimals) {
   char buffer[400];
   auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string();

@@ -26,10 +26,10 @@ bool ScanHex(std::string_view text, size_t& pos, uint32_t& out, int maxWidth = 0
 bool ScanDec(std::string_view text, size_t& pos, int32_t& out);
 
 // "%X" and "%04X"-style formatting without printf.
-std::string Hex(uint32_t value, int minDigits = 0);
+std::string ToHex(uint32_t value, int minDigits = 0);
 
 // "%.Nf" in the C locale whatever the desktop's locale is, so files and lines
 // always carry a decimal point.
-std::string Fixed(double value, int decimals);
+std::string FixedText(double value, int decimals);
 
 }  // namespace kestrel

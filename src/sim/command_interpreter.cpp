@@ -299,7 +299,7 @@ Reply CommandInterpreter::SequenceCmd(const Cmd& c, const std::string& name) {
   const int direction = c.op == '?' ? 1 : 2;
   // A transfer starts again at element 0 after a pause, when it turns from
   // reading to writing or back, and after its last group.
-  if (s.direction != direction || c.now - s.lastUseMs > model_.knobs.sequenceIdleMs ||
+  if (s.direction != direction || c.now > s.lastUseMs + model_.knobs.sequenceIdleMs ||
       s.position + static_cast<size_t>(s.groupSize) > s.values.size())
     s.position = 0;
   const size_t group = static_cast<size_t>(s.groupSize);

@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
+#include <thread>
 
 namespace kestrel::sim {
 
@@ -32,6 +34,8 @@ constexpr uint64_t kSaveIdleNs = 300 * kMs;
 // The last stretch before a paced byte is due is waited out actively: sleeping
 // overshoots by tens of microseconds, which is a tenth of a reply at 115200.
 constexpr uint64_t kSpinNs = 60000;
+// A host that has taken no byte for this long is not coming back for these.
+constexpr uint64_t kStuckHostNs = 10000 * kMs;
 
 int SpeedToBaud(speed_t s) {
   switch (s) {
@@ -106,6 +110,7 @@ PtyCamera::PtyCamera(SimOptions options) : options_(std::move(options)) {
   model_.baud = baud_;
   model_.SetInt("CBDRT", CodeOfBaud(baud_));
   random_ = options_.seed ? options_.seed : 1;
+  latencyMs_.store(options_.latencyMs);
   if (options_.unsolicitedEveryMs > 0)
     nextUnsolicitedNs_ = NowNs() + static_cast<uint64_t>(options_.unsolicitedEveryMs) * kMs;
   thread_ = std::thread(&PtyCamera::Run, this);
@@ -141,6 +146,15 @@ bool PtyCamera::SaveState(std::string* error) {
   std::lock_guard<std::mutex> lock(modelMutex_);
   dirty_ = false;
   return model_.SaveState(options_.statePath, error);
+}
+
+void PtyCamera::HangUp() {
+  hangUpNow_.store(true);
+  char b = 3;
+  [[maybe_unused]] ssize_t n = ::write(wake_[1], &b, 1);
+  // The camera thread does the closing; it answers within a poll round.
+  for (int i = 0; i < 2000 && !hungUp_.load(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void PtyCamera::SendUnsolicited(const std::string& line) {
@@ -198,7 +212,8 @@ void PtyCamera::Enqueue(std::vector<std::string> lines, uint64_t readyNs, int ne
     // A line leaves in one piece once its last byte has crossed the wire: the
     // program cannot use it any earlier, and the host sees fewer wake-ups.
     if (options_.pace) t += byteNs * bytes.size();
-    out_.push_back(Out{t, std::move(bytes), i + 1 == lines.size() ? newBaud : 0, error});
+    out_.push_back(
+        Out{t, std::move(bytes), i + 1 == lines.size() ? newBaud : 0, error, {}, 0, false});
   }
   txFreeNs_ = t;
 }
@@ -208,27 +223,38 @@ void PtyCamera::Flush(uint64_t nowNs) {
   {
     std::lock_guard<std::mutex> lock(ioMutex_);
     while (!out_.empty() && out_.front().dueNs <= nowNs) {
-      Out item = std::move(out_.front());
-      out_.pop_front();
-      const int host = options_.checkHostSpeed ? HostBaud() : baud_;
-      std::string bytes = item.bytes;
-      if (host != baud_ && host > 0) {
-        const size_t n = std::max<size_t>(
-            1, static_cast<size_t>(static_cast<double>(bytes.size()) * host / baud_));
-        bytes = Garble(bytes, std::min(n, 4 * bytes.size()));
-        ++stats_.garbledLines;
-      }
-      if (master_ >= 0) {
-        size_t done = 0;
-        while (done < bytes.size()) {
-          ssize_t w = ::write(master_, bytes.data() + done, bytes.size() - done);
-          if (w < 0 && errno == EINTR) continue;
-          if (w <= 0) break;  // nobody reads: the line's buffer is full
-          done += static_cast<size_t>(w);
+      Out& item = out_.front();
+      if (!item.started) {
+        item.started = true;
+        item.wire = item.bytes;
+        const int host = options_.checkHostSpeed ? HostBaud() : baud_;
+        if (host != baud_ && host > 0) {
+          const size_t n = std::max<size_t>(
+              1, static_cast<size_t>(static_cast<double>(item.bytes.size()) * host / baud_));
+          item.wire = Garble(item.bytes, std::min(n, 4 * item.bytes.size()));
+          ++stats_.garbledLines;
         }
       }
+      // A host that reads slowly holds the camera up, as the driver's buffer
+      // would; only one that has read nothing for a long time loses bytes.
+      while (master_ >= 0 && item.written < item.wire.size()) {
+        const ssize_t w =
+            ::write(master_, item.wire.data() + item.written, item.wire.size() - item.written);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) break;
+        item.written += static_cast<size_t>(w);
+        stats_.bytesOut += static_cast<uint64_t>(w);
+        blockedSinceNs_ = 0;
+      }
+      if (master_ >= 0 && item.written < item.wire.size()) {
+        if (!blockedSinceNs_) blockedSinceNs_ = nowNs;
+        if (nowNs - blockedSinceNs_ < kStuckHostNs) break;
+        stats_.droppedLines += out_.size();
+        out_.clear();
+        blockedSinceNs_ = 0;
+        break;
+      }
       lastOutNs_ = NowNs();
-      stats_.bytesOut += bytes.size();
       stats_.modelledSeconds += 10.0 * static_cast<double>(item.bytes.size()) / baud_;
       ++stats_.linesOut;
       if (item.error) ++stats_.errorLines;
@@ -236,6 +262,7 @@ void PtyCamera::Flush(uint64_t nowNs) {
         baud_ = item.newBaud;
         newBaud = item.newBaud;
       }
+      out_.pop_front();
     }
   }
   if (newBaud) {
@@ -254,17 +281,26 @@ void PtyCamera::OnLine(const std::string& line, uint64_t endNs) {
     DoHangUp();
     return;
   }
-  if (options_.silentAfterLines >= 0 && count > static_cast<uint64_t>(options_.silentAfterLines))
+  if (silent_.load() ||
+      (options_.silentAfterLines >= 0 && count > static_cast<uint64_t>(options_.silentAfterLines)))
     return;
+  // The pause rule of the bulk transfers must not count the camera's own
+  // latency as the host's pause: the clock the interpreter sees stands still
+  // while a reply waits out its latency.
+  const uint64_t latencyMs = static_cast<uint64_t>(std::max(0, latencyMs_.load()));
+  const uint64_t realMs = endNs / kMs;
+  const uint64_t clockMs = std::max(lastClockMs_, realMs - std::min(realMs, latencySpentMs_));
+  lastClockMs_ = clockMs;
   Reply r;
   {
     std::lock_guard<std::mutex> lock(modelMutex_);
-    r = interpreter_.Execute(line, endNs / kMs);
+    r = interpreter_.Execute(line, clockMs);
     if (!r.lines.empty() && r.lines[0] == "COMPLETE") dirty_ = true;
   }
   if (r.lines.empty()) return;
   const bool error = r.lines.size() == 1 && r.lines[0].rfind("ERROR", 0) == 0;
-  const uint64_t latencyNs = static_cast<uint64_t>(std::max(0, options_.latencyMs)) * kMs;
+  const uint64_t latencyNs = latencyMs * kMs;
+  latencySpentMs_ += latencyMs;
   {
     std::lock_guard<std::mutex> lock(ioMutex_);
     stats_.modelledSeconds += static_cast<double>(latencyNs) / 1e9;
@@ -289,10 +325,13 @@ void PtyCamera::Run() {
   for (;;) {
     uint64_t now = NowNs();
     uint64_t next = UINT64_MAX;
+    bool blocked = false;
     {
       std::lock_guard<std::mutex> lock(ioMutex_);
       if (!out_.empty()) next = out_.front().dueNs;
+      blocked = blockedSinceNs_ != 0;
     }
+    if (blocked) next = std::max(next, now + 50 * kMs);  // woken by POLLOUT instead
     if (options_.unsolicitedEveryMs > 0) next = std::min(next, nextUnsolicitedNs_);
     if (interpreter_.HasPartial()) next = std::min(next, lastByteNs_ + kPartialLineNs);
     if (dirty_ && !options_.statePath.empty()) next = std::min(next, lastByteNs_ + kSaveIdleNs);
@@ -305,7 +344,8 @@ void PtyCamera::Run() {
       timeout.tv_nsec = static_cast<long>(wait % 1000000000ull);
       tp = &timeout;
     }
-    pollfd fds[2] = {{wake_[0], POLLIN, 0}, {master_, POLLIN, 0}};
+    pollfd fds[2] = {{wake_[0], POLLIN, 0},
+                     {master_, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0}};
     const int r = ::ppoll(fds, master_ >= 0 ? 2 : 1, tp, nullptr);
     if (r < 0 && errno != EINTR) break;
     if (fds[0].revents & POLLIN) {
@@ -313,6 +353,7 @@ void PtyCamera::Run() {
       while (::read(wake_[0], drain, sizeof drain) > 0) {
       }
       if (stop_.load()) return;
+      if (hangUpNow_.load() && master_ >= 0) DoHangUp();
     }
     now = NowNs();
     if (master_ >= 0 && (fds[1].revents & POLLIN)) {
@@ -342,7 +383,9 @@ void PtyCamera::Run() {
           const unsigned char b = static_cast<unsigned char>(buffer[i]);
           bool overflowed = false;
           if (interpreter_.Assemble(static_cast<char>(b), line, overflowed)) {
-            OnLine(line, t);
+            // A line ended by CR is answered once the LF that follows it has
+            // crossed the wire too, so that the modelled time is a true lower bound.
+            OnLine(line, b == '\r' ? t + byteNs : t);
             if (master_ < 0) break;  // hung up
           } else if (overflowed) {
             Enqueue({err::kOverflow}, t, 0, true);

@@ -77,6 +77,10 @@ class PtyCamera {
   bool HungUp() const { return hungUp_.load(); }
   // Sends one line to the host now, unasked.
   void SendUnsolicited(const std::string& line);
+  // Knobs that may change while the camera runs.
+  void SetLatencyMs(int ms) { latencyMs_.store(ms); }
+  void SetSilent(bool silent) { silent_.store(silent); }  // answers nothing while set
+  void HangUp();                                          // hangs up now, as an unplugged cable
   // Writes the state file now (also done after every area change and at exit).
   bool SaveState(std::string* error = nullptr);
 
@@ -86,6 +90,9 @@ class PtyCamera {
     std::string bytes;
     int newBaud;
     bool error;
+    std::string wire;  // what goes out (garbled or not), decided at the first attempt
+    size_t written = 0;
+    bool started = false;
   };
   void Run();
   void OnLine(const std::string& line, uint64_t endNs);
@@ -114,12 +121,18 @@ class PtyCamera {
   uint64_t rxFreeNs_ = 0;  // when the last received byte has crossed the wire
   uint64_t txFreeNs_ = 0;  // when the last queued byte will have crossed it
   uint64_t lastByteNs_ = 0;
+  uint64_t latencySpentMs_ = 0;  // the camera's clock leaves out its own reply latency
+  uint64_t lastClockMs_ = 0;
   uint64_t firstInNs_ = 0;
+  uint64_t blockedSinceNs_ = 0;  // the host stopped reading; 0 while it reads
   uint64_t lastOutNs_ = 0;
   uint64_t nextUnsolicitedNs_ = 0;
   uint32_t random_ = 1;
   std::atomic<bool> hungUp_{false};
   std::atomic<bool> stop_{false};
+  std::atomic<bool> hangUpNow_{false};
+  std::atomic<bool> silent_{false};
+  std::atomic<int> latencyMs_{0};
   std::atomic<bool> dirty_{false};  // the state file lags behind the camera
   std::thread thread_;
 };

@@ -21,11 +21,21 @@ void SetError(std::string* error, const std::string& what) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* error) {
-  if (path.empty()) {
+bool WriteFileAtomically(const std::string& requested, const std::string& content,
+                         std::string* error) {
+  if (requested.empty()) {
     errno = ENOENT;
     SetError(error, "empty path");
     return false;
+  }
+  // Saving over a symbolic link replaces the file it points to, not the link.
+  std::string path = requested;
+  struct stat link {};
+  if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    if (char* real = ::realpath(requested.c_str(), nullptr)) {
+      path = real;
+      std::free(real);
+    }
   }
   const std::string folder = FolderOf(path);
   std::string pattern = (folder.empty() && path[0] != '/' ? std::string(".") : folder) + "/." +
@@ -74,6 +84,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& content, st
     SetError(error, "cannot replace the file");
     ::unlink(temp.c_str());
     return false;
+  }
+  // Make the rename itself survive a power cut.
+  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
   }
   return true;
 }

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 #include "correction/aberration.h"
 #include "util/text_file.h"
-#include "fake_camera.h"
+#include "links.h"
 
 namespace kestrel {
 namespace {
@@ -39,61 +37,53 @@ TEST(AberrationFileTest, TextRoundTripAndLenientHeader) {
   EXPECT_EQ(back[3], 0);
 }
 
-class AberrationCameraTest : public ::testing::Test, public testing::CameraFixture {
- protected:
-  void SetUp() override { ASSERT_TRUE(opened); }
-  std::string path = ::testing::TempDir() + "aberration_test.csv";
-  void TearDown() override { std::remove(path.c_str()); }
-};
-
-TEST_F(AberrationCameraTest, SaveThenLoadMovesTheWholeTable) {
-  const AberrationTable t = Ramp();
-  camera.SetArray("CAB2", std::vector<int>(t.begin(), t.end()));
-  ASSERT_EQ(SaveAberrationFile(cmd, path, 500), 1);
-  std::string text;
-  ASSERT_TRUE(ReadWholeFile(path, text));
-  EXPECT_EQ(text, FormatAberrationText(t));
-  camera.SetArray("CAB2", {});
-  ASSERT_EQ(LoadAberrationFile(cmd, path, 500), 1);
-  EXPECT_EQ(camera.Array("CAB2"), std::vector<int>(t.begin(), t.end()));
-  EXPECT_EQ(camera.Lines().back(), "CAB2=" + std::to_string(t[111]));
-  EXPECT_EQ(ui.BoxTexts(),
-            (std::vector<std::string>{"Succeeded in writing", "Succeeded in reading"}));
-  EXPECT_EQ(ui.busyDepth, 0);
-}
-
-TEST_F(AberrationCameraTest, OutOfRangeFileSendsNothing) {
+TEST(AberrationCameraTest, OutOfRangeFileSendsNothing) {
+  testing::SimLink sim;
+  ASSERT_TRUE(sim.link.opened);
+  const std::string path = ::testing::TempDir() + "aberration_range.csv";
   AberrationTable t{};
   t[40] = 40000;
   ASSERT_TRUE(WriteFileAtomically(path, FormatAberrationText(t)));
-  EXPECT_EQ(LoadAberrationFile(cmd, path, 500), 0);
-  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Invalid parameter contains"});
-  EXPECT_TRUE(camera.Lines().empty());
+  EXPECT_EQ(LoadAberrationFile(sim.link.cmd, path, 500), 0);
+  EXPECT_EQ(sim.link.ui.BoxTexts(), std::vector<std::string>{"Invalid parameter contains"});
+  EXPECT_TRUE(sim.link.Sent().empty());
+  std::remove(path.c_str());
 }
 
-TEST_F(AberrationCameraTest, FailuresPartWayStopAndWriteNoFile) {
-  camera.QueueAnswers("CAB2", {"1", "2", "<silent>"});
-  EXPECT_EQ(SaveAberrationFile(cmd, path, 50), 0);
-  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Faild reading camera parameter"});
+TEST(AberrationCameraTest, AFailedQueryWritesNoFile) {
+  int queries = 0;
+  testing::PeerLink peer([&queries](const std::string&) {
+    return ++queries < 3 ? std::string("CAB2=1\r\n") : std::string();
+  });
+  ASSERT_TRUE(peer.link.opened);
+  const std::string path = ::testing::TempDir() + "aberration_none.csv";
+  EXPECT_EQ(SaveAberrationFile(peer.link.cmd, path, 50), 0);
+  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{"Faild reading camera parameter"});
+  EXPECT_EQ(queries, 3);
   std::string text;
   EXPECT_FALSE(ReadWholeFile(path, text));
-  EXPECT_EQ(ui.busyDepth, 0);
+  EXPECT_EQ(peer.link.ui.busyDepth, 0);
 }
 
-TEST_F(AberrationCameraTest, BlemishButtons) {
+TEST(BlemishTest, ButtonsSendTheirCommands) {
+  sim::SimOptions options;
+  options.rejected = {"BLMD"};
+  testing::SimLink sim(options);
+  ASSERT_TRUE(sim.link.opened);
+  CCamCmd& cmd = sim.link.cmd;
   EXPECT_EQ(BlemishWritePosition(cmd, BlemishColumn::User2, "12abc"), 1);
   EXPECT_EQ(BlemishWritePosition(cmd, BlemishColumn::Factory1, ""), 1);
   EXPECT_EQ(BlemishDetect(cmd, BlemishColumn::Factory2), 1);
-  EXPECT_EQ(camera.Lines(), (std::vector<std::string>{"BLMP2=12", "BLMPF=0", "BLMDF2=0"}));
-  EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"Completed", "Completed", "Completed"}));
-  camera.QueueAnswers("BLMP", {"345"});
   int v = 0;
-  EXPECT_EQ(BlemishReadPosition(cmd, BlemishColumn::User1, v), 1);
-  EXPECT_EQ(v, 345);
-  camera.Peer().SetHandler([](const std::string&) { return std::string("NG\r\n"); });
+  EXPECT_EQ(BlemishReadPosition(cmd, BlemishColumn::User2, v), 1);
+  EXPECT_EQ(v, 12);
   EXPECT_EQ(BlemishDetect(cmd, BlemishColumn::User1), 0);
-  EXPECT_EQ(ui.boxes.back().text, "Failed");
-  EXPECT_EQ(ui.boxes.back().icon, MsgIcon::Warning);
+  EXPECT_EQ(sim.link.Sent(),
+            (std::vector<std::string>{"BLMP2=12", "BLMPF=0", "BLMDF2=0", "BLMP2?", "BLMD=0"}));
+  EXPECT_EQ(sim.link.ui.BoxTexts(),
+            (std::vector<std::string>{"Completed", "Completed", "Completed",
+                                      "ERROR REJECTED for BLMD=0", "Failed"}));
+  EXPECT_EQ(sim.link.ui.boxes.back().icon, MsgIcon::Warning);
 }
 
 }  // namespace

@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
-#include <numeric>
 #include <vector>
 
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
 #include "util/text_file.h"
-#include "fake_camera.h"
+#include "links.h"
 
 namespace kestrel {
 namespace {
@@ -21,20 +22,15 @@ std::vector<int32_t> Parse(const std::string& text, int columns, int rows) {
   return v;
 }
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "kestrel-corr-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+// A fresh folder per test, removed afterwards.
+struct TempDir {
+  TempDir() : path(fs::temp_directory_path() / ("kestrel-corr-" + std::to_string(++serial))) {
+    fs::create_directories(path);
   }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  size_t Entries() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {}));
-  }
-
- private:
-  fs::path path_;
+  ~TempDir() { fs::remove_all(path); }
+  std::string operator/(const std::string& name) const { return (path / name).string(); }
+  static inline int serial = ::getpid() * 100;
+  fs::path path;
 };
 
 TEST(DataFileTest, LayoutsThatLoadTheSameValues) {
@@ -76,7 +72,7 @@ TEST(DataFileTest, ShadingSlopeFileHas256LinesOfThreeNumbers) {
   for (int r = 0; r < 256; ++r)
     expected += "-12,0,341\r\n";
   EXPECT_EQ(text, expected);
-  EXPECT_EQ(dir.Entries(), 1u);  // no temporary file left behind
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);  // no temporary left
 }
 
 TEST(DataFileTest, UnwritableOrUnreadableFileSaysSo) {
@@ -88,71 +84,44 @@ TEST(DataFileTest, UnwritableOrUnreadableFileSaysSo) {
   EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"File open error", "File open error"}));
 }
 
-TEST(DataFileTest, OverwriteQuestionAndFolder) {
+TEST(CorrectionFileTest, OutOfRangeValueIsRefusedBeforeAnythingIsSent) {
   TempDir dir;
-  testing::RecordingUi ui;
-  const std::string path = dir / "a.csv";
-  EXPECT_TRUE(ConfirmOverwrite(ui, path));  // no file, no question
-  EXPECT_TRUE(ui.boxes.empty());
-  ASSERT_TRUE(WriteFileAtomically(path, "1\r\n"));
-  ui.answers = {MsgAnswer::No};
-  EXPECT_FALSE(ConfirmOverwrite(ui, path));
-  EXPECT_EQ(ui.boxes[0].text, path + "\nThis file already exists.\nReplace existing file?");
-  EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::YesNo);
-  EXPECT_EQ(FolderOf("/data/cam/black.csv"), "/data/cam");
-  EXPECT_EQ(FolderOf("black.csv"), "");
-}
-
-class CorrectionFileTest : public ::testing::Test, public testing::CameraFixture {
- protected:
-  void SetUp() override { ASSERT_TRUE(opened); }
-  CDataTransfer transfer{cmd, TransferTiming{40, 60, 0, 6000}};
-  TempDir dir;
-};
-
-TEST_F(CorrectionFileTest, OutOfRangeValueIsRefusedBeforeAnythingIsSent) {
+  testing::SimLink sim;
+  ASSERT_TRUE(sim.link.opened);
+  CDataTransfer transfer(sim.link.cmd, TransferTiming{40, 60, 0, 6000});
   std::string text;
   for (int i = 0; i < 1024; ++i)
     text += (i == 5 ? "16384" : std::to_string(-i)) + "\r\n";
   ASSERT_TRUE(WriteFileAtomically(dir / "black.csv", text));
   EXPECT_EQ(LoadCorrectionFile(transfer, CorrectionKind::PixelBlack, dir / "black.csv", 1), 0);
-  EXPECT_EQ(ui.BoxTexts(),
-            std::vector<std::string>{"Invalid data range: index (5): value (16384)"});
-  EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Warning);
-  EXPECT_EQ(camera.Peer().Bytes(), "");
-
   // The lower bound of pixel black is -16383.
-  text = "0\r\n-16384\r\n";
-  ASSERT_TRUE(WriteFileAtomically(dir / "low.csv", text));
+  ASSERT_TRUE(WriteFileAtomically(dir / "low.csv", "0\r\n-16384\r\n"));
   EXPECT_EQ(LoadCorrectionFile(transfer, CorrectionKind::PixelBlack, dir / "low.csv", 2), 0);
-  EXPECT_EQ(ui.boxes.back().text, "Invalid data range: index (1): value (-16384)");
-  EXPECT_EQ(camera.Peer().Bytes(), "");
+  EXPECT_EQ(sim.link.ui.BoxTexts(),
+            (std::vector<std::string>{"Invalid data range: index (5): value (16384)",
+                                      "Invalid data range: index (1): value (-16384)"}));
+  EXPECT_EQ(sim.link.ui.boxes[0].icon, MsgIcon::Warning);
+  EXPECT_TRUE(sim.link.Sent().empty());
 }
 
-TEST_F(CorrectionFileTest, LoadSendsTheFileAndSaveWritesTheCamerasArray) {
-  std::vector<int32_t> v(1024);
-  std::iota(v.begin(), v.end(), 0);
-  ASSERT_EQ(WriteDataFile(ui, dir / "gain.csv", v.data(), 1, 1024), 1);
-  ASSERT_EQ(LoadCorrectionFile(transfer, CorrectionKind::PixelGain, dir / "gain.csv", 2), 1);
-  EXPECT_EQ(camera.Array("PGD2"), std::vector<int>(v.begin(), v.end()));
-  ASSERT_EQ(SaveCorrectionFile(transfer, CorrectionKind::PixelGain, dir / "back.csv", 2), 1);
-  std::string a, b;
-  ASSERT_TRUE(ReadWholeFile(dir / "gain.csv", a));
-  ASSERT_TRUE(ReadWholeFile(dir / "back.csv", b));
-  EXPECT_EQ(a, b);
-  EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"Succeeded in loading low pixel gain",
-                                                     "Succeeded in saving pixel gain"}));
-}
-
-TEST_F(CorrectionFileTest, SaveWritesNoFileWhenTheCameraFailsOrIsOutOfRange) {
+TEST(CorrectionFileTest, SaveWritesNoFileWhenTheCameraFailsOrIsOutOfRange) {
+  TempDir dir;
   const std::string path = dir / "old.csv";
   ASSERT_TRUE(WriteFileAtomically(path, "old\r\n"));
-  camera.SetArray("PGD", std::vector<int>(1024, 70000));
-  EXPECT_EQ(SaveCorrectionFile(transfer, CorrectionKind::PixelGain, path, 1), 0);
-  EXPECT_EQ(ui.boxes.back().text, "Invalid data range: index (0): value (70000)");
-  camera.Peer().SetHandler([](const std::string&) { return std::string(); });
+  {
+    testing::SimLink sim;
+    ASSERT_TRUE(sim.link.opened);
+    sim.camera.WithModel([](sim::CameraModel& m) { m.Array("PGD")[1023] = 70000; });
+    CDataTransfer transfer(sim.link.cmd, TransferTiming{40, 60, 0, 6000});
+    EXPECT_EQ(SaveCorrectionFile(transfer, CorrectionKind::PixelGain, path, 1), 0);
+    EXPECT_EQ(sim.link.ui.BoxTexts(),
+              std::vector<std::string>{"Invalid data range: index (1023): value (70000)"});
+  }
+  testing::PeerLink silent;
+  ASSERT_TRUE(silent.link.opened);
+  CDataTransfer transfer(silent.link.cmd, TransferTiming{40, 60, 0, 6000});
   EXPECT_EQ(SaveCorrectionFile(transfer, CorrectionKind::HighBlack, path, 1), 0);
-  EXPECT_EQ(ui.boxes.back().text, "Faild reading camera parameter");
+  EXPECT_EQ(silent.link.ui.boxes.back().text, "Faild reading camera parameter");
   std::string text;
   ASSERT_TRUE(ReadWholeFile(path, text));
   EXPECT_EQ(text, "old\r\n");

@@ -8,7 +8,7 @@
 #include "correction/lut_nearest.h"
 #include "correction/lut_table.h"
 #include "util/text_file.h"
-#include "fake_camera.h"
+#include "links.h"
 
 namespace kestrel {
 namespace {
@@ -64,20 +64,6 @@ TEST(LutSplineTest, IndexedNearestSampleAgreesWithTheScan) {
                 lut_detail::NearestSampleScan(keys.data(), static_cast<int>(keys.size()), target))
           << "round " << round << " target " << target;
   }
-}
-
-TEST(LutSplineTest, CurveForTheGraphSkipsPointsOutsideIt) {
-  LutTable t{};
-  t[0] = 0;
-  t[1] = 24;  // 24/16 = 1.5, halves round up: y = 258
-  t[2] = 4095;
-  const auto curve = LutCurve(t);
-  EXPECT_EQ(curve[1].x, 1);
-  EXPECT_EQ(curve[1].y, 258);
-  EXPECT_TRUE(curve[2].visible);
-  EXPECT_EQ(curve[2].y, 4);
-  t[3] = -100;
-  EXPECT_FALSE(LutCurve(t)[3].visible);
 }
 
 TEST(LutEditPointsTest, LeftButtonMovesANearPointOrAddsOne) {
@@ -189,32 +175,22 @@ TEST_F(GammaFileIo, SaveThenLoadRoundTripsAndMissingFilesSaySo) {
   EXPECT_EQ(ui.boxes.back().text, "/nonexistent/g.csv\nCouldn't open this file");
 }
 
-class LutCameraTest : public ::testing::Test, public testing::CameraFixture {
- protected:
-  void SetUp() override { ASSERT_TRUE(opened); }
-};
-
-TEST_F(LutCameraTest, WriteThenReadEntryByEntry) {
-  LutTable t{};
-  for (int i = 0; i < 256; ++i)
-    t[static_cast<size_t>(i)] = 4095 - 16 * i;
-  ASSERT_EQ(WriteLutTable(cmd, 1, t, 500), 1);
-  EXPECT_EQ(camera.Lines().front(), "LUTD2=4095");
-  LutTable back{};
-  EXPECT_EQ(ReadLutTable(cmd, 1, back, 500), 256);
-  EXPECT_EQ(back, t);
-  EXPECT_EQ(ui.busyDepth, 0);
-}
-
-TEST_F(LutCameraTest, ReadStopsSilentlyAndClampsToTwelveBits) {
-  camera.QueueAnswers("LUTD1", {"5000", "-3", "<silent>"});
+TEST(LutCameraTest, ReadStopsSilentlyAndClampsToTwelveBits) {
+  int queries = 0;
+  testing::PeerLink peer([&queries](const std::string&) {
+    ++queries;
+    return std::string(queries == 1 ? "LUTD1=5000\r\n" : queries == 2 ? "LUTD1=-3\r\n" : "");
+  });
+  ASSERT_TRUE(peer.link.opened);
   LutTable t{};
   t.fill(9);
-  EXPECT_EQ(ReadLutTable(cmd, 0, t, 50), 2);
+  EXPECT_EQ(ReadLutTable(peer.link.cmd, 0, t, 50), 2);
   EXPECT_EQ(t[0], 4095);
   EXPECT_EQ(t[1], 0);
   EXPECT_EQ(t[2], 9);
-  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(queries, 3);
+  EXPECT_TRUE(peer.link.ui.boxes.empty());
+  EXPECT_EQ(peer.link.ui.busyDepth, 0);
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include "common/recording_ui.h"
 #include "link/cl_serial.h"
 #include "link/rs_port.h"
+#include "panel/connection.h"
 #include "protocol/cam_cmd.h"
+#include "sim/pty_camera.h"
 
 namespace kestrel {
 namespace {
@@ -103,18 +105,13 @@ TEST_F(ClSerialTest, Mode1RunsOnlyAt9600) {
   settings.dllNo = 0;
   EXPECT_EQ(cl.SelectFromSettings(), 1);
   EXPECT_EQ(cl.SelectedEntry(), "clserfake.so");
-  EXPECT_EQ(cmd.OpenPort(3), 1);  // the port index plays no part
-  ExpectTraffic();
-  EXPECT_NE(Trace().find("clSerialInit 0"), std::string::npos);
-  cmd.ClosePort();
-  EXPECT_FALSE(cl.IsOpen());
-
   // The port opens, but the speed cannot be had: the link counts as not opened.
   settings.baudRate = 4;
   EXPECT_EQ(cmd.OpenPort(0), 0);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, "Selected baud rate is not supported in clserfake.so");
   EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Warning);
+  EXPECT_NE(Trace().find("clSerialInit 0"), std::string::npos);
 }
 
 TEST_F(ClSerialTest, Mode2SelectsManufacturerAndSpeed) {
@@ -166,9 +163,6 @@ TEST_F(ClSerialTest, SpeedsOutsideTheMaskFallBackTo9600Only) {
   cmd.ClosePort();
   EXPECT_EQ(cl.SetBaudRate(115200), 0);
   EXPECT_EQ(ui.boxes.size(), 1u);
-  uint8_t byte = 'x';
-  EXPECT_EQ(cl.Write(&byte, 1, 500), 0);
-  EXPECT_EQ(cl.Read(&byte, 1, 10), 0);
 }
 
 TEST_F(ClSerialTest, Mode3OpensThePortAtDllNo) {
@@ -189,20 +183,16 @@ TEST_F(ClSerialTest, Mode3OpensThePortAtDllNo) {
     EXPECT_EQ(cmd.OpenPort(0), 0) << dllNo;
   }
   EXPECT_TRUE(ui.boxes.empty());
-}
 
-TEST_F(ClSerialTest, AnyOtherSerialModeActsAsMode3) {
+  // Any other "Serial Mode" is the same library kind.
+  settings.dllNo = 1;
   for (int mode : {5, -1}) {
     settings.serialMode = mode;
-    settings.dllNo = 0;
-    EXPECT_EQ(CClSerial::ListOfMode(mode), ListKind::Ports);
-    EXPECT_EQ(cl.SelectFromSettings(), 2) << mode;
     EXPECT_EQ(cmd.OpenPort(0), 1) << mode;
-    EXPECT_TRUE(cl.IsOpen());
     EXPECT_EQ(cmd.SetInt(cmd::EB, mode, 1000), 1);
     cmd.ClosePort();
   }
-  EXPECT_EQ(peer.Bytes(), "EB=5\r\nEB=-1\r\n");
+  EXPECT_EQ(second.Bytes(), "EB=1\r\nEB=5\r\nEB=-1\r\n");
 }
 
 TEST_F(ClSerialTest, LibraryWithoutFlushPortIsUnusable) {
@@ -225,11 +215,44 @@ TEST_F(ClSerialTest, ListingWhileOpenLeavesThePortWorking) {
   ExpectTraffic();
 }
 
-TEST(ClSerialBaud, CodesAreTheStandardBits) {
-  EXPECT_EQ(CClSerial::BaudCode(9600), 1u);
-  EXPECT_EQ(CClSerial::BaudCode(115200), 16u);
-  EXPECT_EQ(CClSerial::BaudCode(921600), 128u);
-  EXPECT_EQ(CClSerial::BaudCode(14400), 0u);
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// The panel's start-up sequence against the simulated camera, through each
+// kind of library: modes 2 and 3 switch the camera and the line to 115200.
+TEST(ClSerialSim, PanelConnectsToTheSimulatorThroughEveryKind) {
+  for (int mode : {1, 2, 3}) {
+    sim::PtyCamera camera;
+    ::setenv("KESTREL_CLFAKE_PORT", camera.SlavePath().c_str(), 1);
+    ::unsetenv("KESTREL_CLFAKE_BAUDS");
+    ::unsetenv("KESTREL_CLFAKE_TRACE");
+    ::setenv("CLSERIALPATH", (FakeDir() / "cl2000").c_str(), 1);
+    Settings settings;
+    settings.serialMode = mode;
+    CRsPort port;
+    testing::RecordingUi ui;
+    CClSerial cl(settings, ui);
+    cl.SetLibraryFile(2, FakeDir() / "cl2001" / "libclserial.so");
+    cl.SetLibraryFile(3, FakeDir() / "cl11" / "libclallserial.so");
+    ASSERT_GT(cl.SelectFromSettings(), 0) << mode;
+    CCamCmd cmd(settings, port, ui, &cl);
+    Connection connection(cmd, Connection::Timing{1000, 0, 1000});
+    if (mode == 1) {
+      EXPECT_TRUE(connection.Connect());  // the 2000 interface stays at 9600
+    } else {
+      EXPECT_TRUE(connection.NegotiateAndConnect()) << mode;
+      EXPECT_EQ(settings.baudRate, 4) << mode;
+      EXPECT_EQ(camera.Baud(), 115200) << mode;
+    }
+    int area = -1;
+    EXPECT_EQ(cmd.QueryInt(cmd::EA, area, 1000, 1, 1), 1) << mode;
+    EXPECT_EQ(area, camera.WithModel([](sim::CameraModel& m) { return m.CurrentArea(); }));
+    EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{}) << mode;
+    cmd.ClosePort();
+  }
 }
 
 }  // namespace

@@ -129,25 +129,5 @@ TEST_F(AreaCommandTest, FlashInitAndResetAskFirst) {
   EXPECT_EQ(ui.log.back(), "Tx: CRS00=1");
 }
 
-TEST_F(AreaCommandTest, CommunicationDialogForms) {
-  EXPECT_EQ(GetAreaLabel(cmd), "User 2 Data");
-  Answer([](const std::string&) { return std::string("EA=7\r\n"); });
-  EXPECT_EQ(GetAreaLabel(cmd), "?");
-  Answer([](const std::string&) { return std::string("EB=0\r\n"); });
-  EXPECT_EQ(GetAreaLabel(cmd), "???");
-  EXPECT_TRUE(ui.boxes.empty());  // no error boxes
-
-  Answer([](const std::string&) { return std::string("COMPLETE\r\n"); });
-  EXPECT_EQ(StoreFromCommDialog(cmd, 2, 0), 1);
-  EXPECT_EQ(ui.progressTexts, std::vector<std::string>{"Now, Store camera data."});
-  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Completed to store current setting data!"});
-  EXPECT_FALSE(ui.progressOpen);
-  settings.offline = 1;  // succeeds at once, but nothing was stored: no message
-  EXPECT_EQ(StoreFromCommDialog(cmd, 0, 0), 1);
-  EXPECT_EQ(ui.boxes.size(), 1u);
-  EXPECT_TRUE(StoreButtonEnabled(0, kModeFactory));
-  EXPECT_FALSE(StoreButtonEnabled(0, kModeUser));
-}
-
 }  // namespace
 }  // namespace kestrel

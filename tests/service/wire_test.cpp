@@ -127,7 +127,7 @@ TEST_F(ServiceWireTest, SensorMemorySavesTheBlockAndLoadsItBack) {
     if (line.rfind("AMG?", 0) != 0) return line.empty() ? "" : "COMPLETE\r\n";
     uint32_t address = static_cast<uint32_t>(std::stoul(line.substr(4), nullptr, 16));
     if (address == 0x2805) return "";
-    return "AMG=" + Hex(address - 0x2800) + "\r\n";
+    return "AMG=" + ToHex(address - 0x2800) + "\r\n";
   });
   const std::string path = File("mem.csv");
   ASSERT_EQ(SaveSensorMemory(cmd, 2, 5, path), 1);
@@ -167,8 +167,8 @@ TEST_F(ServiceWireTest, DumpToFileWritesWhatArrived) {
     if (line != "DMW?&H260000, &HC") return "";
     std::string reply;
     for (int i = 0; i < 12; ++i)  // more than asked for
-      reply += "DMW=&H" + Hex(0x260000u + static_cast<uint32_t>(i)) + ", &H" +
-               Hex(0x1Fu + static_cast<uint32_t>(i)) + "\r\n";
+      reply += "DMW=&H" + ToHex(0x260000u + static_cast<uint32_t>(i)) + ", &H" +
+               ToHex(0x1Fu + static_cast<uint32_t>(i)) + "\r\n";
     return "DMW=&H260000, &H1F\r\ngarbage\r\n" + reply;
   });
   const std::string path = File("dump.csv");
@@ -196,7 +196,7 @@ TEST_F(ServiceWireTest, WriteCorrectionDataSendsEveryColourThenStores) {
   peer.SetHandler(Complete);
   const std::string path = File("black.txt");
   Write(path, "1\t2\t3\n4\t-3\t6\n");
-  ASSERT_EQ(WriteCorrectionData(cmd, CorrectionKind::Black, StoreArea::Factory, path), 1);
+  ASSERT_EQ(WriteCorrectionData(cmd, PixelCorrectionKind::Black, PixelStoreArea::Factory, path), 1);
   EXPECT_EQ(peer.Lines(), (std::vector<std::string>{"PBDR=0,1", "PBDR=1,4", "PBDG=0,2", "PBDG=1,-3",
                                                     "PBDB=0,3", "PBDB=1,6", "PBDS=999"}));
   EXPECT_EQ(ui.log, (std::vector<std::string>{"2 data were read from the text file.",
@@ -210,7 +210,7 @@ TEST_F(ServiceWireTest, WriteCorrectionDataStopsAtARejectedPixelAndAFailedStore)
   });
   const std::string path = File("gain.txt");
   Write(path, "5 5 5\n5 5 5\n");
-  EXPECT_EQ(WriteCorrectionData(cmd, CorrectionKind::Gain, StoreArea::User, path), 0);
+  EXPECT_EQ(WriteCorrectionData(cmd, PixelCorrectionKind::Gain, PixelStoreArea::User, path), 0);
   EXPECT_EQ(ui.BoxTexts().back(), "Could not write the correction data i=1 j=1");
   EXPECT_EQ(peer.Lines().back(), "PGDG=1,5");  // no store command
 
@@ -218,13 +218,15 @@ TEST_F(ServiceWireTest, WriteCorrectionDataStopsAtARejectedPixelAndAFailedStore)
     return line == "PGDS=0" ? "ERROR\r\n" : "COMPLETE\r\n";
   });
   ui.boxes.clear();
-  EXPECT_EQ(WriteCorrectionData(cmd, CorrectionKind::Gain, StoreArea::User, path), 0);
+  EXPECT_EQ(WriteCorrectionData(cmd, PixelCorrectionKind::Gain, PixelStoreArea::User, path), 0);
   EXPECT_EQ(ui.BoxTexts(),
             (std::vector<std::string>{"ERROR for PGDS=0", "Could not store the correction data."}));
   EXPECT_FALSE(ui.progressOpen);
 
   ui.boxes.clear();
-  EXPECT_EQ(WriteCorrectionData(cmd, CorrectionKind::Gain, StoreArea::User, File("none.txt")), 0);
+  EXPECT_EQ(
+      WriteCorrectionData(cmd, PixelCorrectionKind::Gain, PixelStoreArea::User, File("none.txt")),
+      0);
   EXPECT_EQ(ui.BoxTexts(),
             std::vector<std::string>{"Could not open the file, " + File("none.txt") + "."});
 }
@@ -237,7 +239,7 @@ TEST_F(ServiceWireTest, ReadCorrectionDataTakesTheLastNumberAndSkipsASilentColou
     return "PGDB=7\r\n";
   });
   const std::string path = File("read.csv");
-  ASSERT_EQ(ReadCorrectionData(cmd, CorrectionKind::Gain, path), 1);
+  ASSERT_EQ(ReadCorrectionData(cmd, PixelCorrectionKind::Gain, path), 1);
   std::vector<std::string> rows = SplitCrLf(ReadAll(path));
   ASSERT_EQ(rows.size(), 2049u);
   EXPECT_EQ(rows[0], "R, G, B");
@@ -253,7 +255,7 @@ TEST_F(ServiceWireTest, ReadCorrectionDataTakesTheLastNumberAndSkipsASilentColou
 // A camera's memory for the video read-back: the dump blocks and the control word.
 std::string VideoCamera(const std::string& line, std::atomic<uint32_t>& control) {
   if (line.empty()) return "";
-  if (line == "DMW?&H400004,1") return "DMW=&H400004, &H" + Hex(control) + "\r\n";
+  if (line == "DMW?&H400004,1") return "DMW=&H400004, &H" + ToHex(control) + "\r\n";
   if (line.rfind("WMW=&H400004,&H", 0) == 0) {
     control = static_cast<uint32_t>(std::stoul(line.substr(15), nullptr, 16));
     return "COMPLETE\r\n";
@@ -266,7 +268,7 @@ std::string VideoCamera(const std::string& line, std::atomic<uint32_t>& control)
                                            : k == 2 ? 0x7F
                                                     : 8192)
                                         : base / 0x1000 + k;
-      reply += "DMW=&H" + Hex(base + k) + ", &H" + Hex(value) + "\r\n";
+      reply += "DMW=&H" + ToHex(base + k) + ", &H" + ToHex(value) + "\r\n";
     }
     return reply;
   }
@@ -277,7 +279,7 @@ TEST_F(ServiceWireTest, ReadVideoDataReadsBothPhasesAndRestoresTheControlWord) {
   std::atomic<uint32_t> control{0x1234};
   peer.SetHandler([&control](const std::string& line) { return VideoCamera(line, control); });
   const std::string path = File("video.csv");
-  ASSERT_EQ(ReadVideoData(cmd, CorrectionKind::Black, path), 1);
+  ASSERT_EQ(ReadVideoData(cmd, PixelCorrectionKind::Black, path), 1);
   std::vector<std::string> rows = SplitCrLf(ReadAll(path));
   ASSERT_EQ(rows.size(), 2050u);
   EXPECT_EQ(rows[0], "Video, , , , Correction");
@@ -302,7 +304,7 @@ TEST_F(ServiceWireTest, ReadVideoDataGainScalesAndStopsWithoutAControlWord) {
   std::atomic<uint32_t> control{0};
   peer.SetHandler([&control](const std::string& line) { return VideoCamera(line, control); });
   const std::string path = File("gain.csv");
-  ASSERT_EQ(ReadVideoData(cmd, CorrectionKind::Gain, path), 1);
+  ASSERT_EQ(ReadVideoData(cmd, PixelCorrectionKind::Gain, path), 1);
   std::vector<std::string> rows = SplitCrLf(ReadAll(path));
   EXPECT_EQ(rows[2], "0, 608, 609, 610, 0, 1.000000, 1.000000, 1.000000");
   EXPECT_EQ(rows[3], "1, 609, 610, 611, 1, 0.015625, 0.015625, 0.015625");
@@ -312,7 +314,7 @@ TEST_F(ServiceWireTest, ReadVideoDataGainScalesAndStopsWithoutAControlWord) {
     return line == "DMW?&H400004,1" ? std::string() : VideoCamera(line, control);
   });
   const std::string other = File("other.csv");
-  EXPECT_EQ(ReadVideoData(cmd, CorrectionKind::Gain, other), 0);
+  EXPECT_EQ(ReadVideoData(cmd, PixelCorrectionKind::Gain, other), 0);
   EXPECT_EQ(ui.BoxTexts(),
             std::vector<std::string>{"Could not read the correction memory control word."});
   EXPECT_EQ(peer.Lines().back(), "DMW?&H400004,1");  // nothing written blindly

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -126,6 +127,21 @@ TEST(PtyCamera, PacingTakesTheWireTimeAndLatency) {
   EXPECT_GE(took, limit * 0.98);
 }
 
+// A slow camera's own latency is no pause of the host's: a transfer goes on.
+TEST(PtyCamera, LatencyDoesNotRestartATransfer) {
+  SimOptions o;
+  o.latencyMs = 120;
+  o.sequenceIdleMs = 50;
+  PtyCamera cam(o);
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  EXPECT_EQ(host.QueryInt(cmd::LUTD1), 0);
+  EXPECT_EQ(host.QueryInt(cmd::LUTD1), 16);
+  EXPECT_EQ(host.QueryInt(cmd::LUTD1), 32);
+  std::this_thread::sleep_for(100ms);  // a real pause does restart it
+  EXPECT_EQ(host.QueryInt(cmd::LUTD1), 0);
+}
+
 TEST(PtyCamera, SilentCameraTimesOutAfterItsQuota) {
   SimOptions o;
   o.silentAfterLines = 1;
@@ -139,6 +155,26 @@ TEST(PtyCamera, SilentCameraTimesOutAfterItsQuota) {
   ASSERT_EQ(host.ui.BoxTexts().size(), 1u);
   EXPECT_EQ(host.ui.BoxTexts()[0].rfind("No answer from Camera!", 0), 0u);
   EXPECT_EQ(cam.Stats().linesOut, 1u);
+}
+
+TEST(PtyCamera, KnobsChangedWhileTheCameraRuns) {
+  PtyCamera cam;
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  cam.SetSilent(true);
+  EXPECT_EQ(host.QueryInt(cmd::EA, 200), -99999);
+  cam.SetSilent(false);
+  EXPECT_EQ(host.QueryInt(cmd::EA), 0);
+  // Unplugged while the program waits for a reply.
+  cam.SetLatencyMs(400);
+  std::thread unplug([&] {
+    std::this_thread::sleep_for(100ms);
+    cam.HangUp();
+  });
+  EXPECT_EQ(host.QueryInt(cmd::EA, 1000), -99999);
+  unplug.join();
+  EXPECT_TRUE(cam.HungUp());
+  EXPECT_TRUE(host.port.Lost());
 }
 
 TEST(PtyCamera, HangUpLeavesTheTransactionUnanswered) {
@@ -211,6 +247,29 @@ TEST(PtyCamera, SettingAreasSurviveARestartWithAStateFile) {
   EXPECT_EQ(host.QueryInt(cmd::EA), 1);
   EXPECT_EQ(host.QueryInt(18), 4321);
   std::remove(path.c_str());
+}
+
+// A long dump is not cut short when the host falls behind: the camera waits
+// for room, as a serial driver's buffer would make it.
+TEST(PtyCamera, LongDumpReachesASlowHostWhole) {
+  PtyCamera cam;
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  host.cmd.SendCommand("DMW?&H260000, &H4000\r\n", 0);
+  std::this_thread::sleep_for(300ms);  // not reading: every buffer on the way fills up
+  int lines = 0;
+  while (lines < 0x4000 && host.cmd.WaitLine(0, 2000) == 1)
+    ++lines;
+  EXPECT_EQ(lines, 0x4000);
+  EXPECT_EQ(host.cmd.LineCount(), 0x4000);
+  EXPECT_EQ(
+      host.cmd.PopLine(), "DMW=&H260000, &H" + [&] {
+        char b[16];
+        std::snprintf(b, sizeof b, "%X",
+                      cam.WithModel([](CameraModel& m) { return m.Memory(0x260000); }));
+        return std::string(b);
+      }());
+  EXPECT_EQ(cam.Stats().droppedLines, 0u);
 }
 
 }  // namespace

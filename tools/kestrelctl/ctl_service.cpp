@@ -53,12 +53,12 @@ bool HexArg(const std::string& text, uint32_t& out) {
   return !text.empty() && ScanHex(text, pos, out) && pos == text.size();
 }
 
-bool KindArg(const std::string& text, CorrectionKind& kind) {
+bool KindArg(const std::string& text, PixelCorrectionKind& kind) {
   if (text != "black" && text != "gain") {
     PrintError("expected black or gain, not " + text);
     return false;
   }
-  kind = text == "black" ? CorrectionKind::Black : CorrectionKind::Gain;
+  kind = text == "black" ? PixelCorrectionKind::Black : PixelCorrectionKind::Gain;
   return true;
 }
 
@@ -274,12 +274,13 @@ int CameraId(Context& ctx, const std::vector<std::string>& args) {
 }
 
 int TerminalRoutine(Context& ctx, const std::vector<std::string>& args) {
-  CorrectionKind kind{};
+  PixelCorrectionKind kind{};
   if (args.size() == 4 && args[0] == "write-correction" && KindArg(args[1], kind) &&
       (args[2] == "factory" || args[2] == "user")) {
     if (!ctx.Connect()) return kFailed;
     return Result(WriteCorrectionData(
-        *ctx.cmd, kind, args[2] == "factory" ? StoreArea::Factory : StoreArea::User, args[3]));
+        *ctx.cmd, kind, args[2] == "factory" ? PixelStoreArea::Factory : PixelStoreArea::User,
+        args[3]));
   }
   if (args.size() == 3 && (args[0] == "read-correction" || args[0] == "read-video") &&
       KindArg(args[1], kind)) {

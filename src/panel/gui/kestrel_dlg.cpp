@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLayout>
@@ -13,6 +14,7 @@
 #include "app/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/link_indicator.h"
+#include "panel/gui/prog_dlg.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
 
@@ -147,7 +149,8 @@ bool CKestrelDlg::Initialise() {
     table_.ApplyExposureRule();
     table_.UpdateTimeDisplays();
   });
-  const QString detail = PortDescription();
+  const QString detail =
+      portNote_.isEmpty() ? PortDescription() : portNote_ + "  " + PortDescription();
   userBar_->SetDetail(detail);
   factoryBar_->SetDetail(detail);
   pollTimer_.start();
@@ -207,6 +210,24 @@ void CKestrelDlg::PumpMessages(int n) {
     CGen::PumpOneMessage();
 }
 
+void CKestrelDlg::ShowProgress(const QString& text) {
+  CProgDlg& progress = ui_.Progress();
+  progress.ShowProgress(this);
+  progress.SetMessage(text);
+}
+
+void CKestrelDlg::FinishProgress() {
+  CProgDlg& progress = ui_.Progress();
+  if (!progress.isVisible()) return;
+  progress.SetPercent(100);
+  // Windows keep painting during the second; the user's input waits.
+  QEventLoop pause;
+  QTimer::singleShot(1000, &pause, &QEventLoop::quit);
+  pause.exec(QEventLoop::ExcludeUserInputEvents);
+  activateWindow();
+  progress.CloseProgress();
+}
+
 void CKestrelDlg::OnSelection(uint32_t id) {
   Operation([&] { table_.OnSelectionChanged(id); });
 }
@@ -250,6 +271,9 @@ void CKestrelDlg::PollTick() {
   if (InOperation() || !isEnabled()) return;
   DepthGuard guard(operationDepth_);
   cmd_.Poll();
+  // An unplugged adapter or a camera that hung up shows at once, not only
+  // when the next transaction times out.
+  if (cmd_.LinkLost() && ui_.LinkState() == 1) ui_.SetLinkState(0);
 }
 
 void CKestrelDlg::SimulationTick() {

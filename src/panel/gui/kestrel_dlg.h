@@ -62,6 +62,11 @@ class CKestrelDlg : public QMainWindow {
   void Busy(bool on);
   // n passes of the one-message pump.
   void PumpMessages(int n);
+  // The panel's progress window over the panel, with this text.
+  void ShowProgress(const QString& text);
+  // When the progress window is open: fill the bar, leave it a second to be
+  // read, bring the panel back to the front and close it.
+  void FinishProgress();
 
   // Closing without the exit question (batch runs such as --screenshot).
   void SetAskOnExit(bool ask) { askOnExit_ = ask; }
@@ -69,6 +74,8 @@ class CKestrelDlg : public QMainWindow {
   int RepliesInLastRefresh() const { return repliesInRefresh_; }
 
   QString PortDescription() const;
+  // A word on what is at the other end, shown with the port in the status strip.
+  void SetPortNote(const QString& note) { portNote_ = note; }
 
   static QString Title();
 
@@ -137,6 +144,7 @@ class CKestrelDlg : public QMainWindow {
   bool connected_ = false;
   bool askOnExit_ = true;
   int repliesInRefresh_ = 0;
+  QString portNote_;
   bool countingReplies_ = false;
 };
 

@@ -91,6 +91,13 @@ QWidget* CKestrelDlg::MakeBound(uint32_t id) {
       break;
     }
   if (!slot) return MakeLabel(id);  // a display the rules name (time labels)
+  if (slot->kind == WidgetKind::Label) {
+    // The calibration status: a word, centred under its button.
+    QWidget* l = MakeLabel(id);
+    static_cast<QLabel*>(l)->setAlignment(Qt::AlignCenter);
+    l->setToolTip(QString::fromUtf8(slot->command));
+    return l;
+  }
   QWidget* w = nullptr;
   switch (slot->kind) {
     case WidgetKind::List: {
@@ -372,8 +379,8 @@ QGroupBox* CKestrelDlg::BuildFactoryArea() {
     l->addWidget(MakeUnavailable("once"), 9, 1);
     l->addWidget(MakeUnavailable("once"), 9, 2);
     col->addWidget(g);
-    col->addWidget(SensorGroup("Sensor Out", {{"", 3034, 2451}}, false));
-    col->addWidget(SensorGroup("Noise Reduction Level", {{"", 3960, 3962}}, false));
+    col->addWidget(SensorGroup("Sensor Out", {{"", 3034, 2451}}));
+    col->addWidget(SensorGroup("Noise Reduction Level", {{"", 3960, 3962}}));
     col->addStretch(1);
     h->addLayout(col);
   }
@@ -383,8 +390,8 @@ QGroupBox* CKestrelDlg::BuildFactoryArea() {
     auto [g, l] = tapGroup("Black Offset (Clamp Level)", 3841, 3843, 3857, 3859);
     l->setRowStretch(9, 1);
     col->addWidget(g);
-    col->addWidget(SensorGroup("Black Setup (User)", {{"", 2142, 2167}}, false));
-    col->addWidget(SensorGroup("IP", {{"", BYP, 3232}}, false));
+    col->addWidget(SensorGroup("Black Setup (User)", {{"", 2142, 2167}}));
+    col->addWidget(SensorGroup("IP", {{"", BYP, 3232}}));
     col->addStretch(1);
     h->addLayout(col);
   }

@@ -13,8 +13,9 @@ namespace kestrel {
 
 CProgDlg::CProgDlg()
     // No parent: a child window would be disabled together with the owner it
-    // disables. It stays above the owner through its transient parent.
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint),
+    // disables. It stays above the owner through its transient parent, and
+    // is not kept on top: an error box of the operation must come above it.
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint),
       text_(new QLabel(this)),
       bar_(new QProgressBar(this)) {
   setObjectName("progressWindow");
@@ -42,6 +43,9 @@ CProgDlg::~CProgDlg() {
 bool CProgDlg::ShowProgress(QWidget* owner) {
   QWidget* top = owner ? owner->window() : nullptr;
   if (top && top != this && top->isEnabled() && !disabledOwner_) {
+    // Disabling a window drops its keyboard focus; give it back afterwards so
+    // the user types on where they were.
+    ownerFocus_ = top->focusWidget();
     top->setEnabled(false);
     disabledOwner_ = top;
   }
@@ -90,8 +94,13 @@ void CProgDlg::closeEvent(QCloseEvent* e) {
 }
 
 void CProgDlg::ReleaseOwner() {
-  if (disabledOwner_) disabledOwner_->setEnabled(true);
+  if (disabledOwner_) {
+    disabledOwner_->setEnabled(true);
+    if (ownerFocus_ && ownerFocus_->window() == disabledOwner_)
+      ownerFocus_->setFocus(Qt::OtherFocusReason);
+  }
   disabledOwner_ = nullptr;
+  ownerFocus_ = nullptr;
 }
 
 }  // namespace kestrel

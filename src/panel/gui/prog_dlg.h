@@ -41,6 +41,7 @@ class CProgDlg : public QDialog {
   QProgressBar* bar_;
   QString message_;
   QPointer<QWidget> disabledOwner_;
+  QPointer<QWidget> ownerFocus_;
   bool closing_ = false;
 };
 

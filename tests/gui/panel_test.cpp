@@ -1,0 +1,352 @@
+// The main panel driven by real widget events against the simulated camera on
+// a pseudo-terminal: what reaches the camera, how often, and what the window
+// shows.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "app/qt_user_interface.h"
+#include "link/rs_port.h"
+#include "panel/gui/bound_widgets.h"
+#include "panel/gui/kestrel_dlg.h"
+#include "panel/gui/link_indicator.h"
+#include "panel/gui/prog_dlg.h"
+#include "protocol/cam_cmd.h"
+#include "sim/pty_camera.h"
+
+namespace kestrel {
+namespace {
+
+struct Box {
+  std::string text;
+  MsgIcon icon;
+  MsgButtons buttons;
+  std::string caption;
+};
+
+class PanelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::SimOptions options;
+    // The camera already runs at 115200: the panel's first try at 9600 gets
+    // nothing and it connects on the second speed, which keeps these tests
+    // clear of the speed switch itself.
+    options.startBaud = 115200;
+    camera_ = std::make_unique<sim::PtyCamera>(options);
+    settings_.commDevice = camera_->SlavePath();
+    cmd_ = std::make_unique<CCamCmd>(settings_, port_, ui_);
+    ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
+                            const std::string& caption) {
+      boxes_.push_back({text, icon, buttons, caption});
+      return answer_;
+    });
+  }
+
+  void TearDown() override {
+    panel_.reset();
+    cmd_.reset();
+    port_.Close();
+    camera_.reset();
+  }
+
+  void Start() {
+    Connection::Timing timing;
+    timing.queryMs = 300;
+    timing.retryPauseMs = 10;
+    panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
+    panel_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));
+    ASSERT_TRUE(panel_->Initialise());
+    panel_->activateWindow();
+    QApplication::processEvents();
+  }
+
+  int32_t CameraInt(const char* name) {
+    return camera_->WithModel([&](sim::CameraModel& m) { return m.Int(name); });
+  }
+  void SetCameraInt(const char* name, int32_t v) {
+    camera_->WithModel([&](sim::CameraModel& m) { m.SetInt(name, v); });
+  }
+  uint64_t LinesIn() const { return camera_->Stats().linesIn; }
+  template <class T>
+  T* W(uint32_t id) {
+    T* w = panel_->View().As<T>(id);
+    EXPECT_NE(w, nullptr) << id;
+    return w;
+  }
+  void Focus(QWidget* w) {
+    w->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+  }
+  // Where a key typed now arrives first.
+  QWidget* KeyTarget() {
+    QWidget* f = QApplication::focusWidget();
+    return f ? f : panel_.get();
+  }
+  void ModeKeys(QWidget* target) {
+    QTest::keyClick(target, Qt::Key_F12, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyClick(target, Qt::Key_K);
+    QTest::keyClick(target, Qt::Key_E);
+    QTest::keyClick(target, Qt::Key_S);
+    QApplication::processEvents();
+  }
+
+  Settings settings_;
+  CRsPort port_;
+  QtUserInterface ui_;
+  std::unique_ptr<sim::PtyCamera> camera_;
+  std::unique_ptr<CCamCmd> cmd_;
+  std::unique_ptr<CKestrelDlg> panel_;
+  std::vector<Box> boxes_;
+  MsgAnswer answer_ = MsgAnswer::Ok;
+};
+
+TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {
+  SetCameraInt("LR", 1000);
+  SetCameraInt("PE", 1200);
+  SetCameraInt("TR", 1);  // "Shutter sel": the exposure display judges PE against LR
+  Start();
+  EXPECT_EQ(panel_->windowTitle(), "HX-9302 Kestrel    Version 0.0.5.6");
+  EXPECT_EQ(settings_.baudRate, 4);
+  EXPECT_TRUE(boxes_.empty());
+
+  // Every binding the panel itself holds has its widget in the window.
+  for (int i = 0; i < panel_->Table().Count(); ++i) {
+    const ControlBinding& b = panel_->Table().Slot(i);
+    if (b.host == WidgetHost::Panel) {
+      EXPECT_TRUE(panel_->View().HasControl(b.controlId)) << b.command << " " << b.controlId;
+    }
+  }
+  EXPECT_EQ(W<SpinEdit>(ctrl::LR)->text(), "1000");
+  EXPECT_EQ(W<QLabel>(ctrl::LRTime)->text(), "149.925us");
+  EXPECT_EQ(W<QLabel>(ctrl::PETime)->text(), " over");
+  EXPECT_EQ(W<ListBox>(ctrl::TR)->currentText(), "Shutter sel");
+  EXPECT_TRUE(W<SpinEdit>(ctrl::PE)->isEnabled());
+  EXPECT_EQ(W<LinkIndicator>(ctrl::SeparatorUser)->State(), 1);
+  // Buttons whose tools do not exist yet do not pretend to work.
+  EXPECT_FALSE(W<QPushButton>(ctrl::LutTable1)->isEnabled());
+  EXPECT_EQ(W<QPushButton>(ctrl::LutTable1)->toolTip(), "Not available yet");
+
+  // The 50 ms poll picks up what the camera sends unasked.
+  QStringList log;
+  QObject::connect(&ui_, &QtUserInterface::logLine, [&](const QString& l) { log << l; });
+  camera_->SendUnsolicited("EVENT");
+  QTRY_VERIFY_WITH_TIMEOUT(log.contains("Rx: EVENT"), 2000);
+
+  // A camera that goes away turns the lamp off without waiting for a command.
+  camera_.reset();
+  QTRY_COMPARE_WITH_TIMEOUT(W<LinkIndicator>(ctrl::SeparatorUser)->State(), 0, 2000);
+}
+
+TEST_F(PanelTest, ListSelectionSendsAndAppliesTheEnablingRules) {
+  Start();
+  ListBox* tg = W<ListBox>(ctrl::TG);
+  ASSERT_EQ(tg->currentIndex(), 0);
+  EXPECT_TRUE(W<SpinEdit>(ctrl::LR)->isEnabled());
+  Focus(tg);
+  QTest::keyClick(tg, Qt::Key_Down);  // "External"
+  EXPECT_EQ(CameraInt("TG"), 1);
+  EXPECT_FALSE(W<SpinEdit>(ctrl::LR)->isEnabled());
+  EXPECT_FALSE(W<QPushButton>(ctrl::AutoLineRate1)->isEnabled());
+  // Choosing the same item again sends nothing.
+  const uint64_t before = LinesIn();
+  emit tg->activated(1);
+  EXPECT_EQ(LinesIn(), before);
+}
+
+TEST_F(PanelTest, SpinStepSendsOnceAndStopsAtTheLimit) {
+  SetCameraInt("LR", 13339);
+  Start();
+  SpinEdit* lr = W<SpinEdit>(ctrl::LR);
+  Focus(lr);
+  QTest::keyClick(lr, Qt::Key_Up);
+  EXPECT_EQ(CameraInt("LR"), 13340);
+  EXPECT_EQ(lr->text(), "13340");
+  const uint64_t before = LinesIn();
+  QTest::keyClick(lr, Qt::Key_Up);  // past the limit: nothing changed, nothing sent
+  QTest::keyClick(lr, Qt::Key_PageUp);
+  EXPECT_EQ(LinesIn(), before);
+  EXPECT_EQ(lr->text(), "13340");
+  QTest::keyClick(lr, Qt::Key_Down);
+  EXPECT_EQ(CameraInt("LR"), 13339);
+  EXPECT_EQ(LinesIn(), before + 1);
+}
+
+TEST_F(PanelTest, EnterThenFocusLossSendsOnceAndAnyTextIsSafe) {
+  Start();
+  SpinEdit* lr = W<SpinEdit>(ctrl::LR);
+  Focus(lr);
+  QTest::keyClick(lr, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(lr, "20000");
+  const uint64_t before = LinesIn();
+  QTest::keyClick(lr, Qt::Key_Return);
+  EXPECT_EQ(CameraInt("LR"), 13340);
+  EXPECT_EQ(lr->text(), "13340");
+  EXPECT_EQ(LinesIn(), before + 1);
+  QTest::keyClick(lr, Qt::Key_Tab);  // the focus leaves: already sent
+  EXPECT_FALSE(lr->hasFocus());
+  EXPECT_EQ(LinesIn(), before + 1);
+
+  // Whatever is typed, the box ends up holding a number in range.
+  SpinEdit* blmt = W<SpinEdit>(ctrl::BLMT);
+  for (const char* junk : {"-5", "abc", "99999999999999999999", "  7x", "1e5", "+-3"}) {
+    Focus(blmt);
+    QTest::keyClick(blmt, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(blmt, QString::fromUtf8(junk));
+    QTest::keyClick(blmt, Qt::Key_Tab);
+    const int v = blmt->text().toInt();
+    EXPECT_GE(v, 1) << junk;
+    EXPECT_LE(v, 100) << junk;
+    EXPECT_EQ(CameraInt("BLMT"), v) << junk;
+  }
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(PanelTest, ModeKeysShowAndHideTheFactoryArea) {
+  Start();
+  QWidget* factory = panel_->FactoryArea();
+  EXPECT_FALSE(factory->isVisible());
+  const int userHeight = panel_->height();
+  SpinEdit* lr = W<SpinEdit>(ctrl::LR);
+  Focus(lr);
+  const QString text = lr->text();
+
+  // A wrong letter ends the sequence and is swallowed.
+  QTest::keyClick(lr, Qt::Key_F12, Qt::ShiftModifier | Qt::ControlModifier);
+  QTest::keyClick(lr, Qt::Key_K);
+  QTest::keyClick(lr, Qt::Key_X);
+  QTest::keyClick(lr, Qt::Key_E);
+  QTest::keyClick(lr, Qt::Key_S);
+  EXPECT_FALSE(factory->isVisible());
+  // The letters up to the wrong one were swallowed; those after it were typed.
+  EXPECT_FALSE(lr->text().contains('k', Qt::CaseInsensitive));
+  EXPECT_FALSE(lr->text().contains('x', Qt::CaseInsensitive));
+  EXPECT_TRUE(lr->text().endsWith("es", Qt::CaseInsensitive));
+  QTest::keyClick(lr, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(lr, text);
+
+  ModeKeys(KeyTarget());
+  EXPECT_EQ(settings_.operatingMode, kModeFactory);
+  EXPECT_TRUE(factory->isVisible());
+  EXPECT_GT(panel_->height(), userHeight);
+  EXPECT_TRUE(W<LinkIndicator>(ctrl::SeparatorFactory)->isVisible());
+  EXPECT_FALSE(W<LinkIndicator>(ctrl::SeparatorUser)->isVisible());
+
+  // The refresh after the switch gives the focus back to where it was.
+  EXPECT_EQ(QApplication::focusWidget(), lr);
+  ModeKeys(KeyTarget());
+  EXPECT_EQ(settings_.operatingMode, kModeUser);
+  EXPECT_FALSE(factory->isVisible());
+  EXPECT_EQ(panel_->height(), userHeight);
+}
+
+TEST_F(PanelTest, ProgressWindowDisablesOnlyAnOwnerItDisabled) {
+  Start();
+  CProgDlg progress;
+  progress.SetMessage("Now, reading camera setting data.");
+  ASSERT_TRUE(progress.ShowProgress(W<SpinEdit>(ctrl::LR)));
+  EXPECT_FALSE(panel_->isEnabled());
+  EXPECT_TRUE(progress.isEnabled());
+  progress.SetPercent(100);
+  EXPECT_EQ(progress.findChild<QProgressBar*>()->value(), 100);
+  QTest::keyClick(&progress, Qt::Key_Escape);  // only the operation closes it
+  EXPECT_TRUE(progress.isVisible());
+
+  // An error box of the operation can still be answered.
+  ui_.SetResponder(nullptr);
+  bool boxEnabled = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    boxEnabled = box->isEnabled() && box->windowTitle() == "HX-9302 Kestrel";
+    box->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_EQ(ui_.MessageBox("Failed", MsgIcon::Warning), MsgAnswer::Ok);
+  EXPECT_TRUE(boxEnabled);
+  progress.CloseProgress();
+  EXPECT_FALSE(progress.isVisible());
+  EXPECT_TRUE(panel_->isEnabled());
+
+  panel_->setEnabled(false);
+  progress.ShowProgress(panel_.get());
+  EXPECT_EQ(progress.findChild<QLabel*>()->text(), "Now, reading camera setting data.");
+  progress.CloseProgress();
+  EXPECT_FALSE(panel_->isEnabled());
+  panel_->setEnabled(true);
+}
+
+// The exit question through a real message box.
+TEST_F(PanelTest, ExitAsksAndOnlyYesCloses) {
+  Start();
+  ui_.SetResponder(nullptr);
+  QString seenText, seenTitle;
+  QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+  auto answerWith = [&](QMessageBox::StandardButton button) {
+    QTimer::singleShot(0, [&, button] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      seenText = box->text();
+      seenTitle = box->windowTitle();
+      seenIcon = box->icon();
+      EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+      box->button(button)->click();
+    });
+  };
+  Focus(W<ListBox>(ctrl::TG));
+  answerWith(QMessageBox::No);
+  QTest::keyClick(KeyTarget(), Qt::Key_Escape);
+  EXPECT_EQ(seenText, "Are you sure to terminate the Kestrel ?");
+  EXPECT_EQ(seenTitle, "Exit Kestrel");
+  EXPECT_EQ(seenIcon, QMessageBox::Question);
+  EXPECT_TRUE(panel_->isVisible());
+
+  answerWith(QMessageBox::Yes);
+  panel_->close();
+  EXPECT_FALSE(panel_->isVisible());
+}
+
+// A rejected set shows one box even though the box takes the focus away from
+// the edit box whose commit caused it.
+TEST_F(PanelTest, FailedSendReportsOnceAndIsNotResent) {
+  Start();
+  ui_.SetResponder(nullptr);
+  camera_->WithModel([](sim::CameraModel& m) { m.knobs.rejected.insert("LR"); });
+  int shown = 0;
+  QTimer closer;  // answers every box; stops with the test
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      ++shown;
+      box->button(QMessageBox::Ok)->click();
+    }
+  });
+  closer.start(20);
+
+  SpinEdit* lr = W<SpinEdit>(ctrl::LR);
+  Focus(lr);
+  QTest::keyClick(lr, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(lr, "500");
+  const uint64_t before = LinesIn();
+  QTest::keyClick(lr, Qt::Key_Return);
+  QTest::qWait(100);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(LinesIn(), before + 1);
+  EXPECT_EQ(lr->text(), "500");  // the typed value stays in the box
+
+  // A later change of another control does not retry it.
+  SpinEdit* al = W<SpinEdit>(ctrl::AL);
+  Focus(al);
+  QTest::keyClick(al, Qt::Key_Up);
+  EXPECT_EQ(LinesIn(), before + 2);
+  EXPECT_EQ(CameraInt("AL"), 1);
+}
+
+}  // namespace
+}  // namespace kestrel
