@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/qt_user_interface.h"
 #include "app/settings_store.h"
@@ -278,50 +279,34 @@ CCommSelDlg::~CCommSelDlg() {
 
 void CCommSelDlg::FillPorts() {
   Settings& s = panel_.Config();
+  ports_ = kestrel::FillPorts(s, cameraLink_);
+  const bool com = category_->currentIndex() == 0;
+  if (com) {
+    // USB adapters and on-board ACM ports present now are offered too.
+    for (const QString& device : DevicePaths())
+      if (std::find(ports_.items.begin(), ports_.items.end(), device.toStdString()) ==
+          ports_.items.end())
+        ports_.items.push_back(device.toStdString());
+  }
   filling_ = true;
   port_->clear();
-  if (category_->currentIndex() == 0) {
-    port_->setEditable(true);
+  // Any device path can be typed on the COM port category.
+  port_->setEditable(com);
+  if (com) {
     port_->setInsertPolicy(QComboBox::NoInsert);
-    for (int i = 1; i <= kComPorts; ++i)
-      port_->addItem(QString("COM%1").arg(i));
-    QStringList devices = DevicePaths();
-    const QString configured = QString::fromStdString(s.commDevice);
-    if (!configured.isEmpty() && !devices.contains(configured)) devices << configured;
-    port_->addItems(devices);
-    if (!configured.isEmpty())
-      port_->setCurrentIndex(port_->findText(configured));
-    else
-      port_->setCurrentIndex(s.commPort >= 0 && s.commPort < kComPorts ? s.commPort : 0);
     connect(port_->lineEdit(), &QLineEdit::returnPressed, this, &CCommSelDlg::OnPortTyped,
             Qt::UniqueConnection);
-  } else {
-    port_->setEditable(false);
-    // Lists the current kind's libraries, manufacturers or ports and falls
-    // back to the first one when "DLL No" is outside the list.
-    cameraLink_.SelectFromSettings();
-    for (const std::string& entry : cameraLink_.List(CClSerial::ListOfMode(s.serialMode)))
-      port_->addItem(QString::fromStdString(entry));
-    port_->setCurrentIndex(port_->count() > 0 ? s.dllNo : -1);
   }
+  for (const std::string& item : ports_.items)
+    port_->addItem(QString::fromStdString(item));
+  port_->setCurrentIndex(ports_.selection);
   filling_ = false;
 }
 
 void CCommSelDlg::TakeSelections() {
   Settings& s = panel_.Config();
   s.serialMode = category_->currentIndex();
-  const int port = port_->currentIndex();
-  if (s.serialMode == 0) {
-    if (port >= 0 && port < kComPorts) {
-      s.commPort = port;
-      s.commDevice.clear();
-    } else if (port >= kComPorts) {
-      s.commDevice = port_->itemText(port).toStdString();
-    }
-  } else {
-    s.dllNo = port >= 0 ? port : 0;
-    cameraLink_.SetSelectedEntry(port >= 0 ? port_->itemText(port).toStdString() : std::string());
-  }
+  StorePortSelection(s, cameraLink_, ports_, port_->currentIndex());
   s.baudRate = baud_->currentIndex();
   s.camLinkSerialIndex = serialIndex_->currentIndex();
 }
@@ -361,12 +346,9 @@ void CCommSelDlg::AddMessage(const QString& text) {
 
 void CCommSelDlg::Reconnect(const std::function<void()>& change) {
   emit busy(true);
-  CCamCmd& cmd = panel_.Cmd();
-  cmd.ClosePort();
-  change();
-  const bool connected = panel_.Link().Connect();
-  ui_.SetLinkState(connected ? 1 : 0);
-  if (connected) panelSide_.RefreshFromCamera();
+  kestrel::Reconnect(
+      panel_.Cmd(), [&change](Settings&) { change(); }, [this] { return panel_.Link().Connect(); },
+      [this] { panelSide_.RefreshFromCamera(); });
   emit busy(false);
 }
 
@@ -394,6 +376,7 @@ void CCommSelDlg::OnPortTyped() {
   // the list is a plain selection, which `activated` reports.
   const QString text = port_->lineEdit()->text().trimmed();
   if (text.isEmpty() || port_->findText(text) >= 0) return;
+  ports_.items.push_back(text.toStdString());
   port_->addItem(text);
   port_->setCurrentIndex(port_->count() - 1);
   OnPortSelected(port_->currentIndex());

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "service/comm_select.h"
 #include "service/message_list.h"
 
 class QComboBox;
@@ -30,7 +31,6 @@ class LinkStrip;
 class CCommSelDlg : public QDialog {
   Q_OBJECT
  public:
-  static constexpr int kComPorts = 16;
 
   // Runs the start-up guard on the settings store at `configPath` (empty: the
   // application's own file), then builds the window and takes its selections
@@ -98,6 +98,7 @@ class CCommSelDlg : public QDialog {
   SettingsPanel& panelSide_;
   std::string configPath_;
   MessageList messages_;
+  PortChoice ports_;
   int storeFinishPauseMs_ = 1000;
   bool filling_ = false;
 
