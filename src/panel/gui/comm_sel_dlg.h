@@ -31,7 +31,6 @@ class LinkStrip;
 class CCommSelDlg : public QDialog {
   Q_OBJECT
  public:
-
   // Runs the start-up guard on the settings store at `configPath` (empty: the
   // application's own file), then builds the window and takes its selections
   // into the settings.
