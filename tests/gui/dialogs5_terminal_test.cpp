@@ -49,8 +49,10 @@ TEST_F(TerminalTest, EnterSendsTheTypedLineAndTheReplyShowsAboveIt) {
   Type("cmdEdit", "LR?  ");
   QTest::keyClick(Child<QLineEdit>("cmdEdit"), Qt::Key_Return);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Term().LogList()->count() >= 2; }, 3000));
-  EXPECT_EQ(Row(1), "0000 Tx: LR?  ");
-  EXPECT_TRUE(QRegularExpression("^0000 Rx: LR=\\d+$").match(Row(0)).hasMatch())
+  // Stamps are whole seconds since the log started, four digits at least.
+  EXPECT_TRUE(QRegularExpression("^000\\d Tx: LR\\?  $").match(Row(1)).hasMatch())
+      << Row(1).toStdString();
+  EXPECT_TRUE(QRegularExpression("^000\\d Rx: LR=\\d+$").match(Row(0)).hasMatch())
       << Row(0).toStdString();
   EXPECT_EQ(Child<QLineEdit>("cmdEdit")->text(), "LR?  ");  // the field keeps its text
 
@@ -58,7 +60,7 @@ TEST_F(TerminalTest, EnterSendsTheTypedLineAndTheReplyShowsAboveIt) {
   QTest::keyClick(&Term(), Qt::Key_Escape);
   EXPECT_FALSE(Term().isVisible());
   ui_.AppendLog("while hidden");
-  EXPECT_EQ(Row(0), "0000 while hidden");
+  EXPECT_TRUE(QRegularExpression("^000\\d while hidden$").match(Row(0)).hasMatch());
 }
 
 TEST_F(TerminalTest, FocusMovesTheDefaultButtonAndEnterPressesIt) {
