@@ -42,7 +42,7 @@ TEST(Dialogs7Screenshots, EveryToolWindow) {
     m.SetInt("VN", 1203);
     m.SetInt("PV", 2011);
     m.SetInt("PVFE", 2010);
-    m.SetText("UD", "LINE-3 WEST");
+    m.SetText("UD", "LINE3-WEST");
     for (int tap = 1; tap <= 16; ++tap) {
       m.SetInt("SHDL" + std::to_string(tap), 20 + tap);
       m.SetInt("SHPL" + std::to_string(tap), 4 + tap / 2);
@@ -95,6 +95,7 @@ TEST(Dialogs7Screenshots, EveryToolWindow) {
     shoot(temp, "temperature.png");
     tools->ShowAbout();
     shoot(&tools->About(), "about.png");
+    tools->CameraId().SetButton()->setFocus();
     shoot(&tools->CameraId(), "camera-id.png");
   }
   cmd.ClosePort();

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
@@ -31,6 +32,10 @@ CDlgDAC::CDlgDAC(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(
   function_ = new QComboBox;
   for (const std::string& f : Ad5590FunctionItems())
     function_->addItem(QString::fromStdString(f));
+  int widest = 0;
+  for (int i = 0; i < function_->count(); ++i)
+    widest = std::max(widest, fontMetrics().horizontalAdvance(function_->itemText(i)));
+  function_->setMinimumWidth(widest + 48);  // the text, the frame and the arrow
   sensor_ = new QComboBox;
   for (const std::string& s : DacSensorItems())
     sensor_->addItem(QString::fromStdString(s));
