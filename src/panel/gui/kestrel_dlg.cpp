@@ -149,10 +149,7 @@ bool CKestrelDlg::Initialise() {
     table_.ApplyExposureRule();
     table_.UpdateTimeDisplays();
   });
-  const QString detail =
-      portNote_.isEmpty() ? PortDescription() : portNote_ + "  " + PortDescription();
-  userBar_->SetDetail(detail);
-  factoryBar_->SetDetail(detail);
+  UpdateStatusDetail();
   pollTimer_.start();
   activateWindow();
   return connected_;
@@ -164,6 +161,13 @@ QString CKestrelDlg::PortDescription() const {
                                    : (s.commDevice.empty() ? QString("COM%1").arg(s.commPort + 1)
                                                            : QString::fromStdString(s.commDevice));
   return QString("%1  %2 bit/s").arg(port).arg(BaudOfIndex(s.baudRate));
+}
+
+void CKestrelDlg::UpdateStatusDetail() {
+  const QString detail =
+      portNote_.isEmpty() ? PortDescription() : portNote_ + " " + PortDescription();
+  userBar_->SetDetail(detail);
+  factoryBar_->SetDetail(detail);
 }
 
 void CKestrelDlg::RefreshFromCamera() {
@@ -322,6 +326,12 @@ bool CKestrelDlg::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void CKestrelDlg::closeEvent(QCloseEvent* e) {
+  // A close request that arrives through the pump of a running operation
+  // (the window manager's close box of a disabled window) waits for its end.
+  if (InOperation()) {
+    e->ignore();
+    return;
+  }
   if (askOnExit_ && ui_.MessageBox("Are you sure to terminate the Kestrel ?", MsgIcon::Question,
                                    MsgButtons::YesNo, "Exit Kestrel") != MsgAnswer::Yes) {
     e->ignore();
