@@ -149,16 +149,16 @@ class ToolsTest : public ::testing::Test {
 
 TEST_F(ToolsTest, PanelButtonsAndAboutActionAreWired) {
   Start();
-  for (const char* name : {"button_AFEWrite", "button_DACWrite", "button_FPGARW", "button_Temp",
-                           "button_SensorMem", "button_CameraID"}) {
+  for (const char* name : {"buttonAFEWrite", "buttonDACWrite", "buttonFPGARW", "buttonTemp",
+                           "buttonSensorMem", "buttonCameraID"}) {
     auto* b = panel_->findChild<QPushButton*>(name);
     ASSERT_NE(b, nullptr) << name;
     EXPECT_TRUE(b->isEnabled()) << name;
     EXPECT_TRUE(b->toolTip().isEmpty()) << name;
   }
-  Click("button_AFEWrite");
+  Click("buttonAFEWrite");
   EXPECT_TRUE(tools_->Afe().isVisible());
-  Click("button_CameraID");
+  Click("buttonCameraID");
   EXPECT_TRUE(tools_->CameraId().isVisible());
   auto* about = panel_->findChild<QAction*>("actionAbout");
   ASSERT_NE(about, nullptr);
@@ -171,7 +171,7 @@ TEST_F(ToolsTest, PanelButtonsAndAboutActionAreWired) {
 
 TEST_F(ToolsTest, AfeWriteGoesOutAsSelectedAndTyped) {
   Start();
-  Click("button_AFEWrite");
+  Click("buttonAFEWrite");
   CSensReg& afe = tools_->Afe();
   EXPECT_EQ(afe.Selector()->itemText(3), "Tqp4");
   EXPECT_EQ(afe.Address()->itemText(0x95 - 0x40), "0x95 SHDTEST ");
@@ -183,7 +183,7 @@ TEST_F(ToolsTest, AfeWriteGoesOutAsSelectedAndTyped) {
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.afe[{1, 0x47, 1}]; }), 0x12u);
   // Selections and data survive hiding and showing.
   afe.hide();
-  Click("button_AFEWrite");
+  Click("buttonAFEWrite");
   EXPECT_EQ(afe.Selector()->currentIndex(), 2);
   EXPECT_EQ(afe.Data()->text(), "12");
 }
@@ -191,7 +191,7 @@ TEST_F(ToolsTest, AfeWriteGoesOutAsSelectedAndTyped) {
 TEST_F(ToolsTest, AfeTapBoxesAreBoundParametersOfThePanel) {
   Model([](sim::CameraModel& m) { m.SetInt("SHPL12", 17); });
   Start();
-  Click("button_AFEWrite");
+  Click("buttonAFEWrite");
   CSensReg& afe = tools_->Afe();
   // Read with the panel's refresh like any other binding.
   EXPECT_EQ(afe.Shploc(12)->text(), "17");
@@ -221,7 +221,7 @@ TEST_F(ToolsTest, BoxesResolveWhenInstalledAfterStartUp) {
 
 TEST_F(ToolsTest, DacWritesAndBlackOffsetPartnerIsReadBack) {
   Start();
-  Click("button_DACWrite");
+  Click("buttonDACWrite");
   CDlgDAC& dac = tools_->Dac();
   dac.Function()->setCurrentIndex(3);
   dac.Sensor()->setCurrentIndex(1);
@@ -264,7 +264,7 @@ TEST_F(ToolsTest, DacWritesAndBlackOffsetPartnerIsReadBack) {
 TEST_F(ToolsTest, FpgaReadWriteAndAverages) {
   Model([](sim::CameraModel& m) { m.fpga[0x1A] = 0xBEEF; });
   Start();
-  Click("button_FPGARW");
+  Click("buttonFPGARW");
   CDlgFpgaReg& fpga = tools_->Fpga();
   EXPECT_EQ(fpga.Average(1)->text(), "---");
   Type(fpga.Offset(), "1A");
@@ -295,7 +295,7 @@ TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
     m.SetInt("TMP02", 400);
   });
   Start();
-  Click("button_Temp");
+  Click("buttonTemp");
   QPointer<CDlgTemp> temp = tools_->Temperature();
   ASSERT_TRUE(temp);
   EXPECT_EQ(temp->Sensor1()->text(), "-1.0");
@@ -309,7 +309,7 @@ TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
   // The flash goes out by itself.
   QTRY_VERIFY_WITH_TIMEOUT(!temp->Lamp()->Lit(), 2000);
   // A second press raises the open window instead of opening another.
-  Click("button_Temp");
+  Click("buttonTemp");
   EXPECT_EQ(tools_->Temperature(), temp.data());
 
   Model([](sim::CameraModel& m) {
@@ -327,7 +327,7 @@ TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
   QTest::keyClick(temp, Qt::Key_Escape);
   QTRY_VERIFY_WITH_TIMEOUT(temp.isNull(), 2000);
   Model([](sim::CameraModel& m) { m.knobs.rejected.clear(); });
-  Click("button_Temp");
+  Click("buttonTemp");
   ASSERT_NE(tools_->Temperature(), nullptr);
   EXPECT_EQ(tools_->Temperature()->Sensor2()->text(), "25.0");
   EXPECT_TRUE(tools_->Temperature()->TimerActive(0));
@@ -339,7 +339,7 @@ TEST_F(ToolsTest, SensorMemorySwitchesRefreshAndFiles) {
     m.SetInt("STOF", 1);
   });
   Start();
-  Click("button_SensorMem");
+  Click("buttonSensorMem");
   CSensMem& mem = tools_->SensorMemory();
   EXPECT_EQ(mem.SensorSwitch()->currentIndex(), 1);
   EXPECT_EQ(mem.TriggerSwitch()->currentIndex(), 1);

@@ -85,23 +85,20 @@ Issue7Tools* InstallIssue7Tools(CKestrelDlg& panel, QtUserInterface& ui) {
   if (panel.Table().View()) panel.Table().AttachView(&panel.View());
 
   const std::pair<const char*, void (Issue7Tools::*)()> buttons[] = {
-      {"button_AFEWrite", &Issue7Tools::ShowAfe},
-      {"button_DACWrite", &Issue7Tools::ShowDac},
-      {"button_FPGARW", &Issue7Tools::ShowFpga},
-      {"button_Temp", &Issue7Tools::ShowTemperature},
-      {"button_SensorMem", &Issue7Tools::ShowSensorMemory},
-      {"button_CameraID", &Issue7Tools::ShowCameraId}};
+      {"buttonAFEWrite", &Issue7Tools::ShowAfe},
+      {"buttonDACWrite", &Issue7Tools::ShowDac},
+      {"buttonFPGARW", &Issue7Tools::ShowFpga},
+      {"buttonTemp", &Issue7Tools::ShowTemperature},
+      {"buttonSensorMem", &Issue7Tools::ShowSensorMemory},
+      {"buttonCameraID", &Issue7Tools::ShowCameraId}};
   for (const auto& [name, show] : buttons) {
-    auto* b = panel.findChild<QPushButton*>(name);
+    QPushButton* b = panel.ToolButton(name);
     if (!b) continue;
-    b->setEnabled(true);
-    b->setToolTip({});
+    CKestrelDlg::MakeAvailable(b);
     QObject::connect(b, &QPushButton::clicked, tools, show);
   }
-  if (auto* about = panel.findChild<QAction*>("actionAbout")) {
-    about->setEnabled(true);
-    about->setToolTip(about->text().remove('&'));
-    about->setStatusTip({});
+  if (QAction* about = panel.MenuAction("actionAbout")) {
+    CKestrelDlg::MakeAvailable(about);
     QObject::connect(about, &QAction::triggered, tools, &Issue7Tools::ShowAbout);
   }
   return tools;
