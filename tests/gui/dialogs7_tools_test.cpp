@@ -275,7 +275,16 @@ TEST_F(ToolsTest, FpgaReadWriteAndAverages) {
   Type(fpga.Data(), "5a");
   QTest::mouseClick(fpga.WriteButton(), Qt::LeftButton);
   EXPECT_TRUE(Sent("FPGAWR=&H20, &H5a"));
-  QTest::qWait(50);  // the write waits for nothing
+  // The write waits for nothing: its "COMPLETE" comes later and the panel's
+  // poll logs it, as it does between a person's clicks.
+  const long write = SentAt("FPGAWR");
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        for (size_t k = static_cast<size_t>(write); k < log_.size(); ++k)
+          if (log_[k] == "Rx: COMPLETE") return true;
+        return false;
+      },
+      2000));
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.fpga[0x20]; }), 0x5Au);
   QTest::mouseClick(fpga.GetButton(), Qt::LeftButton);
   EXPECT_EQ(fpga.Average(1)->text(),
