@@ -101,14 +101,14 @@ TEST_F(CommTest, AreaDialogListsFollowTheModeAndTheCurrentArea) {
 TEST_F(CommTest, PanelButtonsAndMenusRunTheAreaCommands) {
   Start(kModeFactory);
   for (const char* name :
-       {"button_StoreAll", "button_InitFlashData", "button_CameraReset", "button_Terminal"}) {
+       {"buttonStoreAll", "buttonInitFlashData", "buttonCameraReset", "buttonTerminal"}) {
     auto* b = panel_->findChild<QPushButton*>(name);
     ASSERT_NE(b, nullptr) << name;
     EXPECT_TRUE(b->isEnabled()) << name;
     EXPECT_TRUE(b->toolTip().isEmpty()) << name;
   }
   camera_->WithModel([](sim::CameraModel& m) { m.SetInt("LR", 777); });
-  panel_->findChild<QPushButton*>("button_StoreAll")->click();
+  panel_->findChild<QPushButton*>("buttonStoreAll")->click();
   EXPECT_EQ(BoxTexts(),
             (std::vector<std::string>{"Are you sure you want to overwrite into all EEPROM areas?",
                                       "Completed to store current setting data!"}));
@@ -117,7 +117,7 @@ TEST_F(CommTest, PanelButtonsAndMenusRunTheAreaCommands) {
         << area;
 
   boxes_.clear();
-  panel_->findChild<QPushButton*>("button_InitFlashData")->click();
+  panel_->findChild<QPushButton*>("buttonInitFlashData")->click();
   ASSERT_EQ(boxes_.size(), 2u);
   EXPECT_EQ(boxes_[1].text, "Compleate!  Data change when camera is rebooted.");
 

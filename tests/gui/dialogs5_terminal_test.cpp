@@ -41,7 +41,7 @@ class TerminalTest : public Dialogs5Test {
 TEST_F(TerminalTest, EnterSendsTheTypedLineAndTheReplyShowsAboveIt) {
   Start();
   tools_->Terminal().Log().Start();
-  panel_->findChild<QPushButton*>("button_Terminal")->click();
+  panel_->findChild<QPushButton*>("buttonTerminal")->click();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&Term()));
   Term().ClearLog();
   // Trailing blanks go out as typed: the camera reads "LR?" either way, the

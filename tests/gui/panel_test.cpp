@@ -144,7 +144,7 @@ TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {
     EXPECT_FALSE(names.contains(b->objectName())) << b->objectName().toStdString();
     names.insert(b->objectName());
   }
-  EXPECT_NE(panel_->ToolButton("button_Terminal"), nullptr);
+  EXPECT_NE(panel_->ToolButton("buttonTerminal"), nullptr);
   EXPECT_NE(panel_->MenuAction("actionReload"), nullptr);
 
   // The 50 ms poll picks up what the camera sends unasked.

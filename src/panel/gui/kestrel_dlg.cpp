@@ -101,6 +101,11 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
 
 CKestrelDlg::~CKestrelDlg() {
   qApp->removeEventFilter(this);
+  // The child widgets outlive this body: a focus change while they are torn
+  // down must not reach the handlers of a panel that is already gone.
+  for (QObject* child : findChildren<QObject*>())
+    QObject::disconnect(child, nullptr, this, nullptr);
+  QObject::disconnect(&ui_, nullptr, this, nullptr);
   pollTimer_.stop();
   simulationTimer_.stop();
   table_.AttachView(nullptr);

@@ -454,7 +454,7 @@ QGroupBox* CKestrelDlg::BuildFactoryArea() {
     for (const char* text : {"AFE Write", "DAC Write", "FPGA R/W", "Temp", "Terminal", "Sensor Mem",
                              "Init Flash Data", "Camera ID", "Camera Reset", "Store All"})
       col->addWidget(MakeUnavailable(
-          text, QString("button_") + QString(text).remove(' ').remove('.').remove('/')));
+          text, QString("button") + QString(text).remove(' ').remove('.').remove('/')));
     col->addStretch(1);
     h->addLayout(col);
   }

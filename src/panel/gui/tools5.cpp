@@ -311,13 +311,13 @@ void InstallIssue5Tools(CKestrelDlg& panel, QtUserInterface& ui) {
       QObject::connect(b, &QPushButton::clicked, t, slot);
     }
   };
-  button("button_StoreAll", &Issue5Tools::StoreAll, tools);
-  button("button_InitFlashData", &Issue5Tools::InitFlashData, tools);
-  button("button_CameraReset", &Issue5Tools::CameraReset, tools);
+  button("buttonStoreAll", &Issue5Tools::StoreAll, tools);
+  button("buttonInitFlashData", &Issue5Tools::InitFlashData, tools);
+  button("buttonCameraReset", &Issue5Tools::CameraReset, tools);
 
   QWidget* terminal = &tools->Terminal();
   QWidget* comm = &tools->Communication();
-  if (auto* b = panel.findChild<QPushButton*>("button_Terminal")) {
+  if (auto* b = panel.findChild<QPushButton*>("buttonTerminal")) {
     Enable(b);
     QObject::connect(b, &QPushButton::clicked, tools,
                      [&panel, terminal] { ShowTool(&panel, terminal); });
