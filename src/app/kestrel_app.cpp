@@ -10,6 +10,7 @@
 #include "panel/gui/kestrel_dlg.h"
 #include "panel/gui/tools5.h"
 #include "protocol/cam_cmd.h"
+#include "service/gui/tools7.h"
 
 #include "sim/pty_camera.h"
 
@@ -88,6 +89,7 @@ int CKestrelApp::Run(const Options& options) {
   // Before the start-up: the communication dialog's guard may move the link
   // back to the COM port after an abnormal end.
   InstallIssue5Tools(*panel_, *ui_);
+  InstallIssue7Tools(*panel_, *ui_);
   if (options.simulator) panel_->SetPortNote("Simulated camera on");
   if (!options.screenshot.empty()) {
     // A batch run has no one to answer questions: say what would have been

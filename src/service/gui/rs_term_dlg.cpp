@@ -1,10 +1,14 @@
 #include "service/gui/rs_term_dlg.h"
 
+#include "service/gui/terminal_routines_ui.h"
+
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
 
@@ -245,6 +249,12 @@ void CRsTermDlg::PlaceControls() {
   Place(saveFile_, W - 66, 315, W - 14, 335);
   // The strip runs along the bottom edge under the log, whatever the size.
   Place(strip_, 10, H - 12, 10 + 293, H - 8);
+}
+
+void CRsTermDlg::contextMenuEvent(QContextMenuEvent* e) {
+  QMenu menu(this);
+  AddTerminalRoutineMenu(&menu, this, cmd_, ui_);
+  menu.exec(e->globalPos());
 }
 
 }  // namespace kestrel

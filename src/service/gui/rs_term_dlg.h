@@ -52,6 +52,8 @@ class CRsTermDlg : public QDialog {
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
+  // The correction-data routines.
+  void contextMenuEvent(QContextMenuEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void reject() override;
 

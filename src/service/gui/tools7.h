@@ -4,18 +4,19 @@
 #include <QPointer>
 #include <memory>
 
+#include "service/gui/about_dlg.h"
+#include "service/gui/dlg_camera_id.h"
+#include "service/gui/dlg_dac.h"
+#include "service/gui/dlg_fpga_reg.h"
+#include "service/gui/dlg_temp.h"
+#include "service/gui/sens_mem.h"
+#include "service/gui/sens_reg.h"
+
 namespace kestrel {
 
 class CKestrelDlg;
 class QtUserInterface;
 class ToolContext;
-class CSensReg;
-class CSensMem;
-class CDlgDAC;
-class CDlgFpgaReg;
-class CDlgTemp;
-class CAboutDlg;
-class CDlgCameraId;
 
 // The service and factory tools of the panel: AFE register, sensor memory,
 // DAC, FPGA register, temperature, About box and camera ID. Lives as a child
