@@ -8,8 +8,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QSet>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <memory>
