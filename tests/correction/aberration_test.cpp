@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "correction/aberration.h"
 #include "links.h"
 #include "util/text_file.h"
@@ -51,7 +53,7 @@ TEST(AberrationCameraTest, OutOfRangeFileSendsNothing) {
 }
 
 TEST(AberrationCameraTest, AFailedQueryWritesNoFile) {
-  int queries = 0;
+  std::atomic<int> queries = 0;
   testing::PeerLink peer([&queries](const std::string&) {
     return ++queries < 3 ? std::string("CAB2=1\r\n") : std::string();
   });

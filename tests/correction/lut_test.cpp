@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <chrono>
 #include <random>
 #include <vector>
@@ -176,7 +178,7 @@ TEST_F(GammaFileIo, SaveThenLoadRoundTripsAndMissingFilesSaySo) {
 }
 
 TEST(LutCameraTest, ReadStopsSilentlyAndClampsToTwelveBits) {
-  int queries = 0;
+  std::atomic<int> queries = 0;
   testing::PeerLink peer([&queries](const std::string&) {
     ++queries;
     return std::string(queries == 1 ? "LUTD1=5000\r\n" : queries == 2 ? "LUTD1=-3\r\n" : "");

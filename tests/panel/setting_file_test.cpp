@@ -139,7 +139,10 @@ TEST_F(SettingFileTest, BadLinesAreReportedAndTheRestApplied) {
   // line, a rejected command, and a last line without a line end.
   const std::string longLine = "CABN2=" + std::string(300, 'x');
   const std::string text = "TGSM=1\nFOO=3\r\nEB?\r\n\r\n" + longLine + "\nLR=200\r\nTR=2";
-  camera.reject = "LR";
+  {
+    std::lock_guard<std::mutex> lock(camera.mutex);
+    camera.reject = "LR";
+  }
   FakePanel panel;
   panel.ctrlOfCmd = {{Row("LR"), 3436}};
   const ReplayResult r = ReplaySettingText(text, cmd, &panel);
