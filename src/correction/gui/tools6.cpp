@@ -1,0 +1,368 @@
+#include "correction/gui/tools6.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPushButton>
+
+#include "app/qt_user_interface.h"
+#include "correction/data_file.h"
+#include "correction/gui/dlg_correct.h"
+#include "correction/gui/file_ask.h"
+#include "correction/gui/lut_dlg.h"
+#include "panel/binding_table.h"
+#include "panel/gui/kestrel_dlg.h"
+#include "protocol/cam_cmd.h"
+#include "protocol/settings.h"
+#include "util/file_messages.h"
+
+namespace kestrel {
+
+namespace {
+
+// Makes a placeholder of the panel usable.
+void Activate(QWidget* w) {
+  if (!w) return;
+  w->setEnabled(true);
+  w->setToolTip(QString());
+}
+
+// The column of a widget in its group's grid, or -1.
+int GridColumn(QWidget* w) {
+  auto* grid =
+      w && w->parentWidget() ? qobject_cast<QGridLayout*>(w->parentWidget()->layout()) : nullptr;
+  if (!grid) return -1;
+  const int index = grid->indexOf(w);
+  if (index < 0) return -1;
+  int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+  grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+  return column;
+}
+
+// The group boxes of the panel with this title.
+QList<QGroupBox*> Groups(CKestrelDlg& panel, const QString& title) {
+  QList<QGroupBox*> out;
+  for (QGroupBox* g : panel.findChildren<QGroupBox*>())
+    if (g->title() == title) out << g;
+  return out;
+}
+
+// The buttons of a group with this object name, each with its grid column.
+QList<std::pair<QPushButton*, int>> ButtonsIn(QGroupBox* group, const QString& name) {
+  QList<std::pair<QPushButton*, int>> out;
+  if (!group) return out;
+  for (QPushButton* b : group->findChildren<QPushButton*>(name, Qt::FindDirectChildrenOnly))
+    out.append({b, GridColumn(b)});
+  return out;
+}
+
+uint32_t PositionControlOf(BlemishColumn column) {
+  switch (column) {
+    case BlemishColumn::User1:
+      return ctrl::BLMP;
+    case BlemishColumn::User2:
+      return ctrl::BLMP2;
+    case BlemishColumn::Factory1:
+      return ctrl::BLMPF;
+    case BlemishColumn::Factory2:
+      return ctrl::BLMPF2;
+  }
+  return ctrl::BLMP;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- installation
+
+void InstallIssue6Tools(CKestrelDlg& panel, QtUserInterface& ui) {
+  if (CorrectionTools::Of(panel)) return;
+  auto* tools = new CorrectionTools(panel, ui);
+  tools->Install();
+}
+
+CorrectionTools::CorrectionTools(CKestrelDlg& panel, QtUserInterface& ui)
+    : QObject(&panel), panel_(panel), ui_(ui), transfer_(panel.Cmd()) {
+  setObjectName("correctionTools");
+}
+
+CorrectionTools::~CorrectionTools() = default;
+
+CorrectionTools* CorrectionTools::Of(CKestrelDlg& panel) {
+  return panel.findChild<CorrectionTools*>("correctionTools", Qt::FindDirectChildrenOnly);
+}
+
+void CorrectionTools::Install() {
+  // Both editors exist from now on and are only shown and hidden, so what
+  // the operator drew survives closing them.
+  for (int ch = 0; ch < 2; ++ch)
+    lut_[ch] = new CLUTDlg(panel_.Cmd(), ui_, ch, &panel_);
+  InstallDataMenu();
+  InstallButtons();
+}
+
+void CorrectionTools::InstallDataMenu() {
+  const struct {
+    const char* menu;
+    CorrectionKind kind;
+  } kinds[3] = {{"menuPixelBlack", CorrectionKind::PixelBlack},
+                {"menuPixelGain", CorrectionKind::PixelGain},
+                {"menuShading", CorrectionKind::ShadingOffset}};
+  QMenu* data = nullptr;
+  for (const auto& k : kinds) {
+    auto* action = panel_.findChild<QAction*>(k.menu);
+    QMenu* sub = action ? action->menu() : nullptr;
+    if (!sub) continue;
+    data = qobject_cast<QMenu*>(sub->parentWidget());
+    sub->setEnabled(true);
+    action->setEnabled(true);
+    action->setToolTip(QString());
+    sub->clear();
+    const CorrectionKind kind = k.kind;
+    for (int s = 1; s <= 2; ++s)
+      connect(sub->addAction(QString("Load from file (Sensor%1)").arg(s)), &QAction::triggered,
+              this, [this, kind, s] { LoadData(kind, s); });
+    for (int s = 1; s <= 2; ++s)
+      connect(sub->addAction(QString("Save to file (Sensor%1)").arg(s)), &QAction::triggered, this,
+              [this, kind, s] { SaveData(kind, s); });
+    for (int s = 1; s <= 2; ++s)
+      connect(sub->addAction(QString("Store to Camera (Sensor%1)").arg(s)), &QAction::triggered,
+              this, [this, kind, s] { StoreData(kind, s); });
+  }
+  if (!data) return;
+
+  // The factory calibrations, the aberration file commands and the data
+  // kinds the three submenus leave out have no place of their own on the
+  // panel: they live in one more submenu, shown in the FACTORY mode only.
+  factoryMenu_ = data->addMenu("Factory Tools");
+  factoryMenu_->menuAction()->setObjectName("menuFactoryTools");
+  QMenu* m = factoryMenu_;
+  connect(m->addAction("PRNU Cal"), &QAction::triggered, this, [this] { Prnu(1); });
+  connect(m->addAction("PRNU Cal 2"), &QAction::triggered, this, [this] { Prnu(2); });
+  connect(m->addAction("FPLD Cal"), &QAction::triggered, this, [this] { Fpld(); });
+  connect(m->addAction("Column Buf Cal"), &QAction::triggered, this, [this] { ColumnCal(); });
+  connect(m->addAction("Readout CH Cal"), &QAction::triggered, this, [this] { ReadoutCal(); });
+  m->addSeparator();
+  connect(m->addAction("Aberration: User Load"), &QAction::triggered, this,
+          [this] { AberrationLoad(); });
+  connect(m->addAction("Aberration: User Save"), &QAction::triggered, this,
+          [this] { AberrationSave(); });
+  m->addSeparator();
+  const struct {
+    const char* text;
+    CorrectionKind kind;
+  } extra[3] = {{"High Black", CorrectionKind::HighBlack},
+                {"High Pixel Gain", CorrectionKind::HighPixelGain},
+                {"Shading Slope", CorrectionKind::ShadingSlope}};
+  for (const auto& e : extra) {
+    const CorrectionKind kind = e.kind;
+    connect(m->addAction(QString("%1: Load from file").arg(e.text)), &QAction::triggered, this,
+            [this, kind] { LoadData(kind, 1); });
+    connect(m->addAction(QString("%1: Save to file").arg(e.text)), &QAction::triggered, this,
+            [this, kind] { SaveData(kind, 1); });
+  }
+  auto showFor = [this](int mode) { factoryMenu_->menuAction()->setVisible(mode == kModeFactory); };
+  showFor(panel_.Config().operatingMode);
+  connect(&panel_, &CKestrelDlg::modeChanged, this, showFor);
+}
+
+void CorrectionTools::InstallButtons() {
+  // Calibration group: Pixel Black, Pixel Gain, Shading in columns 0 (Sensor1) and 2.
+  for (QGroupBox* g : Groups(panel_, "Caliblation")) {
+    const struct {
+      const char* name;
+      int target1;
+    } rows[3] = {{"button_PixelBlack", 2}, {"button_PixelGain", 1}, {"button_Shading", 0}};
+    for (const auto& r : rows)
+      for (auto [b, column] : ButtonsIn(g, r.name)) {
+        const int target = column == 0 ? r.target1 : r.target1 + 3;
+        Activate(b);
+        connect(b, &QPushButton::clicked, this, [this, target] { OpenCorrection(target); });
+      }
+  }
+  // Tap gain balance: the "once" buttons of the factory gain group.
+  for (QGroupBox* g : Groups(panel_, "Gain (VGA Gain)"))
+    for (auto [b, column] : ButtonsIn(g, "button_once")) {
+      const int sensor = column == 1 ? 1 : 2;
+      Activate(b);
+      connect(b, &QPushButton::clicked, this, [this, sensor] { TapGain(sensor); });
+    }
+  // Blemish, user and factory groups.
+  for (QGroupBox* g : Groups(panel_, "Blemish")) {
+    const bool factory = g->objectName() == "factoryBlemish";
+    auto columnOf = [factory](int gridColumn) {
+      if (factory) return gridColumn == 1 ? BlemishColumn::Factory1 : BlemishColumn::Factory2;
+      return gridColumn == 1 ? BlemishColumn::User1 : BlemishColumn::User2;
+    };
+    for (auto [b, column] : ButtonsIn(g, "button_Start")) {
+      const BlemishColumn c = columnOf(column);
+      Activate(b);
+      connect(b, &QPushButton::clicked, this, [this, c] { BlemishStart(c); });
+    }
+    for (auto [b, column] : ButtonsIn(g, "button_R")) {
+      const BlemishColumn c = columnOf(column);
+      Activate(b);
+      connect(b, &QPushButton::clicked, this, [this, c] { BlemishRead(c); });
+    }
+    for (auto [b, column] : ButtonsIn(g, "button_W")) {
+      const BlemishColumn c = columnOf(column);
+      Activate(b);
+      connect(b, &QPushButton::clicked, this, [this, c] { BlemishWrite(c); });
+    }
+  }
+  // The LUT "Table" buttons are bound controls, held unavailable by the view;
+  // once available, the panel's rule enables them while the mode is "LUT".
+  for (int ch = 0; ch < 2; ++ch) {
+    const uint32_t id = ch == 0 ? ctrl::LutTable1 : ctrl::LutTable2;
+    auto* b = panel_.findChild<QPushButton*>(QString("ctl%1").arg(id));
+    if (!b) continue;
+    panel_.View().MarkAvailable(id);
+    b->setToolTip(QString());
+    connect(b, &QPushButton::clicked, this, [this, ch] { ShowLut(ch); });
+  }
+}
+
+// ---------------------------------------------------------------- data files
+
+QString CorrectionTools::AskPath(bool save, const char* filter) {
+  FileAsk ask;
+  ask.save = save;
+  ask.folder = QString::fromStdString(panel_.Config().dumpFile);
+  ask.filter = QtFilterOf(filter);
+  return AskFilePath(&panel_, ask);
+}
+
+void CorrectionTools::RememberFolder(const QString& path) {
+  panel_.Config().dumpFile = FolderOf(path).toStdString();
+}
+
+int CorrectionTools::LoadData(CorrectionKind kind, int sensor) {
+  const QString path = AskPath(false, InfoOf(kind).fileFilter);
+  if (path.isEmpty()) return 0;
+  const int ok = LoadDataFrom(kind, sensor, path);
+  RememberFolder(path);
+  return ok;
+}
+
+int CorrectionTools::SaveData(CorrectionKind kind, int sensor) {
+  const QString path = AskPath(true, InfoOf(kind).fileFilter);
+  if (path.isEmpty()) return 0;
+  // A "No" leaves everything as it was, the remembered folder included.
+  if (!ConfirmOverwrite(ui_, path.toStdString())) return 0;
+  const int ok = SaveDataTo(kind, sensor, path);
+  RememberFolder(path);
+  return ok;
+}
+
+int CorrectionTools::LoadDataFrom(CorrectionKind kind, int sensor, const QString& path) {
+  ui_.BeginBusy();
+  const int ok = LoadCorrectionFile(transfer_, kind, path.toStdString(), sensor);
+  ui_.EndBusy();
+  return ok;
+}
+
+int CorrectionTools::SaveDataTo(CorrectionKind kind, int sensor, const QString& path) {
+  ui_.BeginBusy();
+  const int ok = SaveCorrectionFile(transfer_, kind, path.toStdString(), sensor);
+  ui_.EndBusy();
+  return ok;
+}
+
+int CorrectionTools::StoreData(CorrectionKind kind, int sensor) {
+  ui_.BeginBusy();
+  const int ok = transfer_.StoreCorrection(kind, sensor);
+  ui_.EndBusy();
+  return ok;
+}
+
+// ---------------------------------------------------------------- calibration
+
+void CorrectionTools::OpenCorrection(int target) {
+  CDlgCorrect dlg(panel_, ui_, target, calibrationTiming_);
+  dlg.exec();
+}
+
+void CorrectionTools::ReReadControls(std::initializer_list<uint32_t> ids) {
+  for (uint32_t id : ids)
+    panel_.Table().ReadParamFromCamera(id);
+}
+
+void CorrectionTools::TapGain(int sensor) {
+  if (TapGainBalance(panel_.Cmd(), sensor) != 1) return;
+  for (int row : TapGainRows(panel_.Cmd(), sensor)) {
+    const int id = panel_.Table().CmdId2CtrlId(row);
+    if (id >= 0) panel_.Table().ReadParamFromCamera(static_cast<uint32_t>(id));
+  }
+}
+
+void CorrectionTools::Prnu(int sensor) {
+  PrnuCalibration(panel_.Cmd(), sensor);
+}
+
+void CorrectionTools::Fpld() {
+  FpldCalibration(panel_.Cmd());
+}
+
+void CorrectionTools::ColumnCal() {
+  CDlgColumnCal dlg(panel_, ui_);
+  if (dlg.exec() == QDialog::Accepted) ReReadControls({ctrl::GA1T1, ctrl::GA2T1, ctrl::BYP});
+}
+
+void CorrectionTools::ReadoutCal() {
+  CDlgReadoutCal dlg(panel_, ui_);
+  if (dlg.exec() == QDialog::Accepted) ReReadControls({ctrl::GA1T1, ctrl::GA2T1});
+}
+
+// ---------------------------------------------------------------- LUT, aberration, blemish
+
+CLUTDlg& CorrectionTools::Lut(int channel) {
+  return *lut_[channel == 0 ? 0 : 1];
+}
+
+void CorrectionTools::ShowLut(int channel) {
+  CLUTDlg& dlg = Lut(channel);
+  if (!dlg.property("placed").toBool()) {
+    const int offset = channel == 0 ? 50 : 100;
+    dlg.move(panel_.pos() + QPoint(offset, offset));
+    dlg.setProperty("placed", true);
+  }
+  dlg.show();
+  dlg.raise();
+  dlg.activateWindow();
+}
+
+int CorrectionTools::AberrationLoad() {
+  const QString path = AskPath(false, "Chromatic Aberration Data (*.csv) | *.csv");
+  if (path.isEmpty()) return 0;
+  ui_.BeginBusy();
+  const int ok = LoadAberrationFile(panel_.Cmd(), path.toStdString());
+  ui_.EndBusy();
+  RememberFolder(path);
+  return ok;
+}
+
+int CorrectionTools::AberrationSave() {
+  const QString path = AskPath(true, "Chromatic Aberration Data (*.csv) | *.csv");
+  if (path.isEmpty() || !ConfirmOverwrite(ui_, path.toStdString())) return 0;
+  ui_.BeginBusy();
+  const int ok = SaveAberrationFile(panel_.Cmd(), path.toStdString());
+  ui_.EndBusy();
+  RememberFolder(path);
+  return ok;
+}
+
+void CorrectionTools::BlemishStart(BlemishColumn column) {
+  BlemishDetect(panel_.Cmd(), column);
+}
+
+void CorrectionTools::BlemishRead(BlemishColumn column) {
+  int value = 0;
+  if (BlemishReadPosition(panel_.Cmd(), column, value))
+    panel_.View().SetText(PositionControlOf(column), std::to_string(value));
+}
+
+void CorrectionTools::BlemishWrite(BlemishColumn column) {
+  BlemishWritePosition(panel_.Cmd(), column, panel_.View().Text(PositionControlOf(column)));
+}
+
+}  // namespace kestrel
