@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -112,10 +114,12 @@ class Dialogs6Test : public ::testing::Test {
     });
     timer->start();
   }
-  void ChooseFile(const QString& path) {
-    OnModal([path](QWidget* w) {
+  // `then` runs once the choice is made, before the command goes on.
+  void ChooseFile(const QString& path, std::function<void()> then = {}) {
+    OnModal([path, then](QWidget* w) {
       auto* dialog = qobject_cast<QFileDialog*>(w);
       ASSERT_NE(dialog, nullptr);
+      if (then) QObject::connect(dialog, &QDialog::accepted, then);
       dialog->selectFile(path);
       static_cast<QDialog*>(dialog)->accept();  // as the Open/Save button does
     });
@@ -406,6 +410,106 @@ TEST_F(Dialogs6Test, BlemishAndTapGainButtonsReachTheCameraAndThePanel) {
   Model([](sim::CameraModel& m) { m.SetInt("GA1T1", 321); });
   QTest::mouseClick(GroupButton("Gain (VGA Gain)", "button_once", 1), Qt::LeftButton);
   EXPECT_EQ(panel_->Table().GetParamInt(ctrl::GA1T1), 321);
+}
+
+TEST_F(Dialogs6Test, AberrationFileRoundTripFromTheFactoryMenuIgnoresClicksMeanwhile) {
+  Start(kModeFactory);
+  Model([](sim::CameraModel& m) {
+    auto& a = m.Array("CAB2");
+    for (size_t i = 0; i < a.size(); ++i)
+      a[i] = static_cast<int32_t>(i * 301) - 16000;
+  });
+  const auto before = Model([](sim::CameraModel& m) { return m.Array("CAB2"); });
+  QAction* save = nullptr;
+  QAction* load = nullptr;
+  for (QAction* a : tools_->FactoryMenu()->actions()) {
+    if (a->text() == "Aberration: User Save") save = a;
+    if (a->text() == "Aberration: User Load") load = a;
+  }
+  ASSERT_TRUE(save && load);
+
+  // A click on the panel queued while the table moves must not start a
+  // detection in the middle of the transfer.
+  QPushButton* start = GroupButton("Blemish", "button_Start", 1);
+  auto click = [start](QEvent::Type type) {
+    const QPointF at(start->rect().center());
+    QCoreApplication::postEvent(
+        start, new QMouseEvent(type, at, start->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                               Qt::NoModifier));
+  };
+  QTemporaryDir dir;
+  const QString path = dir.filePath("aberration.csv");
+  ChooseFile(path);
+  save->trigger();
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_EQ(boxes_.back().text, "Succeeded in writing");
+
+  Model([](sim::CameraModel& m) {
+    for (auto& v : m.Array("CAB2"))
+      v = 0;
+  });
+  boxes_.clear();
+  ChooseFile(path, [&] {
+    click(QEvent::MouseButtonPress);
+    click(QEvent::MouseButtonRelease);
+  });
+  load->trigger();
+  ASSERT_EQ(boxes_.size(), 1u) << boxes_.front().text;
+  EXPECT_EQ(boxes_[0].text, "Succeeded in reading");
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Array("CAB2"); }), before);
+}
+
+// What the editor and the calibration dialog draw; with KESTREL_SHOTS_DIR set
+// the pictures are also written there (tools/screenshots-dialogs6.sh).
+TEST_F(Dialogs6Test, EditorGraphAndCalibrationDialogDraw) {
+  Model([](sim::CameraModel& m) {
+    m.SetInt("LUTC1", 2);
+    m.SetInt("SDC", 2);
+  });
+  Start();
+  tools_->ShowLut(0);
+  CLUTDlg& lut = tools_->Lut(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&lut));
+  QWidget* graph = lut.findChild<QWidget*>("lutGraph");
+  {
+    // A cleared editor: the grid and the red diagonal through the middle.
+    const QImage image = graph->grab().toImage();
+    EXPECT_EQ(image.size(), QSize(261, 261));
+    EXPECT_EQ(QColor(image.pixel(26, 5)), QColor(100, 50, 100));
+    const QColor mid(image.pixel(130, 130));
+    EXPECT_GT(mid.red(), 180);
+    EXPECT_LT(mid.green(), 120);
+    EXPECT_EQ(QColor(image.pixel(200, 200)), QColor(Qt::white));
+  }
+  for (auto [x, y] : {std::pair{40, 200}, {90, 120}, {150, 80}, {210, 30}})
+    Drag(lut, x, y, Qt::LeftButton);
+  const QPixmap editor = lut.grab();
+  const QImage curve = graph->grab().toImage();
+  // An edit point's circle, drawn with the grid pen, passes 4 pixels left of it.
+  const QColor ring(curve.pixel(86, 120));
+  EXPECT_EQ(ring.red(), ring.blue());
+  EXPECT_LT(ring.green(), ring.red());
+
+  CDlgCorrect shading(*panel_, ui_, 0);
+  shading.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&shading));
+  EXPECT_TRUE(shading.findChild<QPushButton*>("runButton")->isEnabled());
+  CDlgColumnCal column(*panel_, ui_);
+  column.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&column));
+  const QPixmap left = shading.grab(), right = column.grab();
+  QPixmap both(left.width() + right.width() + 24, std::max(left.height(), right.height()) + 16);
+  both.fill(QColor(235, 235, 235));
+  {
+    QPainter p(&both);
+    p.drawPixmap(8, 8, left);
+    p.drawPixmap(left.width() + 16, 8, right);
+  }
+  const QString dir = qEnvironmentVariable("KESTREL_SHOTS_DIR");
+  if (!dir.isEmpty()) {
+    EXPECT_TRUE(editor.save(dir + "/lut-editor.png"));
+    EXPECT_TRUE(both.save(dir + "/calibration.png"));
+  }
 }
 
 }  // namespace

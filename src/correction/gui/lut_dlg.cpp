@@ -71,11 +71,16 @@ class LutGraph : public QWidget {
 
 namespace {
 
+// The buttons stand right of the graph; left of it only the axis labels and
+// a word on the mouse.
+constexpr int kSideLeft = 446;
+constexpr int kSideWidth = 150;
+
 QPushButton* Button(QWidget* parent, const QString& text, int y) {
   auto* b = new QPushButton(text, parent);
   b->setObjectName("button_" + QString(text).remove(' ').remove('.'));
   b->setAutoDefault(false);
-  b->setGeometry(10, y, 112, 26);
+  b->setGeometry(kSideLeft, y, kSideWidth, 28);
   return b;
 }
 
@@ -93,10 +98,10 @@ CLUTDlg::CLUTDlg(CCamCmd& cmd, QtUserInterface& ui, int channel, QWidget* parent
   setObjectName(channel_ == 0 ? "lutEditor1" : "lutEditor2");
   setWindowTitle(QString("LUT Setting for Ch%1").arg(channel_ + 1));
   setModal(false);
-  setFixedSize(440, 322);
+  setFixedSize(kSideLeft + kSideWidth + 12, 306);
 
   auto* status = new QGroupBox("Current Mode Status", this);
-  status->setGeometry(10, 10, 112, 50);
+  status->setGeometry(kSideLeft, 12, kSideWidth, 52);
   modeText_ = new QLabel(status);
   modeText_->setObjectName("lutMode");
   modeText_->setAlignment(Qt::AlignCenter);
@@ -104,17 +109,17 @@ CLUTDlg::CLUTDlg(CCamCmd& cmd, QtUserInterface& ui, int channel, QWidget* parent
   sl->setContentsMargins(4, 2, 4, 4);
   sl->addWidget(modeText_);
 
-  connect(Button(this, "Read Table Data", 72), &QPushButton::clicked, this,
+  connect(Button(this, "Read Table Data", 76), &QPushButton::clicked, this,
           &CLUTDlg::ReadTableData);
-  connect(Button(this, "Write Table Data", 102), &QPushButton::clicked, this,
+  connect(Button(this, "Write Table Data", 108), &QPushButton::clicked, this,
           &CLUTDlg::WriteTableData);
-  connect(Button(this, "Clear Table Data", 132), &QPushButton::clicked, this,
+  connect(Button(this, "Clear Table Data", 140), &QPushButton::clicked, this,
           &CLUTDlg::ClearTableData);
-  connect(Button(this, "Load Gamma File...", 176), &QPushButton::clicked, this,
+  connect(Button(this, "Load Gamma File...", 184), &QPushButton::clicked, this,
           &CLUTDlg::AskLoadGamma);
-  connect(Button(this, "Save Gamma File...", 206), &QPushButton::clicked, this,
+  connect(Button(this, "Save Gamma File...", 216), &QPushButton::clicked, this,
           &CLUTDlg::AskSaveGamma);
-  connect(Button(this, "Close", 252), &QPushButton::clicked, this, &QDialog::hide);
+  connect(Button(this, "Close", 262), &QPushButton::clicked, this, &QDialog::hide);
 
   graph_ = new LutGraph(*this);
   const int gx = LutEditPoints::kGraphLeft, gy = LutEditPoints::kGraphTop;
@@ -123,6 +128,13 @@ CLUTDlg::CLUTDlg(CCamCmd& cmd, QtUserInterface& ui, int channel, QWidget* parent
   Axis(this, "0", QRect(gx - 20, gy + 264, 40, 14), Qt::AlignHCenter | Qt::AlignTop);
   Axis(this, "128", QRect(gx + 128 - 20, gy + 264, 40, 14), Qt::AlignHCenter | Qt::AlignTop);
   Axis(this, "255", QRect(gx + 260 - 20, gy + 264, 40, 14), Qt::AlignHCenter | Qt::AlignTop);
+  auto* hint = new QLabel(
+      "Drag with the left button to add or move a point, with the right button to delete one.",
+      this);
+  hint->setWordWrap(true);
+  hint->setGeometry(10, 170, 100, 110);
+  hint->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+  hint->setStyleSheet("color: #555");
   SetMode(Edit);
 }
 

@@ -1,9 +1,11 @@
 #include "correction/gui/tools6.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "app/qt_user_interface.h"
@@ -56,6 +58,43 @@ QList<std::pair<QPushButton*, int>> ButtonsIn(QGroupBox* group, const QString& n
     out.append({b, GridColumn(b)});
   return out;
 }
+
+// While an operation pumps messages between its commands, the operator's
+// clicks and keys must not reach the panel (or its tool windows) and start
+// camera traffic of their own in the middle of it. Disabling the panel would
+// also disable the message boxes the operation shows, which are its children;
+// this guard drops the input instead and lets every other event through.
+class InputGuard : public QObject {
+ public:
+  explicit InputGuard(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+  ~InputGuard() override { qApp->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::Wheel:
+      case QEvent::Shortcut:
+      case QEvent::Close: {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w) return false;
+        // The panel itself and its tool windows, but not the message boxes.
+        QWidget* top = w->window();
+        return top == window_ || (top->parentWidget() && top->parentWidget()->window() == window_ &&
+                                  !qobject_cast<QMessageBox*>(top));
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QWidget* window_;
+};
 
 uint32_t PositionControlOf(BlemishColumn column) {
   switch (column) {
@@ -334,6 +373,7 @@ void CorrectionTools::ShowLut(int channel) {
 int CorrectionTools::AberrationLoad() {
   const QString path = AskPath(false, "Chromatic Aberration Data (*.csv) | *.csv");
   if (path.isEmpty()) return 0;
+  InputGuard guard(&panel_);
   ui_.BeginBusy();
   const int ok = LoadAberrationFile(panel_.Cmd(), path.toStdString());
   ui_.EndBusy();
@@ -344,6 +384,7 @@ int CorrectionTools::AberrationLoad() {
 int CorrectionTools::AberrationSave() {
   const QString path = AskPath(true, "Chromatic Aberration Data (*.csv) | *.csv");
   if (path.isEmpty() || !ConfirmOverwrite(ui_, path.toStdString())) return 0;
+  InputGuard guard(&panel_);
   ui_.BeginBusy();
   const int ok = SaveAberrationFile(panel_.Cmd(), path.toStdString());
   ui_.EndBusy();
