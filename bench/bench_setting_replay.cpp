@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "link/rs_port.h"
-#include "util/text_file.h"
 #include "panel/binding_table.h"
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
+#include "util/text_file.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "link/rs_port.h"
-#include "util/text_file.h"
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
+#include "util/text_file.h"
 
 namespace {
 

@@ -8,7 +8,9 @@
 #include "app/settings_store.h"
 #include "link/rs_port.h"
 #include "panel/gui/kestrel_dlg.h"
+#include "panel/gui/tools5.h"
 #include "protocol/cam_cmd.h"
+#include "service/gui/tools7.h"
 
 #include "sim/pty_camera.h"
 
@@ -70,12 +72,7 @@ int CKestrelApp::Run(const Options& options) {
   if (options.simulator) {
     // The built-in camera on a pseudo-terminal: a real serial link, so the
     // panel runs exactly the code it runs against a camera.
-    sim::SimOptions simOptions;
-    // The simulator's check of the host's port speed fires now and then just
-    // after the switch to 115200 and garbles the confirming "CBDRT"; the
-    // speed switch itself still runs.
-    simOptions.checkHostSpeed = false;
-    auto camera = std::make_shared<sim::PtyCamera>(simOptions);
+    auto camera = std::make_shared<sim::PtyCamera>(sim::SimOptions{});
     settings_.serialMode = 0;
     settings_.commDevice = camera->SlavePath();
     simulator_ = camera;
@@ -89,6 +86,10 @@ int CKestrelApp::Run(const Options& options) {
       std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     });
   panel_ = std::make_unique<CKestrelDlg>(*cmd_, *ui_);
+  // Before the start-up: the communication dialog's guard may move the link
+  // back to the COM port after an abnormal end.
+  InstallIssue5Tools(*panel_, *ui_);
+  InstallIssue7Tools(*panel_, *ui_);
   if (options.simulator) panel_->SetPortNote("Simulated camera on");
   if (!options.screenshot.empty()) {
     // A batch run has no one to answer questions: say what would have been

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "correction/scan.h"
-#include "util/text_file.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 

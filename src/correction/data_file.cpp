@@ -5,9 +5,9 @@
 
 #include "correction/data_transfer.h"
 #include "correction/scan.h"
-#include "util/text_file.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 

@@ -564,29 +564,4 @@ bool BindingTable::RunAutoCommand(uint32_t buttonId) {
 
 // ---------------------------------------------------------------- files
 
-std::vector<std::string> BindingTable::SettingLines() const {
-  std::vector<std::string> lines;
-  const bool factory = FactoryMode();
-  for (int i = 0; i < count_; ++i) {
-    const ControlBinding& b = slots_[static_cast<size_t>(i)];
-    if (!factory && b.factory) continue;
-    switch (b.controlId) {
-      case ctrl::BLMI:
-      case ctrl::BLMI2:
-      case ctrl::BLMP:
-      case ctrl::BLMP2:
-      case ctrl::BLMIF:
-      case ctrl::BLMIF2:
-      case ctrl::BLMPF:
-      case ctrl::BLMPF2:
-      case ctrl::TTO:
-        continue;
-      default:
-        break;
-    }
-    if (b.cmdIndex >= 0) lines.push_back(cmd_.FormatSet(b.cmdIndex, b.current, false));
-  }
-  return lines;
-}
-
 }  // namespace kestrel

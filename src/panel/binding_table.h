@@ -150,11 +150,6 @@ class BindingTable {
   // when the camera completed the command.
   bool RunAutoCommand(uint32_t buttonId);
 
-  // The setting-file lines of the stored values, in slot order: factory
-  // bindings only in FACTORY mode, never the blemish index and position boxes
-  // or the 2-tap port.
-  std::vector<std::string> SettingLines() const;
-
   CCamCmd& Cmd() const { return cmd_; }
 
  private:

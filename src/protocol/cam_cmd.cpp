@@ -9,7 +9,6 @@
 
 #include "link/camera_link_adapter.h"
 #include "link/rs_port.h"
-#include "protocol/tick.h"
 
 namespace kestrel {
 
@@ -298,10 +297,12 @@ int CCamCmd::ParseReply(ParsedLine& r) {
 // Each ReceiveLine sleeps on the receive thread's signal for at most 10 ms, so
 // this neither spins nor lags: it returns as soon as a line is complete.
 int CCamCmd::WaitLine(int log, int timeoutMs) {
-  const uint32_t start = TickCount();
+  // Measured on the steady clock rather than in whole ticks, so a wait never
+  // ends a fraction of a millisecond early.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     if (ReceiveLine(log) == 1) return 1;
-    if (TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) return 0;
+    if (std::chrono::steady_clock::now() >= deadline) return 0;
   }
 }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "correction/aberration.h"
-#include "util/text_file.h"
 #include "links.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
-#include "util/text_file.h"
 #include "links.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -7,8 +7,8 @@
 #include "correction/lut_edit_points.h"
 #include "correction/lut_nearest.h"
 #include "correction/lut_table.h"
-#include "util/text_file.h"
 #include "links.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -11,10 +11,10 @@
 #include "correction/data_transfer.h"
 #include "correction/lut_edit_points.h"
 #include "correction/lut_table.h"
-#include "util/text_file.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

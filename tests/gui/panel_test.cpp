@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -134,6 +135,17 @@ TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {
   // Buttons whose tools do not exist yet do not pretend to work.
   EXPECT_FALSE(W<QPushButton>(ctrl::LutTable1)->isEnabled());
   EXPECT_EQ(W<QPushButton>(ctrl::LutTable1)->toolTip(), "Not available yet");
+  // Later tools find their buttons by name: every one is disabled and named once.
+  QSet<QString> names;
+  for (QPushButton* b : panel_->findChildren<QPushButton*>()) {
+    if (b->toolTip() != "Not available yet") continue;
+    EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+    EXPECT_FALSE(b->objectName().isEmpty()) << b->text().toStdString();
+    EXPECT_FALSE(names.contains(b->objectName())) << b->objectName().toStdString();
+    names.insert(b->objectName());
+  }
+  EXPECT_NE(panel_->ToolButton("buttonTerminal"), nullptr);
+  EXPECT_NE(panel_->MenuAction("actionReload"), nullptr);
 
   // The 50 ms poll picks up what the camera sends unasked.
   QStringList log;

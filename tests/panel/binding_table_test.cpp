@@ -3,6 +3,7 @@
 #include <set>
 
 #include "panel/binding_layout.h"
+#include "panel/setting_file.h"
 #include "panel_fixture.h"
 
 namespace kestrel {
@@ -46,7 +47,10 @@ TEST(BindingLayoutTest, SettingLinesFollowSlotOrderAndSkipRules) {
   testing::RecordingUi ui;
   CCamCmd cmd(settings, port, ui);
   BindingTable table(cmd);
-  Strings lines = table.SettingLines();
+  auto lines_of = [&] {
+    return SettingFileLines(cmd, BindingValues(table), settings.operatingMode);
+  };
+  Strings lines = lines_of();
   const Strings head = {"TGSM=0", "TR=0",   "TR2=0",   "TG=0", "TG2=0", "TI=0",   "TI2=0",  "TP=0",
                         "TP2=0",  "LR=170", "LR2=170", "AL=0", "AL2=0", "PE=136", "PE2=136"};
   ASSERT_GE(lines.size(), head.size());
@@ -63,7 +67,7 @@ TEST(BindingLayoutTest, SettingLinesFollowSlotOrderAndSkipRules) {
   EXPECT_EQ(lines.size(), 73u - 4u);
 
   settings.operatingMode = kModeFactory;
-  lines = table.SettingLines();
+  lines = lines_of();
   EXPECT_TRUE(has("BAS00=0"));
   EXPECT_TRUE(has("LTPH9=0"));
   for (const char* skipped : {"BLMIF=1", "BLMPF=0", "TTO=0", "BLMPF2=0"})

@@ -7,9 +7,9 @@
 #include <map>
 
 #include "common/recording_ui.h"
-#include "util/text_file.h"
 #include "service/comm_select.h"
 #include "service/message_list.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -175,6 +175,24 @@ TEST(CamsimKestrelctl, HangUpMidTransactionFailsCleanly) {
   std::remove(stats.c_str());
 }
 
+// A flaky cable: the camera hangs up and comes back on a new port; the link
+// follows it, so a program that reconnects through the link finds it again.
+TEST(CamsimKestrelctl, ReplugAfterAHangUpKeepsTheLink) {
+  const std::string link = TempPath("camsim_replug"), state = TempPath("camsim_replug_state");
+  CamSim cam({"--link", link, "--hang-up-after", "1", "--replug-after", "100", "--state", state});
+  EXPECT_EQ(Ctl({"--port", link, "set", "LR=777"}).status, 0);
+  EXPECT_EQ(Ctl({"--port", link, "--timeout", "500", "query", "LR"}).status, 1);
+  Result r;
+  for (int i = 0; i < 50 && r.status != 0; ++i) {
+    std::this_thread::sleep_for(50ms);
+    r = Ctl({"--port", link, "query", "LR"});
+  }
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "170\n");  // a power cycle: the working settings were never stored
+  EXPECT_EQ(cam.Stop(), 0);
+  std::remove(state.c_str());
+}
+
 TEST(CamsimKestrelctl, StableLinkAndStatsOnSigterm) {
   const std::string link = TempPath("camsim_link"), stats = TempPath("camsim_stats2.json");
   CamSim cam({"--link", link, "--baud", "115200", "--stats", stats});

@@ -89,9 +89,9 @@ TEST(KestrelctlFiles, SavedSettingsReplayIntoAnotherCamera) {
   });
   const fs::path user = TempDir() / "user.cam";
   const fs::path factory = TempDir() / "factory.cam";
-  CtlResult r = Ctl("--port " + a.SlavePath() + " save-settings " + user.string());
+  CtlResult r = Ctl("--port " + a.SlavePath() + " read-all -o " + user.string());
   ASSERT_EQ(r.status, 0) << r.err;
-  r = Ctl("--port " + a.SlavePath() + " save-settings --factory " + factory.string());
+  r = Ctl("--port " + a.SlavePath() + " read-all --factory -o " + factory.string());
   ASSERT_EQ(r.status, 0) << r.err;
   std::ifstream in(factory, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

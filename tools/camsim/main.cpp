@@ -39,6 +39,7 @@ void Usage(FILE* out) {
       "  --reject NAME[,NAME]   answer these commands with an error line\n"
       "  --silent-after N       answer the first N lines only\n"
       "  --hang-up-after N      hang up when line N+1 arrives (and exit)\n"
+      "  --replug-after MS      after a hang-up, come back on a new port after MS instead\n"
       "  --garble SHARE         corrupt this share (0..1) of replies\n"
       "  --drop SHARE           never send this share (0..1) of replies\n"
       "  --seed N               for --garble and --drop (default 1)\n"
@@ -109,6 +110,7 @@ bool WriteAtomically(const std::string& path, const std::string& text) {
 int main(int argc, char** argv) {
   SimOptions o;
   std::string link = DefaultLink(), statsPath;
+  int replugMs = -1;
   bool wantLink = true;
   std::vector<std::string> args(argv + 1, argv + argc);
   for (size_t i = 0; i < args.size(); ++i) {
@@ -156,6 +158,8 @@ int main(int argc, char** argv) {
       int seed = 0;
       ok = value(v) && ToInt(v, 0, INT32_MAX, seed);
       o.seed = static_cast<uint32_t>(seed);
+    } else if (a == "--replug-after") {
+      ok = value(v) && ToInt(v, 0, 3600000, replugMs);
     } else if (a == "--unsolicited") {
       ok = value(v) && ToInt(v, 1, 3600000, o.unsolicitedEveryMs);
     } else if (a == "--unsolicited-text") {
@@ -188,48 +192,75 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   std::unique_ptr<PtyCamera> cam;
-  try {
-    cam = std::make_unique<PtyCamera>(o);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "kestrel-camsim: %s\n", e.what());
-    return 1;
-  }
-  if (wantLink) {
-    // Replace a link left by an earlier run, but never a regular file.
-    char target[4096];
-    if (::readlink(link.c_str(), target, sizeof target) >= 0) ::unlink(link.c_str());
-    if (::symlink(cam->SlavePath().c_str(), link.c_str()) != 0) {
-      std::fprintf(stderr, "kestrel-camsim: cannot link %s: %s\n", link.c_str(),
-                   std::strerror(errno));
-      wantLink = false;
+  auto start = [&]() {
+    try {
+      cam = std::make_unique<PtyCamera>(o);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "kestrel-camsim: %s\n", e.what());
+      return false;
     }
-  }
-  std::printf("%s\n", cam->SlavePath().c_str());
-  std::fflush(stdout);
-  if (wantLink)
-    std::fprintf(stderr, "kestrel-camsim: camera on %s (%s)\n", link.c_str(),
-                 cam->SlavePath().c_str());
+    if (wantLink) {
+      // Replace a link left by an earlier run, but never a regular file.
+      char target[4096];
+      if (::readlink(link.c_str(), target, sizeof target) >= 0) ::unlink(link.c_str());
+      if (::symlink(cam->SlavePath().c_str(), link.c_str()) != 0) {
+        std::fprintf(stderr, "kestrel-camsim: cannot link %s: %s\n", link.c_str(),
+                     std::strerror(errno));
+        wantLink = false;
+      }
+    }
+    std::printf("%s\n", cam->SlavePath().c_str());
+    std::fflush(stdout);
+    if (wantLink)
+      std::fprintf(stderr, "kestrel-camsim: camera on %s (%s)\n", link.c_str(),
+                   cam->SlavePath().c_str());
+    return true;
+  };
+  SimStats s;
+  int baud = o.startBaud;
+  // Ends the camera: counts into the totals, writes the state file, and
+  // removes the link only while it is still ours.
+  auto stop = [&]() {
+    const SimStats c = cam->Stats();
+    s.bytesIn += c.bytesIn;
+    s.bytesOut += c.bytesOut;
+    s.linesIn += c.linesIn;
+    s.linesOut += c.linesOut;
+    s.errorLines += c.errorLines;
+    s.garbledLines += c.garbledLines;
+    s.droppedLines += c.droppedLines;
+    s.modelledSeconds += c.modelledSeconds;
+    s.activeSeconds += c.activeSeconds;
+    baud = cam->Baud();
+    const std::string slave = cam->SlavePath();
+    cam.reset();
+    if (wantLink) {
+      char target[4096];
+      const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+      if (n >= 0 && slave == std::string(target, static_cast<size_t>(n))) ::unlink(link.c_str());
+    }
+  };
+  if (!start()) return 1;
 
   const timespec tick{0, 100 * 1000 * 1000};
   for (;;) {
-    const int sig = ::sigtimedwait(&signals, nullptr, &tick);
-    if (sig > 0) break;
-    if (cam->HungUp()) {
-      std::fprintf(stderr, "kestrel-camsim: hung up\n");
+    if (::sigtimedwait(&signals, nullptr, &tick) > 0) break;
+    if (!cam->HungUp()) continue;
+    std::fprintf(stderr, "kestrel-camsim: hung up\n");
+    if (replugMs < 0) break;
+    // Plugged in again after a while: a new port (the link follows it), the
+    // same stored state, the power-on speed.
+    stop();
+    const timespec pause{replugMs / 1000, (replugMs % 1000) * 1000000L};
+    if (::sigtimedwait(&signals, nullptr, &pause) > 0) {
+      wantLink = false;  // already removed
+      cam.reset();
       break;
     }
+    if (!start()) return 1;
   }
+  if (cam) stop();
 
-  const SimStats s = cam->Stats();
-  const int baud = cam->Baud();
-  const std::string slave = cam->SlavePath();
-  cam.reset();  // writes the state file
-  if (wantLink) {
-    // Remove the link only while it is still ours: another camera may have taken it.
-    char target[4096];
-    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-    if (n >= 0 && slave == std::string(target, static_cast<size_t>(n))) ::unlink(link.c_str());
-  }
   std::fprintf(stderr,
                "kestrel-camsim: %llu bytes in, %llu bytes out, %llu lines in, %llu lines out, "
                "%.3f s on the wire\n",

@@ -59,7 +59,11 @@ struct Context {
   // and the settings. Prints why not on failure.
   bool PrepareCameraLink();
 
-  // Opens the link named by the options or the settings. Prints why not on failure.
+  // Creates the command object on the link the options and the settings name,
+  // without opening it (for commands that negotiate the speed as the panel
+  // does). Prints why not on failure.
+  bool Prepare();
+  // Prepare, then open the link. Prints why not on failure.
   bool Connect();
 };
 

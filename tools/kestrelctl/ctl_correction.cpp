@@ -10,8 +10,8 @@
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
 #include "correction/lut_table.h"
-#include "util/text_file.h"
 #include "ctl.h"
+#include "util/text_file.h"
 
 namespace kestrel::ctl {
 namespace {

@@ -82,45 +82,6 @@ int Apply(Context& ctx, const std::vector<std::string>& args) {
 
 // Reads every panel parameter as the panel does at start-up and writes them as
 // a setting file, replacing FILE only once the whole file is written.
-int SaveSettings(Context& ctx, const std::vector<std::string>& args) {
-  std::string path;
-  for (const std::string& a : args) {
-    if (a == "--factory") {
-      ctx.settings.operatingMode = kModeFactory;
-    } else if (path.empty() && a.rfind("--", 0) != 0) {
-      path = a;
-    } else {
-      PrintError("save-settings takes a file and optionally --factory");
-      return kUsage;
-    }
-  }
-  if (path.empty()) {
-    PrintError("save-settings needs a file name");
-    return kUsage;
-  }
-  // Connect() chooses the link; the panel's speed negotiation then reopens it.
-  if (!ctx.Connect()) return kFailed;
-  ctx.cmd->ClosePort();
-  Connection connection(*ctx.cmd);
-  if (!connection.NegotiateAndConnect()) {
-    PrintError("no camera answered at 9600 or 115200 bit/s");
-    return kFailed;
-  }
-  BindingTable table(*ctx.cmd);
-  HeadlessBindingView view(table);
-  table.AttachView(&view);
-  const int failed = table.ReadAllParams();
-  if (failed > 0) {
-    // A file of start values would silently overwrite the camera's on replay.
-    PrintError(std::to_string(failed) + " parameters could not be read; " + path +
-               " was not written");
-    return kFailed;
-  }
-  return SaveSettingFile(path, *ctx.cmd, BindingValues(table), ctx.settings.operatingMode, ctx.ui)
-             ? kOk
-             : kFailed;
-}
-
 bool AreaArg(const std::vector<std::string>& args, const char* command, int& area) {
   if (args.size() != 1 || !ParseIntArg(args[0], area) || area < 0 || area > 2) {
     PrintError(std::string(command) + " takes an area: 0 Factory, 1 User 1, 2 User 2");
@@ -257,10 +218,6 @@ int Terminal(Context& ctx, const std::vector<std::string>& args) {
 }
 
 const Registrar kRegistrar{
-    {"save-settings",
-     "save-settings FILE.cam [--factory]  read every panel parameter into a "
-     "setting file",
-     SaveSettings},
     {"apply", "apply FILE.cam              replay a setting file into the camera", Apply},
     {"area", "area                        print the camera's current setting area", Area},
     {"load", "load AREA                   load area 0, 1 or 2 into the working settings", Load},

@@ -6,24 +6,24 @@
 #include "panel/binding_table.h"
 #include "panel/connection.h"
 #include "panel/headless_view.h"
+#include "panel/setting_file.h"
 
 namespace kestrel::ctl {
 namespace {
 
 int ReadAll(Context& ctx, const std::vector<std::string>& args) {
-  for (const std::string& a : args) {
-    if (a == "--factory") {
+  std::string path;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--factory") {
       ctx.settings.operatingMode = kModeFactory;
+    } else if (args[i] == "-o" && i + 1 < args.size()) {
+      path = args[++i];
     } else {
-      PrintError("read-all takes only --factory");
+      PrintError("read-all takes --factory and -o FILE.cam");
       return kUsage;
     }
   }
-  if (!ctx.portOverride.empty()) {
-    ctx.settings.serialMode = 0;
-    ctx.settings.commDevice = ctx.portOverride;
-  }
-  ctx.cmd = std::make_unique<CCamCmd>(ctx.settings, ctx.port, ctx.ui);
+  if (!ctx.Prepare()) return kFailed;
   // The panel's own start-up: 9600 bit/s, else 115200, then the switch to
   // 115200. The settings are not saved, so the speed found is for this run.
   Connection connection(*ctx.cmd);
@@ -35,19 +35,27 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   HeadlessBindingView view(table);
   table.AttachView(&view);
   const int failed = table.ReadAllParams();
-  for (const std::string& line : table.SettingLines())
+  const std::vector<BindingValue> values = BindingValues(table);
+  if (failed > 0) {
+    // Start values in place of the camera's would overwrite them on replay.
+    PrintError(std::to_string(failed) + " parameters could not be read; " +
+               (path.empty() ? std::string("their lines hold the panel's start values")
+                             : path + " was not written"));
+    if (!path.empty()) return kFailed;
+  }
+  if (!path.empty())
+    return SaveSettingFile(path, *ctx.cmd, values, ctx.settings.operatingMode, ctx.ui) ? kOk
+                                                                                       : kFailed;
+  for (const std::string& line : SettingFileLines(*ctx.cmd, values, ctx.settings.operatingMode))
     std::cout << line << '\n';
   std::cout.flush();
-  if (failed > 0) {
-    PrintError(std::to_string(failed) +
-               " parameters could not be read; their lines hold the panel's start values");
-    return kFailed;
-  }
-  return kOk;
+  return failed > 0 ? kFailed : kOk;
 }
 
 const Registrar kRegistrar{
-    {"read-all", "read-all [--factory]        read every panel parameter, print setting-file lines",
+    {"read-all",
+     "read-all [--factory] [-o FILE.cam]  read every panel parameter as setting-file lines "
+     "(to stdout, or into the file)",
      ReadAll},
 };
 

@@ -104,7 +104,7 @@ void TerminalUi::Draw() {
   std::fflush(stderr);
 }
 
-bool Context::Connect() {
+bool Context::Prepare() {
   cameraLink = std::make_unique<CClSerial>(settings, ui);
   cmd = std::make_unique<CCamCmd>(settings, port, ui, cameraLink.get());
   if (!portOverride.empty()) {
@@ -112,14 +112,20 @@ bool Context::Connect() {
     settings.commDevice = portOverride;
   }
   if (clMode != 0) settings.serialMode = clMode;
-  if (settings.serialMode != 0 && !PrepareCameraLink()) return false;
+  return settings.serialMode == 0 || PrepareCameraLink();
+}
+
+bool Context::Connect() {
+  if (!Prepare()) return false;
   if (cmd->OpenConfiguredPort() == 1) return true;
-  std::string name = settings.serialMode != 0 ? std::string("the Camera Link port")
-                     : !settings.commDevice.empty()
-                         ? settings.commDevice
-                         : "COM" + std::to_string(settings.commPort + 1) + " (" +
-                               CRsPort::DevicePath("COM" + std::to_string(settings.commPort + 1)) +
-                               ")";
+  if (settings.serialMode != 0) {
+    PrintError("cannot open the Camera Link port");
+    return false;
+  }
+  const std::string com = "COM" + std::to_string(settings.commPort + 1);
+  const std::string name = !settings.commDevice.empty()
+                               ? settings.commDevice
+                               : com + " (" + CRsPort::DevicePath(com) + ")";
   PrintError("cannot open " + name + ": " + std::strerror(errno));
   return false;
 }

@@ -1,5 +1,6 @@
 #include "panel/gui/bound_widgets.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -94,7 +95,8 @@ void SpinEdit::focusOutEvent(QFocusEvent* e) {
   // Skip QAbstractSpinBox's own focus-out correction: the text is the table's
   // to judge.
   QWidget::focusOutEvent(e);
-  lineEdit()->deselect();
+  // The inner line edit still has to stop its cursor and drop the selection.
+  QCoreApplication::sendEvent(lineEdit(), e);
   update();
   if (CommitsOnFocusOut(e)) emit committed(id_, EditCommit::FocusLoss);
 }

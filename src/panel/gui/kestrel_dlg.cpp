@@ -101,6 +101,11 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
 
 CKestrelDlg::~CKestrelDlg() {
   qApp->removeEventFilter(this);
+  // The child widgets outlive this body: a focus change while they are torn
+  // down must not reach the handlers of a panel that is already gone.
+  for (QObject* child : findChildren<QObject*>())
+    QObject::disconnect(child, nullptr, this, nullptr);
+  QObject::disconnect(&ui_, nullptr, this, nullptr);
   pollTimer_.stop();
   simulationTimer_.stop();
   table_.AttachView(nullptr);
@@ -149,10 +154,7 @@ bool CKestrelDlg::Initialise() {
     table_.ApplyExposureRule();
     table_.UpdateTimeDisplays();
   });
-  const QString detail =
-      portNote_.isEmpty() ? PortDescription() : portNote_ + "  " + PortDescription();
-  userBar_->SetDetail(detail);
-  factoryBar_->SetDetail(detail);
+  UpdateStatusDetail();
   pollTimer_.start();
   activateWindow();
   return connected_;
@@ -164,6 +166,13 @@ QString CKestrelDlg::PortDescription() const {
                                    : (s.commDevice.empty() ? QString("COM%1").arg(s.commPort + 1)
                                                            : QString::fromStdString(s.commDevice));
   return QString("%1  %2 bit/s").arg(port).arg(BaudOfIndex(s.baudRate));
+}
+
+void CKestrelDlg::UpdateStatusDetail() {
+  const QString detail =
+      portNote_.isEmpty() ? PortDescription() : portNote_ + " " + PortDescription();
+  userBar_->SetDetail(detail);
+  factoryBar_->SetDetail(detail);
 }
 
 void CKestrelDlg::RefreshFromCamera() {
@@ -322,6 +331,12 @@ bool CKestrelDlg::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void CKestrelDlg::closeEvent(QCloseEvent* e) {
+  // A close request that arrives through the pump of a running operation
+  // (the window manager's close box of a disabled window) waits for its end.
+  if (InOperation()) {
+    e->ignore();
+    return;
+  }
   if (askOnExit_ && ui_.MessageBox("Are you sure to terminate the Kestrel ?", MsgIcon::Question,
                                    MsgButtons::YesNo, "Exit Kestrel") != MsgAnswer::Yes) {
     e->ignore();

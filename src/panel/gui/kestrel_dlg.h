@@ -74,10 +74,30 @@ class CKestrelDlg : public QMainWindow {
   int RepliesInLastRefresh() const { return repliesInRefresh_; }
 
   QString PortDescription() const;
+  // Shows the port and speed in use in the status strips (after a reconnection).
+  void UpdateStatusDetail();
   // A word on what is at the other end, shown with the port in the status strip.
   void SetPortNote(const QString& note) { portNote_ = note; }
 
   static QString Title();
+
+  // The buttons and menu entries whose tools come with later work, found by
+  // object name, and how those tools switch them on. Buttons with a control
+  // ID are found through View() and switched on with
+  // View().MarkAvailable(id), which applies the state the enabling rules
+  // asked for meanwhile. Names: pixelBlack1/2, pixelGain1/2, shading1/2 (the
+  // "Caliblation" buttons, 1 for Sensor1), blemishDetect1/2,
+  // blemishRead1/2, blemishWrite1/2 and the factoryBlemish… forms,
+  // tapBalance1/2, buttonAFEWrite, buttonDACWrite, buttonFPGARW, buttonTemp,
+  // buttonTerminal, buttonSensorMem, buttonInitFlashData, buttonCameraID,
+  // buttonCameraReset, buttonStoreAll; menu actions actionOpen, actionSaveAs,
+  // actionReload, actionLoadSettings, actionStoreSettings, actionAbout,
+  // actionCommunication and the Data submenus menuPixelBlack, menuPixelGain,
+  // menuShading.
+  QPushButton* ToolButton(const QString& name) const;
+  QAction* MenuAction(const QString& name) const;
+  static void MakeAvailable(QWidget* w);
+  static void MakeAvailable(QAction* a);
 
  signals:
   void modeChanged(int mode);
@@ -94,7 +114,7 @@ class CKestrelDlg : public QMainWindow {
   QWidget* MakeBound(uint32_t id);
   QWidget* MakeLabel(uint32_t id);
   QPushButton* MakeButton(uint32_t id, const QString& text, bool available);
-  QPushButton* MakeUnavailable(const QString& text);
+  QPushButton* MakeUnavailable(const QString& text, const QString& name);
   QGroupBox* MakeGroup(const QString& title, uint32_t id = 0);
   struct Row {
     const char* caption;

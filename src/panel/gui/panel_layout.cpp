@@ -77,10 +77,31 @@ QPushButton* CKestrelDlg::MakeButton(uint32_t id, const QString& text, bool avai
   return b;
 }
 
-QPushButton* CKestrelDlg::MakeUnavailable(const QString& text) {
+QPushButton* CKestrelDlg::MakeUnavailable(const QString& text, const QString& name) {
   QPushButton* b = MakeButton(0, text, false);
-  b->setObjectName(QString("button_") + QString(text).remove(' ').remove('.').remove('/'));
+  b->setObjectName(name);
   return b;
+}
+
+QPushButton* CKestrelDlg::ToolButton(const QString& name) const {
+  return findChild<QPushButton*>(name);
+}
+
+QAction* CKestrelDlg::MenuAction(const QString& name) const {
+  return findChild<QAction*>(name);
+}
+
+void CKestrelDlg::MakeAvailable(QWidget* w) {
+  if (!w) return;
+  w->setToolTip({});
+  w->setEnabled(true);
+}
+
+void CKestrelDlg::MakeAvailable(QAction* a) {
+  if (!a) return;
+  a->setToolTip({});
+  a->setStatusTip({});
+  a->setEnabled(true);
 }
 
 QWidget* CKestrelDlg::MakeBound(uint32_t id) {
@@ -224,15 +245,15 @@ QWidget* CKestrelDlg::BuildUserArea() {
     l->addWidget(Header("Sensor2"), 0, 2);
     AddRows(l, 1, 0, {{"Correct", 2566, 2567}, {"Thresh", BLMT, BLMT2}});
     l->addWidget(Caption("Detect"), 3, 0);
-    l->addWidget(MakeUnavailable("Start"), 3, 1);
-    l->addWidget(MakeUnavailable("Start"), 3, 2);
+    l->addWidget(MakeUnavailable("Start", "blemishDetect1"), 3, 1);
+    l->addWidget(MakeUnavailable("Start", "blemishDetect2"), 3, 2);
     AddRows(l, 4, 0, {{"Index", BLMI, BLMI2}, {"Pos", BLMP, BLMP2}});
     l->addWidget(Caption("Read"), 6, 0);
-    l->addWidget(MakeUnavailable("R"), 6, 1);
-    l->addWidget(MakeUnavailable("R"), 6, 2);
+    l->addWidget(MakeUnavailable("R", "blemishRead1"), 6, 1);
+    l->addWidget(MakeUnavailable("R", "blemishRead2"), 6, 2);
     l->addWidget(Caption("Write"), 7, 0);
-    l->addWidget(MakeUnavailable("W"), 7, 1);
-    l->addWidget(MakeUnavailable("W"), 7, 2);
+    l->addWidget(MakeUnavailable("W", "blemishWrite1"), 7, 1);
+    l->addWidget(MakeUnavailable("W", "blemishWrite2"), 7, 2);
     l->setRowStretch(8, 1);
     grid->addWidget(g, 0, 3);
   }
@@ -278,12 +299,15 @@ QWidget* CKestrelDlg::BuildUserArea() {
     l->addWidget(Header("Sensor2"), 0, 2, 1, 2);
     const struct {
       const char* text;
+      const char* name;
       uint32_t s1, s2;
-    } rows[3] = {{"Pixel Black", PBC, PBC2}, {"Pixel Gain", PGC, PGC2}, {"Shading", SDC, SDC2}};
+    } rows[3] = {{"Pixel Black", "pixelBlack", PBC, PBC2},
+                 {"Pixel Gain", "pixelGain", PGC, PGC2},
+                 {"Shading", "shading", SDC, SDC2}};
     for (int r = 0; r < 3; ++r) {
-      l->addWidget(MakeUnavailable(rows[r].text), r + 1, 0);
+      l->addWidget(MakeUnavailable(rows[r].text, QString(rows[r].name) + "1"), r + 1, 0);
       l->addWidget(MakeBound(rows[r].s1), r + 1, 1);
-      l->addWidget(MakeUnavailable(rows[r].text), r + 1, 2);
+      l->addWidget(MakeUnavailable(rows[r].text, QString(rows[r].name) + "2"), r + 1, 2);
       l->addWidget(MakeBound(rows[r].s2), r + 1, 3);
     }
     l->setColumnStretch(1, 1);
@@ -376,8 +400,8 @@ QGroupBox* CKestrelDlg::BuildFactoryArea() {
     col->setSpacing(8);
     auto [g, l] = tapGroup("Gain (VGA Gain)", 2598, 2600, 2614, 2616);
     l->addWidget(Caption("AutoTAP\nBalance"), 9, 0);
-    l->addWidget(MakeUnavailable("once"), 9, 1);
-    l->addWidget(MakeUnavailable("once"), 9, 2);
+    l->addWidget(MakeUnavailable("once", "tapBalance1"), 9, 1);
+    l->addWidget(MakeUnavailable("once", "tapBalance2"), 9, 2);
     col->addWidget(g);
     col->addWidget(SensorGroup("Sensor Out", {{"", 3034, 2451}}));
     col->addWidget(SensorGroup("Noise Reduction Level", {{"", 3960, 3962}}));
@@ -405,15 +429,15 @@ QGroupBox* CKestrelDlg::BuildFactoryArea() {
     l->addWidget(Header("Sensor2"), 0, 2);
     AddRows(l, 1, 0, {{"Thresh", 2713, 2715}});
     l->addWidget(Caption("Detect"), 2, 0);
-    l->addWidget(MakeUnavailable("Start"), 2, 1);
-    l->addWidget(MakeUnavailable("Start"), 2, 2);
+    l->addWidget(MakeUnavailable("Start", "factoryBlemishDetect1"), 2, 1);
+    l->addWidget(MakeUnavailable("Start", "factoryBlemishDetect2"), 2, 2);
     AddRows(l, 3, 0, {{"Index", BLMIF, BLMIF2}, {"Pos", BLMPF, BLMPF2}});
     l->addWidget(Caption("Read"), 5, 0);
-    l->addWidget(MakeUnavailable("R"), 5, 1);
-    l->addWidget(MakeUnavailable("R"), 5, 2);
+    l->addWidget(MakeUnavailable("R", "factoryBlemishRead1"), 5, 1);
+    l->addWidget(MakeUnavailable("R", "factoryBlemishRead2"), 5, 2);
     l->addWidget(Caption("Write"), 6, 0);
-    l->addWidget(MakeUnavailable("W"), 6, 1);
-    l->addWidget(MakeUnavailable("W"), 6, 2);
+    l->addWidget(MakeUnavailable("W", "factoryBlemishWrite1"), 6, 1);
+    l->addWidget(MakeUnavailable("W", "factoryBlemishWrite2"), 6, 2);
     col->addWidget(g);
     col->addWidget(SensorGroup("Boot Area Set", {{"", 3813, 0}}, false));
     // Laid out but never shown: the 2-tap port order is set by the factory
@@ -429,7 +453,8 @@ QGroupBox* CKestrelDlg::BuildFactoryArea() {
     col->setSpacing(4);
     for (const char* text : {"AFE Write", "DAC Write", "FPGA R/W", "Temp", "Terminal", "Sensor Mem",
                              "Init Flash Data", "Camera ID", "Camera Reset", "Store All"})
-      col->addWidget(MakeUnavailable(text));
+      col->addWidget(MakeUnavailable(
+          text, QString("button") + QString(text).remove(' ').remove('.').remove('/')));
     col->addStretch(1);
     h->addLayout(col);
   }

@@ -1,0 +1,59 @@
+#include "service/gui/dlg_camera_id.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+#include "app/qt_user_interface.h"
+#include "protocol/cam_cmd.h"
+#include "service/camera_id.h"
+#include "service/gui/tool_context.h"
+
+namespace kestrel {
+
+CDlgCameraId::CDlgCameraId(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(tools) {
+  setWindowTitle("Camera ID Set");
+  auto* top = new QVBoxLayout(this);
+  auto* row = new QHBoxLayout;
+  row->setSpacing(3);
+  const CameraIdBoxes initial = InitCameraIdBoxes(tools_.Cmd().Config());
+  // One printable ASCII character a box: the ID goes into an 8-bit command
+  // line, where a wider character would arrive as several bytes of garbage.
+  auto* oneChar = new QRegularExpressionValidator(QRegularExpression("[\\x20-\\x7E]?"), this);
+  const int width = fontMetrics().horizontalAdvance("W") + 16;
+  for (size_t i = 0; i < boxes_.size(); ++i) {
+    auto* box = new QLineEdit(QString::fromStdString(initial[i]));
+    box->setMaxLength(1);
+    box->setValidator(oneChar);
+    box->setAlignment(Qt::AlignCenter);
+    box->setFixedWidth(width);
+    boxes_[i] = box;
+    row->addWidget(box);
+  }
+  top->addLayout(row);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  set_ = new QPushButton("Set");
+  auto* close = new QPushButton("Close");
+  buttons->addWidget(set_);
+  buttons->addWidget(close);
+  top->addLayout(buttons);
+  top->addWidget(tools_.MakeLinkStrip(this));
+  for (QPushButton* b : {set_, close})
+    b->setAutoDefault(false);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(set_, &QPushButton::clicked, this, &CDlgCameraId::SaveCameraId);
+  connect(close, &QPushButton::clicked, this, &QDialog::hide);
+}
+
+void CDlgCameraId::SaveCameraId() {
+  CameraIdBoxes ids;
+  for (size_t i = 0; i < boxes_.size(); ++i)
+    ids[i] = boxes_[i]->text().toStdString();
+  tools_.Operation([&] { kestrel::SaveCameraId(tools_.Cmd(), ids); });
+}
+
+}  // namespace kestrel

@@ -1,0 +1,114 @@
+#include "service/gui/dlg_fpga_reg.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/qt_user_interface.h"
+#include "protocol/cam_cmd.h"
+#include "service/fpga_register.h"
+#include "service/gui/tool_context.h"
+
+namespace kestrel {
+
+namespace {
+
+QLabel* Result() {
+  auto* l = new QLabel("---");
+  l->setFrameShape(QFrame::StyledPanel);
+  l->setFrameShadow(QFrame::Sunken);
+  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  l->setMinimumWidth(l->fontMetrics().horizontalAdvance("-2147483648") + 10);
+  // The camera's reply is shown, never interpreted.
+  l->setTextFormat(Qt::PlainText);
+  return l;
+}
+
+}  // namespace
+
+CDlgFpgaReg::CDlgFpgaReg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(tools) {
+  setWindowTitle("FPGA Read/Write");
+  auto* top = new QVBoxLayout(this);
+
+  auto* reg = new QGroupBox("Register");
+  auto* g = new QGridLayout(reg);
+  offset_ = new QLineEdit("0");
+  data_ = new QLineEdit("0");
+  g->addWidget(new QLabel("Offset\nAddr (Hex)"), 0, 0);
+  g->addWidget(new QLabel("0x"), 0, 1);
+  g->addWidget(offset_, 0, 2);
+  g->addWidget(new QLabel("Data (Hex)"), 1, 0);
+  g->addWidget(new QLabel("0x"), 1, 1);
+  g->addWidget(data_, 1, 2);
+  read_ = new QPushButton("Read");
+  write_ = new QPushButton("Write");
+  g->addWidget(read_, 0, 3);
+  g->addWidget(write_, 1, 3);
+  top->addWidget(reg);
+
+  auto* acc = new QGroupBox("Acc Sample Average");
+  auto* a = new QGridLayout(acc);
+  average1_ = Result();
+  average2_ = Result();
+  get_ = new QPushButton("Get");
+  sensor2_ = new QPushButton("Sensor2");
+  sensor2_->setVisible(false);
+  a->addWidget(new QLabel("Sensor1"), 0, 0);
+  a->addWidget(average1_, 0, 1);
+  a->addWidget(new QLabel("Sensor2"), 1, 0);
+  a->addWidget(average2_, 1, 1);
+  a->addWidget(get_, 0, 2);
+  a->addWidget(sensor2_, 1, 2);
+  top->addWidget(acc);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  auto* close = new QPushButton("Close");
+  buttons->addWidget(close);
+  top->addLayout(buttons);
+  top->addWidget(tools_.MakeLinkStrip(this));
+  for (QPushButton* b : {read_, write_, get_, sensor2_, close})
+    b->setAutoDefault(false);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(read_, &QPushButton::clicked, this, &CDlgFpgaReg::Read);
+  connect(write_, &QPushButton::clicked, this, &CDlgFpgaReg::Write);
+  connect(get_, &QPushButton::clicked, this, &CDlgFpgaReg::Get);
+  connect(sensor2_, &QPushButton::clicked, this, &CDlgFpgaReg::Sensor2);
+  connect(close, &QPushButton::clicked, this, &QDialog::hide);
+}
+
+void CDlgFpgaReg::Read() {
+  tools_.Operation([this] {
+    std::string data = data_->text().toStdString();
+    if (ReadFpgaRegister(tools_.Cmd(), offset_->text().toStdString(), data))
+      data_->setText(QString::fromStdString(data));
+  });
+}
+
+void CDlgFpgaReg::Write() {
+  tools_.Operation([this] {
+    WriteFpgaRegister(tools_.Cmd(), offset_->text().toStdString(), data_->text().toStdString());
+  });
+}
+
+void CDlgFpgaReg::Get() {
+  tools_.Operation([this] {
+    std::string text;
+    if (ReadSampleAverage(tools_.Cmd(), 1, text)) average1_->setText(QString::fromStdString(text));
+    if (ReadSampleAverage(tools_.Cmd(), 2, text)) average2_->setText(QString::fromStdString(text));
+  });
+}
+
+void CDlgFpgaReg::Sensor2() {
+  tools_.Operation([this] {
+    std::string text;
+    if (ReadSampleAverage(tools_.Cmd(), 2, text)) average2_->setText(QString::fromStdString(text));
+  });
+}
+
+}  // namespace kestrel

@@ -1,0 +1,127 @@
+#include "service/gui/sens_reg.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/qt_user_interface.h"
+#include "panel/gui/bound_widgets.h"
+#include "protocol/cam_cmd.h"
+#include "service/afe_register.h"
+#include "service/gui/tool_context.h"
+#include "service/gui/tool_file_dialog.h"
+#include "util/file_messages.h"
+#include "util/text_file.h"
+
+namespace kestrel {
+
+CSensReg::CSensReg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(tools) {
+  setWindowTitle("AFE Write");
+  auto* top = new QVBoxLayout(this);
+
+  auto* reg = new QGroupBox("AFE Register");
+  auto* g = new QGridLayout(reg);
+  g->addWidget(new QLabel("Selector"), 0, 0);
+  g->addWidget(new QLabel("Address"), 0, 1);
+  g->addWidget(new QLabel("Data"), 0, 2);
+  selector_ = new QComboBox;
+  for (const std::string& s : AfeSelectorItems())
+    selector_->addItem(QString::fromStdString(s));
+  address_ = new QComboBox;
+  for (const std::string& s : AfeAddressItems())
+    address_->addItem(QString::fromStdString(s));
+  address_->setMaxVisibleItems(20);
+  data_ = new QLineEdit("0");
+  data_->setMaximumWidth(90);
+  write_ = new QPushButton("Write");
+  write_->setAutoDefault(false);
+  g->addWidget(selector_, 1, 0);
+  g->addWidget(address_, 1, 1);
+  g->addWidget(data_, 1, 2);
+  g->addWidget(write_, 1, 3);
+  load_ = new QPushButton("Load");
+  save_ = new QPushButton("Save");
+  for (QPushButton* b : {load_, save_}) {
+    b->setAutoDefault(false);
+    b->setVisible(false);
+    b->setEnabled(false);
+  }
+  top->addWidget(reg);
+
+  auto* taps = new QGroupBox("Sample positions (tap 1 to 16)");
+  auto* t = new QGridLayout(taps);
+  t->setHorizontalSpacing(8);
+  t->setVerticalSpacing(3);
+  // Two blocks of eight taps side by side: Sensor1's taps left, Sensor2's right.
+  for (int block = 0; block < 2; ++block) {
+    const int col = block * 4;
+    t->addWidget(new QLabel("SHDLOC"), 0, col + 1, Qt::AlignCenter);
+    t->addWidget(new QLabel("SHPLOC"), 0, col + 2, Qt::AlignCenter);
+    for (int r = 0; r < 8; ++r) {
+      const int tap = block * 8 + r + 1;
+      t->addWidget(new QLabel(QString("TAP%1").arg(tap)), r + 1, col);
+      shdloc_[tap - 1] = tools_.MakeBoundSpin(ShdlocMnemonic(tap), taps);
+      shploc_[tap - 1] = tools_.MakeBoundSpin(ShplocMnemonic(tap), taps);
+      t->addWidget(shdloc_[tap - 1], r + 1, col + 1);
+      t->addWidget(shploc_[tap - 1], r + 1, col + 2);
+    }
+    if (block == 0) t->setColumnMinimumWidth(3, 16);
+  }
+  top->addWidget(taps);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(load_);
+  buttons->addWidget(save_);
+  buttons->addStretch(1);
+  auto* close = new QPushButton("Close");
+  close->setAutoDefault(false);
+  buttons->addWidget(close);
+  top->addLayout(buttons);
+  top->addWidget(tools_.MakeLinkStrip(this));
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(write_, &QPushButton::clicked, this, &CSensReg::WriteAfeRegister);
+  connect(load_, &QPushButton::clicked, this, &CSensReg::LoadRegisterFile);
+  connect(save_, &QPushButton::clicked, this, &CSensReg::SaveRegisterFile);
+  connect(close, &QPushButton::clicked, this, &QDialog::hide);
+  auto* loadAction = new QAction("Load register table...", this);
+  auto* saveAction = new QAction("Save register table...", this);
+  connect(loadAction, &QAction::triggered, this, &CSensReg::LoadRegisterFile);
+  connect(saveAction, &QAction::triggered, this, &CSensReg::SaveRegisterFile);
+  addAction(loadAction);
+  addAction(saveAction);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void CSensReg::WriteAfeRegister() {
+  tools_.Operation([this] {
+    kestrel::WriteAfeRegister(tools_.Cmd(), selector_->currentIndex(), address_->currentIndex(),
+                              data_->text().toStdString());
+  });
+}
+
+void CSensReg::LoadRegisterFile() {
+  Settings& settings = tools_.Cmd().Config();
+  ToolFileRequest request{false, settings.dumpFile, "csv", "Camera gamma data (*.csv)"};
+  const std::string path = ChooseToolFile(this, request);
+  if (path.empty()) return;
+  // Loading leaves the tool folder where it was.
+  tools_.Operation([&] { kestrel::LoadRegisterFile(tools_.Cmd(), path); });
+}
+
+void CSensReg::SaveRegisterFile() {
+  Settings& settings = tools_.Cmd().Config();
+  ToolFileRequest request{true, settings.dumpFile, "csv", "csv file (*.csv)"};
+  const std::string path = ChooseToolFile(this, request);
+  if (path.empty() || !ConfirmOverwrite(tools_.Ui(), path)) return;
+  settings.dumpFile = FolderOf(path);
+  tools_.Operation([&] { kestrel::SaveRegisterFile(tools_.Cmd(), path); });
+}
+
+}  // namespace kestrel

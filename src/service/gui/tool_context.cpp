@@ -1,0 +1,69 @@
+#include "service/gui/tool_context.h"
+
+#include "app/qt_user_interface.h"
+#include "panel/gui/bound_widgets.h"
+#include "panel/gui/kestrel_dlg.h"
+#include "panel/gui/link_indicator.h"
+
+namespace kestrel {
+
+ToolContext::ToolContext(CKestrelDlg& panel, QtUserInterface& ui)
+    : panel_(panel), cmd_(panel.Cmd()), ui_(ui) {}
+
+bool ToolContext::Operation(const std::function<void()>& f) {
+  if (depth_ > 0) return false;
+  ++depth_;
+  f();
+  --depth_;
+  return true;
+}
+
+uint32_t ToolContext::ControlOf(const std::string& mnemonic) const {
+  const BindingTable& table = panel_.Table();
+  for (int i = 0; i < table.Count(); ++i)
+    if (mnemonic == table.Slot(i).command) return table.Slot(i).controlId;
+  return 0;
+}
+
+SpinEdit* ToolContext::MakeBoundSpin(const std::string& mnemonic, QWidget* parent,
+                                     std::function<void(uint32_t)> after) {
+  const uint32_t id = ControlOf(mnemonic);
+  auto* spin = new SpinEdit(id, parent);
+  spin->setToolTip(QString::fromStdString(mnemonic));
+  if (id == 0) {
+    spin->setEnabled(false);
+    return spin;
+  }
+  BindingTable& table = panel_.Table();
+  for (int i = 0; i < table.Count(); ++i)
+    if (table.Slot(i).controlId == id) spin->SetRange(table.Slot(i).minimum, table.Slot(i).maximum);
+  panel_.View().Register(id, spin);
+  QObject::connect(spin, &SpinEdit::committed, spin, [this, after, spin](uint32_t box, EditCommit) {
+    Operation([&] {
+      panel_.Table().SendEditBoxValue(box);
+      // The next step starts from the number now in the box, as the spin
+      // buttons of a committed box always do.
+      spin->SetPosition(panel_.Table().GetParamInt(box));
+      if (after) after(box);
+    });
+  });
+  QObject::connect(spin, &SpinEdit::spinDelta, spin, [this, after, spin](uint32_t box, int delta) {
+    Operation([&] {
+      if (!panel_.Table().OnSpinDelta(box, delta)) {
+        spin->DefaultStep(delta);
+        return;
+      }
+      if (after) after(box);
+    });
+  });
+  return spin;
+}
+
+QWidget* ToolContext::MakeLinkStrip(QWidget* parent) {
+  auto* strip = new LinkIndicator(0, parent);
+  strip->SetState(ui_.LinkState());
+  QObject::connect(&ui_, &QtUserInterface::linkStateChanged, strip, &LinkIndicator::SetState);
+  return strip;
+}
+
+}  // namespace kestrel
