@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -120,7 +121,11 @@ class Dialogs6Test : public ::testing::Test {
       auto* dialog = qobject_cast<QFileDialog*>(w);
       ASSERT_NE(dialog, nullptr);
       if (then) QObject::connect(dialog, &QDialog::accepted, then);
-      dialog->selectFile(path);
+      // Typed into the name box, as a user would: selecting a listed file
+      // waits for the dialog's folder model.
+      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+      ASSERT_NE(name, nullptr);
+      name->setText(path);
       static_cast<QDialog*>(dialog)->accept();  // as the Open/Save button does
     });
   }
@@ -130,21 +135,6 @@ class Dialogs6Test : public ::testing::Test {
     if (!action || !action->menu()) return nullptr;
     for (QAction* a : action->menu()->actions())
       if (a->text() == text) return a;
-    return nullptr;
-  }
-
-  // The button of a group (by title) in a grid column.
-  QPushButton* GroupButton(const QString& title, const char* name, int column,
-                           bool factory = false) {
-    for (QGroupBox* g : panel_->findChildren<QGroupBox*>()) {
-      if (g->title() != title || (g->objectName() == "factoryBlemish") != factory) continue;
-      auto* grid = qobject_cast<QGridLayout*>(g->layout());
-      for (QPushButton* b : g->findChildren<QPushButton*>(name)) {
-        int r, c, rs, cs;
-        grid->getItemPosition(grid->indexOf(b), &r, &c, &rs, &cs);
-        if (c == column) return b;
-      }
-    }
     return nullptr;
   }
 
@@ -283,7 +273,7 @@ TEST_F(Dialogs6Test, CalibrationDialogRunsToItsResultAndFollowsTheSetting) {
     m.SetInt("SDC2", 0);
   });
   Start();
-  QPushButton* black2 = GroupButton("Caliblation", "button_PixelBlack", 2);
+  QPushButton* black2 = panel_->ToolButton("pixelBlack2");
   ASSERT_NE(black2, nullptr);
   EXPECT_TRUE(black2->isEnabled());
 
@@ -394,21 +384,21 @@ TEST_F(Dialogs6Test, BlemishAndTapGainButtonsReachTheCameraAndThePanel) {
 
   // "W" sends the leading integer of the Pos box; "R" puts the camera's value back.
   panel_->View().SetText(ctrl::BLMP2, "12abc");
-  QTest::mouseClick(GroupButton("Blemish", "button_W", 2), Qt::LeftButton);
+  QTest::mouseClick(panel_->ToolButton("blemishWrite2"), Qt::LeftButton);
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Array("BLMP2")[0]; }), 12);
   EXPECT_TRUE(HasBox("Completed", MsgIcon::Information));
   panel_->View().SetText(ctrl::BLMP2, "");
-  QTest::mouseClick(GroupButton("Blemish", "button_R", 2), Qt::LeftButton);
+  QTest::mouseClick(panel_->ToolButton("blemishRead2"), Qt::LeftButton);
   EXPECT_EQ(panel_->View().Text(ctrl::BLMP2), "12");
 
   boxes_.clear();
-  QTest::mouseClick(GroupButton("Blemish", "button_Start", 1, true), Qt::LeftButton);
+  QTest::mouseClick(panel_->ToolButton("factoryBlemishDetect1"), Qt::LeftButton);
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, "Completed");
 
   // After the balance the panel shows the camera's tap gains.
   Model([](sim::CameraModel& m) { m.SetInt("GA1T1", 321); });
-  QTest::mouseClick(GroupButton("Gain (VGA Gain)", "button_once", 1), Qt::LeftButton);
+  QTest::mouseClick(panel_->ToolButton("tapBalance1"), Qt::LeftButton);
   EXPECT_EQ(panel_->Table().GetParamInt(ctrl::GA1T1), 321);
 }
 
@@ -430,7 +420,7 @@ TEST_F(Dialogs6Test, AberrationFileRoundTripFromTheFactoryMenuIgnoresClicksMeanw
 
   // A click on the panel queued while the table moves must not start a
   // detection in the middle of the transfer.
-  QPushButton* start = GroupButton("Blemish", "button_Start", 1);
+  QPushButton* start = panel_->ToolButton("blemishDetect1");
   auto click = [start](QEvent::Type type) {
     const QPointF at(start->rect().center());
     QCoreApplication::postEvent(

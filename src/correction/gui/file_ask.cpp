@@ -10,7 +10,10 @@ QString AskFilePath(QWidget* parent, const FileAsk& ask) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setAcceptMode(ask.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(ask.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // Any name is taken, in both directions: a file that cannot be read is
+  // reported by the command with the program's own message. (Qt's check for
+  // an existing file also races with its folder model filling in.)
+  dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(ask.filter);
   dialog.setDefaultSuffix("csv");
   // A remembered folder that has gone away falls back to the working folder.

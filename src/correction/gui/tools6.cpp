@@ -2,8 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -22,42 +20,6 @@
 namespace kestrel {
 
 namespace {
-
-// Makes a placeholder of the panel usable.
-void Activate(QWidget* w) {
-  if (!w) return;
-  w->setEnabled(true);
-  w->setToolTip(QString());
-}
-
-// The column of a widget in its group's grid, or -1.
-int GridColumn(QWidget* w) {
-  auto* grid =
-      w && w->parentWidget() ? qobject_cast<QGridLayout*>(w->parentWidget()->layout()) : nullptr;
-  if (!grid) return -1;
-  const int index = grid->indexOf(w);
-  if (index < 0) return -1;
-  int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
-  grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
-  return column;
-}
-
-// The group boxes of the panel with this title.
-QList<QGroupBox*> Groups(CKestrelDlg& panel, const QString& title) {
-  QList<QGroupBox*> out;
-  for (QGroupBox* g : panel.findChildren<QGroupBox*>())
-    if (g->title() == title) out << g;
-  return out;
-}
-
-// The buttons of a group with this object name, each with its grid column.
-QList<std::pair<QPushButton*, int>> ButtonsIn(QGroupBox* group, const QString& name) {
-  QList<std::pair<QPushButton*, int>> out;
-  if (!group) return out;
-  for (QPushButton* b : group->findChildren<QPushButton*>(name, Qt::FindDirectChildrenOnly))
-    out.append({b, GridColumn(b)});
-  return out;
-}
 
 // While an operation pumps messages between its commands, the operator's
 // clicks and keys must not reach the panel (or its tool windows) and start
@@ -154,8 +116,7 @@ void CorrectionTools::InstallDataMenu() {
     if (!sub) continue;
     data = qobject_cast<QMenu*>(sub->parentWidget());
     sub->setEnabled(true);
-    action->setEnabled(true);
-    action->setToolTip(QString());
+    CKestrelDlg::MakeAvailable(action);
     sub->clear();
     const CorrectionKind kind = k.kind;
     for (int s = 1; s <= 2; ++s)
@@ -206,47 +167,26 @@ void CorrectionTools::InstallDataMenu() {
 }
 
 void CorrectionTools::InstallButtons() {
-  // Calibration group: Pixel Black, Pixel Gain, Shading in columns 0 (Sensor1) and 2.
-  for (QGroupBox* g : Groups(panel_, "Caliblation")) {
-    const struct {
-      const char* name;
-      int target1;
-    } rows[3] = {{"button_PixelBlack", 2}, {"button_PixelGain", 1}, {"button_Shading", 0}};
-    for (const auto& r : rows)
-      for (auto [b, column] : ButtonsIn(g, r.name)) {
-        const int target = column == 0 ? r.target1 : r.target1 + 3;
-        Activate(b);
-        connect(b, &QPushButton::clicked, this, [this, target] { OpenCorrection(target); });
-      }
-  }
-  // Tap gain balance: the "once" buttons of the factory gain group.
-  for (QGroupBox* g : Groups(panel_, "Gain (VGA Gain)"))
-    for (auto [b, column] : ButtonsIn(g, "button_once")) {
-      const int sensor = column == 1 ? 1 : 2;
-      Activate(b);
-      connect(b, &QPushButton::clicked, this, [this, sensor] { TapGain(sensor); });
-    }
-  // Blemish, user and factory groups.
-  for (QGroupBox* g : Groups(panel_, "Blemish")) {
-    const bool factory = g->objectName() == "factoryBlemish";
-    auto columnOf = [factory](int gridColumn) {
-      if (factory) return gridColumn == 1 ? BlemishColumn::Factory1 : BlemishColumn::Factory2;
-      return gridColumn == 1 ? BlemishColumn::User1 : BlemishColumn::User2;
-    };
-    for (auto [b, column] : ButtonsIn(g, "button_Start")) {
-      const BlemishColumn c = columnOf(column);
-      Activate(b);
-      connect(b, &QPushButton::clicked, this, [this, c] { BlemishStart(c); });
-    }
-    for (auto [b, column] : ButtonsIn(g, "button_R")) {
-      const BlemishColumn c = columnOf(column);
-      Activate(b);
-      connect(b, &QPushButton::clicked, this, [this, c] { BlemishRead(c); });
-    }
-    for (auto [b, column] : ButtonsIn(g, "button_W")) {
-      const BlemishColumn c = columnOf(column);
-      Activate(b);
-      connect(b, &QPushButton::clicked, this, [this, c] { BlemishWrite(c); });
+  // The panel names its placeholders by role and sensor column (1 or 2).
+  auto wire = [this](const QString& name, auto handler) {
+    QPushButton* b = panel_.ToolButton(name);
+    if (!b) return;
+    CKestrelDlg::MakeAvailable(b);
+    connect(b, &QPushButton::clicked, this, handler);
+  };
+  for (int s = 1; s <= 2; ++s) {
+    const int shift = s == 1 ? 0 : 3;
+    wire(QString("shading%1").arg(s), [this, shift] { OpenCorrection(0 + shift); });
+    wire(QString("pixelGain%1").arg(s), [this, shift] { OpenCorrection(1 + shift); });
+    wire(QString("pixelBlack%1").arg(s), [this, shift] { OpenCorrection(2 + shift); });
+    wire(QString("tapBalance%1").arg(s), [this, s] { TapGain(s); });
+    const BlemishColumn user = s == 1 ? BlemishColumn::User1 : BlemishColumn::User2;
+    const BlemishColumn factory = s == 1 ? BlemishColumn::Factory1 : BlemishColumn::Factory2;
+    for (auto [prefix, column] : {std::pair{"blemish", user}, {"factoryBlemish", factory}}) {
+      const BlemishColumn c = column;
+      wire(QString("%1Detect%2").arg(prefix).arg(s), [this, c] { BlemishStart(c); });
+      wire(QString("%1Read%2").arg(prefix).arg(s), [this, c] { BlemishRead(c); });
+      wire(QString("%1Write%2").arg(prefix).arg(s), [this, c] { BlemishWrite(c); });
     }
   }
   // The LUT "Table" buttons are bound controls, held unavailable by the view;
