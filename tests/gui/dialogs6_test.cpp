@@ -60,7 +60,7 @@ class Dialogs6Test : public ::testing::Test {
                             const std::string& caption) {
       boxes_.push_back({text, icon, buttons, caption});
       if (buttons == MsgButtons::YesNo) return replace_ ? MsgAnswer::Yes : MsgAnswer::No;
-      return buttons == MsgButtons::OkCancel && cancelPrompts_ ? MsgAnswer::Cancel : MsgAnswer::Ok;
+      return MsgAnswer::Ok;
     });
   }
 
