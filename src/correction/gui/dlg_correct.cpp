@@ -1,0 +1,229 @@
+#include "correction/gui/dlg_correct.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "app/qt_user_interface.h"
+#include "panel/binding_table.h"
+#include "panel/gui/kestrel_dlg.h"
+#include "protocol/settings.h"
+
+namespace kestrel {
+
+// ---------------------------------------------------------------- link lamp
+
+LinkLamp::LinkLamp(QtUserInterface& ui, QWidget* parent) : QLabel(parent) {
+  setObjectName("linkLamp");
+  connect(&ui, &QtUserInterface::linkStateChanged, this, &LinkLamp::Show);
+  Show(ui.LinkState());
+}
+
+void LinkLamp::Show(int online) {
+  QPixmap lamp(12, 12);
+  lamp.fill(Qt::transparent);
+  {
+    QPainter p(&lamp);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(60, 60, 60));
+    p.setBrush(online == 1 ? QColor(40, 190, 60) : QColor(210, 40, 40));
+    p.drawEllipse(1, 1, 10, 10);
+  }
+  setPixmap(lamp);
+  setToolTip(online == 1 ? "Online" : "Offline");
+  setProperty("online", online == 1);
+}
+
+// ---------------------------------------------------------------- CDlgCorrect
+
+uint32_t CDlgCorrect::SettingControlOf(int target) {
+  static constexpr uint32_t kIds[kCorrectionTargets] = {ctrl::SDC,  ctrl::PGC,  ctrl::PBC,
+                                                        ctrl::SDC2, ctrl::PGC2, ctrl::PBC2};
+  return kIds[target < 0 || target >= kCorrectionTargets ? 0 : target];
+}
+
+CDlgCorrect::CDlgCorrect(CKestrelDlg& panel, QtUserInterface& ui, int target,
+                         CalibrationTiming timing)
+    : QDialog(&panel), panel_(panel), ui_(ui), target_(target), timing_(timing) {
+  const CorrectionTarget& t = CorrectionTargetOf(target);
+  setObjectName("dlgCorrect");
+  setWindowTitle(QString::fromUtf8(t.title));
+  setModal(true);
+
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(14, 12, 14, 12);
+  grid->setHorizontalSpacing(16);
+  grid->setVerticalSpacing(6);
+  grid->addWidget(new QLabel("Select correction settings"), 0, 0);
+  list_ = new QComboBox;
+  list_->setObjectName("settingList");
+  for (const char* text : CorrectionSettingTexts())
+    list_->addItem(QString::fromUtf8(text));
+  grid->addWidget(list_, 1, 0);
+  runLabel_ = new QLabel("Re-calibrate & store correction setting");
+  grid->addWidget(runLabel_, 2, 0);
+  run_ = new QPushButton(QString::fromUtf8(t.runText));
+  run_->setObjectName("runButton");
+  run_->setAutoDefault(false);
+  grid->addWidget(run_, 3, 0);
+  auto* side = new QVBoxLayout;
+  side->addWidget(new LinkLamp(ui, this), 0, Qt::AlignRight);
+  side->addStretch(1);
+  auto* close = new QPushButton("Close");
+  close->setObjectName("closeButton");
+  close->setAutoDefault(false);
+  side->addWidget(close);
+  grid->addLayout(side, 0, 1, 4, 1);
+
+  // The panel's buffer holds what the camera said at the last refresh: no
+  // query on opening.
+  setting_ = panel_.Table().GetParamInt(SettingControlOf(target_));
+  if (setting_ < 0 || setting_ > 2) setting_ = 0;
+  list_->setCurrentIndex(setting_);
+  UpdateRunButton();
+
+  connect(list_, &QComboBox::activated, this, &CDlgCorrect::OnSettingChanged);
+  connect(run_, &QPushButton::clicked, this, [this] { RunAutoCorrection(); });
+  connect(close, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void CDlgCorrect::UpdateRunButton() {
+  const bool on = RunButtonEnabled(setting_, panel_.Config().operatingMode);
+  run_->setEnabled(on);
+  runLabel_->setEnabled(on);
+}
+
+void CDlgCorrect::OnSettingChanged(int index) {
+  if (index < 0 || index > 2) return;
+  setting_ = index;
+  BindingTable& table = panel_.Table();
+  const uint32_t id = SettingControlOf(target_);
+  table.SetParamInt(id, index);
+  table.SendChangedParams();
+  table.UpdateAllControls();
+  // The label beside the panel's button shows what the camera now holds.
+  table.ReadCalibrationStatus(target_);
+  UpdateRunButton();
+}
+
+AutoCorrectionResult CDlgCorrect::RunAutoCorrection() {
+  if (setting_ == 0) return AutoCorrectionResult::NotRun;
+  run_->setEnabled(false);
+  last_ = kestrel::RunAutoCorrection(panel_.Cmd(), target_, setting_, timing_);
+  UpdateRunButton();
+  return last_;
+}
+
+// ---------------------------------------------------------------- CDlgColumnCal
+
+CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
+    : QDialog(&panel), panel_(panel) {
+  setObjectName("dlgColumnCal");
+  setWindowTitle("Column Buffer Calibration");
+  setModal(true);
+  auto* v = new QVBoxLayout(this);
+  v->setContentsMargins(14, 12, 14, 12);
+  auto* top = new QHBoxLayout;
+  message_ = new QLabel(QString::fromUtf8(ColumnCalibration::InitialMessage()));
+  message_->setObjectName("columnMessage");
+  message_->setWordWrap(true);
+  message_->setMinimumWidth(420);
+  top->addWidget(message_, 1);
+  top->addWidget(new LinkLamp(ui, this), 0, Qt::AlignTop);
+  v->addLayout(top);
+
+  auto* entries = new QGridLayout;
+  const char* const names[3] = {"A.Black R", "A.Black G", "A.Black B"};
+  for (int i = 0; i < 3; ++i) {
+    auto* label = new QLabel(names[i]);
+    auto* spin = new QSpinBox;
+    spin->setObjectName(QString("aBlack%1").arg("RGB"[i]));
+    spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    entries->addWidget(label, 0, i);
+    entries->addWidget(spin, 1, i);
+    entries_ << label << spin;
+  }
+  v->addLayout(entries);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  start_ = new QPushButton("Start");
+  cancel_ = new QPushButton("Cancel");
+  ok_ = new QPushButton("OK");
+  start_->setObjectName("startButton");
+  cancel_->setObjectName("cancelButton");
+  ok_->setObjectName("okButton");
+  for (QPushButton* b : {start_, cancel_, ok_}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  v->addLayout(buttons);
+  for (QWidget* w : entries_)
+    w->hide();
+  ok_->hide();
+
+  connect(start_, &QPushButton::clicked, this, &CDlgColumnCal::OnStart);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ok_, &QPushButton::clicked, this, &CDlgColumnCal::OnOk);
+}
+
+void CDlgColumnCal::OnStart() {
+  for (QWidget* w : entries_)
+    if (auto* spin = qobject_cast<QSpinBox*>(w)) spin->setRange(0, 255);
+  message_->setText(QString::fromUtf8(ColumnCalibration::AdjustMessage()));
+  start_->hide();
+  cancel_->hide();
+  ok_->show();
+  for (QWidget* w : entries_)
+    w->show();
+  steps_.Start(panel_.Cmd());
+}
+
+void CDlgColumnCal::OnOk() {
+  if (steps_.Ok(panel_.Cmd())) accept();
+}
+
+// ---------------------------------------------------------------- CDlgReadoutCal
+
+CDlgReadoutCal::CDlgReadoutCal(CKestrelDlg& panel, QtUserInterface& ui)
+    : QDialog(&panel), panel_(panel) {
+  setObjectName("dlgReadoutCal");
+  setWindowTitle("Readout CH Calibration");
+  setModal(true);
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(14, 12, 14, 12);
+  grid->addWidget(new QLabel("Color"), 0, 0);
+  colour_ = new QComboBox;
+  colour_->setObjectName("colourList");
+  for (const char* c : kReadoutColours)
+    colour_->addItem(c);
+  colour_->setCurrentIndex(0);
+  grid->addWidget(colour_, 0, 1);
+  grid->addWidget(new LinkLamp(ui, this), 0, 2, Qt::AlignRight);
+  auto* start = new QPushButton("Start");
+  auto* cancel = new QPushButton("Cancel");
+  auto* ok = new QPushButton("OK");
+  start->setObjectName("startButton");
+  cancel->setObjectName("cancelButton");
+  ok->setObjectName("okButton");
+  ok->hide();
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  for (QPushButton* b : {start, cancel, ok}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  grid->addLayout(buttons, 1, 0, 1, 3);
+  connect(start, &QPushButton::clicked, this, [this] {
+    ReadoutCalibration(panel_.Cmd(), colour_->currentIndex());
+    accept();
+  });
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+}  // namespace kestrel
