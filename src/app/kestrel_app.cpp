@@ -6,6 +6,7 @@
 
 #include "app/qt_user_interface.h"
 #include "app/settings_store.h"
+#include "correction/gui/tools6.h"
 #include "link/rs_port.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "panel/gui/tools5.h"
@@ -89,6 +90,7 @@ int CKestrelApp::Run(const Options& options) {
   // Before the start-up: the communication dialog's guard may move the link
   // back to the COM port after an abnormal end.
   InstallIssue5Tools(*panel_, *ui_);
+  InstallIssue6Tools(*panel_, *ui_);
   InstallIssue7Tools(*panel_, *ui_);
   if (options.simulator) panel_->SetPortNote("Simulated camera on");
   if (!options.screenshot.empty()) {
