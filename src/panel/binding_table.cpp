@@ -288,8 +288,9 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
     SetParamInt(id, value);
     // The box always shows the number that was stored, not only after
     // clamping: "abc" or "12x" would otherwise stay on screen while the camera
-    // holds 0 or 12.
-    if (text != std::to_string(value)) UpdateControl(id, b->current);
+    // holds 0 or 12. Showing it also moves the spin to it, so the next arrow
+    // steps from the typed number rather than from the spin's old position.
+    UpdateControl(id, b->current);
   }
   AfterChange(true);
   return true;

@@ -190,6 +190,15 @@ TEST_F(PanelTest, SpinStepSendsOnceAndStopsAtTheLimit) {
   QTest::keyClick(lr, Qt::Key_Down);
   EXPECT_EQ(CameraInt("LR"), 13339);
   EXPECT_EQ(LinesIn(), before + 1);
+
+  // A typed number is where the next step starts.
+  QTest::keyClick(lr, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(lr, "400");
+  QTest::keyClick(lr, Qt::Key_Return);
+  EXPECT_EQ(CameraInt("LR"), 400);
+  QTest::keyClick(lr, Qt::Key_Up);
+  EXPECT_EQ(CameraInt("LR"), 401);
+  EXPECT_EQ(lr->text(), "401");
 }
 
 TEST_F(PanelTest, EnterThenFocusLossSendsOnceAndAnyTextIsSafe) {
