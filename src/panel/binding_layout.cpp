@@ -11,13 +11,13 @@ namespace {
 using Items = std::vector<std::string>;
 
 struct Builder {
-  std::vector<BindingSpec> out;
+  std::vector<BindingDef> out;
 
   void Add(std::string command, uint32_t id, WidgetKind kind, const char* group, bool factory,
            int32_t minimum = 0, int32_t maximum = 255, int32_t start = 0, Items items = {},
            int lensIndex = 0, WidgetHost host = WidgetHost::Panel) {
-    out.push_back(BindingSpec{std::move(command), lensIndex, id, kind, host, group, factory,
-                              minimum, maximum, start, std::move(items)});
+    out.push_back(BindingDef{std::move(command), lensIndex, id, kind, host, group, factory, minimum,
+                             maximum, start, std::move(items)});
   }
   void Lists(std::initializer_list<std::pair<const char*, uint32_t>> rows, const char* group,
              bool factory, const Items& items) {
@@ -47,7 +47,7 @@ struct Builder {
   }
 };
 
-std::vector<BindingSpec> Build() {
+std::vector<BindingDef> Build() {
   constexpr bool U = false, F = true;
   constexpr auto kDac = WidgetHost::DacDialog;
   constexpr auto kAfeDlg = WidgetHost::AfeDialog;
@@ -178,8 +178,8 @@ std::vector<BindingSpec> Build() {
 
 }  // namespace
 
-const std::vector<BindingSpec>& BindingLayout() {
-  static const std::vector<BindingSpec> layout = Build();
+const std::vector<BindingDef>& BindingLayout() {
+  static const std::vector<BindingDef> layout = Build();
   return layout;
 }
 

@@ -10,7 +10,7 @@ namespace kestrel {
 
 // One binding as the panel's layout defines it. The command is named by its
 // mnemonic; the three lens columns of an indexed command carry their index.
-struct BindingSpec {
+struct BindingDef {
   std::string command;
   int lensIndex = 0;
   uint32_t controlId = ctrl::kNone;
@@ -25,6 +25,6 @@ struct BindingSpec {
 };
 
 // The 225 bindings in slot order.
-const std::vector<BindingSpec>& BindingLayout();
+const std::vector<BindingDef>& BindingLayout();
 
 }  // namespace kestrel

@@ -45,20 +45,20 @@ bool Changed(const ControlBinding& b) {
 }  // namespace
 
 BindingTable::BindingTable(CCamCmd& cmd) : cmd_(cmd) {
-  const std::vector<BindingSpec>& layout = BindingLayout();
+  const std::vector<BindingDef>& layout = BindingLayout();
   const CommandTable& commands = cmd_.Table();
   for (size_t i = 0; i < layout.size() && i < kSlots; ++i) {
-    const BindingSpec& spec = layout[i];
+    const BindingDef& def = layout[i];
     ControlBinding& b = slots_[i];
-    b.controlId = spec.controlId;
-    const int first = commands.Find(spec.command);
-    b.cmdIndex = first < 0 ? -1 : first + spec.lensIndex;
-    b.kind = spec.kind;
-    b.host = spec.host;
-    b.command = spec.command.c_str();
-    b.group = spec.group;
-    b.items = spec.items;
-    b.widgetType = WidgetTypeOf(spec.kind);
+    b.controlId = def.controlId;
+    const int first = commands.Find(def.command);
+    b.cmdIndex = first < 0 ? -1 : first + def.lensIndex;
+    b.kind = def.kind;
+    b.host = def.host;
+    b.command = def.command.c_str();
+    b.group = def.group;
+    b.items = def.items;
+    b.widgetType = WidgetTypeOf(def.kind);
   }
   count_ = static_cast<int>(std::min<size_t>(layout.size(), kCount));
 
@@ -72,15 +72,15 @@ BindingTable::BindingTable(CCamCmd& cmd) : cmd_(cmd) {
   }
   for (int i = 0; i < count_; ++i) {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
-    const BindingSpec& spec = layout[static_cast<size_t>(i)];
-    if (spec.kind == WidgetKind::TextEdit) b.valueKind = kTypeText;
-    b.minimum = spec.minimum;
-    b.maximum = spec.maximum;
-    b.factory = spec.factory ? 1 : 0;
+    const BindingDef& def = layout[static_cast<size_t>(i)];
+    if (def.kind == WidgetKind::TextEdit) b.valueKind = kTypeText;
+    b.minimum = def.minimum;
+    b.maximum = def.maximum;
+    b.factory = def.factory ? 1 : 0;
     if (b.valueKind == kTypeText)
       b.current.textValue.clear();
     else
-      b.current.intValue = spec.start;
+      b.current.intValue = def.start;
   }
   SaveBaseline();
 }
