@@ -9,6 +9,7 @@
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
 #include "protocol/user_interface.h"
+#include "util/json_writer.h"
 
 namespace kestrel::ctl {
 
@@ -18,6 +19,7 @@ inline constexpr int kFailed = 1;  // the camera rejected, timed out, or the por
 inline constexpr int kUsage = 2;   // bad arguments or unknown names
 
 // Messages go to stderr; progress draws a bar when stderr is a terminal.
+// Quiet (-q): no progress and no information messages, only failures.
 class TerminalUi : public UserInterface {
  public:
   MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
@@ -28,7 +30,8 @@ class TerminalUi : public UserInterface {
   void CloseProgress() override;
 
   bool verbose = false;  // print the Tx/Rx log to stderr
-  int shown = 0;         // messages shown so far
+  bool quiet = false;
+  int shown = 0;  // messages shown so far
   void AppendLog(const std::string& line) override;
 
  private:
@@ -45,6 +48,7 @@ struct Context {
   TerminalUi ui;
   std::unique_ptr<CClSerial> cameraLink;  // created by Connect
   std::unique_ptr<CCamCmd> cmd;
+  bool json = false;  // --json: one JSON document on stdout
   int timeoutMs = 3000;
   int listenMs = 500;
   std::string portOverride;  // --port
@@ -69,10 +73,16 @@ struct Context {
 
 using CommandFn = int (*)(Context& ctx, const std::vector<std::string>& args);
 
+// What a command prints on stdout when it succeeds. Under --json a Json
+// command prints its own document, a None command gets "{}" and a Text
+// command is refused; every failure prints {"error": "..."}.
+enum class Output { None, Json, Text };
+
 struct Command {
   const char* name;
   const char* usage;  // one line, after "kestrelctl [options] "
   CommandFn run;
+  Output output = Output::None;
 };
 
 // Each command family registers itself from its own file.
@@ -82,7 +92,13 @@ struct Registrar {
 const std::vector<Command>& Commands();
 
 // Shared helpers.
+// A failure, on stderr; under --json it also becomes the error document.
 void PrintError(const std::string& text);
 bool ParseIntArg(const std::string& text, int& out);
+
+// The finished document and a line end on stdout.
+void PrintJson(const JsonWriter& document);
+// A camera value typed as its command row says: integer, real or text.
+void WriteValue(JsonWriter& w, const CommandEntry& row, const ParamValue& value);
 
 }  // namespace kestrel::ctl

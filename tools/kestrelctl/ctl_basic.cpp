@@ -1,6 +1,7 @@
 // query, set, send: single commands and raw lines.
 #include <chrono>
 #include <iostream>
+#include <set>
 
 #include "ctl.h"
 
@@ -48,11 +49,21 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
     rows.push_back(row);
   }
   if (!ctx.Connect()) return kFailed;
-  for (int row : rows) {
+  // Under --json: {"NAME": value, ...} keyed by the names as given, once
+  // all have answered.
+  JsonWriter json;
+  json.BeginObject();
+  std::set<std::string> keys;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const int row = rows[i];
     ParamValue v;
     if (ctx.cmd->QueryValue(row, v, ctx.timeoutMs, 1, 1) != 1) return kFailed;
-    std::cout << ValueText(*ctx.cmd, row, v) << std::endl;
+    if (!ctx.json)
+      std::cout << ValueText(*ctx.cmd, row, v) << std::endl;
+    else if (keys.insert(args[i]).second)
+      WriteValue(json.Key(args[i]), ctx.cmd->Table()[row], v);
   }
+  if (ctx.json) PrintJson(json.EndObject());
   return kOk;
 }
 
@@ -113,10 +124,10 @@ int Send(Context& ctx, const std::vector<std::string>& args) {
 }
 
 const Registrar kRegistrar{
-    {"query", "query NAME[?INDEX]...      print each value, one per line", Query},
+    {"query", "query NAME[?INDEX]...      print each value, one per line", Query, Output::Json},
     {"set", "set NAME=VALUE...           set values (NAME=INDEX,VALUE for indexed rows)", Set},
     {"send", "send 'RAW LINE'             send a line with CR LF, print the replies of --listen MS",
-     Send},
+     Send, Output::Text},
 };
 
 }  // namespace

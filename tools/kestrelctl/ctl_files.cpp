@@ -90,6 +90,20 @@ bool AreaArg(const std::vector<std::string>& args, const char* command, int& are
   return true;
 }
 
+// "1 User 1", or {"area": 1, "name": "User 1"}.
+void PrintArea(const Context& ctx, int area) {
+  if (ctx.json)
+    PrintJson(JsonWriter()
+                  .BeginObject()
+                  .Key("area")
+                  .Int(area)
+                  .Key("name")
+                  .String(AreaLabel(true, area))
+                  .EndObject());
+  else
+    std::cout << area << ' ' << AreaLabel(true, area) << std::endl;
+}
+
 int Area(Context& ctx, const std::vector<std::string>& args) {
   if (!args.empty()) {
     PrintError("area takes no arguments");
@@ -98,7 +112,7 @@ int Area(Context& ctx, const std::vector<std::string>& args) {
   if (!ctx.Connect()) return kFailed;
   int area = 0;
   if (ctx.cmd->QueryInt(cmd::EA, area, ctx.timeoutMs, 1, 1) != 1) return kFailed;
-  std::cout << area << ' ' << AreaLabel(true, area) << std::endl;
+  PrintArea(ctx, area);
   return kOk;
 }
 
@@ -126,7 +140,7 @@ int Reload(Context& ctx, const std::vector<std::string>& args) {
   if (!ctx.Connect()) return kFailed;
   int current = 0;
   if (ReloadSettings(*ctx.cmd, current, nullptr) != 1) return kFailed;
-  std::cout << current << ' ' << AreaLabel(true, current) << std::endl;
+  PrintArea(ctx, current);
   return kOk;
 }
 
@@ -151,10 +165,24 @@ int ClList(Context& ctx, const std::vector<std::string>& args) {
       break;
   }
   const auto& list = cl.List(kind);
+  if (list.empty()) {
+    if (ctx.ui.shown == 0) PrintError("--cl-mode " + std::to_string(ctx.clMode) + " lists nothing");
+    return kFailed;
+  }
+  if (ctx.json) {
+    // {"kind": "ports", "entries": [...]}: an entry's number is its position.
+    const char* kinds[] = {"libraries", "manufacturers", "ports"};
+    JsonWriter w;
+    w.BeginObject().Key("kind").String(kinds[static_cast<int>(kind)]).Key("entries").BeginArray();
+    for (const std::string& entry : list)
+      w.String(entry);
+    PrintJson(w.EndArray().EndObject());
+    return kOk;
+  }
   for (size_t i = 0; i < list.size(); ++i)
     std::cout << i << ' ' << list[i] << '\n';
   std::cout.flush();
-  return list.empty() ? kFailed : kOk;
+  return kOk;
 }
 
 // Log lines go to stdout with the terminal's time stamps.
@@ -219,16 +247,18 @@ int Terminal(Context& ctx, const std::vector<std::string>& args) {
 
 const Registrar kRegistrar{
     {"apply", "apply FILE.cam              replay a setting file into the camera", Apply},
-    {"area", "area                        print the camera's current setting area", Area},
+    {"area", "area                        print the camera's current setting area", Area,
+     Output::Json},
     {"load", "load AREA                   load area 0, 1 or 2 into the working settings", Load},
     {"store", "store AREA                  store the working settings into area 0, 1 or 2", Store},
-    {"reload", "reload                      re-read the areas; print the current one", Reload},
+    {"reload", "reload                      re-read the areas; print the current one", Reload,
+     Output::Json},
     {"cl-list",
      "cl-list                     list the libraries, manufacturers or ports of "
      "--cl-mode",
-     ClList},
+     ClList, Output::Json},
     {"terminal", "terminal                    raw console: lines in, time-stamped Tx/Rx out",
-     Terminal},
+     Terminal, Output::Text},
 };
 
 }  // namespace

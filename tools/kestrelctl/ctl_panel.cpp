@@ -1,5 +1,6 @@
 // read-all: every parameter of the main panel, read as the panel reads it and
 // printed in the setting-file syntax, so the output can be replayed.
+#include <algorithm>
 #include <iostream>
 
 #include "ctl.h"
@@ -10,6 +11,38 @@
 
 namespace kestrel::ctl {
 namespace {
+
+// The values a setting file of this mode holds, keyed by mnemonic; the values
+// of an indexed command form an array in index order.
+JsonWriter ValuesJson(const CCamCmd& cmd, const std::vector<BindingValue>& values, int mode) {
+  std::vector<std::pair<std::string, std::vector<const BindingValue*>>> groups;
+  for (const BindingValue& b : values) {
+    if ((b.factory && mode != kModeFactory) || AlwaysSkippedInFiles(b.ctrlId)) continue;
+    const CommandEntry& row = cmd.Table()[b.cmdIndex];
+    auto group = std::find_if(groups.begin(), groups.end(),
+                              [&](const auto& g) { return g.first == row.mnemonic; });
+    if (group == groups.end()) group = groups.insert(groups.end(), {row.mnemonic, {}});
+    auto& members = group->second;
+    const size_t at = row.indexed ? static_cast<size_t>(row.index) : 0;
+    if (members.size() <= at) members.resize(at + 1);
+    members[at] = &b;
+  }
+  JsonWriter w;
+  w.BeginObject();
+  for (const auto& [mnemonic, members] : groups) {
+    w.Key(mnemonic);
+    const bool indexed = cmd.Table()[members.back()->cmdIndex].indexed;
+    if (indexed) w.BeginArray();
+    for (const BindingValue* b : members) {
+      if (b)
+        WriteValue(w, cmd.Table()[b->cmdIndex], b->value);
+      else
+        w.Null();
+    }
+    if (indexed) w.EndArray();
+  }
+  return w.EndObject();
+}
 
 int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   std::string path;
@@ -38,14 +71,28 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   const std::vector<BindingValue> values = BindingValues(table);
   if (failed > 0) {
     // Start values in place of the camera's would overwrite them on replay.
-    PrintError(std::to_string(failed) + " parameters could not be read; " +
-               (path.empty() ? std::string("their lines hold the panel's start values")
-                             : path + " was not written"));
-    if (!path.empty()) return kFailed;
+    const std::string what = std::to_string(failed) + " parameters could not be read";
+    if (!path.empty()) {
+      PrintError(what + "; " + path + " was not written");
+      return kFailed;
+    }
+    // JSON carries no start values in place of the camera's: only the error.
+    if (ctx.json) {
+      PrintError(what);
+      return kFailed;
+    }
+    PrintError(what + "; their lines hold the panel's start values");
   }
-  if (!path.empty())
-    return SaveSettingFile(path, *ctx.cmd, values, ctx.settings.operatingMode, ctx.ui) ? kOk
-                                                                                       : kFailed;
+  if (!path.empty()) {
+    if (!SaveSettingFile(path, *ctx.cmd, values, ctx.settings.operatingMode, ctx.ui))
+      return kFailed;
+    if (ctx.json) PrintJson(JsonWriter().BeginObject().Key("file").String(path).EndObject());
+    return kOk;
+  }
+  if (ctx.json) {
+    PrintJson(ValuesJson(*ctx.cmd, values, ctx.settings.operatingMode));
+    return kOk;
+  }
   for (const std::string& line : SettingFileLines(*ctx.cmd, values, ctx.settings.operatingMode))
     std::cout << line << '\n';
   std::cout.flush();
@@ -56,7 +103,7 @@ const Registrar kRegistrar{
     {"read-all",
      "read-all [--factory] [-o FILE.cam]  read every panel parameter as setting-file lines "
      "(to stdout, or into the file)",
-     ReadAll},
+     ReadAll, Output::Json},
 };
 
 }  // namespace

@@ -3,6 +3,8 @@
 // terminal's correction-data routines.
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <iostream>
@@ -178,17 +180,33 @@ extern "C" void OnInterrupt(int) {
 // the indicator is not shown.
 class WatchHost : public TemperatureHost {
  public:
+  explicit WatchHost(bool json) : json_(json) {}
   void StartTimer(int id, int periodMs) override {
     if (id == TemperatureMonitor::kPollTimer) period = std::chrono::milliseconds(periodMs);
   }
   void StopTimer(int) override {}
   void ShowTemperatures(const std::string& s1, const std::string& s2) override {
-    std::cout << "Sensor1: " << s1 << "  Sensor2: " << s2 << std::endl;
     failed = s1 == kTemperatureUnknown || s2 == kTemperatureUnknown;
+    if (!json_) {
+      std::cout << "Sensor1: " << s1 << "  Sensor2: " << s2 << std::endl;
+    } else if (!failed) {
+      // {"sensor1": 25.0, "sensor2": 24.9}, one document per reading.
+      JsonWriter w;
+      w.BeginObject();
+      for (const auto& [key, text] : {std::pair{"sensor1", &s1}, {"sensor2", &s2}}) {
+        double degrees = 0;
+        std::from_chars(text->data(), text->data() + text->size(), degrees);
+        w.Key(key).Real(degrees, 1);
+      }
+      PrintJson(w.EndObject());
+    }
   }
   void SetIndicator(bool) override {}
   std::chrono::milliseconds period{0};
   bool failed = false;
+
+ private:
+  bool json_;
 };
 
 int Temp(Context& ctx, const std::vector<std::string>& args) {
@@ -198,7 +216,7 @@ int Temp(Context& ctx, const std::vector<std::string>& args) {
     return kUsage;
   }
   if (!ctx.Connect()) return kFailed;
-  WatchHost host;
+  WatchHost host(ctx.json);
   TemperatureMonitor monitor(*ctx.cmd, host);
   monitor.Open();
   if (!watch) return host.failed ? kFailed : kOk;
@@ -234,12 +252,26 @@ int Info(Context& ctx, const std::vector<std::string>& args) {
       {"FPGA2 Version", trim(info.fpga2Version)},
       {"FPGA1 Version", trim(info.fpga1Version)},
       {"User ID", info.userId}};
-  for (int i = 0; i < read; ++i)
-    std::cout << fields[i].first << ": " << fields[i].second << "\n";
-  std::cout << std::flush;
+  if (!ctx.json) {
+    for (int i = 0; i < read; ++i)
+      std::cout << fields[i].first << ": " << fields[i].second << "\n";
+    std::cout << std::flush;
+  }
   if (read < 6) {
     PrintError(std::string("no answer to the query of ") + fields[read].first);
     return kFailed;
+  }
+  if (ctx.json) {
+    // {"model_name": "...", "camera_id": "...", ...}: the labels in snake case.
+    JsonWriter w;
+    w.BeginObject();
+    for (const auto& [label, value] : fields) {
+      std::string key = label;
+      for (char& c : key)
+        c = c == ' ' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      w.Key(key).String(value);
+    }
+    PrintJson(w.EndObject());
   }
   return kOk;
 }
@@ -297,14 +329,17 @@ int TerminalRoutine(Context& ctx, const std::vector<std::string>& args) {
 const Registrar kRegistrar{
     {"dump", "dump ADDR SIZE FILE.csv       dump SIZE memory words from ADDR (hex) into a file",
      Dump},
-    {"memwrite", "memwrite ADDR DATA           write one memory word (hex)", MemWrite},
+    {"memwrite", "memwrite ADDR DATA           write one memory word (hex)", MemWrite,
+     Output::Text},
     {"afe", "afe write SEL ADDR DATA | load FILE | save FILE   AFE registers", Afe},
     {"sensor-memory", "sensor-memory load|save COLOR BLOCK FILE | switch sensor|trigger on|off",
      SensorMemory},
     {"fpga", "fpga read OFF | write OFF DATA | average   FPGA registers (hex), sample averages",
-     Fpga},
-    {"temp", "temp [--watch]               sensor temperatures (every 5 s with --watch)", Temp},
-    {"info", "info                         model, camera ID, versions and user ID", Info},
+     Fpga, Output::Text},
+    {"temp", "temp [--watch]               sensor temperatures (every 5 s with --watch)", Temp,
+     Output::Json},
+    {"info", "info                         model, camera ID, versions and user ID", Info,
+     Output::Json},
     {"user-id", "user-id set TEXT             write the user ID (at most 16 characters)", UserId},
     {"camera-id", "camera-id set ID             unlock and write the camera ID", CameraId},
     {"terminal-routine",

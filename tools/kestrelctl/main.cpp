@@ -1,6 +1,7 @@
 // kestrelctl: the camera's settings from a shell, for scripts and production lines.
 #include <unistd.h>
 #include <QCoreApplication>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -21,7 +22,8 @@ void Usage(FILE* out) {
   std::fprintf(out,
                "usage: kestrelctl [--port DEV] [--baud BPS] [--timeout MS] [--listen MS] "
                "[--verbose]\n                  [--cl-mode 1|2|3 [--cl-port N] [--cl-library FILE] "
-               "[--cl-manufacturer NAME]]\n                  COMMAND ...\n\ncommands:\n");
+               "[--cl-manufacturer NAME]]\n                  [--json] [-q|--quiet] COMMAND ...\n"
+               "       kestrelctl --help | --version | help COMMAND\n\ncommands:\n");
   for (const Command& c : Registry())
     std::fprintf(out, "  %s\n", c.usage);
   std::fprintf(out,
@@ -29,8 +31,37 @@ void Usage(FILE* out) {
                "rate.\n--cl-mode reaches the camera through a Camera Link serial library: 1 a "
                "clser*.so in\n$CLSERIALPATH, 2 libclserial.so, 3 libclallserial.so; --cl-port is "
                "the serial index\n(mode 2) or the port (mode 3); --cl-library names the library "
-               "file to load.\nExit status: 0 done, 1 the camera or the port failed, 2 usage "
-               "error.\n");
+               "file to load.\n--json prints one JSON document on stdout, {\"error\": \"...\"} "
+               "on failure;\n-q leaves out progress and notes, failures are still printed.\n"
+               "Exit status: 0 done, 1 the camera or the port failed, 2 usage error.\n");
+}
+
+// Every failure printed so far, for the error document of --json.
+std::vector<std::string>& Failures() {
+  static std::vector<std::string> failures;
+  return failures;
+}
+
+const Command* FindCommand(const std::string& name) {
+  for (const Command& c : Registry())
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+int Help(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    Usage(stdout);
+    return kOk;
+  }
+  const Command* c = args.size() == 1 ? FindCommand(args[0]) : nullptr;
+  if (!c) {
+    PrintError("help takes one command name; kestrelctl --help lists them");
+    return kUsage;
+  }
+  std::printf("usage: kestrelctl [options] %s\n", c->usage);
+  if (c->output == Output::Json) std::printf("\nWith --json it prints one JSON document.\n");
+  std::printf("\nSee kestrelctl(1) for the details.\n");
+  return kOk;
 }
 
 }  // namespace
@@ -45,7 +76,25 @@ const std::vector<Command>& Commands() {
 }
 
 void PrintError(const std::string& text) {
+  Failures().push_back(text);
   std::cerr << "kestrelctl: " << text << std::endl;
+}
+
+void PrintJson(const JsonWriter& document) {
+  std::cout << document.Text() << std::endl;
+}
+
+void WriteValue(JsonWriter& w, const CommandEntry& row, const ParamValue& value) {
+  switch (row.valueType) {
+    case kTypeText:
+      w.String(value.textValue);
+      break;
+    case kTypeReal:
+      w.Real(value.realValue, row.decimals);
+      break;
+    default:
+      w.Int(value.intValue);
+  }
 }
 
 bool ParseIntArg(const std::string& text, int& out) {
@@ -57,11 +106,14 @@ bool ParseIntArg(const std::string& text, int& out) {
   return true;
 }
 
-MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgIcon, MsgButtons buttons,
+MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
                                  const std::string&) {
   if (open_ && tty_) std::fputs("\r\033[K", stderr);
   ++shown;
-  PrintError(text);
+  if (icon != MsgIcon::Information)
+    PrintError(text);
+  else if (!quiet)
+    std::cerr << "kestrelctl: " << text << std::endl;
   if (open_) Draw();
   // Nobody answers questions here: the command line already said what to do.
   return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
@@ -73,7 +125,7 @@ void TerminalUi::AppendLog(const std::string& line) {
 }
 
 void TerminalUi::ShowProgress() {
-  tty_ = ::isatty(STDERR_FILENO) == 1;
+  tty_ = !quiet && ::isatty(STDERR_FILENO) == 1;
   open_ = true;
   percent_ = 0;
   Draw();
@@ -132,16 +184,11 @@ bool Context::Connect() {
 
 }  // namespace kestrel::ctl
 
-int main(int argc, char** argv) {
-  using namespace kestrel;
-  using namespace kestrel::ctl;
-  QCoreApplication app(argc, argv);  // for the settings store
-  Context ctx;
-  {
-    SettingsStore store;
-    store.Load(ctx.settings);
-  }
-  std::vector<std::string> args(argv + 1, argv + argc);
+namespace kestrel::ctl {
+namespace {
+
+// Options, then the command. `command` is set once it is known.
+int Run(Context& ctx, const std::vector<std::string>& args, const Command*& command) {
   size_t i = 0;
   auto value = [&](const std::string& option, std::string& out) {
     if (i + 1 >= args.size()) {
@@ -151,13 +198,20 @@ int main(int argc, char** argv) {
     out = args[++i];
     return true;
   };
-  for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+  for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
     const std::string& a = args[i];
     std::string v;
     int n = 0;
     if (a == "--help") {
       Usage(stdout);
       return kOk;
+    } else if (a == "--version") {
+      std::printf("kestrelctl %s\n", KESTREL_VERSION);
+      return kOk;
+    } else if (a == "--json") {
+      ctx.json = true;
+    } else if (a == "-q" || a == "--quiet") {
+      ctx.ui.quiet = true;
     } else if (a == "--verbose") {
       ctx.ui.verbose = true;
     } else if (a == "--port") {
@@ -205,14 +259,59 @@ int main(int argc, char** argv) {
     return kUsage;
   }
   if (i >= args.size()) {
+    PrintError("no command given");
     Usage(stderr);
     return kUsage;
   }
   const std::string name = args[i];
   std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
-  for (const Command& c : Commands())
-    if (name == c.name) return c.run(ctx, rest);
-  PrintError("unknown command " + name);
-  Usage(stderr);
-  return kUsage;
+  if (name == "help") return Help(rest);
+  command = FindCommand(name);
+  if (!command) {
+    PrintError("unknown command " + name);
+    Usage(stderr);
+    return kUsage;
+  }
+  if (rest.size() == 1 && rest[0] == "--help") return Help({name});
+  if (command->output == Output::Json) {
+    // --json may follow the command's own arguments too.
+    const auto before = rest.size();
+    std::erase(rest, "--json");
+    ctx.json = ctx.json || rest.size() != before;
+  }
+  if (ctx.json && command->output == Output::Text) {
+    PrintError(name + " prints text only; it has no --json output");
+    return kUsage;
+  }
+  return command->run(ctx, rest);
+}
+
+}  // namespace
+}  // namespace kestrel::ctl
+
+int main(int argc, char** argv) {
+  using namespace kestrel;
+  using namespace kestrel::ctl;
+  QCoreApplication app(argc, argv);  // for the settings store
+  // Qt adopts the user's locale; numbers on the wire and in files keep the point.
+  std::setlocale(LC_NUMERIC, "C");
+  Context ctx;
+  {
+    SettingsStore store;
+    store.Load(ctx.settings);
+  }
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const Command* command = nullptr;
+  const int status = Run(ctx, args, command);
+  if (!ctx.json) return status;
+  if (status != kOk) {
+    std::string text;
+    for (const std::string& failure : Failures())
+      text += (text.empty() ? "" : "\n") + failure;
+    if (text.empty()) text = std::string(command ? command->name : "kestrelctl") + " failed";
+    std::cout << JsonError(text) << std::endl;
+  } else if (command && command->output == Output::None) {
+    std::cout << "{}" << std::endl;
+  }
+  return status;
 }
