@@ -48,7 +48,8 @@ void Usage(FILE* out) {
       "  --calibration-result N status a calibration run ends in (1 done, 2..4 errors,\n"
       "                         0 never ends; default 1)\n"
       "  --calibration-polls N  status polls that report \"running\" first (default 3)\n"
-      "  --sequence-idle MS     a bulk transfer restarts after this pause (default 1000)\n",
+      "  --sequence-idle MS     a bulk transfer restarts after this pause (default 1000)\n"
+      "  --version              print the version and exit\n",
       out);
 }
 
@@ -124,6 +125,9 @@ int main(int argc, char** argv) {
     bool ok = true;
     if (a == "--help" || a == "-h") {
       Usage(stdout);
+      return 0;
+    } else if (a == "--version") {
+      std::printf("kestrel-camsim %s\n", KESTREL_VERSION);
       return 0;
     } else if (a == "--pace") {
       o.pace = true;
