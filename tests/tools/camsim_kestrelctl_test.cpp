@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -228,6 +229,78 @@ TEST(CamsimKestrelctl, ReadAllNegotiatesTheSpeedSwitch) {
   EXPECT_NE(json.find("\"error_lines\": 0"), std::string::npos) << json;
   EXPECT_NE(json.find("\"garbled_lines\": 0"), std::string::npos) << json;
   std::remove(stats.c_str());
+}
+
+// Parses a JSON document with Python's reader and prints the Python
+// expression `expr` over it (the document is `d`) as canonical JSON, so types
+// show: 5 and "5" differ. "" when the document does not parse.
+std::string Py(const std::string& document, const std::string& expr) {
+  const std::string in = TempPath("json_in"), script = TempPath("json_py"),
+                    out = TempPath("json_out");
+  std::ofstream(in, std::ios::binary) << document;
+  std::ofstream(script) << "import json, sys\nd = json.load(open(sys.argv[1]))\nprint(json.dumps("
+                        << expr << ", sort_keys=True))\n";
+  const std::string command = "python3 " + script + " " + in + " >" + out + " 2>/dev/null";
+  std::string text = std::system(command.c_str()) == 0 ? Slurp(out) : "";
+  for (const std::string& path : {in, script, out})
+    std::remove(path.c_str());
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+TEST(CamsimKestrelctl, JsonCarriesTypedValuesAndErrors) {
+  CamSim cam({"--no-link"});
+  const std::string port = cam.Path();
+  ASSERT_EQ(Ctl({"--port", port, "set", "BL1S=-5", "CABT2=1,5", "LR=1000"}).status, 0);
+  Result r = Ctl({"--port", port, "--json", "query", "LR", "BL1S", "CABN1", "CABT2?1", "MD"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Py(r.out, "d"),
+            R"({"BL1S": -5, "CABN1": "", "CABT2?1": 5, "LR": 1000, "MD": "HX-9302"})")
+      << r.out;
+  r = Ctl({"--port", port, "info", "--json"});
+  EXPECT_EQ(Py(r.out, "[sorted(d), sorted({type(v).__name__ for v in d.values()})]"),
+            R"([["camera_id", "firmware_version", "fpga1_version", "fpga2_version", "model_name", )"
+            R"("user_id"], ["str"]])")
+      << r.out;
+  EXPECT_EQ(Py(Ctl({"--port", port, "--json", "area"}).out, "d"),
+            R"({"area": 0, "name": "Factory Data"})");
+  EXPECT_EQ(Py(Ctl({"--port", port, "--json", "temp"}).out,
+               "[type(d['sensor1']).__name__, type(d['sensor2']).__name__]"),
+            R"(["float", "float"])");
+  EXPECT_EQ(Py(Ctl({"--port", port, "--json", "set", "LR=170"}).out, "d"), "{}");
+
+  // Every parameter a FACTORY setting file holds; an indexed command as an array.
+  r = Ctl({"--json", "--port", port, "read-all", "--factory"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Py(r.out, "[len(d), d['BL1S'], d['CABN1'], d['CABT2'], 'TTO' in d]"),
+            R"([208, -5, "", [2, 5, 2], false])")
+      << r.out.substr(0, 300);
+
+  // A failure is a document too, with the reason, and keeps its exit status.
+  CamSim rejecting({"--no-link", "--reject", "GM"});
+  r = Ctl({"--port", rejecting.Path(), "--json", "set", "GM=1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(Py(r.out, "'REJECTED for GM=1' in d['error']"), "true") << r.out;
+  r = Ctl({"--port", rejecting.Path(), "--json", "query", "NOSUCH"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(Py(r.out, "d"), R"({"error": "unknown command name NOSUCH"})");
+  EXPECT_EQ(Ctl({"--port", rejecting.Path(), "--json", "send", "MD?"}).status, 2);  // text only
+}
+
+TEST(CamsimKestrelctl, ParamsListsEveryBinding) {
+  Result r = Ctl({"params", "--factory", "--json"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Py(r.out,
+               "[len(d), sum(p['area'] == 'FACTORY' for p in d), "
+               "[[p['index'], p['minimum'], p['maximum'], p['unit'], p['setting_file']] "
+               "for p in d if p['name'] in ('LR', 'CABL2', 'TTO', 'CABN1')]]"),
+            R"([225, 152, [[null, 170, 13340, "clocks", true], [null, 0, 1, null, false], )"
+            R"([null, null, null, null, true], [0, -3, 3, null, true], [1, -3, 3, null, true], )"
+            R"([2, -3, 3, null, true]]])")
+      << r.out.substr(0, 300);
+  r = Ctl({"params"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 225 - 152);  // heading + USER
 }
 
 }  // namespace

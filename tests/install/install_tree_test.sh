@@ -1,0 +1,44 @@
+#!/bin/bash
+# `cmake --install` into a fresh prefix holds the programs, the manual pages,
+# the desktop entry with its icon and kestrelctl's completion, and what it
+# installed runs.
+# Usage: install_tree_test.sh BUILD_DIR VERSION
+set -u
+build=$1 version=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+failed=0
+
+missing() {
+    echo "$1" >&2
+    failed=1
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null || exit 1
+
+for program in kestrel kestrelctl kestrel-camsim; do
+    [[ -x $prefix/bin/$program ]] || missing "bin/$program is missing"
+done
+for page in kestrel kestrelctl kestrel-camsim; do
+    file=$prefix/share/man/man1/$page.1
+    grep -q "^\.TH .*\"Kestrel $version\"" "$file" 2>/dev/null ||
+        missing "share/man/man1/$page.1 is missing or does not carry version $version"
+done
+desktop=$prefix/share/applications/kestrel.desktop
+grep -qx 'Exec=kestrel' "$desktop" 2>/dev/null || missing "the desktop entry does not start kestrel"
+grep -qx 'Icon=kestrel' "$desktop" 2>/dev/null || missing "the desktop entry names no kestrel icon"
+[[ -f $prefix/share/icons/hicolor/64x64/apps/kestrel.png ]] || missing "the icon is missing"
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$desktop" || missing "desktop-file-validate rejects the desktop entry"
+fi
+completion=$prefix/share/bash-completion/completions/kestrelctl
+bash -n "$completion" 2>/dev/null || missing "the completion file is missing or not valid bash"
+grep -q 'complete -F _kestrelctl kestrelctl' "$completion" 2>/dev/null ||
+    missing "the completion file does not complete kestrelctl"
+
+# The installed programs run from the prefix.
+[[ $("$prefix/bin/kestrelctl" --version) == "kestrelctl $version" ]] ||
+    missing "the installed kestrelctl does not print its version"
+[[ $("$prefix/bin/kestrel-camsim" --version) == "kestrel-camsim $version" ]] ||
+    missing "the installed kestrel-camsim does not print its version"
+exit $failed
