@@ -6,8 +6,8 @@
 #include <cstring>
 #include <iostream>
 
-#include "app/settings_store.h"
 #include "ctl.h"
+#include "settings/settings_store.h"
 
 namespace kestrel::ctl {
 
