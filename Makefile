@@ -1,7 +1,8 @@
 # Kestrel — the two commands a newcomer needs:
 #   make run    install what is missing, build, start the panel on the simulated camera
 #   make test   install what is missing, build, run every test
-# Further: make bench, make sanitize (ASan+UBSan and TSan), make fuzz, make format.
+# Further: make bench, make sanitize (ASan+UBSan and TSan), make fuzz, make format,
+#          make package (the Debian package build/kestrel_VERSION_ARCH.deb).
 
 SHELL := /bin/bash
 JOBS  ?= $(shell nproc)
@@ -12,7 +13,7 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             qt6-base-dev libgl-dev clang libclang-rt-14-dev clang-format \
             python3 python3-serial xvfb xauth fonts-dejavu-core fonts-noto-cjk
 
-.PHONY: all deps build test run bench sanitize asan tsan fuzz format screenshots clean
+.PHONY: all deps build test run bench sanitize asan tsan fuzz format screenshots package clean
 
 all: build
 
@@ -54,6 +55,11 @@ fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS)
 	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
+# dpkg-shlibdeps (dpkg-dev) computes the package's runtime dependencies.
+package: PACKAGES += dpkg-dev
+package: build
+	@cmake --build --preset default --target package
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

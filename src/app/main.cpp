@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Corvid");
   QApplication::setApplicationName("HX-9302 Kestrel");
-  QApplication::setApplicationVersion("0.0.5.6");
+  QApplication::setApplicationVersion(KESTREL_VERSION);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Control panel of the HX-9302 line-scan camera.");
