@@ -8,12 +8,11 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control panel for the HX-9302 line-scan camera")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "control panel for the HX-9302 line-scan camera\n"
-    " Kestrel configures the HX-9302 two-sensor colour line-scan camera over its\n"
-    " serial channel (an RS-232C port or a Camera Link frame grabber's serial\n"
-    " library): the kestrel control panel, the kestrelctl command-line tool for\n"
-    " scripts and production lines, and the kestrel-camsim camera simulator.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Kestrel configures the HX-9302 two-sensor colour line-scan camera over its\n"
+       "serial channel (an RS-232C port or a Camera Link frame grabber's serial\n"
+       "library): the kestrel control panel, the kestrelctl command-line tool for\n"
+       "scripts and production lines, and the kestrel-camsim camera simulator.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KESTREL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # kestrel_VERSION_ARCH.deb
