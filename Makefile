@@ -56,8 +56,9 @@ fuzz: deps
 	@cmake --build --preset fuzz -j $(JOBS)
 	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
-# dpkg-shlibdeps (dpkg-dev) computes the package's runtime dependencies.
-package: PACKAGES += dpkg-dev
+# dpkg-shlibdeps (dpkg-dev) computes the package's runtime dependencies; CPack finds the
+# programs among the installed files with `file`.
+package: PACKAGES += dpkg-dev file
 package: build
 	@cmake --build --preset default --target package
 
