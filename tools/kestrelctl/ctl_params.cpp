@@ -85,20 +85,28 @@ int Params(Context& ctx, const std::vector<std::string>& args) {
                   *Unit(def.command) ? Unit(def.command) : "-", def.group);
       continue;
     }
-    json.BeginObject().Key("name").String(def.command).Key("index");
-    row.indexed ? json.Int(row.index) : json.Null();
+    auto intOrNull = [&](const char* key, bool present, int64_t value) {
+      json.Key(key);
+      if (present)
+        json.Int(value);
+      else
+        json.Null();
+    };
+    json.BeginObject().Key("name").String(def.command);
+    intOrNull("index", row.indexed, row.index);
     json.Key("caption").String(def.group).Key("widget").String(WidgetName(def.kind));
     json.Key("type").String(row.valueType == kTypeText ? "text" : "integer");
-    json.Key("minimum");
-    ranged ? json.Int(minimum) : json.Null();
-    json.Key("maximum");
-    ranged ? json.Int(maximum) : json.Null();
+    intOrNull("minimum", ranged, minimum);
+    intOrNull("maximum", ranged, maximum);
     json.Key("items").BeginArray();
     for (const std::string& item : def.items)
       json.String(item);
     json.EndArray();
     json.Key("unit");
-    *Unit(def.command) ? json.String(Unit(def.command)) : json.Null();
+    if (*Unit(def.command))
+      json.String(Unit(def.command));
+    else
+      json.Null();
     json.Key("area").String(def.factory ? "FACTORY" : "USER");
     json.Key("setting_file").Bool(inFiles);
     json.EndObject();
