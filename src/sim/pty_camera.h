@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -24,6 +25,7 @@ struct SimOptions {
 
   // Fault knobs.
   int latencyMs = 0;               // before every reply
+  std::map<std::string, int> lateReplies;  // mnemonic -> extra delay before its replies
   std::set<std::string> rejected;  // mnemonics answered with an error line
   int silentAfterLines = -1;       // answer nothing from this many lines on (-1: never)
   int hangUpAfterLines = -1;       // hang up on receiving this many lines (-1: never)

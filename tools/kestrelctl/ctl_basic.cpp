@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "ctl.h"
+#include "link/port_list.h"
 
 namespace kestrel::ctl {
 namespace {
@@ -30,6 +31,19 @@ std::string ValueText(const CCamCmd& cmd, int row, const ParamValue& v) {
   line = line.substr(line.find('=') + 1);
   if (cmd.Table()[row].indexed) line = line.substr(line.find(',') + 1);
   return line;
+}
+
+// The camera took a "CBDRT": it now listens at the speed of that code, and so
+// must the tool, for its next command and its next run.
+bool MoveToCameraSpeed(Context& ctx, int code) {
+  for (int index = 0; index < 5; ++index) {
+    if (CClSerial::BaudCode(BaudOfIndex(index)) != static_cast<uint32_t>(code)) continue;
+    ctx.settings.baudRate = index;
+    if (!ctx.Reopen()) return false;
+    ctx.RememberBaud();
+    return true;
+  }
+  return true;  // a code of no speed of ours: the camera keeps its speed
 }
 
 int Query(Context& ctx, const std::vector<std::string>& args) {
@@ -85,6 +99,7 @@ int Set(Context& ctx, const std::vector<std::string>& args) {
         PrintError("No answer from Camera! (Timeout error) for " + ctx.cmd->LastCommand());
       return kFailed;
     }
+    if (r.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, v.intValue)) return kFailed;
   }
   return kOk;
 }
@@ -112,7 +127,21 @@ int Send(Context& ctx, const std::vector<std::string>& args) {
   return kOk;
 }
 
+int Ports(Context&, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    PrintError("ports takes no arguments");
+    return kUsage;
+  }
+  const std::vector<SerialPortInfo> ports = ListSerialPorts();
+  for (const SerialPortInfo& p : ports)
+    std::cout << p.path << (p.device != p.path ? " -> " + p.device : std::string()) << '\n';
+  std::cout.flush();
+  return ports.empty() ? kFailed : kOk;
+}
+
 const Registrar kRegistrar{
+    {"ports", "ports                       list the serial devices present (stable names first)",
+     Ports},
     {"query", "query NAME[?INDEX]...      print each value, one per line", Query},
     {"set", "set NAME=VALUE...           set values (NAME=INDEX,VALUE for indexed rows)", Set},
     {"send", "send 'RAW LINE'             send a line with CR LF, print the replies of --listen MS",
