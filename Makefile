@@ -27,7 +27,7 @@ deps:
 
 build: deps
 	@cmake --preset default >/dev/null
-	@cmake --build --preset default -j $(JOBS)
+	@cmake --build --preset default -j $(JOBS) -- --no-print-directory
 
 test: build
 	@ctest --preset default -j $(JOBS)

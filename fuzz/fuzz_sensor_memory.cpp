@@ -7,7 +7,7 @@
 #include <string>
 
 #include "service/sensor_memory.h"
-#include "service/text_scan.h"
+#include "util/text_scan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
-# Regenerates the panel screenshots of the README (docs/images/) from the
-# built panel on the simulated camera: USER and FACTORY layouts.
+# Regenerates every picture in docs/images from the built programs, against the
+# simulated camera on the offscreen platform: the panel in USER and FACTORY
+# mode (the README's pictures), then every tool window from the GUI test
+# program. Usage: tools/screenshots.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build=${1:-build}
 
-bin=build/src/kestrel
-[[ -x $bin ]] || { echo "screenshots: $bin is missing; build first." >&2; exit 1; }
+for bin in "$build/src/kestrel" "$build/tests/test_gui"; do
+  [[ -x $bin ]] || { echo "screenshots: $bin is missing; build first." >&2; exit 1; }
+done
 mkdir -p docs/images
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export KESTREL_CONFIG=$work/kestrel.ini
-# A fixed font and style so the pictures do not depend on the desktop.
+# A fixed platform and style so the pictures do not depend on the desktop.
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export QT_STYLE_OVERRIDE=Fusion
+export KESTREL_SCREENSHOT_DIR=$PWD/docs/images
+quiet() { "$@" 2> >(grep -v -e 'propagateSizeHints' -e 'does not support raise' -e 'XDG_RUNTIME_DIR' >&2) >/dev/null; }
 
-shoot() {
-  "$bin" --simulator --screenshot "$1" "${@:2}" \
-    2> >(grep -v -e 'propagateSizeHints' -e 'does not support raise' -e 'XDG_RUNTIME_DIR' >&2) \
-    >/dev/null
-  echo "wrote $1"
-}
-shoot docs/images/panel-user.png
-shoot docs/images/panel-factory.png --factory
+quiet "$build/src/kestrel" --simulator --screenshot docs/images/panel-user.png
+quiet "$build/src/kestrel" --simulator --screenshot docs/images/panel-factory.png --factory
+quiet "$build/tests/test_gui" \
+  --gtest_filter='PanelToolsScreenshots.*:FactoryToolsScreenshots.*:CorrectionToolsTest.EditorGraphAndCalibrationDialogDraw'
+ls docs/images/*.png | sed 's/^/wrote /'

@@ -4,14 +4,15 @@
 #include <QPixmap>
 #include <cstdio>
 
-#include "app/qt_user_interface.h"
-#include "app/settings_store.h"
-#include "correction/gui/tools6.h"
+#include "correction/gui/correction_tools.h"
+#include "gui/qt_user_interface.h"
 #include "link/rs_port.h"
 #include "panel/gui/kestrel_dlg.h"
-#include "panel/gui/tools5.h"
+#include "panel/gui/panel_commands.h"
 #include "protocol/cam_cmd.h"
-#include "service/gui/tools7.h"
+#include "service/gui/factory_tools.h"
+#include "service/gui/terminal_tools.h"
+#include "settings/settings_store.h"
 
 #include "sim/pty_camera.h"
 
@@ -89,9 +90,10 @@ int CKestrelApp::Run(const Options& options) {
   panel_ = std::make_unique<CKestrelDlg>(*cmd_, *ui_);
   // Before the start-up: the communication dialog's guard may move the link
   // back to the COM port after an abnormal end.
-  InstallIssue5Tools(*panel_, *ui_);
-  InstallIssue6Tools(*panel_, *ui_);
-  InstallIssue7Tools(*panel_, *ui_);
+  InstallPanelCommands(*panel_, *ui_);
+  InstallTerminal(*panel_, *ui_);
+  InstallCorrectionTools(*panel_, *ui_);
+  InstallFactoryTools(*panel_, *ui_);
   if (options.simulator) panel_->SetPortNote("Simulated camera on");
   if (!options.screenshot.empty()) {
     // A batch run has no one to answer questions: say what would have been

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "correction/scan.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
 #include "util/text_file.h"
+#include "util/text_scan.h"
 
 namespace kestrel {
 
@@ -65,7 +65,7 @@ int ParseAberrationText(std::string_view text, AberrationTable& table) {
   int read = 0;
   for (int r = 0; r < kAberrationRows; ++r) {
     for (int c = 0; c < kAberrationColumns; ++c) {
-      if (!scan::ReadInt(text, pos, table[static_cast<size_t>(read)])) return read;
+      if (!ScanDec(text, pos, table[static_cast<size_t>(read)])) return read;
       ++read;
       scan::Accept(text, pos, ',');
       if (c + 1 < kAberrationColumns) scan::Accept(text, pos, ',');
@@ -140,7 +140,7 @@ int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value) {
 int BlemishWritePosition(CCamCmd& cmd, BlemishColumn column, const std::string& text) {
   size_t pos = 0;
   int32_t value = 0;
-  if (!scan::ReadInt(text, pos, value)) value = 0;
+  if (!ScanDec(text, pos, value)) value = 0;
   return ReportSet(cmd, Row(cmd, PositionMnemonic(column)), value, 10000);
 }
 

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <thread>
 
-#include "correction/scan.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
 #include "protocol/user_interface.h"
+#include "util/text_scan.h"
 
 namespace kestrel {
 
@@ -223,7 +223,7 @@ bool ColumnCalibration::Ok(CCamCmd& cmd) {
 int ClampABlack(const std::string& text) {
   size_t pos = 0;
   int32_t value = 0;
-  if (!scan::ReadInt(text, pos, value)) value = 0;
+  if (!ScanDec(text, pos, value)) value = 0;
   return std::clamp<int32_t>(value, 0, 255);
 }
 

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "correction/data_transfer.h"
-#include "correction/scan.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
 #include "util/text_file.h"
+#include "util/text_scan.h"
 
 namespace kestrel {
 
@@ -17,7 +17,7 @@ int ParseDataText(std::string_view text, int32_t* values, int columns, int rows)
   std::fill(values, values + total, 0);
   size_t pos = 0;
   for (int i = 0; i < total; ++i) {
-    if (!scan::ReadInt(text, pos, values[i])) return i;
+    if (!ScanDec(text, pos, values[i])) return i;
     scan::Accept(text, pos, ',');
     if (i > 0 && i % columns == 0)
       scan::SkipBlanks(text, pos);

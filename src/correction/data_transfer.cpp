@@ -3,11 +3,11 @@
 #include <chrono>
 #include <thread>
 
-#include "correction/scan.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/tick.h"
 #include "protocol/user_interface.h"
+#include "util/text_scan.h"
 
 namespace kestrel {
 
@@ -48,7 +48,7 @@ bool ParseDataReply(std::string_view text, int32_t* dest, int count) {
   size_t pos = 0;
   if (size_t eq = text.find('='); eq != std::string_view::npos) pos = eq + 1;
   for (int j = 0; j < count; ++j) {
-    if (!scan::ReadInt(text, pos, dest[j])) return false;
+    if (!ScanDec(text, pos, dest[j])) return false;
     if (j + 1 < count) {
       size_t comma = text.find(',', pos);
       if (comma == std::string_view::npos) return false;

@@ -57,9 +57,8 @@ std::string DescribeOpenError(const std::string& path, const PortOpenError& erro
   return "cannot open " + path + reason + ".";
 }
 
-std::string DisconnectedText(const std::string& where, int error) {
-  return "The camera or its adapter was disconnected (" + where +
-         (error != 0 ? ": " + std::string(std::strerror(error)) : std::string(": hung up")) +
+std::string DisconnectedText(const std::string& where, const std::string& detail) {
+  return "The camera or its adapter was disconnected (" + where + ": " + detail +
          ").\nCheck the cable and the adapter.";
 }
 

@@ -14,7 +14,8 @@ namespace kestrel {
 std::string DescribeOpenError(const std::string& path, const PortOpenError& error,
                               const std::string& root = {});
 
-// The message of a transaction on a link whose device went away.
-std::string DisconnectedText(const std::string& where, int error);
+// The message of a transaction on a link whose device went away; detail is
+// the system's word on it ("Input/output error", "hung up").
+std::string DisconnectedText(const std::string& where, const std::string& detail);
 
 }  // namespace kestrel

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <thread>
 
 #include "link/camera_link_adapter.h"
@@ -116,10 +117,11 @@ std::string CCamCmd::OpenFailureText() const {
 
 std::string CCamCmd::LostText() const {
   if (CameraLinkMode())
-    return DisconnectedText("Camera Link serial library error " +
-                                std::to_string(cameraLink_ ? cameraLink_->LostCode() : 0),
-                            0);
-  return DisconnectedText(port_.Path(), port_.LostError());
+    return DisconnectedText("Camera Link serial port",
+                            "library error " +
+                                std::to_string(cameraLink_ ? cameraLink_->LostCode() : 0));
+  const int error = port_.LostError();
+  return DisconnectedText(port_.Path(), error != 0 ? std::strerror(error) : "hung up");
 }
 
 int CCamCmd::ReadBytes(uint8_t* dst, int count, int timeoutMs) {

@@ -35,6 +35,11 @@ class UserInterface {
   virtual void SetProgressMessage(const std::string& /*text*/) {}
   virtual void SetProgressPercent(int /*percent*/) {}
   virtual void CloseProgress() {}
+  // True once the person asked the running long operation to stop (the
+  // progress window's Cancel, Ctrl+C in kestrelctl). A long operation asks
+  // between two commands, stops after the current one and says what was done.
+  // ShowProgress starts every operation uncancelled.
+  virtual bool CancelRequested() { return false; }
 
   // Handle at most one pending window event, so windows repaint during long work.
   virtual void PumpOneMessage() {}

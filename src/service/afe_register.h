@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "protocol/cam_cmd.h"
-#include "service/text_line_reader.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 

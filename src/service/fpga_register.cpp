@@ -1,6 +1,6 @@
 #include "service/fpga_register.h"
 
-#include "service/text_scan.h"
+#include "util/text_scan.h"
 
 namespace kestrel {
 

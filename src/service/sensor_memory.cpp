@@ -1,8 +1,8 @@
 #include "service/sensor_memory.h"
 
-#include "service/atomic_text_file.h"
-#include "service/text_scan.h"
 #include "util/file_messages.h"
+#include "util/text_file.h"
+#include "util/text_scan.h"
 
 namespace kestrel {
 

@@ -1,9 +1,9 @@
 #include "service/terminal_routines.h"
 
-#include "service/atomic_text_file.h"
 #include "service/memory_dump.h"
-#include "service/text_scan.h"
 #include "util/file_messages.h"
+#include "util/text_file.h"
+#include "util/text_scan.h"
 
 namespace kestrel {
 

@@ -132,4 +132,68 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// ---------------------------------------------------------------- line-by-line writer
+
+bool AtomicTextFile::Create(const std::string& path) {
+  Discard();
+  // Nothing touches the disk before Commit, so a run that is stopped while the
+  // camera still sends leaves nothing behind. What can be known now is checked
+  // now, so that a file that cannot be written costs no camera traffic.
+  struct stat st {};
+  if (path.empty() || (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) return false;
+  const std::string folder = FolderOf(path);
+  if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) return false;
+  path_ = path;
+  open_ = true;
+  return true;
+}
+
+void AtomicTextFile::Line(std::string_view text) {
+  if (!open_) return;
+  content_.append(text);
+  content_.append("\r\n");
+}
+
+bool AtomicTextFile::Commit() {
+  if (!open_) return false;
+  const bool ok = WriteFileAtomically(path_, content_);
+  Discard();
+  return ok;
+}
+
+void AtomicTextFile::Discard() {
+  open_ = false;
+  content_.clear();
+}
+
+// ---------------------------------------------------------------- line reader
+
+TextLineReader::~TextLineReader() {
+  if (file_ && owned_) std::fclose(file_);
+}
+
+bool TextLineReader::Open(const std::string& path) {
+  if (file_ && owned_) std::fclose(file_);
+  file_ = std::fopen(path.c_str(), "rbe");
+  owned_ = true;
+  return file_ != nullptr;
+}
+
+void TextLineReader::Attach(FILE* stream) {
+  if (file_ && owned_) std::fclose(file_);
+  file_ = stream;
+  owned_ = false;
+}
+
+bool TextLineReader::Next(std::string& line) {
+  line.clear();
+  if (!file_) return false;
+  int c = std::getc(file_);
+  if (c == EOF) return false;
+  for (; c != EOF && c != '\n'; c = std::getc(file_))
+    if (line.size() < kMaxLine) line.push_back(static_cast<char>(c));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
 }  // namespace kestrel

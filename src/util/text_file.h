@@ -1,9 +1,15 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrel {
+
+// The text files of the program: every save goes through one atomic writer
+// (a temporary file beside the target, flushed, then renamed over it), and every
+// reader takes LF and CR LF alike.
 
 // Writes the whole content to a temporary file in the target's folder and
 // renames it over the target, so a failed or interrupted save leaves the old
@@ -25,5 +31,54 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 
 // The folder of a path: the text before its last '/', or "" when there is none.
 std::string FolderOf(const std::string& path);
+
+// A text file written line by line that appears whole or not at all: the
+// lines collect in memory and Commit writes them through WriteFileAtomically.
+// Until then an existing file keeps its old contents. Every line ends in
+// CR LF, as the program's files do.
+class AtomicTextFile {
+ public:
+  AtomicTextFile() = default;
+  AtomicTextFile(const AtomicTextFile&) = delete;
+  AtomicTextFile& operator=(const AtomicTextFile&) = delete;
+
+  // Starts a file for this path. False when the path names a folder or its
+  // folder cannot take a new file.
+  bool Create(const std::string& path);
+  void Line(std::string_view text);
+  // Writes, flushes to the disk and renames. False on any failure.
+  bool Commit();
+  void Discard();
+
+ private:
+  std::string path_;
+  std::string content_;
+  bool open_ = false;
+};
+
+// Reads a text file line by line: LF and CR LF both end a line, a last line
+// without a line end still counts, and a line is one line whatever its length.
+// Only the first kMaxLine characters of a line are kept; the rest of a longer
+// line is skipped rather than read as further lines, so an overlong line can
+// neither overrun a buffer nor shift the rows after it.
+class TextLineReader {
+ public:
+  static constexpr size_t kMaxLine = 4096;
+
+  TextLineReader() = default;
+  TextLineReader(const TextLineReader&) = delete;
+  TextLineReader& operator=(const TextLineReader&) = delete;
+  ~TextLineReader();
+
+  bool Open(const std::string& path);
+  // Reads from a stream the caller keeps open and closes (fmemopen in tests).
+  void Attach(FILE* stream);
+  // The next line without its line end; false at the end of the file.
+  bool Next(std::string& line);
+
+ private:
+  FILE* file_ = nullptr;
+  bool owned_ = false;
+};
 
 }  // namespace kestrel

@@ -14,12 +14,12 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/qt_user_interface.h"
+#include "gui/link_indicator.h"
+#include "gui/prog_dlg.h"
+#include "gui/qt_user_interface.h"
 #include "link/rs_port.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/kestrel_dlg.h"
-#include "panel/gui/link_indicator.h"
-#include "panel/gui/prog_dlg.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
 
@@ -61,7 +61,6 @@ class PanelTest : public ::testing::Test {
   void Start() {
     Connection::Timing timing;
     timing.queryMs = 300;
-    timing.retryPauseMs = 10;
     panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
     panel_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));

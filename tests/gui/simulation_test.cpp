@@ -6,11 +6,11 @@
 #include <QTest>
 #include <algorithm>
 
-#include "app/qt_user_interface.h"
 #include "common/pty_peer.h"
+#include "gui/link_indicator.h"
+#include "gui/qt_user_interface.h"
 #include "link/rs_port.h"
 #include "panel/gui/kestrel_dlg.h"
-#include "panel/gui/link_indicator.h"
 #include "protocol/cam_cmd.h"
 
 namespace kestrel {
@@ -38,7 +38,6 @@ class NoCameraTest : public ::testing::Test {
     });
     Connection::Timing timing;
     timing.queryMs = 150;
-    timing.retryPauseMs = 10;
     panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
     panel_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));

@@ -7,8 +7,8 @@
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
 #include "link/rs_port.h"
+#include "panel/comm_select.h"
 #include "panel/connection.h"
-#include "service/comm_select.h"
 
 namespace kestrel {
 namespace {

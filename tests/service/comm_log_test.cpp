@@ -7,7 +7,7 @@
 #include <map>
 
 #include "common/recording_ui.h"
-#include "service/comm_select.h"
+#include "panel/comm_select.h"
 #include "service/message_list.h"
 #include "util/text_file.h"
 

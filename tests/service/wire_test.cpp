@@ -25,7 +25,7 @@
 #include "service/sensor_memory.h"
 #include "service/temperature_monitor.h"
 #include "service/terminal_routines.h"
-#include "service/text_scan.h"
+#include "util/text_scan.h"
 
 namespace kestrel {
 namespace {

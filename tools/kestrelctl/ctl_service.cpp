@@ -8,7 +8,6 @@
 #include <iostream>
 #include <thread>
 
-#include "app/settings_store.h"
 #include "ctl.h"
 #include "service/about_info.h"
 #include "service/afe_register.h"
@@ -18,7 +17,8 @@
 #include "service/sensor_memory.h"
 #include "service/temperature_monitor.h"
 #include "service/terminal_routines.h"
-#include "service/text_scan.h"
+#include "settings/settings_store.h"
+#include "util/text_scan.h"
 
 namespace kestrel::ctl {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <iostream>
 
-#include "app/settings_store.h"
 #include "ctl.h"
 #include "panel/connection.h"
+#include "settings/settings_store.h"
 
 namespace kestrel::ctl {
 

@@ -8,7 +8,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/qt_user_interface.h"
+#include "gui/qt_user_interface.h"
 #include "panel/binding_table.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "protocol/settings.h"

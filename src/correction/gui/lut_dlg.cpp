@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/qt_user_interface.h"
-#include "correction/gui/file_ask.h"
 #include "correction/lut_table.h"
+#include "gui/file_dialog.h"
+#include "gui/qt_user_interface.h"
 #include "util/file_messages.h"
 
 namespace kestrel {
@@ -185,20 +185,14 @@ bool CLUTDlg::SaveGamma(const QString& path) {
 }
 
 void CLUTDlg::AskLoadGamma() {
-  FileAsk ask;
-  ask.save = false;
-  ask.folder = QDir::currentPath();
-  ask.filter = "Camera gamma data (*.csv)";
-  const QString path = AskFilePath(this, ask);
+  const QString path = QString::fromStdString(ChooseFile(
+      this, {false, QDir::currentPath().toStdString(), "csv", "Camera gamma data (*.csv)", {}}));
   if (!path.isEmpty()) LoadGamma(path);
 }
 
 void CLUTDlg::AskSaveGamma() {
-  FileAsk ask;
-  ask.save = true;
-  ask.folder = QDir::currentPath();
-  ask.filter = "Camera gamm data (*.csv)";
-  const QString path = AskFilePath(this, ask);
+  const QString path = QString::fromStdString(ChooseFile(
+      this, {true, QDir::currentPath().toStdString(), "csv", "Camera gamm data (*.csv)", {}}));
   if (path.isEmpty() || !ConfirmOverwrite(ui_, path.toStdString())) return;
   SaveGamma(path);
 }

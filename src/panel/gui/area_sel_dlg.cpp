@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/link_strip.h"
 #include "panel/areas.h"
-#include "panel/gui/tools5.h"
 
 namespace kestrel {
 

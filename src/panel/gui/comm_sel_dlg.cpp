@@ -14,14 +14,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/qt_user_interface.h"
-#include "app/settings_store.h"
+#include "gui/file_dialog.h"
+#include "gui/link_strip.h"
+#include "gui/qt_user_interface.h"
 #include "link/cl_serial.h"
 #include "panel/areas.h"
+#include "panel/comm_select.h"
 #include "panel/gui/kestrel_dlg.h"
-#include "panel/gui/tools5.h"
 #include "protocol/cam_cmd.h"
-#include "service/comm_select.h"
+#include "settings/settings_store.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
 
@@ -427,7 +428,7 @@ void CCommSelDlg::OnLoad() {
 
 void CCommSelDlg::OnExport() {
   Settings& s = panel_.Config();
-  const std::string path = ChooseFile(this, {true, s.dumpFile, "txt", "txt file (*.txt)"});
+  const std::string path = ChooseFile(this, {true, s.dumpFile, "txt", "txt file (*.txt)", {}});
   if (path.empty()) return;
   if (!ConfirmOverwrite(ui_, path)) return;
   messages_.Export(path, ui_);

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "service/comm_select.h"
+#include "panel/comm_select.h"
 #include "service/message_list.h"
 
 class QComboBox;

@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/gen.h"
-#include "app/qt_user_interface.h"
+#include "gui/gen.h"
+#include "gui/link_indicator.h"
+#include "gui/prog_dlg.h"
+#include "gui/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
-#include "panel/gui/link_indicator.h"
-#include "panel/gui/prog_dlg.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
 
@@ -212,6 +212,7 @@ void CKestrelDlg::ToggleMode() {
 
 void CKestrelDlg::Busy(bool on) {
   setEnabled(!on);
+  emit busyChanged(on);
 }
 
 void CKestrelDlg::PumpMessages(int n) {

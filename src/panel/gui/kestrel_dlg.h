@@ -58,7 +58,8 @@ class CKestrelDlg : public QMainWindow {
 
   // A full re-read of the camera into the controls.
   void RefreshFromCamera();
-  // Disables or enables the whole panel for long operations of other tools.
+  // Disables or enables the whole panel for long operations of other tools;
+  // the tool windows follow through busyChanged.
   void Busy(bool on);
   // n passes of the one-message pump.
   void PumpMessages(int n);
@@ -101,6 +102,7 @@ class CKestrelDlg : public QMainWindow {
 
  signals:
   void modeChanged(int mode);
+  void busyChanged(bool busy);
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/qt_user_interface.h"
+#include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
 #include "service/about_info.h"
 #include "service/gui/tool_context.h"

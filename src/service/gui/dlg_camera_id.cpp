@@ -6,7 +6,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "app/qt_user_interface.h"
+#include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
 #include "service/camera_id.h"
 #include "service/gui/tool_context.h"

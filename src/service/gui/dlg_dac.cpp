@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/qt_user_interface.h"
+#include "gui/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "protocol/cam_cmd.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/qt_user_interface.h"
+#include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
 #include "service/gui/tool_context.h"
 

@@ -12,8 +12,9 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
-#include "app/qt_user_interface.h"
-#include "panel/gui/tools5.h"
+#include "gui/file_dialog.h"
+#include "gui/link_strip.h"
+#include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
 #include "service/memory_dump.h"
@@ -190,7 +191,7 @@ void CRsTermDlg::DumpMemory() {
 void CRsTermDlg::DumpToFile() {
   if (!saveFile_->isEnabled()) return;
   Settings& s = cmd_.Config();
-  const std::string path = ChooseFile(this, {true, s.dumpFile, "csv", "csv file (*.csv)"});
+  const std::string path = ChooseFile(this, {true, s.dumpFile, "csv", "csv file (*.csv)", {}});
   if (path.empty()) return;
   if (!ConfirmOverwrite(ui_, path)) return;
   kestrel::DumpToFile(cmd_, path, dumpAddr_->text().toStdString(), dumpSize_->text().toStdString());

@@ -9,10 +9,10 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "app/qt_user_interface.h"
+#include "gui/file_dialog.h"
+#include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
 #include "service/gui/tool_context.h"
-#include "service/gui/tool_file_dialog.h"
 #include "service/sensor_memory.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
@@ -104,8 +104,8 @@ void CSensMem::Refresh() {
 
 void CSensMem::Load() {
   Settings& settings = tools_.Cmd().Config();
-  ToolFileRequest request{false, settings.dumpFile, "csv", "Camera gamma data (*.csv)"};
-  const std::string path = ChooseToolFile(this, request);
+  FileRequest request{false, settings.dumpFile, "csv", "Camera gamma data (*.csv)", {}};
+  const std::string path = ChooseFile(this, request);
   if (path.empty()) return;
   tools_.Operation([&] {
     LoadSensorMemory(tools_.Cmd(), colour_->currentIndex(), block_->currentIndex(), path);
@@ -114,8 +114,8 @@ void CSensMem::Load() {
 
 void CSensMem::Save() {
   Settings& settings = tools_.Cmd().Config();
-  ToolFileRequest request{true, settings.dumpFile, "csv", "csv file (*.csv)"};
-  const std::string path = ChooseToolFile(this, request);
+  FileRequest request{true, settings.dumpFile, "csv", "csv file (*.csv)", {}};
+  const std::string path = ChooseFile(this, request);
   if (path.empty() || !ConfirmOverwrite(tools_.Ui(), path)) return;
   settings.dumpFile = FolderOf(path);
   tools_.Operation([&] {

@@ -10,12 +10,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/qt_user_interface.h"
+#include "gui/file_dialog.h"
+#include "gui/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
 #include "protocol/cam_cmd.h"
 #include "service/afe_register.h"
 #include "service/gui/tool_context.h"
-#include "service/gui/tool_file_dialog.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
 
@@ -108,8 +108,8 @@ void CSensReg::WriteAfeRegister() {
 
 void CSensReg::LoadRegisterFile() {
   Settings& settings = tools_.Cmd().Config();
-  ToolFileRequest request{false, settings.dumpFile, "csv", "Camera gamma data (*.csv)"};
-  const std::string path = ChooseToolFile(this, request);
+  FileRequest request{false, settings.dumpFile, "csv", "Camera gamma data (*.csv)", {}};
+  const std::string path = ChooseFile(this, request);
   if (path.empty()) return;
   // Loading leaves the tool folder where it was.
   tools_.Operation([&] { kestrel::LoadRegisterFile(tools_.Cmd(), path); });
@@ -117,8 +117,8 @@ void CSensReg::LoadRegisterFile() {
 
 void CSensReg::SaveRegisterFile() {
   Settings& settings = tools_.Cmd().Config();
-  ToolFileRequest request{true, settings.dumpFile, "csv", "csv file (*.csv)"};
-  const std::string path = ChooseToolFile(this, request);
+  FileRequest request{true, settings.dumpFile, "csv", "csv file (*.csv)", {}};
+  const std::string path = ChooseFile(this, request);
   if (path.empty() || !ConfirmOverwrite(tools_.Ui(), path)) return;
   settings.dumpFile = FolderOf(path);
   tools_.Operation([&] { kestrel::SaveRegisterFile(tools_.Cmd(), path); });

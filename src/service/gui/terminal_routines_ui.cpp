@@ -6,9 +6,9 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/qt_user_interface.h"
+#include "gui/file_dialog.h"
+#include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
-#include "service/gui/tool_file_dialog.h"
 #include "service/terminal_routines.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
@@ -77,12 +77,12 @@ int RunTerminalRoutine(QWidget* owner, int which, CCamCmd& cmd, QtUserInterface&
   const RoutineInfo& r = Info(which);
   Settings& settings = cmd.Config();
 
-  ToolFileRequest request;
+  FileRequest request;
   request.save = !r.write;
   request.folder = settings.dumpFile;
   request.extension = r.write ? "txt" : "csv";
   request.filter = QString("%1 file (*.%1)").arg(QString::fromStdString(request.extension));
-  const std::string path = ChooseToolFile(owner, request);
+  const std::string path = ChooseFile(owner, request);
   if (path.empty()) return 0;
   if (request.save && !ConfirmOverwrite(ui, path)) return 0;
   settings.dumpFile = FolderOf(path);

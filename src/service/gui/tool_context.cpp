@@ -1,9 +1,9 @@
 #include "service/gui/tool_context.h"
 
-#include "app/qt_user_interface.h"
+#include "gui/link_indicator.h"
+#include "gui/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/kestrel_dlg.h"
-#include "panel/gui/link_indicator.h"
 
 namespace kestrel {
 

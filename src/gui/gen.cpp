@@ -1,0 +1,20 @@
+#include "gui/gen.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+namespace kestrel::CGen {
+
+void PumpOneMessage() {
+  // A budget of 0 ms runs exactly one dispatcher pass over what is already
+  // queued and never blocks for new events.
+  if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents, 0);
+}
+
+void TrimLineEnd(std::string& text) {
+  if (text.empty() || text.back() != '\n') return;
+  text.pop_back();
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+}
+
+}  // namespace kestrel::CGen

@@ -1,0 +1,106 @@
+#include "gui/prog_dlg.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
+
+namespace kestrel {
+
+CProgDlg::CProgDlg()
+    // No parent: a child window would be disabled together with the owner it
+    // disables. It stays above the owner through its transient parent, and
+    // is not kept on top: an error box of the operation must come above it.
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint),
+      text_(new QLabel(this)),
+      bar_(new QProgressBar(this)) {
+  setObjectName("progressWindow");
+  setModal(false);
+  text_->setObjectName("progressText");  // control 3029
+  text_->setWordWrap(true);
+  text_->setMinimumHeight(fontMetrics().lineSpacing() * 2);
+  text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  bar_->setObjectName("progressBar");  // control 3027
+  bar_->setRange(0, 100);
+  bar_->setValue(0);
+  bar_->setTextVisible(false);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(14, 14, 14, 14);
+  layout->setSpacing(10);
+  layout->addWidget(text_);
+  layout->addWidget(bar_);
+  setFixedWidth(330);
+}
+
+CProgDlg::~CProgDlg() {
+  ReleaseOwner();
+}
+
+bool CProgDlg::ShowProgress(QWidget* owner) {
+  QWidget* top = owner ? owner->window() : nullptr;
+  if (top && top != this && top->isEnabled() && !disabledOwner_) {
+    // Disabling a window drops its keyboard focus; give it back afterwards so
+    // the user types on where they were.
+    ownerFocus_ = top->focusWidget();
+    top->setEnabled(false);
+    disabledOwner_ = top;
+  }
+  // The previous text stays until the first SetMessage, as does the bar.
+  text_->setText(message_);
+  if (top) {
+    winId();
+    if (QWindow* w = windowHandle()) w->setTransientParent(top->windowHandle());
+    adjustSize();
+    const QRect g = top->frameGeometry();
+    move(g.center() - rect().center());
+  }
+  show();
+  raise();
+  return isVisible();
+}
+
+void CProgDlg::SetMessage(const QString& text) {
+  message_ = text;
+  text_->setText(message_);
+}
+
+void CProgDlg::SetPercent(int percent) {
+  bar_->setValue(std::clamp(percent, 0, 100));
+  // Long operations run on this thread: paint now rather than at the next
+  // event-loop turn.
+  if (isVisible()) repaint();
+}
+
+int CProgDlg::Percent() const {
+  return bar_->value();
+}
+
+void CProgDlg::CloseProgress() {
+  closing_ = true;
+  hide();
+  closing_ = false;
+  ReleaseOwner();
+}
+
+void CProgDlg::reject() {}
+
+void CProgDlg::closeEvent(QCloseEvent* e) {
+  // Only the operation that opened the window closes it.
+  if (!closing_) e->ignore();
+}
+
+void CProgDlg::ReleaseOwner() {
+  if (disabledOwner_) {
+    disabledOwner_->setEnabled(true);
+    if (ownerFocus_ && ownerFocus_->window() == disabledOwner_)
+      ownerFocus_->setFocus(Qt::OtherFocusReason);
+  }
+  disabledOwner_ = nullptr;
+  ownerFocus_ = nullptr;
+}
+
+}  // namespace kestrel

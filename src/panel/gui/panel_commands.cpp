@@ -1,0 +1,206 @@
+#include "panel/gui/panel_commands.h"
+
+#include <QAction>
+#include <QPushButton>
+
+#include "gui/file_dialog.h"
+#include "gui/qt_user_interface.h"
+#include "gui/tool_window.h"
+#include "link/cl_serial.h"
+#include "panel/areas.h"
+#include "panel/gui/area_sel_dlg.h"
+#include "panel/gui/comm_sel_dlg.h"
+#include "panel/gui/kestrel_dlg.h"
+#include "protocol/cam_cmd.h"
+#include "util/file_messages.h"
+#include "util/text_file.h"
+
+namespace kestrel {
+
+// ---------------------------------------------------------------- panel side
+
+PanelSettings::PanelSettings(CKestrelDlg& panel) : panel_(panel) {}
+
+int PanelSettings::CmdId2CtrlId(int cmdIndex) {
+  return TablePanel<BindingTable>(panel_.Table()).CmdId2CtrlId(cmdIndex);
+}
+
+bool PanelSettings::SetParam(int ctrlId, const ParamValue& value) {
+  return TablePanel<BindingTable>(panel_.Table()).SetParam(ctrlId, value);
+}
+
+void PanelSettings::AfterReplay() {
+  TablePanel<BindingTable>(panel_.Table()).AfterReplay();
+}
+
+void PanelSettings::RefreshFromCamera() {
+  panel_.RefreshFromCamera();
+}
+
+// ---------------------------------------------------------------- the tools
+
+namespace {
+
+// Keeps the busy count right on every way out.
+class BusyScope {
+ public:
+  explicit BusyScope(PanelCommands& tools) : tools_(tools) { tools_.Busy(true); }
+  ~BusyScope() { tools_.Busy(false); }
+
+ private:
+  PanelCommands& tools_;
+};
+
+}  // namespace
+
+PanelCommands::PanelCommands(CKestrelDlg& panel, QtUserInterface& ui)
+    : QObject(&panel), panel_(panel), ui_(ui), panelSettings_(panel) {
+  setObjectName("panelCommands");
+  CCamCmd& cmd = panel_.Cmd();
+  // The Camera Link adapter of the run: the communication dialog lists its
+  // libraries and ports, and the link goes through it when "Serial Mode" is
+  // not 0.
+  cameraLink_ = std::make_unique<CClSerial>(panel_.Config(), ui_);
+  cmd.SetCameraLink(cameraLink_.get());
+
+  comm_ = new CCommSelDlg(panel_, ui_, *cameraLink_, panelSettings_);
+
+  connect(comm_, &CCommSelDlg::writeToFileRequested, this, &PanelCommands::SaveAs);
+  connect(comm_, &CCommSelDlg::readToFileRequested, this, &PanelCommands::Open);
+  connect(comm_, &CCommSelDlg::busy, this, &PanelCommands::Busy);
+}
+
+PanelCommands::~PanelCommands() {
+  // The panel's end has closed the link already; the command object outlives
+  // the adapter, so it must not keep pointing at it.
+  panel_.Cmd().SetCameraLink(nullptr);
+}
+
+CCommSelDlg& PanelCommands::Communication() {
+  return *comm_;
+}
+
+CAreaSelDlg* PanelCommands::AreaDialog() const {
+  return areaDialog_;
+}
+
+void PanelCommands::Busy(bool on) {
+  if (on) {
+    if (busyDepth_++ > 0) return;
+  } else {
+    if (busyDepth_ == 0 || --busyDepth_ > 0) return;
+  }
+  panel_.Busy(on);
+  if (comm_) comm_->setEnabled(!on);
+}
+
+void PanelCommands::SaveAs() {
+  Settings& s = panel_.Config();
+  const std::string path =
+      ChooseFile(&panel_, {true, s.dataPath, "cam", "Camera setting data (*.cam)", {}});
+  if (path.empty() || !ConfirmOverwrite(ui_, path)) return;
+  SaveSettingFile(path, panel_.Cmd(), BindingValues(panel_.Table()), s.operatingMode, ui_);
+  s.dataPath = FolderOf(path);
+}
+
+void PanelCommands::Open() {
+  Settings& s = panel_.Config();
+  const std::string path =
+      ChooseFile(&panel_, {false, s.dataPath, "cam", "Camera setting data (*.cam)", {}});
+  if (path.empty()) return;
+  {
+    BusyScope busy(*this);
+    ReplaySettingFile(path, panel_.Cmd(), &panelSettings_);
+  }
+  s.dataPath = FolderOf(path);
+}
+
+void PanelCommands::Reload() {
+  BusyScope busy(*this);
+  int area = panel_.Link().CurrentArea();
+  ReloadSettings(panel_.Cmd(), area, &panelSettings_);
+  panel_.Link().SetCurrentArea(area);
+}
+
+int PanelCommands::RunAreaDialog(bool loading) {
+  CAreaSelDlg dialog(&panel_, loading, panel_.Config().operatingMode, panel_.Link().CurrentArea(),
+                     ui_.LinkState());
+  areaDialog_ = &dialog;
+  connect(&ui_, &QtUserInterface::linkStateChanged, &dialog, &CAreaSelDlg::SetLinkState);
+  const int r = dialog.exec();
+  areaDialog_ = nullptr;
+  return r == QDialog::Accepted ? dialog.Area() : -1;
+}
+
+void PanelCommands::LoadSettings() {
+  if (areaDialog_) return;
+  const int area = RunAreaDialog(true);
+  if (area < 0) return;
+  BusyScope busy(*this);
+  int current = panel_.Link().CurrentArea();
+  LoadSettingsArea(panel_.Cmd(), current, area, &panelSettings_);
+  panel_.Link().SetCurrentArea(current);
+}
+
+void PanelCommands::StoreSettings() {
+  if (areaDialog_) return;
+  const int area = RunAreaDialog(false);
+  if (area < 0) return;
+  BusyScope busy(*this);
+  int current = panel_.Link().CurrentArea();
+  StoreSettingsArea(panel_.Cmd(), current, area);
+  panel_.Link().SetCurrentArea(current);
+}
+
+void PanelCommands::StoreAll() {
+  BusyScope busy(*this);
+  StoreAllAreas(panel_.Cmd());
+}
+
+void PanelCommands::InitFlashData() {
+  BusyScope busy(*this);
+  kestrel::InitFlashData(panel_.Cmd());
+}
+
+void PanelCommands::CameraReset() {
+  kestrel::CameraReset(panel_.Cmd());
+}
+
+// ---------------------------------------------------------------- wiring
+
+PanelCommands* InstallPanelCommands(CKestrelDlg& panel, QtUserInterface& ui) {
+  if (auto* installed = panel.findChild<PanelCommands*>()) return installed;  // once
+  auto* tools = new PanelCommands(panel, ui);
+
+  auto action = [&panel](const char* name, auto slot, PanelCommands* t) {
+    if (auto* a = panel.MenuAction(name)) {
+      CKestrelDlg::MakeAvailable(a);
+      QObject::connect(a, &QAction::triggered, t, slot);
+    }
+  };
+  action("actionOpen", &PanelCommands::Open, tools);
+  action("actionSaveAs", &PanelCommands::SaveAs, tools);
+  action("actionReload", &PanelCommands::Reload, tools);
+  action("actionLoadSettings", &PanelCommands::LoadSettings, tools);
+  action("actionStoreSettings", &PanelCommands::StoreSettings, tools);
+
+  auto button = [&panel](const char* name, auto slot, PanelCommands* t) {
+    if (auto* b = panel.ToolButton(name)) {
+      CKestrelDlg::MakeAvailable(b);
+      QObject::connect(b, &QPushButton::clicked, t, slot);
+    }
+  };
+  button("buttonStoreAll", &PanelCommands::StoreAll, tools);
+  button("buttonInitFlashData", &PanelCommands::InitFlashData, tools);
+  button("buttonCameraReset", &PanelCommands::CameraReset, tools);
+
+  QWidget* comm = &tools->Communication();
+  if (auto* a = panel.MenuAction("actionCommunication")) {
+    CKestrelDlg::MakeAvailable(a);
+    QObject::connect(a, &QAction::triggered, tools, [&panel, comm] { ShowTool(&panel, comm); });
+  }
+  ShowToolWithPanel(&panel, comm);
+  return tools;
+}
+
+}  // namespace kestrel

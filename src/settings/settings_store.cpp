@@ -1,0 +1,139 @@
+#include "settings/settings_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QSettings>
+#include <cstdlib>
+
+#include "protocol/cam_cmd.h"
+
+namespace kestrel {
+
+namespace {
+
+QString FolderOrWorkingDirectory(const std::string& path) {
+  if (!path.empty() && QFileInfo::exists(QString::fromStdString(path)))
+    return QString::fromStdString(path);
+  return QDir::currentPath();
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(const std::string& path) {
+  std::string file = path;
+  if (file.empty()) {
+    if (const char* env = std::getenv("KESTREL_CONFIG"); env && *env) file = env;
+  }
+  if (!file.empty()) {
+    qs_ = std::make_unique<QSettings>(QString::fromStdString(file), QSettings::IniFormat);
+  } else {
+    qs_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Corvid",
+                                      "HX-9302 Kestrel");
+  }
+}
+
+SettingsStore::~SettingsStore() = default;
+
+std::string SettingsStore::FileName() const {
+  return qs_->fileName().toStdString();
+}
+
+int SettingsStore::GetInt(const char* name, int defaultValue) const {
+  QVariant v = qs_->value(name);
+  if (!v.isValid()) return defaultValue;
+  // Stored as text: the leading decimal integer, as for a registry string value.
+  // Anything that is not a single text (a list, say) is ignored.
+  if (v.typeId() == QMetaType::QStringList) return defaultValue;
+  return ToInt(v.toString().toStdString());
+}
+
+std::string SettingsStore::GetText(const char* name, const std::string& defaultValue) const {
+  QVariant v = qs_->value(name);
+  if (!v.isValid() || v.typeId() == QMetaType::QStringList) return defaultValue;
+  return v.toString().toStdString();
+}
+
+void SettingsStore::SetInt(const char* name, int value) {
+  qs_->setValue(name, value);
+}
+
+void SettingsStore::SetText(const char* name, const std::string& value) {
+  qs_->setValue(name, QString::fromStdString(value));
+}
+
+bool SettingsStore::Sync() {
+  qs_->sync();
+  return qs_->status() == QSettings::NoError;
+}
+
+void SettingsStore::Load(Settings& s) {
+  s.serialMode = GetInt("Serial Mode", 0);
+  s.activeMode = GetText("Active Mode", "USER");
+  s.offline = GetInt("OFFLINE", 0);
+  s.simulation = GetInt("SIMULATION", 0);
+  s.dataPath = GetText("DataPath", "");
+  s.cameraId = GetText("Camera Id", "");
+  s.commPort = GetInt("Comm Port", 0);
+  s.commDevice = GetText("Comm Device", "");
+  s.dllNo = GetInt("DLL No", 0);
+  s.camLinkSerialIndex = GetInt("CamLink Serial Index", 0);
+  s.baudRate = GetInt("Baud Rate", 0);
+  s.cmd = GetText("Cmd", "");
+  s.wrtMemAddr = GetText("Wrt Mem Addr", "");
+  s.wrtMemData = GetText("Wrt Mem Data", "");
+  s.dumpMemAddr = GetText("Dump Mem Addr", "");
+  s.dumpMemSize = GetText("Dump Mem Size", "");
+  s.dumpFile = GetText("Dump File", "");
+
+  QString mode = QString::fromStdString(s.activeMode).toUpper();
+  s.operatingMode = mode == "FACTORY" ? kModeFactory : kModeUser;
+  s.dataPath = FolderOrWorkingDirectory(s.dataPath).toStdString();
+  s.dumpFile = FolderOrWorkingDirectory(s.dumpFile).toStdString();
+}
+
+void SettingsStore::RebuildDamagedFile() {
+  // QSettings refuses to write over a file it could not parse, so a damaged
+  // file would never be repaired and no setting would ever be saved again.
+  // Keep it beside the new one for whoever wants to look, and carry over
+  // every value that could still be read.
+  QMap<QString, QVariant> readable;
+  for (const QString& key : qs_->allKeys())
+    readable.insert(key, qs_->value(key));
+  const QString file = qs_->fileName();
+  qs_.reset();
+  QFile::remove(file + ".damaged");
+  QFile::rename(file, file + ".damaged");
+  qs_ = std::make_unique<QSettings>(file, QSettings::IniFormat);
+  for (auto it = readable.cbegin(); it != readable.cend(); ++it)
+    qs_->setValue(it.key(), it.value());
+}
+
+bool SettingsStore::Save(const Settings& s) {
+  // The file is parsed lazily; reading the keys makes its status known.
+  (void)qs_->allKeys();
+  if (qs_->status() == QSettings::FormatError) RebuildDamagedFile();
+  SetInt("Serial Mode", s.serialMode);
+  SetText("DataPath", s.dataPath);
+  SetText("Camera Id", s.cameraId);
+  SetText("Active Mode", s.operatingMode == kModeFactory ? "FACTORY" : "USER");
+  SetInt("Comm Port", s.commPort);
+  // Only where a device path was chosen instead of a numbered port.
+  if (s.commDevice.empty())
+    qs_->remove("Comm Device");
+  else
+    SetText("Comm Device", s.commDevice);
+  SetInt("DLL No", s.dllNo);
+  SetInt("CamLink Serial Index", s.camLinkSerialIndex);
+  SetInt("Baud Rate", s.baudRate);
+  SetText("Cmd", s.cmd);
+  SetText("Wrt Mem Addr", s.wrtMemAddr);
+  SetText("Wrt Mem Data", s.wrtMemData);
+  SetText("Dump Mem Addr", s.dumpMemAddr);
+  SetText("Dump Mem Size", s.dumpMemSize);
+  SetText("Dump File", s.dumpFile);
+  return Sync();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+// Number scanning for every reply and file parser.
+
+namespace scan {
+
+inline bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+inline void SkipBlanks(std::string_view text, size_t& pos) {
+  while (pos < text.size() && IsBlank(text[pos]))
+    ++pos;
+}
+
+// Consumes one c at pos if it stands there.
+inline void Accept(std::string_view text, size_t& pos, char c) {
+  if (pos < text.size() && text[pos] == c) ++pos;
+}
+
+}  // namespace scan
+
+// Pieces of the scanf-style patterns the camera's replies and the tool files
+// are read with ("DMW=&H%lX, &H%lX", "0x%X", "%d\t%d\t%d", "AFG=%4X"), done
+// by hand so they never read past the text and never depend on the locale.
+// Each advances `pos` only on success.
+
+// A literal of a pattern: a blank or tab in it matches any run of white space
+// (also none); every other character must match exactly.
+bool ScanLiteral(std::string_view text, size_t& pos, std::string_view literal);
+
+// %X: white space, an optional "0x" or "0X", then at least one hexadecimal
+// digit. maxWidth > 0 limits the characters taken after the white space
+// (prefix included), as a field width does. Values beyond 32 bits keep their
+// low 32 bits.
+bool ScanHex(std::string_view text, size_t& pos, uint32_t& out, int maxWidth = 0);
+
+// %d: white space, an optional sign, at least one decimal digit. Values beyond
+// 32 bits clamp to the nearest limit, so range checks refuse them instead of
+// seeing a wrapped number.
+bool ScanDec(std::string_view text, size_t& pos, int32_t& out);
+
+// "%X" and "%04X"-style formatting without printf.
+std::string ToHex(uint32_t value, int minDigits = 0);
+
+// "%.Nf" in the C locale whatever the desktop's locale is, so files and lines
+// always carry a decimal point.
+std::string FixedText(double value, int decimals);
+
+}  // namespace kestrel

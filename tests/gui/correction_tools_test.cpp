@@ -1,0 +1,485 @@
+// The correction tools on the panel, driven by real widget events against the
+// simulated camera: the LUT editor's mouse rules and its camera transfers, a
+// calibration run to its result, the Data menu's load and save, the blemish
+// and tap gain buttons.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "correction/data_file.h"
+#include "correction/gui/correction_tools.h"
+#include "correction/gui/dlg_correct.h"
+#include "correction/gui/lut_dlg.h"
+#include "gui/qt_user_interface.h"
+#include "link/rs_port.h"
+#include "panel/binding_table.h"
+#include "panel/gui/bound_widgets.h"
+#include "panel/gui/kestrel_dlg.h"
+#include "protocol/cam_cmd.h"
+#include "sim/pty_camera.h"
+
+namespace kestrel {
+namespace {
+
+struct Box {
+  std::string text;
+  MsgIcon icon;
+  MsgButtons buttons;
+  std::string caption;
+};
+
+class CorrectionToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::SimOptions options;
+    options.startBaud = 115200;
+    options.sequenceIdleMs = 60000;
+    camera_ = std::make_unique<sim::PtyCamera>(options);
+    settings_.commDevice = camera_->SlavePath();
+    cmd_ = std::make_unique<CCamCmd>(settings_, port_, ui_);
+    ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
+                            const std::string& caption) {
+      boxes_.push_back({text, icon, buttons, caption});
+      if (buttons == MsgButtons::YesNo) return replace_ ? MsgAnswer::Yes : MsgAnswer::No;
+      return MsgAnswer::Ok;
+    });
+  }
+
+  void TearDown() override {
+    panel_.reset();
+    cmd_.reset();
+    port_.Close();
+    camera_.reset();
+  }
+
+  void Start(int mode = kModeUser) {
+    settings_.operatingMode = mode;
+    Connection::Timing timing;
+    timing.queryMs = 300;
+    panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
+    panel_->SetAskOnExit(false);
+    InstallCorrectionTools(*panel_, ui_);
+    panel_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));
+    ASSERT_TRUE(panel_->Initialise());
+    tools_ = CorrectionTools::Of(*panel_);
+    ASSERT_NE(tools_, nullptr);
+    // Transfers without the camera's pacing pause: the simulator keeps up.
+    TransferTiming fast;
+    fast.pauseMs = 0;
+    fast.ackTimeoutMs = 500;
+    fast.replyTimeoutMs = 500;
+    tools_->Transfer().SetTiming(fast);
+    CalibrationTiming calibration;
+    calibration.pollIntervalMs = 1;
+    tools_->SetCalibrationTiming(calibration);
+    boxes_.clear();
+  }
+
+  template <class F>
+  decltype(auto) Model(F&& f) {
+    return camera_->WithModel(std::forward<F>(f));
+  }
+
+  // Runs f on the next modal window that opens (a file dialog, a tool dialog)
+  // from inside its own event loop.
+  void OnModal(std::function<void(QWidget*)> f) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, f] {
+      QWidget* w = QApplication::activeModalWidget();
+      if (!w || !w->isVisible()) return;
+      timer->stop();
+      timer->deleteLater();
+      f(w);
+    });
+    timer->start();
+  }
+  // `then` runs once the choice is made, before the command goes on.
+  void ChooseFile(const QString& path, std::function<void()> then = {}) {
+    OnModal([path, then](QWidget* w) {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      ASSERT_NE(dialog, nullptr);
+      if (then) QObject::connect(dialog, &QDialog::accepted, then);
+      // Typed into the name box, as a user would: selecting a listed file
+      // waits for the dialog's folder model.
+      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+      ASSERT_NE(name, nullptr);
+      name->setText(path);
+      static_cast<QDialog*>(dialog)->accept();  // as the Open/Save button does
+    });
+  }
+
+  QAction* MenuItem(const char* menu, const QString& text) {
+    auto* action = panel_->findChild<QAction*>(menu);
+    if (!action || !action->menu()) return nullptr;
+    for (QAction* a : action->menu()->actions())
+      if (a->text() == text) return a;
+    return nullptr;
+  }
+
+  bool HasBox(const std::string& text, MsgIcon icon) const {
+    for (const Box& b : boxes_)
+      if (b.text == text && b.icon == icon) return true;
+    return false;
+  }
+
+  // One mouse move over the LUT graph at graph pixel (gx, gy).
+  static void Drag(CLUTDlg& dlg, int gx, int gy, Qt::MouseButtons buttons,
+                   Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWidget* graph = dlg.findChild<QWidget*>("lutGraph");
+    ASSERT_NE(graph, nullptr);
+    const QPointF local(gx, gy);
+    QMouseEvent e(QEvent::MouseMove, local, graph->mapToGlobal(local), Qt::NoButton, buttons, mods);
+    QApplication::sendEvent(graph, &e);
+  }
+
+  Settings settings_;
+  CRsPort port_;
+  QtUserInterface ui_;
+  std::unique_ptr<sim::PtyCamera> camera_;
+  std::unique_ptr<CCamCmd> cmd_;
+  std::unique_ptr<CKestrelDlg> panel_;
+  CorrectionTools* tools_ = nullptr;
+  std::vector<Box> boxes_;
+  bool replace_ = true;
+};
+
+TEST_F(CorrectionToolsTest, LutEditorMouseAddsMovesAndDeletesWithinTheRules) {
+  Model([](sim::CameraModel& m) { m.SetInt("LUTC1", 0); });
+  Start();
+  // The "Table" button follows the panel's rule: usable in the "LUT" mode only.
+  auto* table1 = panel_->findChild<QPushButton*>("ctl3942");
+  ASSERT_NE(table1, nullptr);
+  EXPECT_FALSE(table1->isEnabled());
+  auto* mode = panel_->View().As<QComboBox>(ctrl::LUTC1);
+  mode->setCurrentIndex(2);
+  emit mode->activated(2);
+  EXPECT_TRUE(table1->isEnabled());
+  EXPECT_TRUE(table1->toolTip().isEmpty());
+  QTest::mouseClick(table1, Qt::LeftButton);
+  CLUTDlg& lut = tools_->Lut(0);
+  ASSERT_TRUE(lut.isVisible());
+  EXPECT_EQ(lut.windowTitle(), "LUT Setting for Ch1");
+  EXPECT_EQ(lut.findChild<QLabel*>("lutMode")->text(), "Edit Mode");
+
+  // Left drag away from every point adds one; near it, it moves.
+  Drag(lut, 130, 130, Qt::LeftButton);
+  ASSERT_EQ(lut.Points().Count(), 3);
+  Drag(lut, 150, 120, Qt::LeftButton);
+  ASSERT_EQ(lut.Points().Count(), 3);
+  EXPECT_EQ(lut.Points()[1], (LutPoint{150, 120}));
+  // A modifier or a second button is no edit.
+  Drag(lut, 60, 60, Qt::LeftButton, Qt::ShiftModifier);
+  Drag(lut, 60, 60, Qt::LeftButton | Qt::RightButton);
+  EXPECT_EQ(lut.Points().Count(), 3);
+
+  // Right drags over the ends never delete them; over the middle point it goes.
+  Drag(lut, 2, 258, Qt::RightButton);
+  Drag(lut, 258, 2, Qt::RightButton);
+  EXPECT_EQ(lut.Points().Count(), 3);
+  Drag(lut, 145, 125, Qt::RightButton);
+  EXPECT_EQ(lut.Points().Count(), 2);
+  Drag(lut, 2, 258, Qt::RightButton);
+  EXPECT_EQ(lut.Points().Count(), 2);
+
+  // Fifteen points at most: the sixteenth add is lost, the ends stay the ends.
+  for (int x = 40; x <= 220; x += 45)
+    for (int y : {40, 120, 200})
+      Drag(lut, x, y, Qt::LeftButton);
+  EXPECT_EQ(lut.Points().Count(), 15);
+  EXPECT_EQ(lut.Points()[14], (LutPoint{260, 0}));
+  QTest::mouseClick(lut.findChild<QPushButton*>("button_ClearTableData"), Qt::LeftButton);
+  EXPECT_EQ(lut.Points().Count(), 2);
+}
+
+TEST_F(CorrectionToolsTest, LutEditorWritesAndReadsTheCameraTableOfItsChannel) {
+  Model([](sim::CameraModel& m) { m.SetInt("LUTC2", 2); });
+  Start();
+  QTest::mouseClick(panel_->findChild<QPushButton*>("ctl3943"), Qt::LeftButton);
+  CLUTDlg& lut = tools_->Lut(1);
+  ASSERT_TRUE(lut.isVisible());
+  EXPECT_EQ(lut.windowTitle(), "LUT Setting for Ch2");
+  Drag(lut, 60, 120, Qt::LeftButton);  // a bright curve
+  const auto ch1 = Model([](sim::CameraModel& m) { return m.Array("LUTD1"); });
+  const LutTable drawn = lut.Table();
+  EXPECT_GT(drawn[64], 16 * 64);
+
+  QTest::mouseClick(lut.findChild<QPushButton*>("button_WriteTableData"), Qt::LeftButton);
+  const std::vector<int32_t> written = Model([](sim::CameraModel& m) { return m.Array("LUTD2"); });
+  EXPECT_EQ(written, std::vector<int32_t>(drawn.begin(), drawn.end()));
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Array("LUTD1"); }), ch1);
+
+  // Reading takes the camera's table and switches to View.
+  Model([](sim::CameraModel& m) {
+    auto& a = m.Array("LUTD2");
+    for (int i = 0; i < 256; ++i)
+      a[static_cast<size_t>(i)] = 4095 - 16 * i;
+  });
+  QTest::mouseClick(lut.findChild<QPushButton*>("button_ReadTableData"), Qt::LeftButton);
+  EXPECT_EQ(lut.findChild<QLabel*>("lutMode")->text(), "View Mode");
+  for (int i = 0; i < 256; ++i)
+    ASSERT_EQ(lut.Table()[static_cast<size_t>(i)], 4095 - 16 * i) << i;
+  // Mouse edits in View mode change the points, not the table read.
+  Drag(lut, 200, 200, Qt::LeftButton);
+  EXPECT_EQ(lut.Table()[0], 4095);
+
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front().text;
+}
+
+TEST_F(CorrectionToolsTest, CalibrationDialogRunsToItsResultAndFollowsTheSetting) {
+  Model([](sim::CameraModel& m) {
+    m.SetInt("PBC2", 2);
+    m.SetInt("SDC2", 0);
+  });
+  Start();
+  QPushButton* black2 = panel_->ToolButton("pixelBlack2");
+  ASSERT_NE(black2, nullptr);
+  EXPECT_TRUE(black2->isEnabled());
+
+  std::string title, runText;
+  bool runEnabled = false;
+  OnModal([&](QWidget* w) {
+    auto* dlg = qobject_cast<CDlgCorrect*>(w);
+    ASSERT_NE(dlg, nullptr);
+    title = dlg->windowTitle().toStdString();
+    auto* run = dlg->findChild<QPushButton*>("runButton");
+    runText = run->text().toStdString();
+    runEnabled = run->isEnabled();
+    QTest::mouseClick(run, Qt::LeftButton);
+    dlg->accept();
+  });
+  QTest::mouseClick(black2, Qt::LeftButton);
+  EXPECT_EQ(title, "Pixel Black Correction");
+  EXPECT_EQ(runText, "Run");
+  EXPECT_TRUE(runEnabled);
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[0].text, "Please shade the light");
+  EXPECT_EQ(boxes_[0].caption, "Pixel Black Correction");
+  EXPECT_EQ(boxes_[0].buttons, MsgButtons::OkCancel);
+  EXPECT_EQ(boxes_[1].text, "Completed the Auto Pixel Black Correction.");
+  EXPECT_EQ(boxes_[1].icon, MsgIcon::Information);
+
+  // A camera-side failure shows its code's message.
+  boxes_.clear();
+  Model([](sim::CameraModel& m) { m.knobs.calibrationResult = 3; });
+  CDlgCorrect shading(*panel_, ui_, 3);
+  EXPECT_EQ(shading.RunAutoCorrection(), AutoCorrectionResult::NotRun);  // "Off (Bypass)"
+  EXPECT_FALSE(shading.findChild<QPushButton*>("runButton")->isEnabled());
+
+  // Choosing "Factory" reaches the camera and the panel's label; USER mode
+  // still keeps the run button off. "User" turns it on.
+  auto* list = shading.findChild<QComboBox*>("settingList");
+  list->setCurrentIndex(1);
+  emit list->activated(1);
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Int("SDC2"); }), 1);
+  EXPECT_EQ(panel_->View().Text(ctrl::SDC2), "Factory");
+  EXPECT_FALSE(shading.findChild<QPushButton*>("runButton")->isEnabled());
+  list->setCurrentIndex(2);
+  emit list->activated(2);
+  EXPECT_TRUE(shading.findChild<QPushButton*>("runButton")->isEnabled());
+  QTest::mouseClick(shading.findChild<QPushButton*>("runButton"), Qt::LeftButton);
+  EXPECT_EQ(shading.LastResult(), AutoCorrectionResult::CameraError);
+  EXPECT_TRUE(HasBox("Error2 - Image was too dark.", MsgIcon::Warning));
+}
+
+TEST_F(CorrectionToolsTest, DataMenuLoadsAFileIntoTheCameraAndSavesItBackUnchanged) {
+  Start();
+  for (const char* menu : {"menuPixelBlack", "menuPixelGain", "menuShading"}) {
+    auto* action = panel_->findChild<QAction*>(menu);
+    ASSERT_NE(action, nullptr);
+    EXPECT_TRUE(action->isEnabled());
+    QStringList texts;
+    for (QAction* a : action->menu()->actions())
+      texts << a->text();
+    EXPECT_EQ(texts, QStringList({"Load from file (Sensor1)", "Load from file (Sensor2)",
+                                  "Save to file (Sensor1)", "Save to file (Sensor2)",
+                                  "Store to Camera (Sensor1)", "Store to Camera (Sensor2)"}));
+  }
+  EXPECT_FALSE(tools_->FactoryMenu()->menuAction()->isVisible());
+
+  QTemporaryDir dir;
+  std::array<int32_t, 1024> values{};
+  for (int i = 0; i < 1024; ++i)
+    values[static_cast<size_t>(i)] = (i * 37) % 32767 - 16383;
+  const QString in = dir.filePath("black.csv");
+  {
+    QFile f(in);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray::fromStdString(FormatDataText(values.data(), 1, 1024)));
+  }
+  ChooseFile(in);
+  MenuItem("menuPixelBlack", "Load from file (Sensor2)")->trigger();
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "Succeeded in loading low black");
+  const auto camera = Model([](sim::CameraModel& m) { return m.Array("PBD2"); });
+  EXPECT_EQ(camera, std::vector<int32_t>(values.begin(), values.end()));
+  EXPECT_EQ(QString::fromStdString(settings_.dumpFile), dir.path());
+
+  // Save: the same bytes come back; answering No to an existing file keeps it.
+  const QString out = dir.filePath("sub/back.csv");
+  QDir(dir.path()).mkdir("sub");
+  ChooseFile(out);
+  MenuItem("menuPixelBlack", "Save to file (Sensor2)")->trigger();
+  EXPECT_EQ(boxes_.back().text, "Succeeded in saving Pixel black");
+  QFile a(in), b(out);
+  ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+  EXPECT_EQ(a.readAll(), b.readAll());
+  EXPECT_EQ(QString::fromStdString(settings_.dumpFile), dir.filePath("sub"));
+
+  boxes_.clear();
+  replace_ = false;
+  const auto linesBefore = camera_->Stats().linesIn;
+  ChooseFile(in);
+  MenuItem("menuPixelBlack", "Save to file (Sensor1)")->trigger();
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].text.find("Replace existing file?"), std::string::npos);
+  EXPECT_EQ(camera_->Stats().linesIn, linesBefore);
+  EXPECT_EQ(QString::fromStdString(settings_.dumpFile), dir.filePath("sub"));
+}
+
+TEST_F(CorrectionToolsTest, BlemishAndTapGainButtonsReachTheCameraAndThePanel) {
+  Start(kModeFactory);
+  EXPECT_TRUE(tools_->FactoryMenu()->menuAction()->isVisible());
+
+  // "W" sends the leading integer of the Pos box; "R" puts the camera's value back.
+  panel_->View().SetText(ctrl::BLMP2, "12abc");
+  QTest::mouseClick(panel_->ToolButton("blemishWrite2"), Qt::LeftButton);
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Array("BLMP2")[0]; }), 12);
+  EXPECT_TRUE(HasBox("Completed", MsgIcon::Information));
+  panel_->View().SetText(ctrl::BLMP2, "");
+  QTest::mouseClick(panel_->ToolButton("blemishRead2"), Qt::LeftButton);
+  EXPECT_EQ(panel_->View().Text(ctrl::BLMP2), "12");
+
+  boxes_.clear();
+  QTest::mouseClick(panel_->ToolButton("factoryBlemishDetect1"), Qt::LeftButton);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "Completed");
+
+  // After the balance the panel shows the camera's tap gains.
+  Model([](sim::CameraModel& m) { m.SetInt("GA1T1", 321); });
+  QTest::mouseClick(panel_->ToolButton("tapBalance1"), Qt::LeftButton);
+  EXPECT_EQ(panel_->Table().GetParamInt(ctrl::GA1T1), 321);
+}
+
+TEST_F(CorrectionToolsTest, AberrationFileRoundTripFromTheFactoryMenuIgnoresClicksMeanwhile) {
+  Start(kModeFactory);
+  Model([](sim::CameraModel& m) {
+    auto& a = m.Array("CAB2");
+    for (size_t i = 0; i < a.size(); ++i)
+      a[i] = static_cast<int32_t>(i * 301) - 16000;
+  });
+  const auto before = Model([](sim::CameraModel& m) { return m.Array("CAB2"); });
+  QAction* save = nullptr;
+  QAction* load = nullptr;
+  for (QAction* a : tools_->FactoryMenu()->actions()) {
+    if (a->text() == "Aberration: User Save") save = a;
+    if (a->text() == "Aberration: User Load") load = a;
+  }
+  ASSERT_TRUE(save && load);
+
+  // A click on the panel queued while the table moves must not start a
+  // detection in the middle of the transfer.
+  QPushButton* start = panel_->ToolButton("blemishDetect1");
+  auto click = [start](QEvent::Type type) {
+    const QPointF at(start->rect().center());
+    QCoreApplication::postEvent(
+        start, new QMouseEvent(type, at, start->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                               Qt::NoModifier));
+  };
+  QTemporaryDir dir;
+  const QString path = dir.filePath("aberration.csv");
+  ChooseFile(path);
+  save->trigger();
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_EQ(boxes_.back().text, "Succeeded in writing");
+
+  Model([](sim::CameraModel& m) {
+    for (auto& v : m.Array("CAB2"))
+      v = 0;
+  });
+  boxes_.clear();
+  ChooseFile(path, [&] {
+    click(QEvent::MouseButtonPress);
+    click(QEvent::MouseButtonRelease);
+  });
+  load->trigger();
+  ASSERT_EQ(boxes_.size(), 1u) << boxes_.front().text;
+  EXPECT_EQ(boxes_[0].text, "Succeeded in reading");
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Array("CAB2"); }), before);
+}
+
+// What the editor and the calibration dialog draw; with KESTREL_SCREENSHOT_DIR set
+// the pictures are also written there (tools/screenshots.sh).
+TEST_F(CorrectionToolsTest, EditorGraphAndCalibrationDialogDraw) {
+  Model([](sim::CameraModel& m) {
+    m.SetInt("LUTC1", 2);
+    m.SetInt("SDC", 2);
+  });
+  Start();
+  tools_->ShowLut(0);
+  CLUTDlg& lut = tools_->Lut(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&lut));
+  QWidget* graph = lut.findChild<QWidget*>("lutGraph");
+  {
+    // A cleared editor: the grid and the red diagonal through the middle.
+    const QImage image = graph->grab().toImage();
+    EXPECT_EQ(image.size(), QSize(261, 261));
+    EXPECT_EQ(QColor(image.pixel(26, 5)), QColor(100, 50, 100));
+    const QColor mid(image.pixel(130, 130));
+    EXPECT_GT(mid.red(), 180);
+    EXPECT_LT(mid.green(), 120);
+    EXPECT_EQ(QColor(image.pixel(200, 200)), QColor(Qt::white));
+  }
+  for (auto [x, y] : {std::pair{40, 200}, {90, 120}, {150, 80}, {210, 30}})
+    Drag(lut, x, y, Qt::LeftButton);
+  const QPixmap editor = lut.grab();
+  const QImage curve = graph->grab().toImage();
+  // An edit point's circle, drawn with the grid pen, passes 4 pixels left of it.
+  const QColor ring(curve.pixel(86, 120));
+  EXPECT_EQ(ring.red(), ring.blue());
+  EXPECT_LT(ring.green(), ring.red());
+
+  CDlgCorrect shading(*panel_, ui_, 0);
+  shading.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&shading));
+  EXPECT_TRUE(shading.findChild<QPushButton*>("runButton")->isEnabled());
+  CDlgColumnCal column(*panel_, ui_);
+  column.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&column));
+  const QPixmap left = shading.grab(), right = column.grab();
+  QPixmap both(left.width() + right.width() + 24, std::max(left.height(), right.height()) + 16);
+  both.fill(QColor(235, 235, 235));
+  {
+    QPainter p(&both);
+    p.drawPixmap(8, 8, left);
+    p.drawPixmap(left.width() + 16, 8, right);
+  }
+  const QString dir = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
+  if (!dir.isEmpty()) {
+    EXPECT_TRUE(editor.save(dir + "/lut-editor.png"));
+    EXPECT_TRUE(both.save(dir + "/calibration.png"));
+  }
+}
+
+}  // namespace
+}  // namespace kestrel

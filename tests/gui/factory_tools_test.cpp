@@ -1,0 +1,528 @@
+// The service and factory tool windows on the panel, driven by widget events
+// against the simulated camera on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+
+#include "gui/file_dialog.h"
+#include "gui/prog_dlg.h"
+#include "gui/qt_user_interface.h"
+#include "link/rs_port.h"
+#include "panel/gui/bound_widgets.h"
+#include "panel/gui/kestrel_dlg.h"
+#include "protocol/cam_cmd.h"
+#include "service/gui/about_dlg.h"
+#include "service/gui/dlg_camera_id.h"
+#include "service/gui/dlg_dac.h"
+#include "service/gui/dlg_fpga_reg.h"
+#include "service/gui/dlg_temp.h"
+#include "service/gui/factory_tools.h"
+#include "service/gui/sens_mem.h"
+#include "service/gui/sens_reg.h"
+#include "service/gui/terminal_routines_ui.h"
+#include "service/gui/tool_context.h"
+#include "sim/pty_camera.h"
+#include "widgets/label.h"
+
+namespace kestrel {
+namespace {
+
+struct Box {
+  std::string text;
+  MsgIcon icon;
+  std::string caption;
+};
+
+class ToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    qputenv("KESTREL_CONFIG", Path("kestrel.ini").c_str());
+    sim::SimOptions options;
+    options.startBaud = 115200;
+    camera_ = std::make_unique<sim::PtyCamera>(options);
+    settings_.commDevice = camera_->SlavePath();
+    settings_.dumpFile = dir_.path().toStdString();
+    cmd_ = std::make_unique<CCamCmd>(settings_, port_, ui_);
+    ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
+                            const std::string& caption) {
+      boxes_.push_back({text, icon, caption});
+      return buttons == MsgButtons::YesNo ? yesNo_ : MsgAnswer::Ok;
+    });
+    QObject::connect(&ui_, &QtUserInterface::logLine,
+                     [this](const QString& line) { log_.push_back(line.toStdString()); });
+    SetFileChooser([this](const FileRequest& r) {
+      requests_.push_back(r);
+      return chosen_;
+    });
+    SetDesktopOpener([this](const QUrl& url) { opened_.push_back(url); });
+  }
+
+  void TearDown() override {
+    SetFileChooser({});
+    SetDesktopOpener({});
+    panel_.reset();
+    cmd_.reset();
+    port_.Close();
+    camera_.reset();
+  }
+
+  // installFirst: the tools come before the panel resolves its widgets, as at
+  // start-up; otherwise after, which needs the table to resolve them again.
+  void Start(bool installFirst = true) {
+    settings_.operatingMode = kModeFactory;
+    Connection::Timing timing;
+    timing.queryMs = 300;
+    panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
+    panel_->SetAskOnExit(false);
+    if (installFirst) tools_ = InstallFactoryTools(*panel_, ui_);
+    panel_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));
+    ASSERT_TRUE(panel_->Initialise());
+    if (!installFirst) tools_ = InstallFactoryTools(*panel_, ui_);
+    QApplication::processEvents();
+    log_.clear();
+  }
+
+  void Click(const char* objectName) {
+    auto* b = panel_->findChild<QPushButton*>(objectName);
+    ASSERT_NE(b, nullptr) << objectName;
+    ASSERT_TRUE(b->isEnabled()) << objectName;
+    QTest::mouseClick(b, Qt::LeftButton);
+  }
+
+  static void Type(QWidget* w, const QString& text) {
+    if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+    if (auto* s = qobject_cast<QAbstractSpinBox*>(w)) s->selectAll();
+    QTest::keyClicks(w, text);
+  }
+
+  bool Sent(const std::string& line) const {
+    return std::find(log_.begin(), log_.end(), "Tx: " + line) != log_.end();
+  }
+  // Position of the first log line starting with "Tx: " + prefix; -1 if none.
+  long SentAt(const std::string& prefix) const {
+    for (size_t i = 0; i < log_.size(); ++i)
+      if (log_[i].rfind("Tx: " + prefix, 0) == 0) return static_cast<long>(i);
+    return -1;
+  }
+
+  std::string Path(const char* name) const {
+    return QDir(dir_.path()).filePath(name).toStdString();
+  }
+
+  template <class F>
+  auto Model(F&& f) {
+    return camera_->WithModel(std::forward<F>(f));
+  }
+
+  QTemporaryDir dir_;
+  Settings settings_;
+  CRsPort port_;
+  QtUserInterface ui_;
+  std::unique_ptr<sim::PtyCamera> camera_;
+  std::unique_ptr<CCamCmd> cmd_;
+  std::unique_ptr<CKestrelDlg> panel_;
+  FactoryTools* tools_ = nullptr;
+  std::vector<Box> boxes_;
+  std::vector<std::string> log_;
+  std::vector<FileRequest> requests_;
+  std::vector<QUrl> opened_;
+  std::string chosen_;
+  MsgAnswer yesNo_ = MsgAnswer::Yes;
+};
+
+TEST_F(ToolsTest, PanelButtonsAndAboutActionAreWired) {
+  Start();
+  for (const char* name : {"buttonAFEWrite", "buttonDACWrite", "buttonFPGARW", "buttonTemp",
+                           "buttonSensorMem", "buttonCameraID"}) {
+    auto* b = panel_->findChild<QPushButton*>(name);
+    ASSERT_NE(b, nullptr) << name;
+    EXPECT_TRUE(b->isEnabled()) << name;
+    EXPECT_TRUE(b->toolTip().isEmpty()) << name;
+  }
+  Click("buttonAFEWrite");
+  EXPECT_TRUE(tools_->Afe().isVisible());
+  Click("buttonCameraID");
+  EXPECT_TRUE(tools_->CameraId().isVisible());
+  auto* about = panel_->findChild<QAction*>("actionAbout");
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(about->isEnabled());
+  about->trigger();
+  EXPECT_TRUE(tools_->About().isVisible());
+  // Installing twice gives the same tools, not a second set of windows.
+  EXPECT_EQ(InstallFactoryTools(*panel_, ui_), tools_);
+}
+
+TEST_F(ToolsTest, AfeWriteGoesOutAsSelectedAndTyped) {
+  Start();
+  Click("buttonAFEWrite");
+  CSensReg& afe = tools_->Afe();
+  EXPECT_EQ(afe.Selector()->itemText(3), "Tqp4");
+  EXPECT_EQ(afe.Address()->itemText(0x95 - 0x40), "0x95 SHDTEST ");
+  afe.Selector()->setCurrentIndex(2);           // Tap3
+  afe.Address()->setCurrentIndex(0x47 - 0x40);  // CDSGAIN
+  Type(afe.Data(), "12");
+  QTest::mouseClick(afe.WriteButton(), Qt::LeftButton);
+  EXPECT_TRUE(Sent("AFEW=2, 71, 12, 1")) << ::testing::PrintToString(log_);
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.afe[{1, 0x47, 1}]; }), 0x12u);
+  // Selections and data survive hiding and showing.
+  afe.hide();
+  Click("buttonAFEWrite");
+  EXPECT_EQ(afe.Selector()->currentIndex(), 2);
+  EXPECT_EQ(afe.Data()->text(), "12");
+}
+
+TEST_F(ToolsTest, AfeTapBoxesAreBoundParametersOfThePanel) {
+  Model([](sim::CameraModel& m) { m.SetInt("SHPL12", 17); });
+  Start();
+  Click("buttonAFEWrite");
+  CSensReg& afe = tools_->Afe();
+  // Read with the panel's refresh like any other binding.
+  EXPECT_EQ(afe.Shploc(12)->text(), "17");
+  SpinEdit* box = afe.Shdloc(3);
+  Type(box, "40");
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_TRUE(Sent("SHDL3=40")) << ::testing::PrintToString(log_);
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Int("SHDL3"); }), 40);
+  // A spin step stores, sends and clamps to 0..63.
+  Type(box, "63");
+  QTest::keyClick(box, Qt::Key_Return);
+  QTest::keyClick(box, Qt::Key_Up);
+  EXPECT_EQ(box->text(), "63");
+  QTest::keyClick(box, Qt::Key_Down);
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Int("SHDL3"); }), 62);
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front().text;
+}
+
+TEST_F(ToolsTest, BoxesResolveWhenInstalledAfterStartUp) {
+  Start(/*installFirst=*/false);
+  SpinEdit* box = tools_->Afe().Shploc(16);
+  Type(box, "5");
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_TRUE(Sent("SHPL16=5"));
+  EXPECT_TRUE(boxes_.empty()) << boxes_.front().text;  // no "Invalid handle" message
+}
+
+TEST_F(ToolsTest, DacWritesAndBlackOffsetPartnerIsReadBack) {
+  Start();
+  Click("buttonDACWrite");
+  CDlgDAC& dac = tools_->Dac();
+  dac.Function()->setCurrentIndex(3);
+  dac.Sensor()->setCurrentIndex(1);
+  dac.Channel()->setCurrentIndex(5);
+  Type(dac.Ad5590Data(), "2048");
+  QTest::mouseClick(dac.Ad5590Write(), Qt::LeftButton);
+  EXPECT_TRUE(Sent("DACACW=3,1,5,2048")) << ::testing::PrintToString(log_);
+  Type(dac.Bh2220Data(), "77");
+  QTest::mouseClick(dac.Bh2220Write(), Qt::LeftButton);
+  EXPECT_TRUE(Sent("DACBW=77"));
+
+  // Odd rows share the even row's DAC: only the even row is edited.
+  EXPECT_TRUE(dac.BlackOffset(1, 4)->isEnabled());
+  EXPECT_FALSE(dac.BlackOffset(1, 5)->isEnabled());
+  Model([](sim::CameraModel& m) {
+    m.SetInt("B1O5F", 321);
+    m.SetInt("B2O15F", 99);
+  });
+  log_.clear();
+  SpinEdit* b1o4 = dac.BlackOffset(1, 4);
+  Type(b1o4, "1000");
+  QTest::keyClick(b1o4, Qt::Key_Return);
+  const long set = SentAt("B1O4F=1000");
+  const long partner = SentAt("B1O5F?");
+  ASSERT_GE(set, 0) << ::testing::PrintToString(log_);
+  ASSERT_GE(partner, 0) << ::testing::PrintToString(log_);
+  EXPECT_GT(partner, set);
+  EXPECT_EQ(dac.BlackOffset(1, 5)->text(), "321");
+  // A spin step of Sensor2's last pair reads its partner too.
+  QTest::keyClick(dac.BlackOffset(2, 14), Qt::Key_Up);
+  EXPECT_TRUE(Sent("B2O14F=1"));
+  EXPECT_GE(SentAt("B2O15F?"), 0);
+  EXPECT_EQ(dac.BlackOffset(2, 15)->text(), "99");
+  // The partner's value read back is the new baseline: nothing is re-sent.
+  log_.clear();
+  panel_->Table().SendChangedParams();
+  EXPECT_EQ(SentAt(""), -1) << ::testing::PrintToString(log_);
+}
+
+TEST_F(ToolsTest, FpgaReadWriteAndAverages) {
+  Model([](sim::CameraModel& m) { m.fpga[0x1A] = 0xBEEF; });
+  Start();
+  Click("buttonFPGARW");
+  CDlgFpgaReg& fpga = tools_->Fpga();
+  EXPECT_EQ(fpga.Average(1)->text(), "---");
+  Type(fpga.Offset(), "1A");
+  QTest::mouseClick(fpga.ReadButton(), Qt::LeftButton);
+  EXPECT_TRUE(Sent("FPGARD=&H1A"));
+  EXPECT_EQ(fpga.Data()->text(), "BEEF");
+  Type(fpga.Offset(), "20");
+  Type(fpga.Data(), "5a");
+  QTest::mouseClick(fpga.WriteButton(), Qt::LeftButton);
+  EXPECT_TRUE(Sent("FPGAWR=&H20, &H5a"));
+  // The write waits for nothing: its "COMPLETE" comes later and the panel's
+  // poll logs it, as it does between a person's clicks.
+  const long write = SentAt("FPGAWR");
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        for (size_t k = static_cast<size_t>(write); k < log_.size(); ++k)
+          if (log_[k] == "Rx: COMPLETE") return true;
+        return false;
+      },
+      2000));
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.fpga[0x20]; }), 0x5Au);
+  QTest::mouseClick(fpga.GetButton(), Qt::LeftButton);
+  EXPECT_EQ(fpga.Average(1)->text(),
+            QString::number(Model([](sim::CameraModel& m) { return m.Int("ACC1S"); })));
+  EXPECT_EQ(fpga.Average(2)->text(),
+            QString::number(Model([](sim::CameraModel& m) { return m.Int("ACC2S"); })));
+  // A failed query leaves the field as it was.
+  Model([](sim::CameraModel& m) { m.knobs.rejected = {"FPGARD"}; });
+  Type(fpga.Data(), "77");
+  QTest::mouseClick(fpga.ReadButton(), Qt::LeftButton);
+  EXPECT_EQ(fpga.Data()->text(), "77");
+}
+
+TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
+  Model([](sim::CameraModel& m) {
+    m.SetInt("TMP0", -16);
+    m.SetInt("TMP02", 400);
+  });
+  Start();
+  Click("buttonTemp");
+  QPointer<CDlgTemp> temp = tools_->Temperature();
+  ASSERT_TRUE(temp);
+  EXPECT_EQ(temp->Sensor1()->text(), "-1.0");
+  EXPECT_EQ(temp->Sensor2()->text(), "25.0");
+  EXPECT_TRUE(temp->TimerActive(0));
+  EXPECT_EQ(temp->TimerInterval(0), 5000);
+  EXPECT_TRUE(temp->Lamp()->Lit());
+  EXPECT_EQ(temp->TimerInterval(1), 500);
+  EXPECT_EQ(temp->Sensor1()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+  EXPECT_TRUE(temp->Sensor1()->font().bold());
+  // The flash goes out by itself.
+  QTRY_VERIFY_WITH_TIMEOUT(!temp->Lamp()->Lit(), 2000);
+  // A second press raises the open window instead of opening another.
+  Click("buttonTemp");
+  EXPECT_EQ(tools_->Temperature(), temp.data());
+
+  Model([](sim::CameraModel& m) {
+    m.SetInt("TMP0", 0);
+    m.knobs.rejected = {"TMP02"};
+  });
+  temp->TimerTick(0);
+  EXPECT_EQ(temp->Sensor1()->text(), "0.0");
+  EXPECT_EQ(temp->Sensor2()->text(), "------");
+  EXPECT_FALSE(temp->TimerActive(0));
+  EXPECT_TRUE(temp->Lamp()->Lit());
+  EXPECT_EQ(temp->TimerInterval(1), 200);
+
+  // Closing destroys it; the next press reads afresh.
+  QTest::keyClick(temp, Qt::Key_Escape);
+  QTRY_VERIFY_WITH_TIMEOUT(temp.isNull(), 2000);
+  Model([](sim::CameraModel& m) { m.knobs.rejected.clear(); });
+  Click("buttonTemp");
+  ASSERT_NE(tools_->Temperature(), nullptr);
+  EXPECT_EQ(tools_->Temperature()->Sensor2()->text(), "25.0");
+  EXPECT_TRUE(tools_->Temperature()->TimerActive(0));
+}
+
+TEST_F(ToolsTest, SensorMemorySwitchesRefreshAndFiles) {
+  Model([](sim::CameraModel& m) {
+    m.SetInt("SNOF", 1);
+    m.SetInt("STOF", 1);
+  });
+  Start();
+  Click("buttonSensorMem");
+  CSensMem& mem = tools_->SensorMemory();
+  EXPECT_EQ(mem.SensorSwitch()->currentIndex(), 1);
+  EXPECT_EQ(mem.TriggerSwitch()->currentIndex(), 1);
+  log_.clear();
+  mem.SensorSwitch()->setCurrentIndex(0);
+  EXPECT_TRUE(Sent("SNOF=0"));
+  EXPECT_EQ(SentAt("STOF"), -1);
+
+  // Load: nine words make two lines, the second padded with zeros.
+  QFile f(QString::fromStdString(Path("words.csv")));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("0x1\n0x2\n0x3\n0x4\n0x5\n0x6\n0x7\n0x8\n0x9\n");
+  f.close();
+  mem.Colour()->setCurrentIndex(1);  // RED
+  mem.Block()->setCurrentIndex(5);   // MEMCH0
+  chosen_ = Path("words.csv");
+  settings_.dumpFile = "/elsewhere";
+  QTest::mouseClick(mem.LoadButton(), Qt::LeftButton);
+  EXPECT_TRUE(Sent("AMR=2800,1,2,3,4,5,6,7,8")) << ::testing::PrintToString(log_);
+  EXPECT_TRUE(Sent("AMR=2808,9,0,0,0,0,0,0,0"));
+  EXPECT_EQ(settings_.dumpFile, "/elsewhere");  // loading keeps the tool folder
+  ASSERT_FALSE(requests_.empty());
+  EXPECT_FALSE(requests_.back().save);
+
+  // Save into an existing file: asked first, and No leaves it alone.
+  chosen_ = Path("words.csv");
+  yesNo_ = MsgAnswer::No;
+  log_.clear();
+  QTest::mouseClick(mem.SaveButton(), Qt::LeftButton);
+  EXPECT_EQ(SentAt("AMR?"), -1);
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_NE(boxes_.back().text.find("This file already exists."), std::string::npos);
+  EXPECT_EQ(settings_.dumpFile, "/elsewhere");
+  yesNo_ = MsgAnswer::Yes;
+  QTest::mouseClick(mem.SaveButton(), Qt::LeftButton);
+  EXPECT_EQ(settings_.dumpFile, dir_.path().toStdString());
+  QFile saved(QString::fromStdString(Path("words.csv")));
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lines = saved.readAll().split('\n');
+  EXPECT_EQ(lines.size(), 1025);  // 1024 lines, each ended
+  EXPECT_EQ(lines[0], "0x1\r");
+  EXPECT_EQ(lines[8], "0x9\r");
+}
+
+TEST_F(ToolsTest, AboutShowsCameraFieldsAndGuardsTheUserId) {
+  Model([](sim::CameraModel& m) {
+    m.SetInt("VN", 1234);
+    m.SetText("MD", "HX-9302");
+    m.SetText("UD", "LINE-3");
+  });
+  Start();
+  panel_->findChild<QAction*>("actionAbout")->trigger();
+  CAboutDlg& about = tools_->About();
+  EXPECT_EQ(about.windowTitle(), "About HX-9302 Kestrel");
+  EXPECT_EQ(about.ModelName()->text(), "HX-9302");
+  EXPECT_EQ(about.Firmware()->text(), "  1.2.3.4");
+  EXPECT_EQ(about.UserId()->text(), "LINE-3");
+  // Protected until the user asks to edit.
+  EXPECT_TRUE(about.Protect()->isChecked());
+  EXPECT_FALSE(about.UserId()->isEnabled());
+  EXPECT_FALSE(about.SaveButton()->isEnabled());
+  QTest::mouseClick(about.Edit(), Qt::LeftButton);
+  ASSERT_TRUE(about.SaveButton()->isEnabled());
+
+  about.UserId()->clear();
+  QTest::keyClicks(about.UserId(), "ABCDEFGHIJKLMNOPQ");  // 17
+  log_.clear();
+  QTest::mouseClick(about.SaveButton(), Qt::LeftButton);
+  EXPECT_EQ(SentAt("UD"), -1);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "Couldn't write the User ID.");
+  QTest::keyClick(about.UserId(), Qt::Key_Backspace);  // 16
+  QTest::mouseClick(about.SaveButton(), Qt::LeftButton);
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Text("UD"); }), "ABCDEFGHIJKLMNOP");
+  EXPECT_EQ(boxes_.back().text, "Writing the User ID \"ABCDEFGHIJKLMNOP\" has been completed.");
+
+  // A failed query keeps the fields from it on as they were.
+  Model([](sim::CameraModel& m) {
+    m.SetText("MD", "OTHER");
+    m.knobs.rejected = {"ID"};
+  });
+  about.RefreshCameraData();
+  EXPECT_EQ(about.ModelName()->text(), "OTHER");
+  EXPECT_EQ(about.Firmware()->text(), "  1.2.3.4");
+}
+
+TEST_F(ToolsTest, AboutHelpFilesOpenOnlyWhatWasListed) {
+  const QString old = QDir::currentPath();
+  QDir::setCurrent(dir_.path());
+  QFile(dir_.filePath("manual.pdf")).open(QIODevice::WriteOnly);
+  Start();
+  CAboutDlg& about = tools_->About();
+  about.FillHelpList();
+  ASSERT_EQ(about.HelpList()->count(), 1);
+  QTest::mouseClick(about.ViewButton(), Qt::LeftButton);
+  ASSERT_EQ(opened_.size(), 1u);
+  EXPECT_EQ(opened_[0], QUrl::fromLocalFile(dir_.filePath("manual.pdf")));
+  QFile::remove(dir_.filePath("manual.pdf"));
+  about.FillHelpList();
+  QTest::mouseClick(about.ViewButton(), Qt::LeftButton);
+  EXPECT_EQ(opened_.size(), 1u);
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_EQ(boxes_.back().text, "No file was selected!!");
+  QDir::setCurrent(old);
+  // The maker's link opens the program's own address.
+  about.show();
+  QTest::mouseClick(about.Link(), Qt::LeftButton);
+  ASSERT_EQ(opened_.size(), 2u);
+  EXPECT_EQ(opened_[1], QUrl(CAboutDlg::kWebAddress));
+}
+
+TEST_F(ToolsTest, CameraIdUnlocksAndSavesWhatTheBoxesHold) {
+  settings_.cameraId = "SHORT";  // not ten characters: the default replaces it
+  Start();
+  CDlgCameraId& dlg = tools_->CameraId();
+  EXPECT_EQ(dlg.Box(0)->text(), "A");
+  EXPECT_EQ(dlg.Box(9)->text(), "0");
+  Type(dlg.Box(1), "B");
+  dlg.Box(4)->clear();  // an empty box gives nothing: nine characters
+  yesNo_ = MsgAnswer::No;
+  QTest::mouseClick(dlg.SetButton(), Qt::LeftButton);
+  EXPECT_EQ(SentAt("ULCK"), -1);
+  yesNo_ = MsgAnswer::Yes;
+  QTest::mouseClick(dlg.SetButton(), Qt::LeftButton);
+  EXPECT_TRUE(Sent("ULCK=6158273"));
+  EXPECT_TRUE(Sent("ID=AB0000000"));
+  EXPECT_EQ(settings_.cameraId, "AB0000000");
+  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Text("ID"); }), "AB0000000");
+  EXPECT_EQ(boxes_.back().text, "Completed to save the CAMERA ID, AB0000000.");
+  // The boxes take one printable character, nothing wider.
+  dlg.Box(0)->clear();
+  QKeyEvent wide(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("é"));
+  QApplication::sendEvent(dlg.Box(0), &wide);
+  EXPECT_EQ(dlg.Box(0)->text(), "");
+}
+
+TEST_F(ToolsTest, TerminalRoutineAsksForTheFileAndKeepsTheFolder) {
+  Start();
+  QWidget terminal;
+  terminal.show();
+  QMenu menu;
+  AddTerminalRoutineMenu(&menu, &terminal, *cmd_, ui_);
+  ASSERT_EQ(menu.actions().size(), 4);
+  EXPECT_EQ(menu.actions()[0]->text(), "Write correction data");
+  EXPECT_EQ(menu.actions()[3]->text(), "Run pixel gain cor. and read data");
+
+  // Cancelled: nothing sent.
+  chosen_.clear();
+  EXPECT_EQ(RunTerminalRoutine(&terminal, kReadBlack, *cmd_, ui_), 0);
+  ASSERT_EQ(requests_.size(), 1u);
+  EXPECT_TRUE(requests_[0].save);
+  EXPECT_EQ(requests_[0].extension, "csv");
+  EXPECT_EQ(SentAt(""), -1);
+
+  // A write from a three-line file: the pixels, then the store; the panel is
+  // disabled meanwhile and enabled again after.
+  QFile f(QString::fromStdString(Path("sub/pixels.txt")));
+  QDir(dir_.path()).mkdir("sub");
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("1\t2\t3\n4\t5\t6\n-7\t8\t9\n");
+  f.close();
+  chosen_ = Path("sub/pixels.txt");
+  bool panelDisabled = false;
+  QObject::connect(&ui_, &QtUserInterface::logLine, panel_.get(),
+                   [&] { panelDisabled = panelDisabled || !panel_->isEnabled(); });
+  EXPECT_EQ(RunTerminalRoutine(&terminal, kWriteBlackUser, *cmd_, ui_), 1);
+  EXPECT_EQ(requests_.back().extension, "txt");
+  EXPECT_FALSE(requests_.back().save);
+  EXPECT_EQ(settings_.dumpFile, Path("sub"));
+  EXPECT_EQ((Model([](sim::CameraModel& m) { return m.Array("PBDR")[2]; })), -7);
+  EXPECT_TRUE(panelDisabled);
+  EXPECT_TRUE(panel_->isEnabled());
+  EXPECT_EQ(ui_.Owner(), panel_.get());
+  EXPECT_FALSE(ui_.Progress().isVisible());
+}
+
+}  // namespace
+}  // namespace kestrel
