@@ -389,7 +389,8 @@ int CClSerial::Write(const uint8_t* bytes, int count, int timeoutMs) {
   // The interface takes a writable buffer; hand it a copy of ours.
   std::vector<char> copy(bytes, bytes + count);
   uint32_t size = static_cast<uint32_t>(count);
-  const int32_t result = write(ref, copy.data(), &size, static_cast<uint32_t>(std::max(timeoutMs, 0)));
+  const int32_t result =
+      write(ref, copy.data(), &size, static_cast<uint32_t>(std::max(timeoutMs, 0)));
   if (result != 0 && result != kErrTimeout) lost_ = result;
   return result == 0 ? 1 : 0;
 }

@@ -39,7 +39,8 @@ bool UartPresent(const std::string& root, const std::string& name) {
   std::ifstream type(root + "/sys/class/tty/" + name + "/type");
   int value = 0;
   if (type >> value) return value != 0;
-  const int fd = ::open((root + "/dev/" + name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  const int fd =
+      ::open((root + "/dev/" + name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   serial_struct info{};
   const bool present = ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;

@@ -56,8 +56,10 @@ std::string PortLock::Folder() {
 
 std::string PortLock::FileName(const std::string& devicePath) {
   std::string name = devicePath;
-  if (name.rfind("/dev/", 0) == 0) name = name.substr(5);
-  else if (size_t slash = name.rfind('/'); slash != std::string::npos) name = name.substr(slash + 1);
+  if (name.rfind("/dev/", 0) == 0)
+    name = name.substr(5);
+  else if (size_t slash = name.rfind('/'); slash != std::string::npos)
+    name = name.substr(slash + 1);
   for (char& c : name)
     if (c == '/') c = '_';
   return "LCK.." + name;

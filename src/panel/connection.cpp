@@ -111,16 +111,14 @@ bool Connection::FindCamera() {
     if (Identify(timing_.queryMs)) return true;
     cmd_.ClosePort();
   }
-  if (failure_.empty())
-    failure_ = cmd_.LinkLost() ? cmd_.LostText() : NoAnswerText(tried);
+  if (failure_.empty()) failure_ = cmd_.LinkLost() ? cmd_.LostText() : NoAnswerText(tried);
   return false;
 }
 
 bool Connection::NegotiateAndConnect() {
   Settings& settings = cmd_.Config();
   if (!FindCamera()) {
-    if (openFailed_)
-      cmd_.Ui().MessageBox("Failed to initialize!\n" + failure_, MsgIcon::Warning);
+    if (openFailed_) cmd_.Ui().MessageBox("Failed to initialize!\n" + failure_, MsgIcon::Warning);
     return false;
   }
   if (settings.baudRate == kBaud115200) return true;

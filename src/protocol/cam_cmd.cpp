@@ -117,9 +117,9 @@ std::string CCamCmd::OpenFailureText() const {
 
 std::string CCamCmd::LostText() const {
   if (CameraLinkMode())
-    return DisconnectedText("Camera Link serial port",
-                            "library error " +
-                                std::to_string(cameraLink_ ? cameraLink_->LostCode() : 0));
+    return DisconnectedText(
+        "Camera Link serial port",
+        "library error " + std::to_string(cameraLink_ ? cameraLink_->LostCode() : 0));
   const int error = port_.LostError();
   return DisconnectedText(port_.Path(), error != 0 ? std::strerror(error) : "hung up");
 }
@@ -262,8 +262,7 @@ void CCamCmd::ClearReceive() {
 }
 
 void CCamCmd::ExpectLateReply() {
-  lateReplyUntil_ =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(kLateReplyGraceMs);
+  lateReplyUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLateReplyGraceMs);
 }
 
 void CCamCmd::WaitOutLateReply() {
@@ -281,7 +280,8 @@ void CCamCmd::DiscardReceived() {
     bytes = port_.DiscardInput();
   } else if (cameraLink_ && !cameraLink_->Lost()) {
     uint8_t byte = 0;
-    while (bytes.size() < static_cast<size_t>(kMaxDrainBytes) && cameraLink_->Read(&byte, 1, 0) == 1)
+    while (bytes.size() < static_cast<size_t>(kMaxDrainBytes) &&
+           cameraLink_->Read(&byte, 1, 0) == 1)
       bytes.push_back(static_cast<char>(byte));
   }
   // Lines the camera sent on its own still reach the log and the message

@@ -1,7 +1,7 @@
 // Opening and closing the serial port soundly: a second open, the exclusive
 // flag, the UUCP lock file, and messages that name cause and cure.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -85,19 +85,20 @@ TEST(PortMessages, NameCauseAndCure) {
   fs::remove_all(root);
   for (const char* dir : {"dev/serial/by-id", "sys/class/tty/ttyS0", "sys/class/tty/ttyS1"})
     fs::create_directories(root / dir);
-  for (const char* node : {"dev/ttyUSB0", "dev/ttyUSB10", "dev/ttyUSB2", "dev/ttyACM0",
-                           "dev/ttyS0", "dev/ttyS1", "dev/tty0"})
+  for (const char* node : {"dev/ttyUSB0", "dev/ttyUSB10", "dev/ttyUSB2", "dev/ttyACM0", "dev/ttyS0",
+                           "dev/ttyS1", "dev/tty0"})
     std::ofstream(root / node).put('\n');
   fs::create_symlink("../../ttyUSB2", root / "dev/serial/by-id/usb-FTDI_Camera-if00-port0");
   std::ofstream(root / "sys/class/tty/ttyS0/type") << "4\n";
   std::ofstream(root / "sys/class/tty/ttyS1/type") << "0\n";  // no UART behind it
 
   std::vector<std::string> paths;
-  for (const SerialPortInfo& p : ListSerialPorts(root)) paths.push_back(p.path + "=" + p.device);
-  EXPECT_EQ(paths, (std::vector<std::string>{
-                       "/dev/serial/by-id/usb-FTDI_Camera-if00-port0=/dev/ttyUSB2",
-                       "/dev/ttyS0=/dev/ttyS0", "/dev/ttyACM0=/dev/ttyACM0",
-                       "/dev/ttyUSB0=/dev/ttyUSB0", "/dev/ttyUSB10=/dev/ttyUSB10"}));
+  for (const SerialPortInfo& p : ListSerialPorts(root))
+    paths.push_back(p.path + "=" + p.device);
+  EXPECT_EQ(paths,
+            (std::vector<std::string>{"/dev/serial/by-id/usb-FTDI_Camera-if00-port0=/dev/ttyUSB2",
+                                      "/dev/ttyS0=/dev/ttyS0", "/dev/ttyACM0=/dev/ttyACM0",
+                                      "/dev/ttyUSB0=/dev/ttyUSB0", "/dev/ttyUSB10=/dev/ttyUSB10"}));
 
   PortOpenError missing{PortOpenError::Kind::NoDevice, ENOENT, 0};
   EXPECT_EQ(DescribeOpenError("/dev/ttyUSB7", missing, root),

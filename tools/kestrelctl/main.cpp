@@ -27,7 +27,8 @@ void Usage(FILE* out) {
     std::fprintf(out, "  %s\n", c.usage);
   std::fprintf(out,
                "\n--port defaults to the port the panel's settings name. The camera's speed is "
-               "found\n(the speed last in use first) and remembered; --baud forces one.\n--cl-mode reaches the camera through a Camera Link serial library: 1 a "
+               "found\n(the speed last in use first) and remembered; --baud forces one.\n--cl-mode "
+               "reaches the camera through a Camera Link serial library: 1 a "
                "clser*.so in\n$CLSERIALPATH, 2 libclserial.so, 3 libclallserial.so; --cl-port is "
                "the serial index\n(mode 2) or the port (mode 3); --cl-library names the library "
                "file to load.\nExit status: 0 done, 1 the camera or the port failed, 2 usage "
