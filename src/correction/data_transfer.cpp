@@ -134,7 +134,7 @@ int CDataTransfer::WaitDataAck(int timeoutMs) {
         buffer.size() < static_cast<size_t>(kReplyChars))
       buffer.push_back(static_cast<char>(byte));
     if (buffer == kAck) break;
-    if (TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
+    if (cmd_.LinkLost() || TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
   }
   ui.SetLinkState(1);
   // The log shows what the camera really sent; a missing acknowledgement is
@@ -158,9 +158,9 @@ int CDataTransfer::WaitDataReply(int32_t* dest, int count, int timeoutMs) {
       Pump();
       return 1;
     }
-    if (TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
+    if (cmd_.LinkLost() || TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
   }
-  ui.MessageBox(kNoAnswer, MsgIcon::Warning);
+  ui.MessageBox(cmd_.LinkLost() ? cmd_.LostText() : std::string(kNoAnswer), MsgIcon::Warning);
   ui.SetLinkState(0);
   return 0;
 }
@@ -178,7 +178,7 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
     // A port that hung up will never answer: stop instead of waiting out every
     // remaining command and then claiming success.
     if (cmd_.LinkLost()) {
-      ui.MessageBox(kNoAnswer, MsgIcon::Warning);
+      ui.MessageBox(cmd_.LostText(), MsgIcon::Warning);
       ui.SetLinkState(0);
       ui.CloseProgress();
       return 0;

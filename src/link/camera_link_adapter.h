@@ -14,6 +14,11 @@ class CameraLinkAdapter {
   virtual int Write(const uint8_t* bytes, int count, int timeoutMs) = 0;  // 1 on success
   virtual int Read(uint8_t* buffer, int count, int timeoutMs) = 0;        // bytes read
   virtual int Close() = 0;                                                // always 1
+  // True once the library reported an error other than a time-out since Open:
+  // the grabber or its port went away.
+  virtual bool Lost() const { return false; }
+  // The library's error code of the loss.
+  virtual int LostCode() const { return 0; }
 };
 
 }  // namespace kestrel

@@ -281,6 +281,7 @@ void CClSerial::CloseMode(int mode) {
 
 int CClSerial::Open() {
   const int mode = Mode();
+  lost_ = 0;
   if (!LoadMode(mode)) return 0;
   SerRef ref = nullptr;
   switch (mode) {
@@ -388,7 +389,10 @@ int CClSerial::Write(const uint8_t* bytes, int count, int timeoutMs) {
   // The interface takes a writable buffer; hand it a copy of ours.
   std::vector<char> copy(bytes, bytes + count);
   uint32_t size = static_cast<uint32_t>(count);
-  return write(ref, copy.data(), &size, static_cast<uint32_t>(std::max(timeoutMs, 0))) == 0 ? 1 : 0;
+  const int32_t result =
+      write(ref, copy.data(), &size, static_cast<uint32_t>(std::max(timeoutMs, 0)));
+  if (result != 0 && result != kErrTimeout) lost_ = result;
+  return result == 0 ? 1 : 0;
 }
 
 int CClSerial::Read(uint8_t* buffer, int count, int timeoutMs) {
@@ -407,9 +411,13 @@ int CClSerial::Read(uint8_t* buffer, int count, int timeoutMs) {
   }
   if (!ref || !read || count <= 0) return 0;
   uint32_t size = static_cast<uint32_t>(count);
-  if (read(ref, reinterpret_cast<char*>(buffer), &size,
-           static_cast<uint32_t>(std::max(timeoutMs, 0))) != 0)
+  const int32_t result = read(ref, reinterpret_cast<char*>(buffer), &size,
+                              static_cast<uint32_t>(std::max(timeoutMs, 0)));
+  if (result != 0) {
+    // A time-out is nothing read; any other error means the port is gone.
+    if (result != kErrTimeout) lost_ = result;
     return 0;
+  }
   // Never report more than the buffer holds, whatever the library says.
   return static_cast<int>(std::min<uint32_t>(size, static_cast<uint32_t>(count)));
 }

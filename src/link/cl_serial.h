@@ -77,11 +77,15 @@ class CClSerial : public CameraLinkAdapter {
   int Write(const uint8_t* bytes, int count, int timeoutMs) override;
   int Read(uint8_t* buffer, int count, int timeoutMs) override;
   int Close() override;
+  bool Lost() const override { return lost_ != 0; }
+  int LostCode() const override { return lost_; }
 
   // True when the current mode has an open port.
   bool IsOpen() const;
   // The Camera Link standard's baud-rate bit of a speed, 0 for any other speed.
   static uint32_t BaudCode(int baud);
+  // The Camera Link serial interface's result of a read or write that timed out.
+  static constexpr int32_t kErrTimeout = -10004;
   // 1, 2 or 3: the library kind a "Serial Mode" value selects.
   static int ModeOf(int serialMode) { return serialMode == 1 || serialMode == 2 ? serialMode : 3; }
 
@@ -139,6 +143,7 @@ class CClSerial : public CameraLinkAdapter {
   Settings& settings_;
   UserInterface* ui_;
   std::string selected_;
+  int32_t lost_ = 0;  // the error code that ended the port, 0 while it works
   std::string folder_;
   std::string libraryFile_[4];  // by mode; "" = default name
 

@@ -76,22 +76,64 @@ std::string CRsPort::DevicePath(const std::string& portName) {
   return portName;
 }
 
+int CRsPort::Fail(int fd, PortOpenError::Kind kind, int error) {
+  lastError_.kind = kind;
+  lastError_.error = error;
+  lock_.Release();
+  if (fd >= 0) {
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+  }
+  return 0;
+}
+
 int CRsPort::Open(const std::string& portName, int baud, int byteSize, int stopBits,
                   int softwareFlow, int parityCheck) {
+  // A second open would leave the receive thread of the first running.
+  if (IsOpen()) Close();
+  using Kind = PortOpenError::Kind;
+  lastError_ = PortOpenError{};
   const std::string path = DevicePath(portName);
+  path_ = path;
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return 0;
-
-  auto fail = [fd] {
+  if (fd < 0) {
+    const int error = errno;
+    switch (error) {
+      case ENOENT:
+      case ENODEV:
+      case ENXIO:
+        return Fail(-1, Kind::NoDevice, error);
+      case EACCES:
+      case EPERM:
+        return Fail(-1, Kind::Permission, error);
+      case EBUSY:
+        // Held with TIOCEXCL: the lock file or the flock names the holder.
+        if (lock_.Acquire(path) == PortLock::Result::Busy)
+          lastError_.holderPid = lock_.HolderPid();
+        else
+          lastError_.holderPid = FlockHolder(path);
+        return Fail(-1, Kind::Busy, error);
+      default:
+        return Fail(-1, Kind::Other, error);
+    }
+  }
+  // Exclusive use: another process holding the port (or opening it later) is
+  // refused, whichever of the three conventions it honours.
+  if (lock_.Acquire(path) == PortLock::Result::Busy) {
+    lastError_.holderPid = lock_.HolderPid();
     ::close(fd);
-    return 0;
-  };
-  // Exclusive use: another process holding the port (or opening it later) is refused.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail();
-  ::ioctl(fd, TIOCEXCL);
+    return Fail(-1, Kind::Busy, EBUSY);
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    lastError_.holderPid = FlockHolder(path);
+    ::close(fd);
+    return Fail(-1, Kind::Busy, error);
+  }
 
   termios tio{};
-  if (::tcgetattr(fd, &tio) != 0) return fail();
+  if (::tcgetattr(fd, &tio) != 0) return Fail(fd, Kind::NotSerial, errno);
+  ::ioctl(fd, TIOCEXCL);
   ::cfmakeraw(&tio);
   tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= SizeOf(byteSize) | CLOCAL | CREAD;
@@ -105,24 +147,32 @@ int CRsPort::Open(const std::string& portName, int baud, int byteSize, int stopB
   tio.c_cc[VTIME] = 0;
   speed_t speed = SpeedOf(baud);
   if (speed == B0 || ::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0)
-    return fail();
-  if (::tcsetattr(fd, TCSANOW, &tio) != 0) return fail();
+    return Fail(fd, Kind::Other, EINVAL);
+  if (::tcsetattr(fd, TCSANOW, &tio) != 0) return Fail(fd, Kind::Other, errno);
 
   // Raise DTR. Devices without modem lines (pseudo-terminals) refuse; that is fine.
   int dtr = TIOCM_DTR;
   ::ioctl(fd, TIOCMBIS, &dtr);
 
   int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return fail();
+  if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return Fail(fd, Kind::Other, errno);
 
   fd_ = fd;
   wakeRead_ = pipeFds[0];
   wakeWrite_ = pipeFds[1];
   stop_.store(false);
   lost_.store(false);
+  lostError_.store(0);
   ring_.Reset();
   thread_ = std::thread(&CRsPort::ReceiveLoop, this);
   return 1;
+}
+
+void CRsPort::MarkLost(int error) {
+  lostError_.store(error);
+  lost_.store(true);
+  // A reader asleep on the ring learns of it now, not at its time-out.
+  ring_.Interrupt();
 }
 
 void CRsPort::ReceiveLoop() {
@@ -143,23 +193,42 @@ void CRsPort::ReceiveLoop() {
         continue;
       }
       ssize_t n;
+      int error = 0;
       {
+        // Read and store under the lock, so that DiscardInput never misses
+        // bytes that are on their way from the driver to the ring.
         std::lock_guard<std::mutex> lock(portMutex_);
         n = ::read(fd_, buffer, static_cast<size_t>(room));
+        if (n > 0) ring_.Push(buffer, static_cast<int>(n));
+        error = n < 0 ? errno : 0;
       }
-      if (n > 0) {
-        ring_.Push(buffer, static_cast<int>(n));
-        continue;
-      }
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-      lost_.store(true);  // end of file or a read error: the device went away
+      if (n > 0) continue;
+      if (n < 0 && (error == EAGAIN || error == EINTR)) continue;
+      MarkLost(error);  // end of file or a read error: the device went away
       break;
     }
     if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
-      lost_.store(true);
+      MarkLost(0);
       break;
     }
   }
+}
+
+std::string CRsPort::DiscardInput() {
+  std::string discarded;
+  if (fd_ < 0) return discarded;
+  std::lock_guard<std::mutex> lock(portMutex_);
+  uint8_t buffer[RxRing::kSize];
+  for (int n; (n = ring_.Read(buffer, RxRing::kSize)) > 0;)
+    discarded.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+  if (!lost_.load()) {
+    // What the driver holds is read rather than only flushed, so the log can
+    // show it; the flush then takes whatever came in meanwhile.
+    for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;)
+      discarded.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+    ::tcflush(fd_, TCIFLUSH);
+  }
+  return discarded;
 }
 
 int CRsPort::Write(const uint8_t* bytes, int count) {
@@ -198,7 +267,12 @@ int CRsPort::Close() {
   }
   ring_.Interrupt();
   if (thread_.joinable()) thread_.join();
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) {
+    // Let the next program (or our own next open) have the port.
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+  }
+  lock_.Release();
   if (wakeRead_ >= 0) ::close(wakeRead_);
   if (wakeWrite_ >= 0) ::close(wakeWrite_);
   fd_ = wakeRead_ = wakeWrite_ = -1;

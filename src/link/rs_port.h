@@ -6,9 +6,19 @@
 #include <string>
 #include <thread>
 
+#include "link/port_lock.h"
 #include "link/rx_ring.h"
 
 namespace kestrel {
+
+// Why the last Open failed: a small fixed kind, the system's error number and,
+// for a busy port, the process that holds it when that can be known.
+struct PortOpenError {
+  enum class Kind { None, NoDevice, Permission, Busy, NotSerial, Other };
+  Kind kind = Kind::None;
+  int error = 0;
+  int holderPid = 0;
+};
 
 // The RS-232C port: a POSIX terminal device in raw mode, a receive thread that
 // moves incoming bytes into the ring, and byte-by-byte writes.
@@ -21,6 +31,8 @@ class CRsPort {
 
   // portName is "COMn" (the n-th serial port, /dev/ttyS(n-1)) or a device path.
   // stopBits uses the Windows codes: 0 one, 1 one and a half (taken as two), 2 two.
+  // A port that is still open is closed first. Exclusive: flock(), TIOCEXCL and
+  // the UUCP lock file; LastError() tells why an open failed.
   int Open(const std::string& portName, int baud, int byteSize, int stopBits, int softwareFlow,
            int parityCheck);
   int Close();
@@ -31,22 +43,37 @@ class CRsPort {
   // Sleeps until a byte is unread or timeoutMs has passed; true when one is there.
   bool WaitReadable(int timeoutMs) { return ring_.WaitForData(timeoutMs); }
 
+  // Empties the ring and the driver's input queue (tcflush) and hands back
+  // what was thrown away, oldest first.
+  std::string DiscardInput();
+
   bool IsOpen() const { return fd_ >= 0; }
+  const std::string& Path() const { return path_; }
+  const PortOpenError& LastError() const { return lastError_; }
   // True once the device reported a hang-up or an error since it was opened;
-  // reception has then stopped until the port is reopened.
+  // reception has then stopped until the port is reopened, and a reader
+  // waiting for bytes is woken at once.
   bool Lost() const { return lost_.load(); }
+  // The error number the loss came with (0 for a plain hang-up).
+  int LostError() const { return lostError_.load(); }
 
   // "COM3" -> "/dev/ttyS2"; anything else is taken as a path.
   static std::string DevicePath(const std::string& portName);
 
  private:
   void ReceiveLoop();
+  void MarkLost(int error);
+  int Fail(int fd, PortOpenError::Kind kind, int error);
 
   int fd_ = -1;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
   std::atomic<bool> stop_{false};
   std::atomic<bool> lost_{false};
+  std::atomic<int> lostError_{0};
+  std::string path_;
+  PortOpenError lastError_;
+  PortLock lock_;
   std::mutex portMutex_;  // keeps driver reads and writes apart
   std::thread thread_;
   RxRing ring_;

@@ -56,8 +56,9 @@ bool RxRing::WaitForData(int timeoutMs) {
   if (Count() > 0) return true;
   if (timeoutMs <= 0) return false;
   std::unique_lock<std::mutex> lock(mutex_);
-  return dataCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                          [this] { return Count() > 0; });
+  dataCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                   [this] { return Count() > 0 || interrupted_.load(); });
+  return Count() > 0;
 }
 
 void RxRing::Reset() {

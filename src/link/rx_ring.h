@@ -30,12 +30,14 @@ class RxRing {
 
   // Consumer: copies up to max bytes (max <= 0: all unread) and returns how many.
   int Read(uint8_t* dst, int max);
-  // Consumer: waits up to timeoutMs for an unread byte. True when one is there.
+  // Consumer: waits up to timeoutMs for an unread byte, or less once
+  // Interrupt() was called. True when one is there.
   bool WaitForData(int timeoutMs);
 
   // Empties the ring and clears an interruption (only while no producer runs).
   void Reset();
-  // Ends the producer's wait for room now, and any later one, until Reset().
+  // Ends the producer's wait for room and the consumer's wait for data now,
+  // and any later one, until Reset().
   void Interrupt();
 
  private:

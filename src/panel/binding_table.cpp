@@ -343,10 +343,18 @@ int BindingTable::ReadAllParams() {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
     if (!factory && b.factory) continue;
     ParamValue v;
-    if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs, 0, 1) == 1)
+    if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs, 0, 1) == 1) {
       b.current = v;
-    else
+    } else {
       ++failed;
+      // A device that went away answers nothing more: the rest count as
+      // unread at once instead of one time-out each.
+      if (cmd_.LinkLost()) {
+        for (int j = i + 1; j < count_; ++j)
+          if (factory || !slots_[static_cast<size_t>(j)].factory) ++failed;
+        break;
+      }
+    }
     ui.SetProgressPercent(i * 100 / (count_ + 2));
     ui.PumpOneMessage();
   }

@@ -1,5 +1,9 @@
 #include "panel/comm_select.h"
 
+#include <algorithm>
+
+#include "link/port_list.h"
+
 namespace kestrel {
 
 namespace {
@@ -40,9 +44,14 @@ PortChoice FillPorts(Settings& settings, CClSerial& cameraLink) {
   if (settings.serialMode == 0) {
     for (int i = 1; i <= kComPorts; ++i)
       c.items.push_back("COM" + std::to_string(i));
+    // The devices really present follow the numbered ports, whose indices
+    // "Comm Port" keeps; a remembered device that is gone is still offered.
+    for (const SerialPortInfo& p : ListSerialPorts())
+      c.items.push_back(p.path);
     if (!settings.commDevice.empty()) {
-      c.items.push_back(settings.commDevice);
-      c.selection = kComPorts;
+      const auto found = std::find(c.items.begin() + kComPorts, c.items.end(), settings.commDevice);
+      c.selection = static_cast<int>(found - c.items.begin());
+      if (found == c.items.end()) c.items.push_back(settings.commDevice);
     } else {
       c.selection = settings.commPort >= 0 && settings.commPort < kComPorts ? settings.commPort : 0;
     }

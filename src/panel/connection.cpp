@@ -1,9 +1,10 @@
 #include "panel/connection.h"
 
-#include <charconv>
-#include <chrono>
-#include <thread>
+#include <unistd.h>
 
+#include <charconv>
+
+#include "link/rs_port.h"
 #include "panel/binding_table.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
@@ -18,6 +19,9 @@ constexpr int kBaud115200 = 4;
 // The Camera Link standard's code for 115200 bit/s, which the camera takes
 // for its own speed switch.
 constexpr int kCbdrt115200 = 16;
+// Where the camera can be: its power-on speed, the speed the panel moves it
+// to, then the speeds a "CBDRT" of someone else's may have left it at.
+constexpr int kSearchOrder[] = {kBaud9600, kBaud115200, 3, 2, 1};
 
 }  // namespace
 
@@ -25,45 +29,114 @@ Connection::Connection(CCamCmd& cmd) : Connection(cmd, Timing{}) {}
 
 Connection::Connection(CCamCmd& cmd, Timing timing) : cmd_(cmd), timing_(timing) {}
 
+std::string Connection::PortName() const {
+  const Settings& s = cmd_.Config();
+  if (s.serialMode != 0) return "the Camera Link port";
+  if (!s.commDevice.empty()) return s.commDevice;
+  const std::string com = "COM" + std::to_string(s.commPort + 1);
+  return com + " (" + CRsPort::DevicePath(com) + ")";
+}
+
+bool Connection::DevicePresent() const {
+  const Settings& s = cmd_.Config();
+  if (s.serialMode != 0) return true;
+  const std::string com = "COM" + std::to_string(s.commPort + 1);
+  return ::access(CRsPort::DevicePath(s.commDevice.empty() ? com : s.commDevice).c_str(), F_OK) ==
+         0;
+}
+
+std::string Connection::NoAnswerText(const std::vector<int>& bauds) const {
+  std::string list;
+  for (size_t i = 0; i < bauds.size(); ++i) {
+    if (i > 0) list += i + 1 == bauds.size() ? " or " : ", ";
+    list += std::to_string(bauds[i]);
+  }
+  return "no answer at " + list + " bit/s on " + PortName();
+}
+
+bool Connection::Open() {
+  openFailed_ = cmd_.OpenConfiguredPort() != 1;
+  if (!openFailed_) return true;
+  failure_ = cmd_.OpenFailureText();
+  cmd_.ClosePort();
+  return false;
+}
+
+bool Connection::Identify(int timeoutMs) {
+  int area = 0;
+  if (cmd_.QueryInt(cmd::EA, area, timeoutMs, 0, 1) != 1) return false;
+  currentArea_ = area;
+  return true;
+}
+
 bool Connection::Connect() {
-  if (cmd_.OpenConfiguredPort() != 1) {
-    cmd_.Ui().MessageBox("Failed to initialize!", MsgIcon::Warning);
-    cmd_.ClosePort();
+  failure_.clear();
+  if (!Open()) {
+    cmd_.Ui().MessageBox("Failed to initialize!\n" + failure_, MsgIcon::Warning);
     return false;
   }
-  int area = 0;
-  bool answered = cmd_.QueryInt(cmd::EA, area, timing_.queryMs, 0, 1) == 1;
-  if (!answered) {
-    // A camera that has just been powered may still be booting.
-    std::this_thread::sleep_for(std::chrono::milliseconds(timing_.retryPauseMs));
-    answered = cmd_.QueryInt(cmd::EA, area, timing_.queryMs, 0, 1) == 1;
+  if (Identify(timing_.queryMs)) return true;
+  failure_ = NoAnswerText({BaudOfIndex(cmd_.Config().baudRate)});
+  return false;
+}
+
+bool Connection::FindCamera() {
+  Settings& settings = cmd_.Config();
+  failure_.clear();
+  const int last = IndexOfBaud(BaudOfIndex(settings.baudRate));
+  const bool cameraLink = settings.serialMode != 0;
+  std::vector<int> order{last};
+  for (int index : kSearchOrder) {
+    // A Camera Link library may not offer the other speeds (and says so
+    // aloud); the camera's own two are enough there.
+    if (cameraLink && index != kBaud9600 && index != kBaud115200) continue;
+    if (index != last) order.push_back(index);
   }
-  if (answered) currentArea_ = area;
-  return answered;
+  std::vector<int> tried;
+  for (int index : order) {
+    cmd_.ClosePort();
+    settings.baudRate = index;
+    if (!Open()) {
+      if (cameraLink) continue;  // this speed only
+      settings.baudRate = last;
+      return false;  // the same at every speed
+    }
+    tried.push_back(BaudOfIndex(index));
+    if (Identify(timing_.probeMs)) return true;
+    if (cmd_.LinkLost()) break;
+  }
+  cmd_.ClosePort();
+  settings.baudRate = last;
+  if (!tried.empty() && !cmd_.LinkLost() && Open()) {
+    if (Identify(timing_.queryMs)) return true;
+    cmd_.ClosePort();
+  }
+  if (failure_.empty()) failure_ = cmd_.LinkLost() ? cmd_.LostText() : NoAnswerText(tried);
+  return false;
 }
 
 bool Connection::NegotiateAndConnect() {
   Settings& settings = cmd_.Config();
-  settings.baudRate = kBaud9600;
-  if (!Connect()) {
-    cmd_.ClosePort();
-    settings.baudRate = kBaud115200;
-    if (Connect()) return true;
-    cmd_.ClosePort();
-    settings.baudRate = kBaud9600;
+  if (!FindCamera()) {
+    if (openFailed_) cmd_.Ui().MessageBox("Failed to initialize!\n" + failure_, MsgIcon::Warning);
     return false;
   }
-  // Found at 9600: move the camera and the port to 115200. When the camera
-  // refuses, the link stays at 9600 but the panel does not read from it: the
-  // camera may have switched anyway with its acknowledgement lost, and a full
-  // read over a dead line would take minutes of time-outs.
-  if (cmd_.SetInt(cmd::CBDRT, kCbdrt115200, timing_.setMs) != 1) return false;
+  if (settings.baudRate == kBaud115200) return true;
+  // Found below 115200: move the camera and the port to 115200. When the
+  // camera refuses, the link stays where it is but the panel does not read
+  // from it: the camera may have switched anyway with its acknowledgement
+  // lost, and a full read over a dead line would take minutes of time-outs.
+  const int found = settings.baudRate;
+  if (cmd_.SetInt(cmd::CBDRT, kCbdrt115200, timing_.setMs) != 1) {
+    failure_ = "the camera did not take the switch to 115200 bit/s";
+    return false;
+  }
   cmd_.ClosePort();
   settings.baudRate = kBaud115200;
-  cmd_.OpenConfiguredPort();
-  if (cmd_.SetInt(cmd::CBDRT, kCbdrt115200, timing_.setMs) == 1) return true;
+  if (Open() && cmd_.SetInt(cmd::CBDRT, kCbdrt115200, timing_.setMs) == 1) return true;
   cmd_.ClosePort();
-  settings.baudRate = kBaud9600;
+  settings.baudRate = found;
+  if (failure_.empty()) failure_ = NoAnswerText({115200}) + " after the switch";
   return false;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
@@ -10,41 +11,65 @@ class CCamCmd;
 class BindingTable;
 struct ParsedLine;
 
-// Opening the link, identifying the camera and moving it to 115200 bit/s, as
-// the panel does at start-up and kestrelctl does before it reads. Shared by
-// both; no widgets.
+// Opening the link, finding the camera's speed, identifying the camera and
+// moving it to 115200 bit/s, as the panel does at start-up and kestrelctl
+// before every command. Shared by both; no widgets.
 class Connection {
  public:
   // The waits of the sequence. The defaults are the camera's; tests shorten them.
   struct Timing {
-    int queryMs = 3000;       // "EA" while identifying
-    int retryPauseMs = 3000;  // pause before the second "EA"
-    int setMs = 3000;         // "CBDRT"
+    int queryMs = 3000;  // "EA" at the last speed in use once no probe answered
+    int probeMs = 200;   // "EA" at each speed of the search; the camera answers in milliseconds
+    int setMs = 3000;    // "CBDRT"
   };
 
   explicit Connection(CCamCmd& cmd);
   Connection(CCamCmd& cmd, Timing timing);
 
   // Opens the link the settings name at the current baud index and queries
-  // the current area ("EA"), once more after a pause if the first query gets
-  // no answer. "Failed to initialize!" when the port cannot be opened.
-  // True when the camera answered.
+  // the current area ("EA"). "Failed to initialize!" with the reason when the
+  // port cannot be opened. True when the camera answered.
   bool Connect();
 
-  // The whole start-up sequence: 9600 bit/s, else 115200; a camera found at
-  // 9600 is switched to 115200 with "CBDRT"=16 and confirmed there. Leaves the
-  // baud index in the settings at the speed in use (0 when nothing answered).
-  // True when the last step that ran succeeded.
+  // Finds the camera's speed: "EA" at the speed last in use first, then at
+  // the other speeds the camera can be at, each with the short probe time-out;
+  // when none answers, once more at the last speed with the full time-out (a
+  // slow or busy camera). Leaves the link open and the baud index at the
+  // speed that answered; on failure the link is closed, the baud index is
+  // left as it was and Failure() says why. Shows nothing.
+  bool FindCamera();
+
+  // The whole start-up sequence: FindCamera, then a camera found below 115200
+  // is switched to 115200 with "CBDRT"=16 and confirmed there. "Failed to
+  // initialize!" with the reason when the port cannot be opened. True when
+  // the last step that ran succeeded.
   bool NegotiateAndConnect();
+
+  // Why the last Connect, FindCamera or NegotiateAndConnect failed: the port
+  // could not be opened (cause and cure), or nothing answered.
+  const std::string& Failure() const { return failure_; }
+  // True when the device the settings name is there to be opened (always on
+  // Camera Link): a lost link is worth reconnecting.
+  bool DevicePresent() const;
+  // "/dev/ttyUSB0", "COM1 (/dev/ttyS0)" or "the Camera Link port".
+  std::string PortName() const;
 
   // The camera's current setting area as last read: 0 Factory, 1 User 1, 2 User 2.
   int CurrentArea() const { return currentArea_; }
   void SetCurrentArea(int area) { currentArea_ = area; }
 
  private:
+  bool Identify(int timeoutMs);
+  // Opens at the current baud index; false (failure_ set) when the port
+  // cannot be opened.
+  bool Open();
+  std::string NoAnswerText(const std::vector<int>& bauds) const;
+
   CCamCmd& cmd_;
   Timing timing_;
   int currentArea_ = 0;
+  std::string failure_;
+  bool openFailed_ = false;  // the last Open, rather than the camera, failed
 };
 
 // One clock count of the camera: 0.149925 us.

@@ -105,7 +105,13 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
     value.textValue = r.textValue;
 
     // Whatever the camera answers, the panel takes the value.
-    if (cmd.SetValue(r.cmdIndex, value, kReplayTimeoutMs) != 1) ++result.failed;
+    if (cmd.SetValue(r.cmdIndex, value, kReplayTimeoutMs) != 1) {
+      ++result.failed;
+      if (cmd.LinkLost()) {
+        result.lostAtLine = static_cast<int>(k) + 1;  // the rest was never sent
+        break;
+      }
+    }
     if (panel) {
       const int ctrlId = panel->CmdId2CtrlId(r.cmdIndex);
       if (ctrlId != -1) panel->SetParam(ctrlId, value);

@@ -90,6 +90,7 @@ struct ReplayResult {
   int lines = 0;       // lines in the file
   int unresolved = 0;  // lines that named no command (each reported)
   int failed = 0;      // commands the camera rejected or did not acknowledge
+  int lostAtLine = 0;  // the line (from 1) at which a lost link ended the replay; 0 none
   bool ok() const { return opened && unresolved == 0 && failed == 0; }
 };
 

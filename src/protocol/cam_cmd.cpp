@@ -5,9 +5,11 @@
 #include <charconv>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <thread>
 
 #include "link/camera_link_adapter.h"
+#include "link/port_messages.h"
 #include "link/rs_port.h"
 
 namespace kestrel {
@@ -16,6 +18,12 @@ namespace {
 
 constexpr int kCameraLinkWriteTimeoutMs = 500;
 constexpr int kByteTimeoutMs = 10;
+// How long after a time-out a late reply is still waited out before the next
+// command. The camera answers within milliseconds; a reply later than its
+// time-out plus this is not expected.
+constexpr int kLateReplyGraceMs = 500;
+// At most this much is drained from a Camera Link port before a command.
+constexpr int kMaxDrainBytes = 4096;
 
 bool IsSpace(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
@@ -86,6 +94,7 @@ int CCamCmd::OpenConfiguredPort() {
 }
 
 int CCamCmd::ClosePort() {
+  lateReplyUntil_ = {};  // a reopened link starts empty
   if (CameraLinkMode()) {
     if (cameraLink_) cameraLink_->Close();
   } else {
@@ -95,7 +104,24 @@ int CCamCmd::ClosePort() {
 }
 
 bool CCamCmd::LinkLost() const {
-  return !CameraLinkMode() && port_.Lost();
+  if (CameraLinkMode()) return cameraLink_ && cameraLink_->Lost();
+  return port_.Lost();
+}
+
+std::string CCamCmd::OpenFailureText() const {
+  if (CameraLinkMode())
+    return "cannot open the Camera Link serial port: the library, the manufacturer or the port "
+           "is not available";
+  return DescribeOpenError(port_.Path(), port_.LastError());
+}
+
+std::string CCamCmd::LostText() const {
+  if (CameraLinkMode())
+    return DisconnectedText(
+        "Camera Link serial port",
+        "library error " + std::to_string(cameraLink_ ? cameraLink_->LostCode() : 0));
+  const int error = port_.LostError();
+  return DisconnectedText(port_.Path(), error != 0 ? std::strerror(error) : "hung up");
 }
 
 int CCamCmd::ReadBytes(uint8_t* dst, int count, int timeoutMs) {
@@ -107,13 +133,19 @@ int CCamCmd::ReadBytes(uint8_t* dst, int count, int timeoutMs) {
   for (;;) {
     int n = 0;
     if (CameraLinkMode()) {
+      const auto attempt = Clock::now();
       if (cameraLink_) {
         n = cameraLink_->Read(dst + k, 1, kByteTimeoutMs);
-      } else {
-        std::this_thread::sleep_for(std::chrono::milliseconds(kByteTimeoutMs));
+        if (n == 0 && cameraLink_->Lost()) break;
       }
+      // A library that returns before its time-out (or no library) must not
+      // make this loop spin: the attempt takes its 10 ms either way.
+      if (n == 0)
+        std::this_thread::sleep_until(
+            std::min(attempt + std::chrono::milliseconds(kByteTimeoutMs), deadline));
     } else {
       n = port_.ReadRing(dst + k, 1);
+      if (n == 0 && port_.Lost()) break;  // nothing more will come
     }
     k += n;
     if (k >= count) break;
@@ -129,7 +161,7 @@ int CCamCmd::ReadBytes(uint8_t* dst, int count, int timeoutMs) {
 }
 
 void CCamCmd::RawWrite(const std::string& line) {
-  if (settings_.offline == 1) return;
+  if (settings_.offline == 1 || LinkLost()) return;
   const auto* bytes = reinterpret_cast<const uint8_t*>(line.data());
   const int count = static_cast<int>(line.size());
   if (CameraLinkMode()) {
@@ -221,8 +253,51 @@ std::string CCamCmd::PopLine() {
 }
 
 void CCamCmd::ClearReceive() {
+  if (settings_.offline != 1) {
+    WaitOutLateReply();
+    DiscardReceived();
+  }
   linePos_ = 0;
   lineQueue_.clear();
+}
+
+void CCamCmd::ExpectLateReply() {
+  lateReplyUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLateReplyGraceMs);
+}
+
+void CCamCmd::WaitOutLateReply() {
+  const auto until = lateReplyUntil_;
+  lateReplyUntil_ = {};
+  const auto now = std::chrono::steady_clock::now();
+  if (now >= until || LinkLost()) return;
+  // The first line to arrive is the late reply; it is logged and dropped.
+  WaitLine(1, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(until - now).count()));
+}
+
+void CCamCmd::DiscardReceived() {
+  std::string bytes;
+  if (!CameraLinkMode()) {
+    bytes = port_.DiscardInput();
+  } else if (cameraLink_ && !cameraLink_->Lost()) {
+    uint8_t byte = 0;
+    while (bytes.size() < static_cast<size_t>(kMaxDrainBytes) &&
+           cameraLink_->Read(&byte, 1, 0) == 1)
+      bytes.push_back(static_cast<char>(byte));
+  }
+  // Lines the camera sent on its own still reach the log and the message
+  // list; a fragment is only logged.
+  std::string partial(lineBuffer_, static_cast<size_t>(linePos_));
+  for (char c : bytes) {
+    if (c != '\n') {
+      if (partial.size() + 1 < static_cast<size_t>(kLineBufferSize)) partial.push_back(c);
+      continue;
+    }
+    if (!partial.empty() && partial.back() == '\r') partial.pop_back();
+    ui_->AppendLog("Rx: " + partial);
+    ui_->AddMessage(partial);
+    partial.clear();
+  }
+  if (!partial.empty()) ui_->AppendLog("Discarded: " + partial);
 }
 
 int CCamCmd::ParseLine(const std::string& input, ParsedLine& r, int replyMode) const {
@@ -302,7 +377,7 @@ int CCamCmd::WaitLine(int log, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     if (ReceiveLine(log) == 1) return 1;
-    if (std::chrono::steady_clock::now() >= deadline) return 0;
+    if (LinkLost() || std::chrono::steady_clock::now() >= deadline) return 0;
   }
 }
 
@@ -311,6 +386,10 @@ int CCamCmd::WaitComplete(int timeoutMs, int log) {
   ui_->BeginBusy();
   if (WaitLine(log, timeoutMs) == 0) {
     ui_->EndBusy();
+    if (LinkLost())
+      ui_->MessageBox(LostText(), MsgIcon::Warning);
+    else
+      ExpectLateReply();
     ui_->SetLinkState(0);
     return 0;
   }
@@ -345,11 +424,13 @@ int CCamCmd::QueryValue(int entry, ParamValue& out, int timeoutMs, int showError
   SendCommand(FormatQuery(entry, true), log);
   if (settings_.offline == 1) return 0;
   if (WaitLine(log, timeoutMs) == 0) {
+    const bool lost = LinkLost();
+    if (!lost) ExpectLateReply();
     if (showErrors == 1)
-      ui_->MessageBox(
-          "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable "
-          "connection.",
-          MsgIcon::Warning);
+      ui_->MessageBox(lost ? LostText()
+                           : "No answer from Camera! (Timeout error)\nCheck power on Camera or "
+                             "serial cable connection.",
+                      MsgIcon::Warning);
     ui_->SetLinkState(0);
     return 0;
   }

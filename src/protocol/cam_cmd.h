@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -41,8 +42,14 @@ class CCamCmd {
   int OpenConfiguredPort();
   int ClosePort();
   int ReadBytes(uint8_t* dst, int count, int timeoutMs);
-  // True when the RS-232C device reported a hang-up since it was opened.
+  // True when the device went away since the link was opened: a hang-up, an
+  // unplugged adapter, a Camera Link library that reports an error. Every
+  // transaction then fails at once.
   bool LinkLost() const;
+  // What to tell the user: why the last open failed (cause and cure), and
+  // that the device of an open link went away.
+  std::string OpenFailureText() const;
+  std::string LostText() const;
 
   // Line layer.
   std::string FormatSet(int entry, const ParamValue& value, bool terminator) const;
@@ -51,6 +58,10 @@ class CCamCmd {
   int ReceiveLine(int log);
   std::string PopLine();
   int LineCount() const { return static_cast<int>(lineQueue_.size()); }
+  // Starts clean for the next command: waits out a reply still due from a
+  // command that timed out (briefly), then empties the queue, the partial
+  // line, the ring and the driver. Complete lines among the discarded bytes
+  // are logged like any received line, the rest as discarded.
   void ClearReceive();
   int ParseLine(const std::string& line, ParsedLine& r, int replyMode) const;
   int ParseReply(ParsedLine& r);
@@ -72,6 +83,11 @@ class CCamCmd {
  private:
   void RawWrite(const std::string& line);
   bool CameraLinkMode() const { return settings_.serialMode != 0; }
+  void WaitOutLateReply();
+  void DiscardReceived();
+  // A command went unanswered: its reply may still come, and must not be
+  // taken for the next command's.
+  void ExpectLateReply();
 
   Settings& settings_;
   CRsPort& port_;
@@ -82,6 +98,7 @@ class CCamCmd {
   int linePos_ = 0;
   std::deque<std::string> lineQueue_;
   std::string lastCommand_;
+  std::chrono::steady_clock::time_point lateReplyUntil_{};
 };
 
 // Leading-part conversions as the camera protocol uses them: optional white

@@ -162,6 +162,12 @@ int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string
       cmd.ClearReceive();
       cmd.SendCommand(stem + kSuffix[j] + "?" + std::to_string(i) + "\r\n", 0);
       if (cmd.WaitLine(0, kPixelReplyMs) != 1) {
+        if (cmd.LinkLost()) {
+          // Nothing more will come: no file of zeros for the colours left.
+          ui.MessageBox(cmd.LostText(), MsgIcon::Warning);
+          ui.CloseProgress();
+          return 0;
+        }
         // The rest of this colour stays 0; the next colour is tried.
         ui.MessageBox("うまくいがねー", MsgIcon::Warning);
         break;

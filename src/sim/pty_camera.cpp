@@ -299,8 +299,12 @@ void PtyCamera::OnLine(const std::string& line, uint64_t endNs) {
   }
   if (r.lines.empty()) return;
   const bool error = r.lines.size() == 1 && r.lines[0].rfind("ERROR", 0) == 0;
-  const uint64_t latencyNs = latencyMs * kMs;
-  latencySpentMs_ += latencyMs;
+  uint64_t replyLatencyMs = latencyMs;
+  if (const auto late = options_.lateReplies.find(line.substr(0, line.find_first_of("=?")));
+      late != options_.lateReplies.end())
+    replyLatencyMs += static_cast<uint64_t>(std::max(0, late->second));
+  const uint64_t latencyNs = replyLatencyMs * kMs;
+  latencySpentMs_ += replyLatencyMs;
   {
     std::lock_guard<std::mutex> lock(ioMutex_);
     stats_.modelledSeconds += static_cast<double>(latencyNs) / 1e9;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -23,14 +24,15 @@ struct SimOptions {
   std::string statePath;       // setting areas survive restarts in this file
 
   // Fault knobs.
-  int latencyMs = 0;               // before every reply
-  std::set<std::string> rejected;  // mnemonics answered with an error line
-  int silentAfterLines = -1;       // answer nothing from this many lines on (-1: never)
-  int hangUpAfterLines = -1;       // hang up on receiving this many lines (-1: never)
-  double garbleShare = 0.0;        // share of replies whose characters are corrupted
-  double dropShare = 0.0;          // share of replies never sent
-  uint32_t seed = 1;               // for the two shares above
-  int unsolicitedEveryMs = 0;      // send unsolicitedText this often (0: never)
+  int latencyMs = 0;                       // before every reply
+  std::map<std::string, int> lateReplies;  // mnemonic -> extra delay before its replies
+  std::set<std::string> rejected;          // mnemonics answered with an error line
+  int silentAfterLines = -1;               // answer nothing from this many lines on (-1: never)
+  int hangUpAfterLines = -1;               // hang up on receiving this many lines (-1: never)
+  double garbleShare = 0.0;                // share of replies whose characters are corrupted
+  double dropShare = 0.0;                  // share of replies never sent
+  uint32_t seed = 1;                       // for the two shares above
+  int unsolicitedEveryMs = 0;              // send unsolicitedText this often (0: never)
   std::string unsolicitedText = "EVENT";
   int calibrationResult = 1;       // 1 done, 2..4 error codes, 0 running forever
   int calibrationPolls = 3;        // status polls that still report "running"

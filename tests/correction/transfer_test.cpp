@@ -149,7 +149,7 @@ TEST(TransferTest, HungUpPortEndsAWriteWithFailure) {
   std::this_thread::sleep_for(50ms);
   std::vector<int32_t> values(1024, 3);
   EXPECT_EQ(transfer.WriteCorrection(CorrectionKind::PixelBlack, values.data(), 1), 0);
-  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{kNoAnswer});
+  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{peer.link.cmd.LostText()});
   EXPECT_EQ(peer.link.ui.LastLinkState(), 0);
 }
 

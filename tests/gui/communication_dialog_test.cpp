@@ -148,7 +148,8 @@ TEST_F(CommTest, ChoosingAnotherPortReconnectsAndRefreshesThePanel) {
   // A port with nothing behind it: offline, and the panel keeps its values.
   ChoosePort(Path("no-such-port"));
   EXPECT_EQ(Comm().StateWord()->text(), "Offline");
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Failed to initialize!"});
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_EQ(BoxTexts()[0].rfind("Failed to initialize!\nno such device: ", 0), 0u);
   CommButton("ctl2255")->click();  // "Get Area"
   EXPECT_EQ(Comm().AreaLabel()->text(), "???");
 

@@ -75,7 +75,6 @@ class CorrectionToolsTest : public ::testing::Test {
     settings_.operatingMode = mode;
     Connection::Timing timing;
     timing.queryMs = 300;
-    timing.retryPauseMs = 10;
     panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
     panel_->SetAskOnExit(false);
     InstallCorrectionTools(*panel_, ui_);

@@ -87,7 +87,6 @@ class ToolsTest : public ::testing::Test {
     settings_.operatingMode = kModeFactory;
     Connection::Timing timing;
     timing.queryMs = 300;
-    timing.retryPauseMs = 10;
     panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
     panel_->SetAskOnExit(false);
     if (installFirst) tools_ = InstallFactoryTools(*panel_, ui_);

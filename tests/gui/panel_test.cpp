@@ -61,7 +61,6 @@ class PanelTest : public ::testing::Test {
   void Start() {
     Connection::Timing timing;
     timing.queryMs = 300;
-    timing.retryPauseMs = 10;
     panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
     panel_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));

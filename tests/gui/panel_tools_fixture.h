@@ -80,7 +80,6 @@ class PanelToolsTest : public ::testing::Test {
     settings_.operatingMode = mode;
     Connection::Timing timing;
     timing.queryMs = 300;
-    timing.retryPauseMs = 10;
     panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
     tools_ = InstallPanelCommands(*panel_, ui_);
     terminal_ = InstallTerminal(*panel_, ui_);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -206,6 +207,18 @@ TEST_F(ClSerialTest, LibraryWithoutFlushPortIsUnusable) {
   EXPECT_EQ(cl.Close(), 1);  // unloads what failed the check
 }
 
+TEST_F(ClSerialTest, APortThatGoesAwayIsLostAtOnce) {
+  settings.serialMode = 3;
+  cl.ListPorts();
+  ASSERT_EQ(cmd.OpenPort(0), 1);
+  peer.HangUp();
+  int value = 0;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(cmd.QueryInt(18, value, 3000, 0, 1), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_TRUE(cmd.LinkLost());
+}
+
 TEST_F(ClSerialTest, ListingWhileOpenLeavesThePortWorking) {
   settings.serialMode = 3;
   cl.ListPorts();
@@ -239,7 +252,7 @@ TEST(ClSerialSim, PanelConnectsToTheSimulatorThroughEveryKind) {
     cl.SetLibraryFile(3, FakeDir() / "cl11" / "libclallserial.so");
     ASSERT_GT(cl.SelectFromSettings(), 0) << mode;
     CCamCmd cmd(settings, port, ui, &cl);
-    Connection connection(cmd, Connection::Timing{1000, 0, 1000});
+    Connection connection(cmd, Connection::Timing{1000, 200, 1000});
     if (mode == 1) {
       EXPECT_TRUE(connection.Connect());  // the 2000 interface stays at 9600
     } else {

@@ -61,7 +61,9 @@ TEST(CommSelect, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers) {
 
   EXPECT_FALSE(Reconnect(
       cmd, [](Settings& c) { c.commDevice = "/nonexistent/tty"; }, connect, refresh));
-  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Failed to initialize!"});
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text.rfind("Failed to initialize!\nno such device: /nonexistent/tty", 0),
+            0u);
   EXPECT_EQ(ui.LastLinkState(), 0);
   EXPECT_EQ(refreshed, 1);
 }

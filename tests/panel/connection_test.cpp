@@ -11,6 +11,7 @@
 #include "panel/binding_table.h"
 #include "panel_fixture.h"
 #include "protocol/cam_cmd.h"
+#include "sim/pty_camera.h"
 
 namespace kestrel {
 namespace {
@@ -18,32 +19,45 @@ namespace {
 using testing::FakeCamera;
 using Strings = std::vector<std::string>;
 
-// ---------------------------------------------------------------- speed negotiation
+// ---------------------------------------------------------------- finding the camera
 
 class ConnectionTest : public ::testing::Test {
  protected:
-  ConnectionTest() : camera(9600) {
+  explicit ConnectionTest(int cameraBaud = 9600) : camera(cameraBaud) {
     settings.commDevice = camera.SlavePath();
-    settings.baudRate = 2;
+    settings.baudRate = 2;  // last in use: 38400
   }
   FakeCamera camera;
   Settings settings;
   CRsPort port;
   testing::RecordingUi ui;
   CCamCmd cmd{settings, port, ui};
-  Connection connection{cmd, Connection::Timing{300, 50, 300}};
+  Connection connection{cmd, Connection::Timing{300, 100, 300}};
 };
 
-TEST_F(ConnectionTest, CameraAt9600IsMovedTo115200) {
+TEST_F(ConnectionTest, CameraAt9600IsFoundAndMovedTo115200) {
   camera.Set("EA", "2");
   ASSERT_TRUE(connection.NegotiateAndConnect());
   EXPECT_EQ(connection.CurrentArea(), 2);
   EXPECT_EQ(settings.baudRate, 4);
-  EXPECT_EQ(camera.Lines(), (Strings{"EA?", "CBDRT=16", "CBDRT=16"}));
+  EXPECT_EQ(camera.Lines(), (Strings{"EA?", "EA?", "CBDRT=16", "CBDRT=16"}));
   EXPECT_EQ(camera.Baud(), 115200);
-  // The link is open at the new speed.
   int area = -1;
   EXPECT_EQ(cmd.QueryInt(cmd::EA, area, 300, 1, 1), 1);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+class CameraLeftAt115200 : public ConnectionTest {
+ protected:
+  CameraLeftAt115200() : ConnectionTest(115200) {}
+};
+
+TEST_F(CameraLeftAt115200, IsFoundWithoutAFullTimeOutAtTheWrongSpeed) {
+  settings.baudRate = 0;  // remembered 9600, as after a power cycle the other way round
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(connection.NegotiateAndConnect());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  EXPECT_EQ(settings.baudRate, 4);
   EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -55,12 +69,56 @@ TEST_F(ConnectionTest, RefusedSpeedSwitchLeavesTheLinkAt9600Unread) {
   EXPECT_TRUE(port.IsOpen());
 }
 
-TEST_F(ConnectionTest, MissingPortSaysFailedToInitializeAtEachSpeed) {
+TEST_F(ConnectionTest, NoAnswerAndNoPortSayWhy) {
+  camera.Silence(true);
+  EXPECT_FALSE(connection.FindCamera());
+  EXPECT_EQ(connection.Failure(),
+            "no answer at 38400, 9600, 115200, 57600 or 19200 bit/s on " + camera.SlavePath());
+  EXPECT_EQ(settings.baudRate, 2);  // still the speed to try first next time
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_TRUE(ui.boxes.empty());
+
   settings.commDevice = "/dev/kestrel-no-such-port";
   EXPECT_FALSE(connection.NegotiateAndConnect());
-  EXPECT_EQ(ui.BoxTexts(), (Strings{"Failed to initialize!", "Failed to initialize!"}));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text.rfind(
+                "Failed to initialize!\nno such device: /dev/kestrel-no-such-port (No such file "
+                "or directory).\n",
+                0),
+            0u)
+      << ui.boxes[0].text;
   EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Warning);
+}
+
+TEST(ConnectionSlowCamera, GetsTheFullTimeOutAtTheLastSpeed) {
+  sim::SimOptions options;
+  options.latencyMs = 250;  // later than a probe waits
+  sim::PtyCamera camera(options);
+  Settings settings;
+  settings.commDevice = camera.SlavePath();
+  CRsPort port;
+  testing::RecordingUi ui;
+  CCamCmd cmd{settings, port, ui};
+  Connection connection{cmd, Connection::Timing{1000, 100, 1000}};
+  EXPECT_TRUE(connection.FindCamera()) << connection.Failure();
   EXPECT_EQ(settings.baudRate, 0);
+}
+
+// A device that goes away in the middle of a full read ends it within one
+// time-out, not one time-out per parameter left.
+class LostDuringRead : public testing::PanelTest {};
+
+TEST_F(LostDuringRead, EndsTheReadAtOnce) {
+  int answered = 0;
+  camera.Peer().SetHandler([&](const std::string& line) {
+    if (++answered == 20) camera.Peer().HangUp();
+    return line.substr(0, line.find('?')) + "=0\r\n";
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const int failed = table.ReadAllParams();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  EXPECT_GT(failed, 40);  // every USER-mode parameter after the twentieth
+  EXPECT_TRUE(cmd.LinkLost());
 }
 
 // ---------------------------------------------------------------- time displays

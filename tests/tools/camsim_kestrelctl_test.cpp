@@ -155,7 +155,7 @@ TEST(CamsimKestrelctl, RejectionAndUnknownNamesHaveTheirExitStatus) {
 }
 
 TEST(CamsimKestrelctl, SilentCameraTimesOut) {
-  CamSim cam({"--no-link", "--silent-after", "1"});
+  CamSim cam({"--no-link", "--silent-after", "2"});  // the speed probe and LR
   Result r = Ctl({"--port", cam.Path(), "--timeout", "300", "query", "LR", "LR2"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "170\n");
@@ -164,15 +164,16 @@ TEST(CamsimKestrelctl, SilentCameraTimesOut) {
 
 TEST(CamsimKestrelctl, HangUpMidTransactionFailsCleanly) {
   const std::string stats = TempPath("camsim_stats.json");
-  CamSim cam({"--no-link", "--pace", "--hang-up-after", "2", "--stats", stats});
+  CamSim cam({"--no-link", "--pace", "--hang-up-after", "3", "--stats", stats});
   Result r = Ctl({"--port", cam.Path(), "--timeout", "1000", "query", "LR", "PE", "AL", "TR"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "170\n136\n");
+  EXPECT_NE(r.err.find("The camera or its adapter was disconnected"), std::string::npos) << r.err;
   // The camera exits by itself once it has hung up, and still reports.
   EXPECT_EQ(cam.WaitExit(5s), 0) << cam.Err();
   const std::string json = Slurp(stats);
-  EXPECT_NE(json.find("\"lines_in\": 3"), std::string::npos) << json;
-  EXPECT_NE(json.find("\"lines_out\": 2"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"lines_in\": 4"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"lines_out\": 3"), std::string::npos) << json;
   std::remove(stats.c_str());
 }
 
@@ -180,7 +181,7 @@ TEST(CamsimKestrelctl, HangUpMidTransactionFailsCleanly) {
 // follows it, so a program that reconnects through the link finds it again.
 TEST(CamsimKestrelctl, ReplugAfterAHangUpKeepsTheLink) {
   const std::string link = TempPath("camsim_replug"), state = TempPath("camsim_replug_state");
-  CamSim cam({"--link", link, "--hang-up-after", "1", "--replug-after", "100", "--state", state});
+  CamSim cam({"--link", link, "--hang-up-after", "2", "--replug-after", "100", "--state", state});
   EXPECT_EQ(Ctl({"--port", link, "set", "LR=777"}).status, 0);
   EXPECT_EQ(Ctl({"--port", link, "--timeout", "500", "query", "LR"}).status, 1);
   Result r;
@@ -301,6 +302,41 @@ TEST(CamsimKestrelctl, ParamsListsEveryBinding) {
   r = Ctl({"params"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 225 - 152);  // heading + USER
+}
+
+// The speed the camera was left at is found and remembered: after read-all
+// moved it to 115200, the next command answers without a time-out, and a
+// set of "CBDRT" takes the tool along.
+TEST(CamsimKestrelctl, SpeedIsFoundRememberedAndFollowed) {
+  CamSim cam({"--no-link"});
+  Result r = Ctl({"--port", cam.Path(), "read-all"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(Slurp(std::getenv("KESTREL_CONFIG")).find("Baud%20Rate=4"), std::string::npos);
+  r = Ctl({"--port", cam.Path(), "query", "MD"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "HX-9302\n");
+  r = Ctl({"--port", cam.Path(), "set", "CBDRT=1", "LR=500"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Ctl({"--port", cam.Path(), "--timeout", "300", "query", "LR", "CBDRT"});
+  EXPECT_EQ(r.out, "500\n1\n") << r.err;
+  EXPECT_NE(Slurp(std::getenv("KESTREL_CONFIG")).find("Baud%20Rate=0"), std::string::npos);
+}
+
+// A late answer to the first probe does not hide the camera, and a device
+// that goes away during read-all ends it at once and says so.
+TEST(CamsimKestrelctl, ReadAllSurvivesALateProbeAndStopsAtALostDevice) {
+  {
+    CamSim cam({"--no-link", "--late", "EA=300"});
+    Result r = Ctl({"--port", cam.Path(), "read-all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+  CamSim cam({"--no-link", "--hang-up-after", "30"});
+  const auto start = std::chrono::steady_clock::now();
+  Result r = Ctl({"--port", cam.Path(), "--baud", "115200", "read-all"}, 60s);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("The camera or its adapter was disconnected"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("parameters could not be read"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -64,19 +64,19 @@ TEST(KestrelctlFiles, ApplyReportsBadLinesAndAppliesTheRest) {
   PtyPeer peer(Camera);
   const fs::path good = TempDir() / "good.cam";
   std::ofstream(good, std::ios::binary) << "TGSM=1\r\nCABL2=1,-2\nCABN1=Lens A\r\n";
-  CtlResult r = Ctl("--port " + peer.SlavePath() + " apply " + good.string());
+  CtlResult r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + good.string());
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABL2=1,-2\r\nCABN1=LensA\r\n");
 
   const fs::path bad = TempDir() / "bad.cam";
   std::ofstream(bad, std::ios::binary) << "FOO=1\r\nLR=300\r\nTR=1\r\n";
-  r = Ctl("--port " + peer.SlavePath() + " apply " + bad.string());
+  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + bad.string());
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Unresolved command! (FOO=1)"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Error for LR=300"), std::string::npos) << r.err;
   EXPECT_NE(peer.Bytes().find("LR=300\r\nTR=1\r\n"), std::string::npos);
 
-  r = Ctl("--port " + peer.SlavePath() + " apply " + (TempDir() / "none.cam").string());
+  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + (TempDir() / "none.cam").string());
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Couldn't open this file"), std::string::npos);
 }
@@ -89,9 +89,9 @@ TEST(KestrelctlFiles, SavedSettingsReplayIntoAnotherCamera) {
   });
   const fs::path user = TempDir() / "user.cam";
   const fs::path factory = TempDir() / "factory.cam";
-  CtlResult r = Ctl("--port " + a.SlavePath() + " read-all -o " + user.string());
+  CtlResult r = Ctl("--baud 9600 --port " + a.SlavePath() + " read-all -o " + user.string());
   ASSERT_EQ(r.status, 0) << r.err;
-  r = Ctl("--port " + a.SlavePath() + " read-all --factory -o " + factory.string());
+  r = Ctl("--baud 9600 --port " + a.SlavePath() + " read-all --factory -o " + factory.string());
   ASSERT_EQ(r.status, 0) << r.err;
   std::ifstream in(factory, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -101,7 +101,7 @@ TEST(KestrelctlFiles, SavedSettingsReplayIntoAnotherCamera) {
   EXPECT_LT(fs::file_size(user), fs::file_size(factory));
 
   kestrel::sim::PtyCamera b;
-  r = Ctl("--port " + b.SlavePath() + " apply " + factory.string());
+  r = Ctl("--baud 9600 --port " + b.SlavePath() + " apply " + factory.string());
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(b.WithModel([](kestrel::sim::CameraModel& m) { return m.Int("CT1R9"); }), 77);
   EXPECT_EQ(b.WithModel([](kestrel::sim::CameraModel& m) { return m.Int("LR"); }), 1234);
@@ -113,9 +113,9 @@ TEST(KestrelctlFiles, CameraLinkLibrariesReachTheCamera) {
   const std::string env =
       "KESTREL_CLFAKE_PORT=" + peer.SlavePath() + " CLSERIALPATH=" + (fake / "cl2000").string();
   const std::string lib3 = " --cl-library " + (fake / "cl11" / "libclallserial.so").string();
-  CtlResult r = Ctl("--cl-mode 3 --cl-port 1" + lib3 + " load 1", env);
+  CtlResult r = Ctl("--baud 9600 --cl-mode 3 --cl-port 1" + lib3 + " load 1", env);
   EXPECT_EQ(r.status, 0) << r.err;
-  r = Ctl("--cl-mode 3 --cl-port 2" + lib3 + " area", env);
+  r = Ctl("--baud 9600 --cl-mode 3 --cl-port 2" + lib3 + " area", env);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("offers no port 2"), std::string::npos) << r.err;
   EXPECT_EQ(peer.Bytes(), "LD=1\r\n");
@@ -124,7 +124,8 @@ TEST(KestrelctlFiles, CameraLinkLibrariesReachTheCamera) {
 
 TEST(KestrelctlFiles, TerminalStampsTxAndRx) {
   PtyPeer peer(Camera);
-  CtlResult r = Ctl("--listen 300 --port " + peer.SlavePath() + " terminal", {}, "EB?\nFOO  \n");
+  CtlResult r =
+      Ctl("--baud 9600 --listen 300 --port " + peer.SlavePath() + " terminal", {}, "EB?\nFOO  \n");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "0000 Tx: EB?\n0000 Tx: FOO  \n0000 Rx: EB=0\n");
   EXPECT_EQ(peer.Bytes(), "EB?\r\nFOO  \r\n");

@@ -36,6 +36,7 @@ void Usage(FILE* out) {
       "  --state FILE           keep the setting areas and stored data in FILE\n"
       "  --stats FILE           write the counters as JSON on exit\n"
       "  --latency MS           delay before every reply\n"
+      "  --late NAME=MS[,...]   delay the replies to these commands by MS more\n"
       "  --reject NAME[,NAME]   answer these commands with an error line\n"
       "  --silent-after N       answer the first N lines only\n"
       "  --hang-up-after N      hang up when line N+1 arrives (and exit)\n"
@@ -150,6 +151,15 @@ int main(int argc, char** argv) {
       std::stringstream ss(v);
       for (std::string name; ok && std::getline(ss, name, ',');)
         if (!name.empty()) o.rejected.insert(name);
+    } else if (a == "--late") {
+      ok = value(v);
+      std::stringstream ss(v);
+      for (std::string item; ok && std::getline(ss, item, ',');) {
+        const size_t eq = item.find('=');
+        int ms = 0;
+        ok = eq != std::string::npos && eq > 0 && ToInt(item.substr(eq + 1), 0, 600000, ms);
+        if (ok) o.lateReplies[item.substr(0, eq)] = ms;
+      }
     } else if (a == "--silent-after") {
       ok = value(v) && ToInt(v, 0, INT32_MAX, o.silentAfterLines);
     } else if (a == "--hang-up-after") {

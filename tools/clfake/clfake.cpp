@@ -44,6 +44,9 @@ constexpr int32_t kTimeout = -10004;
 constexpr int32_t kInvalidIndex = -10005;
 constexpr int32_t kInvalidReference = -10006;
 constexpr int32_t kBaudRateNotSupported = -10008;
+// Not a code of the interface: what a grabber reports once its port is gone,
+// any error other than a time-out.
+constexpr int32_t kPortGone = -10099;
 
 struct Port {
   uint32_t magic = 0x434c464b;  // "CLFK": tells a real reference from garbage
@@ -184,8 +187,9 @@ CLFAKE_EXPORT int32_t clSerialRead(void* serialRef, char* buffer, uint32_t* buff
   if (!p || !bufferSize) return kInvalidReference;
   const uint32_t wanted = *bufferSize;
   uint32_t got = 0;
+  bool gone = false;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(serialTimeout);
-  while (got < wanted) {
+  while (got < wanted && !gone) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                           deadline - std::chrono::steady_clock::now())
                           .count();
@@ -193,13 +197,21 @@ CLFAKE_EXPORT int32_t clSerialRead(void* serialRef, char* buffer, uint32_t* buff
     pollfd pfd{p->fd, POLLIN, 0};
     const int r = ::poll(&pfd, 1, static_cast<int>(left));
     if (r < 0 && errno == EINTR) continue;
-    if (r <= 0 || !(pfd.revents & POLLIN)) break;
+    if (r <= 0) break;
+    if (!(pfd.revents & POLLIN)) {
+      gone = (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+      break;
+    }
     const ssize_t n = ::read(p->fd, buffer + got, wanted - got);
-    if (n <= 0) break;
+    if (n <= 0) {
+      gone = n == 0 || errno != EAGAIN;
+      break;
+    }
     got += static_cast<uint32_t>(n);
   }
   *bufferSize = got;
-  return got == wanted ? kNoError : kTimeout;
+  if (got == wanted) return kNoError;
+  return gone ? kPortGone : kTimeout;
 }
 
 CLFAKE_EXPORT int32_t clSerialWrite(void* serialRef, char* buffer, uint32_t* bufferSize,

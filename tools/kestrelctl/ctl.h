@@ -51,6 +51,8 @@ struct Context {
   bool json = false;  // --json: one JSON document on stdout
   int timeoutMs = 3000;
   int listenMs = 500;
+  bool baudForced = false;   // --baud: open at that speed, no search
+  int storedBaudRate = 0;    // the "Baud Rate" the settings store held at start
   std::string portOverride;  // --port
   // --cl-mode, --cl-port, --cl-library, --cl-manufacturer: a camera behind a
   // Camera Link serial library.
@@ -67,8 +69,14 @@ struct Context {
   // without opening it (for commands that negotiate the speed as the panel
   // does). Prints why not on failure.
   bool Prepare();
-  // Prepare, then open the link. Prints why not on failure.
+  // Prepare, then open the link and find the camera's speed (the speed last
+  // in use first), unless --baud forced one. Prints why not on failure.
   bool Connect();
+  // Keeps the speed in use in the settings store, where the panel keeps it,
+  // so that the next run finds the camera at once.
+  void RememberBaud();
+  // Reopens the link at the baud index in the settings (after "CBDRT").
+  bool Reopen();
 };
 
 using CommandFn = int (*)(Context& ctx, const std::vector<std::string>& args);

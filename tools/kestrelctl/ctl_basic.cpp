@@ -4,6 +4,8 @@
 #include <set>
 
 #include "ctl.h"
+#include "link/port_list.h"
+#include "util/json_writer.h"
 
 namespace kestrel::ctl {
 namespace {
@@ -31,6 +33,19 @@ std::string ValueText(const CCamCmd& cmd, int row, const ParamValue& v) {
   line = line.substr(line.find('=') + 1);
   if (cmd.Table()[row].indexed) line = line.substr(line.find(',') + 1);
   return line;
+}
+
+// The camera took a "CBDRT": it now listens at the speed of that code, and so
+// must the tool, for its next command and its next run.
+bool MoveToCameraSpeed(Context& ctx, int code) {
+  for (int index = 0; index < 5; ++index) {
+    if (CClSerial::BaudCode(BaudOfIndex(index)) != static_cast<uint32_t>(code)) continue;
+    ctx.settings.baudRate = index;
+    if (!ctx.Reopen()) return false;
+    ctx.RememberBaud();
+    return true;
+  }
+  return true;  // a code of no speed of ours: the camera keeps its speed
 }
 
 int Query(Context& ctx, const std::vector<std::string>& args) {
@@ -96,6 +111,7 @@ int Set(Context& ctx, const std::vector<std::string>& args) {
         PrintError("No answer from Camera! (Timeout error) for " + ctx.cmd->LastCommand());
       return kFailed;
     }
+    if (r.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, v.intValue)) return kFailed;
   }
   return kOk;
 }
@@ -123,7 +139,34 @@ int Send(Context& ctx, const std::vector<std::string>& args) {
   return kOk;
 }
 
+int Ports(Context& ctx, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    PrintError("ports takes no arguments");
+    return kUsage;
+  }
+  const std::vector<SerialPortInfo> ports = ListSerialPorts();
+  if (ports.empty()) {
+    PrintError("no serial devices found");
+    return kFailed;
+  }
+  if (ctx.json) {
+    JsonWriter json;
+    json.BeginArray();
+    for (const SerialPortInfo& p : ports)
+      json.BeginObject().Key("path").String(p.path).Key("device").String(p.device).EndObject();
+    json.EndArray();
+    std::cout << json.Text() << std::endl;
+    return kOk;
+  }
+  for (const SerialPortInfo& p : ports)
+    std::cout << p.path << (p.device != p.path ? " -> " + p.device : std::string()) << '\n';
+  std::cout.flush();
+  return kOk;
+}
+
 const Registrar kRegistrar{
+    {"ports", "ports                       list the serial devices present (stable names first)",
+     Ports, Output::Json},
     {"query", "query NAME[?INDEX]...      print each value, one per line", Query, Output::Json},
     {"set", "set NAME=VALUE...           set values (NAME=INDEX,VALUE for indexed rows)", Set},
     {"send", "send 'RAW LINE'             send a line with CR LF, print the replies of --listen MS",

@@ -74,6 +74,9 @@ int Apply(Context& ctx, const std::vector<std::string>& args) {
   if (!ctx.Connect()) return kFailed;
   const ReplayResult r = ReplaySettingFile(args[0], *ctx.cmd, nullptr);
   if (!r.opened) return kFailed;
+  if (r.lostAtLine > 0)
+    PrintError(ctx.cmd->LostText() + "\nStopped at line " + std::to_string(r.lostAtLine) + " of " +
+               std::to_string(r.lines) + "; the rest was not sent.");
   if (!r.ok())
     PrintError(std::to_string(r.lines) + " lines: " + std::to_string(r.unresolved) +
                " unresolved, " + std::to_string(r.failed) + " not acknowledged");

@@ -57,11 +57,14 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
     }
   }
   if (!ctx.Prepare()) return kFailed;
-  // The panel's own start-up: 9600 bit/s, else 115200, then the switch to
-  // 115200. The settings are not saved, so the speed found is for this run.
+  // The panel's own start-up: find the camera's speed, then move it to
+  // 115200. The speed in use is remembered for the next run, as the panel does.
   Connection connection(*ctx.cmd);
-  if (!connection.NegotiateAndConnect()) {
-    PrintError("no camera answered at 9600 or 115200 bit/s");
+  const int shown = ctx.ui.shown;
+  const bool connected = connection.NegotiateAndConnect();
+  ctx.RememberBaud();
+  if (!connected) {
+    if (ctx.ui.shown == shown) PrintError(connection.Failure());
     return kFailed;
   }
   BindingTable table(*ctx.cmd);
@@ -69,6 +72,7 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   table.AttachView(&view);
   const int failed = table.ReadAllParams();
   const std::vector<BindingValue> values = BindingValues(table);
+  if (ctx.cmd->LinkLost()) PrintError(ctx.cmd->LostText());
   if (failed > 0) {
     // Start values in place of the camera's would overwrite them on replay.
     const std::string what = std::to_string(failed) + " parameters could not be read";

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "ctl.h"
+#include "panel/connection.h"
 #include "settings/settings_store.h"
 
 namespace kestrel::ctl {
@@ -27,8 +28,9 @@ void Usage(FILE* out) {
   for (const Command& c : Registry())
     std::fprintf(out, "  %s\n", c.usage);
   std::fprintf(out,
-               "\n--port defaults to the port the panel's settings name; --baud to their bit "
-               "rate.\n--cl-mode reaches the camera through a Camera Link serial library: 1 a "
+               "\n--port defaults to the port the panel's settings name. The camera's speed is "
+               "found\n(the speed last in use first) and remembered; --baud forces one.\n--cl-mode "
+               "reaches the camera through a Camera Link serial library: 1 a "
                "clser*.so in\n$CLSERIALPATH, 2 libclserial.so, 3 libclallserial.so; --cl-port is "
                "the serial index\n(mode 2) or the port (mode 3); --cl-library names the library "
                "file to load.\n--json prints one JSON document on stdout, {\"error\": \"...\"} "
@@ -169,17 +171,34 @@ bool Context::Prepare() {
 
 bool Context::Connect() {
   if (!Prepare()) return false;
-  if (cmd->OpenConfiguredPort() == 1) return true;
-  if (settings.serialMode != 0) {
-    PrintError("cannot open the Camera Link port");
+  if (baudForced) {
+    if (cmd->OpenConfiguredPort() == 1) return true;
+    PrintError(cmd->OpenFailureText());
     return false;
   }
-  const std::string com = "COM" + std::to_string(settings.commPort + 1);
-  const std::string name = !settings.commDevice.empty()
-                               ? settings.commDevice
-                               : com + " (" + CRsPort::DevicePath(com) + ")";
-  PrintError("cannot open " + name + ": " + std::strerror(errno));
+  Connection::Timing timing;
+  timing.queryMs = timing.setMs = timeoutMs;
+  Connection connection(*cmd, timing);
+  if (!connection.FindCamera()) {
+    PrintError(connection.Failure());
+    return false;
+  }
+  RememberBaud();
+  return true;
+}
+
+bool Context::Reopen() {
+  cmd->ClosePort();
+  if (cmd->OpenConfiguredPort() == 1) return true;
+  PrintError(cmd->OpenFailureText());
   return false;
+}
+
+void Context::RememberBaud() {
+  if (settings.baudRate == storedBaudRate) return;
+  SettingsStore store;
+  store.SetInt("Baud Rate", settings.baudRate);
+  if (store.Sync()) storedBaudRate = settings.baudRate;
 }
 
 }  // namespace kestrel::ctl
@@ -223,6 +242,7 @@ int Run(Context& ctx, const std::vector<std::string>& args, const Command*& comm
         return kUsage;
       }
       ctx.settings.baudRate = IndexOfBaud(n);
+      ctx.baudForced = true;
     } else if (a == "--cl-mode") {
       if (!value(a, v)) return kUsage;
       if (!ParseIntArg(v, n) || n < 1 || n > 3) {
@@ -299,6 +319,7 @@ int main(int argc, char** argv) {
   {
     SettingsStore store;
     store.Load(ctx.settings);
+    ctx.storedBaudRate = ctx.settings.baudRate;
   }
   const std::vector<std::string> args(argv + 1, argv + argc);
   const Command* command = nullptr;

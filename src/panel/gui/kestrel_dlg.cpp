@@ -148,6 +148,10 @@ bool CKestrelDlg::Initialise() {
     if (Config().simulation == 1) simulationTimer_.start();
     ApplyModeLayout();
     if (connected_) RefreshFromCamera();
+    // Without a camera the controls hold start values, not the camera's:
+    // they stay disabled until a connection reads them.
+    userArea_->setEnabled(connected_);
+    factoryArea_->setEnabled(connected_);
     setEnabled(true);
     table_.ApplyGainRangeRule();
     table_.ApplyLineRateRule();
@@ -169,8 +173,10 @@ QString CKestrelDlg::PortDescription() const {
 }
 
 void CKestrelDlg::UpdateStatusDetail() {
-  const QString detail =
-      portNote_.isEmpty() ? PortDescription() : portNote_ + " " + PortDescription();
+  QString detail = portNote_.isEmpty() ? PortDescription() : portNote_ + " " + PortDescription();
+  // Why there is no camera: the port's cause and cure, or the speeds tried.
+  if (ui_.LinkState() != 1 && !connection_.Failure().empty())
+    detail += "  \u2014  " + QString::fromStdString(connection_.Failure());
   userBar_->SetDetail(detail);
   factoryBar_->SetDetail(detail);
 }
@@ -270,6 +276,12 @@ void CKestrelDlg::OnAutoButton(uint32_t id) {
 void CKestrelDlg::SetLinkState(int online) {
   userBar_->SetState(online);
   factoryBar_->SetState(online);
+  if (online == 1) {
+    userArea_->setEnabled(true);
+    factoryArea_->setEnabled(true);
+  }
+  // Every reconnection may have changed the port or the speed.
+  UpdateStatusDetail();
 }
 
 bool CKestrelDlg::InOperation() const {
@@ -283,7 +295,18 @@ void CKestrelDlg::PollTick() {
   cmd_.Poll();
   // An unplugged adapter or a camera that hung up shows at once, not only
   // when the next transaction times out.
-  if (cmd_.LinkLost() && ui_.LinkState() == 1) ui_.SetLinkState(0);
+  if (!cmd_.LinkLost()) {
+    lostTicks_ = 0;
+    return;
+  }
+  if (ui_.LinkState() == 1) ui_.SetLinkState(0);
+  // While lost, look for the device every half second; when it is there,
+  // find the camera again and read every parameter.
+  if (++lostTicks_ % (kReconnectMs / kPollMs) != 0 || !connection_.DevicePresent()) return;
+  connected_ = connection_.FindCamera();
+  if (!connected_) return;
+  ui_.SetLinkState(1);
+  RefreshFromCamera();
 }
 
 void CKestrelDlg::SimulationTick() {

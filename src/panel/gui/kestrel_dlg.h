@@ -34,6 +34,7 @@ class CKestrelDlg : public QMainWindow {
   // The letters that follow Shift+Ctrl+F12 to switch between USER and FACTORY.
   static constexpr int kModeKeys[3] = {Qt::Key_K, Qt::Key_E, Qt::Key_S};
   static constexpr int kPollMs = 50;
+  static constexpr int kReconnectMs = 500;  // how often a lost device is looked for
   static constexpr int kSimulationMs = 100;
 
   CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing timing = {},
@@ -164,6 +165,7 @@ class CKestrelDlg : public QMainWindow {
   int keyState_ = 0;
   int operationDepth_ = 0;
   bool connected_ = false;
+  int lostTicks_ = 0;  // poll ticks since the link was found lost
   bool askOnExit_ = true;
   int repliesInRefresh_ = 0;
   QString portNote_;

@@ -1,0 +1,134 @@
+#include "link/port_lock.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace kestrel {
+
+namespace {
+
+std::string& FolderSetting() {
+  static std::string folder = "/var/lock";
+  return folder;
+}
+
+// The process ID a lock file holds (ASCII, possibly padded; older programs
+// wrote a binary int, which is read as well), or 0.
+int ReadPid(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  char buffer[32] = {};
+  const ssize_t n = ::read(fd, buffer, sizeof buffer - 1);
+  ::close(fd);
+  if (n == static_cast<ssize_t>(sizeof(int)) && (buffer[0] < ' ' || buffer[3] < ' ')) {
+    int pid = 0;
+    std::memcpy(&pid, buffer, sizeof pid);
+    return pid;
+  }
+  if (n <= 0) return 0;
+  return static_cast<int>(std::strtol(buffer, nullptr, 10));
+}
+
+bool Alive(int pid) {
+  return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
+
+}  // namespace
+
+void PortLock::SetFolder(const std::string& folder) {
+  FolderSetting() = folder;
+}
+
+std::string PortLock::Folder() {
+  return FolderSetting();
+}
+
+std::string PortLock::FileName(const std::string& devicePath) {
+  std::string name = devicePath;
+  if (name.rfind("/dev/", 0) == 0)
+    name = name.substr(5);
+  else if (size_t slash = name.rfind('/'); slash != std::string::npos)
+    name = name.substr(slash + 1);
+  for (char& c : name)
+    if (c == '/') c = '_';
+  return "LCK.." + name;
+}
+
+PortLock::Result PortLock::Acquire(const std::string& devicePath) {
+  Release();
+  holderPid_ = 0;
+  char resolved[PATH_MAX];
+  const std::string device = ::realpath(devicePath.c_str(), resolved) ? resolved : devicePath;
+  const std::string path = Folder() + "/" + FileName(device);
+  char text[16];
+  std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      const bool written = ::write(fd, text, 11) == 11;
+      ::close(fd);
+      if (!written) {
+        ::unlink(path.c_str());
+        return Result::Skipped;
+      }
+      path_ = path;
+      return Result::Taken;
+    }
+    if (errno != EEXIST) return Result::Skipped;  // no lock folder we may write to
+    const int pid = ReadPid(path);
+    if (pid == ::getpid()) return Result::Skipped;  // ours already, from another open
+    if (Alive(pid)) {
+      holderPid_ = pid;
+      return Result::Busy;
+    }
+    ::unlink(path.c_str());  // left by a program that ended without cleaning up
+  }
+  return Result::Skipped;
+}
+
+void PortLock::Release() {
+  if (path_.empty()) return;
+  if (ReadPid(path_) == ::getpid()) ::unlink(path_.c_str());
+  path_.clear();
+}
+
+std::string DescribeProcess(int pid) {
+  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+  std::string name;
+  if (comm && std::getline(comm, name) && !name.empty())
+    return name + " (pid " + std::to_string(pid) + ")";
+  return "pid " + std::to_string(pid);
+}
+
+int FlockHolder(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return 0;
+  // /proc/locks: "1: FLOCK  ADVISORY  WRITE 1234 00:05:87 0 EOF"
+  std::ifstream locks("/proc/locks");
+  for (std::string line; std::getline(locks, line);) {
+    std::istringstream in(line);
+    std::string id, kind, mode, access, where;
+    int pid = 0;
+    if (!(in >> id >> kind)) continue;
+    if (kind == "->") in >> kind;  // a waiter, listed under the holder
+    if (kind != "FLOCK" || !(in >> mode >> access >> pid >> where)) continue;
+    unsigned major = 0, minor = 0;
+    unsigned long long inode = 0;
+    if (std::sscanf(where.c_str(), "%x:%x:%llu", &major, &minor, &inode) != 3) continue;
+    if (inode == st.st_ino && ::makedev(major, minor) == st.st_dev) return pid;
+  }
+  return 0;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+namespace kestrel {
+
+// The UUCP-style lock file that serial programs on Linux honour
+// ("/var/lock/LCK..ttyUSB0", holding the owner's process ID as ten characters
+// and a newline). Taken next to flock() so that terminal programs which only
+// look for the file keep their hands off the camera's port too. A folder that
+// cannot be written (an ordinary user on most systems) is no error: the lock
+// file is then simply not taken.
+class PortLock {
+ public:
+  enum class Result { Taken, Skipped, Busy };
+
+  PortLock() = default;
+  ~PortLock() { Release(); }
+  PortLock(const PortLock&) = delete;
+  PortLock& operator=(const PortLock&) = delete;
+
+  // Takes the lock for the device at devicePath (symbolic links resolved, so
+  // that /dev/serial/by-id/... and /dev/ttyUSB0 share one lock). A lock left
+  // by a process that no longer runs is removed. Busy: holderPid is set.
+  Result Acquire(const std::string& devicePath);
+  void Release();
+  int HolderPid() const { return holderPid_; }
+
+  // The folder of the lock files; /var/lock unless changed (tests).
+  static void SetFolder(const std::string& folder);
+  static std::string Folder();
+  // "LCK..ttyUSB0"; a device below a subfolder of /dev keeps it with '_' for '/'
+  // ("LCK..pts_3").
+  static std::string FileName(const std::string& devicePath);
+
+ private:
+  std::string path_;
+  int holderPid_ = 0;
+};
+
+// "minicom (pid 1234)", or "pid 1234" when the program's name cannot be read.
+std::string DescribeProcess(int pid);
+// The process holding an flock() on the file, or 0 when none can be found.
+int FlockHolder(const std::string& path);
+
+}  // namespace kestrel
