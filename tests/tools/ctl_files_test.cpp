@@ -66,7 +66,7 @@ TEST(KestrelctlFiles, ApplyReportsBadLinesAndAppliesTheRest) {
   std::ofstream(good, std::ios::binary) << "TGSM=1\r\nCABL2=1,-2\nCABN1=Lens A\r\n";
   CtlResult r = Ctl("--port " + peer.SlavePath() + " apply " + good.string());
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABL2=1,-2\r\nCABN1=LensA\r\n");
+  EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABL2=1,-2\r\nCABN1=Lens A\r\n");
 
   const fs::path bad = TempDir() / "bad.cam";
   std::ofstream(bad, std::ios::binary) << "FOO=1\r\nLR=300\r\nTR=1\r\n";
