@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "correction/correction_kind.h"
 #include "link/cl_serial.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
@@ -84,5 +85,10 @@ const std::vector<Command>& Commands();
 // Shared helpers.
 void PrintError(const std::string& text);
 bool ParseIntArg(const std::string& text, int& out);
+
+// correction stats: the statistics of the camera's array of that kind and
+// sensor, or of a file of that kind when `file` is given.
+int CorrectionStats(Context& ctx, CorrectionKind kind, int sensor, const std::string& file,
+                    bool json);
 
 }  // namespace kestrel::ctl

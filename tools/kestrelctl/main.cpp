@@ -30,7 +30,7 @@ void Usage(FILE* out) {
                "clser*.so in\n$CLSERIALPATH, 2 libclserial.so, 3 libclallserial.so; --cl-port is "
                "the serial index\n(mode 2) or the port (mode 3); --cl-library names the library "
                "file to load.\nExit status: 0 done, 1 the camera or the port failed, 2 usage "
-               "error.\n");
+               "error, 3 diff: the two sides differ.\n");
 }
 
 }  // namespace
