@@ -300,6 +300,28 @@ void CCamCmd::DiscardReceived() {
   if (!partial.empty()) ui_->AppendLog("Discarded: " + partial);
 }
 
+namespace {
+
+// A text value as the line carries it: everything after the separator (and
+// after the index of an indexed command line), blanks and commas kept; only
+// the line end goes. Lens names and IDs may hold both.
+std::string WholeText(const std::string& input, bool afterIndex) {
+  std::string line;
+  for (char c : input)
+    if (c != '\r' && c != '\n') line.push_back(c);
+  size_t at = line.find('=');
+  if (at == std::string::npos) at = line.find('?');
+  if (at == std::string::npos) return {};
+  ++at;
+  if (afterIndex) {
+    const size_t comma = line.find(',', at);
+    at = comma == std::string::npos ? line.size() : comma + 1;
+  }
+  return line.substr(at);
+}
+
+}  // namespace
+
 int CCamCmd::ParseLine(const std::string& input, ParsedLine& r, int replyMode) const {
   r = ParsedLine{};
   r.line.reserve(input.size());
@@ -356,7 +378,7 @@ int CCamCmd::ParseLine(const std::string& input, ParsedLine& r, int replyMode) c
       r.realValue = ToReal(text);
       break;
     case kTypeText:
-      r.textValue = text;
+      r.textValue = WholeText(input, replyMode == 0 && e.indexed);
       break;
     default:
       break;

@@ -21,6 +21,40 @@ int32_t Scatter(size_t i, int spread) {
   return static_cast<int32_t>(x % static_cast<uint32_t>(2 * spread + 1)) - spread;
 }
 
+// How a calibrated camera's correction arrays look: a gentle bow across the
+// line (the lens's shading, highest at the ends), a slight tilt, pixel noise
+// and a few pixels far off their neighbours. Every array has a shape of its
+// own, seeded by its name, and the same on every run.
+struct Shape {
+  int32_t base;
+  int32_t bow;      // added at both ends of the line
+  int32_t noise;    // pixel-to-pixel spread, ±
+  int32_t outlier;  // how far the odd pixels stand off
+};
+constexpr Shape kBlackShape{40, 10, 3, 60};
+constexpr Shape kGainShape{8192, 900, 40, 1500};
+constexpr Shape kShadingShape{2048, 160, 12, 400};
+constexpr Shape kSlopeShape{0, 120, 10, 300};
+
+std::vector<int32_t> Measured(const Shape& shape, const std::string& name, size_t count) {
+  uint32_t seed = 2166136261u;  // FNV-1a of the name
+  for (char c : name)
+    seed = (seed ^ static_cast<uint8_t>(c)) * 16777619u;
+  const double tilt = static_cast<int32_t>(seed % 41) - 20;  // ± a fifth of the bow
+  std::vector<int32_t> v(count);
+  for (size_t i = 0; i < count; ++i) {
+    const double x = 2.0 * static_cast<double>(i) / static_cast<double>(count - 1) - 1.0;
+    v[i] = shape.base + static_cast<int32_t>(shape.bow * (x * x + x * tilt / 100)) +
+           Scatter(i + seed, shape.noise);
+  }
+  for (uint32_t k = 0; k < 4; ++k) {
+    const size_t at =
+        static_cast<size_t>(Scatter(seed + 7919u * (k + 1), 1 << 20) + (1 << 20)) % count;
+    v[at] += (k % 2 ? -1 : 1) * shape.outlier;
+  }
+  return v;
+}
+
 struct Start {
   const char* name;
   int32_t value;
@@ -126,12 +160,12 @@ void CameraModel::Defaults() {
     AddSequence(n, 128, 1, 0, 0xFFFF, true);
 
   for (auto& [name, s] : sequences_) {
-    for (size_t i = 0; i < s.values.size(); ++i) {
-      int32_t& v = s.values[i];
-      if (name.rfind("PBD", 0) == 0 || name == "DNH") v = 40 + Scatter(i, 12);
-      if (name.rfind("PGD", 0) == 0 || name == "PNH") v = 8192 + Scatter(i, 300);
-      if (name.rfind("SDD", 0) == 0) v = name == "SDDS" ? Scatter(i, 200) : 2048 + Scatter(i, 90);
-    }
+    const Shape* shape = name.rfind("PBD", 0) == 0 || name == "DNH"   ? &kBlackShape
+                         : name.rfind("PGD", 0) == 0 || name == "PNH" ? &kGainShape
+                         : name == "SDDS"                             ? &kSlopeShape
+                         : name.rfind("SDD", 0) == 0                  ? &kShadingShape
+                                                                      : nullptr;
+    if (shape) s.values = Measured(*shape, name, s.values.size());
   }
   for (size_t i = 0; i < 256; ++i) {
     Array("LUTD1")[i] = Array("LUTD2")[i] = i == 255 ? 4095 : static_cast<int32_t>(16 * i);

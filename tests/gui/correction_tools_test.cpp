@@ -14,11 +14,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +28,8 @@
 #include <memory>
 
 #include "correction/data_file.h"
+#include "correction/gui/correction_plot.h"
+#include "correction/gui/correction_plot_dlg.h"
 #include "correction/gui/correction_tools.h"
 #include "correction/gui/dlg_correct.h"
 #include "correction/gui/lut_dlg.h"
@@ -36,6 +40,7 @@
 #include "panel/gui/kestrel_dlg.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 namespace {
@@ -479,6 +484,79 @@ TEST_F(CorrectionToolsTest, EditorGraphAndCalibrationDialogDraw) {
     EXPECT_TRUE(editor.save(dir + "/lut-editor.png"));
     EXPECT_TRUE(both.save(dir + "/calibration.png"));
   }
+}
+
+// The plot of correction data: both sensors read from the camera and a file,
+// drawn with their outliers; an outlier clicked is shown; the difference
+// camera − file leaves only what the file changed. With
+// KESTREL_SCREENSHOT_DIR set it also takes the picture for the README.
+TEST_F(CorrectionToolsTest, PlotShowsBothSensorsAFileAndTheirOutliers) {
+  Start();
+  QTemporaryDir folder;
+  QAction* view = panel_->MenuAction("actionViewCorrectionData");
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(view->isEnabled());
+  view->trigger();
+  CCorrectionPlotDlg& dlg = tools_->Plot();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  ASSERT_TRUE(dlg.ReadCamera(CorrectionKind::PixelGain));
+  std::vector<int32_t> file = Model([](sim::CameraModel& m) { return m.Array("PGD"); });
+  for (int32_t& v : file)
+    v += 200;  // beside the camera's curve, not over it
+  file[300] += 700;
+  const QString path = QDir(folder.path()).filePath("gain1.csv");
+  ASSERT_TRUE(WriteFileAtomically(path.toStdString(), FormatDataText(file.data(), 1, 1024)));
+  ASSERT_TRUE(dlg.OpenFile(path));
+  ASSERT_EQ(dlg.Shown().size(), 3u);
+  EXPECT_EQ(dlg.Shown()[1].name, "Sensor2");
+  EXPECT_EQ(dlg.StatisticsTable().rowCount(), 3);
+  EXPECT_EQ(dlg.StatisticsTable().item(0, 1)->text(), "1024");
+
+  // Every series is drawn: each colour covers pixels of the plot.
+  dlg.resize(900, 640);
+  QApplication::processEvents();
+  const QImage image = dlg.Plot().grab().toImage();
+  for (const CorrectionPlot::Curve& c : dlg.Plot().Curves()) {
+    int pixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        pixels += image.pixelColor(x, y) == c.color;
+    EXPECT_GT(pixels, 300) << c.name.toStdString();
+    EXPECT_FALSE(c.marks.empty()) << c.name.toStdString();
+  }
+  const QString dir = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
+  if (!dir.isEmpty()) {
+    EXPECT_TRUE(dlg.grab().save(dir + "/correction-plot.png"));
+  }
+
+  // Outliers of both sensors are listed; a click shows one.
+  QListWidget& list = dlg.OutlierList();
+  ASSERT_GT(list.count(), 0);
+  EXPECT_FALSE(list.findItems("Sensor1: pixel", Qt::MatchStartsWith).isEmpty());
+  EXPECT_FALSE(list.findItems("Sensor2: pixel", Qt::MatchStartsWith).isEmpty());
+  QListWidgetItem* last = list.item(list.count() - 1);
+  list.scrollToItem(last);
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(last).center());
+  EXPECT_EQ(dlg.Plot().MarkedPixel(), last->data(Qt::UserRole).toInt());
+  EXPECT_LT(dlg.Plot().To() - dlg.Plot().From(), 100);
+
+  dlg.SetDifference(true);
+  ASSERT_EQ(dlg.Shown().size(), 2u);
+  EXPECT_EQ(dlg.Shown()[0].name, "Sensor1 - File");
+  ASSERT_EQ(dlg.Statistics()[0].outliers.size(), 1u);
+  EXPECT_EQ(dlg.Statistics()[0].outliers[0].pixel, 300);
+  EXPECT_EQ(dlg.Statistics()[0].outliers[0].value, -900);
+
+  const QString png = QDir(folder.path()).filePath("plot.png");
+  const QString csv = QDir(folder.path()).filePath("stats.csv");
+  ASSERT_TRUE(dlg.ExportPng(png));
+  EXPECT_FALSE(QImage(png).isNull());
+  ASSERT_TRUE(dlg.ExportStatistics(csv));
+  std::string text;
+  ASSERT_TRUE(ReadWholeFile(csv.toStdString(), text));
+  EXPECT_EQ(text.substr(0, text.find('\r')), "Series,Count,Min,Max,Mean,Std dev,Noise,Outliers");
+  EXPECT_NE(text.find("Sensor1 - File,300,-900.000,-200.000\r\n"), std::string::npos) << text;
+  EXPECT_TRUE(boxes_.empty());
 }
 
 }  // namespace

@@ -121,11 +121,11 @@ TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(r.lines, 6);
   EXPECT_EQ(peer.Bytes(),
-            "TGSM=1\r\nLR=170\r\nCABN1=LensA\r\nCABL2=0,-3\r\nCABL2=1,2\r\nBAS00=1\r\n");
+            "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\nBAS00=1\r\n");
   EXPECT_EQ(camera.values["CABL2,1"], "2");
   ASSERT_EQ(panel.stored.size(), 3u);
-  // The line layer drops spaces, as the camera does: the text the camera keeps.
-  EXPECT_EQ(panel.stored[1].second.textValue, "LensA");
+  // Text is sent and stored as the file holds it, blanks included.
+  EXPECT_EQ(panel.stored[1].second.textValue, "Lens A");
   EXPECT_EQ(panel.stored[2].first, 2762);
   EXPECT_EQ(panel.stored[2].second.intValue, 2);
   EXPECT_EQ(panel.afterReplay, 1);

@@ -81,8 +81,9 @@ TEST_F(ParseLineTest, ValuesConvertByTheRowType) {
   ParsedLine r = Parse("ID=A000000001", 0, 1);
   EXPECT_EQ(r.type, kTypeText);
   EXPECT_EQ(r.textValue, "A000000001");
-  r = Parse("UD=my camera", 1, 1);  // spaces go before anything else
-  EXPECT_EQ(r.textValue, "mycamera");
+  // Text keeps its blanks and commas, in a reply and in a setting-file line.
+  EXPECT_EQ(Parse("UD=my camera, line 2\r\n", 1, 1).textValue, "my camera, line 2");
+  EXPECT_EQ(Parse("CABN1=Lens A,50mm", 0, 1).textValue, "Lens A,50mm");
 }
 
 TEST(Conversions, LeadingPartOnly) {

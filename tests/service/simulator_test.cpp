@@ -221,7 +221,7 @@ TEST_F(SimulatorTest, AboutFieldsUserIdAndCameraId) {
   EXPECT_EQ(SaveCameraId(cmd, boxes), 1);
   ASSERT_EQ(RefreshCameraData(cmd, info), 6);
   EXPECT_EQ(info.cameraId, "K00000042");
-  EXPECT_EQ(info.userId, "LINE-7STATION3");  // replies lose their blanks
+  EXPECT_EQ(info.userId, "LINE-7 STATION 3");  // read back as written, blanks kept
   EXPECT_EQ(settings.cameraId, "K00000042");
 }
 

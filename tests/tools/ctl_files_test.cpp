@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -66,7 +67,7 @@ TEST(KestrelctlFiles, ApplyReportsBadLinesAndAppliesTheRest) {
   std::ofstream(good, std::ios::binary) << "TGSM=1\r\nCABL2=1,-2\nCABN1=Lens A\r\n";
   CtlResult r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + good.string());
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABL2=1,-2\r\nCABN1=LensA\r\n");
+  EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABL2=1,-2\r\nCABN1=Lens A\r\n");
 
   const fs::path bad = TempDir() / "bad.cam";
   std::ofstream(bad, std::ios::binary) << "FOO=1\r\nLR=300\r\nTR=1\r\n";
@@ -129,6 +130,77 @@ TEST(KestrelctlFiles, TerminalStampsTxAndRx) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "0000 Tx: EB?\n0000 Tx: FOO  \n0000 Rx: EB=0\n");
   EXPECT_EQ(peer.Bytes(), "EB?\r\nFOO  \r\n");
+}
+
+// The JSON output goes through Python's own parser.
+bool ParsesAsJson(const std::string& text) {
+  const fs::path file = TempDir() / "out.json";
+  std::ofstream(file, std::ios::binary) << text;
+  return std::system(("python3 -m json.tool " + file.string() + " >/dev/null").c_str()) == 0;
+}
+
+TEST(KestrelctlFiles, DiffExitsByTheOutcomeAndPrintsJson) {
+  kestrel::sim::PtyCamera camera;
+  camera.WithModel([](kestrel::sim::CameraModel& m) {
+    m.SetInt("LR", 1000);
+    m.SetText("CABN1", "Lens \"A\",50mm");
+    m.knobs.rejected.insert("TR2");
+  });
+  const std::string port = "--port " + camera.SlavePath() + " ";
+  auto file = [](const char* name, const std::string& text) {
+    const fs::path p = TempDir() / name;
+    std::ofstream(p, std::ios::binary) << text;
+    return p.string();
+  };
+  const std::string same = file("same.cam", "LR=1000\r\nCABN1=Lens \"A\",50mm\r\nCABA2=1,6\r\n");
+  const std::string other = file("other.cam", "LR=1000\r\nCABN1=Lens \"A\",60mm\r\nCABA2=1,5\r\n");
+  const std::string refused = file("refused.cam", "LR=900\r\nTR2=1\r\n");
+
+  CtlResult r = Ctl(port + "diff " + same);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  r = Ctl(port + "diff " + other);
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.out,
+            "CABN1  file=Lens \"A\",60mm  camera=Lens \"A\",50mm  Aberration: Lens1 name\n"
+            "CABA2[1]  file=5  camera=6  Aberration: Lens2 CABA\n");
+  // A row the camera refuses to read: listed with the camera's reason, and
+  // the comparison is a failure, never "equal".
+  r = Ctl(port + "diff --json " + refused);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(ParsesAsJson(r.out)) << r.out;
+  EXPECT_NE(r.out.find("\"name\": \"TR2\", \"caption\": \"Trigger: Trigger mode, Sensor2\", "
+                       "\"file\": \"1\", \"camera\": null, \"reason\": \"ERROR"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.err.find("1 of 2 parameters could not be read"), std::string::npos) << r.err;
+
+  // Two files, no camera.
+  r = Ctl("diff --json " + same + " " + other);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_TRUE(ParsesAsJson(r.out)) << r.out;
+  EXPECT_NE(r.out.find("\"a\": \"Lens \\\"A\\\",50mm\", \"b\": \"Lens \\\"A\\\",60mm\""),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(Ctl("diff " + same + " " + same).status, 0);
+  EXPECT_EQ(Ctl("diff " + same + " " + file("bad.cam", "LR=1x\r\n")).status, 2);
+  EXPECT_EQ(Ctl("diff").status, 2);
+
+  // Statistics of a file.
+  std::string values;
+  for (int i = 0; i < 1024; ++i)
+    values += std::to_string(i == 500 ? 900 : 40 + i % 3) + "\r\n";
+  const std::string csv = file("black.csv", values);
+  r = Ctl("correction stats pixel-black 1 " + csv);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find(',')), "File: count 1024");
+  EXPECT_NE(r.out.find("  pixel 500: 900 (running median 41)\n"), std::string::npos) << r.out;
+  r = Ctl("correction stats --json pixel-black 2 " + csv);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(ParsesAsJson(r.out)) << r.out;
+  EXPECT_NE(r.out.find("\"outliers\": [{\"pixel\": 500, \"value\": 900, \"median\": 41.0}]"),
+            std::string::npos)
+      << r.out;
 }
 
 }  // namespace

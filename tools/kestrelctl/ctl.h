@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "correction/correction_kind.h"
 #include "link/cl_serial.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
@@ -17,6 +18,7 @@ namespace kestrel::ctl {
 inline constexpr int kOk = 0;
 inline constexpr int kFailed = 1;  // the camera rejected, timed out, or the port failed
 inline constexpr int kUsage = 2;   // bad arguments or unknown names
+inline constexpr int kDiffer = 3;  // diff: the two sides differ
 
 // Messages go to stderr; progress draws a bar when stderr is a terminal.
 // Quiet (-q): no progress and no information messages, only failures.
@@ -108,5 +110,10 @@ bool ParseIntArg(const std::string& text, int& out);
 void PrintJson(const JsonWriter& document);
 // A camera value typed as its command row says: integer, real or text.
 void WriteValue(JsonWriter& w, const CommandEntry& row, const ParamValue& value);
+
+// correction stats: the statistics of the camera's array of that kind and
+// sensor, or of a file of that kind when `file` is given.
+int CorrectionStats(Context& ctx, CorrectionKind kind, int sensor, const std::string& file,
+                    bool json);
 
 }  // namespace kestrel::ctl

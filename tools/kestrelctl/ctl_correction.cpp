@@ -64,16 +64,22 @@ class OperatorUi : public UserInterface {
   TerminalUi& inner_;
 };
 
-int Correction(Context& ctx, const std::vector<std::string>& args) {
-  const std::string op = args.empty() ? "" : args[0];
+int Correction(Context& ctx, const std::vector<std::string>& given) {
+  const std::string op = given.empty() ? "" : given[0];
+  std::vector<std::string> args = given;
+  const bool json = op == "stats" && (std::erase(args, std::string("--json")) > 0 || ctx.json);
   const bool transfer = op == "read" || op == "write";
-  if (!((transfer && args.size() == 4) || (op == "store" && args.size() == 3))) {
-    PrintError("correction read|write KIND SENSOR FILE.csv, or correction store KIND SENSOR");
+  const bool stats = op == "stats" && (args.size() == 3 || args.size() == 4);
+  if (!((transfer && args.size() == 4) || (op == "store" && args.size() == 3) || stats)) {
+    PrintError(
+        "correction read|write KIND SENSOR FILE.csv, correction store KIND SENSOR, or correction "
+        "stats KIND SENSOR [FILE.csv] [--json]");
     return kUsage;
   }
   CorrectionKind kind{};
   int sensor = 1;
   if (!ParseKind(args[1], kind) || !ParseSensor(args[2], sensor)) return kUsage;
+  if (stats) return CorrectionStats(ctx, kind, sensor, args.size() == 4 ? args[3] : "", json);
   if (op == "store" && !HasStoreCommand(kind)) {
     PrintError(std::string("the camera has no store command for ") + InfoOf(kind).name +
                " (pixel-black, pixel-gain and the shading kinds have one)");
@@ -214,7 +220,9 @@ const Registrar kRegistrar{
     {"correction",
      "correction read|write KIND SENSOR FILE.csv | correction store KIND SENSOR\n"
      "                             move a correction array (pixel-black, high-black, pixel-gain,\n"
-     "                             high-gain, shading-offset, shading-slope) camera<->file",
+     "                             high-gain, shading-offset, shading-slope) camera<->file\n"
+     "correction stats [--json] KIND SENSOR [FILE.csv]\n"
+     "                             count, min, max, mean, std dev and outlier pixels of an array",
      Correction},
     {"lut", "lut read|write CH FILE         LUT of channel 1 or 2 <-> gamma data file", Lut},
     {"aberration", "aberration read|write FILE     chromatic aberration table <-> file",

@@ -35,7 +35,8 @@ void Usage(FILE* out) {
                "the serial index\n(mode 2) or the port (mode 3); --cl-library names the library "
                "file to load.\n--json prints one JSON document on stdout, {\"error\": \"...\"} "
                "on failure;\n-q leaves out progress and notes, failures are still printed.\n"
-               "Exit status: 0 done, 1 the camera or the port failed, 2 usage error.\n");
+               "Exit status: 0 done, 1 the camera or the port failed, 2 usage error,\n"
+               "3 diff: the two sides differ.\n");
 }
 
 // Every failure printed so far, for the error document of --json.
@@ -82,8 +83,13 @@ void PrintError(const std::string& text) {
   std::cerr << "kestrelctl: " << text << std::endl;
 }
 
+namespace {
+bool jsonPrinted = false;
+}  // namespace
+
 void PrintJson(const JsonWriter& document) {
   std::cout << document.Text() << std::endl;
+  jsonPrinted = true;
 }
 
 void WriteValue(JsonWriter& w, const CommandEntry& row, const ParamValue& value) {
@@ -325,13 +331,13 @@ int main(int argc, char** argv) {
   const Command* command = nullptr;
   const int status = Run(ctx, args, command);
   if (!ctx.json) return status;
-  if (status != kOk) {
+  if (status != kOk && status != kDiffer) {
     std::string text;
     for (const std::string& failure : Failures())
       text += (text.empty() ? "" : "\n") + failure;
     if (text.empty()) text = std::string(command ? command->name : "kestrelctl") + " failed";
     std::cout << JsonError(text) << std::endl;
-  } else if (command && command->output == Output::None) {
+  } else if (!jsonPrinted && command && command->output == Output::None) {
     std::cout << "{}" << std::endl;
   }
   return status;

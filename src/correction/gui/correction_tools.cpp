@@ -7,10 +7,12 @@
 #include <QPushButton>
 
 #include "correction/data_file.h"
+#include "correction/gui/correction_plot_dlg.h"
 #include "correction/gui/dlg_correct.h"
 #include "correction/gui/lut_dlg.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
+#include "gui/tool_window.h"
 #include "panel/binding_table.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "protocol/cam_cmd.h"
@@ -128,6 +130,10 @@ void CorrectionTools::InstallDataMenu() {
     for (int s = 1; s <= 2; ++s)
       connect(sub->addAction(QString("Store to Camera (Sensor%1)").arg(s)), &QAction::triggered,
               this, [this, kind, s] { StoreData(kind, s); });
+  }
+  if (auto* view = panel_.MenuAction("actionViewCorrectionData")) {
+    CKestrelDlg::MakeAvailable(view);
+    connect(view, &QAction::triggered, this, &CorrectionTools::ViewCorrectionData);
   }
   if (!data) return;
 
@@ -305,6 +311,15 @@ void CorrectionTools::ShowLut(int channel) {
   dlg.show();
   dlg.raise();
   dlg.activateWindow();
+}
+
+CCorrectionPlotDlg& CorrectionTools::Plot() {
+  if (!plot_) plot_ = new CCorrectionPlotDlg(transfer_, ui_, panel_.Config(), &panel_);
+  return *plot_;
+}
+
+void CorrectionTools::ViewCorrectionData() {
+  ShowTool(&panel_, &Plot());
 }
 
 int CorrectionTools::AberrationLoad() {

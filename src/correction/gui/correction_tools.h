@@ -16,6 +16,7 @@ namespace kestrel {
 
 class CKestrelDlg;
 class CLUTDlg;
+class CCorrectionPlotDlg;
 class QtUserInterface;
 
 // Finds the panel's placeholders for correction data, calibration, LUT,
@@ -56,6 +57,9 @@ class CorrectionTools : public QObject {
   int AberrationLoad();
   int AberrationSave();
   void ShowLut(int channel);
+  // The correction data plot, created on first use.
+  CCorrectionPlotDlg& Plot();
+  void ViewCorrectionData();
 
   void BlemishStart(BlemishColumn column);
   void BlemishRead(BlemishColumn column);
@@ -75,6 +79,7 @@ class CorrectionTools : public QObject {
   CDataTransfer transfer_;
   CalibrationTiming calibrationTiming_;
   QPointer<CLUTDlg> lut_[2];
+  QPointer<CCorrectionPlotDlg> plot_;
   QMenu* factoryMenu_ = nullptr;
 };
 

@@ -94,8 +94,8 @@ class CKestrelDlg : public QMainWindow {
   // buttonTerminal, buttonSensorMem, buttonInitFlashData, buttonCameraID,
   // buttonCameraReset, buttonStoreAll; menu actions actionOpen, actionSaveAs,
   // actionReload, actionLoadSettings, actionStoreSettings, actionAbout,
-  // actionCommunication and the Data submenus menuPixelBlack, menuPixelGain,
-  // menuShading.
+  // actionCommunication, actionCompareWithCamera, actionViewCorrectionData
+  // and the Data submenus menuPixelBlack, menuPixelGain, menuShading.
   QPushButton* ToolButton(const QString& name) const;
   QAction* MenuAction(const QString& name) const;
   static void MakeAvailable(QWidget* w);

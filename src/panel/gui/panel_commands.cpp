@@ -10,6 +10,7 @@
 #include "panel/areas.h"
 #include "panel/gui/area_sel_dlg.h"
 #include "panel/gui/comm_sel_dlg.h"
+#include "panel/gui/compare_dlg.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "protocol/cam_cmd.h"
 #include "util/file_messages.h"
@@ -166,6 +167,20 @@ void PanelCommands::CameraReset() {
   kestrel::CameraReset(panel_.Cmd());
 }
 
+CCompareDlg* PanelCommands::CompareWindow() const {
+  return compare_;
+}
+
+void PanelCommands::CompareWithCamera() {
+  Settings& s = panel_.Config();
+  const std::string path =
+      ChooseFile(&panel_, {false, s.dataPath, "cam", "Camera setting data (*.cam)", {}});
+  if (path.empty()) return;
+  s.dataPath = FolderOf(path);
+  if (!compare_) compare_ = new CCompareDlg(panel_, *this, ui_);
+  if (compare_->Compare(QString::fromStdString(path))) ShowTool(&panel_, compare_);
+}
+
 // ---------------------------------------------------------------- wiring
 
 PanelCommands* InstallPanelCommands(CKestrelDlg& panel, QtUserInterface& ui) {
@@ -180,6 +195,7 @@ PanelCommands* InstallPanelCommands(CKestrelDlg& panel, QtUserInterface& ui) {
   };
   action("actionOpen", &PanelCommands::Open, tools);
   action("actionSaveAs", &PanelCommands::SaveAs, tools);
+  action("actionCompareWithCamera", &PanelCommands::CompareWithCamera, tools);
   action("actionReload", &PanelCommands::Reload, tools);
   action("actionLoadSettings", &PanelCommands::LoadSettings, tools);
   action("actionStoreSettings", &PanelCommands::StoreSettings, tools);

@@ -14,6 +14,7 @@ class CKestrelDlg;
 class QtUserInterface;
 class CCommSelDlg;
 class CAreaSelDlg;
+class CCompareDlg;
 class CClSerial;
 
 // The panel as setting files and area commands see it: values go into the
@@ -55,6 +56,10 @@ class PanelCommands : public QObject {
   void StoreAll();
   void InitFlashData();
   void CameraReset();
+  // Asks for a setting file and shows how the camera differs from it.
+  void CompareWithCamera();
+  // The comparison window once it has been opened, else null.
+  CCompareDlg* CompareWindow() const;
 
   // Disables the panel and its windows for a long operation, so no second
   // command starts while the first one waits for the camera (the tool windows
@@ -72,6 +77,7 @@ class PanelCommands : public QObject {
   std::unique_ptr<CClSerial> cameraLink_;
   QPointer<CCommSelDlg> comm_;
   QPointer<CAreaSelDlg> areaDialog_;
+  QPointer<CCompareDlg> compare_;
   int busyDepth_ = 0;
 };
 

@@ -472,6 +472,7 @@ void CKestrelDlg::BuildMenus() {
   file->setToolTipsVisible(true);
   unavailable(file->addAction("&Open"), "actionOpen");
   unavailable(file->addAction("&Save as"), "actionSaveAs");
+  unavailable(file->addAction("Compare with Camera…"), "actionCompareWithCamera");
   file->addSeparator();
   QAction* exit = file->addAction("E&xit");
   exit->setObjectName("actionExit");
@@ -492,6 +493,8 @@ void CKestrelDlg::BuildMenus() {
     sub->setEnabled(false);
     sub->menuAction()->setToolTip(kNotAvailable);
   }
+  data->addSeparator();
+  unavailable(data->addAction("View Correction Data…"), "actionViewCorrectionData");
 
   QMenu* help = menuBar()->addMenu("Help(&H)");
   help->setToolTipsVisible(true);

@@ -1,0 +1,108 @@
+// Statistics of correction arrays against hand-computed values, the arrays of
+// the read-back files, and the shape of the simulated camera's arrays.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "correction/correction_stats.h"
+#include "service/terminal_routines.h"
+#include "sim/camera_model.h"
+#include "util/text_file.h"
+
+namespace kestrel {
+namespace {
+
+TEST(CorrectionStats, HandComputedValuesAndOutliers) {
+  // Twenty pixels at 10: pixel 4 is 40 above, pixel 15 40 below, pixel 10
+  // only 10 above. The running median (window 3) is 10 everywhere, the
+  // residuals are 40, -40 and 10: noise sqrt(3300 / 20) = 12.845, so 3σ is
+  // 38.5 and only the two far pixels stand out.
+  std::vector<double> v(20, 10.0);
+  v[4] = 50;
+  v[10] = 20;
+  v[15] = -30;
+  EXPECT_EQ(RunningMedian(v, 3), std::vector<double>(20, 10.0));
+  const SeriesStats s = ComputeStats(v, 3);
+  EXPECT_EQ(s.count, 20);
+  EXPECT_EQ(s.minimum, -30);
+  EXPECT_EQ(s.maximum, 50);
+  EXPECT_DOUBLE_EQ(s.mean, 10.5);
+  EXPECT_NEAR(s.stddev, std::sqrt(3295.0 / 20), 1e-9);  // 17 × 0.25 + 39.5² + 40.5² + 9.5²
+  EXPECT_NEAR(s.noise, std::sqrt(3300.0 / 20), 1e-9);
+  ASSERT_EQ(s.outliers.size(), 2u);
+  EXPECT_EQ(s.outliers[0].pixel, 4);
+  EXPECT_EQ(s.outliers[0].value, 50);
+  EXPECT_EQ(s.outliers[0].median, 10);
+  EXPECT_EQ(s.outliers[1].pixel, 15);
+
+  // The median follows a shape, so a curved array has no outliers of its own.
+  std::vector<double> bow;
+  for (int i = 0; i < 101; ++i)
+    bow.push_back(1000 + 0.05 * (i - 50) * (i - 50) + 2 * (i % 2));
+  bow[70] += 60;
+  const SeriesStats b = ComputeStats(bow);
+  ASSERT_EQ(b.outliers.size(), 1u);
+  EXPECT_EQ(b.outliers[0].pixel, 70);
+  EXPECT_TRUE(ComputeStats({}).outliers.empty());
+
+  const std::string csv = StatsCsv({{"Sensor1", v}}, {s});
+  EXPECT_EQ(SplitLines(csv)[1], "Sensor1,20,-30.000,50.000,10.500,12.835,12.845,2");
+  EXPECT_EQ(SplitLines(csv).back(), "Sensor1,15,-30.000,10.000");
+}
+
+TEST(CorrectionStats, FilesOfEveryLayoutReadAsSeries) {
+  std::vector<Series> s;
+  std::string problem;
+  // A shading slope file: three columns.
+  ASSERT_TRUE(ReadSeriesText("-12,0,341\r\n5,6,7\r\n", s, &problem)) << problem;
+  ASSERT_EQ(s.size(), 3u);
+  EXPECT_EQ(s[2].name, "File column 3");
+  EXPECT_EQ(s[2].values, (std::vector<double>{341, 7}));
+  // One array on one line, and one a row with trailing commas.
+  ASSERT_TRUE(ReadSeriesText("1,2,3,4\n", s, &problem));
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0].values.size(), 4u);
+  ASSERT_TRUE(ReadSeriesText("5,\n6,\n", s, &problem));
+  EXPECT_EQ(s[0].values, (std::vector<double>{5, 6}));
+  EXPECT_FALSE(ReadSeriesText("5\nfive\n", s, &problem));
+  EXPECT_EQ(problem, "value 2 of 2 is not a number");
+
+  // The terminal's read-back files, as its writers write them.
+  ASSERT_TRUE(ReadSeriesText("R, G, B\r\n1, -2, 3\r\n4, 5, 6\r\n", s, &problem));
+  ASSERT_EQ(s.size(), 3u);
+  EXPECT_EQ(s[1].values, (std::vector<double>{-2, 5}));
+  ColourTables video, correction;
+  for (int c = 0; c < 3; ++c) {
+    video[c] = {100 + c, 200 + c};
+    correction[c] = {8192, 4096 * (c + 1)};
+  }
+  std::vector<std::string> lines = {"Video, , , , Correction", "No., R, G, B, No., R, G, B"};
+  for (int k = 0; k < 2; ++k)
+    lines.push_back(VideoFileLine(PixelCorrectionKind::Gain, k, video, correction));
+  ASSERT_TRUE(ReadSeriesText(JoinCrLf(lines), s, &problem)) << problem;
+  ASSERT_EQ(s.size(), 6u);
+  EXPECT_EQ(s[1].name, "Video G");
+  EXPECT_EQ(s[1].values, (std::vector<double>{101, 201}));
+  EXPECT_EQ(s[5].values, (std::vector<double>{1.0, 1.5}));
+  lines.push_back("2, 1, 2");
+  EXPECT_FALSE(ReadSeriesText(JoinCrLf(lines), s, &problem));
+  EXPECT_EQ(problem, "line 5: column 4 holds no number");
+}
+
+TEST(CorrectionStats, SimulatedArraysHaveAShadingBowAndAFewOddPixels) {
+  sim::CameraModel m;
+  for (const char* name : {"PBD", "PGD2", "SDD", "PGDR"}) {
+    std::vector<double> v(m.Array(name).begin(), m.Array(name).end());
+    const SeriesStats s = ComputeStats(v);
+    const std::vector<double> median = RunningMedian(v);
+    // Higher at both ends than in the middle, as a lens's shading is.
+    EXPECT_GT(median.front(), median[v.size() / 2]) << name;
+    EXPECT_GT(median.back(), median[v.size() / 2]) << name;
+    EXPECT_GE(s.outliers.size(), 3u) << name;
+    EXPECT_LE(s.outliers.size(), 8u) << name;
+  }
+  EXPECT_NE(m.Array("PBD"), m.Array("PBD2"));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,78 @@
+// File → "Compare with Camera…" against the simulated camera: the table of
+// differences, applying chosen rows through the replay and reading them back,
+// and saving the camera's values. With KESTREL_SCREENSHOT_DIR set it also
+// takes the picture for the README.
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "panel/gui/compare_dlg.h"
+#include "panel_tools_fixture.h"
+#include "util/text_file.h"
+
+namespace kestrel {
+namespace {
+
+class CompareDlgTest : public PanelToolsTest {};
+
+TEST_F(CompareDlgTest, DifferencesApplySelectedAndSaveCameraValues) {
+  Start();
+  camera_->WithModel([](sim::CameraModel& m) { m.knobs.rejected.insert("TR2"); });
+  chosen_ = Path("line.cam");
+  ASSERT_TRUE(WriteFileAtomically(
+      chosen_, "LR=900\r\nPE=136\r\nCABA2=1,5\r\nCABN1=Lens A,50mm\r\nTR2=1\r\n"));
+  QAction* compare = panel_->MenuAction("actionCompareWithCamera");
+  ASSERT_NE(compare, nullptr);
+  ASSERT_TRUE(compare->isEnabled());
+  compare->trigger();
+  CCompareDlg* dlg = tools_->CompareWindow();
+  ASSERT_NE(dlg, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg));
+  QTableWidget& table = dlg->Table();
+  ASSERT_EQ(table.rowCount(), 4);  // PE agrees
+  table.sortItems(1);
+  std::vector<std::string> names;
+  for (int r = 0; r < table.rowCount(); ++r)
+    names.push_back(table.item(r, 1)->text().toStdString());
+  EXPECT_EQ(names, (std::vector<std::string>{"CABA2[1]", "CABN1", "LR", "TR2"}));
+  EXPECT_EQ(table.item(0, 0)->text(), "Aberration: Lens2 CABA");
+  EXPECT_EQ(table.item(0, 3)->text(), "6");
+  EXPECT_EQ(table.item(1, 2)->text(), "Lens A,50mm");
+  EXPECT_TRUE(table.item(3, 3)->text().startsWith("(ERROR"))
+      << table.item(3, 3)->text().toStdString();
+  dlg->resize(760, 260);
+  const QString dir = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
+  if (!dir.isEmpty()) {
+    EXPECT_TRUE(dlg->grab().save(dir + "/compare-with-camera.png"));
+  }
+
+  // The camera's values cannot be saved while one of them is unknown.
+  EXPECT_FALSE(dlg->SaveCameraValues(QString::fromStdString(Path("camera.cam"))));
+  EXPECT_EQ(BoxTexts().back(),
+            "1 parameters could not be read from the camera; no file was written.");
+
+  // Apply CABN1 and LR: they reach the camera and the panel, and leave the table.
+  table.selectionModel()->clearSelection();
+  table.selectRow(1);
+  table.selectionModel()->select(table.model()->index(2, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  dlg->ApplySelected();
+  EXPECT_EQ(camera_->WithModel([](sim::CameraModel& m) { return m.Int("LR"); }), 900);
+  EXPECT_EQ(camera_->WithModel([](sim::CameraModel& m) { return m.Text("CABN1"); }), "Lens A,50mm");
+  EXPECT_EQ(panel_->View().Text(ctrl::LR), "900");
+  EXPECT_EQ(panel_->View().Text(ctrl::CABN1), "Lens A,50mm");
+  ASSERT_EQ(table.rowCount(), 2);
+
+  // Once every value can be read, they are saved as a setting file.
+  camera_->WithModel([](sim::CameraModel& m) { m.knobs.rejected.clear(); });
+  ASSERT_TRUE(dlg->Compare(QString::fromStdString(chosen_)));
+  EXPECT_EQ(table.rowCount(), 2);  // CABA2 and TR2
+  ASSERT_TRUE(dlg->SaveCameraValues(QString::fromStdString(Path("camera.cam"))));
+  std::string saved;
+  ASSERT_TRUE(ReadWholeFile(Path("camera.cam"), saved));
+  EXPECT_EQ(saved, "LR=900\r\nPE=136\r\nCABA2=1,6\r\nCABN1=Lens A,50mm\r\nTR2=0\r\n");
+}
+
+}  // namespace
+}  // namespace kestrel
