@@ -80,7 +80,7 @@ bool Connection::Connect() {
   return false;
 }
 
-bool Connection::FindCamera() {
+bool Connection::FindCamera(bool lastTry) {
   Settings& settings = cmd_.Config();
   failure_.clear();
   const int last = IndexOfBaud(BaudOfIndex(settings.baudRate));
@@ -107,7 +107,7 @@ bool Connection::FindCamera() {
   }
   cmd_.ClosePort();
   settings.baudRate = last;
-  if (!tried.empty() && !cmd_.LinkLost() && Open()) {
+  if (lastTry && !tried.empty() && !cmd_.LinkLost() && Open()) {
     if (Identify(timing_.queryMs)) return true;
     cmd_.ClosePort();
   }

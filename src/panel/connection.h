@@ -37,7 +37,10 @@ class Connection {
   // slow or busy camera). Leaves the link open and the baud index at the
   // speed that answered; on failure the link is closed, the baud index is
   // left as it was and Failure() says why. Shows nothing.
-  bool FindCamera();
+  // `lastTry` adds one more try at the last speed with the full time-out
+  // (start-up); the panel's reconnection leaves it out, since it runs on the
+  // user-interface thread and a silent device would freeze it for seconds.
+  bool FindCamera(bool lastTry = true);
 
   // The whole start-up sequence: FindCamera, then a camera found below 115200
   // is switched to 115200 with "CBDRT"=16 and confirmed there. "Failed to

@@ -169,8 +169,8 @@ TEST(KestrelctlFiles, DiffExitsByTheOutcomeAndPrintsJson) {
   r = Ctl(port + "diff --json " + refused);
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(ParsesAsJson(r.out)) << r.out;
-  EXPECT_NE(r.out.find("\"name\": \"TR2\", \"caption\": \"Trigger: Trigger mode, Sensor2\", "
-                       "\"file\": \"1\", \"camera\": null, \"reason\": \"ERROR"),
+  EXPECT_NE(r.out.find("\"name\":\"TR2\",\"caption\":\"Trigger: Trigger mode, Sensor2\","
+                       "\"file\":\"1\",\"camera\":null,\"reason\":\"ERROR"),
             std::string::npos)
       << r.out;
   EXPECT_NE(r.err.find("1 of 2 parameters could not be read"), std::string::npos) << r.err;
@@ -179,7 +179,7 @@ TEST(KestrelctlFiles, DiffExitsByTheOutcomeAndPrintsJson) {
   r = Ctl("diff --json " + same + " " + other);
   EXPECT_EQ(r.status, 3);
   EXPECT_TRUE(ParsesAsJson(r.out)) << r.out;
-  EXPECT_NE(r.out.find("\"a\": \"Lens \\\"A\\\",50mm\", \"b\": \"Lens \\\"A\\\",60mm\""),
+  EXPECT_NE(r.out.find("\"a\":\"Lens \\\"A\\\",50mm\",\"b\":\"Lens \\\"A\\\",60mm\""),
             std::string::npos)
       << r.out;
   EXPECT_EQ(Ctl("diff " + same + " " + same).status, 0);
@@ -198,7 +198,7 @@ TEST(KestrelctlFiles, DiffExitsByTheOutcomeAndPrintsJson) {
   r = Ctl("correction stats --json pixel-black 2 " + csv);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(ParsesAsJson(r.out)) << r.out;
-  EXPECT_NE(r.out.find("\"outliers\": [{\"pixel\": 500, \"value\": 900, \"median\": 41.0}]"),
+  EXPECT_NE(r.out.find("\"outliers\":[{\"pixel\":500,\"value\":900,\"median\":41.0}]"),
             std::string::npos)
       << r.out;
 }

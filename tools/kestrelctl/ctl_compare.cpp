@@ -8,8 +8,8 @@
 #include "correction/data_transfer.h"
 #include "ctl.h"
 #include "panel/setting_diff.h"
-#include "util/text_file.h"
 #include "util/json_writer.h"
+#include "util/text_file.h"
 #include "util/text_scan.h"
 
 namespace kestrel::ctl {

@@ -331,7 +331,7 @@ int main(int argc, char** argv) {
   const Command* command = nullptr;
   const int status = Run(ctx, args, command);
   if (!ctx.json) return status;
-  if (status != kOk && status != kDiffer) {
+  if (status != kOk && status != kDiffer && !jsonPrinted) {
     std::string text;
     for (const std::string& failure : Failures())
       text += (text.empty() ? "" : "\n") + failure;

@@ -1,5 +1,7 @@
 #include "panel/gui/kestrel_dlg.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -296,15 +298,23 @@ void CKestrelDlg::PollTick() {
   // An unplugged adapter or a camera that hung up shows at once, not only
   // when the next transaction times out.
   if (!cmd_.LinkLost()) {
-    lostTicks_ = 0;
+    lostTicks_ = nextSearchTick_ = searchPauseTicks_ = 0;
     return;
   }
   if (ui_.LinkState() == 1) ui_.SetLinkState(0);
   // While lost, look for the device every half second; when it is there,
-  // find the camera again and read every parameter.
-  if (++lostTicks_ % (kReconnectMs / kPollMs) != 0 || !connection_.DevicePresent()) return;
-  connected_ = connection_.FindCamera();
-  if (!connected_) return;
+  // find the camera again (short probes only) and read every parameter. A
+  // device that is there but silent (a powered-off camera behind its adapter)
+  // is probed less and less often.
+  if (++lostTicks_ < nextSearchTick_ || lostTicks_ % (kReconnectMs / kPollMs) != 0) return;
+  if (!connection_.DevicePresent()) return;
+  connected_ = connection_.FindCamera(false);
+  if (!connected_) {
+    searchPauseTicks_ = std::min(std::max(2 * searchPauseTicks_, kReconnectMs / kPollMs),
+                                 kSearchBackoffMaxMs / kPollMs);
+    nextSearchTick_ = lostTicks_ + searchPauseTicks_;
+    return;
+  }
   ui_.SetLinkState(1);
   RefreshFromCamera();
 }

@@ -35,6 +35,9 @@ class CKestrelDlg : public QMainWindow {
   static constexpr int kModeKeys[3] = {Qt::Key_K, Qt::Key_E, Qt::Key_S};
   static constexpr int kPollMs = 50;
   static constexpr int kReconnectMs = 500;  // how often a lost device is looked for
+  // The longest pause between searches for a camera behind a device that is
+  // there but does not answer (each search blocks the window for its probes).
+  static constexpr int kSearchBackoffMaxMs = 8000;
   static constexpr int kSimulationMs = 100;
 
   CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing timing = {},
@@ -165,7 +168,9 @@ class CKestrelDlg : public QMainWindow {
   int keyState_ = 0;
   int operationDepth_ = 0;
   bool connected_ = false;
-  int lostTicks_ = 0;  // poll ticks since the link was found lost
+  int lostTicks_ = 0;         // poll ticks since the link was found lost
+  int nextSearchTick_ = 0;    // when a present device is probed next
+  int searchPauseTicks_ = 0;  // the pause after a search found no camera; doubles
   bool askOnExit_ = true;
   int repliesInRefresh_ = 0;
   QString portNote_;
