@@ -54,8 +54,14 @@ class CCamCmd {
   void ClearReceive();
   int ParseLine(const std::string& line, ParsedLine& r, int replyMode) const;
   int ParseReply(ParsedLine& r);
+  // Waits for one line. The user interface is pumped every kPumpMs meanwhile,
+  // so windows repaint and a cancel request can be made during a long wait.
   int WaitLine(int log, int timeoutMs);
   int WaitComplete(int timeoutMs, int log);
+  static constexpr int kPumpMs = 50;
+  // True while a reply is awaited: the link is taken, and whatever runs
+  // from the pump (a timer) must not start an exchange of its own.
+  bool InExchange() const { return exchangeDepth_ > 0; }
 
   // Transactions.
   int SetValue(int entry, const ParamValue& value, int timeoutMs);
@@ -82,6 +88,7 @@ class CCamCmd {
   int linePos_ = 0;
   std::deque<std::string> lineQueue_;
   std::string lastCommand_;
+  int exchangeDepth_ = 0;
 };
 
 // Leading-part conversions as the camera protocol uses them: optional white

@@ -312,8 +312,8 @@ TEST_F(CorrectionToolsTest, DataMenuLoadsAFileIntoTheCameraAndSavesItBackUnchang
     QStringList texts;
     for (QAction* a : action->menu()->actions())
       texts << a->text();
-    EXPECT_EQ(texts, QStringList({"Load from file (Sensor1)", "Load from file (Sensor2)",
-                                  "Save to file (Sensor1)", "Save to file (Sensor2)",
+    EXPECT_EQ(texts, QStringList({"Load from file (Sensor1)…", "Load from file (Sensor2)…",
+                                  "Save to file (Sensor1)…", "Save to file (Sensor2)…",
                                   "Store to Camera (Sensor1)", "Store to Camera (Sensor2)"}));
   }
   EXPECT_FALSE(tools_->FactoryMenu()->menuAction()->isVisible());
@@ -329,7 +329,7 @@ TEST_F(CorrectionToolsTest, DataMenuLoadsAFileIntoTheCameraAndSavesItBackUnchang
     f.write(QByteArray::fromStdString(FormatDataText(values.data(), 1, 1024)));
   }
   ChooseFile(in);
-  MenuItem("menuPixelBlack", "Load from file (Sensor2)")->trigger();
+  MenuItem("menuPixelBlack", "Load from file (Sensor2)…")->trigger();
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, "Succeeded in loading low black");
   const auto camera = Model([](sim::CameraModel& m) { return m.Array("PBD2"); });
@@ -340,7 +340,7 @@ TEST_F(CorrectionToolsTest, DataMenuLoadsAFileIntoTheCameraAndSavesItBackUnchang
   const QString out = dir.filePath("sub/back.csv");
   QDir(dir.path()).mkdir("sub");
   ChooseFile(out);
-  MenuItem("menuPixelBlack", "Save to file (Sensor2)")->trigger();
+  MenuItem("menuPixelBlack", "Save to file (Sensor2)…")->trigger();
   EXPECT_EQ(boxes_.back().text, "Succeeded in saving Pixel black");
   QFile a(in), b(out);
   ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
@@ -351,7 +351,7 @@ TEST_F(CorrectionToolsTest, DataMenuLoadsAFileIntoTheCameraAndSavesItBackUnchang
   replace_ = false;
   const auto linesBefore = camera_->Stats().linesIn;
   ChooseFile(in);
-  MenuItem("menuPixelBlack", "Save to file (Sensor1)")->trigger();
+  MenuItem("menuPixelBlack", "Save to file (Sensor1)…")->trigger();
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_NE(boxes_[0].text.find("Replace existing file?"), std::string::npos);
   EXPECT_EQ(camera_->Stats().linesIn, linesBefore);
@@ -393,8 +393,8 @@ TEST_F(CorrectionToolsTest, AberrationFileRoundTripFromTheFactoryMenuIgnoresClic
   QAction* save = nullptr;
   QAction* load = nullptr;
   for (QAction* a : tools_->FactoryMenu()->actions()) {
-    if (a->text() == "Aberration: User Save") save = a;
-    if (a->text() == "Aberration: User Load") load = a;
+    if (a->text() == "Aberration: User Save…") save = a;
+    if (a->text() == "Aberration: User Load…") load = a;
   }
   ASSERT_TRUE(save && load);
 
