@@ -48,7 +48,6 @@ class LutGraph : public QWidget {
     for (int y = h - 1; y >= 0; y -= h / 10)
       p.drawLine(0, y, w, y);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(colours.color(QPalette::Text), 1));
     if (dlg_.mode_ == CLUTDlg::Edit) {
       for (int i = 0; i < dlg_.points_.Count(); ++i) {
         const LutPoint& pt = dlg_.points_[i];
