@@ -33,8 +33,7 @@ class WindowPlacement : public QObject {
 
   // Remembers the place of every window that shows now (at the program's end).
   void RememberShown();
-  // Moves and shrinks a shown window until it lies fully on the panel's screen.
-  void KeepOnScreen(QWidget* window) const;
+  // The available area of the panel's screen.
   QRect AvailableArea() const;
 
  protected:
@@ -43,6 +42,8 @@ class WindowPlacement : public QObject {
  private:
   void Remember(QWidget* window);
   void Restore(QWidget* window);
+  // Moves and shrinks a window until its frame lies fully on the panel's screen.
+  void KeepOnScreen(QWidget* window) const;
 
   QPointer<QWidget> panel_;
   std::map<std::string, std::string>& remembered_;

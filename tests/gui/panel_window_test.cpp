@@ -13,12 +13,12 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStyleFactory>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
 
 #include "correction/data_transfer.h"
+#include "gui/dark_palette.h"
 #include "gui/link_indicator.h"
 #include "gui/prog_dlg.h"
 #include "gui/window_placement.h"
@@ -309,10 +309,7 @@ TEST_F(PanelWindowTest, TheWindowStaysAliveWhileATransferWaitsForTheCamera) {
 // must stand out from its background.
 TEST_F(PanelWindowTest, StatusStripReadsOnADarkPalette) {
   const QPalette light = QApplication::palette();
-  QPalette dark = QStyleFactory::create("Fusion")->standardPalette();
-  dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
-  dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
-  QApplication::setPalette(dark);
+  QApplication::setPalette(DarkPalette());
   Start();
   auto* strip = panel_->findChild<LinkIndicator*>("ctl2273");
   const QImage image = strip->grab().toImage();

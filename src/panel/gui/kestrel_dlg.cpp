@@ -79,7 +79,7 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
   auto* content = new QWidget;
   content->setObjectName("panelContent");
   auto* v = new QVBoxLayout(content);
-  v->setContentsMargins(10, 8, 10, 8);
+  v->setContentsMargins(6, 6, 6, 6);
   v->setSpacing(6);
   userArea_ = BuildUserArea();
   v->addWidget(userArea_);
@@ -94,7 +94,7 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
   outer->setSpacing(0);
   outer->addWidget(scroll_, 1);
   auto* bars = new QVBoxLayout;
-  bars->setContentsMargins(10, 4, 10, 6);
+  bars->setContentsMargins(6, 4, 6, 6);
   userBar_ = new LinkIndicator(ctrl::SeparatorUser);
   factoryBar_ = new LinkIndicator(ctrl::SeparatorFactory);
   bars->addWidget(userBar_);

@@ -59,7 +59,6 @@ class CKestrelDlg : public QMainWindow {
   // Sizes the window to show all of its groups, as far as its screen allows.
   void FitToContent();
   QScrollArea* ContentArea() const { return scroll_; }
-  WindowPlacement& Placement() const { return *placement_; }
   QGroupBox* FactoryArea() const { return factoryArea_; }
 
   // A full re-read of the camera into the controls.

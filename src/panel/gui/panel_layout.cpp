@@ -211,7 +211,7 @@ QWidget* CKestrelDlg::BuildUserArea() {
   area->setObjectName("userArea");
   auto* grid = new QGridLayout(area);
   grid->setContentsMargins(0, 0, 0, 0);
-  grid->setSpacing(8);
+  grid->setSpacing(6);
 
   // Column 1: synchronisation, trigger and image format.
   auto* c0 = new QVBoxLayout;
