@@ -20,8 +20,23 @@ export QT_STYLE_OVERRIDE=Fusion
 export KESTREL_SCREENSHOT_DIR=$PWD/docs/images
 quiet() { "$@" 2> >(grep -v -e 'propagateSizeHints' -e 'does not support raise' -e 'XDG_RUNTIME_DIR' >&2) >/dev/null; }
 
-quiet "$build/src/kestrel" --simulator --screenshot docs/images/panel-user.png
-quiet "$build/src/kestrel" --simulator --screenshot docs/images/panel-factory.png --factory
+# The panel on a laptop and on a full-HD screen, light and dark, in both modes:
+# panel-<mode>-<screen>[-dark].png. The window fits the screen and scrolls
+# what does not fit; the FACTORY pictures show the factory area.
+for screen in 1366x768 1920x1080; do
+  for look in light dark; do
+    for mode in user factory; do
+      suffix=""
+      args=(--simulator)
+      [[ $look == dark ]] && suffix=-dark && args+=(--dark)
+      [[ $mode == factory ]] && args+=(--factory)
+      args+=(--screenshot "docs/images/panel-$mode-$screen$suffix.png")
+      rm -f "$KESTREL_CONFIG"
+      QT_QPA_PLATFORM=offscreen:configfile=$PWD/tests/gui/screens/$screen.json \
+        quiet "$build/src/kestrel" "${args[@]}"
+    done
+  done
+done
 quiet "$build/tests/test_gui" \
   --gtest_filter='PanelToolsScreenshots.*:FactoryToolsScreenshots.*:CorrectionToolsTest.EditorGraphAndCalibrationDialogDraw:CorrectionToolsTest.PlotShowsBothSensorsAFileAndTheirOutliers:CompareDlgTest.*'
 ls docs/images/*.png | sed 's/^/wrote /'

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <cstdio>
 
 #include "correction/gui/correction_tools.h"
@@ -123,6 +125,12 @@ int CKestrelApp::Run(const Options& options) {
 }
 
 int CKestrelApp::ScreenshotAndSummary(const QString& file) {
+  // In FACTORY mode the picture shows the factory area, scrolled into sight
+  // where the screen is too small for the whole panel.
+  if (settings_.operatingMode == kModeFactory) {
+    QScrollBar* bar = panel_->ContentArea()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+  }
   QApplication::processEvents();
   const QPixmap shot = panel_->grab();
   const bool saved = shot.save(file, "PNG");

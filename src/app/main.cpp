@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/kestrel_app.h"
+#include "gui/dark_palette.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -22,8 +23,13 @@ int main(int argc, char** argv) {
       "screenshot", "After start-up and the first refresh, save the panel as PNG and quit.",
       "FILE");
   QCommandLineOption factory("factory", "Start in FACTORY mode for this run.");
-  parser.addOptions({port, simulator, screenshot, factory});
+  QCommandLineOption dark("dark", "Use a dark palette (with the Fusion style) for this run.");
+  parser.addOptions({port, simulator, screenshot, factory, dark});
   parser.process(app);
+  if (parser.isSet(dark)) {
+    QApplication::setStyle("Fusion");
+    QApplication::setPalette(kestrel::DarkPalette());
+  }
 
   kestrel::CKestrelApp::Options options;
   options.port = parser.value(port).toStdString();

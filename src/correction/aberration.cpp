@@ -83,7 +83,7 @@ int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   for (int i = 0; i < kAberrationValues; ++i) {
     int value = 0;
     if (cmd.QueryInt(row, value, timeoutMs, 0, 1) != 1) {
-      ui.MessageBox("Faild reading camera parameter", MsgIcon::Warning);
+      ui.MessageBox("Failed reading camera parameter", MsgIcon::Warning);
       ui.EndBusy();
       return 0;
     }
@@ -117,7 +117,7 @@ int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   ui.BeginBusy();
   for (int i = 0; i < kAberrationValues; ++i) {
     if (cmd.SetInt(row, table[static_cast<size_t>(i)], timeoutMs) != 1) {
-      ui.MessageBox("Faild writing camera parameter", MsgIcon::Warning);
+      ui.MessageBox("Failed writing camera parameter", MsgIcon::Warning);
       ui.EndBusy();
       return 0;
     }

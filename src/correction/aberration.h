@@ -27,11 +27,11 @@ std::string FormatAberrationText(const AberrationTable& table);
 // a short file lacks is 0. Returns the number of values read.
 int ParseAberrationText(std::string_view text, AberrationTable& table);
 
-// Reads the camera's table and writes the file: "Faild reading camera
+// Reads the camera's table and writes the file: "Failed reading camera
 // parameter", "File open error" or "Succeeded in writing".
 int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
 // Reads the file and sends the table: "File open error", "Invalid parameter
-// contains" (nothing sent), "Faild writing camera parameter" or "Succeeded in
+// contains" (nothing sent), "Failed writing camera parameter" or "Succeeded in
 // reading".
 int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
 

@@ -203,7 +203,7 @@ int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, 
     DiscardStale();
     cmd_.SendCommand(query, 1);
     if (WaitDataReply(values + i, perReply, timing_.replyTimeoutMs) != 1) {
-      ui.MessageBox("Faild reading camera parameter", MsgIcon::Warning);
+      ui.MessageBox("Failed reading camera parameter", MsgIcon::Warning);
       ui.CloseProgress();
       return 0;
     }

@@ -5,10 +5,10 @@
 
 namespace kestrel::CGen {
 
-void PumpOneMessage() {
+void PumpOneMessage(QEventLoop::ProcessEventsFlags flags) {
   // A budget of 0 ms runs exactly one dispatcher pass over what is already
   // queued and never blocks for new events.
-  if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents, 0);
+  if (QCoreApplication::instance()) QCoreApplication::processEvents(flags, 0);
 }
 
 void TrimLineEnd(std::string& text) {

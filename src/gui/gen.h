@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEventLoop>
 #include <string>
 
 namespace kestrel {
@@ -11,7 +12,7 @@ namespace CGen {
 // Handles at most one pass of pending window events without waiting, so windows
 // repaint while a long camera operation runs on the user-interface thread. The
 // windows that must not be used meanwhile are disabled by their callers.
-void PumpOneMessage();
+void PumpOneMessage(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
 // Removes a trailing LF and then a CR right before it.
 void TrimLineEnd(std::string& text);

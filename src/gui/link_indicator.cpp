@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace kestrel {
 
@@ -24,6 +25,18 @@ void LinkIndicator::SetDetail(const QString& detail) {
   update();
 }
 
+void LinkIndicator::SetNote(const QString& note) {
+  note_ = note;
+  setToolTip(note);
+  update();
+}
+
+QColor LinkStateColour(bool online, const QPalette& palette) {
+  const bool dark = palette.color(QPalette::Window).lightness() < 128;
+  if (online) return dark ? QColor(0x7d, 0xdc, 0x8f) : QColor(0x1a, 0x6f, 0x2e);
+  return dark ? QColor(0xff, 0x9a, 0x8f) : QColor(0xa8, 0x24, 0x1c);
+}
+
 QSize LinkIndicator::sizeHint() const {
   return {200, fontMetrics().height() + 10};
 }
@@ -32,13 +45,20 @@ void LinkIndicator::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-  const QColor lamp = online_ ? QColor(0x2e, 0xa0, 0x43) : QColor(0xc6, 0x3b, 0x32);
-  const QColor back = online_ ? QColor(0xe9, 0xf6, 0xec) : QColor(0xfb, 0xec, 0xea);
+  // Only the lamp has a fixed colour; the strip itself is a tint of the
+  // window's own colour, so its words read on any palette.
+  const QColor lamp = online_ ? QColor(0x2e, 0xa0, 0x43) : QColor(0xd0, 0x31, 0x2d);
+  const QColor window = palette().color(QPalette::Window);
+  QColor back = window;
+  const qreal tint = 0.12;
+  back.setRgbF(window.redF() + (lamp.redF() - window.redF()) * tint,
+               window.greenF() + (lamp.greenF() - window.greenF()) * tint,
+               window.blueF() + (lamp.blueF() - window.blueF()) * tint);
 
   QPainterPath frame;
   frame.addRoundedRect(r, 3, 3);
   p.fillPath(frame, back);
-  p.setPen(QPen(lamp.darker(115), 1));
+  p.setPen(QPen(lamp, 1));
   p.drawPath(frame);
 
   const qreal d = r.height() - 8;
@@ -52,11 +72,19 @@ void LinkIndicator::paintEvent(QPaintEvent*) {
   f.setBold(true);
   p.setFont(f);
   const QString state = online_ ? tr("Online") : tr("Offline");
-  const QRectF textRect(dot.right() + 8, r.top(), r.width() - dot.right() - 16, r.height());
+  QRectF textRect(dot.right() + 8, r.top(), r.width() - dot.right() - 16, r.height());
   p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, state);
+  p.setFont(font());
+  qreal right = textRect.right();
   if (!detail_.isEmpty()) {
-    p.setFont(font());
     p.drawText(textRect, Qt::AlignVCenter | Qt::AlignRight, detail_);
+    right -= fontMetrics().horizontalAdvance(detail_) + 16;
+  }
+  if (!note_.isEmpty()) {
+    const qreal left = textRect.left() + QFontMetrics(f).horizontalAdvance(state) + 16;
+    const QRectF noteRect(left, r.top(), std::max<qreal>(0, right - left), r.height());
+    p.drawText(noteRect, Qt::AlignVCenter | Qt::AlignLeft,
+               fontMetrics().elidedText(note_, Qt::ElideRight, int(noteRect.width())));
   }
 }
 

@@ -18,6 +18,10 @@ class LinkIndicator : public QWidget {
   void SetState(int online);
   // What the strip says besides the state: the port and its speed.
   void SetDetail(const QString& detail);
+  // What just happened that the person should know (a value the camera did
+  // not take); empty clears it.
+  void SetNote(const QString& note);
+  QString Note() const { return note_; }
 
   QSize sizeHint() const override;
 
@@ -28,6 +32,11 @@ class LinkIndicator : public QWidget {
   uint32_t id_;
   int online_ = 0;
   QString detail_;
+  QString note_;
 };
+
+// The colour of the words "Online" and "Offline" on a window of this palette:
+// green or red, dark on a light window and light on a dark one.
+QColor LinkStateColour(bool online, const QPalette& palette);
 
 }  // namespace kestrel

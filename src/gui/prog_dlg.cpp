@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -17,7 +19,8 @@ CProgDlg::CProgDlg()
     // is not kept on top: an error box of the operation must come above it.
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint),
       text_(new QLabel(this)),
-      bar_(new QProgressBar(this)) {
+      bar_(new QProgressBar(this)),
+      cancel_(new QPushButton("Cancel", this)) {
   setObjectName("progressWindow");
   setModal(false);
   text_->setObjectName("progressText");  // control 3029
@@ -33,6 +36,13 @@ CProgDlg::CProgDlg()
   layout->setSpacing(10);
   layout->addWidget(text_);
   layout->addWidget(bar_);
+  cancel_->setObjectName("progressCancel");
+  cancel_->setAutoDefault(false);
+  connect(cancel_, &QPushButton::clicked, this, &CProgDlg::RequestCancel);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(cancel_);
+  layout->addLayout(buttons);
   setFixedWidth(330);
 }
 
@@ -51,6 +61,9 @@ bool CProgDlg::ShowProgress(QWidget* owner) {
   }
   // The previous text stays until the first SetMessage, as does the bar.
   text_->setText(message_);
+  cancelRequested_ = false;
+  cancel_->setEnabled(true);
+  cancel_->setText("Cancel");
   if (top) {
     winId();
     if (QWindow* w = windowHandle()) w->setTransientParent(top->windowHandle());
@@ -86,7 +99,16 @@ void CProgDlg::CloseProgress() {
   ReleaseOwner();
 }
 
-void CProgDlg::reject() {}
+void CProgDlg::reject() {
+  RequestCancel();
+}
+
+void CProgDlg::RequestCancel() {
+  cancelRequested_ = true;
+  // The command on the line is finished first; say so until it is.
+  cancel_->setEnabled(false);
+  cancel_->setText("Stopping…");
+}
 
 void CProgDlg::closeEvent(QCloseEvent* e) {
   // Only the operation that opened the window closes it.

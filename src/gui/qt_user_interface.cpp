@@ -125,8 +125,12 @@ void QtUserInterface::SetProgressPercent(int percent) {
 void QtUserInterface::CloseProgress() {
   if (progress_) progress_->CloseProgress();
 }
+bool QtUserInterface::CancelRequested() {
+  return progress_ && progress_->isVisible() && progress_->CancelRequested();
+}
 void QtUserInterface::PumpOneMessage() {
-  CGen::PumpOneMessage();
+  const bool progressOpen = progress_ && progress_->isVisible();
+  CGen::PumpOneMessage(progressOpen ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace kestrel

@@ -40,6 +40,12 @@ class QtUserInterface : public QObject, public UserInterface {
   void SetProgressMessage(const std::string& text) override;
   void SetProgressPercent(int percent) override;
   void CloseProgress() override;
+  bool CancelRequested() override;
+  // Between commands and while a reply is awaited: windows repaint and
+  // timers run. The person's input reaches the program only while the
+  // progress window is open (its Cancel button; the window that started the
+  // operation is disabled then); otherwise it waits for the exchange's end,
+  // so no control changes while its value is on the way to the camera.
   void PumpOneMessage() override;
 
   int LinkState() const { return linkState_; }

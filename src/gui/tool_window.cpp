@@ -5,21 +5,24 @@
 #include <QScreen>
 #include <QVariant>
 #include <QWidget>
-#include <algorithm>
+
+#include "gui/window_placement.h"
 
 namespace kestrel {
 
 namespace {
 
 void PlaceBeside(QWidget* panel, QWidget* tool) {
+  // The tool's size is known only once its layout has run: a window shown for
+  // the first time gets its size at show(), after this placement.
+  if (!tool->testAttribute(Qt::WA_Resized)) tool->adjustSize();
+  // Its frame is not known before it shows either; the panel's is the best guess.
   const QRect frame = panel->frameGeometry();
-  QPoint at(frame.right() + 8, frame.top());
-  if (QScreen* screen = panel->screen()) {
-    const QRect avail = screen->availableGeometry();
-    if (at.x() + tool->width() > avail.right())
-      at.setX(std::max(avail.left(), avail.right() - tool->width()));
-  }
-  tool->move(at);
+  const QSize border = frame.size() - panel->size();
+  QRect want(QPoint(frame.right() + 8, frame.top()), tool->size() + border);
+  if (QScreen* screen = panel->screen()) want = FitInto(want, screen->availableGeometry());
+  tool->resize(want.size() - border);
+  tool->move(want.topLeft());
 }
 
 class ShowWithPanel : public QObject {

@@ -105,7 +105,7 @@ int InitFlashData(CCamCmd& cmd) {
   if (!Confirmed(cmd, "Is the Flash parameter changed to the default value?", MsgIcon::Question))
     return 0;
   if (cmd.SetInt(cmd::CLID, 0, 8000) != 1) return 0;
-  cmd.Ui().MessageBox("Compleate!  Data change when camera is rebooted.", MsgIcon::Information);
+  cmd.Ui().MessageBox("Complete!  Data change when camera is rebooted.", MsgIcon::Information);
   return 1;
 }
 

@@ -62,7 +62,7 @@ std::vector<BindingDef> Build() {
   b.Edits({{"AL", 3473}, {"AL2", 2437}}, "Line Rate, Exposure", U, 0, 1023);
   b.Edits({{"PE", 3453}, {"PE2", 2440}}, "Line Rate, Exposure", U, 136, 13306, 136);
   b.Lists({{"BA", 3056}}, "Image Format", U, {"8bits", "10bits", "12bits"});
-  b.Lists({{"CLT", 3840}}, "Image Format", U, {"2Tap", "Daul Base"});
+  b.Lists({{"CLT", 3840}}, "Image Format", U, {"2Tap", "Dual Base"});
   b.Lists({{"TS", 3084}, {"TS2", 3114}}, "Image Format", U,
           {"Off", "Grayscale1", "Grayscale2", "White"});
   b.Lists({{"SCB", 3936}}, "CL Cable Setting", U, {"Short", "Middle", "Long"});
@@ -86,7 +86,7 @@ std::vector<BindingDef> Build() {
                           {"PGC2", 2463u},
                           {"PBC", 2356u},
                           {"PBC2", 2462u}})
-    b.Add(name, id, WidgetKind::Label, "Caliblation", U);
+    b.Add(name, id, WidgetKind::Label, "Calibration", U);
   b.Lists({{"BLMC", 2566}, {"BLMC2", 2567}}, "Blemish", U, offOn);
   b.Edits({{"BLMT", 2695}, {"BLMT2", 2697}}, "Blemish", U, 1, 100, 10);
   b.Edits({{"BLMI", 2701}, {"BLMI2", 2703}}, "Blemish", U, 1, 8, 1);
@@ -181,6 +181,13 @@ std::vector<BindingDef> Build() {
 const std::vector<BindingDef>& BindingLayout() {
   static const std::vector<BindingDef> layout = Build();
   return layout;
+}
+
+const char* UnitOf(const std::string& command) {
+  // Line period and exposure count clocks of the sensor's pixel clock.
+  if (command == "LR" || command == "LR2" || command == "PE" || command == "PE2")
+    return "clocks of 0.149925 µs";
+  return "";
 }
 
 }  // namespace kestrel

@@ -27,4 +27,7 @@ struct BindingDef {
 // The 225 bindings in slot order.
 const std::vector<BindingDef>& BindingLayout();
 
+// The unit of a command's value where it has one ("" otherwise).
+const char* UnitOf(const std::string& command);
+
 }  // namespace kestrel

@@ -57,6 +57,7 @@ BindingTable::BindingTable(CCamCmd& cmd) : cmd_(cmd) {
     b.host = def.host;
     b.command = def.command.c_str();
     b.group = def.group;
+    b.unit = UnitOf(def.command);
     b.items = def.items;
     b.widgetType = WidgetTypeOf(def.kind);
   }
@@ -309,11 +310,52 @@ void BindingTable::AfterChange(bool enableRules) {
 
 bool BindingTable::SendChangedParams() {
   for (int i = 0; i < count_; ++i) {
-    const ControlBinding& b = slots_[static_cast<size_t>(i)];
+    ControlBinding& b = slots_[static_cast<size_t>(i)];
     if (b.cmdIndex < 0 || !Changed(b)) continue;
-    if (cmd_.SetValue(b.cmdIndex, b.current, kSetMs) != 1) return false;
+    if (cmd_.SetValue(b.cmdIndex, b.current, kSetMs) == 1) {
+      SetConfirmed(b);
+      continue;
+    }
+    ShowCameraValue(b);
+    // The walk ends here: what the later bindings hold was never sent.
+    for (int j = i + 1; j < count_; ++j) {
+      ControlBinding& later = slots_[static_cast<size_t>(j)];
+      if (later.cmdIndex < 0 || !Changed(later)) continue;
+      later.current = later.baseline;
+      UpdateControl(later.controlId, later.current);
+    }
+    return false;
   }
   return true;
+}
+
+void BindingTable::SetConfirmed(ControlBinding& b) {
+  if (!b.unconfirmed) return;
+  b.unconfirmed = false;
+  if (view_ && b.widget) view_->SetUnconfirmed(b.controlId, false);
+}
+
+void BindingTable::ShowCameraValue(ControlBinding& b) {
+  auto text = [&b](const ParamValue& v) {
+    return b.valueKind == kTypeText ? "\"" + v.textValue + "\"" : std::to_string(v.intValue);
+  };
+  const std::string sent = text(b.current);
+  ParamValue held;
+  std::string report = std::string(b.command) + ": the camera did not take " + sent;
+  if (cmd_.QueryValue(b.cmdIndex, held, kQueryMs, 0, 1) == 1) {
+    b.current = held;
+    b.baseline = held;
+    SetConfirmed(b);
+    report += "; it holds " + text(held) + ".";
+  } else {
+    b.current = b.baseline;
+    b.unconfirmed = true;
+    if (view_ && b.widget) view_->SetUnconfirmed(b.controlId, true);
+    report += " and did not answer when asked again; showing " + text(b.baseline) +
+              ", the value it last confirmed.";
+  }
+  UpdateControl(b.controlId, b.current);
+  if (view_) view_->ReportStatus(report);
 }
 
 void BindingTable::SaveBaseline() {
@@ -330,6 +372,7 @@ bool BindingTable::ReadParamFromCamera(uint32_t id) {
   if (cmd_.QueryValue(row, v, kQueryMs, 0, 1) != 1) return false;
   SetParam(id, v);
   UpdateControl(id, v);
+  if (ControlBinding* b = Find(id)) SetConfirmed(*b);
   return true;
 }
 
@@ -342,9 +385,17 @@ int BindingTable::ReadAllParams() {
   for (int i = 0; i < count_; ++i) {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
     if (!factory && b.factory) continue;
+    if (ui.CancelRequested()) {
+      // The values not read yet stay what they were; say so.
+      if (view_)
+        view_->ReportStatus("Reading the camera was cancelled; the controls from " +
+                            std::string(b.command) + " on show the values read before.");
+      break;
+    }
     ParamValue v;
     if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs, 0, 1) == 1) {
       b.current = v;
+      SetConfirmed(b);
     } else {
       ++failed;
       // A device that went away answers nothing more: the rest count as

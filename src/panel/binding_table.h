@@ -61,12 +61,16 @@ struct ControlBinding {
   int factory = 0;  // 1: read from the camera and written to setting files in FACTORY mode only
   ParamValue current;
   ParamValue baseline;  // the value last known to be in the camera
+  // A set the camera did not acknowledge and a re-read that failed too: the
+  // control shows the baseline, marked, until the next successful read.
+  bool unconfirmed = false;
 
   // Layout, for the front end.
   WidgetKind kind = WidgetKind::Label;
   WidgetHost host = WidgetHost::Panel;
   const char* command = "";        // the command's mnemonic
   const char* group = "";          // the panel group that shows it
+  const char* unit = "";           // what one step of the value is, where it has a unit
   std::vector<std::string> items;  // a list's items in index order
 };
 
@@ -115,7 +119,11 @@ class BindingTable {
   // Camera traffic.
   bool SendEditBoxValue(uint32_t id);
   // Sends every binding whose value differs from its baseline, in slot order;
-  // stops at the first failure. Returns false when a set failed.
+  // stops at the first failure. Returns false when a set failed. No control
+  // is left showing a value the camera did not take: the failed one shows
+  // what the camera holds (read back; when that fails too, the last value it
+  // confirmed, marked unconfirmed), the changed ones after it, which were not
+  // sent, their baseline.
   bool SendChangedParams();
   void SaveBaseline();
   bool ReadParamFromCamera(uint32_t id);
@@ -162,6 +170,9 @@ class BindingTable {
   void SetRange(uint32_t id, int32_t minimum, int32_t maximum);
   void ClampAndShow(uint32_t id);
   void AfterChange(bool enableRules);
+  // After a set the camera did not acknowledge.
+  void ShowCameraValue(ControlBinding& b);
+  void SetConfirmed(ControlBinding& b);
 
   CCamCmd& cmd_;
   BindingView* view_ = nullptr;

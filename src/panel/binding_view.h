@@ -52,6 +52,13 @@ class BindingView {
 
   // After a full read from the camera: bring the panel to the front.
   virtual void ActivatePanel() {}
+
+  // A control whose value the camera neither confirmed nor could be asked
+  // for again: it shows the last value the camera confirmed, marked as
+  // uncertain until the next successful read.
+  virtual void SetUnconfirmed(uint32_t /*id*/, bool /*unconfirmed*/) {}
+  // One line on what just happened to the camera's values (the status strip).
+  virtual void ReportStatus(const std::string& /*text*/) {}
 };
 
 }  // namespace kestrel

@@ -82,6 +82,7 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
   for (size_t k = 0; k < lines.size(); ++k) {
     ui.SetProgressPercent(static_cast<int>(k * 100 / lines.size()));
     ui.PumpOneMessage();
+    if (ui.CancelRequested()) break;  // after the command before, never inside one
     std::string line = lines[k];
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
       line.pop_back();

@@ -396,11 +396,25 @@ int CCamCmd::ParseReply(ParsedLine& r) {
 int CCamCmd::WaitLine(int log, int timeoutMs) {
   // Measured on the steady clock rather than in whole ticks, so a wait never
   // ends a fraction of a millisecond early.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  auto nextPump = Clock::now() + std::chrono::milliseconds(kPumpMs);
+  ++exchangeDepth_;
+  int result = 0;
   for (;;) {
-    if (ReceiveLine(log) == 1) return 1;
-    if (LinkLost() || std::chrono::steady_clock::now() >= deadline) return 0;
+    if (ReceiveLine(log) == 1) {
+      result = 1;
+      break;
+    }
+    const auto now = Clock::now();
+    if (LinkLost() || now >= deadline) break;
+    if (now >= nextPump) {
+      ui_->PumpOneMessage();
+      nextPump = Clock::now() + std::chrono::milliseconds(kPumpMs);
+    }
   }
+  --exchangeDepth_;
+  return result;
 }
 
 int CCamCmd::WaitComplete(int timeoutMs, int log) {

@@ -65,8 +65,14 @@ class CCamCmd {
   void ClearReceive();
   int ParseLine(const std::string& line, ParsedLine& r, int replyMode) const;
   int ParseReply(ParsedLine& r);
+  // Waits for one line. The user interface is pumped every kPumpMs meanwhile,
+  // so windows repaint and a cancel request can be made during a long wait.
   int WaitLine(int log, int timeoutMs);
   int WaitComplete(int timeoutMs, int log);
+  static constexpr int kPumpMs = 50;
+  // True while a reply is awaited: the link is taken, and whatever runs
+  // from the pump (a timer) must not start an exchange of its own.
+  bool InExchange() const { return exchangeDepth_ > 0; }
 
   // Transactions.
   int SetValue(int entry, const ParamValue& value, int timeoutMs);
@@ -99,6 +105,7 @@ class CCamCmd {
   std::deque<std::string> lineQueue_;
   std::string lastCommand_;
   std::chrono::steady_clock::time_point lateReplyUntil_{};
+  int exchangeDepth_ = 0;
 };
 
 // Leading-part conversions as the camera protocol uses them: optional white

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace kestrel {
@@ -31,6 +32,10 @@ struct Settings {
   // A device path chosen instead of "Comm Port" (a USB adapter, a pseudo-terminal);
   // empty means the COM port numbered by commPort.
   std::string commDevice;
+
+  // Where the panel and each tool window were last, by window name:
+  // "x,y,width,height" (the frame's corner and the content's size).
+  std::map<std::string, std::string> windowGeometry;
 
   // Derived from activeMode at load, switched at run time.
   int operatingMode = kModeUser;

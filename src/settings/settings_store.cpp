@@ -13,6 +13,10 @@ namespace kestrel {
 
 namespace {
 
+// The places of the panel and its tool windows, one value per window, kept
+// apart from the values above.
+const char* const kWindowGroup = "Windows";
+
 QString FolderOrWorkingDirectory(const std::string& path) {
   if (!path.empty() && QFileInfo::exists(QString::fromStdString(path)))
     return QString::fromStdString(path);
@@ -87,6 +91,12 @@ void SettingsStore::Load(Settings& s) {
   s.dumpMemSize = GetText("Dump Mem Size", "");
   s.dumpFile = GetText("Dump File", "");
 
+  s.windowGeometry.clear();
+  qs_->beginGroup(kWindowGroup);
+  for (const QString& key : qs_->childKeys())
+    s.windowGeometry[key.toStdString()] = qs_->value(key).toString().toStdString();
+  qs_->endGroup();
+
   QString mode = QString::fromStdString(s.activeMode).toUpper();
   s.operatingMode = mode == "FACTORY" ? kModeFactory : kModeUser;
   s.dataPath = FolderOrWorkingDirectory(s.dataPath).toStdString();
@@ -133,6 +143,11 @@ bool SettingsStore::Save(const Settings& s) {
   SetText("Dump Mem Addr", s.dumpMemAddr);
   SetText("Dump Mem Size", s.dumpMemSize);
   SetText("Dump File", s.dumpFile);
+  qs_->remove(kWindowGroup);
+  qs_->beginGroup(kWindowGroup);
+  for (const auto& [window, geometry] : s.windowGeometry)
+    SetText(window.c_str(), geometry);
+  qs_->endGroup();
   return Sync();
 }
 

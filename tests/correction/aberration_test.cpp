@@ -60,7 +60,7 @@ TEST(AberrationCameraTest, AFailedQueryWritesNoFile) {
   ASSERT_TRUE(peer.link.opened);
   const std::string path = ::testing::TempDir() + "aberration_none.csv";
   EXPECT_EQ(SaveAberrationFile(peer.link.cmd, path, 50), 0);
-  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{"Faild reading camera parameter"});
+  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{"Failed reading camera parameter"});
   EXPECT_EQ(queries, 3);
   std::string text;
   EXPECT_FALSE(ReadWholeFile(path, text));

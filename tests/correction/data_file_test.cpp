@@ -121,7 +121,7 @@ TEST(CorrectionFileTest, SaveWritesNoFileWhenTheCameraFailsOrIsOutOfRange) {
   ASSERT_TRUE(silent.link.opened);
   CDataTransfer transfer(silent.link.cmd, TransferTiming{40, 60, 0, 6000});
   EXPECT_EQ(SaveCorrectionFile(transfer, CorrectionKind::HighBlack, path, 1), 0);
-  EXPECT_EQ(silent.link.ui.boxes.back().text, "Faild reading camera parameter");
+  EXPECT_EQ(silent.link.ui.boxes.back().text, "Failed reading camera parameter");
   std::string text;
   ASSERT_TRUE(ReadWholeFile(path, text));
   EXPECT_EQ(text, "old\r\n");

@@ -104,7 +104,7 @@ TEST(TransferTest, IncompleteOrOverlongRepliesFailTheReadWithBothMessages) {
     EXPECT_EQ(transfer.ReadDataBlocks("SDDS", values.data(), 3, 768), 0);
     const auto& ui = peer.link.ui;
     EXPECT_EQ(ui.BoxTexts(),
-              (std::vector<std::string>{kNoAnswer, "Faild reading camera parameter"}));
+              (std::vector<std::string>{kNoAnswer, "Failed reading camera parameter"}));
     EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Warning);
     EXPECT_EQ(ui.LastLinkState(), 0);
     EXPECT_FALSE(ui.progressOpen);
@@ -138,7 +138,7 @@ TEST(TransferTest, OfflineWritesAtOnceAndReadsFail) {
   EXPECT_EQ(transfer.WriteCorrection(CorrectionKind::PixelBlack, values.data(), 1), 1);
   EXPECT_EQ(transfer.ReadCorrection(CorrectionKind::PixelBlack, values.data(), 1), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{"Faild reading camera parameter"});
+  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{"Failed reading camera parameter"});
 }
 
 TEST(TransferTest, HungUpPortEndsAWriteWithFailure) {

@@ -119,7 +119,7 @@ TEST_F(CommTest, PanelButtonsAndMenusRunTheAreaCommands) {
   boxes_.clear();
   panel_->findChild<QPushButton*>("buttonInitFlashData")->click();
   ASSERT_EQ(boxes_.size(), 2u);
-  EXPECT_EQ(boxes_[1].text, "Compleate!  Data change when camera is rebooted.");
+  EXPECT_EQ(boxes_[1].text, "Complete!  Data change when camera is rebooted.");
 
   // "Reload" has the camera reload its current area, then reads it.
   camera_->WithModel([](sim::CameraModel& m) {

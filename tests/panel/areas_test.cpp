@@ -123,7 +123,7 @@ TEST_F(AreaCommandTest, FlashInitAndResetAskFirst) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(peer.Bytes(), "CLID=0\r\nCRS00=1\r\n");
   ASSERT_EQ(ui.boxes.size(), 5u);
-  EXPECT_EQ(ui.boxes[3].text, "Compleate!  Data change when camera is rebooted.");
+  EXPECT_EQ(ui.boxes[3].text, "Complete!  Data change when camera is rebooted.");
   EXPECT_EQ(ui.boxes[4].text, "Do you really reset Camera ?");
   EXPECT_EQ(ui.boxes[4].icon, MsgIcon::None);
   EXPECT_EQ(ui.log.back(), "Tx: CRS00=1");

@@ -116,15 +116,39 @@ TEST_F(PanelTest, IndexedLensColumnsSendTheirIndex) {
   EXPECT_EQ(camera.Sets(), (Strings{"CABA2=1,3", "CABT2=2,6"}));
 }
 
-TEST_F(PanelTest, FailedSetIsNotRetriedAndLeavesTheBox) {
+// A set the camera did not take leaves no control showing it: the failed
+// one shows what the camera answers when asked again, and it is not retried
+// by later changes.
+TEST_F(PanelTest, FailedSetShowsTheCameraValueAndIsNotRetried) {
+  camera.Set("LR", "900");
   camera.Reject("LR");
   Commit(ctrl::LR, "500");
   ASSERT_EQ(ui.BoxTexts(), (Strings{"ERROR for LR=500"}));
-  EXPECT_EQ(view.Text(ctrl::LR), "500");
+  EXPECT_EQ(view.Text(ctrl::LR), "900");
+  EXPECT_EQ(table.GetParamInt(ctrl::LR), 900);
+  EXPECT_FALSE(table.Slot(table.CtrlId2BuffIndex(ctrl::LR)).unconfirmed);
   Select(ctrl::TR, 1);
   Commit(ctrl::AL, "7");
   EXPECT_EQ(camera.Sets(), (Strings{"LR=500", "TR=1", "AL=7"}));
   EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+// A camera that does not answer the re-read either: the value it last
+// confirmed, marked; the changed values after the failed set were never sent
+// and go back too.
+TEST_F(PanelTest, ChangesAfterASetWithoutAnswerGoBackToTheLastConfirmedValues) {
+  table.SetParamInt(ctrl::GA1T1, 200);
+  table.SetParamInt(ctrl::GA2T1, 50);
+  camera.Silence(true);
+  EXPECT_FALSE(table.SendChangedParams());
+  EXPECT_EQ(camera.Sets(), (Strings{"GA1T1=200"}));
+  EXPECT_EQ(table.GetParamInt(ctrl::GA1T1), 0);
+  EXPECT_TRUE(table.Slot(table.CtrlId2BuffIndex(ctrl::GA1T1)).unconfirmed);
+  EXPECT_EQ(table.GetParamInt(ctrl::GA2T1), 0);
+  EXPECT_EQ(view.Text(ctrl::GA2T1), "0");
+  camera.Silence(false);
+  EXPECT_TRUE(table.ReadParamFromCamera(ctrl::GA1T1));
+  EXPECT_FALSE(table.Slot(table.CtrlId2BuffIndex(ctrl::GA1T1)).unconfirmed);
 }
 
 TEST_F(PanelTest, OnlyEditBoxesCommitAndBlemishPositionsAreLeftToTheirButtons) {

@@ -122,10 +122,10 @@ void CorrectionTools::InstallDataMenu() {
     sub->clear();
     const CorrectionKind kind = k.kind;
     for (int s = 1; s <= 2; ++s)
-      connect(sub->addAction(QString("Load from file (Sensor%1)").arg(s)), &QAction::triggered,
+      connect(sub->addAction(QString("Load from file (Sensor%1)…").arg(s)), &QAction::triggered,
               this, [this, kind, s] { LoadData(kind, s); });
     for (int s = 1; s <= 2; ++s)
-      connect(sub->addAction(QString("Save to file (Sensor%1)").arg(s)), &QAction::triggered, this,
+      connect(sub->addAction(QString("Save to file (Sensor%1)…").arg(s)), &QAction::triggered, this,
               [this, kind, s] { SaveData(kind, s); });
     for (int s = 1; s <= 2; ++s)
       connect(sub->addAction(QString("Store to Camera (Sensor%1)").arg(s)), &QAction::triggered,
@@ -146,12 +146,12 @@ void CorrectionTools::InstallDataMenu() {
   connect(m->addAction("PRNU Cal"), &QAction::triggered, this, [this] { Prnu(1); });
   connect(m->addAction("PRNU Cal 2"), &QAction::triggered, this, [this] { Prnu(2); });
   connect(m->addAction("FPLD Cal"), &QAction::triggered, this, [this] { Fpld(); });
-  connect(m->addAction("Column Buf Cal"), &QAction::triggered, this, [this] { ColumnCal(); });
-  connect(m->addAction("Readout CH Cal"), &QAction::triggered, this, [this] { ReadoutCal(); });
+  connect(m->addAction("Column Buf Cal…"), &QAction::triggered, this, [this] { ColumnCal(); });
+  connect(m->addAction("Readout CH Cal…"), &QAction::triggered, this, [this] { ReadoutCal(); });
   m->addSeparator();
-  connect(m->addAction("Aberration: User Load"), &QAction::triggered, this,
+  connect(m->addAction("Aberration: User Load…"), &QAction::triggered, this,
           [this] { AberrationLoad(); });
-  connect(m->addAction("Aberration: User Save"), &QAction::triggered, this,
+  connect(m->addAction("Aberration: User Save…"), &QAction::triggered, this,
           [this] { AberrationSave(); });
   m->addSeparator();
   const struct {
@@ -162,9 +162,9 @@ void CorrectionTools::InstallDataMenu() {
                 {"Shading Slope", CorrectionKind::ShadingSlope}};
   for (const auto& e : extra) {
     const CorrectionKind kind = e.kind;
-    connect(m->addAction(QString("%1: Load from file").arg(e.text)), &QAction::triggered, this,
+    connect(m->addAction(QString("%1: Load from file…").arg(e.text)), &QAction::triggered, this,
             [this, kind] { LoadData(kind, 1); });
-    connect(m->addAction(QString("%1: Save to file").arg(e.text)), &QAction::triggered, this,
+    connect(m->addAction(QString("%1: Save to file…").arg(e.text)), &QAction::triggered, this,
             [this, kind] { SaveData(kind, 1); });
   }
   auto showFor = [this](int mode) { factoryMenu_->menuAction()->setVisible(mode == kModeFactory); };

@@ -37,9 +37,11 @@ class LutGraph : public QWidget {
 
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
-    p.fillRect(rect(), Qt::white);
+    // The graph is drawn in the colours of an edit field of the palette.
+    const QPalette& colours = palette();
+    p.fillRect(rect(), colours.color(QPalette::Base));
     const int w = kLutGraphSize, h = kLutGraphSize;
-    QPen grid(QColor(100, 50, 100), 1);
+    QPen grid(colours.color(QPalette::Mid), 1);
     p.setPen(grid);
     for (int x = 0; x < w; x += w / 10)
       p.drawLine(x, 0, x, h);
@@ -55,7 +57,11 @@ class LutGraph : public QWidget {
       // sends what was last drawn.
       dlg_.table_ = dlg_.points_.Table();
     }
-    p.setPen(QPen(dlg_.channel_ == 0 ? Qt::red : Qt::blue, 2));
+    // Sensor1 red, Sensor2 blue, each light enough for a dark field.
+    const bool dark = colours.color(QPalette::Base).lightness() < 128;
+    const QColor curve = dlg_.channel_ == 0 ? (dark ? QColor(0xff, 0x6e, 0x6e) : QColor(Qt::red))
+                                            : (dark ? QColor(0x7f, 0xb2, 0xff) : QColor(Qt::blue));
+    p.setPen(QPen(curve, 2));
     QPoint from = dlg_.mode_ == CLUTDlg::Edit ? QPoint(dlg_.points_[0].x, dlg_.points_[0].y)
                                               : QPoint(0, kLutGraphSize);
     for (const LutCurvePoint& c : LutCurve(dlg_.table_)) {
@@ -134,7 +140,9 @@ CLUTDlg::CLUTDlg(CCamCmd& cmd, QtUserInterface& ui, int channel, QWidget* parent
   hint->setWordWrap(true);
   hint->setGeometry(10, 170, 100, 110);
   hint->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-  hint->setStyleSheet("color: #555");
+  QPalette quiet = hint->palette();
+  quiet.setColor(QPalette::WindowText, quiet.color(QPalette::PlaceholderText));
+  hint->setPalette(quiet);
   SetMode(Edit);
 }
 
@@ -192,7 +200,7 @@ void CLUTDlg::AskLoadGamma() {
 
 void CLUTDlg::AskSaveGamma() {
   const QString path = QString::fromStdString(ChooseFile(
-      this, {true, QDir::currentPath().toStdString(), "csv", "Camera gamm data (*.csv)", {}}));
+      this, {true, QDir::currentPath().toStdString(), "csv", "Camera gamma data (*.csv)", {}}));
   if (path.isEmpty() || !ConfirmOverwrite(ui_, path.toStdString())) return;
   SaveGamma(path);
 }

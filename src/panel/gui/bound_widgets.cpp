@@ -15,6 +15,10 @@ bool IsEnterKey(const QKeyEvent* e) {
   return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
 }
 
+bool IsEscapeKey(const QKeyEvent* e) {
+  return e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier;
+}
+
 // Focus that moves to a popup of the widget itself (its context menu) or
 // away while the window is being torn down is no commit.
 bool CommitsOnFocusOut(const QFocusEvent* e) {
@@ -22,6 +26,15 @@ bool CommitsOnFocusOut(const QFocusEvent* e) {
 }
 
 }  // namespace
+
+bool RevertUncommittedEdit(QWidget* w) {
+  // The focus of a spin box sits in its inner line edit.
+  for (int up = 0; w && up < 2; ++up, w = w->parentWidget()) {
+    if (auto* spin = qobject_cast<SpinEdit*>(w)) return spin->RevertEdit();
+    if (auto* edit = qobject_cast<TextEdit*>(w)) return edit->RevertEdit();
+  }
+  return false;
+}
 
 SpinEdit::SpinEdit(uint32_t id, QWidget* parent) : QAbstractSpinBox(parent), id_(id) {
   setObjectName(QString("ctl%1").arg(id));
@@ -35,12 +48,27 @@ SpinEdit::SpinEdit(uint32_t id, QWidget* parent) : QAbstractSpinBox(parent), id_
 
 void SpinEdit::SetPosition(int32_t position) {
   position_ = position;
-  lineEdit()->setText(QString::number(position));
+  shown_ = QString::number(position);
+  lineEdit()->setText(shown_);
   update();
 }
 
 void SpinEdit::SetBoxText(const QString& text) {
+  shown_ = text;
   lineEdit()->setText(text);
+}
+
+bool SpinEdit::RevertEdit() {
+  if (lineEdit()->text() == shown_) return false;
+  lineEdit()->setText(shown_);
+  lineEdit()->selectAll();
+  return true;
+}
+
+void SpinEdit::Commit(EditCommit how) {
+  emit committed(id_, how);
+  // Whatever the box shows now is what the panel made of it.
+  shown_ = lineEdit()->text();
 }
 
 void SpinEdit::SetRange(int32_t minimum, int32_t maximum) {
@@ -83,8 +111,13 @@ QSize SpinEdit::minimumSizeHint() const {
 
 void SpinEdit::keyPressEvent(QKeyEvent* e) {
   if (IsEnterKey(e)) {
-    emit committed(id_, EditCommit::Enter);
+    Commit(EditCommit::Enter);
     // The panel's default handling of Enter does nothing; do not pass it on.
+    e->accept();
+    return;
+  }
+  // In a tool window Escape first takes back the typing, then closes.
+  if (IsEscapeKey(e) && RevertEdit()) {
     e->accept();
     return;
   }
@@ -98,7 +131,7 @@ void SpinEdit::focusOutEvent(QFocusEvent* e) {
   // The inner line edit still has to stop its cursor and drop the selection.
   QCoreApplication::sendEvent(lineEdit(), e);
   update();
-  if (CommitsOnFocusOut(e)) emit committed(id_, EditCommit::FocusLoss);
+  if (CommitsOnFocusOut(e)) Commit(EditCommit::FocusLoss);
 }
 
 void SpinEdit::wheelEvent(QWheelEvent* e) {
@@ -113,9 +146,31 @@ TextEdit::TextEdit(uint32_t id, QWidget* parent) : QLineEdit(parent), id_(id) {
   setObjectName(QString("ctl%1").arg(id));
 }
 
+void TextEdit::Show(const QString& text) {
+  shown_ = text;
+  setText(text);
+  setCursorPosition(0);
+}
+
+bool TextEdit::RevertEdit() {
+  if (text() == shown_) return false;
+  setText(shown_);
+  selectAll();
+  return true;
+}
+
+void TextEdit::Commit(EditCommit how) {
+  emit committed(id_, how);
+  shown_ = text();
+}
+
 void TextEdit::keyPressEvent(QKeyEvent* e) {
   if (IsEnterKey(e)) {
-    emit committed(id_, EditCommit::Enter);
+    Commit(EditCommit::Enter);
+    e->accept();
+    return;
+  }
+  if (IsEscapeKey(e) && RevertEdit()) {
     e->accept();
     return;
   }
@@ -124,7 +179,7 @@ void TextEdit::keyPressEvent(QKeyEvent* e) {
 
 void TextEdit::focusOutEvent(QFocusEvent* e) {
   QLineEdit::focusOutEvent(e);
-  if (CommitsOnFocusOut(e)) emit committed(id_, EditCommit::FocusLoss);
+  if (CommitsOnFocusOut(e)) Commit(EditCommit::FocusLoss);
 }
 
 ListBox::ListBox(uint32_t id, QWidget* parent) : QComboBox(parent), id_(id) {

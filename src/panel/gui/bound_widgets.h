@@ -15,6 +15,11 @@ namespace kestrel {
 // How an edit box was committed.
 enum class EditCommit { Enter, FocusLoss };
 
+// Escape in a bound edit box (w or the box w belongs to) whose text was
+// changed and not committed: the box shows again what the panel last showed,
+// the value the camera holds. Returns whether there was such a change.
+bool RevertUncommittedEdit(QWidget* w);
+
 // An integer edit box with its spin buttons. The box takes any text (the table
 // converts and clamps it when the box is committed); the spin position is the
 // number last shown by the panel, which is what a step starts from.
@@ -31,6 +36,8 @@ class SpinEdit : public QAbstractSpinBox {
   void SetBoxText(const QString& text);
   int32_t Minimum() const { return minimum_; }
   int32_t Maximum() const { return maximum_; }
+  // Typing not committed yet goes back to the text last shown.
+  bool RevertEdit();
 
   // A step the table declined (the blemish position boxes): move within the range.
   void DefaultStep(int delta);
@@ -54,9 +61,12 @@ class SpinEdit : public QAbstractSpinBox {
 
  private:
   uint32_t id_;
+  void Commit(EditCommit how);
+
   int32_t position_ = 0;
   int32_t minimum_ = 0;
   int32_t maximum_ = 255;
+  QString shown_ = "0";  // what the panel last wrote into the box
 };
 
 // A text edit box without spin (the lens names).
@@ -65,6 +75,9 @@ class TextEdit : public QLineEdit {
  public:
   TextEdit(uint32_t id, QWidget* parent = nullptr);
   uint32_t Id() const { return id_; }
+  // The text the panel shows (the value the camera holds).
+  void Show(const QString& text);
+  bool RevertEdit();
 
  signals:
   void committed(uint32_t id, kestrel::EditCommit how);
@@ -74,7 +87,10 @@ class TextEdit : public QLineEdit {
   void focusOutEvent(QFocusEvent* e) override;
 
  private:
+  void Commit(EditCommit how);
+
   uint32_t id_;
+  QString shown_;
 };
 
 // A drop-down list whose selection index is the value.

@@ -1,5 +1,7 @@
 #include "panel/gui/comm_sel_dlg.h"
 
+#include "gui/link_indicator.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -15,6 +17,7 @@
 #include <algorithm>
 
 #include "gui/file_dialog.h"
+#include "gui/link_indicator.h"
 #include "gui/link_strip.h"
 #include "gui/qt_user_interface.h"
 #include "link/cl_serial.h"
@@ -337,7 +340,9 @@ void CCommSelDlg::SetLinkState(int online) {
       on ? QStyle::SP_DialogApplyButton : QStyle::SP_MessageBoxWarning;
   stateIcon_->setPixmap(style()->standardIcon(icon).pixmap(20, 20));
   stateWord_->setText(on ? "Online" : "Offline");
-  stateWord_->setStyleSheet(on ? "color: rgb(0,128,0);" : "color: rgb(200,0,0);");
+  QPalette words = stateWord_->palette();
+  words.setColor(QPalette::WindowText, LinkStateColour(on, palette()));
+  stateWord_->setPalette(words);
   strip_->SetState(on ? 1 : 0);
 }
 

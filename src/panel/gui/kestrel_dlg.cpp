@@ -10,12 +10,15 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "gui/gen.h"
 #include "gui/link_indicator.h"
 #include "gui/prog_dlg.h"
 #include "gui/qt_user_interface.h"
+#include "gui/window_placement.h"
 #include "panel/gui/bound_widgets.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
@@ -29,6 +32,23 @@ struct DepthGuard {
   explicit DepthGuard(int& d) : depth(d) { ++depth; }
   ~DepthGuard() { --depth; }
   int& depth;
+};
+
+// The scroll area of the panel's groups. It asks for room for all of its
+// content, so the window opens as large as the groups need where the screen
+// allows, and scrolls only where it does not.
+class ContentScroll : public QScrollArea {
+ public:
+  ContentScroll() {
+    setObjectName("panelScroll");
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+  }
+  QSize sizeHint() const override {
+    if (!widget()) return QScrollArea::sizeHint();
+    const int f = 2 * frameWidth();
+    return widget()->sizeHint() + QSize(f, f);
+  }
 };
 
 }  // namespace
@@ -56,22 +76,39 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
   setWindowIcon(QIcon(":/kestrel/kestrel.png"));
 
   BuildMenus();
-  auto* central = new QWidget;
-  auto* v = new QVBoxLayout(central);
-  v->setContentsMargins(10, 8, 10, 8);
+  // The panel's groups scroll inside the window, so every part of them can be
+  // reached on a laptop screen; the status strip stays in sight below them.
+  auto* content = new QWidget;
+  content->setObjectName("panelContent");
+  auto* v = new QVBoxLayout(content);
+  v->setContentsMargins(6, 6, 6, 6);
   v->setSpacing(6);
   userArea_ = BuildUserArea();
   v->addWidget(userArea_);
-  userBar_ = new LinkIndicator(ctrl::SeparatorUser);
-  v->addWidget(userBar_);
   factoryArea_ = BuildFactoryArea();
   v->addWidget(factoryArea_);
+  v->addStretch(1);
+  scroll_ = new ContentScroll;
+  scroll_->setWidget(content);
+  auto* central = new QWidget;
+  auto* outer = new QVBoxLayout(central);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->setSpacing(0);
+  outer->addWidget(scroll_, 1);
+  auto* bars = new QVBoxLayout;
+  bars->setContentsMargins(6, 4, 6, 6);
+  userBar_ = new LinkIndicator(ctrl::SeparatorUser);
   factoryBar_ = new LinkIndicator(ctrl::SeparatorFactory);
-  v->addWidget(factoryBar_);
+  bars->addWidget(userBar_);
+  bars->addWidget(factoryBar_);
+  outer->addLayout(bars);
   setCentralWidget(central);
-  // The window always fits its content exactly: the mode layout grows and
-  // shrinks it by the factory area.
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  const bool factory = Config().operatingMode == kModeFactory;
+  factoryArea_->setVisible(factory);
+  userBar_->setVisible(!factory);
+  factoryBar_->setVisible(factory);
+  placement_ = new WindowPlacement(this, Config().windowGeometry);
+  FitToContent();
 
   view_.Alias(ctrl::LRSpin, ctrl::LR);
   view_.Alias(ctrl::ALSpin, ctrl::AL);
@@ -82,6 +119,10 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
   view_.Alias(ctrl::GMA1Spin, ctrl::GMA1);
   view_.Alias(ctrl::GMA2Spin, ctrl::GMA2);
   view_.Register(ctrl::FactoryGroup, factoryArea_);
+  view_.SetStatusSink([this](const QString& note) {
+    userBar_->SetNote(note);
+    factoryBar_->SetNote(note);
+  });
   view_.Register(ctrl::SeparatorUser, userBar_);
   view_.Register(ctrl::SeparatorFactory, factoryBar_);
   WireWidgets();
@@ -184,10 +225,16 @@ void CKestrelDlg::UpdateStatusDetail() {
 }
 
 void CKestrelDlg::RefreshFromCamera() {
+  userBar_->SetNote({});
+  factoryBar_->SetNote({});
   repliesInRefresh_ = 0;
   countingReplies_ = true;
   table_.RefreshFromCamera();
   countingReplies_ = false;
+}
+
+void CKestrelDlg::ReadCameraAgain() {
+  if (isEnabled()) Operation([this] { RefreshFromCamera(); });
 }
 
 void CKestrelDlg::ApplyModeLayout() {
@@ -197,13 +244,19 @@ void CKestrelDlg::ApplyModeLayout() {
   factoryArea_->setVisible(factory);
   table_.SendChangedParams();
   table_.SaveBaseline();
-  // The fixed-size constraint resizes the window to the new content; keep
-  // its top-left corner where it was.
-  const QPoint topLeft = pos();
-  centralWidget()->layout()->activate();
-  layout()->activate();
-  move(topLeft);
   emit modeChanged(Config().operatingMode);
+}
+
+void CKestrelDlg::FitToContent() {
+  // Before the first showing the window manager's frame is not known yet:
+  // leave room for a title bar.
+  const QSize frame = isVisible() ? frameGeometry().size() - size()
+                                  : QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+  centralWidget()->layout()->activate();
+  const QRect want(frameGeometry().topLeft(), sizeHint() + frame);
+  const QRect fitted = FitInto(want, placement_->AvailableArea());
+  resize(fitted.size() - frame);
+  if (isVisible()) move(fitted.topLeft());
 }
 
 void CKestrelDlg::ToggleMode() {
@@ -211,6 +264,9 @@ void CKestrelDlg::ToggleMode() {
   s.operatingMode = s.operatingMode == kModeFactory ? kModeUser : kModeFactory;
   s.activeMode = s.operatingMode == kModeFactory ? "FACTORY" : "USER";
   ApplyModeLayout();
+  // The window grows by the factory area and shrinks back, as far as the
+  // screen allows; what does not fit scrolls.
+  FitToContent();
   int area = 0;
   if (cmd_.QueryInt(cmd::EA, area, 1000, 0, 1)) {
     connection_.SetCurrentArea(area);
@@ -287,7 +343,8 @@ void CKestrelDlg::SetLinkState(int online) {
 }
 
 bool CKestrelDlg::InOperation() const {
-  return operationDepth_ > 0;
+  // A tool's exchange that pumps while it waits counts as well.
+  return operationDepth_ > 0 || cmd_.InExchange();
 }
 
 void CKestrelDlg::PollTick() {
@@ -356,7 +413,9 @@ bool CKestrelDlg::eventFilter(QObject* watched, QEvent* e) {
       auto* k = static_cast<QKeyEvent*>(e);
       if (FilterModeKey(k->key(), k->modifiers())) return true;
       if (k->key() == Qt::Key_Escape && k->modifiers() == Qt::NoModifier) {
-        close();
+        // The first Escape takes back typing not yet committed (nothing is
+        // sent); only an Escape with nothing to take back asks to quit.
+        if (!RevertUncommittedEdit(w)) close();
         return true;
       }
     }
@@ -378,6 +437,7 @@ void CKestrelDlg::closeEvent(QCloseEvent* e) {
   }
   pollTimer_.stop();
   simulationTimer_.stop();
+  placement_->RememberShown();
   e->accept();
 }
 

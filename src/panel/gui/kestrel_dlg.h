@@ -16,12 +16,14 @@ class QAction;
 class QLabel;
 class QPushButton;
 class QGridLayout;
+class QScrollArea;
 
 namespace kestrel {
 
 class CCamCmd;
 class QtUserInterface;
 class LinkIndicator;
+class WindowPlacement;
 struct Settings;
 enum class EditCommit;
 
@@ -58,10 +60,15 @@ class CKestrelDlg : public QMainWindow {
   // USER or FACTORY layout for the current operating mode.
   void ApplyModeLayout();
   void ToggleMode();
+  // Sizes the window to show all of its groups, as far as its screen allows.
+  void FitToContent();
+  QScrollArea* ContentArea() const { return scroll_; }
   QGroupBox* FactoryArea() const { return factoryArea_; }
 
   // A full re-read of the camera into the controls.
   void RefreshFromCamera();
+  // The same from the menu (F5): not while another operation runs.
+  void ReadCameraAgain();
   // Disables or enables the whole panel for long operations of other tools;
   // the tool windows follow through busyChanged.
   void Busy(bool on);
@@ -91,7 +98,7 @@ class CKestrelDlg : public QMainWindow {
   // ID are found through View() and switched on with
   // View().MarkAvailable(id), which applies the state the enabling rules
   // asked for meanwhile. Names: pixelBlack1/2, pixelGain1/2, shading1/2 (the
-  // "Caliblation" buttons, 1 for Sensor1), blemishDetect1/2,
+  // "Calibration" buttons, 1 for Sensor1), blemishDetect1/2,
   // blemishRead1/2, blemishWrite1/2 and the factoryBlemish… forms,
   // tapBalance1/2, buttonAFEWrite, buttonDACWrite, buttonFPGARW, buttonTemp,
   // buttonTerminal, buttonSensorMem, buttonInitFlashData, buttonCameraID,
@@ -117,7 +124,8 @@ class CKestrelDlg : public QMainWindow {
   void BuildMenus();
   QWidget* BuildUserArea();
   QGroupBox* BuildFactoryArea();
-  QWidget* MakeBound(uint32_t id);
+  // A bound control; caption and column name it in words in its tooltip.
+  QWidget* MakeBound(uint32_t id, const QString& caption = {}, const QString& column = {});
   QWidget* MakeLabel(uint32_t id);
   QPushButton* MakeButton(uint32_t id, const QString& text, bool available);
   QPushButton* MakeUnavailable(const QString& text, const QString& name);
@@ -165,6 +173,8 @@ class CKestrelDlg : public QMainWindow {
   LinkIndicator* factoryBar_ = nullptr;  // 2266
   QGroupBox* factoryArea_ = nullptr;     // 3108
   QWidget* userArea_ = nullptr;
+  QScrollArea* scroll_ = nullptr;
+  WindowPlacement* placement_ = nullptr;
   int keyState_ = 0;
   int operationDepth_ = 0;
   bool connected_ = false;

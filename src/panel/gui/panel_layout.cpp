@@ -8,10 +8,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/kestrel_dlg.h"
+#include "protocol/cam_cmd.h"
 
 namespace kestrel {
 
@@ -104,19 +106,39 @@ void CKestrelDlg::MakeAvailable(QAction* a) {
   a->setEnabled(true);
 }
 
-QWidget* CKestrelDlg::MakeBound(uint32_t id) {
+QWidget* CKestrelDlg::MakeBound(uint32_t id, const QString& caption, const QString& column) {
   const ControlBinding* slot = nullptr;
   for (int i = 0; i < table_.Count(); ++i)
     if (table_.Slot(i).controlId == id) {
       slot = &table_.Slot(i);
       break;
     }
-  if (!slot) return MakeLabel(id);  // a display the rules name (time labels)
+  if (!slot) {
+    // A display the rules name: the time of a line and of an exposure.
+    QWidget* l = MakeLabel(id);
+    const bool line = id == ctrl::LRTime || id == ctrl::LR2Time;
+    const bool sensor1 = id == ctrl::LRTime || id == ctrl::PETime;
+    l->setToolTip(QString(line ? "Line period of %1"
+                               : "Exposure time of %1; \"over\" when it is "
+                                 "longer than the line period")
+                      .arg(sensor1 ? "Sensor1" : "Sensor2"));
+    return l;
+  }
+  // The tooltip names the control in words: its group, its row and column.
+  QStringList words{QString::fromUtf8(slot->group)};
+  for (const QString& part : {QString(caption).replace('\n', ' '), column})
+    if (!part.isEmpty() && !words.contains(part)) words << part;
+  const QString mnemonic = slot->kind == WidgetKind::SpinEdit && slot->cmdIndex >= 0 &&
+                                   table_.Cmd().Table()[slot->cmdIndex].indexed
+                               ? QString("%1, index %2")
+                                     .arg(slot->command)
+                                     .arg(table_.Cmd().Table()[slot->cmdIndex].index)
+                               : QString::fromUtf8(slot->command);
   if (slot->kind == WidgetKind::Label) {
     // The calibration status: a word, centred under its button.
     QWidget* l = MakeLabel(id);
     static_cast<QLabel*>(l)->setAlignment(Qt::AlignCenter);
-    l->setToolTip(QString::fromUtf8(slot->command));
+    view_.Describe(id, words.join(" · "), mnemonic);
     return l;
   }
   QWidget* w = nullptr;
@@ -147,8 +169,8 @@ QWidget* CKestrelDlg::MakeBound(uint32_t id) {
       return MakeLabel(id);
   }
   w->setObjectName(QString("ctl%1").arg(id));
-  w->setToolTip(QString::fromUtf8(slot->command));
   view_.Register(id, w);
+  view_.Describe(id, words.join(" · "), mnemonic, QString::fromUtf8(slot->unit));
   return w;
 }
 
@@ -156,9 +178,12 @@ void CKestrelDlg::AddRows(QGridLayout* grid, int firstRow, int firstColumn,
                           std::initializer_list<Row> rows) {
   int r = firstRow;
   for (const Row& row : rows) {
-    if (row.caption && *row.caption) grid->addWidget(Caption(row.caption), r, firstColumn);
-    if (row.s1) grid->addWidget(MakeBound(row.s1), r, firstColumn + 1);
-    if (row.s2) grid->addWidget(MakeBound(row.s2), r, firstColumn + 2);
+    const QString caption = row.caption;
+    if (!caption.isEmpty()) grid->addWidget(Caption(caption), r, firstColumn);
+    // Only a row with both columns is a Sensor1 / Sensor2 pair.
+    if (row.s1)
+      grid->addWidget(MakeBound(row.s1, caption, row.s2 ? "Sensor1" : ""), r, firstColumn + 1);
+    if (row.s2) grid->addWidget(MakeBound(row.s2, caption, "Sensor2"), r, firstColumn + 2);
     ++r;
   }
 }
@@ -186,7 +211,7 @@ QWidget* CKestrelDlg::BuildUserArea() {
   area->setObjectName("userArea");
   auto* grid = new QGridLayout(area);
   grid->setContentsMargins(0, 0, 0, 0);
-  grid->setSpacing(8);
+  grid->setSpacing(6);
 
   // Column 1: synchronisation, trigger and image format.
   auto* c0 = new QVBoxLayout;
@@ -264,15 +289,16 @@ QWidget* CKestrelDlg::BuildUserArea() {
     auto* v = new QVBoxLayout(g);
     v->setContentsMargins(8, 6, 8, 8);
     auto* top = new QHBoxLayout;
-    top->addWidget(MakeBound(MAV));
-    top->addWidget(MakeBound(MAVCG), 1);
+    top->addWidget(MakeBound(MAV, "Enable"));
+    top->addWidget(MakeBound(MAVCG, "Lens in use"), 1);
     v->addLayout(top);
     auto* lenses = new QHBoxLayout;
     lenses->setSpacing(6);
     const uint32_t ids[3][5] = {{CABN1, 2753, 2755, 2757, 2759},
                                 {CABN2, 2762, 2764, 2766, 2768},
                                 {CABN3, 2771, 2773, 2775, 2777}};
-    const char* const rows[5] = {"Name", "CABL", "CABA", "CABS", "CABT"};
+    // The four numbers of a lens setting; the mnemonics are in the tooltips.
+    const char* const rows[5] = {"Name", "Left Side", "Area", "2nd", "3rd"};
     for (int lens = 0; lens < 3; ++lens) {
       QGroupBox* lg = MakeGroup(QString("Lens%1").arg(lens + 1));
       auto* form = new QVBoxLayout(lg);
@@ -282,7 +308,7 @@ QWidget* CKestrelDlg::BuildUserArea() {
         QLabel* cap = Caption(rows[r]);
         cap->setObjectName("lensCaption");
         form->addWidget(cap);
-        form->addWidget(MakeBound(ids[lens][r]));
+        form->addWidget(MakeBound(ids[lens][r], rows[r], QString("Lens%1").arg(lens + 1)));
       }
       form->addStretch(1);
       lenses->addWidget(lg);
@@ -293,7 +319,7 @@ QWidget* CKestrelDlg::BuildUserArea() {
 
   // Calibration status with the buttons of the correction dialogs.
   {
-    QGroupBox* g = MakeGroup("Caliblation");
+    QGroupBox* g = MakeGroup("Calibration");
     QGridLayout* l = Grid(g);
     l->addWidget(Header("Sensor1"), 0, 0, 1, 2);
     l->addWidget(Header("Sensor2"), 0, 2, 1, 2);
@@ -306,9 +332,9 @@ QWidget* CKestrelDlg::BuildUserArea() {
                  {"Shading", "shading", SDC, SDC2}};
     for (int r = 0; r < 3; ++r) {
       l->addWidget(MakeUnavailable(rows[r].text, QString(rows[r].name) + "1"), r + 1, 0);
-      l->addWidget(MakeBound(rows[r].s1), r + 1, 1);
+      l->addWidget(MakeBound(rows[r].s1, rows[r].text, "Sensor1"), r + 1, 1);
       l->addWidget(MakeUnavailable(rows[r].text, QString(rows[r].name) + "2"), r + 1, 2);
-      l->addWidget(MakeBound(rows[r].s2), r + 1, 3);
+      l->addWidget(MakeBound(rows[r].s2, rows[r].text, "Sensor2"), r + 1, 3);
     }
     l->setColumnStretch(1, 1);
     l->setColumnStretch(3, 1);
@@ -370,8 +396,8 @@ QGroupBox* CKestrelDlg::BuildFactoryArea() {
       for (int r = 0; r < 10; ++r) {
         const Row& row = rows[block * 10 + r];
         l->addWidget(Caption(row.caption), r + 1, c);
-        l->addWidget(MakeBound(row.s1), r + 1, c + 1);
-        l->addWidget(MakeBound(row.s2), r + 1, c + 2);
+        l->addWidget(MakeBound(row.s1, row.caption, "Sensor1"), r + 1, c + 1);
+        l->addWidget(MakeBound(row.s2, row.caption, "Sensor2"), r + 1, c + 2);
       }
     }
     l->setColumnMinimumWidth(3, 10);
@@ -390,8 +416,8 @@ QGroupBox* CKestrelDlg::BuildFactoryArea() {
       l->addWidget(Caption(QString("TAP%1").arg(tap)), tap, 0);
       const uint32_t a = tap == 1 ? s1First : s1Rest + 2 * (tap - 2);
       const uint32_t b = tap == 1 ? s2First : s2Rest + 2 * (tap - 2);
-      l->addWidget(MakeBound(a), tap, 1);
-      l->addWidget(MakeBound(b), tap, 2);
+      l->addWidget(MakeBound(a, QString("TAP%1").arg(tap), "Sensor1"), tap, 1);
+      l->addWidget(MakeBound(b, QString("TAP%1").arg(tap), "Sensor2"), tap, 2);
     }
     return std::pair{g, l};
   };
@@ -468,21 +494,33 @@ void CKestrelDlg::BuildMenus() {
     a->setToolTip(kNotAvailable);
     a->setStatusTip(kNotAvailable);
   };
+  // Entries that open a window before anything happens end in "…".
   QMenu* file = menuBar()->addMenu("File(&F)");
   file->setToolTipsVisible(true);
-  unavailable(file->addAction("&Open"), "actionOpen");
-  unavailable(file->addAction("&Save as"), "actionSaveAs");
+  QAction* open = file->addAction("&Open…");
+  unavailable(open, "actionOpen");
+  open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  QAction* save = file->addAction("&Save as…");
+  unavailable(save, "actionSaveAs");
+  save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   unavailable(file->addAction("Compare with Camera…"), "actionCompareWithCamera");
   file->addSeparator();
   QAction* exit = file->addAction("E&xit");
   exit->setObjectName("actionExit");
+  exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(exit, &QAction::triggered, this, &QWidget::close);
 
   QMenu* settings = menuBar()->addMenu("Settings(&S)");
   settings->setToolTipsVisible(true);
   unavailable(settings->addAction("&Reload"), "actionReload");
-  unavailable(settings->addAction("&Load settings"), "actionLoadSettings");
-  unavailable(settings->addAction("&Store settings"), "actionStoreSettings");
+  // Reads every parameter again and sends nothing (Reload makes the camera
+  // load its setting area first).
+  QAction* reread = settings->addAction("Read &camera again");
+  reread->setObjectName("actionReread");
+  reread->setShortcut(QKeySequence(Qt::Key_F5));
+  connect(reread, &QAction::triggered, this, &CKestrelDlg::ReadCameraAgain);
+  unavailable(settings->addAction("&Load settings…"), "actionLoadSettings");
+  unavailable(settings->addAction("&Store settings…"), "actionStoreSettings");
 
   QMenu* data = menuBar()->addMenu("Data");
   data->setToolTipsVisible(true);
@@ -498,8 +536,8 @@ void CKestrelDlg::BuildMenus() {
 
   QMenu* help = menuBar()->addMenu("Help(&H)");
   help->setToolTipsVisible(true);
-  unavailable(help->addAction("&About this application"), "actionAbout");
-  unavailable(help->addAction("Communication"), "actionCommunication");
+  unavailable(help->addAction("&About this application…"), "actionAbout");
+  unavailable(help->addAction("Communication…"), "actionCommunication");
 }
 
 }  // namespace kestrel

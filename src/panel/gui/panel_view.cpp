@@ -9,6 +9,25 @@
 
 namespace kestrel {
 
+namespace {
+
+// The exposure display's " over": an exposure longer than the line period.
+// Marked in a warning colour that reads on light and dark palettes alike.
+void ShowAsWarning(QLabel* label, bool warning) {
+  if (label->property("warning").toBool() == warning) return;
+  label->setProperty("warning", warning);
+  if (!warning) {
+    label->setStyleSheet({});
+    return;
+  }
+  const bool dark = label->palette().color(QPalette::Window).lightness() < 128;
+  label->setStyleSheet(
+      QString("#%1 { color: %2; background: %3; font-weight: bold; }")
+          .arg(label->objectName(), dark ? "#ffcc80" : "#8a4b00", dark ? "#4a3000" : "#fff0c2"));
+}
+
+}  // namespace
+
 void QtBindingView::Register(uint32_t id, QWidget* widget) {
   widgets_[id] = widget;
 }
@@ -74,6 +93,55 @@ void QtBindingView::SetSpinPosition(uint32_t editId, int32_t position) {
 
 void QtBindingView::SetSpinRange(uint32_t editId, int32_t minimum, int32_t maximum) {
   if (auto* spin = As<SpinEdit>(editId)) spin->SetRange(minimum, maximum);
+  UpdateToolTip(editId);
+}
+
+void QtBindingView::Describe(uint32_t id, const QString& words, const QString& mnemonic,
+                             const QString& unit) {
+  descriptions_[id] = {words, mnemonic, unit};
+  UpdateToolTip(id);
+}
+
+QString QtBindingView::Explanation(uint32_t id) const {
+  auto it = descriptions_.find(id);
+  if (it == descriptions_.end()) return {};
+  const Description& d = it->second;
+  QString text = d.mnemonic.isEmpty() ? d.words : QString("%1 (%2)").arg(d.words, d.mnemonic);
+  if (auto* spin = As<SpinEdit>(id)) {
+    text += QString("\nRange %1 to %2").arg(spin->Minimum()).arg(spin->Maximum());
+    if (!d.unit.isEmpty()) text += " " + d.unit;
+  } else if (!d.unit.isEmpty()) {
+    text += "\n" + d.unit;
+  }
+  return text;
+}
+
+void QtBindingView::UpdateToolTip(uint32_t id) {
+  QWidget* w = Widget(id);
+  if (!w || Unavailable(id)) return;
+  const QString explanation = Explanation(id);
+  if (explanation.isEmpty() && !IsUnconfirmed(id)) return;
+  w->setToolTip(IsUnconfirmed(id) ? "Not confirmed by the camera\n" + explanation : explanation);
+}
+
+void QtBindingView::SetUnconfirmed(uint32_t id, bool unconfirmed) {
+  QWidget* w = Widget(id);
+  if (!w) return;
+  if (unconfirmed)
+    unconfirmed_.insert(id);
+  else
+    unconfirmed_.erase(id);
+  // A red frame that every style draws the same way, light or dark.
+  w->setProperty("unconfirmed", unconfirmed);
+  w->setStyleSheet(
+      unconfirmed
+          ? QString("#%1 { border: 2px solid #d0312d; border-radius: 2px; }").arg(w->objectName())
+          : QString());
+  UpdateToolTip(id);
+}
+
+void QtBindingView::ReportStatus(const std::string& text) {
+  if (status_) status_(QString::fromStdString(text));
 }
 
 std::string QtBindingView::Text(uint32_t id) const {
@@ -92,11 +160,14 @@ void QtBindingView::SetText(uint32_t id, const std::string& text) {
     // Rewriting the box (a clamped number) does not move the spin by itself;
     // the table sets the position separately.
     spin->SetBoxText(t);
+  } else if (auto* text = qobject_cast<TextEdit*>(w)) {
+    text->Show(t);
   } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     edit->setText(t);
     edit->setCursorPosition(0);
   } else if (auto* label = qobject_cast<QLabel*>(w)) {
     label->setText(t);
+    ShowAsWarning(label, t.trimmed() == "over");
   } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
     button->setText(t);
   }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -21,6 +23,15 @@ class QtBindingView : public BindingView {
   void MarkUnavailable(uint32_t id);
   void MarkAvailable(uint32_t id);
   bool Unavailable(uint32_t id) const { return unavailable_.count(id) != 0; }
+
+  // What the control's tooltip explains: its name in words, its unit and
+  // mnemonic. The range comes from the spin and follows the range rules.
+  void Describe(uint32_t id, const QString& words, const QString& mnemonic,
+                const QString& unit = {});
+  QString Explanation(uint32_t id) const;
+  bool IsUnconfirmed(uint32_t id) const { return unconfirmed_.count(id) != 0; }
+  // Where ReportStatus goes (the panel's status strip).
+  void SetStatusSink(std::function<void(const QString&)> sink) { status_ = std::move(sink); }
 
   QWidget* Widget(uint32_t id) const;
   template <class T>
@@ -42,14 +53,23 @@ class QtBindingView : public BindingView {
   void SetChecked(uint32_t id, bool checked) override;
   void SetEnabled(uint32_t id, bool enabled) override;
   void ActivatePanel() override;
+  void SetUnconfirmed(uint32_t id, bool unconfirmed) override;
+  void ReportStatus(const std::string& text) override;
 
  private:
+  struct Description {
+    QString words, mnemonic, unit;
+  };
   uint32_t Resolve(uint32_t id) const;
+  void UpdateToolTip(uint32_t id);
 
   std::map<uint32_t, QPointer<QWidget>> widgets_;
   std::map<uint32_t, uint32_t> aliases_;
   std::set<uint32_t> unavailable_;
   std::map<uint32_t, bool> wanted_;  // what the rules asked of unavailable controls
+  std::map<uint32_t, Description> descriptions_;
+  std::set<uint32_t> unconfirmed_;
+  std::function<void(const QString&)> status_;
 };
 
 }  // namespace kestrel

@@ -49,7 +49,8 @@ CDlgTemp::CDlgTemp(ToolContext& tools, QWidget* parent)
   auto* g = new QGridLayout;
   sensor1_ = Field();
   sensor2_ = Field();
-  // Bold sans serif as tall as the field, in blue: read from across the bench.
+  // Bold sans serif as tall as the field, in the palette's blue: read from
+  // across the bench.
   QFont font("Sans Serif");
   font.setStyleHint(QFont::SansSerif);
   font.setWeight(QFont::Bold);
@@ -57,7 +58,7 @@ CDlgTemp::CDlgTemp(ToolContext& tools, QWidget* parent)
   for (QLabel* l : {sensor1_, sensor2_}) {
     l->setFont(font);
     QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    p.setColor(QPalette::WindowText, p.color(QPalette::Link));
     l->setPalette(p);
     l->setMinimumWidth(QFontMetrics(font).horizontalAdvance("-2048.0") + 16);
   }

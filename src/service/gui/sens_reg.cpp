@@ -90,8 +90,8 @@ CSensReg::CSensReg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools
   connect(load_, &QPushButton::clicked, this, &CSensReg::LoadRegisterFile);
   connect(save_, &QPushButton::clicked, this, &CSensReg::SaveRegisterFile);
   connect(close, &QPushButton::clicked, this, &QDialog::hide);
-  auto* loadAction = new QAction("Load register table...", this);
-  auto* saveAction = new QAction("Save register table...", this);
+  auto* loadAction = new QAction("Load register table…", this);
+  auto* saveAction = new QAction("Save register table…", this);
   connect(loadAction, &QAction::triggered, this, &CSensReg::LoadRegisterFile);
   connect(saveAction, &QAction::triggered, this, &CSensReg::SaveRegisterFile);
   addAction(loadAction);

@@ -4,6 +4,7 @@
 #include "gui/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/kestrel_dlg.h"
+#include "protocol/cam_cmd.h"
 
 namespace kestrel {
 
@@ -11,7 +12,9 @@ ToolContext::ToolContext(CKestrelDlg& panel, QtUserInterface& ui)
     : panel_(panel), cmd_(panel.Cmd()), ui_(ui) {}
 
 bool ToolContext::Operation(const std::function<void()>& f) {
-  if (depth_ > 0) return false;
+  // Another window's exchange waiting for its reply (a timer firing from its
+  // pump) keeps the link.
+  if (depth_ > 0 || cmd_.InExchange()) return false;
   ++depth_;
   f();
   --depth_;
@@ -35,9 +38,13 @@ SpinEdit* ToolContext::MakeBoundSpin(const std::string& mnemonic, QWidget* paren
     return spin;
   }
   BindingTable& table = panel_.Table();
-  for (int i = 0; i < table.Count(); ++i)
-    if (table.Slot(i).controlId == id) spin->SetRange(table.Slot(i).minimum, table.Slot(i).maximum);
   panel_.View().Register(id, spin);
+  for (int i = 0; i < table.Count(); ++i)
+    if (const ControlBinding& b = table.Slot(i); b.controlId == id) {
+      spin->SetRange(b.minimum, b.maximum);
+      panel_.View().Describe(id, QString::fromUtf8(b.group), QString::fromUtf8(b.command),
+                             QString::fromUtf8(b.unit));
+    }
   QObject::connect(spin, &SpinEdit::committed, spin, [this, after, spin](uint32_t box, EditCommit) {
     Operation([&] {
       panel_.Table().SendEditBoxValue(box);

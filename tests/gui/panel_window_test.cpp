@@ -1,0 +1,338 @@
+// The panel as a window on a person's desk: it fits the screen it is on, the
+// keyboard takes back what was not committed, a control never shows a value
+// the camera did not take, long operations can be cancelled and keep the
+// window alive, and the status strip reads on a dark palette.
+//
+// The screen is the platform's: the suite runs on the default offscreen
+// screen and again on 1366x768 and 1920x1080 screens (tests/CMakeLists.txt).
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+#include "correction/data_transfer.h"
+#include "gui/dark_palette.h"
+#include "gui/link_indicator.h"
+#include "gui/prog_dlg.h"
+#include "gui/window_placement.h"
+#include "panel/gui/bound_widgets.h"
+#include "panel/gui/comm_sel_dlg.h"
+#include "panel_tools_fixture.h"
+
+namespace kestrel {
+namespace {
+
+class PanelWindowTest : public PanelToolsTest {
+ protected:
+  QRect Screen() const { return panel_->screen()->availableGeometry(); }
+  static bool Inside(const QRect& frame, const QRect& screen) {
+    return screen.contains(frame.topLeft()) && screen.contains(frame.bottomRight());
+  }
+  // Whether the scroll bars can bring w fully into sight.
+  bool Reachable(QWidget* w) {
+    QApplication::processEvents();
+    QScrollArea* area = panel_->ContentArea();
+    QWidget* viewport = area->viewport();
+    const QRect inContent(w->mapTo(area->widget(), QPoint(0, 0)), w->size());
+    area->horizontalScrollBar()->setValue(inContent.right() + 1 - viewport->width());
+    area->verticalScrollBar()->setValue(inContent.bottom() + 1 - viewport->height());
+    QApplication::processEvents();
+    return viewport->rect().contains(QRect(w->mapTo(viewport, QPoint(0, 0)), w->size()));
+  }
+  // The replayed lines the camera was sent, from the communication log.
+  void RecordSent(const char* prefix) {
+    QObject::connect(&ui_, &QtUserInterface::logLine, [this, prefix](const QString& line) {
+      if (line.startsWith(QString("Tx: ") + prefix)) ++sent_;
+    });
+  }
+  int sent_ = 0;
+};
+
+TEST_F(PanelWindowTest, FitsTheScreenInBothModesAndEveryAreaCanBeReached) {
+  Start();
+  const QRect screen = Screen();
+  EXPECT_TRUE(Inside(panel_->frameGeometry(), screen))
+      << panel_->frameGeometry().width() << "x" << panel_->frameGeometry().height();
+  EXPECT_FALSE(panel_->FactoryArea()->isVisible());
+  EXPECT_TRUE(Reachable(panel_->View().Widget(ctrl::CABN3)));
+
+  panel_->ToggleMode();
+  QApplication::processEvents();
+  EXPECT_TRUE(Inside(panel_->frameGeometry(), screen));
+  ASSERT_TRUE(panel_->FactoryArea()->isVisible());
+  // The factory groups and the tool buttons at the far corner scroll into sight.
+  EXPECT_TRUE(Reachable(panel_->ToolButton("buttonStoreAll")));
+  EXPECT_TRUE(Reachable(panel_->View().Widget(2563)));  // LTPH9, last AFE row
+  // The status strip stays in sight wherever the groups are scrolled to.
+  auto* strip = panel_->findChild<LinkIndicator*>("ctl2266");
+  ASSERT_NE(strip, nullptr);
+  EXPECT_TRUE(strip->isVisible());
+  EXPECT_TRUE(panel_->rect().contains(QRect(strip->mapTo(panel_.get(), QPoint()), strip->size())));
+
+  // Back in USER mode the window does not keep the factory area's room.
+  const int factoryHeight = panel_->height();
+  panel_->ToggleMode();
+  QApplication::processEvents();
+  EXPECT_LE(panel_->height(), factoryHeight);
+  EXPECT_TRUE(Inside(panel_->frameGeometry(), screen));
+}
+
+TEST_F(PanelWindowTest, ToolWindowsOpenOnTheScreenAndComeBackWhereTheyWere) {
+  Start();
+  // A panel at the right edge leaves no room beside it: the Communication
+  // window, placed before its first layout, used to open off the screen.
+  const QRect screen = Screen();
+  CCommSelDlg& comm = tools_->Communication();
+  comm.hide();
+  comm.setProperty("placed", false);
+  panel_->move(screen.right() - panel_->frameGeometry().width() + 1, screen.top());
+  panel_->MenuAction("actionCommunication")->trigger();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&comm));
+  EXPECT_TRUE(Inside(comm.frameGeometry(), screen));
+
+  // Its place is remembered when it hides and restored at the next start,
+  // and a place that no longer fits the screen is brought back onto it.
+  comm.move(screen.left() + 20, screen.top() + 30);
+  comm.hide();
+  EXPECT_EQ(settings_.windowGeometry["commSelDlg"], GeometryText(QRect(comm.pos(), comm.size())));
+  panel_.reset();
+  settings_.windowGeometry["commSelDlg"] = "5000,-300,400,300";
+  Start();
+  CCommSelDlg& again = tools_->Communication();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+  EXPECT_TRUE(Inside(again.frameGeometry(), Screen()));
+}
+
+TEST_F(PanelWindowTest, WindowPlacesAreKeptByNameInTheSettingsText) {
+  QRect g;
+  EXPECT_TRUE(ParseGeometry(GeometryText(QRect(-20, 30, 640, 480)), g));
+  EXPECT_EQ(g, QRect(-20, 30, 640, 480));
+  for (const char* bad : {"", "1,2,3", "1,2,0,4", "a,b,c,d", "1,2,3,4,5"})
+    EXPECT_FALSE(ParseGeometry(bad, g)) << bad;
+  // Shrunk to the area first, then moved inside it.
+  EXPECT_EQ(FitInto(QRect(1200, -50, 400, 900), QRect(0, 0, 1366, 768)), QRect(966, 0, 400, 768));
+}
+
+TEST_F(PanelWindowTest, EscapeTakesBackTypingBeforeItAsksToQuit) {
+  camera_->WithModel([](sim::CameraModel& m) { m.SetInt("LR", 1000); });
+  Start();
+  auto* lr = panel_->View().As<SpinEdit>(ctrl::LR);
+  lr->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  QTest::keyClick(lr, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(lr, "500");
+  RecordSent("LR");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_EQ(lr->text(), "1000");
+  EXPECT_TRUE(lr->hasFocus());
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_TRUE(panel_->isVisible());
+  // Leaving the box now sends nothing: nothing is left to commit.
+  panel_->View().Widget(ctrl::AL)->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  EXPECT_EQ(sent_, 0);
+  EXPECT_EQ(camera_->WithModel([](sim::CameraModel& m) { return m.Int("LR"); }), 1000);
+
+  yesNo_ = MsgAnswer::No;
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  ASSERT_EQ(BoxTexts(), std::vector<std::string>{"Are you sure to terminate the Kestrel ?"});
+  EXPECT_TRUE(panel_->isVisible());
+}
+
+TEST_F(PanelWindowTest, KeysOpenSaveQuitAndReloadAndDialogEntriesSayTheyOpenOne) {
+  Start();
+  const std::pair<const char*, QKeySequence> keys[] = {
+      {"actionOpen", QKeySequence(Qt::CTRL | Qt::Key_O)},
+      {"actionSaveAs", QKeySequence(Qt::CTRL | Qt::Key_S)},
+      {"actionExit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+      {"actionReread", QKeySequence(Qt::Key_F5)}};
+  for (const auto& [name, key] : keys)
+    EXPECT_EQ(panel_->MenuAction(name)->shortcut(), key) << name;
+  for (const char* name : {"actionOpen", "actionSaveAs", "actionLoadSettings",
+                           "actionStoreSettings", "actionAbout", "actionCommunication"})
+    EXPECT_TRUE(panel_->MenuAction(name)->text().endsWith("…")) << name;
+  EXPECT_FALSE(panel_->MenuAction("actionReread")->text().endsWith("…"));
+
+  // F5 reads the camera again, and only reads.
+  camera_->WithModel([](sim::CameraModel& m) { m.SetInt("LR", 4321); });
+  panel_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(panel_.get()));
+  QTest::keyClick(panel_.get(), Qt::Key_F5);
+  QApplication::processEvents();
+  EXPECT_EQ(panel_->View().As<SpinEdit>(ctrl::LR)->text(), "4321");
+  EXPECT_EQ(camera_->WithModel([](sim::CameraModel& m) { return m.Int("LR"); }), 4321);
+}
+
+TEST_F(PanelWindowTest, TabFollowsTheRowsOfEachGroup) {
+  Start();
+  // Within a group the focus moves along a row, then down to the next one.
+  for (QGroupBox* group : panel_->findChildren<QGroupBox*>()) {
+    QWidget* previous = nullptr;
+    for (QWidget* w = panel_->nextInFocusChain(); w != panel_.get(); w = w->nextInFocusChain()) {
+      if (!(w->focusPolicy() & Qt::TabFocus) || w->parentWidget() != group || !w->isVisible())
+        continue;
+      if (previous) {
+        const QPoint a = previous->mapTo(group, QPoint()), b = w->mapTo(group, QPoint());
+        EXPECT_TRUE(b.y() > a.y() + 2 || (std::abs(b.y() - a.y()) <= 2 && b.x() > a.x()))
+            << group->title().toStdString() << ": " << previous->objectName().toStdString()
+            << " then " << w->objectName().toStdString();
+      }
+      previous = w;
+    }
+  }
+}
+
+TEST_F(PanelWindowTest, ASetTheCameraDidNotTakeShowsWhatItHolds) {
+  camera_->WithModel([](sim::CameraModel& m) { m.SetInt("LR", 1000); });
+  Start();
+  auto* lr = panel_->View().As<SpinEdit>(ctrl::LR);
+  auto* strip = panel_->findChild<LinkIndicator*>("ctl2273");
+
+  // Rejected, and read back: the box shows the camera's value. (The
+  // simulator rejects queries of a rejected name too; this camera takes them
+  // again once it has said no.)
+  camera_->WithModel([](sim::CameraModel& m) { m.knobs.rejected.insert("LR"); });
+  ui_.SetResponder([this](const std::string& text, MsgIcon, MsgButtons, const std::string&) {
+    boxes_.push_back({text, MsgIcon::Warning, MsgButtons::Ok, {}});
+    camera_->WithModel([](sim::CameraModel& m) { m.knobs.rejected.clear(); });
+    return MsgAnswer::Ok;
+  });
+  lr->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(lr, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(lr, "500");
+  QTest::keyClick(lr, Qt::Key_Return);
+  EXPECT_EQ(lr->text(), "1000");
+  EXPECT_EQ(panel_->Table().GetParamInt(ctrl::LR), 1000);
+  EXPECT_FALSE(panel_->View().IsUnconfirmed(ctrl::LR));
+  EXPECT_EQ(strip->Note().toStdString(), "LR: the camera did not take 500; it holds 1000.");
+
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"ERROR REJECTED for LR=500"});
+
+  // No answer at all, not even to the re-read: the last confirmed value,
+  // marked, and the status strip says so.
+  camera_->SetSilent(true);
+  QTest::keyClick(lr, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(lr, "600");
+  QTest::keyClick(lr, Qt::Key_Return);
+  EXPECT_EQ(lr->text(), "1000");
+  EXPECT_TRUE(panel_->View().IsUnconfirmed(ctrl::LR));
+  EXPECT_TRUE(lr->toolTip().startsWith("Not confirmed by the camera"));
+  EXPECT_EQ(strip->Note().toStdString(),
+            "LR: the camera did not take 600 and did not answer when asked again; showing "
+            "1000, the value it last confirmed.");
+
+  // The next successful read clears the mark.
+  camera_->SetSilent(false);
+  panel_->RefreshFromCamera();
+  EXPECT_FALSE(panel_->View().IsUnconfirmed(ctrl::LR));
+  EXPECT_FALSE(lr->toolTip().startsWith("Not confirmed"));
+  EXPECT_TRUE(strip->Note().isEmpty());
+}
+
+TEST_F(PanelWindowTest, TooltipsNameTheControlItsRangeAndUnit) {
+  Start();
+  QtBindingView& view = panel_->View();
+  EXPECT_EQ(view.Widget(ctrl::LR)->toolTip().toStdString(),
+            "Line Rate, Exposure · Line Rate · Sensor1 (LR)\nRange 170 to 13340 clocks of "
+            "0.149925 µs");
+  EXPECT_EQ(view.Widget(2764)->toolTip().toStdString(),
+            "Aberration · Area · Lens2 (CABA2, index 1)\nRange 1 to 8");
+  EXPECT_EQ(view.Widget(ctrl::TR2)->toolTip().toStdString(), "Trigger · Mode · Sensor2 (TR2)");
+  // The range follows the range rules.
+  view.As<ListBox>(ctrl::GM)->setCurrentIndex(1);
+  panel_->Table().OnSelectionChanged(ctrl::GM);
+  EXPECT_TRUE(view.Widget(ctrl::GA2T1)->toolTip().endsWith("Range 0 to 308"));
+}
+
+TEST_F(PanelWindowTest, CancelStopsAReplayAfterTheCommandOnTheLine) {
+  Start();
+  std::string text;
+  for (int v = 11; v <= 90; ++v)
+    text += "BLMT=" + std::to_string(v) + "\r\n";
+  chosen_ = Path("many.cam");
+  QFile file(QString::fromStdString(chosen_));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(text.c_str());
+  file.close();
+  camera_->SetLatencyMs(20);
+  RecordSent("BLMT=");
+
+  int sentAtCancel = -1;
+  QTimer clicker;
+  QObject::connect(&clicker, &QTimer::timeout, [&] {
+    CProgDlg& progress = ui_.Progress();
+    if (sentAtCancel < 0 && sent_ >= 3 && progress.isVisible()) {
+      sentAtCancel = sent_;
+      QTest::mouseClick(progress.CancelButton(), Qt::LeftButton);
+    }
+  });
+  clicker.start(5);
+  tools_->Open();
+  clicker.stop();
+  ASSERT_GE(sentAtCancel, 3);
+  EXPECT_LE(sent_, sentAtCancel + 1);
+  EXPECT_FALSE(ui_.Progress().isVisible());
+  EXPECT_TRUE(panel_->isEnabled());
+}
+
+TEST_F(PanelWindowTest, TheWindowStaysAliveWhileATransferWaitsForTheCamera) {
+  Start();
+  camera_->SetSilent(true);
+  TransferTiming timing;
+  timing.replyTimeoutMs = 1200;
+  CDataTransfer transfer(*cmd_, timing);
+  std::vector<int32_t> values(1024);
+  QElapsedTimer clock;
+  qint64 last = 0, longestGap = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    longestGap = std::max(longestGap, clock.elapsed() - last);
+    last = clock.elapsed();
+  });
+  ticker.start(20);
+  clock.start();
+  EXPECT_EQ(transfer.ReadCorrection(CorrectionKind::PixelBlack, values.data(), 1), 0);
+  ticker.stop();
+  EXPECT_GE(clock.elapsed(), 1200);
+  EXPECT_LE(longestGap, 200);
+}
+
+// The picture of the panel in a dark Fusion palette; the status strip's words
+// must stand out from its background.
+TEST_F(PanelWindowTest, StatusStripReadsOnADarkPalette) {
+  const QPalette light = QApplication::palette();
+  QApplication::setPalette(DarkPalette());
+  Start();
+  auto* strip = panel_->findChild<LinkIndicator*>("ctl2273");
+  const QImage image = strip->grab().toImage();
+  QApplication::setPalette(light);
+  // The background is the colour at the middle of the right half's free
+  // space; the words are the pixel that differs most from it in the left half.
+  auto luminance = [](QColor c) {
+    auto channel = [](double v) {
+      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+  };
+  const QColor back = image.pixelColor(image.width() / 2, image.height() / 2);
+  double best = 1.0;
+  const int words = image.height() + 8;  // right of the lamp
+  for (int x = words; x < words + 60; ++x)
+    for (int y = 2; y < image.height() - 2; ++y) {
+      const double a = luminance(image.pixelColor(x, y)), b = luminance(back);
+      best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+    }
+  EXPECT_GE(best, 7.0);
+  EXPECT_LT(back.lightness(), 100);  // the strip follows the dark window
+}
+
+}  // namespace
+}  // namespace kestrel
