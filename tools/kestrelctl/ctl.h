@@ -84,5 +84,10 @@ const std::vector<Command>& Commands();
 // Shared helpers.
 void PrintError(const std::string& text);
 bool ParseIntArg(const std::string& text, int& out);
+// A received line for the screen: control characters as \r, \t or \xNN.
+std::string Printable(const std::string& line);
+// The exit status of an operation: kOk when it succeeded; otherwise kFailed,
+// after a message when the operation showed none since `shownBefore`.
+int Outcome(Context& ctx, int shownBefore, bool ok);
 
 }  // namespace kestrel::ctl

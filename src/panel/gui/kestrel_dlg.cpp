@@ -36,8 +36,10 @@ void CKestrelDlg::Operation(F&& f) {
   // A message box inside a change chain moves the focus out of the edit box
   // that started it; that focus loss must not start a second chain that
   // re-sends the value the first one is still reporting on.
-  if (operationDepth_ > 0) return;
+  // Nor may it start while a tool's transfer or routine owns the link.
+  if (InOperation()) return;
   DepthGuard guard(operationDepth_);
+  CCamCmd::LinkOwner owner(cmd_);
   f();
 }
 
@@ -273,7 +275,7 @@ void CKestrelDlg::SetLinkState(int online) {
 }
 
 bool CKestrelDlg::InOperation() const {
-  return operationDepth_ > 0;
+  return operationDepth_ > 0 || cmd_.LinkOwned();
 }
 
 void CKestrelDlg::PollTick() {

@@ -11,8 +11,11 @@ ToolContext::ToolContext(CKestrelDlg& panel, QtUserInterface& ui)
     : panel_(panel), cmd_(panel.Cmd()), ui_(ui) {}
 
 bool ToolContext::Operation(const std::function<void()>& f) {
-  if (depth_ > 0) return false;
+  // Another window's transfer, routine or replay may own the link while it
+  // pumps messages; a timer or a click must not start a transaction inside it.
+  if (depth_ > 0 || cmd_.LinkOwned()) return false;
   ++depth_;
+  CCamCmd::LinkOwner owner(cmd_);
   f();
   --depth_;
   return true;
