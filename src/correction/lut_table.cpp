@@ -73,7 +73,7 @@ int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table) {
     return 0;
   }
   if (std::string why = ParseGammaText(text, table); !why.empty()) {
-    ui.MessageBox(path + "\n" + why, MsgIcon::Stop);
+    ui.MessageBox(why, MsgIcon::Stop);
     return 0;
   }
   return 1;
