@@ -42,7 +42,8 @@ TEST(DataReplyTest, CompletenessAndParsing) {
 TEST(TransferTest, WriteAndReadOneGroupPerCommandWithProgress) {
   SimLink sim;
   ASSERT_TRUE(sim.link.opened);
-  CDataTransfer transfer(sim.link.cmd, kFast);
+  // The simulator answers every line: the time-outs can stay long.
+  CDataTransfer transfer(sim.link.cmd, TransferTiming{3000, 3000, 0, 6000});
   std::vector<int32_t> values(768);
   std::iota(values.begin(), values.end(), -300);
   ASSERT_EQ(transfer.WriteCorrection(CorrectionKind::ShadingSlope, values.data(), 2), 1);
