@@ -6,10 +6,10 @@
 
 namespace kestrel {
 
-Answer WaitAnswer(CCamCmd& cmd, int timeoutMs, std::string& reply) {
+Answer WaitAnswer(CCamCmd& cmd, int timeoutMs, std::string& reply, int log) {
   reply.clear();
   if (cmd.Config().offline == 1) return Answer::Accepted;  // nothing was sent
-  if (cmd.WaitLine(1, timeoutMs) != 1) return Answer::Unanswered;
+  if (cmd.WaitLine(log, timeoutMs) != 1) return Answer::Unanswered;
   reply = cmd.PopLine();
   constexpr std::string_view kAck = "COMPLETE";
   bool ack = reply.size() >= kAck.size();

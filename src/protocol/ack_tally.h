@@ -13,7 +13,8 @@ enum class Answer { Accepted, Rejected, Unanswered };
 // Waits up to timeoutMs for the reply line to a raw command sent with
 // SendCommand: Accepted for a line starting with "COMPLETE" (any case),
 // Rejected for any other line (kept in `reply`), Unanswered when none came.
-Answer WaitAnswer(CCamCmd& cmd, int timeoutMs, std::string& reply);
+// The reply goes to the communication log when `log` is 1.
+Answer WaitAnswer(CCamCmd& cmd, int timeoutMs, std::string& reply, int log = 1);
 
 // Counts the answers of a run of command lines that each must be accepted:
 // the run stops at the first line the camera rejects, after three lines in a

@@ -117,8 +117,9 @@ int WriteAfeRegister(CCamCmd& cmd, int selectorIndex, int addressIndex,
       cmd::AFEW, ParamValue::Text(AfeWriteValue(selectorIndex, addressIndex, dataText)), ReplyTimeout(cmd.Config(), kReplyMs));
 }
 
-std::string RegisterFileCommands(std::string_view text, std::vector<std::string>& lines) {
-  lines.clear();
+std::string RegisterFileCommands(std::string_view text, std::vector<std::string>& out) {
+  out.clear();
+  std::vector<std::string> lines;
   const std::vector<std::string> rows = InputLinesTrimmed(text);
   if (rows.empty()) return "the file holds no rows";
   if (rows.size() > kAfeTableRows)
@@ -138,6 +139,7 @@ std::string RegisterFileCommands(std::string_view text, std::vector<std::string>
       rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
     }
   }
+  out = std::move(lines);
   return {};
 }
 

@@ -45,8 +45,9 @@ uint32_t SensorMemoryBase(int blockIndex) {
 }
 
 std::string SensorMemoryCommands(std::string_view text, const std::string& stem, uint32_t base,
-                                 std::vector<std::string>& lines) {
-  lines.clear();
+                                 std::vector<std::string>& out) {
+  out.clear();
+  std::vector<std::string> lines;
   const std::vector<std::string> words = InputLinesTrimmed(text);
   if (words.empty()) return "the file holds no words";
   if (words.size() % kSensorMemoryGroup != 0)
@@ -64,6 +65,7 @@ std::string SensorMemoryCommands(std::string_view text, const std::string& stem,
     command += "," + ToHex(word);
     if (k % kSensorMemoryGroup == kSensorMemoryGroup - 1) lines.push_back(command);
   }
+  out = std::move(lines);
   return {};
 }
 

@@ -161,7 +161,7 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
       cmd.ClearReceive();
       cmd.SendCommand(line + "\r\n", 0);
       std::string reply;
-      const Answer answer = WaitAnswer(cmd, ReplyTimeout(cmd.Config(), kPixelAckMs), reply);
+      const Answer answer = WaitAnswer(cmd, ReplyTimeout(cmd.Config(), kPixelAckMs), reply, 0);
       going = tally.Record(answer, line, reply) && answer == Answer::Accepted;
       if (!going) {
         ui.MessageBox("Could not write the correction data i=" + std::to_string(i) +
