@@ -4,6 +4,7 @@
 #include "gui/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/kestrel_dlg.h"
+#include "protocol/cam_cmd.h"
 
 namespace kestrel {
 
