@@ -15,7 +15,6 @@
 #include "panel/binding_table.h"
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
-#include "util/checked_input.h"
 #include "sim/pty_camera.h"
 #include "util/checked_input.h"
 #include "util/text_file.h"

@@ -17,8 +17,7 @@ class CheckingUi : public kestrel::UserInterface {
   kestrel::MsgAnswer MessageBox(const std::string& text, kestrel::MsgIcon, kestrel::MsgButtons,
                                 const std::string&) override {
     // At most the one summary of the lines that cannot be sent.
-    if (text.find(" lines cannot be sent:\n") == std::string::npos || ++boxes > 1)
-      __builtin_trap();
+    if (text.find(" lines cannot be sent:\n") == std::string::npos || ++boxes > 1) __builtin_trap();
     return kestrel::MsgAnswer::Ok;
   }
   void SetProgressPercent(int p) override {

@@ -16,7 +16,6 @@ int LutRow(int channel) {
   return channel == 0 ? cmd::LUTD1 : cmd::LUTD2;
 }
 
-
 }  // namespace
 
 int ReadLutTable(CCamCmd& cmd, int channel, LutTable& table, int timeoutMs) {

@@ -286,8 +286,8 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
   int32_t value = 0;
   if (b->valueKind == kTypeText) {
     CheckedSet set;
-    why = CheckSetLine(cmd_.Table(), cmd_.FormatSet(b->cmdIndex, ParamValue::Text(text), false),
-                       set);
+    why =
+        CheckSetLine(cmd_.Table(), cmd_.FormatSet(b->cmdIndex, ParamValue::Text(text), false), set);
   } else {
     why = CheckDecimal(text, INT32_MIN, INT32_MAX, b->command, value);
   }

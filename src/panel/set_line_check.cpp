@@ -71,8 +71,8 @@ std::string CheckSetLine(const CommandTable& table, std::string_view line, Check
     if (rest.find_first_of("\r\n") != std::string_view::npos)
       return "a text for " + name + " holds a line break";
     if (line.size() > kMaxSetLine)
-      return "the text for " + name + " is longer than " +
-             std::to_string(kMaxSetLine - (eq + 1)) + " characters";
+      return "the text for " + name + " is longer than " + std::to_string(kMaxSetLine - (eq + 1)) +
+             " characters";
     out.cmdIndex = first;
     out.value = ParamValue::Text(std::string(rest));
     return {};
@@ -88,7 +88,8 @@ std::string CheckSetLine(const CommandTable& table, std::string_view line, Check
     while (last + 1 < CommandTable::kRows && table[last + 1].mnemonic == name)
       ++last;
     int32_t index = 0;
-    if (std::string why = CheckDecimal(rest.substr(0, comma), 0, last - first, "the index of " + name, index);
+    if (std::string why =
+            CheckDecimal(rest.substr(0, comma), 0, last - first, "the index of " + name, index);
         !why.empty())
       return why;
     row = first + index;

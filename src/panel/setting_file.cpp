@@ -107,8 +107,8 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
   const int n = static_cast<int>(check.good.size());
   if (!check.problems.empty()) {
     std::string summary = std::to_string(check.problems.size()) + " of " +
-                       std::to_string(check.lines) + " lines cannot be sent:\n" +
-                       ProblemSummary(check.problems);
+                          std::to_string(check.lines) + " lines cannot be sent:\n" +
+                          ProblemSummary(check.problems);
     if (n == 0) {
       ui.MessageBox(summary + "Nothing was sent.", MsgIcon::Warning);
       return result;
@@ -160,9 +160,9 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
                       " settings were not accepted by the camera:\n" + ProblemSummary(rejected),
                   MsgIcon::Warning);
   if (result.cancelled)
-    ui.MessageBox("Stopped after " + std::to_string(result.sent) + " of " + std::to_string(n) +
-                      " settings.",
-                  MsgIcon::Warning);
+    ui.MessageBox(
+        "Stopped after " + std::to_string(result.sent) + " of " + std::to_string(n) + " settings.",
+        MsgIcon::Warning);
   return result;
 }
 

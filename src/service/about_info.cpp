@@ -28,7 +28,9 @@ std::string FormatVersion(int v) {
 
 int RefreshCameraData(CCamCmd& cmd, CameraInfo& info) {
   ParamValue v;
-  auto query = [&](int row) { return cmd.QueryValue(row, v, ReplyTimeout(cmd.Config(), kQueryMs), 0, 1) == 1; };
+  auto query = [&](int row) {
+    return cmd.QueryValue(row, v, ReplyTimeout(cmd.Config(), kQueryMs), 0, 1) == 1;
+  };
   if (!query(cmd::MD)) return 0;
   info.modelName = v.textValue;
   if (!query(cmd::ID)) return 1;

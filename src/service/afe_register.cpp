@@ -113,8 +113,9 @@ int WriteAfeRegister(CCamCmd& cmd, int selectorIndex, int addressIndex,
   }
   // The value carries its own CR LF and the transaction adds another; the
   // camera has always received the line that way.
-  return cmd.SetValue(
-      cmd::AFEW, ParamValue::Text(AfeWriteValue(selectorIndex, addressIndex, dataText)), ReplyTimeout(cmd.Config(), kReplyMs));
+  return cmd.SetValue(cmd::AFEW,
+                      ParamValue::Text(AfeWriteValue(selectorIndex, addressIndex, dataText)),
+                      ReplyTimeout(cmd.Config(), kReplyMs));
 }
 
 std::string RegisterFileCommands(std::string_view text, std::vector<std::string>& out) {
@@ -189,8 +190,8 @@ int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
       cmd.ClearReceive();
       cmd.SendCommand(std::string(kStems[c]) + "?" + ToHex(row) + "\r\n", 1);
       uint32_t value = 0;
-      const bool ok =
-          cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 && ParseAfeReply(cmd.PopLine(), kStems[c], value);
+      const bool ok = cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 &&
+                      ParseAfeReply(cmd.PopLine(), kStems[c], value);
       if (c > 0) text += ",";
       text += ok ? "0x" + ToHex(value) : std::string(kAfeMissingValue);
       gaps += ok ? 0 : 1;

@@ -32,7 +32,9 @@ int ReadSampleAverage(CCamCmd& cmd, int sensor, std::string& text) {
   cmd.SendCommand(second ? "ACC2S=1\r\n" : "ACC1S=1\r\n", 1);
   cmd.WaitComplete(ReplyTimeout(cmd.Config(), kQueryMs), 1);
   int value = 0;
-  if (cmd.QueryInt(second ? cmd::ACC2S : cmd::ACC1S, value, ReplyTimeout(cmd.Config(), kQueryMs), 1, 1) != 1) return 0;
+  if (cmd.QueryInt(second ? cmd::ACC2S : cmd::ACC1S, value, ReplyTimeout(cmd.Config(), kQueryMs), 1,
+                   1) != 1)
+    return 0;
   text = std::to_string(value);
   return 1;
 }

@@ -129,7 +129,8 @@ int DumpToFile(CCamCmd& cmd, const std::string& path, const std::string& addrTex
     return 0;
   }
   if (gaps > 0) {
-    ui.MessageBox(path + "\n" + std::to_string(gaps) + " of " + std::to_string(std::max(count, got)) +
+    ui.MessageBox(path + "\n" + std::to_string(gaps) + " of " +
+                      std::to_string(std::max(count, got)) +
                       " words did not arrive whole; the file holds what came.",
                   MsgIcon::Warning);
     return 0;

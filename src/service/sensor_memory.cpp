@@ -60,8 +60,7 @@ std::string SensorMemoryCommands(std::string_view text, const std::string& stem,
   for (size_t k = 0; k < words.size(); ++k) {
     uint32_t word = 0;
     if (std::string why = CheckHexWord(words[k], word); !why.empty()) return LineLabel(k) + why;
-    if (k % kSensorMemoryGroup == 0)
-      command = stem + "=" + ToHex(base + static_cast<uint32_t>(k));
+    if (k % kSensorMemoryGroup == 0) command = stem + "=" + ToHex(base + static_cast<uint32_t>(k));
     command += "," + ToHex(word);
     if (k % kSensorMemoryGroup == kSensorMemoryGroup - 1) lines.push_back(command);
   }
@@ -119,8 +118,8 @@ int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::s
     cmd.ClearReceive();
     cmd.SendCommand(stem + "?" + ToHex(base + i) + "\r\n", 1);
     uint32_t word = 0;
-    const bool ok =
-        cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 && ParseSensorMemoryReply(cmd.PopLine(), stem, word);
+    const bool ok = cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 &&
+                    ParseSensorMemoryReply(cmd.PopLine(), stem, word);
     file.Line(ok ? "0x" + ToHex(word) : std::string(kSensorMemoryMissing));
     gaps += ok ? 0 : 1;
   }
@@ -134,14 +133,16 @@ int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::s
 }
 
 int SetSensorSwitch(CCamCmd& cmd, SensorSwitch which, int on) {
-  return cmd.SetInt(which == SensorSwitch::Sensor ? cmd::SNOF : cmd::STOF, on, ReplyTimeout(cmd.Config(), kReplyMs));
+  return cmd.SetInt(which == SensorSwitch::Sensor ? cmd::SNOF : cmd::STOF, on,
+                    ReplyTimeout(cmd.Config(), kReplyMs));
 }
 
 int RefreshSensorSwitches(CCamCmd& cmd, int& sensor, int& trigger) {
   int value = 0;
   if (cmd.QueryInt(cmd::SNOF, value, ReplyTimeout(cmd.Config(), kReplyMs), 1, 1) != 1) return 0;
   sensor = value;
-  if (cmd.QueryInt(cmd::STOF, value, ReplyTimeout(cmd.Config(), kReplyMs), 1, 1) == 1) trigger = value;
+  if (cmd.QueryInt(cmd::STOF, value, ReplyTimeout(cmd.Config(), kReplyMs), 1, 1) == 1)
+    trigger = value;
   return 1;
 }
 

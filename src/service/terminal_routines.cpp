@@ -82,9 +82,8 @@ std::string ParseCorrectionText(std::string_view text, ColourTables& tables) {
       while (end < rest.size() && !scan::IsBlank(rest[end]))
         ++end;
       if (start == rest.size()) return LineLabel(i) + "a line holds three values, R, G and B";
-      if (std::string why =
-              CheckDecimal(rest.substr(start, end - start), INT32_MIN, INT32_MAX, kSuffix[j],
-                           tables[j][i]);
+      if (std::string why = CheckDecimal(rest.substr(start, end - start), INT32_MIN, INT32_MAX,
+                                         kSuffix[j], tables[j][i]);
           !why.empty())
         return LineLabel(i) + why;
       rest.remove_prefix(end);
@@ -156,8 +155,9 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
         going = false;
         break;
       }
-      const std::string line = stem + kSuffix[j] + "=" + std::to_string(i) + "," +
-                               std::to_string(tables[static_cast<size_t>(j)][static_cast<size_t>(i)]);
+      const std::string line =
+          stem + kSuffix[j] + "=" + std::to_string(i) + "," +
+          std::to_string(tables[static_cast<size_t>(j)][static_cast<size_t>(i)]);
       cmd.ClearReceive();
       cmd.SendCommand(line + "\r\n", 0);
       std::string reply;
@@ -288,7 +288,8 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
   cmd.ClearReceive();
   cmd.SendCommand("DMW?&H400004,1\r\n", 1);
   DumpWord control;
-  if (cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kControlWordMs)) != 1 || !ParseDumpReply(cmd.PopLine(), control)) {
+  if (cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kControlWordMs)) != 1 ||
+      !ParseDumpReply(cmd.PopLine(), control)) {
     // Without the word, setting the bit would overwrite every other bit of it.
     ui.MessageBox("Could not read the correction memory control word.", MsgIcon::Warning);
     ui.CloseProgress();
@@ -301,9 +302,9 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
   static constexpr const char* kGainBlocks[3] = {"DMW?&H420000,&H800", "DMW?&H428000,&H800",
                                                  "DMW?&H430000,&H800"};
   for (int b = 0; b < 3 && complete; ++b)
-    complete = !ui.CancelRequested() &&
-               ReadDumpBlock(cmd, black ? kBlackBlocks[b] : kGainBlocks[b], kind, true, b, 50,
-                             correction[static_cast<size_t>(b)]);
+    complete =
+        !ui.CancelRequested() && ReadDumpBlock(cmd, black ? kBlackBlocks[b] : kGainBlocks[b], kind,
+                                               true, b, 50, correction[static_cast<size_t>(b)]);
   // The control word goes back whatever happened, so the camera is left as found.
   w &= black ? 0xFFEFu : 0xFFDFu;
   complete = SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000) == 1 && complete;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "protocol/cam_cmd.h"
 #include <string_view>
+#include "protocol/cam_cmd.h"
 
 namespace kestrel {
 

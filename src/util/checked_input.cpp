@@ -164,7 +164,8 @@ std::string ParseValueRows(const std::vector<std::string>& lines, size_t firstLi
       const size_t comma = line.find(',', start);
       more = comma != std::string_view::npos;
       int32_t v = 0;
-      if (std::string why = CheckDecimal(line.substr(start, comma - start), minimum, maximum, {}, v);
+      if (std::string why =
+              CheckDecimal(line.substr(start, comma - start), minimum, maximum, {}, v);
           !why.empty())
         return LineLabel(k) + why;
       if (static_cast<int>(values.size()) == count)

@@ -90,8 +90,8 @@ TEST_F(PanelTest, TypedNumbersAreClampedStoredSentAndShown) {
   EXPECT_EQ(view.Text(ctrl::AL), "0");
   EXPECT_EQ(view.Text(ctrl::GA1T1), "12");
   EXPECT_EQ(camera.Sets(), (Strings{"LR=13340", "BLMT=1", "GA1T1=12"}));
-  EXPECT_EQ(ui.BoxTexts(), (Strings{"\"abc\" is not a number for AL",
-                                    "\"12x\" is not a number for GA1T1"}));
+  EXPECT_EQ(ui.BoxTexts(),
+            (Strings{"\"abc\" is not a number for AL", "\"12x\" is not a number for GA1T1"}));
 }
 
 TEST_F(PanelTest, EnterThenFocusLossAndRepeatedValuesSendOnce) {

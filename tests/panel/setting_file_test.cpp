@@ -143,9 +143,8 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
   // LF and CR LF mixed, blank lines, a last line without a line end; values
   // that are not what their field takes; a line the camera rejects.
   const std::string longLine = "CABN2=" + std::string(300, 'x');
-  const std::string text =
-      "TGSM=1\nTGSM=abc\r\nFOO=3\r\nEB?\r\n\r\n" + longLine +
-      "\nLR=99999\nCABA2=1\nLR=12 34\nCABN1=Lens,A b\nLR=200\r\nTR=2";
+  const std::string text = "TGSM=1\nTGSM=abc\r\nFOO=3\r\nEB?\r\n\r\n" + longLine +
+                           "\nLR=99999\nCABA2=1\nLR=12 34\nCABN1=Lens,A b\nLR=200\r\nTR=2";
   const std::string summary =
       "7 of 12 lines cannot be sent:\n"
       "line 2: \"abc\" is not a number for TGSM\n"
@@ -166,8 +165,8 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
   ReplayResult r = ReplaySettingText(text, cmd, &panel);
   EXPECT_TRUE(r.cancelled);
   EXPECT_EQ(r.unresolved, 7);
-  EXPECT_EQ(ui.BoxTexts(),
-            std::vector<std::string>{summary + "\nSend the 4 good lines (OK) or nothing (Cancel)?"});
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{
+                               summary + "\nSend the 4 good lines (OK) or nothing (Cancel)?"});
   EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::OkCancel);
   EXPECT_EQ(peer.Bytes(), "");
   EXPECT_EQ(panel.afterReplay, 0);
@@ -192,9 +191,9 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
   ui.boxes.clear();
   r = ReplaySettingText("LR=\nLR=abc", cmd, &panel);
   EXPECT_EQ(r.sent, 0);
-  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{
-                               "2 of 2 lines cannot be sent:\nline 1: no value for LR\n"
-                               "line 2: \"abc\" is not a number for LR\nNothing was sent."});
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{"2 of 2 lines cannot be sent:\nline 1: no value for LR\n"
+                                     "line 2: \"abc\" is not a number for LR\nNothing was sent."});
 }
 
 TEST_F(SettingFileTest, EmptyFileStillRunsTheRules) {
@@ -236,10 +235,11 @@ TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   ui.boxes.clear();
   for (const fs::path& p : {fs::path("/dev/zero"), fifo, large})
     EXPECT_FALSE(ReplaySettingFile(p, cmd, &panel).opened);
-  EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{
-                               "/dev/zero\nCouldn't open this file\nnot a regular file",
-                               fifo.string() + "\nCouldn't open this file\nnot a regular file",
-                               large.string() + "\nCouldn't open this file\nlarger than 1048576 bytes"}));
+  EXPECT_EQ(ui.BoxTexts(),
+            (std::vector<std::string>{
+                "/dev/zero\nCouldn't open this file\nnot a regular file",
+                fifo.string() + "\nCouldn't open this file\nnot a regular file",
+                large.string() + "\nCouldn't open this file\nlarger than 1048576 bytes"}));
   fs::remove(fifo);
   fs::remove(large);
   EXPECT_EQ(peer.Bytes(), "");

@@ -176,7 +176,6 @@ TEST(TerminalRoutineTest, CorrectionTextIsExactly2048Pixels) {
 }
 
 TEST(TerminalRoutineTest, PixelRepliesGiveTheirNumberOrNothing) {
-  const CommandTable table;
   Settings settings;
   CRsPort port;
   SilentUserInterface ui;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "ctl.h"
+#include "protocol/ack_tally.h"
 #include "service/about_info.h"
 #include "service/afe_register.h"
 #include "service/camera_id.h"
@@ -18,7 +19,6 @@
 #include "service/temperature_monitor.h"
 #include "service/terminal_routines.h"
 #include "settings/settings_store.h"
-#include "protocol/ack_tally.h"
 #include "util/checked_input.h"
 
 namespace kestrel::ctl {
@@ -150,10 +150,9 @@ int Afe(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() == 2 && (args[0] == "load" || args[0] == "save")) {
     // A file to load is read and checked whole before the port is opened.
     std::vector<std::string> lines;
-    if (args[0] == "load" && !CheckedInput(args[1], DataFileCap(kAfeTableRows * 3),
-                                           [&](const std::string& text) {
-                                             return RegisterFileCommands(text, lines);
-                                           }))
+    if (args[0] == "load" &&
+        !CheckedInput(args[1], DataFileCap(kAfeTableRows * 3),
+                      [&](const std::string& text) { return RegisterFileCommands(text, lines); }))
       return kFailed;
     if (!ctx.Connect()) return kFailed;
     const int shown = ctx.ui.shown;
@@ -175,9 +174,9 @@ int SensorMemory(Context& ctx, const std::vector<std::string>& args) {
     if (!ctx.Connect()) return kFailed;
     const int shown = ctx.ui.shown;
     return Outcome(ctx, shown,
-                   SetSensorSwitch(*ctx.cmd,
-                                   args[1] == "sensor" ? SensorSwitch::Sensor : SensorSwitch::Trigger,
-                                   state == "ON" ? 1 : 0) == 1);
+                   SetSensorSwitch(
+                       *ctx.cmd, args[1] == "sensor" ? SensorSwitch::Sensor : SensorSwitch::Trigger,
+                       state == "ON" ? 1 : 0) == 1);
   }
   if (args.size() != 4 || (args[0] != "load" && args[0] != "save")) {
     PrintError("sensor-memory takes load|save COLOR BLOCK FILE, or switch sensor|trigger on|off");
@@ -342,17 +341,16 @@ int TerminalRoutine(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() == 4 && args[0] == "write-correction" && KindArg(args[1], kind) &&
       (args[2] == "factory" || args[2] == "user")) {
     ColourTables tables;
-    if (!CheckedInput(args[3], DataFileCap(3 * kTerminalPixels), [&](const std::string& text) {
-          return ParseCorrectionText(text, tables);
-        }))
+    if (!CheckedInput(args[3], DataFileCap(3 * kTerminalPixels),
+                      [&](const std::string& text) { return ParseCorrectionText(text, tables); }))
       return kFailed;
     if (!ctx.Connect()) return kFailed;
     const int shown = ctx.ui.shown;
-    return Outcome(ctx, shown,
-                   WriteCorrectionData(*ctx.cmd, kind,
-                                       args[2] == "factory" ? PixelStoreArea::Factory
-                                                            : PixelStoreArea::User,
-                                       args[3]) == 1);
+    return Outcome(
+        ctx, shown,
+        WriteCorrectionData(*ctx.cmd, kind,
+                            args[2] == "factory" ? PixelStoreArea::Factory : PixelStoreArea::User,
+                            args[3]) == 1);
   }
   if (args.size() == 3 && (args[0] == "read-correction" || args[0] == "read-video") &&
       KindArg(args[1], kind)) {
