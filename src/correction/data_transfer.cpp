@@ -1,6 +1,5 @@
 #include "correction/data_transfer.h"
 
-#include <cctype>
 #include <chrono>
 #include <thread>
 
@@ -18,14 +17,6 @@ constexpr int kByteTimeoutMs = 10;
 constexpr int kPumpCount = 25;
 constexpr const char* kNoAnswer =
     "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable connection.";
-
-bool IsAcknowledgement(std::string_view line) {
-  constexpr std::string_view kAck = "COMPLETE";
-  if (line.size() < kAck.size()) return false;
-  for (size_t i = 0; i < kAck.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(line[i])) != kAck[i]) return false;
-  return true;
-}
 
 void Sleep(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));

@@ -6,16 +6,20 @@
 
 namespace kestrel {
 
+bool IsAcknowledgement(std::string_view line) {
+  constexpr std::string_view kAck = "COMPLETE";
+  if (line.size() < kAck.size()) return false;
+  for (size_t i = 0; i < kAck.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(line[i])) != kAck[i]) return false;
+  return true;
+}
+
 Answer WaitAnswer(CCamCmd& cmd, int timeoutMs, std::string& reply, int log) {
   reply.clear();
   if (cmd.Config().offline == 1) return Answer::Accepted;  // nothing was sent
   if (cmd.WaitLine(log, timeoutMs) != 1) return Answer::Unanswered;
   reply = cmd.PopLine();
-  constexpr std::string_view kAck = "COMPLETE";
-  bool ack = reply.size() >= kAck.size();
-  for (size_t i = 0; ack && i < kAck.size(); ++i)
-    ack = std::toupper(static_cast<unsigned char>(reply[i])) == kAck[i];
-  return ack ? Answer::Accepted : Answer::Rejected;
+  return IsAcknowledgement(reply) ? Answer::Accepted : Answer::Rejected;
 }
 
 bool AckTally::Record(Answer answer, const std::string& command, const std::string& reply) {

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrel {
 
 class CCamCmd;
+
+// True for the camera's acknowledgement: a line whose first eight characters
+// are "COMPLETE" in any case.
+bool IsAcknowledgement(std::string_view line);
 
 // The answer to one command line of a run.
 enum class Answer { Accepted, Rejected, Unanswered };

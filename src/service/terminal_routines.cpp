@@ -147,13 +147,14 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
   ui.SetProgressMessage("Now, writing pixel correction data.");
   const std::string stem = kind == PixelCorrectionKind::Black ? "PBD" : "PGD";
   AckTally tally(3 * n);
-  bool going = true;
-  for (int j = 0; j < 3 && going; ++j) {
-    for (int i = 0; i < n && going; ++i) {
+  for (int j = 0; j < 3; ++j) {
+    for (int i = 0; i < n; ++i) {
       if (ui.CancelRequested()) {
+        // Stopped by the user: nothing is stored.
         tally.Cancelled();
-        going = false;
-        break;
+        ui.CloseProgress();
+        ui.MessageBox(tally.Summary() + "\nNothing was stored.", MsgIcon::Warning);
+        return 0;
       }
       const std::string line =
           stem + kSuffix[j] + "=" + std::to_string(i) + "," +
@@ -162,8 +163,8 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
       cmd.SendCommand(line + "\r\n", 0);
       std::string reply;
       const Answer answer = WaitAnswer(cmd, ReplyTimeout(cmd.Config(), kPixelAckMs), reply, 0);
-      going = tally.Record(answer, line, reply) && answer == Answer::Accepted;
-      if (!going) {
+      tally.Record(answer, line, reply);
+      if (answer != Answer::Accepted) {
         ui.MessageBox("Could not write the correction data i=" + std::to_string(i) +
                           " j=" + std::to_string(j) + "\n" + tally.Summary(),
                       MsgIcon::Stop);
@@ -175,12 +176,6 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
         ui.PumpOneMessage();
       }
     }
-  }
-  if (!tally.AllAccepted()) {
-    // Stopped by the user: nothing is stored.
-    ui.CloseProgress();
-    ui.MessageBox(tally.Summary() + "\nNothing was stored.", MsgIcon::Warning);
-    return 0;
   }
   cmd.ClearReceive();
   cmd.SendCommand(stem + "S=" + (area == PixelStoreArea::Factory ? "999" : "0") + "\r\n", 0);
