@@ -16,6 +16,7 @@
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
+#include "util/checked_input.h"
 #include "util/text_file.h"
 
 namespace {
@@ -58,7 +59,7 @@ int main(int argc, char** argv) {
   }
   BindingTable table(cmd);
   const std::string file = JoinCrLf(SettingFileLines(cmd, BindingValues(table), kModeFactory));
-  const size_t lines = SplitLines(file).size();
+  const size_t lines = InputLines(file).size();
 
   std::printf("FACTORY setting file replay (%zu lines) at 115200 bit/s, paced simulator\n", lines);
   int status = 0;

@@ -1,9 +1,10 @@
-// The AFE register table reader over arbitrary file contents: every command it
-// yields is a well-formed "AFx=ROW,VALUE" line in hexadecimal, rows ascending.
+// The AFE register table reader over arbitrary file contents: a refused file
+// yields nothing; an accepted one three well-formed "AFx=ROW,VALUE" lines in
+// hexadecimal a row, rows ascending.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "service/afe_register.h"
 
@@ -19,14 +20,18 @@ bool IsHex(const std::string& s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string text(reinterpret_cast<const char*>(data), size);
-  text.push_back('\0');  // fmemopen wants a non-empty buffer
-  FILE* f = fmemopen(text.data(), size == 0 ? 1 : size, "r");
-  if (!f) return 0;
-  kestrel::TextLineReader reader;
-  reader.Attach(f);
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> lines;
+  const std::string why = kestrel::RegisterFileCommands(text, lines);
+  // Refused: nothing to send, and a reason. Accepted: three lines a row.
+  if (!why.empty()) {
+    if (!lines.empty()) __builtin_trap();
+    return 0;
+  }
+  if (lines.empty() || lines.size() % 3 != 0 || lines.size() > 3 * kestrel::kAfeTableRows)
+    __builtin_trap();
   unsigned long lastRow = 0;
-  for (const std::string& line : kestrel::RegisterFileCommands(reader)) {
+  for (const std::string& line : lines) {
     if (line.size() < 7 || line[0] != 'A' || line[1] != 'F' ||
         (line[2] != 'R' && line[2] != 'G' && line[2] != 'B') || line[3] != '=')
       __builtin_trap();
@@ -38,6 +43,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (r < lastRow) __builtin_trap();
     lastRow = r;
   }
-  std::fclose(f);
   return 0;
 }

@@ -1,24 +1,26 @@
-// The sensor memory file reader over arbitrary file contents: one command per
-// started group of eight lines, each carrying its address and exactly eight
-// words, the addresses eight apart.
+// The sensor memory file reader over arbitrary file contents: a refused file
+// yields nothing; an accepted one a command per group of eight words, each
+// carrying its address and exactly eight words, the addresses eight apart and
+// within the block.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "service/sensor_memory.h"
 #include "util/text_scan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string text(reinterpret_cast<const char*>(data), size);
-  text.push_back('\0');
-  FILE* f = fmemopen(text.data(), size == 0 ? 1 : size, "r");
-  if (!f) return 0;
-  kestrel::TextLineReader reader;
-  reader.Attach(f);
+  const std::string text(reinterpret_cast<const char*>(data), size);
   const uint32_t base = 0x2800;
+  std::vector<std::string> lines;
+  if (!kestrel::SensorMemoryCommands(text, "AMB", base, lines).empty()) {
+    if (!lines.empty()) __builtin_trap();
+    return 0;
+  }
+  if (lines.empty() || lines.size() * 8 > kestrel::kSensorMemoryBlockWords) __builtin_trap();
   uint32_t address = base;
-  for (const std::string& line : kestrel::SensorMemoryCommands(reader, "AMB", base)) {
+  for (const std::string& line : lines) {
     const std::string head = "AMB=" + kestrel::ToHex(address) + ",";
     if (line.compare(0, head.size(), head) != 0) __builtin_trap();
     size_t commas = 0;
@@ -27,6 +29,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (commas != 8) __builtin_trap();
     address += 8;
   }
-  std::fclose(f);
   return 0;
 }

@@ -1,6 +1,6 @@
-// The setting-file reader over arbitrary bytes: line splitting, the length
-// limit, resolution and the replay's accounting must hold for any file a user
-// can pick. The camera is offline, so every resolved line "succeeds" at once.
+// The setting-file reader over arbitrary bytes: the check before sending and
+// the replay's accounting must hold for any file a user can pick. The camera
+// is offline, so every line that passes the check "succeeds" at once.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,7 +8,6 @@
 #include "link/rs_port.h"
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
-#include "util/text_file.h"
 
 namespace {
 
@@ -17,8 +16,8 @@ class CheckingUi : public kestrel::UserInterface {
  public:
   kestrel::MsgAnswer MessageBox(const std::string& text, kestrel::MsgIcon, kestrel::MsgButtons,
                                 const std::string&) override {
-    if (text.rfind("Unresolved command! (", 0) != 0) __builtin_trap();
-    ++boxes;
+    // At most the one summary of the lines that cannot be sent.
+    if (text.find(" lines cannot be sent:\n") == std::string::npos || ++boxes > 1) __builtin_trap();
     return kestrel::MsgAnswer::Ok;
   }
   void SetProgressPercent(int p) override {
@@ -39,6 +38,7 @@ struct Panel : kestrel::SettingsPanel {
   }
   void AfterReplay() override { ++after; }
   void RefreshFromCamera() override {}
+  bool ReadParamFromCamera(int) override { __builtin_trap(); }
   int stored = 0;
   int after = 0;
 };
@@ -57,12 +57,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   cmd.SetUserInterface(ui);
   const std::string text(reinterpret_cast<const char*>(data), size);
 
-  const auto lines = kestrel::SplitLines(text);
+  const kestrel::SettingFileCheck check = kestrel::CheckSettingText(cmd.Table(), text);
   Panel panel;
   const kestrel::ReplayResult r = kestrel::ReplaySettingText(text, cmd, &panel);
-  if (r.lines != static_cast<int>(lines.size())) __builtin_trap();
-  if (r.unresolved != ui.boxes || r.failed != 0) __builtin_trap();
-  if (panel.stored + r.unresolved != r.lines || panel.after != 1) __builtin_trap();
+  if (r.lines != check.lines || r.unresolved != static_cast<int>(check.problems.size()))
+    __builtin_trap();
+  if (ui.boxes != (check.problems.empty() ? 0 : 1) || r.failed != 0) __builtin_trap();
+  if (check.good.empty() && !check.problems.empty()) {
+    if (r.sent != 0 || panel.after != 0) __builtin_trap();
+    return 0;
+  }
+  if (r.sent != static_cast<int>(check.good.size()) || panel.stored != r.sent || panel.after != 1)
+    __builtin_trap();
+  for (const kestrel::SettingLine& line : check.good)
+    if (line.text.size() > kestrel::kMaxSetLine && line.set.value.type == kestrel::kTypeText)
+      __builtin_trap();
   if (ui.last != 100) __builtin_trap();
   return 0;
 }

@@ -1,9 +1,12 @@
 #include "correction/aberration.h"
 
 #include <algorithm>
+#include <climits>
+#include <vector>
 
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
+#include "util/checked_input.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
 
@@ -12,7 +15,6 @@ namespace kestrel {
 namespace {
 
 constexpr int kPumpCount = 25;
-constexpr int kHeaderWordMax = 63;
 
 void Pump(UserInterface& ui) {
   for (int i = 0; i < kPumpCount; ++i)
@@ -56,33 +58,23 @@ std::string FormatAberrationText(const AberrationTable& table) {
   return text;
 }
 
-int ParseAberrationText(std::string_view text, AberrationTable& table) {
-  table.fill(0);
-  size_t pos = 0;
-  scan::SkipBlanks(text, pos);
-  for (int n = 0; n < kHeaderWordMax && pos < text.size() && !scan::IsBlank(text[pos]); ++n)
-    ++pos;
-  int read = 0;
-  for (int r = 0; r < kAberrationRows; ++r) {
-    for (int c = 0; c < kAberrationColumns; ++c) {
-      if (!ScanDec(text, pos, table[static_cast<size_t>(read)])) return read;
-      ++read;
-      scan::Accept(text, pos, ',');
-      if (c + 1 < kAberrationColumns) scan::Accept(text, pos, ',');
-    }
-    scan::SkipBlanks(text, pos);
-  }
-  return read;
+std::string ParseAberrationText(std::string_view text, AberrationTable& table) {
+  std::vector<int32_t> values;
+  std::string why = ParseValueRows(InputLines(text), 1, kAberrationColumns, kAberrationValues,
+                                   INT32_MIN, INT32_MAX, values);
+  if (why.empty()) std::copy(values.begin(), values.end(), table.begin());
+  return why;
 }
 
 int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
   const int row = Row(cmd, "CAB2");
   AberrationTable table{};
+  CCamCmd::LinkOwner owner(cmd);
   ui.BeginBusy();
   for (int i = 0; i < kAberrationValues; ++i) {
     int value = 0;
-    if (cmd.QueryInt(row, value, timeoutMs, 0, 1) != 1) {
+    if (ui.CancelRequested() || cmd.QueryInt(row, value, timeoutMs, 0, 1) != 1) {
       ui.MessageBox("Failed reading camera parameter", MsgIcon::Warning);
       ui.EndBusy();
       return 0;
@@ -99,24 +91,31 @@ int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   return 1;
 }
 
-int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
-  UserInterface& ui = cmd.Ui();
+int ReadAberrationFile(UserInterface& ui, const std::string& path, AberrationTable& table) {
   std::string text;
-  if (!ReadWholeFile(path, text)) {
-    ui.MessageBox("File open error", MsgIcon::Warning);
+  if (std::string why = ReadInputFile(path, DataFileCap(kAberrationValues), text); !why.empty()) {
+    ui.MessageBox("File open error\n" + path + ": " + why, MsgIcon::Warning);
     return 0;
   }
-  AberrationTable table{};
-  ParseAberrationText(text, table);
+  if (std::string why = ParseAberrationText(text, table); !why.empty()) {
+    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Warning);
+    return 0;
+  }
   if (std::any_of(table.begin(), table.end(),
                   [](int32_t v) { return v < kAberrationMin || v > kAberrationMax; })) {
     ui.MessageBox("Invalid parameter contains", MsgIcon::Warning);
     return 0;
   }
+  return 1;
+}
+
+int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table, int timeoutMs) {
+  UserInterface& ui = cmd.Ui();
   const int row = Row(cmd, "CAB2");
+  CCamCmd::LinkOwner owner(cmd);
   ui.BeginBusy();
   for (int i = 0; i < kAberrationValues; ++i) {
-    if (cmd.SetInt(row, table[static_cast<size_t>(i)], timeoutMs) != 1) {
+    if (ui.CancelRequested() || cmd.SetInt(row, table[static_cast<size_t>(i)], timeoutMs) != 1) {
       ui.MessageBox("Failed writing camera parameter", MsgIcon::Warning);
       ui.EndBusy();
       return 0;
@@ -126,6 +125,13 @@ int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   ui.EndBusy();
   ui.MessageBox("Succeeded in reading", MsgIcon::Information);
   return 1;
+}
+
+int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
+  AberrationTable table{};
+  return ReadAberrationFile(cmd.Ui(), path, table) && WriteAberrationTable(cmd, table, timeoutMs)
+             ? 1
+             : 0;
 }
 
 int BlemishDetect(CCamCmd& cmd, BlemishColumn column) {

@@ -22,17 +22,23 @@ using AberrationTable = std::array<int32_t, kAberrationValues>;
 
 // "Sens2,,,,,," then the rows, CR LF after each line.
 std::string FormatAberrationText(const AberrationTable& table);
-// Skips the first word (at most 63 characters), then reads the 112 values,
-// commas and white space separating them. The table is cleared first, so what
-// a short file lacks is 0. Returns the number of values read.
-int ParseAberrationText(std::string_view text, AberrationTable& table);
+// Skips the header line, then takes exactly 16 lines of 7 comma-separated
+// decimal numbers (blank lines, blanks around commas and a trailing comma
+// allowed). "" and the table filled when the file holds exactly that;
+// otherwise why not, and the table is left alone.
+std::string ParseAberrationText(std::string_view text, AberrationTable& table);
 
 // Reads the camera's table and writes the file: "Failed reading camera
 // parameter", "File open error" or "Succeeded in writing".
 int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
-// Reads the file and sends the table: "File open error", "Invalid parameter
-// contains" (nothing sent), "Failed writing camera parameter" or "Succeeded in
-// reading".
+// Reads and checks the whole file: "File open error" with the reason, the
+// line and field that is not a number, or "Invalid parameter contains".
+int ReadAberrationFile(UserInterface& ui, const std::string& path, AberrationTable& table);
+// Sends a checked table: "Failed writing camera parameter" (at the first set
+// the camera does not take) or "Succeeded in reading".
+int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table, int timeoutMs = 3000);
+// ReadAberrationFile, then WriteAberrationTable: nothing is sent unless the
+// whole file is good.
 int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
 
 // The blemish columns of the panel: the user group and the factory group, one

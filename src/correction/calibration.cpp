@@ -96,6 +96,7 @@ AutoCorrectionResult RunAutoCorrection(CCamCmd& cmd, int target, int setting,
   UserInterface& ui = cmd.Ui();
   if (!Prompt(cmd, t.prompt, t.title)) return AutoCorrectionResult::Cancelled;
 
+  CCamCmd::LinkOwner owner(cmd);
   const int runRow = Row(cmd, setting == 1 ? t.runFactory : t.runUser);
   if (runRow < 0 || cmd.SetInt(runRow, 0, t.runWaitMs) != 1) return AutoCorrectionResult::RunFailed;
 

@@ -1,30 +1,19 @@
 #include "correction/data_file.h"
 
-#include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "correction/data_transfer.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
+#include "util/checked_input.h"
 #include "util/text_file.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 
-int ParseDataText(std::string_view text, int32_t* values, int columns, int rows) {
-  if (columns <= 0 || rows <= 0) return 0;
-  const int total = columns * rows;
-  std::fill(values, values + total, 0);
-  size_t pos = 0;
-  for (int i = 0; i < total; ++i) {
-    if (!ScanDec(text, pos, values[i])) return i;
-    scan::Accept(text, pos, ',');
-    if (i > 0 && i % columns == 0)
-      scan::SkipBlanks(text, pos);
-    else
-      scan::Accept(text, pos, ',');
-  }
-  return total;
+std::string ParseDataText(std::string_view text, std::vector<int32_t>& values, int columns,
+                          int rows) {
+  return ParseValueRows(InputLines(text), 0, columns, columns * rows, INT32_MIN, INT32_MAX, values);
 }
 
 std::string FormatDataText(const int32_t* values, int columns, int rows) {
@@ -40,14 +29,17 @@ std::string FormatDataText(const int32_t* values, int columns, int rows) {
   return text;
 }
 
-int ReadDataFile(UserInterface& ui, const std::string& path, int32_t* values, int columns,
-                 int rows) {
+int ReadDataFile(UserInterface& ui, const std::string& path, std::vector<int32_t>& values,
+                 int columns, int rows) {
   std::string text;
-  if (!ReadWholeFile(path, text)) {
-    ui.MessageBox("File open error", MsgIcon::Warning);
+  if (std::string why = ReadInputFile(path, DataFileCap(columns * rows), text); !why.empty()) {
+    ui.MessageBox("File open error\n" + path + ": " + why, MsgIcon::Warning);
     return 0;
   }
-  ParseDataText(text, values, columns, rows);
+  if (std::string why = ParseDataText(text, values, columns, rows); !why.empty()) {
+    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Warning);
+    return 0;
+  }
   return 1;
 }
 
@@ -60,16 +52,29 @@ int WriteDataFile(UserInterface& ui, const std::string& path, const int32_t* val
   return 1;
 }
 
+int ReadCorrectionFile(UserInterface& ui, CorrectionKind kind, const std::string& path,
+                       std::vector<int32_t>& values) {
+  const CorrectionKindInfo& info = InfoOf(kind);
+  return ReadDataFile(ui, path, values, info.perCommand, RowsOf(kind)) &&
+                 CheckDataRange(ui, values.data(), info.count, info.minimum, info.maximum)
+             ? 1
+             : 0;
+}
+
+int LoadCorrectionValues(CDataTransfer& transfer, CorrectionKind kind,
+                         const std::vector<int32_t>& values, int sensor) {
+  if (!transfer.WriteCorrection(kind, values.data(), sensor)) return 0;
+  transfer.Cmd().Ui().MessageBox(InfoOf(kind).loadMessage, MsgIcon::Information);
+  return 1;
+}
+
 int LoadCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
                        int sensor) {
-  UserInterface& ui = transfer.Cmd().Ui();
-  const CorrectionKindInfo& info = InfoOf(kind);
-  std::vector<int32_t> values(static_cast<size_t>(info.count));
-  if (!ReadDataFile(ui, path, values.data(), info.perCommand, RowsOf(kind))) return 0;
-  if (!CheckDataRange(ui, values.data(), info.count, info.minimum, info.maximum)) return 0;
-  if (!transfer.WriteCorrection(kind, values.data(), sensor)) return 0;
-  ui.MessageBox(info.loadMessage, MsgIcon::Information);
-  return 1;
+  std::vector<int32_t> values;
+  return ReadCorrectionFile(transfer.Cmd().Ui(), kind, path, values) &&
+                 LoadCorrectionValues(transfer, kind, values, sensor)
+             ? 1
+             : 0;
 }
 
 int SaveCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,

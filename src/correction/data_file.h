@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "correction/correction_kind.h"
 #include "util/file_messages.h"
@@ -13,25 +14,34 @@ class CDataTransfer;
 class UserInterface;
 
 // Correction data files: rows of `columns` comma-separated decimal integers,
-// CR LF after every row, no header. The reader is lenient: white space and
-// commas both separate values, rows are counted by values only, and CR LF or
-// LF line ends both work.
+// CR LF after every row, no header. The reader takes LF or CR LF, blank
+// lines, blanks around the commas and a trailing comma, and nothing else:
+// every line must hold `columns` numbers and the file exactly columns·rows.
 
-// Parses text into columns·rows values. The buffer is cleared first, so values
-// a short or malformed text does not supply are 0. Returns how many values were
-// read; reading stops at the first character that cannot start a value.
-int ParseDataText(std::string_view text, int32_t* values, int columns, int rows);
+// Parses text into columns·rows values; "" when the text holds exactly that,
+// else why not ("line 3: \"----\" is not a number").
+std::string ParseDataText(std::string_view text, std::vector<int32_t>& values, int columns,
+                          int rows);
 std::string FormatDataText(const int32_t* values, int columns, int rows);
 
-// "File open error" in a warning box when the file cannot be read or written.
-// Writing replaces the file atomically.
-int ReadDataFile(UserInterface& ui, const std::string& path, int32_t* values, int columns,
-                 int rows);
+// Reads and checks a whole file before anything is sent: "File open error"
+// with the reason when it cannot be read (not a regular file, too large), the
+// path and the reason when its content is not columns·rows numbers. Writing
+// replaces the file atomically.
+int ReadDataFile(UserInterface& ui, const std::string& path, std::vector<int32_t>& values,
+                 int columns, int rows);
 int WriteDataFile(UserInterface& ui, const std::string& path, const int32_t* values, int columns,
                   int rows);
 
-// File to camera: read the file, check the kind's range, write the array for the
-// sensor, tell the user. Nothing is sent unless the whole file is in range.
+// Reads and checks a correction file of a kind: its count of numbers and the
+// kind's range ("Invalid data range: index (%d): value (%d)").
+int ReadCorrectionFile(UserInterface& ui, CorrectionKind kind, const std::string& path,
+                       std::vector<int32_t>& values);
+// Writes checked values into the sensor's array and tells the user.
+int LoadCorrectionValues(CDataTransfer& transfer, CorrectionKind kind,
+                         const std::vector<int32_t>& values, int sensor);
+// File to camera: ReadCorrectionFile, then LoadCorrectionValues. Nothing is
+// sent unless the whole file is good.
 int LoadCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
                        int sensor);
 // Camera to file: read the array, check the range, write the file, tell the

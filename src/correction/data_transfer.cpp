@@ -13,7 +13,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr std::string_view kAck = "COMPLETE\r\n";
 constexpr int kByteTimeoutMs = 10;
 constexpr int kPumpCount = 25;
 constexpr const char* kNoAnswer =
@@ -122,26 +121,35 @@ void CDataTransfer::ToReceivePath(std::string_view text) {
   }
 }
 
-int CDataTransfer::WaitDataAck(int timeoutMs) {
-  UserInterface& ui = cmd_.Ui();
-  if (cmd_.Config().offline == 1) return 1;  // nothing was sent, as with every set offline
+Answer CDataTransfer::WaitDataAck(int timeoutMs, std::string& reply) {
+  reply.clear();
+  if (cmd_.Config().offline == 1) return Answer::Accepted;  // nothing was sent
   std::string buffer;
   buffer.reserve(kReplyChars);
   const uint32_t start = TickCount();
+  Answer answer = Answer::Unanswered;
   for (;;) {
     uint8_t byte = 0;
     if (cmd_.ReadBytes(&byte, 1, kByteTimeoutMs) == 1 &&
-        buffer.size() < static_cast<size_t>(kReplyChars))
+        buffer.size() < static_cast<size_t>(kReplyChars)) {
       buffer.push_back(static_cast<char>(byte));
-    if (buffer == kAck) break;
+      if (byte == '\n') {
+        // A whole line: the acknowledgement, or the camera's reason for not
+        // taking the values.
+        answer = IsAcknowledgement(buffer) ? Answer::Accepted : Answer::Rejected;
+        break;
+      }
+    }
     if (cmd_.LinkLost() || TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
   }
-  ui.SetLinkState(1);
-  // The log shows what the camera really sent; a missing acknowledgement is
-  // not dressed up as one.
+  // The log shows what the camera really sent.
   ToReceivePath(buffer);
+  reply = buffer;
+  while (!reply.empty() && (reply.back() == '\r' || reply.back() == '\n'))
+    reply.pop_back();
+  if (answer != Answer::Unanswered) cmd_.Ui().SetLinkState(1);
   Pump();
-  return 1;
+  return answer;
 }
 
 int CDataTransfer::WaitDataReply(int32_t* dest, int count, int timeoutMs) {
@@ -169,37 +177,53 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
                                    int perCommand, int total) {
   UserInterface& ui = cmd_.Ui();
   if (perCommand <= 0 || total < 0 || total % perCommand != 0) return 0;
+  CCamCmd::LinkOwner owner(cmd_);
   const int n = total / perCommand;
+  AckTally tally(n);
   ui.ShowProgress();
-  for (int i = 0; i < total; i += perCommand) {
-    DiscardStale();
-    cmd_.SendCommand(FormatDataLine(mnemonic, values + i, perCommand), 1);
-    WaitDataAck(timing_.ackTimeoutMs);
-    // A port that hung up will never answer: stop instead of waiting out every
-    // remaining command and then claiming success.
-    if (cmd_.LinkLost()) {
-      ui.MessageBox(cmd_.LostText(), MsgIcon::Warning);
-      ui.SetLinkState(0);
-      ui.CloseProgress();
-      return 0;
+  for (int k = 0; k < n; ++k) {
+    if (ui.CancelRequested()) {
+      tally.Cancelled();
+      break;
     }
-    const int k = i / perCommand;
+    DiscardStale();
+    const std::string line = FormatDataLine(mnemonic, values + k * perCommand, perCommand);
+    cmd_.SendCommand(line, 1);
+    std::string reply;
+    const Answer answer = WaitDataAck(timing_.ackTimeoutMs, reply);
+    // A port that hung up will not answer the rest either.
+    const bool lost = answer == Answer::Unanswered && cmd_.LinkLost();
+    if (!tally.Record(lost ? Answer::Unanswered : answer, line, reply) || lost) {
+      if (answer == Answer::Unanswered) ui.SetLinkState(0);
+      break;
+    }
     ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
     ui.SetProgressPercent(k * 100 / n);
     if (cmd_.Config().offline != 1) Sleep(timing_.pauseMs);  // no camera to pace
   }
   ui.CloseProgress();
-  return 1;
+  if (tally.AllAccepted()) return 1;
+  ui.MessageBox(cmd_.LinkLost() ? cmd_.LostText() + "\n" + tally.Summary() : tally.Summary(),
+                MsgIcon::Warning);
+  return 0;
 }
 
 int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, int perReply,
                                   int total) {
   UserInterface& ui = cmd_.Ui();
   if (perReply <= 0 || total < 0 || total % perReply != 0) return 0;
+  CCamCmd::LinkOwner owner(cmd_);
   const int n = total / perReply;
   ui.ShowProgress();
   const std::string query = mnemonic + "?\r\n";
   for (int i = 0; i < total; i += perReply) {
+    if (ui.CancelRequested()) {
+      ui.CloseProgress();
+      ui.MessageBox("Stopped after " + std::to_string(i / perReply) + " of " + std::to_string(n) +
+                        " lines; nothing was saved.",
+                    MsgIcon::Warning);
+      return 0;
+    }
     DiscardStale();
     cmd_.SendCommand(query, 1);
     if (WaitDataReply(values + i, perReply, timing_.replyTimeoutMs) != 1) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "correction/correction_kind.h"
+#include "protocol/ack_tally.h"
 
 namespace kestrel {
 
@@ -36,16 +37,20 @@ class CDataTransfer {
   const TransferTiming& Timing() const { return timing_; }
   void SetTiming(const TransferTiming& timing) { timing_ = timing; }
 
-  // total must be a whole multiple of perCommand. Missing acknowledgements are
-  // waited out and otherwise ignored: a write completes unless the port is lost.
+  // total must be a whole multiple of perCommand. Every line must be
+  // acknowledged: the write stops at the first line the camera rejects, after
+  // three lines in a row without an answer, on a lost port or when the user
+  // cancels, and then shows "N of M lines were not accepted" with the reason
+  // and fails (AckTally).
   int WriteDataBlocks(const std::string& mnemonic, const int32_t* values, int perCommand,
                       int total);
   // Stops at the first reply that does not come; values read so far stay.
   int ReadDataBlocks(const std::string& mnemonic, int32_t* values, int perReply, int total);
 
-  // 1 when the bytes received are exactly "COMPLETE\r\n"; after the time-out it
-  // also returns 1, as if the camera had acknowledged.
-  int WaitDataAck(int timeoutMs);
+  // Waits for the answer to one bulk line: Accepted for a line starting with
+  // "COMPLETE" (any case), Rejected for any other line (kept in `reply`),
+  // Unanswered when no whole line came within the time-out.
+  Answer WaitDataAck(int timeoutMs, std::string& reply);
   // Receives one reply of count comma-separated values into dest.
   int WaitDataReply(int32_t* dest, int count, int timeoutMs);
 

@@ -5,48 +5,16 @@
 
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
+#include "util/checked_input.h"
 #include "util/text_file.h"
 
 namespace kestrel {
 
 namespace {
 
-constexpr int kChunk = 126;  // the longest piece of a line read at once
-
 int LutRow(int channel) {
   return channel == 0 ? cmd::LUTD1 : cmd::LUTD2;
 }
-
-// Splits text the way a line reader with a 127-byte buffer does: up to and
-// including a line end, at most 126 characters. CR LF counts as one line end.
-class ChunkReader {
- public:
-  explicit ChunkReader(std::string_view text) : text_(text) {}
-  bool Next(std::string_view& out) {
-    if (pos_ >= text_.size()) return false;
-    size_t taken = 0;
-    size_t end = pos_;
-    while (end < text_.size() && taken < kChunk) {
-      if (text_[end] == '\n') {
-        ++end;
-        break;
-      }
-      if (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n') {
-        end += 2;
-        break;
-      }
-      ++end;
-      ++taken;
-    }
-    out = text_.substr(pos_, end - pos_);
-    pos_ = end;
-    return true;
-  }
-
- private:
-  std::string_view text_;
-  size_t pos_ = 0;
-};
 
 }  // namespace
 
@@ -81,42 +49,30 @@ std::string FormatGammaText(const LutTable& table) {
   return text;
 }
 
-GammaParseResult ParseGammaText(std::string_view text, LutTable& table) {
-  GammaParseResult result;
-  ChunkReader reader(text);
-  std::string_view line;
-  if (!reader.Next(line)) return result;  // the header, whatever it holds
-  for (int k = 0; reader.Next(line); ++k) {
-    if (k >= kLutEntries) {
-      result.tooMany = true;
-      break;
-    }
-    int64_t value = 0;
-    for (char c : line)
-      if (c >= '0' && c <= '9') value = std::min<int64_t>(value * 10 + (c - '0'), INT32_MAX);
-    if (value > kLutMaxValue && result.invalidLine < 0) {
-      result.invalidLine = k;
-      result.invalidValue = static_cast<int32_t>(value);
-    }
-    table[static_cast<size_t>(k)] = static_cast<int32_t>(std::min<int64_t>(value, kLutMaxValue));
-    result.lines = k + 1;
+std::string ParseGammaText(std::string_view text, LutTable& table) {
+  const std::vector<std::string> lines = InputLines(text);
+  std::vector<int32_t> values;
+  std::string why = ParseValueRows(lines, 1, 1, kLutEntries, INT32_MIN, INT32_MAX, values);
+  if (why.find("more than") != std::string::npos) return "Too many data";
+  if (!why.empty()) return why;
+  for (int k = 0; k < kLutEntries; ++k) {
+    const int32_t v = values[static_cast<size_t>(k)];
+    if (v < 0 || v > kLutMaxValue)
+      return "Invalid data value: Line(" + std::to_string(k) + ") : Value(" + std::to_string(v) +
+             ")";
   }
-  return result;
+  std::copy(values.begin(), values.end(), table.begin());
+  return {};
 }
 
 int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table) {
   std::string text;
-  if (!ReadWholeFile(path, text)) {
-    ui.MessageBox(path + "\nCouldn't open this file", MsgIcon::Stop);
+  if (std::string why = ReadInputFile(path, DataFileCap(kLutEntries), text); !why.empty()) {
+    ui.MessageBox(path + "\nCouldn't open this file\n" + why, MsgIcon::Stop);
     return 0;
   }
-  const GammaParseResult r = ParseGammaText(text, table);
-  if (r.invalidLine >= 0)
-    ui.MessageBox("Invalid data value: Line(" + std::to_string(r.invalidLine) + ") : Value(" +
-                      std::to_string(r.invalidValue) + ")",
-                  MsgIcon::Stop);
-  if (r.tooMany) {
-    ui.MessageBox("Too many data", MsgIcon::Stop);
+  if (std::string why = ParseGammaText(text, table); !why.empty()) {
+    ui.MessageBox(why, MsgIcon::Stop);
     return 0;
   }
   return 1;

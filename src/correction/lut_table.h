@@ -24,21 +24,18 @@ int WriteLutTable(CCamCmd& cmd, int channel, const LutTable& table, int timeoutM
 // Gamma data file: "GammaData", then the 256 entries one per line, CR LF.
 std::string FormatGammaText(const LutTable& table);
 
-struct GammaParseResult {
-  int lines = 0;             // data lines stored
-  bool tooMany = false;      // a 257th data line was met
-  int invalidLine = -1;      // zero-based data line of the first value above 4095, or -1
-  int32_t invalidValue = 0;  // that value as read
-};
-// Skips the first line, then takes the decimal digits of each line together as
-// one value (every other character is ignored, a line without digits is 0).
-// Values above 4095 are stored as 4095. Lines are taken 126 characters at a time.
-// Entries after the last line keep what they held.
-GammaParseResult ParseGammaText(std::string_view text, LutTable& table);
+// Checks a whole gamma file: the first line is the header, whatever it
+// holds; then exactly 256 lines of one whole decimal number each, 0..4095
+// (blank lines are skipped, LF or CR LF). "" and the table filled when it is
+// good; otherwise why not, in the file's words: "Too many data" for a 257th
+// value, "Invalid data value: Line(%d) : Value(%d)" (zero-based data line) for
+// the first number above 4095, or the line and field that is not a number,
+// and the table is left alone.
+std::string ParseGammaText(std::string_view text, LutTable& table);
 
-// Both show the path followed by "\nCouldn't open this file" in an error box
-// when the file cannot be opened. Load also reports the first value above 4095
-// ("Invalid data value: Line(%d) : Value(%d)") and fails with "Too many data".
+// Show the path followed by "\nCouldn't open this file" and the reason in an
+// error box when the file cannot be read or written. Load reads and checks the
+// whole file first and shows ParseGammaText's reason on failure.
 int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table);
 int SaveGammaFile(UserInterface& ui, const std::string& path, const LutTable& table);
 

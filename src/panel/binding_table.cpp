@@ -1,14 +1,17 @@
 #include "panel/binding_table.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "panel/binding_layout.h"
 #include "panel/binding_view.h"
 #include "panel/connection.h"
+#include "panel/set_line_check.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/settings.h"
 #include "protocol/user_interface.h"
+#include "util/checked_input.h"
 
 namespace kestrel {
 
@@ -277,20 +280,29 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
   // as 0 and silently select its first item.
   if (b->kind != WidgetKind::SpinEdit && b->kind != WidgetKind::TextEdit) return false;
   const std::string text = view_->Text(id);
+  // A text the camera could not take whole, or a number with anything else
+  // in it, is refused: the box shows the stored value again and nothing is
+  // sent. A number outside the limits is clamped to them, as the spin is.
+  std::string why;
+  int32_t value = 0;
   if (b->valueKind == kTypeText) {
-    // A line break would end the command line early and send the rest of the
-    // text to the camera as a command of its own.
-    std::string clean = text;
-    std::erase_if(clean, [](char c) { return c == '\r' || c == '\n'; });
-    SetParamInt(id, clean);
-    if (clean != text) UpdateControl(id, b->current);
+    CheckedSet set;
+    why =
+        CheckSetLine(cmd_.Table(), cmd_.FormatSet(b->cmdIndex, ParamValue::Text(text), false), set);
   } else {
-    const int32_t value = std::clamp(ToInt(text), b->minimum, b->maximum);
-    SetParamInt(id, value);
-    // The box always shows the number that was stored, not only after
-    // clamping: "abc" or "12x" would otherwise stay on screen while the camera
-    // holds 0 or 12. Showing it also moves the spin to it, so the next arrow
-    // steps from the typed number rather than from the spin's old position.
+    why = CheckDecimal(text, INT32_MIN, INT32_MAX, b->command, value);
+  }
+  if (!why.empty()) {
+    UpdateControl(id, b->current);
+    Ui().MessageBox(why, MsgIcon::Warning);
+    return false;
+  }
+  if (b->valueKind == kTypeText) {
+    SetParamInt(id, text);
+  } else {
+    SetParamInt(id, std::clamp(value, b->minimum, b->maximum));
+    // The box always shows the number that was stored, also after clamping,
+    // and the spin moves to it, so the next arrow steps from there.
     UpdateControl(id, b->current);
   }
   AfterChange(true);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "protocol/message_collector.h"
+#include "util/checked_input.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
 
@@ -70,64 +72,110 @@ bool SaveSettingFile(const std::string& path, const CCamCmd& cmd,
   return true;
 }
 
+SettingFileCheck CheckSettingText(const CommandTable& table, const std::string& text) {
+  SettingFileCheck check;
+  const std::vector<std::string> lines = InputLines(text);
+  check.lines = static_cast<int>(lines.size());
+  for (size_t k = 0; k < lines.size(); ++k) {
+    if (lines[k].find_first_not_of(" \t") == std::string::npos) continue;
+    SettingLine line{k, lines[k], {}};
+    if (std::string why = CheckSetLine(table, lines[k], line.set); !why.empty())
+      check.problems.push_back(LineLabel(k) + why);
+    else
+      check.good.push_back(std::move(line));
+  }
+  return check;
+}
+
+std::string ProblemSummary(const std::vector<std::string>& problems) {
+  constexpr size_t kShown = 15;
+  std::string text;
+  for (size_t i = 0; i < problems.size() && i < kShown; ++i)
+    text += problems[i] + "\n";
+  if (problems.size() > kShown)
+    text += "... and " + std::to_string(problems.size() - kShown) + " more\n";
+  return text;
+}
+
 ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPanel* panel) {
   UserInterface& ui = cmd.Ui();
   ReplayResult result;
   result.opened = true;
-  const std::vector<std::string> lines = SplitLines(text);
-  result.lines = static_cast<int>(lines.size());
-
-  ui.ShowProgress();
-  ui.SetProgressMessage("Now, reading camera setting file.");
-  for (size_t k = 0; k < lines.size(); ++k) {
-    ui.SetProgressPercent(static_cast<int>(k * 100 / lines.size()));
-    ui.PumpOneMessage();
-    if (ui.CancelRequested()) break;  // after the command before, never inside one
-    std::string line = lines[k];
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-      line.pop_back();
-
-    ParsedLine r;
-    // A longer line would reach the camera cut short; a query line ("EB?") would
-    // set the value 0. Neither is sent.
-    const bool resolved =
-        line.size() <= kMaxSettingLine && cmd.ParseLine(line, r, 0) == 1 && r.separator == "=";
-    if (!resolved) {
-      ++result.unresolved;
-      std::string shown =
-          line.size() > kMaxSettingLine ? line.substr(0, kMaxSettingLine) + "..." : line;
-      ui.MessageBox("Unresolved command! (" + shown + ")", MsgIcon::Warning);
-      continue;
+  const SettingFileCheck check = CheckSettingText(cmd.Table(), text);
+  result.lines = check.lines;
+  result.unresolved = static_cast<int>(check.problems.size());
+  const int n = static_cast<int>(check.good.size());
+  if (!check.problems.empty()) {
+    std::string summary = std::to_string(check.problems.size()) + " of " +
+                          std::to_string(check.lines) + " lines cannot be sent:\n" +
+                          ProblemSummary(check.problems);
+    if (n == 0) {
+      ui.MessageBox(summary + "Nothing was sent.", MsgIcon::Warning);
+      return result;
     }
-    ParamValue value;
-    value.type = r.type;
-    value.intValue = r.intValue;
-    value.realValue = r.realValue;
-    value.textValue = r.textValue;
-
-    // Whatever the camera answers, the panel takes the value.
-    if (cmd.SetValue(r.cmdIndex, value, kReplayTimeoutMs) != 1) {
-      ++result.failed;
-      if (cmd.LinkLost()) {
-        result.lostAtLine = static_cast<int>(k) + 1;  // the rest was never sent
-        break;
-      }
-    }
-    if (panel) {
-      const int ctrlId = panel->CmdId2CtrlId(r.cmdIndex);
-      if (ctrlId != -1) panel->SetParam(ctrlId, value);
+    summary += "\nSend the " + std::to_string(n) + " good lines (OK) or nothing (Cancel)?";
+    if (ui.MessageBox(summary, MsgIcon::Warning, MsgButtons::OkCancel) != MsgAnswer::Ok) {
+      result.cancelled = true;
+      return result;
     }
   }
-  if (panel) panel->AfterReplay();
+
+  CCamCmd::LinkOwner owner(cmd);
+  std::vector<std::string> rejected;
+  std::vector<int> reread;
+  ui.ShowProgress();
+  ui.SetProgressMessage("Now, reading camera setting file.");
+  {
+    CollectMessages collect(cmd);
+    for (const SettingLine& line : check.good) {
+      if (ui.CancelRequested()) {
+        result.cancelled = true;
+        break;
+      }
+      ui.SetProgressPercent(result.sent * 100 / n);
+      ui.PumpOneMessage();
+      ++result.sent;
+      const int ctrlId = panel ? panel->CmdId2CtrlId(line.set.cmdIndex) : -1;
+      if (cmd.SetValue(line.set.cmdIndex, line.set.value, kReplayTimeoutMs) != 1) {
+        ++result.failed;
+        rejected.push_back(LineLabel(line.lineIndex) +
+                           collect.Take("no answer for " + cmd.LastCommand()));
+        if (ctrlId != -1) reread.push_back(ctrlId);
+        if (cmd.LinkLost()) {
+          result.lostAtLine = static_cast<int>(line.lineIndex) + 1;  // the rest was never sent
+          break;
+        }
+        continue;
+      }
+      if (ctrlId != -1) panel->SetParam(ctrlId, line.set.value);
+    }
+  }
+  if (panel) {
+    // The camera keeps what it held before a rejected line; so does the panel,
+    // read afresh, so no rule computes from a value nobody holds.
+    if (!cmd.LinkLost())
+      for (int ctrlId : reread)
+        panel->ReadParamFromCamera(ctrlId);
+    panel->AfterReplay();
+  }
   ui.SetProgressPercent(100);
   ui.CloseProgress();
+  if (result.failed > 0)
+    ui.MessageBox(std::to_string(result.failed) + " of " + std::to_string(result.sent) +
+                      " settings were not accepted by the camera:\n" + ProblemSummary(rejected),
+                  MsgIcon::Warning);
+  if (result.cancelled)
+    ui.MessageBox(
+        "Stopped after " + std::to_string(result.sent) + " of " + std::to_string(n) + " settings.",
+        MsgIcon::Warning);
   return result;
 }
 
 ReplayResult ReplaySettingFile(const std::string& path, CCamCmd& cmd, SettingsPanel* panel) {
   std::string text;
-  if (!ReadWholeFile(path, text)) {
-    ReportCannotRead(cmd.Ui(), path);
+  if (std::string why = ReadInputFile(path, kMaxSettingFileBytes, text); !why.empty()) {
+    cmd.Ui().MessageBox(path + "\nCouldn't open this file\n" + why, MsgIcon::Warning,
+                        MsgButtons::Ok, "File Open Error");
     return {};
   }
   return ReplaySettingText(text, cmd, panel);

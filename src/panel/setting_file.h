@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "panel/binding_table.h"
+#include "panel/set_line_check.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/param_value.h"
 #include "protocol/user_interface.h"
@@ -26,6 +27,8 @@ class SettingsPanel {
   virtual void AfterReplay() = 0;
   // Reads every parameter from the camera into the controls.
   virtual void RefreshFromCamera() = 0;
+  // Reads one binding's value from the camera into its control.
+  virtual bool ReadParamFromCamera(int ctrlId) = 0;
 };
 
 // One binding as the file writer sees it, in slot order.
@@ -62,6 +65,9 @@ class TablePanel : public SettingsPanel {
     table_.SaveBaseline();
   }
   void RefreshFromCamera() override { table_.RefreshFromCamera(); }
+  bool ReadParamFromCamera(int ctrlId) override {
+    return table_.ReadParamFromCamera(static_cast<uint32_t>(ctrlId));
+  }
 
  private:
   Table& table_;
@@ -85,25 +91,51 @@ bool SaveSettingFile(const std::string& path, const CCamCmd& cmd,
                      const std::vector<BindingValue>& bindings, int operatingMode,
                      UserInterface& ui);
 
+// A setting file checked line by line before anything is sent.
+struct SettingLine {
+  size_t lineIndex = 0;  // counted from 0
+  std::string text;
+  CheckedSet set;
+};
+struct SettingFileCheck {
+  int lines = 0;                      // lines in the file
+  std::vector<SettingLine> good;      // the lines that can be sent, in file order
+  std::vector<std::string> problems;  // "line 12: \"abc\" is not a number for TGSM"
+};
+
+// Checks every line with CheckSetLine; blank lines are skipped.
+SettingFileCheck CheckSettingText(const CommandTable& table, const std::string& text);
+// The problems as one message: at most a screenful of lines, then how many more.
+std::string ProblemSummary(const std::vector<std::string>& problems);
+
 struct ReplayResult {
   bool opened = false;
   int lines = 0;       // lines in the file
-  int unresolved = 0;  // lines that named no command (each reported)
-  int failed = 0;      // commands the camera rejected or did not acknowledge
+  int unresolved = 0;  // lines that failed the check (none of them sent)
+  int sent = 0;        // lines sent
+  int failed = 0;      // lines the camera rejected or did not acknowledge
   int lostAtLine = 0;  // the line (from 1) at which a lost link ended the replay; 0 none
-  bool ok() const { return opened && unresolved == 0 && failed == 0; }
+  bool cancelled = false;
+  bool ok() const { return opened && unresolved == 0 && failed == 0 && !cancelled; }
 };
 
-// Longest line a setting file holds; longer lines are reported, not sent.
-inline constexpr size_t kMaxSettingLine = 255;
-
-// Replays file content into the camera line by line with SetValue (3000 ms),
-// storing each value into its binding when a panel is given; reports lines
-// naming no command with "Unresolved command! (%s)" and runs the panel's rules
-// afterwards. Progress: "Now, reading camera setting file." and k*100/N.
+// Replays a setting file into the camera. Every line is checked first; when
+// some are bad, one summary lists them and asks whether to send the good lines
+// (OK) or nothing (Cancel). The good lines go with SetValue (3000 ms) under
+// the progress window ("Now, reading camera setting file.", k*100/N), which
+// can cancel between two lines. A line the camera takes is stored into its
+// binding; a line it rejects or leaves unanswered is counted, and its binding
+// is read back from the camera instead, so the panel never keeps a value the
+// camera does not hold. The panel's rules run afterwards, and one summary at
+// the end names every line that was not accepted.
 ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPanel* panel);
 // The same for a file; a file that cannot be read shows the path followed by
-// "\nCouldn't open this file" titled "File Open Error" and sends nothing.
+// "\nCouldn't open this file" and the reason, titled "File Open Error", and
+// sends nothing.
 ReplayResult ReplaySettingFile(const std::string& path, CCamCmd& cmd, SettingsPanel* panel);
+
+// Largest setting file read: far more than the 225 lines of 255 characters
+// the panel writes.
+inline constexpr size_t kMaxSettingFileBytes = 1 << 20;
 
 }  // namespace kestrel

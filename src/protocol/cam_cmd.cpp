@@ -335,6 +335,19 @@ int CCamCmd::ParseLine(const std::string& input, ParsedLine& r, int replyMode) c
   r.name = line.substr(0, sep);
   r.separator = line.substr(sep, 1);
   const std::string rest = line.substr(sep + 1);
+  if (const int row = table_.Find(r.name); r.separator == "=" && row >= 0 &&
+                                           table_[row].valueType == kTypeText &&
+                                           !table_[row].indexed) {
+    // A text row takes the whole rest of the line as it came, spaces and
+    // commas included ("UD=my camera, line 2"); only the line end goes.
+    r.value1 = StripLineEnd(input.substr(input.find('=') + 1));
+    r.kind = 1;
+    r.cmdIndex = row;
+    r.type = kTypeText;
+    r.textValue = r.value1;
+    r.error = 0;
+    return 1;
+  }
   if (r.separator == "?") {
     r.kind = rest.empty() ? 0 : 1;
     if (r.kind == 1) r.value1 = rest;

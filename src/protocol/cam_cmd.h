@@ -86,6 +86,22 @@ class CCamCmd {
 
   const std::string& LastCommand() const { return lastCommand_; }
 
+  // One operation at a time: a transfer, a routine, a replay or a calibration
+  // owns the link from its first command to its last (LinkOwner, nested owners
+  // count), and timers or clicks that would start a transaction of their own
+  // ask LinkOwned() and skip their turn.
+  bool LinkOwned() const { return linkOwners_ > 0; }
+  class LinkOwner {
+   public:
+    explicit LinkOwner(CCamCmd& cmd) : cmd_(cmd) { ++cmd_.linkOwners_; }
+    ~LinkOwner() { --cmd_.linkOwners_; }
+    LinkOwner(const LinkOwner&) = delete;
+    LinkOwner& operator=(const LinkOwner&) = delete;
+
+   private:
+    CCamCmd& cmd_;
+  };
+
  private:
   void RawWrite(const std::string& line);
   bool CameraLinkMode() const { return settings_.serialMode != 0; }
@@ -106,6 +122,7 @@ class CCamCmd {
   std::string lastCommand_;
   std::chrono::steady_clock::time_point lateReplyUntil_{};
   int exchangeDepth_ = 0;
+  int linkOwners_ = 0;
 };
 
 // Leading-part conversions as the camera protocol uses them: optional white

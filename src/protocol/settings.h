@@ -39,7 +39,17 @@ struct Settings {
 
   // Derived from activeMode at load, switched at run time.
   int operatingMode = kModeUser;
+
+  // kestrelctl's --timeout: when above 0 it replaces the reply time-out of
+  // every service operation (never saved).
+  int replyTimeoutMs = 0;
 };
+
+// The time-out a service operation waits for a reply: its own, or the one
+// the command line gave.
+inline int ReplyTimeout(const Settings& settings, int ownMs) {
+  return settings.replyTimeoutMs > 0 ? settings.replyTimeoutMs : ownMs;
+}
 
 // Bit rate of a baud index; any index outside 0..4 gives 9600.
 int BaudOfIndex(int index);

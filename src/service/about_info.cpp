@@ -28,7 +28,9 @@ std::string FormatVersion(int v) {
 
 int RefreshCameraData(CCamCmd& cmd, CameraInfo& info) {
   ParamValue v;
-  auto query = [&](int row) { return cmd.QueryValue(row, v, kQueryMs, 0, 1) == 1; };
+  auto query = [&](int row) {
+    return cmd.QueryValue(row, v, ReplyTimeout(cmd.Config(), kQueryMs), 0, 1) == 1;
+  };
   if (!query(cmd::MD)) return 0;
   info.modelName = v.textValue;
   if (!query(cmd::ID)) return 1;
@@ -64,7 +66,7 @@ std::vector<std::string> ListHelpFiles(const std::string& folder) {
 int SaveUserId(CCamCmd& cmd, const std::string& userId) {
   UserInterface& ui = cmd.Ui();
   if (userId.size() > kUserIdMax || HasControlCharacter(userId) ||
-      cmd.SetValue(cmd::UD, ParamValue::Text(userId), kQueryMs) != 1) {
+      cmd.SetValue(cmd::UD, ParamValue::Text(userId), ReplyTimeout(cmd.Config(), kQueryMs)) != 1) {
     ui.MessageBox("Couldn't write the User ID.", MsgIcon::Stop);
     return 0;
   }

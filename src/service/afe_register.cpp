@@ -1,5 +1,8 @@
 #include "service/afe_register.h"
 
+#include "protocol/ack_tally.h"
+#include "service/save_gaps.h"
+#include "util/checked_input.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
@@ -52,14 +55,6 @@ constexpr const char* kRegisterNames[kAfeAddressCount] = {
     // 0xE0
     "Not_used", "Not_used", "Not_used", "SCK", "SCK"};
 
-// One field of a register file row: "0x" and a hexadecimal number, blanks
-// around it allowed.
-bool ParseField(std::string_view field, uint32_t& out) {
-  size_t pos = 0;
-  if (!ScanLiteral(field, pos, " 0x") || !ScanHex(field, pos, out)) return false;
-  return ScanLiteral(field, pos, " ") && pos == field.size();
-}
-
 }  // namespace
 
 const std::array<std::string, kAfeSelectorCount>& AfeSelectorItems() {
@@ -110,28 +105,43 @@ std::string AfeWriteValue(int selectorIndex, int addressIndex, const std::string
 
 int WriteAfeRegister(CCamCmd& cmd, int selectorIndex, int addressIndex,
                      const std::string& dataText) {
+  // The data goes as typed, but it must stay one field of one line.
+  if (dataText.find_first_not_of(" \t") == std::string::npos ||
+      dataText.find_first_of(",\r\n") != std::string::npos) {
+    cmd.Ui().MessageBox("\"" + dataText + "\" is not a value for the AFE data", MsgIcon::Warning);
+    return 0;
+  }
   // The value carries its own CR LF and the transaction adds another; the
   // camera has always received the line that way.
-  return cmd.SetValue(
-      cmd::AFEW, ParamValue::Text(AfeWriteValue(selectorIndex, addressIndex, dataText)), kReplyMs);
+  return cmd.SetValue(cmd::AFEW,
+                      ParamValue::Text(AfeWriteValue(selectorIndex, addressIndex, dataText)),
+                      ReplyTimeout(cmd.Config(), kReplyMs));
 }
 
-std::vector<std::string> RegisterFileCommands(TextLineReader& reader) {
+std::string RegisterFileCommands(std::string_view text, std::vector<std::string>& out) {
+  out.clear();
   std::vector<std::string> lines;
-  std::string line;
-  for (uint32_t row = 0; reader.Next(line); ++row) {
-    std::string_view rest = line;
+  const std::vector<std::string> rows = InputLinesTrimmed(text);
+  if (rows.empty()) return "the file holds no rows";
+  if (rows.size() > kAfeTableRows)
+    return "the file holds " + std::to_string(rows.size()) + " rows where the table has " +
+           std::to_string(kAfeTableRows);
+  for (size_t row = 0; row < rows.size(); ++row) {
+    std::string_view rest = rows[row];
     for (int c = 0; c < 3; ++c) {
       const size_t comma = rest.find(',');
-      const std::string_view field = rest.substr(0, comma);
+      if ((comma == std::string_view::npos) != (c == 2))
+        return LineLabel(row) + "a row holds three values, R, G and B";
       uint32_t value = 0;
-      if (ParseField(field, value))
-        lines.push_back(std::string(kStems[c]) + "=" + ToHex(row) + "," + ToHex(value));
-      if (comma == std::string_view::npos) break;
-      rest.remove_prefix(comma + 1);
+      if (std::string why = CheckHexWord(rest.substr(0, comma), value); !why.empty())
+        return LineLabel(row) + why + " for " + kStems[c];
+      lines.push_back(std::string(kStems[c]) + "=" + ToHex(static_cast<uint32_t>(row)) + "," +
+                      ToHex(value));
+      rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
     }
   }
-  return lines;
+  out = std::move(lines);
+  return {};
 }
 
 bool ParseAfeReply(std::string_view line, std::string_view stem, uint32_t& out) {
@@ -142,20 +152,18 @@ bool ParseAfeReply(std::string_view line, std::string_view stem, uint32_t& out) 
 
 int LoadRegisterFile(CCamCmd& cmd, const std::string& path) {
   UserInterface& ui = cmd.Ui();
-  TextLineReader reader;
-  if (!reader.Open(path)) {
-    ReportCannotRead(ui, path);
+  std::string text;
+  std::vector<std::string> lines;
+  if (std::string why = ReadInputFile(path, DataFileCap(kAfeTableRows * 3), text); !why.empty()) {
+    ui.MessageBox(path + "\nCouldn't open this file\n" + why, MsgIcon::Warning, MsgButtons::Ok,
+                  "File Open Error");
     return 0;
   }
-  const std::vector<std::string> lines = RegisterFileCommands(reader);
-  ui.BeginBusy();
-  cmd.ClearReceive();
-  for (const std::string& line : lines) {
-    cmd.SendCommand(line + "\r\n", 1);
-    cmd.WaitLine(1, kReplyMs);  // the reply is only logged
+  if (std::string why = RegisterFileCommands(text, lines); !why.empty()) {
+    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Warning);
+    return 0;
   }
-  ui.EndBusy();
-  return 1;
+  return SendAcknowledgedLines(cmd, lines, ReplyTimeout(cmd.Config(), kReplyMs));
 }
 
 int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
@@ -165,8 +173,16 @@ int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
     ReportCannotCreate(ui, path);
     return 0;
   }
+  CCamCmd::LinkOwner owner(cmd);
   ui.BeginBusy();
+  int gaps = 0;
   for (uint32_t row = 0; row < kAfeTableRows; ++row) {
+    if (ui.CancelRequested()) {
+      ui.EndBusy();
+      ui.MessageBox("Stopped after " + std::to_string(row) + " of 128 rows; no file was written.",
+                    MsgIcon::Warning);
+      return 0;
+    }
     std::string text;
     for (int c = 0; c < 3; ++c) {
       // Each query starts clean, so a reply that came too late for the row
@@ -174,10 +190,11 @@ int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
       cmd.ClearReceive();
       cmd.SendCommand(std::string(kStems[c]) + "?" + ToHex(row) + "\r\n", 1);
       uint32_t value = 0;
-      const bool ok =
-          cmd.WaitLine(1, kReplyMs) == 1 && ParseAfeReply(cmd.PopLine(), kStems[c], value);
+      const bool ok = cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 &&
+                      ParseAfeReply(cmd.PopLine(), kStems[c], value);
       if (c > 0) text += ",";
       text += ok ? "0x" + ToHex(value) : std::string(kAfeMissingValue);
+      gaps += ok ? 0 : 1;
     }
     file.Line(text);
   }
@@ -187,7 +204,7 @@ int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
     ReportCannotWrite(ui, path);
     return 0;
   }
-  return 1;
+  return ReportGaps(ui, path, gaps, kAfeTableRows * 3);
 }
 
 }  // namespace kestrel

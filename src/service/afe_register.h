@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "protocol/cam_cmd.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 
@@ -41,26 +40,31 @@ std::string ShplocMnemonic(int tap);
 // The value of the "AFEW" set: "<mask>, <address>, <data>, <channel>" with
 // CR LF; the data text goes as typed.
 std::string AfeWriteValue(int selectorIndex, int addressIndex, const std::string& dataText);
-// Sends it with the set transaction; 1 on "COMPLETE".
+// Sends it with the set transaction; 1 on "COMPLETE". An empty data text, or
+// one with a comma or a line break, is refused with a message and nothing is
+// sent.
 int WriteAfeRegister(CCamCmd& cmd, int selectorIndex, int addressIndex,
                      const std::string& dataText);
 
 // The register table file: one row a line, "0x1F,0x20,0x3" (R, G, B). A value
-// the camera did not give is written as kAfeMissingValue, and a loader sends
-// nothing for a field that is not a "0x" number, so a gap never turns into a
-// written register.
+// the camera did not give is written as kAfeMissingValue.
 inline constexpr const char* kAfeMissingValue = "----";
 
 // The raw lines a register file loads, in order: for row i, "AFR=i,R",
-// "AFG=i,G", "AFB=i,B" (hexadecimal), each field that holds a number.
-std::vector<std::string> RegisterFileCommands(TextLineReader& reader);
+// "AFG=i,G", "AFB=i,B" (hexadecimal). The whole text is checked first: 1 to
+// 128 rows (blank lines at the end aside), each of exactly three "0x" words of
+// at most 32 bits. "" when it is good, else the line and field that is not.
+std::string RegisterFileCommands(std::string_view text, std::vector<std::string>& lines);
 
 // The value of a register query reply "AFR=1F": the first hexadecimal number
 // after "<stem>="; for "AFG" and "AFB" at most four digits are read.
 bool ParseAfeReply(std::string_view line, std::string_view stem, uint32_t& out);
 
-// Load: sends the file's rows, waiting up to 3 s for a reply after each line.
-// Save: queries the 128 rows and writes the file. 1 on success.
+// Load: reads and checks the whole file, then sends its rows, each line
+// waiting up to 3 s for its "COMPLETE" (SendAcknowledgedLines).
+// Save: queries the 128 rows and writes the file; registers that did not
+// answer are written as gaps, counted in a message, and the result is 0.
+// 1 on success.
 int LoadRegisterFile(CCamCmd& cmd, const std::string& path);
 int SaveRegisterFile(CCamCmd& cmd, const std::string& path);
 

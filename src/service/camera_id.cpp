@@ -28,14 +28,14 @@ int SaveCameraId(CCamCmd& cmd, const CameraIdBoxes& boxes) {
   if (ui.MessageBox("Are you sure you want to save the CAMERA ID?", MsgIcon::Question,
                     MsgButtons::YesNo) != MsgAnswer::Yes)
     return 0;
-  if (cmd.SetInt(cmd::ULCK, kCameraIdUnlockCode, kAckMs) != 1) {
+  if (cmd.SetInt(cmd::ULCK, kCameraIdUnlockCode, ReplyTimeout(cmd.Config(), kAckMs)) != 1) {
     ui.MessageBox(kSaveFailed, MsgIcon::Stop);
     return 0;
   }
   const std::string id = CameraIdFromBoxes(boxes);
   // Kept even when the camera refuses it below, so the boxes offer it again.
   cmd.Config().cameraId = id;
-  if (cmd.SetValue(cmd::ID, ParamValue::Text(id), kAckMs) != 1) {
+  if (cmd.SetValue(cmd::ID, ParamValue::Text(id), ReplyTimeout(cmd.Config(), kAckMs)) != 1) {
     ui.MessageBox(kSaveFailed, MsgIcon::Stop);
     return 0;
   }

@@ -45,12 +45,14 @@ std::string Bh2220WriteValue(const std::string& dataText) {
 }
 
 int WriteAd5590(CCamCmd& cmd, int function, int sensor, int channel, const std::string& dataText) {
-  return cmd.SetValue(
-      cmd::DACACW, ParamValue::Text(Ad5590WriteValue(function, sensor, channel, dataText)), kAckMs);
+  return cmd.SetValue(cmd::DACACW,
+                      ParamValue::Text(Ad5590WriteValue(function, sensor, channel, dataText)),
+                      ReplyTimeout(cmd.Config(), kAckMs));
 }
 
 int WriteBh2220(CCamCmd& cmd, const std::string& dataText) {
-  return cmd.SetValue(cmd::DACBW, ParamValue::Text(Bh2220WriteValue(dataText)), kAckMs);
+  return cmd.SetValue(cmd::DACBW, ParamValue::Text(Bh2220WriteValue(dataText)),
+                      ReplyTimeout(cmd.Config(), kAckMs));
 }
 
 std::string BlackOffsetMnemonic(int column, int row) {

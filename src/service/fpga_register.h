@@ -13,6 +13,8 @@ namespace kestrel {
 // hexadecimal; otherwise it is left alone. 1 when the query answered.
 int ReadFpgaRegister(CCamCmd& cmd, const std::string& offsetText, std::string& dataHex);
 // Write: sends "FPGAWR=&H<offset>, &H<data>" and waits for nothing.
+// "FPGAWR=&H<offset>, &H<data>" with CR LF.
+std::string FpgaWriteLine(const std::string& offsetText, const std::string& dataText);
 void WriteFpgaRegister(CCamCmd& cmd, const std::string& offsetText, const std::string& dataText);
 
 // The accumulated sample average of sensor 1 or 2: "ACC<n>S=1" (its

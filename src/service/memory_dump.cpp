@@ -1,5 +1,7 @@
 #include "service/memory_dump.h"
 
+#include <algorithm>
+
 #include "util/file_messages.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
@@ -93,6 +95,7 @@ int DumpToFile(CCamCmd& cmd, const std::string& path, const std::string& addrTex
     ReportCannotCreate(ui, path);
     return 0;
   }
+  CCamCmd::LinkOwner owner(cmd);
   ui.BeginBusy();
   size_t pos = 0;
   uint32_t requested = 0;
@@ -103,17 +106,33 @@ int DumpToFile(CCamCmd& cmd, const std::string& path, const std::string& addrTex
   cmd.SendCommand(MemoryDumpLine(addrText, sizeText), 1);
   ui.AppendLog("Writing...");
   file.Line(kDumpFileHeader);
-  const int got = CollectLines(cmd, count, kDumpIdleMs);
+  const int got = CollectLines(cmd, count, ReplyTimeout(cmd.Config(), kDumpIdleMs));
   ui.AppendLog("Received " + std::to_string(got) + " data");
+  if (got == 0) {
+    ui.EndBusy();
+    ui.MessageBox("No answer from Camera! (Timeout error)\nNo word arrived for " +
+                      cmd.LastCommand() + "; no file was written.",
+                  MsgIcon::Warning);
+    return 0;
+  }
+  int gaps = std::max(count - got, 0);
   for (int i = 1; i <= got; ++i) {
     DumpWord word;
     const bool ok = ParseDumpReply(cmd.PopLine(), word);
+    gaps += ok ? 0 : 1;
     file.Line(DumpRecord(i, ok ? &word : nullptr));
   }
   const bool written = file.Commit();
   ui.EndBusy();
   if (!written) {
     ReportCannotWrite(ui, path);
+    return 0;
+  }
+  if (gaps > 0) {
+    ui.MessageBox(path + "\n" + std::to_string(gaps) + " of " +
+                      std::to_string(std::max(count, got)) +
+                      " words did not arrive whole; the file holds what came.",
+                  MsgIcon::Warning);
     return 0;
   }
   ui.AppendLog("Completed!!");

@@ -57,7 +57,9 @@ int CollectLines(CCamCmd& cmd, int count, int idleMs);
 // Dump to file: asks the camera for the words the size text counts from the
 // address text and writes the dump file at `path`. The file is created before
 // anything is sent; a file that cannot be created is reported and nothing is
-// sent. Returns 1 when the file was written.
+// sent. With no word received no file is written; words that did not come, or
+// came garbled, are counted in a message (the file keeps their gaps) and the
+// result is 0. Returns 1 when every word arrived and the file was written.
 int DumpToFile(CCamCmd& cmd, const std::string& path, const std::string& addrText,
                const std::string& sizeText);
 

@@ -1,5 +1,8 @@
 #include "service/sensor_memory.h"
 
+#include "protocol/ack_tally.h"
+#include "service/save_gaps.h"
+#include "util/checked_input.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
@@ -9,11 +12,6 @@ namespace kestrel {
 namespace {
 
 constexpr int kReplyMs = 3000;
-
-bool ParseWord(std::string_view line, uint32_t& out) {
-  size_t pos = 0;
-  return ScanLiteral(line, pos, "0x") && ScanHex(line, pos, out);
-}
 
 bool ValidIndices(int colourIndex, int blockIndex) {
   return colourIndex >= 0 && colourIndex < kSensorMemoryColours && blockIndex >= 0 &&
@@ -46,22 +44,28 @@ uint32_t SensorMemoryBase(int blockIndex) {
   return static_cast<uint32_t>(blockIndex) << 11;
 }
 
-std::vector<std::string> SensorMemoryCommands(TextLineReader& reader, const std::string& stem,
-                                              uint32_t base) {
+std::string SensorMemoryCommands(std::string_view text, const std::string& stem, uint32_t base,
+                                 std::vector<std::string>& out) {
+  out.clear();
   std::vector<std::string> lines;
-  std::string line;
-  for (uint32_t address = base; reader.Next(line); address += kSensorMemoryGroup) {
+  const std::vector<std::string> words = InputLinesTrimmed(text);
+  if (words.empty()) return "the file holds no words";
+  if (words.size() % kSensorMemoryGroup != 0)
+    return "the file holds " + std::to_string(words.size()) + " words, not a whole number of " +
+           std::to_string(kSensorMemoryGroup) + "-word groups";
+  if (words.size() > kSensorMemoryBlockWords)
+    return "the file holds " + std::to_string(words.size()) + " words where a block holds " +
+           std::to_string(kSensorMemoryBlockWords);
+  std::string command;
+  for (size_t k = 0; k < words.size(); ++k) {
     uint32_t word = 0;
-    if (!ParseWord(line, word)) word = 0;
-    std::string command = stem + "=" + ToHex(address) + "," + ToHex(word);
-    for (int k = 1; k < kSensorMemoryGroup; ++k) {
-      word = 0;
-      if (reader.Next(line) && !ParseWord(line, word)) word = 0;
-      command += "," + ToHex(word);
-    }
-    lines.push_back(std::move(command));
+    if (std::string why = CheckHexWord(words[k], word); !why.empty()) return LineLabel(k) + why;
+    if (k % kSensorMemoryGroup == 0) command = stem + "=" + ToHex(base + static_cast<uint32_t>(k));
+    command += "," + ToHex(word);
+    if (k % kSensorMemoryGroup == kSensorMemoryGroup - 1) lines.push_back(command);
   }
-  return lines;
+  out = std::move(lines);
+  return {};
 }
 
 bool ParseSensorMemoryReply(std::string_view line, std::string_view stem, uint32_t& out) {
@@ -72,20 +76,21 @@ bool ParseSensorMemoryReply(std::string_view line, std::string_view stem, uint32
 int LoadSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path) {
   if (!ValidIndices(colourIndex, blockIndex)) return 0;
   UserInterface& ui = cmd.Ui();
-  TextLineReader reader;
-  if (!reader.Open(path)) {
-    ReportCannotRead(ui, path);
+  std::string text;
+  std::vector<std::string> lines;
+  if (std::string why = ReadInputFile(path, DataFileCap(kSensorMemoryBlockWords), text);
+      !why.empty()) {
+    ui.MessageBox(path + "\nCouldn't open this file\n" + why, MsgIcon::Warning, MsgButtons::Ok,
+                  "File Open Error");
     return 0;
   }
-  const std::vector<std::string> lines =
-      SensorMemoryCommands(reader, SensorMemoryStem(colourIndex), SensorMemoryBase(blockIndex));
-  ui.BeginBusy();
-  for (const std::string& line : lines) {
-    cmd.SendCommand(line + "\r\n", 1);
-    cmd.WaitLine(1, kReplyMs);  // the reply is only logged
+  if (std::string why = SensorMemoryCommands(text, SensorMemoryStem(colourIndex),
+                                             SensorMemoryBase(blockIndex), lines);
+      !why.empty()) {
+    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Warning);
+    return 0;
   }
-  ui.EndBusy();
-  return 1;
+  return SendAcknowledgedLines(cmd, lines, ReplyTimeout(cmd.Config(), kReplyMs));
 }
 
 int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path) {
@@ -96,17 +101,27 @@ int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::s
     ReportCannotCreate(ui, path);
     return 0;
   }
+  CCamCmd::LinkOwner owner(cmd);
   ui.BeginBusy();
   const std::string stem = SensorMemoryStem(colourIndex);
   const uint32_t base = SensorMemoryBase(blockIndex);
+  int gaps = 0;
   for (uint32_t i = 0; i < kSensorMemoryWords; ++i) {
+    if (ui.CancelRequested()) {
+      ui.EndBusy();
+      ui.MessageBox("Stopped after " + std::to_string(i) + " of " +
+                        std::to_string(kSensorMemoryWords) + " words; no file was written.",
+                    MsgIcon::Warning);
+      return 0;
+    }
     // Each query starts clean: a late reply never lands on the next word.
     cmd.ClearReceive();
     cmd.SendCommand(stem + "?" + ToHex(base + i) + "\r\n", 1);
     uint32_t word = 0;
-    const bool ok =
-        cmd.WaitLine(1, kReplyMs) == 1 && ParseSensorMemoryReply(cmd.PopLine(), stem, word);
+    const bool ok = cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 &&
+                    ParseSensorMemoryReply(cmd.PopLine(), stem, word);
     file.Line(ok ? "0x" + ToHex(word) : std::string(kSensorMemoryMissing));
+    gaps += ok ? 0 : 1;
   }
   const bool written = file.Commit();
   ui.EndBusy();
@@ -114,18 +129,20 @@ int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::s
     ReportCannotWrite(ui, path);
     return 0;
   }
-  return 1;
+  return ReportGaps(ui, path, gaps, kSensorMemoryWords);
 }
 
 int SetSensorSwitch(CCamCmd& cmd, SensorSwitch which, int on) {
-  return cmd.SetInt(which == SensorSwitch::Sensor ? cmd::SNOF : cmd::STOF, on, kReplyMs);
+  return cmd.SetInt(which == SensorSwitch::Sensor ? cmd::SNOF : cmd::STOF, on,
+                    ReplyTimeout(cmd.Config(), kReplyMs));
 }
 
 int RefreshSensorSwitches(CCamCmd& cmd, int& sensor, int& trigger) {
   int value = 0;
-  if (cmd.QueryInt(cmd::SNOF, value, kReplyMs, 1, 1) != 1) return 0;
+  if (cmd.QueryInt(cmd::SNOF, value, ReplyTimeout(cmd.Config(), kReplyMs), 1, 1) != 1) return 0;
   sensor = value;
-  if (cmd.QueryInt(cmd::STOF, value, kReplyMs, 1, 1) == 1) trigger = value;
+  if (cmd.QueryInt(cmd::STOF, value, ReplyTimeout(cmd.Config(), kReplyMs), 1, 1) == 1)
+    trigger = value;
   return 1;
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "protocol/cam_cmd.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 
@@ -27,20 +26,27 @@ const std::array<std::string, kSensorMemoryBlocks>& SensorMemoryBlockItems();
 uint32_t SensorMemoryBase(int blockIndex);
 
 // The memory file: one word a line, "0x1F". A word the camera did not give is
-// saved as kSensorMemoryMissing; a line that is not a "0x" number loads as 0.
+// saved as kSensorMemoryMissing.
 inline constexpr const char* kSensorMemoryMissing = "----";
+// Words a block holds: the blocks start 0x800 words apart.
+inline constexpr int kSensorMemoryBlockWords = 0x800;
 
 // The raw lines a file loads: "<stem>=<addr>,<w0>,...,<w7>" (hexadecimal) for
-// every group of eight lines from the base address up; a short last group is
-// filled with zeros.
-std::vector<std::string> SensorMemoryCommands(TextLineReader& reader, const std::string& stem,
-                                              uint32_t base);
+// every group of eight lines from the base address up. The whole text is
+// checked first: whole groups of eight "0x" words of at most 32 bits, at most
+// one block (blank lines at the end aside). "" when it is good, else the line
+// and field that is not.
+std::string SensorMemoryCommands(std::string_view text, const std::string& stem, uint32_t base,
+                                 std::vector<std::string>& lines);
 
 // The word of a query reply "<stem>=1F".
 bool ParseSensorMemoryReply(std::string_view line, std::string_view stem, uint32_t& out);
 
-// Load sends the file's groups, waiting up to 3 s for a reply after each.
-// Save queries the block's 1024 words and writes the file. 1 on success.
+// Load reads and checks the whole file, then sends its groups, each waiting
+// up to 3 s for its "COMPLETE" (SendAcknowledgedLines).
+// Save queries the block's 1024 words and writes the file; words that did not
+// arrive are written as gaps, counted in a message, and the result is 0.
+// 1 on success.
 // An index outside the lists is refused with 0 and nothing sent.
 int LoadSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path);
 int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path);

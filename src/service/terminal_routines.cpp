@@ -1,6 +1,10 @@
 #include "service/terminal_routines.h"
 
+#include <climits>
+
+#include "protocol/ack_tally.h"
 #include "service/memory_dump.h"
+#include "util/checked_input.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
@@ -30,16 +34,24 @@ ColourTables ZeroTables() {
 int SendAcknowledged(CCamCmd& cmd, const std::string& line, int timeoutMs) {
   cmd.ClearReceive();
   cmd.SendCommand(line + "\r\n", 1);
-  return cmd.WaitComplete(timeoutMs, 1);
+  return cmd.WaitComplete(ReplyTimeout(cmd.Config(), timeoutMs), 1);
 }
 
 // Dumps one block of 2048 words into the table, scaling progress from `base`.
-void ReadDumpBlock(CCamCmd& cmd, const std::string& dumpLine, PixelCorrectionKind kind,
+// False when fewer than 2048 lines came.
+bool ReadDumpBlock(CCamCmd& cmd, const std::string& dumpLine, PixelCorrectionKind kind,
                    bool correction, int block, int base, std::vector<int32_t>& table) {
   UserInterface& ui = cmd.Ui();
   cmd.ClearReceive();
   cmd.SendCommand(dumpLine + "\r\n", 1);
-  const int got = CollectLines(cmd, kTerminalPixels, kDumpIdleMs);
+  const int got = CollectLines(cmd, kTerminalPixels, ReplyTimeout(cmd.Config(), kDumpIdleMs));
+  if (got < kTerminalPixels) {
+    ui.MessageBox("The camera sent " + std::to_string(got) + " of " +
+                      std::to_string(kTerminalPixels) + " lines for " + dumpLine +
+                      "; no file was written.",
+                  MsgIcon::Warning);
+    return false;
+  }
   for (int k = 0; k < got; ++k) {
     const uint32_t word = DumpSplitValue(SplitDumpReply(cmd.PopLine()));
     table[static_cast<size_t>(k)] =
@@ -49,34 +61,48 @@ void ReadDumpBlock(CCamCmd& cmd, const std::string& dumpLine, PixelCorrectionKin
       ui.PumpOneMessage();
     }
   }
+  return true;
 }
 
 }  // namespace
 
-int ReadCorrectionText(TextLineReader& reader, ColourTables& tables) {
+std::string ParseCorrectionText(std::string_view text, ColourTables& tables) {
+  const std::vector<std::string> lines = InputLinesTrimmed(text);
+  if (lines.size() != kTerminalPixels)
+    return "the file holds " + std::to_string(lines.size()) + " lines where " +
+           std::to_string(kTerminalPixels) + " pixels are needed";
   tables = ZeroTables();
-  std::string line;
-  int n = 0;
-  while (n < kTerminalPixels && reader.Next(line)) {
-    size_t pos = 0;
-    for (int j = 0; j < 3; ++j) {
-      int32_t v = 0;
-      if ((j > 0 && !ScanLiteral(line, pos, "\t")) || !ScanDec(line, pos, v)) break;
-      tables[static_cast<size_t>(j)][static_cast<size_t>(n)] = v;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string_view rest = lines[i];
+    for (size_t j = 0; j < 3; ++j) {
+      size_t start = 0;
+      while (start < rest.size() && scan::IsBlank(rest[start]))
+        ++start;
+      size_t end = start;
+      while (end < rest.size() && !scan::IsBlank(rest[end]))
+        ++end;
+      if (start == rest.size()) return LineLabel(i) + "a line holds three values, R, G and B";
+      if (std::string why = CheckDecimal(rest.substr(start, end - start), INT32_MIN, INT32_MAX,
+                                         kSuffix[j], tables[j][i]);
+          !why.empty())
+        return LineLabel(i) + why;
+      rest.remove_prefix(end);
     }
-    ++n;
+    if (rest.find_first_not_of(" \t") != std::string_view::npos)
+      return LineLabel(i) + "a line holds three values, R, G and B";
   }
-  return n;
+  return {};
 }
 
-int32_t CorrectionReplyValue(const CCamCmd& cmd, const std::string& line) {
+bool CorrectionReplyValue(const CCamCmd& cmd, const std::string& line, int32_t& out) {
   ParsedLine r;
-  if (cmd.ParseLine(line, r, 0) == 1 && r.type == kTypeInteger) return r.intValue;
+  if (cmd.ParseLine(line, r, 0) == 1 && r.type == kTypeInteger)
+    return CheckDecimal(r.kind == 2 ? r.value2 : r.value1, INT32_MIN, INT32_MAX, {}, out).empty();
   const size_t comma = line.rfind(',');
   const size_t equals = line.find('=');
-  if (comma != std::string::npos) return ToInt(line.substr(comma + 1));
-  if (equals != std::string::npos) return ToInt(line.substr(equals + 1));
-  return 0;
+  const size_t at = comma != std::string::npos ? comma : equals;
+  return at != std::string::npos &&
+         CheckDecimal(std::string_view(line).substr(at + 1), INT32_MIN, INT32_MAX, {}, out).empty();
 }
 
 int32_t CorrectionMemoryValue(PixelCorrectionKind kind, uint32_t word) {
@@ -102,44 +128,58 @@ std::string VideoFileLine(PixelCorrectionKind kind, int k, const ColourTables& v
 int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea area,
                         const std::string& path) {
   UserInterface& ui = cmd.Ui();
-  TextLineReader reader;
-  if (!reader.Open(path)) {
-    ui.MessageBox("Could not open the file, " + path + ".", MsgIcon::None);
+  std::string text;
+  if (std::string why = ReadInputFile(path, DataFileCap(3 * kTerminalPixels), text); !why.empty()) {
+    ui.MessageBox("Could not open the file, " + path + ". (" + why + ")", MsgIcon::None);
     return 0;
   }
   ColourTables tables;
-  const int n = ReadCorrectionText(reader, tables);
+  if (std::string why = ParseCorrectionText(text, tables); !why.empty()) {
+    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Stop);
+    return 0;
+  }
+  const int n = kTerminalPixels;
   ui.AppendLog(std::to_string(n) + " data were read from the text file.");
   ui.PumpOneMessage();
 
+  CCamCmd::LinkOwner owner(cmd);
   ui.ShowProgress();
   ui.SetProgressMessage("Now, writing pixel correction data.");
   const std::string stem = kind == PixelCorrectionKind::Black ? "PBD" : "PGD";
-  int done = 0;
+  AckTally tally(3 * n);
   for (int j = 0; j < 3; ++j) {
     for (int i = 0; i < n; ++i) {
+      if (ui.CancelRequested()) {
+        // Stopped by the user: nothing is stored.
+        tally.Cancelled();
+        ui.CloseProgress();
+        ui.MessageBox(tally.Summary() + "\nNothing was stored.", MsgIcon::Warning);
+        return 0;
+      }
+      const std::string line =
+          stem + kSuffix[j] + "=" + std::to_string(i) + "," +
+          std::to_string(tables[static_cast<size_t>(j)][static_cast<size_t>(i)]);
       cmd.ClearReceive();
-      cmd.SendCommand(stem + kSuffix[j] + "=" + std::to_string(i) + "," +
-                          std::to_string(tables[static_cast<size_t>(j)][static_cast<size_t>(i)]) +
-                          "\r\n",
-                      0);
-      if (cmd.WaitComplete(kPixelAckMs, 0) != 1) {
+      cmd.SendCommand(line + "\r\n", 0);
+      std::string reply;
+      const Answer answer = WaitAnswer(cmd, ReplyTimeout(cmd.Config(), kPixelAckMs), reply, 0);
+      tally.Record(answer, line, reply);
+      if (answer != Answer::Accepted) {
         ui.MessageBox("Could not write the correction data i=" + std::to_string(i) +
-                          " j=" + std::to_string(j),
+                          " j=" + std::to_string(j) + "\n" + tally.Summary(),
                       MsgIcon::Stop);
         ui.CloseProgress();
         return 0;
       }
       if (i % 128 == 0) {
-        ui.SetProgressPercent(100 * done / (3 * n));
+        ui.SetProgressPercent(100 * (j * n + i) / (3 * n));
         ui.PumpOneMessage();
       }
-      ++done;
     }
   }
   cmd.ClearReceive();
   cmd.SendCommand(stem + "S=" + (area == PixelStoreArea::Factory ? "999" : "0") + "\r\n", 0);
-  const int stored = cmd.WaitComplete(kStoreAckMs, 0);
+  const int stored = cmd.WaitComplete(ReplyTimeout(cmd.Config(), kStoreAckMs), 0);
   ui.CloseProgress();
   if (stored != 1) {
     ui.MessageBox("Could not store the correction data.", MsgIcon::Stop);
@@ -156,24 +196,34 @@ int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string
   ui.SetProgressMessage("Now, reading pixel correction data.");
   const std::string stem = kind == PixelCorrectionKind::Black ? "PBD" : "PGD";
   ColourTables tables = ZeroTables();
+  CCamCmd::LinkOwner owner(cmd);
+  int missing = 0;
   int done = 0;
   for (int j = 0; j < 3; ++j) {
     for (int i = 0; i < kTerminalPixels; ++i) {
+      if (ui.CancelRequested()) {
+        ui.CloseProgress();
+        ui.MessageBox("Stopped after " + std::to_string(done) + " of " +
+                          std::to_string(3 * kTerminalPixels) + " values; no file was written.",
+                      MsgIcon::Warning);
+        return 0;
+      }
       cmd.ClearReceive();
       cmd.SendCommand(stem + kSuffix[j] + "?" + std::to_string(i) + "\r\n", 0);
-      if (cmd.WaitLine(0, kPixelReplyMs) != 1) {
+      if (cmd.WaitLine(0, ReplyTimeout(cmd.Config(), kPixelReplyMs)) != 1 ||
+          !CorrectionReplyValue(cmd, cmd.PopLine(),
+                                tables[static_cast<size_t>(j)][static_cast<size_t>(i)])) {
         if (cmd.LinkLost()) {
-          // Nothing more will come: no file of zeros for the colours left.
+          // Nothing more will come: no file for the colours left.
           ui.MessageBox(cmd.LostText(), MsgIcon::Warning);
           ui.CloseProgress();
           return 0;
         }
-        // The rest of this colour stays 0; the next colour is tried.
+        // The rest of this colour is not tried; the next colour is.
         ui.MessageBox("うまくいがねー", MsgIcon::Warning);
+        missing += kTerminalPixels - i;
         break;
       }
-      tables[static_cast<size_t>(j)][static_cast<size_t>(i)] =
-          CorrectionReplyValue(cmd, cmd.PopLine());
       if (i % 128 == 0) {
         ui.SetProgressPercent(100 * done / (3 * kTerminalPixels));
         ui.PumpOneMessage();
@@ -182,6 +232,14 @@ int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string
     }
   }
   ui.SetProgressPercent(100);
+  if (missing > 0) {
+    // The file has no way to show a missing value: a 0 would read as data.
+    ui.CloseProgress();
+    ui.MessageBox(std::to_string(missing) + " of " + std::to_string(3 * kTerminalPixels) +
+                      " values did not arrive; no file was written.",
+                  MsgIcon::Warning);
+    return 0;
+  }
   AtomicTextFile file;
   if (!file.Create(path)) {
     ReportCannotCreate(ui, path);
@@ -206,6 +264,7 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
   UserInterface& ui = cmd.Ui();
   const bool black = kind == PixelCorrectionKind::Black;
   ui.PumpOneMessage();
+  CCamCmd::LinkOwner owner(cmd);
   if (SendAcknowledged(cmd, "WMW=&H260000,&H5001", 3000) != 1) return 0;
   if (SendAcknowledged(cmd, black ? "PBC=2" : "PGC=2", 3000) != 1) return 0;
   if (SendAcknowledged(cmd, black ? "PBR=0" : "PGR=0", 10000) != 1) return 0;
@@ -217,31 +276,44 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
   ColourTables correction = ZeroTables();
   static constexpr const char* kVideoBlocks[3] = {"DMW?&H260000,&H800", "DMW?&H261000,&H800",
                                                   "DMW?&H262000,&H800"};
-  for (int b = 0; b < 3; ++b)
-    ReadDumpBlock(cmd, kVideoBlocks[b], kind, false, b, 0, video[static_cast<size_t>(b)]);
+  for (int b = 0; b < 3; ++b) {
+    if (ui.CancelRequested() ||
+        !ReadDumpBlock(cmd, kVideoBlocks[b], kind, false, b, 0, video[static_cast<size_t>(b)])) {
+      ui.CloseProgress();
+      return 0;
+    }
+  }
 
   // Switch the correction memory into view: read the control word, set the
   // kind's bit, read the blocks, clear it again.
   cmd.ClearReceive();
   cmd.SendCommand("DMW?&H400004,1\r\n", 1);
   DumpWord control;
-  if (cmd.WaitLine(1, kControlWordMs) != 1 || !ParseDumpReply(cmd.PopLine(), control)) {
+  if (cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kControlWordMs)) != 1 ||
+      !ParseDumpReply(cmd.PopLine(), control)) {
     // Without the word, setting the bit would overwrite every other bit of it.
     ui.MessageBox("Could not read the correction memory control word.", MsgIcon::Warning);
     ui.CloseProgress();
     return 0;
   }
   uint32_t w = control.data | (black ? 0x10u : 0x20u);
-  SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000);
+  bool complete = SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000) == 1;
   static constexpr const char* kBlackBlocks[3] = {"DMW?&H408000,&H800", "DMW?&H410000,&H800",
                                                   "DMW?&H418000,&H800"};
   static constexpr const char* kGainBlocks[3] = {"DMW?&H420000,&H800", "DMW?&H428000,&H800",
                                                  "DMW?&H430000,&H800"};
-  for (int b = 0; b < 3; ++b)
-    ReadDumpBlock(cmd, black ? kBlackBlocks[b] : kGainBlocks[b], kind, true, b, 50,
-                  correction[static_cast<size_t>(b)]);
+  for (int b = 0; b < 3 && complete; ++b)
+    complete =
+        !ui.CancelRequested() && ReadDumpBlock(cmd, black ? kBlackBlocks[b] : kGainBlocks[b], kind,
+                                               true, b, 50, correction[static_cast<size_t>(b)]);
+  // The control word goes back whatever happened, so the camera is left as found.
   w &= black ? 0xFFEFu : 0xFFDFu;
-  SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000);
+  complete = SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000) == 1 && complete;
+  if (!complete) {
+    ui.CloseProgress();
+    ui.MessageBox("The video read-back did not complete; no file was written.", MsgIcon::Warning);
+    return 0;
+  }
 
   AtomicTextFile file;
   if (!file.Create(path)) {

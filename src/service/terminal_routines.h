@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <string_view>
 #include "protocol/cam_cmd.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 
@@ -20,20 +20,21 @@ enum class PixelStoreArea { Factory, User };
 
 inline constexpr int kTerminalPixels = 2048;
 
-// Per-colour tables, R, G, B; entries a file or the camera did not give are 0.
+// Per-colour tables, R, G, B.
 using ColourTables = std::array<std::vector<int32_t>, 3>;
 
 // The text file of WriteCorrectionData: one pixel a line, "R G B" as decimal
-// integers separated by tabs or blanks. At most 2048 lines are read; returns
-// their count. A number that does not parse is 0, and so are the numbers of
-// that line after it.
-int ReadCorrectionText(TextLineReader& reader, ColourTables& tables);
+// integers separated by tabs or blanks. The whole text is checked: exactly
+// 2048 lines (blank lines at the end aside), each of exactly three whole
+// numbers within 32 bits. "" and the tables filled when it is good, else the
+// line and field that is not.
+std::string ParseCorrectionText(std::string_view text, ColourTables& tables);
 
-// The value a pixel query reply carries. A reply that resolves to a table
-// entry gives its value; the replies of these routines ("PBDR=5,-3") do not,
-// so the number after the last comma is taken, or after the "=" when there is
-// no comma. A reply with neither gives 0.
-int32_t CorrectionReplyValue(const CCamCmd& cmd, const std::string& line);
+// The value a pixel query reply carries: a reply that resolves to an integer
+// table entry gives its value; the replies of these routines ("PBDR=5,-3")
+// do not, so the whole number after the last comma is taken, or after the "="
+// when there is no comma. False when there is no whole number there.
+bool CorrectionReplyValue(const CCamCmd& cmd, const std::string& line, int32_t& out);
 
 // A word read from the correction memory: black keeps the low 8 bits as a
 // signed 8-bit number, gain keeps the word.
@@ -43,8 +44,11 @@ int32_t CorrectionMemoryValue(PixelCorrectionKind kind, uint32_t word);
 std::string VideoFileLine(PixelCorrectionKind kind, int k, const ColourTables& video,
                           const ColourTables& correction);
 
-// The routines. Each returns 1 on success and 0 on failure, the failure
-// already shown to the user.
+// The routines. Each owns the link while it runs, stops between two commands
+// when the user cancels, and returns 1 on success and 0 on failure, the
+// failure already shown to the user. A write checks the whole file before the
+// first pixel and counts every pixel line the camera does not acknowledge; a
+// read writes its file only when every value arrived.
 int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea area,
                         const std::string& path);
 int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& path);

@@ -103,21 +103,6 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
   return out;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t lf = text.find('\n', start);
-    const bool last = lf == std::string::npos;
-    if (last) lf = text.size();
-    size_t end = lf;
-    if (!last && end > start && text[end - 1] == '\r') --end;
-    lines.push_back(text.substr(start, end - start));
-    start = lf + 1;
-  }
-  return lines;
-}
-
 bool ReadWholeFile(const std::string& path, std::string& out) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
@@ -164,36 +149,6 @@ bool AtomicTextFile::Commit() {
 void AtomicTextFile::Discard() {
   open_ = false;
   content_.clear();
-}
-
-// ---------------------------------------------------------------- line reader
-
-TextLineReader::~TextLineReader() {
-  if (file_ && owned_) std::fclose(file_);
-}
-
-bool TextLineReader::Open(const std::string& path) {
-  if (file_ && owned_) std::fclose(file_);
-  file_ = std::fopen(path.c_str(), "rbe");
-  owned_ = true;
-  return file_ != nullptr;
-}
-
-void TextLineReader::Attach(FILE* stream) {
-  if (file_ && owned_) std::fclose(file_);
-  file_ = stream;
-  owned_ = false;
-}
-
-bool TextLineReader::Next(std::string& line) {
-  line.clear();
-  if (!file_) return false;
-  int c = std::getc(file_);
-  if (c == EOF) return false;
-  for (; c != EOF && c != '\n'; c = std::getc(file_))
-    if (line.size() < kMaxLine) line.push_back(static_cast<char>(c));
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
 }
 
 }  // namespace kestrel

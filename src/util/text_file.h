@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,8 +7,8 @@
 namespace kestrel {
 
 // The text files of the program: every save goes through one atomic writer
-// (a temporary file beside the target, flushed, then renamed over it), and every
-// reader takes LF and CR LF alike.
+// (a temporary file beside the target, flushed, then renamed over it). Files
+// that are sent to the camera are read through util/checked_input.h.
 
 // Writes the whole content to a temporary file in the target's folder and
 // renames it over the target, so a failed or interrupted save leaves the old
@@ -20,11 +19,6 @@ bool WriteFileAtomically(const std::string& path, const std::string& content,
 
 // Joins lines with CR LF after each, the line end of every file the program writes.
 std::string JoinCrLf(const std::vector<std::string>& lines);
-
-// Splits text into lines at LF, dropping one CR before each LF, so LF and CR LF
-// files read alike. A last line without a line end counts; a final line end does
-// not start another line.
-std::vector<std::string> SplitLines(const std::string& text);
 
 // Reads a whole file. False when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
@@ -54,31 +48,6 @@ class AtomicTextFile {
   std::string path_;
   std::string content_;
   bool open_ = false;
-};
-
-// Reads a text file line by line: LF and CR LF both end a line, a last line
-// without a line end still counts, and a line is one line whatever its length.
-// Only the first kMaxLine characters of a line are kept; the rest of a longer
-// line is skipped rather than read as further lines, so an overlong line can
-// neither overrun a buffer nor shift the rows after it.
-class TextLineReader {
- public:
-  static constexpr size_t kMaxLine = 4096;
-
-  TextLineReader() = default;
-  TextLineReader(const TextLineReader&) = delete;
-  TextLineReader& operator=(const TextLineReader&) = delete;
-  ~TextLineReader();
-
-  bool Open(const std::string& path);
-  // Reads from a stream the caller keeps open and closes (fmemopen in tests).
-  void Attach(FILE* stream);
-  // The next line without its line end; false at the end of the file.
-  bool Next(std::string& line);
-
- private:
-  FILE* file_ = nullptr;
-  bool owned_ = false;
 };
 
 }  // namespace kestrel

@@ -16,27 +16,29 @@ AberrationTable Ramp() {
   return t;
 }
 
-TEST(AberrationFileTest, TextRoundTripAndLenientHeader) {
+TEST(AberrationFileTest, TextRoundTripAndWhatAFileMustHold) {
   const AberrationTable t = Ramp();
   const std::string text = FormatAberrationText(t);
   EXPECT_EQ(text.substr(0, text.find('\n') + 1), "Sens2,,,,,,\r\n");
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 17);
   AberrationTable back{};
-  EXPECT_EQ(ParseAberrationText(text, back), 112);
+  EXPECT_EQ(ParseAberrationText(text, back), "");
   EXPECT_EQ(back, t);
-  // Any single word heads the file; LF line ends and trailing commas work too.
+  // Any header line; LF line ends and trailing commas work too.
   std::string other = "Lens-A\n";
   for (int r = 0; r < 16; ++r) {
     for (int c = 0; c < 7; ++c)
       other += std::to_string(t[static_cast<size_t>(r * 7 + c)]) + ",";
     other += "\n";
   }
-  EXPECT_EQ(ParseAberrationText(other, back), 112);
+  back = {};
+  EXPECT_EQ(ParseAberrationText(other, back), "");
   EXPECT_EQ(back, t);
-  // A short file leaves zeros.
-  EXPECT_EQ(ParseAberrationText("Sens2\n1,2,3\n", back), 3);
-  EXPECT_EQ(back[2], 3);
-  EXPECT_EQ(back[3], 0);
+  // An empty or short file is refused, never padded with zeros.
+  back = {};
+  EXPECT_EQ(ParseAberrationText("", back), "the file holds 0 values where 112 are needed");
+  EXPECT_EQ(ParseAberrationText("Sens2\n1,2,3\n", back), "line 2: 3 values where a line holds 7");
+  EXPECT_EQ(back, AberrationTable{});
 }
 
 TEST(AberrationCameraTest, OutOfRangeFileSendsNothing) {
@@ -47,7 +49,12 @@ TEST(AberrationCameraTest, OutOfRangeFileSendsNothing) {
   t[40] = 40000;
   ASSERT_TRUE(WriteFileAtomically(path, FormatAberrationText(t)));
   EXPECT_EQ(LoadAberrationFile(sim.link.cmd, path, 500), 0);
-  EXPECT_EQ(sim.link.ui.BoxTexts(), std::vector<std::string>{"Invalid parameter contains"});
+  ASSERT_TRUE(WriteFileAtomically(path, ""));
+  EXPECT_EQ(LoadAberrationFile(sim.link.cmd, path, 500), 0);
+  EXPECT_EQ(sim.link.ui.BoxTexts(),
+            (std::vector<std::string>{"Invalid parameter contains",
+                                      path + "\nthe file holds 0 values where 112 are needed\n"
+                                             "Nothing was sent."}));
   EXPECT_TRUE(sim.link.Sent().empty());
   std::remove(path.c_str());
 }

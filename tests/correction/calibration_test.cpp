@@ -15,15 +15,6 @@ int Count(const std::vector<std::string>& lines, const std::string& line) {
   return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
-TEST(CalibrationRulesTest, RunButtonFollowsSettingAndMode) {
-  EXPECT_FALSE(RunButtonEnabled(0, kModeFactory));
-  EXPECT_FALSE(RunButtonEnabled(1, kModeUser));
-  EXPECT_TRUE(RunButtonEnabled(1, kModeFactory));
-  EXPECT_TRUE(RunButtonEnabled(2, kModeUser));
-  EXPECT_EQ(ClampABlack("-4"), 0);
-  EXPECT_EQ(ClampABlack("300"), 255);
-}
-
 TEST(CalibrationTest, StatusCodesGiveTheirMessages) {
   const std::vector<std::pair<int, std::string>> cases = {
       {1, "Completed the Auto PRNU Pixel Gain Correction."},

@@ -17,9 +17,14 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<int32_t> Parse(const std::string& text, int columns, int rows) {
-  std::vector<int32_t> v(static_cast<size_t>(columns * rows), 99);
-  ParseDataText(text, v.data(), columns, rows);
+  std::vector<int32_t> v;
+  EXPECT_EQ(ParseDataText(text, v, columns, rows), "") << text;
   return v;
+}
+
+std::string Why(const std::string& text, int columns, int rows) {
+  std::vector<int32_t> v;
+  return ParseDataText(text, v, columns, rows);
 }
 
 // A fresh folder per test, removed afterwards.
@@ -36,23 +41,25 @@ struct TempDir {
 TEST(DataFileTest, LayoutsThatLoadTheSameValues) {
   const std::vector<int32_t> expected = {5, -6, 7, 0};
   EXPECT_EQ(Parse("5\r\n-6\r\n7\r\n0\r\n", 1, 4), expected);
-  EXPECT_EQ(Parse("5\n-6\n7\n0\n", 1, 4), expected);              // LF only
-  EXPECT_EQ(Parse("5,\r\n-6,\r\n7,\r\n0,\r\n", 1, 4), expected);  // trailing commas
-  EXPECT_EQ(Parse("5,-6,7,0\r\n", 1, 4), expected);               // all on one line
-  EXPECT_EQ(Parse("+5 -6\t7 0", 1, 4), expected);                 // blanks separate too
-  // Three columns: rows are counted by values only.
-  EXPECT_EQ(Parse("1,2,3\r\n4,5,6\r\n", 3, 2), (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(Parse("1,2,3,4,5,6", 3, 2), (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(Parse("5\n-6\n7\n0", 1, 4), expected);                           // LF, no last line end
+  EXPECT_EQ(Parse("5,\r\n-6,\r\n7,\r\n0,\r\n", 1, 4), expected);             // trailing commas
+  EXPECT_EQ(Parse("\xEF\xBB\xBF+5\r\n\r\n -6 \n7\n0\n\n", 1, 4), expected);  // mark, blanks
+  EXPECT_EQ(Parse("1, 2 ,3\r\n4,5,6\r\n", 3, 2), (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
 }
 
-TEST(DataFileTest, ShortOrMalformedFilesLeaveZerosNotStaleValues) {
-  int32_t v[4] = {9, 9, 9, 9};
-  EXPECT_EQ(ParseDataText("5\r\n6\r\n", v, 1, 4), 2);
-  EXPECT_EQ((std::vector<int32_t>(v, v + 4)), (std::vector<int32_t>{5, 6, 0, 0}));
-  EXPECT_EQ(ParseDataText("5\r\nx\r\n7\r\n", v, 1, 4), 1);
-  EXPECT_EQ((std::vector<int32_t>(v, v + 4)), (std::vector<int32_t>{5, 0, 0, 0}));
-  // Whatever follows the last expected value is not read.
-  EXPECT_EQ(ParseDataText("1,2,3,4,garbage", v, 1, 4), 4);
+TEST(DataFileTest, AFileThatIsNotExactlyTheArrayIsRefused) {
+  EXPECT_EQ(Why("", 1, 4), "the file holds 0 values where 4 are needed");
+  EXPECT_EQ(Why("\xEF\xBB\xBF", 1, 4), "the file holds 0 values where 4 are needed");
+  EXPECT_EQ(Why("5\r\n6\r\n7\r\n", 1, 4), "the file holds 3 values where 4 are needed");
+  EXPECT_EQ(Why("1\n2\n3\n4\n5\n", 1, 4), "line 5: the file holds more than 4 values");
+  // One row of two values in a one-column file would shift every value after it.
+  EXPECT_EQ(Why("1,2\n3\n4\n", 1, 4), "line 1: 2 values where a line holds 1");
+  EXPECT_EQ(Why("1,2,3\r\n4,5\r\n", 3, 2), "line 2: 2 values where a line holds 3");
+  EXPECT_EQ(Why("5\r\nx\r\n7\r\n8\r\n", 1, 4), "line 2: \"x\" is not a number");
+  EXPECT_EQ(Why("5\r\n----\r\n7\r\n8\r\n", 1, 4), "line 2: \"----\" is not a number");
+  EXPECT_EQ(Why("5\r\n6 7\r\n7\r\n8\r\n", 1, 4), "line 2: \"6 7\" is not a number");
+  EXPECT_EQ(Why("1\n2\n3\n4garbage\n", 1, 4), "line 4: \"4garbage\" is not a number");
+  EXPECT_EQ(Why("1\n2\n3\n99999999999\n", 1, 4), "line 4: \"99999999999\" does not fit in 32 bits");
 }
 
 TEST(DataFileTest, ShadingSlopeFileHas256LinesOfThreeNumbers) {
@@ -79,23 +86,52 @@ TEST(DataFileTest, UnwritableOrUnreadableFileSaysSo) {
   TempDir dir;
   testing::RecordingUi ui;
   int32_t v[1] = {1};
+  std::vector<int32_t> read;
   EXPECT_EQ(WriteDataFile(ui, dir / "missing/x.csv", v, 1, 1), 0);
-  EXPECT_EQ(ReadDataFile(ui, dir / "none.csv", v, 1, 1), 0);
-  EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"File open error", "File open error"}));
+  EXPECT_EQ(ReadDataFile(ui, dir / "none.csv", read, 1, 1), 0);
+  EXPECT_EQ(ReadDataFile(ui, "/dev/zero", read, 1, 1), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            (std::vector<std::string>{
+                "File open error",
+                "File open error\n" + (dir / "none.csv") + ": No such file or directory",
+                "File open error\n/dev/zero: not a regular file"}));
 }
 
-TEST(CorrectionFileTest, OutOfRangeValueIsRefusedBeforeAnythingIsSent) {
+TEST(CorrectionFileTest, BadFilesAreRefusedBeforeAnythingIsSent) {
   TempDir dir;
   testing::SimLink sim;
   ASSERT_TRUE(sim.link.opened);
   CDataTransfer transfer(sim.link.cmd, TransferTiming{40, 60, 0, 6000});
+  // Empty, a byte-order mark alone, one value short, far too large.
+  std::string values1023;
+  for (int i = 0; i < 1023; ++i)
+    values1023 += "1\r\n";
+  ASSERT_TRUE(WriteFileAtomically(dir / "empty.csv", ""));
+  ASSERT_TRUE(WriteFileAtomically(dir / "bom.csv", "\xEF\xBB\xBF"));
+  ASSERT_TRUE(WriteFileAtomically(dir / "short.csv", values1023));
+  ASSERT_TRUE(WriteFileAtomically(dir / "huge.csv", std::string(100 * 1024 * 1024, '1')));
+  for (const char* name : {"empty.csv", "bom.csv", "short.csv", "huge.csv"})
+    EXPECT_EQ(LoadCorrectionFile(transfer, CorrectionKind::PixelBlack, dir / name, 1), 0);
+  EXPECT_EQ(
+      sim.link.ui.BoxTexts(),
+      (std::vector<std::string>{
+          dir / "empty.csv" + "\nthe file holds 0 values where 1024 are needed\nNothing was sent.",
+          dir / "bom.csv" + "\nthe file holds 0 values where 1024 are needed\nNothing was sent.",
+          dir / "short.csv" +
+              "\nthe file holds 1023 values where 1024 are needed\nNothing was sent.",
+          "File open error\n" + (dir / "huge.csv") + ": larger than 69632 bytes"}));
+  EXPECT_TRUE(sim.link.Sent().empty());
+  sim.link.ui.boxes.clear();
   std::string text;
   for (int i = 0; i < 1024; ++i)
     text += (i == 5 ? "16384" : std::to_string(-i)) + "\r\n";
   ASSERT_TRUE(WriteFileAtomically(dir / "black.csv", text));
   EXPECT_EQ(LoadCorrectionFile(transfer, CorrectionKind::PixelBlack, dir / "black.csv", 1), 0);
   // The lower bound of pixel black is -16383.
-  ASSERT_TRUE(WriteFileAtomically(dir / "low.csv", "0\r\n-16384\r\n"));
+  std::string low = "0\r\n-16384\r\n";
+  for (int i = 2; i < 1024; ++i)
+    low += "0\r\n";
+  ASSERT_TRUE(WriteFileAtomically(dir / "low.csv", low));
   EXPECT_EQ(LoadCorrectionFile(transfer, CorrectionKind::PixelBlack, dir / "low.csv", 2), 0);
   EXPECT_EQ(sim.link.ui.BoxTexts(),
             (std::vector<std::string>{"Invalid data range: index (5): value (16384)",

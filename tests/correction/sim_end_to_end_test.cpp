@@ -1,6 +1,7 @@
 // Every correction kind, the LUTs and the aberration table moved camera -> file
 // -> camera through the simulated camera on a pseudo-terminal.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <random>
 #include <vector>
@@ -30,7 +31,9 @@ class SimEndToEnd : public ::testing::Test {
       std::remove(p.c_str());
   }
   std::string Path(const std::string& name) {
-    paths_.push_back(::testing::TempDir() + "e2e_" + name);
+    // The process number keeps test programs of other trees running at the
+    // same time off these files.
+    paths_.push_back(::testing::TempDir() + "e2e_" + std::to_string(::getpid()) + "_" + name);
     return paths_.back();
   }
   std::vector<int32_t> Model(const std::string& name) {

@@ -228,8 +228,8 @@ TEST_F(CommTest, SettingFileSavedFromThePanelMakesAnotherCameraAnswerAlike) {
     m.SetInt("LR", 1000);
     m.SetInt("PE", 900);
     m.SetInt("CABA2", 3, 2);
-    m.SetText("CABN1", "LensA");
-    m.SetInt("CT1R9", 77);  // a factory row
+    m.SetText("CABN1", "Lens A, 2");  // a text keeps its blanks and commas
+    m.SetInt("CT1R9", 77);            // a factory row
   });
   Start(kModeFactory);
   chosen_ = Path("panel.cam");
@@ -239,7 +239,7 @@ TEST_F(CommTest, SettingFileSavedFromThePanelMakesAnotherCameraAnswerAlike) {
   EXPECT_EQ(settings_.dataPath, dir_.path().toStdString());
   const std::string file = ReadFile(chosen_);
   EXPECT_NE(file.find("LR=1000\r\n"), std::string::npos);
-  EXPECT_NE(file.find("CABN1=LensA\r\n"), std::string::npos);
+  EXPECT_NE(file.find("CABN1=Lens A, 2\r\n"), std::string::npos);
 
   // The panel moves to a camera with default settings and replays the file.
   auto second = NewCamera();

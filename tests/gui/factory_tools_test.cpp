@@ -35,6 +35,7 @@
 #include "service/gui/sens_reg.h"
 #include "service/gui/terminal_routines_ui.h"
 #include "service/gui/tool_context.h"
+#include "service/terminal_routines.h"
 #include "sim/pty_camera.h"
 #include "widgets/label.h"
 
@@ -341,6 +342,35 @@ TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
   EXPECT_TRUE(tools_->Temperature()->TimerActive(0));
 }
 
+// One operation at a time: the temperature window's poll skips its turn while
+// the video read-back owns the link, instead of clearing the dump lines the
+// routine is collecting.
+TEST_F(ToolsTest, TemperaturePollWaitsForTheVideoReadBack) {
+  Start();
+  Click("buttonTemp");
+  QPointer<CDlgTemp> temp = tools_->Temperature();
+  ASSERT_TRUE(temp);
+  temp->StartTimer(0, 1);  // due at every pump of the routine
+  QWidget terminal;
+  terminal.show();
+  chosen_ = Path("video.csv");
+  log_.clear();
+  ASSERT_EQ(RunTerminalRoutine(&terminal, kRunBlackAndRead, *cmd_, ui_), 1);
+  const long first = SentAt("WMW=&H260000");
+  ASSERT_GE(first, 0);
+  long last = first;
+  for (size_t i = 0; i < log_.size(); ++i)
+    if (log_[i].rfind("Tx: WMW=&H400004", 0) == 0) last = static_cast<long>(i);
+  for (long i = first; i <= last; ++i)
+    EXPECT_NE(log_[static_cast<size_t>(i)], "Tx: TMP0?") << i;
+  QFile video(QString::fromStdString(Path("video.csv")));
+  ASSERT_TRUE(video.open(QIODevice::ReadOnly));
+  EXPECT_EQ(video.readAll().count('\n'), 2050);
+  // Afterwards the poll runs again.
+  log_.clear();
+  QTRY_VERIFY_WITH_TIMEOUT(Sent("TMP0?"), 2000);
+}
+
 TEST_F(ToolsTest, SensorMemorySwitchesRefreshAndFiles) {
   Model([](sim::CameraModel& m) {
     m.SetInt("SNOF", 1);
@@ -356,10 +386,10 @@ TEST_F(ToolsTest, SensorMemorySwitchesRefreshAndFiles) {
   EXPECT_TRUE(Sent("SNOF=0"));
   EXPECT_EQ(SentAt("STOF"), -1);
 
-  // Load: nine words make two lines, the second padded with zeros.
+  // Load: sixteen words make two lines.
   QFile f(QString::fromStdString(Path("words.csv")));
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("0x1\n0x2\n0x3\n0x4\n0x5\n0x6\n0x7\n0x8\n0x9\n");
+  f.write("0x1\n0x2\n0x3\n0x4\n0x5\n0x6\n0x7\n0x8\n0x9\n0x0\n0x0\n0x0\n0x0\n0x0\n0x0\n0x0\n");
   f.close();
   mem.Colour()->setCurrentIndex(1);  // RED
   mem.Block()->setCurrentIndex(5);   // MEMCH0
@@ -502,12 +532,14 @@ TEST_F(ToolsTest, TerminalRoutineAsksForTheFileAndKeepsTheFolder) {
   EXPECT_EQ(requests_[0].extension, "csv");
   EXPECT_EQ(SentAt(""), -1);
 
-  // A write from a three-line file: the pixels, then the store; the panel is
-  // disabled meanwhile and enabled again after.
+  // A write from a file of 2048 pixels: the pixels, then the store; the panel
+  // is disabled meanwhile and enabled again after.
   QFile f(QString::fromStdString(Path("sub/pixels.txt")));
   QDir(dir_.path()).mkdir("sub");
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write("1\t2\t3\n4\t5\t6\n-7\t8\t9\n");
+  for (int i = 3; i < kTerminalPixels; ++i)
+    f.write("0\t0\t0\n");
   f.close();
   chosen_ = Path("sub/pixels.txt");
   bool panelDisabled = false;

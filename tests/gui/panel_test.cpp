@@ -227,7 +227,9 @@ TEST_F(PanelTest, EnterThenFocusLossSendsOnceAndAnyTextIsSafe) {
     EXPECT_LE(v, 100) << junk;
     EXPECT_EQ(CameraInt("BLMT"), v) << junk;
   }
-  EXPECT_TRUE(boxes_.empty());
+  // A number out of range is clamped; anything that is no number is refused.
+  ASSERT_EQ(boxes_.size(), 5u);
+  EXPECT_EQ(boxes_[0].text, "\"abc\" is not a number for BLMT");
 }
 
 TEST_F(PanelTest, ModeKeysShowAndHideTheFactoryArea) {

@@ -49,6 +49,7 @@ struct Refreshes : SettingsPanel {
   bool SetParam(int, const ParamValue&) override { return false; }
   void AfterReplay() override {}
   void RefreshFromCamera() override { ++refreshed; }
+  bool ReadParamFromCamera(int) override { return false; }
 };
 
 class AreaCommandTest : public ::testing::Test {

@@ -83,13 +83,15 @@ TEST_F(PanelTest, TypedNumbersAreClampedStoredSentAndShown) {
   EXPECT_EQ(view.Text(ctrl::LR), "13340");
   Commit(ctrl::BLMT, "-5");
   EXPECT_EQ(view.Text(ctrl::BLMT), "1");
-  // Not a number: 0, then clamped; the box shows what the camera got.
+  // Not a number: refused, nothing sent, and the box shows the stored value again.
+  Commit(ctrl::GA1T1, "12");
   Commit(ctrl::AL, "abc");
   Commit(ctrl::GA1T1, " 12x");
   EXPECT_EQ(view.Text(ctrl::AL), "0");
   EXPECT_EQ(view.Text(ctrl::GA1T1), "12");
   EXPECT_EQ(camera.Sets(), (Strings{"LR=13340", "BLMT=1", "GA1T1=12"}));
-  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(ui.BoxTexts(),
+            (Strings{"\"abc\" is not a number for AL", "\"12x\" is not a number for GA1T1"}));
 }
 
 TEST_F(PanelTest, EnterThenFocusLossAndRepeatedValuesSendOnce) {
@@ -104,10 +106,15 @@ TEST_F(PanelTest, TextCompareIsCaseSensitive) {
   Commit(ctrl::CABN1, "Lens");
   Commit(ctrl::CABN1, "Lens");
   Commit(ctrl::CABN1, "lens");
-  // A pasted line break must not smuggle a second command onto the line.
+  Commit(ctrl::CABN1, "Lens A, 2");
+  // A pasted line break would smuggle a second command onto the line, and a
+  // text longer than a line would be cut on replay: both are refused as typed.
   Commit(ctrl::CABN2, "x\r\nEB=1");
-  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens", "CABN2=xEB=1"}));
-  EXPECT_EQ(view.Text(ctrl::CABN2), "xEB=1");
+  Commit(ctrl::CABN2, std::string(250, 'x'));
+  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens", "CABN1=Lens A, 2"}));
+  EXPECT_EQ(view.Text(ctrl::CABN2), "");
+  EXPECT_EQ(ui.BoxTexts(), (Strings{"a text for CABN2 holds a line break",
+                                    "the text for CABN2 is longer than 249 characters"}));
 }
 
 TEST_F(PanelTest, IndexedLensColumnsSendTheirIndex) {

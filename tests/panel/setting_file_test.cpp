@@ -1,6 +1,7 @@
 #include "panel/setting_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -53,6 +54,11 @@ struct FakePanel : SettingsPanel {
   }
   void AfterReplay() override { ++afterReplay; }
   void RefreshFromCamera() override {}
+  bool ReadParamFromCamera(int ctrlId) override {
+    reread.push_back(ctrlId);
+    return true;
+  }
+  std::vector<int> reread;
 };
 
 class SettingFileTest : public ::testing::Test {
@@ -124,7 +130,6 @@ TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
             "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\nBAS00=1\r\n");
   EXPECT_EQ(camera.values["CABL2,1"], "2");
   ASSERT_EQ(panel.stored.size(), 3u);
-  // Text is sent and stored as the file holds it, blanks included.
   EXPECT_EQ(panel.stored[1].second.textValue, "Lens A");
   EXPECT_EQ(panel.stored[2].first, 2762);
   EXPECT_EQ(panel.stored[2].second.intValue, 2);
@@ -134,30 +139,61 @@ TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   EXPECT_FALSE(ui.progressOpen);
 }
 
-TEST_F(SettingFileTest, BadLinesAreReportedAndTheRestApplied) {
-  // LF and CR LF mixed, an unknown name, a query, a blank line, an over-long
-  // line, a rejected command, and a last line without a line end.
+TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
+  // LF and CR LF mixed, blank lines, a last line without a line end; values
+  // that are not what their field takes; a line the camera rejects.
   const std::string longLine = "CABN2=" + std::string(300, 'x');
-  const std::string text = "TGSM=1\nFOO=3\r\nEB?\r\n\r\n" + longLine + "\nLR=200\r\nTR=2";
+  const std::string text = "TGSM=1\nTGSM=abc\r\nFOO=3\r\nEB?\r\n\r\n" + longLine +
+                           "\nLR=99999\nCABA2=1\nLR=12 34\nCABN1=Lens,A b\nLR=200\r\nTR=2";
+  const std::string summary =
+      "7 of 12 lines cannot be sent:\n"
+      "line 2: \"abc\" is not a number for TGSM\n"
+      "line 3: \"FOO\" is not a command\n"
+      "line 4: not a setting (NAME=VALUE)\n"
+      "line 6: the text for CABN2 is longer than 249 characters\n"
+      "line 7: \"99999\" is outside 170..13340 for LR\n"
+      "line 8: no index for CABA2 (CABA2=INDEX,VALUE)\n"
+      "line 9: \"12 34\" is not a number for LR\n";
   {
     std::lock_guard<std::mutex> lock(camera.mutex);
     camera.reject = "LR";
   }
   FakePanel panel;
-  panel.ctrlOfCmd = {{Row("LR"), 3436}};
-  const ReplayResult r = ReplaySettingText(text, cmd, &panel);
-  EXPECT_EQ(r.lines, 7);
-  EXPECT_EQ(r.unresolved, 4);
+  panel.ctrlOfCmd = {{Row("LR"), 3436}, {Row("CABN1"), 2752}};
+  // Cancel: nothing at all is sent, and the panel is left alone.
+  ui.answers = {MsgAnswer::Cancel};
+  ReplayResult r = ReplaySettingText(text, cmd, &panel);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_EQ(r.unresolved, 7);
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{
+                               summary + "\nSend the 4 good lines (OK) or nothing (Cancel)?"});
+  EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::OkCancel);
+  EXPECT_EQ(peer.Bytes(), "");
+  EXPECT_EQ(panel.afterReplay, 0);
+
+  // OK: the good lines go; the rejected one is reported once, at the end, and
+  // its binding is read back instead of keeping the rejected value.
+  ui.boxes.clear();
+  r = ReplaySettingText(text, cmd, &panel);
+  EXPECT_EQ(r.sent, 4);
   EXPECT_EQ(r.failed, 1);
   EXPECT_FALSE(r.ok());
-  EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nLR=200\r\nTR=2\r\n");
-  const std::vector<std::string> expected = {
-      "Unresolved command! (FOO=3)", "Unresolved command! (EB?)", "Unresolved command! ()",
-      "Unresolved command! (" + longLine.substr(0, 255) + "...)", "ERROR for LR=200"};
-  EXPECT_EQ(ui.BoxTexts(), expected);
-  // The rejected value is still taken by the panel.
+  EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABN1=Lens,A b\r\nLR=200\r\nTR=2\r\n");
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1].text,
+            "1 of 4 settings were not accepted by the camera:\nline 11: ERROR for LR=200\n");
   ASSERT_EQ(panel.stored.size(), 1u);
-  EXPECT_EQ(panel.stored[0].second.intValue, 200);
+  EXPECT_EQ(panel.stored[0].second.textValue, "Lens,A b");
+  EXPECT_EQ(panel.reread, std::vector<int>{3436});
+  EXPECT_EQ(panel.afterReplay, 1);
+
+  // A file of nothing but bad lines sends nothing and asks nothing.
+  ui.boxes.clear();
+  r = ReplaySettingText("LR=\nLR=abc", cmd, &panel);
+  EXPECT_EQ(r.sent, 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{"2 of 2 lines cannot be sent:\nline 1: no value for LR\n"
+                                     "line 2: \"abc\" is not a number for LR\nNothing was sent."});
 }
 
 TEST_F(SettingFileTest, EmptyFileStillRunsTheRules) {
@@ -184,9 +220,28 @@ TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   EXPECT_FALSE(SaveSettingFile(taken, cmd, Bindings(), kModeUser, ui));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   ASSERT_EQ(ui.boxes.size(), 2u);
-  EXPECT_EQ(ui.boxes[0].text, missing.string() + "\nCouldn't open this file");
+  EXPECT_EQ(ui.boxes[0].text,
+            missing.string() + "\nCouldn't open this file\nNo such file or directory");
   EXPECT_EQ(ui.boxes[1].text, taken.string() + "\nCouldn't open this file");
   EXPECT_EQ(ui.boxes[1].caption, "File Open Error");
+  EXPECT_EQ(peer.Bytes(), "");
+
+  // Only regular files of a sensible size are read, and at once: a device, a
+  // FIFO nobody writes to, a file far too large.
+  const fs::path fifo = dir / "fifo.cam";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path large = dir / "large.cam";
+  fs::resize_file((std::ofstream(large), large), kMaxSettingFileBytes + 1);
+  ui.boxes.clear();
+  for (const fs::path& p : {fs::path("/dev/zero"), fifo, large})
+    EXPECT_FALSE(ReplaySettingFile(p, cmd, &panel).opened);
+  EXPECT_EQ(ui.BoxTexts(),
+            (std::vector<std::string>{
+                "/dev/zero\nCouldn't open this file\nnot a regular file",
+                fifo.string() + "\nCouldn't open this file\nnot a regular file",
+                large.string() + "\nCouldn't open this file\nlarger than 1048576 bytes"}));
+  fs::remove(fifo);
+  fs::remove(large);
   EXPECT_EQ(peer.Bytes(), "");
 
   // An existing file is replaced whole, keeping its permissions.

@@ -81,9 +81,14 @@ TEST_F(ParseLineTest, ValuesConvertByTheRowType) {
   ParsedLine r = Parse("ID=A000000001", 0, 1);
   EXPECT_EQ(r.type, kTypeText);
   EXPECT_EQ(r.textValue, "A000000001");
-  // Text keeps its blanks and commas, in a reply and in a setting-file line.
-  EXPECT_EQ(Parse("UD=my camera, line 2\r\n", 1, 1).textValue, "my camera, line 2");
-  EXPECT_EQ(Parse("CABN1=Lens A,50mm", 0, 1).textValue, "Lens A,50mm");
+  // A text row takes the rest of the line whole, commas and spaces included,
+  // in commands and in replies alike.
+  r = Parse("UD=my camera, line 2\r\n", 1, 1);
+  EXPECT_EQ(r.textValue, "my camera, line 2");
+  r = Parse("UD=1,2", 1, 1);
+  EXPECT_EQ(r.cmdIndex, cmd::UD);
+  EXPECT_EQ(r.textValue, "1,2");
+  EXPECT_EQ(Parse("CABN1=Lens,A", 0, 1).textValue, "Lens,A");
 }
 
 TEST(Conversions, LeadingPartOnly) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "link/rs_port.h"
 #include "service/about_info.h"
 #include "service/afe_register.h"
 #include "service/camera_id.h"
@@ -18,23 +19,6 @@
 
 namespace kestrel {
 namespace {
-
-// Feeds `text` to a line reader as if it were a file.
-class MemoryFile {
- public:
-  explicit MemoryFile(std::string text) : text_(std::move(text)) {
-    stream_ = fmemopen(text_.data(), text_.size(), "r");
-    reader.Attach(stream_);
-  }
-  ~MemoryFile() {
-    if (stream_) std::fclose(stream_);
-  }
-  TextLineReader reader;
-
- private:
-  std::string text_;
-  FILE* stream_ = nullptr;
-};
 
 TEST(AfeTest, SelectorGivesChipMaskAndChannel) {
   const auto& items = AfeSelectorItems();
@@ -73,12 +57,29 @@ TEST(AfeTest, WriteValueSendsTheDataAsTyped) {
   EXPECT_EQ(AfeWriteValue(17, 0, " x "), "240, 64,  x , 3\r\n");
 }
 
-TEST(AfeTest, RegisterFileRowsBecomeCommandsPerField) {
-  MemoryFile f("0x1F,0x20,0x3\r\n0x0,0x1,0x2\n0xA,----,0xC\ngarbage\n0x5,0x6,0x7");
-  EXPECT_EQ(
-      RegisterFileCommands(f.reader),
-      (std::vector<std::string>{"AFR=0,1F", "AFG=0,20", "AFB=0,3", "AFR=1,0", "AFG=1,1", "AFB=1,2",
-                                "AFR=2,A", "AFB=2,C", "AFR=4,5", "AFG=4,6", "AFB=4,7"}));
+TEST(AfeTest, RegisterFilesLoadWholeOrNotAtAll) {
+  std::vector<std::string> lines;
+  EXPECT_EQ(RegisterFileCommands("0x1F,0x20,0x3\r\n0x0, 0x1 ,0X2\n\n", lines), "");
+  EXPECT_EQ(lines, (std::vector<std::string>{"AFR=0,1F", "AFG=0,20", "AFB=0,3", "AFR=1,0",
+                                             "AFG=1,1", "AFB=1,2"}));
+  // A gap, prose, a missing field, a number without "0x", more than 32 bits,
+  // too many rows, nothing at all: refused with the line, nothing to send.
+  EXPECT_EQ(RegisterFileCommands("0x1,0x2,0x3\n0xA,----,0xC\n", lines),
+            "line 2: \"----\" is not a \"0x\" hexadecimal number for AFG");
+  EXPECT_TRUE(lines.empty());
+  EXPECT_EQ(RegisterFileCommands("Register table of camera 7\n", lines),
+            "line 1: a row holds three values, R, G and B");
+  EXPECT_EQ(RegisterFileCommands("0x1,0x2\n", lines),
+            "line 1: a row holds three values, R, G and B");
+  EXPECT_EQ(RegisterFileCommands("0x1,0x2,3\n", lines),
+            "line 1: \"3\" is not a \"0x\" hexadecimal number for AFB");
+  EXPECT_EQ(RegisterFileCommands("0x1,0x100000000,0x3\n", lines),
+            "line 1: \"0x100000000\" has more than 8 hexadecimal digits for AFG");
+  std::string rows;
+  for (int i = 0; i < 129; ++i)
+    rows += "0x1,0x2,0x3\n";
+  EXPECT_EQ(RegisterFileCommands(rows, lines), "the file holds 129 rows where the table has 128");
+  EXPECT_EQ(RegisterFileCommands("\r\n", lines), "the file holds no rows");
 }
 
 TEST(AfeTest, RegisterRepliesReadFourDigitsExceptRed) {
@@ -92,19 +93,36 @@ TEST(AfeTest, RegisterRepliesReadFourDigitsExceptRed) {
   EXPECT_FALSE(ParseAfeReply("AFR=", "AFR", v));
 }
 
-TEST(SensorMemoryTest, GroupsOfEightArePaddedWithZeros) {
+TEST(SensorMemoryTest, FilesLoadInWholeGroupsWithinTheBlock) {
   std::string text;
-  for (int i = 1; i <= 9; ++i)
+  for (int i = 1; i <= 16; ++i)
     text += "0x" + ToHex(static_cast<uint32_t>(i)) + "\n";
-  MemoryFile f(text);
-  EXPECT_EQ(SensorMemoryCommands(f.reader, "AMR", SensorMemoryBase(5)),
-            (std::vector<std::string>{"AMR=2800,1,2,3,4,5,6,7,8", "AMR=2808,9,0,0,0,0,0,0,0"}));
-
-  MemoryFile g("junk\r\n0xFFFFFFFF\r\n----\r\n");
-  EXPECT_EQ(SensorMemoryCommands(g.reader, "AMM", 0),
-            (std::vector<std::string>{"AMM=0,0,FFFFFFFF,0,0,0,0,0,0"}));
-  MemoryFile empty("");
-  EXPECT_TRUE(SensorMemoryCommands(empty.reader, "AMM", 0).empty());
+  std::vector<std::string> lines;
+  EXPECT_EQ(SensorMemoryCommands(text, "AMR", SensorMemoryBase(5), lines), "");
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"AMR=2800,1,2,3,4,5,6,7,8", "AMR=2808,9,A,B,C,D,E,F,10"}));
+  // A short group is refused, not padded; so are gaps, prose, words beyond
+  // 32 bits and a file that would run into the next block.
+  EXPECT_EQ(SensorMemoryCommands(text + "0x11\n", "AMM", 0, lines),
+            "the file holds 17 words, not a whole number of 8-word groups");
+  std::string gap = text;
+  gap.replace(gap.find("0x3\n"), 3, "----");
+  EXPECT_EQ(SensorMemoryCommands(gap, "AMM", 0, lines),
+            "line 3: \"----\" is not a \"0x\" hexadecimal number");
+  EXPECT_EQ(SensorMemoryCommands("It was a dark and stormy night;\nthe rain fell in torrents.\n"
+                                 "1\n2\n3\n4\n5\n6\n",
+                                 "AMM", 0, lines),
+            "line 1: \"It was a dark and stormy night;\" is not a \"0x\" hexadecimal number");
+  std::string wide = text;
+  wide.replace(0, 3, "0x1FFFFFFFF");
+  EXPECT_EQ(SensorMemoryCommands(wide, "AMM", 0, lines),
+            "line 1: \"0x1FFFFFFFF\" has more than 8 hexadecimal digits");
+  std::string block;
+  for (int i = 0; i < kSensorMemoryBlockWords + 8; ++i)
+    block += "0x0\n";
+  EXPECT_EQ(SensorMemoryCommands(block, "AMM", 0, lines),
+            "the file holds 2056 words where a block holds 2048");
+  EXPECT_EQ(SensorMemoryCommands("", "AMM", 0, lines), "the file holds no words");
 }
 
 TEST(DumpTest, SplitOfTheDocumentedReply) {
@@ -132,22 +150,44 @@ TEST(DumpTest, RecordsOfMatchingAndMissingWords) {
   EXPECT_EQ(DumpRecord(3, nullptr), "3,,,");
 }
 
-TEST(TerminalRoutineTest, CorrectionTextReadsAtMost2048Pixels) {
-  std::string text = "1\t2\t3\n-4 5  6\r\n7\tx\t9\n\n";
-  for (int i = 0; i < 3000; ++i)
+TEST(TerminalRoutineTest, CorrectionTextIsExactly2048Pixels) {
+  std::string text = "1\t2\t3\n-4 5  6\r\n";
+  for (int i = 2; i < kTerminalPixels; ++i)
     text += "1\t1\t1\n";
-  MemoryFile f(text);
   ColourTables t;
-  EXPECT_EQ(ReadCorrectionText(f.reader, t), 2048);
-  EXPECT_EQ(t[0][0], 1);
+  EXPECT_EQ(ParseCorrectionText(text + "\n", t), "");
   EXPECT_EQ(t[2][0], 3);
   EXPECT_EQ(t[0][1], -4);
   EXPECT_EQ(t[2][1], 6);
-  EXPECT_EQ(t[0][2], 7);  // values after the first that does not parse are 0
-  EXPECT_EQ(t[1][2], 0);
-  EXPECT_EQ(t[2][2], 0);
-  EXPECT_EQ(t[0][3], 0);  // an empty line is a pixel of zeros
   EXPECT_EQ(t[1][2047], 1);
+  EXPECT_EQ(ParseCorrectionText(text + "1\t1\t1\n", t),
+            "the file holds 2049 lines where 2048 pixels are needed");
+  EXPECT_EQ(ParseCorrectionText("1\t2\t3\n", t),
+            "the file holds 1 lines where 2048 pixels are needed");
+  std::string bad = text;
+  bad.replace(bad.find("-4 5"), 4, "-4 x");
+  EXPECT_EQ(ParseCorrectionText(bad, t), "line 2: \"x\" is not a number for G");
+  bad = text;
+  bad.replace(0, 5, "1\t2\t");
+  EXPECT_EQ(ParseCorrectionText(bad, t), "line 1: a line holds three values, R, G and B");
+  bad = text;
+  bad.replace(0, 1, "1\t2\t3\t4");
+  EXPECT_EQ(ParseCorrectionText(bad, t), "line 1: a line holds three values, R, G and B");
+}
+
+TEST(TerminalRoutineTest, PixelRepliesGiveTheirNumberOrNothing) {
+  Settings settings;
+  CRsPort port;
+  SilentUserInterface ui;
+  CCamCmd cmd(settings, port, ui);
+  int32_t v = 0;
+  EXPECT_TRUE(CorrectionReplyValue(cmd, "PBDR=5,-3", v));
+  EXPECT_EQ(v, -3);
+  EXPECT_TRUE(CorrectionReplyValue(cmd, "PGDB=77", v));
+  EXPECT_EQ(v, 77);
+  EXPECT_FALSE(CorrectionReplyValue(cmd, "PBDR=5,", v));
+  EXPECT_FALSE(CorrectionReplyValue(cmd, "ERROR", v));
+  EXPECT_FALSE(CorrectionReplyValue(cmd, "PBDR=5,3x", v));
 }
 
 TEST(TerminalRoutineTest, BlackCorrectionIsTheSignedLowByte) {

@@ -25,6 +25,7 @@
 #include "service/sensor_memory.h"
 #include "service/temperature_monitor.h"
 #include "service/terminal_routines.h"
+#include "util/text_file.h"
 #include "util/text_scan.h"
 
 namespace kestrel {
@@ -89,7 +90,7 @@ TEST_F(ServiceWireTest, AfeWriteCarriesTheDoubleLineEnd) {
   EXPECT_EQ(ui.log[0], "Tx: AFEW=2, 71, 12, 1");
 }
 
-TEST_F(ServiceWireTest, RegisterFileSaveWritesMarkedGapsAndReloads) {
+TEST_F(ServiceWireTest, RegisterFilesCountGapsAndEveryAcknowledgement) {
   peer.SetHandler([](const std::string& line) -> std::string {
     if (line.size() < 4 || line[3] != '?') return "";
     const std::string stem = line.substr(0, 3);
@@ -99,9 +100,13 @@ TEST_F(ServiceWireTest, RegisterFileSaveWritesMarkedGapsAndReloads) {
     if (row == "0") return stem + "=12345\r\n";
     return stem + "=" + row + "\r\n";
   });
+  // A save with gaps writes them, says how many, and fails.
   const std::string path = File("afe.csv");
   Write(path, "old");
-  ASSERT_EQ(SaveRegisterFile(cmd, path), 1);
+  EXPECT_EQ(SaveRegisterFile(cmd, path), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{path + "\n2 of 384 values did not arrive; the file "
+                                            "holds \"----\" in their place."});
   std::vector<std::string> rows = SplitCrLf(ReadAll(path));
   ASSERT_EQ(rows.size(), 128u);
   EXPECT_EQ(rows[0], "0x12345,0x1234,0x1234");
@@ -110,16 +115,36 @@ TEST_F(ServiceWireTest, RegisterFileSaveWritesMarkedGapsAndReloads) {
   EXPECT_EQ(rows[127], "0x7F,0x7F,0x7F");
   EXPECT_EQ(ui.busyDepth, 0);
 
-  peer.SetHandler([](const std::string& line) { return line.empty() ? "" : "OK\r\n"; });
+  // That file does not load: a gap is no register value.
   const size_t before = peer.Lines().size();
-  ASSERT_EQ(LoadRegisterFile(cmd, path), 1);
+  ui.boxes.clear();
+  EXPECT_EQ(LoadRegisterFile(cmd, path), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{path + "\nline 2: \"----\" is not a \"0x\" "
+                                            "hexadecimal number for AFG\nNothing was sent."});
+  EXPECT_EQ(peer.Lines().size(), before);
+
+  // A camera that answers anything but "COMPLETE" stops the load at once; a
+  // mute one after three lines.
+  Write(path, "0x1,0x2,0x3\r\n0x4,0x5,0x6\r\n");
+  peer.SetHandler([](const std::string& line) { return line.empty() ? "" : "OK\r\n"; });
+  ui.boxes.clear();
+  EXPECT_EQ(LoadRegisterFile(cmd, path), 0);
+  peer.SetHandler({});
+  EXPECT_EQ(LoadRegisterFile(cmd, path), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            (std::vector<std::string>{"6 of 6 lines were not accepted (line 1: OK for AFR=0,1)",
+                                      "6 of 6 lines were not accepted (line 3: no answer for "
+                                      "AFB=0,3)"}));
   std::vector<std::string> sent = peer.Lines();
-  sent.erase(sent.begin(), sent.begin() + static_cast<long>(before));
-  ASSERT_EQ(sent.size(), 128u * 3 - 2);  // the two gaps are not written
-  EXPECT_EQ(sent[0], "AFR=0,12345");
-  EXPECT_EQ(sent[1], "AFG=0,1234");
-  EXPECT_EQ(sent[3], "AFR=1,1");
-  EXPECT_EQ(sent[4], "AFB=1,1");
+  EXPECT_EQ(std::vector<std::string>(sent.begin() + static_cast<long>(before), sent.end()),
+            (std::vector<std::string>{"AFR=0,1", "AFR=0,1", "AFG=0,2", "AFB=0,3"}));
+
+  peer.SetHandler(Complete);
+  ui.boxes.clear();
+  EXPECT_EQ(LoadRegisterFile(cmd, path), 1);
+  EXPECT_EQ(peer.Lines().back(), "AFB=1,6");
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(ServiceWireTest, SensorMemorySavesTheBlockAndLoadsItBack) {
@@ -130,7 +155,10 @@ TEST_F(ServiceWireTest, SensorMemorySavesTheBlockAndLoadsItBack) {
     return "AMG=" + ToHex(address - 0x2800) + "\r\n";
   });
   const std::string path = File("mem.csv");
-  ASSERT_EQ(SaveSensorMemory(cmd, 2, 5, path), 1);
+  EXPECT_EQ(SaveSensorMemory(cmd, 2, 5, path), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{path + "\n1 of 1024 values did not arrive; the file "
+                                            "holds \"----\" in their place."});
   std::vector<std::string> words = SplitCrLf(ReadAll(path));
   ASSERT_EQ(words.size(), 1024u);
   EXPECT_EQ(words[0], "0x0");
@@ -139,13 +167,28 @@ TEST_F(ServiceWireTest, SensorMemorySavesTheBlockAndLoadsItBack) {
   EXPECT_EQ(peer.Lines().front(), "AMG?2800");
   EXPECT_EQ(peer.Lines().back(), "AMG?2BFF");
 
+  // The gap keeps the file from loading; filled, it loads group by group.
   const size_t before = peer.Lines().size();
+  EXPECT_EQ(LoadSensorMemory(cmd, 1, 0, path), 0);
+  EXPECT_EQ(peer.Lines().size(), before);
+  words[5] = "0x5";
+  Write(path, JoinCrLf(words));
   ASSERT_EQ(LoadSensorMemory(cmd, 1, 0, path), 1);
   std::vector<std::string> sent = peer.Lines();
   sent.erase(sent.begin(), sent.begin() + static_cast<long>(before));
   ASSERT_EQ(sent.size(), 128u);
-  EXPECT_EQ(sent[0], "AMR=0,0,1,2,3,4,0,6,7");
+  EXPECT_EQ(sent[0], "AMR=0,0,1,2,3,4,5,6,7");
   EXPECT_EQ(sent[127], "AMR=3F8,3F8,3F9,3FA,3FB,3FC,3FD,3FE,3FF");
+
+  // A camera that rejects a group stops the load there.
+  peer.SetHandler([](const std::string& line) {
+    return line.rfind("AMR=8,", 0) == 0 ? "NG\r\n" : "COMPLETE\r\n";
+  });
+  ui.boxes.clear();
+  EXPECT_EQ(LoadSensorMemory(cmd, 1, 0, path), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{"127 of 128 lines were not accepted (line 2: NG for "
+                                     "AMR=8,8,9,A,B,C,D,E,F)"});
 }
 
 TEST_F(ServiceWireTest, SwitchRefreshKeepsTriggerWhenItsQueryFails) {
@@ -171,16 +214,29 @@ TEST_F(ServiceWireTest, DumpToFileWritesWhatArrived) {
                ToHex(0x1Fu + static_cast<uint32_t>(i)) + "\r\n";
     return "DMW=&H260000, &H1F\r\ngarbage\r\n" + reply;
   });
+  // What arrived is written; the word that came garbled is counted.
   const std::string path = File("dump.csv");
-  ASSERT_EQ(DumpToFile(cmd, path, "260000", "C"), 1);
+  EXPECT_EQ(DumpToFile(cmd, path, "260000", "C"), 0);
   std::vector<std::string> rows = SplitCrLf(ReadAll(path));
   ASSERT_EQ(rows.size(), 13u);
   EXPECT_EQ(rows[0], "No.,Address,Data(hex),Data(dec)");
   EXPECT_EQ(rows[1], "1,&H260000,&H1F,31");
   EXPECT_EQ(rows[2], "2,,,");
   EXPECT_EQ(rows[12], "12,&H260009,&H28,40");
-  EXPECT_EQ(ui.log, (std::vector<std::string>{"Tx: DMW?&H260000, &HC", "Writing...",
-                                              "Received 12 data", "Completed!!"}));
+  EXPECT_EQ(ui.log,
+            (std::vector<std::string>{"Tx: DMW?&H260000, &HC", "Writing...", "Received 12 data"}));
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{path + "\n1 of 12 words did not arrive whole; the file holds "
+                                            "what came."});
+  // A mute camera: no file at all. (The two words left over are taken first.)
+  peer.SetHandler({});
+  cmd.Poll();
+  ui.boxes.clear();
+  EXPECT_EQ(DumpToFile(cmd, File("mute.csv"), "260000", "C"), 0);
+  EXPECT_FALSE(std::ifstream(File("mute.csv")).good());
+  EXPECT_EQ(ui.BoxTexts(),
+            std::vector<std::string>{"No answer from Camera! (Timeout error)\nNo word arrived for "
+                                     "DMW?&H260000, &HC; no file was written."});
 }
 
 TEST_F(ServiceWireTest, DumpIntoAnUnwritableFolderSendsNothing) {
@@ -192,26 +248,55 @@ TEST_F(ServiceWireTest, DumpIntoAnUnwritableFolderSendsNothing) {
   EXPECT_TRUE(peer.Bytes().empty());
 }
 
+// A correction text of 2048 pixels whose first two lines are given.
+std::string PixelText(const std::string& first2) {
+  std::string text = first2;
+  for (int i = 2; i < kTerminalPixels; ++i)
+    text += "0\t0\t0\n";
+  return text;
+}
+
 TEST_F(ServiceWireTest, WriteCorrectionDataSendsEveryColourThenStores) {
   peer.SetHandler(Complete);
   const std::string path = File("black.txt");
-  Write(path, "1\t2\t3\n4\t-3\t6\n");
+  Write(path, PixelText("1\t2\t3\n4\t-3\t6\n"));
   ASSERT_EQ(WriteCorrectionData(cmd, PixelCorrectionKind::Black, PixelStoreArea::Factory, path), 1);
-  EXPECT_EQ(peer.Lines(), (std::vector<std::string>{"PBDR=0,1", "PBDR=1,4", "PBDG=0,2", "PBDG=1,-3",
-                                                    "PBDB=0,3", "PBDB=1,6", "PBDS=999"}));
-  EXPECT_EQ(ui.log, (std::vector<std::string>{"2 data were read from the text file.",
+  const std::vector<std::string> sent = peer.Lines();
+  ASSERT_EQ(sent.size(), 3u * kTerminalPixels + 1);
+  EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 2),
+            (std::vector<std::string>{"PBDR=0,1", "PBDR=1,4"}));
+  EXPECT_EQ(sent[2048], "PBDG=0,2");
+  EXPECT_EQ(sent[2049], "PBDG=1,-3");
+  EXPECT_EQ(sent[4097], "PBDB=1,6");
+  EXPECT_EQ(sent.back(), "PBDS=999");
+  EXPECT_EQ(ui.log, (std::vector<std::string>{"2048 data were read from the text file.",
                                               "WriteCorrectionData has done!"}));
   EXPECT_FALSE(ui.progressOpen);
 }
 
-TEST_F(ServiceWireTest, WriteCorrectionDataStopsAtARejectedPixelAndAFailedStore) {
+TEST_F(ServiceWireTest, WriteCorrectionDataSendsNothingOfAWrongFileAndStopsAtARejection) {
   peer.SetHandler([](const std::string& line) -> std::string {
     return line == "PGDG=1,5" ? "NG\r\n" : "COMPLETE\r\n";
   });
+  // A file of the wrong length, or with a line that is not three numbers,
+  // never reaches the camera, let alone its factory area.
   const std::string path = File("gain.txt");
   Write(path, "5 5 5\n5 5 5\n");
+  EXPECT_EQ(WriteCorrectionData(cmd, PixelCorrectionKind::Gain, PixelStoreArea::Factory, path), 0);
+  Write(path, PixelText("5 5 5\nfive 5 5\n"));
+  EXPECT_EQ(WriteCorrectionData(cmd, PixelCorrectionKind::Gain, PixelStoreArea::Factory, path), 0);
+  EXPECT_EQ(ui.BoxTexts(),
+            (std::vector<std::string>{
+                path + "\nthe file holds 2 lines where 2048 pixels are needed\nNothing was sent.",
+                path + "\nline 2: \"five\" is not a number for R\nNothing was sent."}));
+  EXPECT_TRUE(peer.Lines().empty());
+
+  Write(path, PixelText("5 5 5\n5 5 5\n"));
+  ui.boxes.clear();
   EXPECT_EQ(WriteCorrectionData(cmd, PixelCorrectionKind::Gain, PixelStoreArea::User, path), 0);
-  EXPECT_EQ(ui.BoxTexts().back(), "Could not write the correction data i=1 j=1");
+  EXPECT_EQ(ui.BoxTexts().back(),
+            "Could not write the correction data i=1 j=1\n4095 of 6144 lines were not accepted "
+            "(line 2050: NG for PGDG=1,5)");
   EXPECT_EQ(peer.Lines().back(), "PGDG=1,5");  // no store command
 
   peer.SetHandler([](const std::string& line) -> std::string {
@@ -227,26 +312,41 @@ TEST_F(ServiceWireTest, WriteCorrectionDataStopsAtARejectedPixelAndAFailedStore)
   EXPECT_EQ(
       WriteCorrectionData(cmd, PixelCorrectionKind::Gain, PixelStoreArea::User, File("none.txt")),
       0);
-  EXPECT_EQ(ui.BoxTexts(),
-            std::vector<std::string>{"Could not open the file, " + File("none.txt") + "."});
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Could not open the file, " + File("none.txt") +
+                                                    ". (No such file or directory)"});
 }
 
-TEST_F(ServiceWireTest, ReadCorrectionDataTakesTheLastNumberAndSkipsASilentColour) {
-  peer.SetHandler([](const std::string& line) -> std::string {
-    if (line.rfind("PGDG?", 0) == 0) return line == "PGDG?0" ? "PGDG=0,9\r\n" : "";
-    if (line.rfind("PGDR?", 0) == 0)
-      return "PGDR=" + line.substr(5) + ",-" + line.substr(5) + "\r\n";
-    return "PGDB=7\r\n";
-  });
+TEST_F(ServiceWireTest, ReadCorrectionDataTakesTheLastNumberAndNeedsEveryPixel) {
+  auto camera = [](bool silentGreen) {
+    return [silentGreen](const std::string& line) -> std::string {
+      if (line.rfind("PGDG?", 0) == 0)
+        return line == "PGDG?0" ? "PGDG=0,9\r\n" : silentGreen ? "" : "PGDG=1\r\n";
+      if (line.rfind("PGDR?", 0) == 0)
+        return "PGDR=" + line.substr(5) + ",-" + line.substr(5) + "\r\n";
+      return "PGDB=7\r\n";
+    };
+  };
+  // A colour that stops answering: the other colours are still read, but a
+  // file of zeros in place of the missing values is never written.
+  peer.SetHandler(camera(true));
   const std::string path = File("read.csv");
+  EXPECT_EQ(ReadCorrectionData(cmd, PixelCorrectionKind::Gain, path), 0);
+  EXPECT_FALSE(std::ifstream(path).good());
+  EXPECT_EQ(ui.BoxTexts(),
+            (std::vector<std::string>{"うまくいがねー",
+                                      "2047 of 6144 values did not arrive; no file was written."}));
+  EXPECT_EQ(peer.Lines().back(), "PGDB?2047");
+
+  peer.SetHandler(camera(false));
+  ui.boxes.clear();
   ASSERT_EQ(ReadCorrectionData(cmd, PixelCorrectionKind::Gain, path), 1);
   std::vector<std::string> rows = SplitCrLf(ReadAll(path));
   ASSERT_EQ(rows.size(), 2049u);
   EXPECT_EQ(rows[0], "R, G, B");
   EXPECT_EQ(rows[1], "0, 9, 7");
-  EXPECT_EQ(rows[2], "-1, 0, 7");
-  EXPECT_EQ(rows[2048], "-2047, 0, 7");
-  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"うまくいがねー"});
+  EXPECT_EQ(rows[2], "-1, 1, 7");
+  EXPECT_EQ(rows[2048], "-2047, 1, 7");
+  EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(ui.log.front(), "はじまり");
   EXPECT_EQ(ui.log.back(), "おわりましたり");
   EXPECT_EQ(ui.percents.back(), 100);

@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "common/pty_peer.h"
@@ -70,10 +75,35 @@ TEST(KestrelctlBasic, SetSendsExactLinesAndStopsAtTheFirstFailure) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "LR=1000\r\nID=A000000001\r\n");
 
-  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set CABT2=2,9 LR=5");
+  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set CABT2=2,5 LR=500");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Error for CABT2=2,9"), std::string::npos) << r.err;
-  EXPECT_EQ(peer.Bytes().find("LR=5"), std::string::npos);
+  EXPECT_NE(r.err.find("Error for CABT2=2,5"), std::string::npos) << r.err;
+  EXPECT_EQ(peer.Bytes().find("LR=500"), std::string::npos);
+
+  // A text takes the rest of the argument whole.
+  r = Ctl("--port " + peer.SlavePath() + " set 'UD=ab,cd' 'CABN1=Lens A'");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(peer.Bytes().find("UD=ab,cd\r\nCABN1=Lens A\r\n"), std::string::npos);
+}
+
+TEST(KestrelctlBasic, ValuesThatAreNotWhatTheFieldTakesSendNothing) {
+  PtyPeer peer(Camera);
+  const std::pair<const char*, const char*> cases[] = {
+      {"LR=abc", "\"abc\" is not a number for LR"},
+      {"LR=", "no value for LR"},
+      {"'LR=12 34'", "\"12 34\" is not a number for LR"},
+      {"LR=99999999999", "\"99999999999\" does not fit in 32 bits for LR"},
+      {"LR=99999", "\"99999\" is outside 170..13340 for LR"},
+      {"CABL2=40", "no index for CABL2"},
+      {"'UD=a\nEB=1'", "a text for UD holds a line break"},
+  };
+  for (const auto& [arg, message] : cases) {
+    CtlRun r = Ctl("--port " + peer.SlavePath() + " set LR=200 " + arg);
+    EXPECT_EQ(r.status, 2) << arg;
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was sent"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(peer.Bytes(), "");
 }
 
 TEST(KestrelctlBasic, UsageErrorsAndSilenceHaveTheirOwnStatus) {
@@ -88,7 +118,7 @@ TEST(KestrelctlBasic, UsageErrorsAndSilenceHaveTheirOwnStatus) {
   CtlRun r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 query LR");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("No answer from Camera! (Timeout error)"), std::string::npos);
-  r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 set LR=1");
+  r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 set LR=200");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("No answer"), std::string::npos);
   r = Ctl("--port /dev/no-such-port query LR");
@@ -104,6 +134,73 @@ TEST(KestrelctlBasic, SendPrintsEveryLineWithinTheListenTime) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "VN=1.2\nEXTRA\n");
   EXPECT_EQ(peer.Bytes(), "VN?\r\n");
+}
+
+// Register writes, dumps and file loads: hexadecimal arguments as the
+// camera takes them, every outcome that is not an acknowledgement an exit 1
+// with a message, every input file read and checked before anything is sent.
+TEST(KestrelctlBasic, ServiceCommandsCheckArgumentsFilesAndAnswers) {
+  PtyPeer peer([](const std::string& line) {
+    if (line.rfind("FPGAWR=", 0) == 0) return std::string("NG\r\n");
+    return line.empty() ? std::string() : std::string("COMPLETE\r\n");
+  });
+  const std::string port = "--port " + peer.SlavePath() + " --timeout 200 ";
+  CtlRun r = Ctl(port + "memwrite 260000 0x1");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(peer.Bytes(), "WMW=&H260000, &H1\r\n");
+  r = Ctl(port + "fpga write 1A FF");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("NG for FPGAWR=&H1A, &HFF"), std::string::npos) << r.err;
+
+  const std::string before = peer.Bytes();
+  const std::pair<std::string, std::string> refused[] = {
+      {"fpga write 1FFFFFFFF 0", "\"1FFFFFFFF\" has more than 8 hexadecimal digits for OFFSET"},
+      {"memwrite 0x 1", "\"0x\" is not a hexadecimal number for ADDR"},
+      {"dump 260000 1G x.csv", "\"1G\" is not a hexadecimal number for SIZE"},
+  };
+  for (const auto& [args, message] : refused) {
+    r = Ctl(port + args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+  }
+  // Files: a folder as a dump target, unreadable or wrong input files.
+  const std::string dir = std::filesystem::temp_directory_path().string();
+  const std::string fifo = dir + "/kestrelctl-fifo-" + std::to_string(getpid());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string empty = dir + "/kestrelctl-empty-" + std::to_string(getpid());
+  std::ofstream(empty).close();
+  const std::pair<std::string, std::string> unreadable[] = {
+      {"dump 260000 0x10 " + dir, dir + "\nCouldn't open the file"},
+      {"correction write pixel-black 1 /dev/zero", "/dev/zero: not a regular file"},
+      {"correction write pixel-black 1 " + fifo, fifo + ": not a regular file"},
+      {"lut write 1 /no/such.csv", "/no/such.csv\nCouldn't open this file\nNo such file"},
+      {"aberration write " + empty, "the file holds 0 values where 112 are needed"},
+      {"afe load " + empty, empty + ": the file holds no rows; nothing was sent"},
+      {"sensor-memory load RED MEMCH0 /dev/null", "/dev/null: not a regular file"},
+      {"terminal-routine write-correction black factory " + empty,
+       "the file holds 0 lines where 2048 pixels are needed"},
+  };
+  for (const auto& [args, message] : unreadable) {
+    r = Ctl(port + args);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_NE(r.err.find(message), std::string::npos) << args << ": " << r.err;
+  }
+  std::remove(fifo.c_str());
+  std::remove(empty.c_str());
+  EXPECT_EQ(peer.Bytes(), before);
+
+  // A silent camera: a message and exit 1 within --timeout, for the service
+  // commands too.
+  PtyPeer silent;
+  const auto start = std::chrono::steady_clock::now();
+  r = Ctl("--port " + silent.SlavePath() + " --timeout 100 afe write Tap1 47 12");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("No answer from Camera! (Timeout error) for AFEW="), std::string::npos)
+      << r.err;
+  r = Ctl("--port " + silent.SlavePath() + " --timeout 100 sensor-memory switch sensor on");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("No answer from Camera! (Timeout error) for SNOF=1"), std::string::npos);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 }  // namespace

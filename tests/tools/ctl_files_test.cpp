@@ -61,7 +61,7 @@ std::string Camera(const std::string& line) {
   return "";
 }
 
-TEST(KestrelctlFiles, ApplyReportsBadLinesAndAppliesTheRest) {
+TEST(KestrelctlFiles, ApplyChecksTheWholeFileAndCountsRejections) {
   PtyPeer peer(Camera);
   const fs::path good = TempDir() / "good.cam";
   std::ofstream(good, std::ios::binary) << "TGSM=1\r\nCABL2=1,-2\nCABN1=Lens A\r\n";
@@ -69,17 +69,32 @@ TEST(KestrelctlFiles, ApplyReportsBadLinesAndAppliesTheRest) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABL2=1,-2\r\nCABN1=Lens A\r\n");
 
+  // A bad line anywhere: the summary, and nothing sent.
   const fs::path bad = TempDir() / "bad.cam";
-  std::ofstream(bad, std::ios::binary) << "FOO=1\r\nLR=300\r\nTR=1\r\n";
+  std::ofstream(bad, std::ios::binary) << "TR=1\r\nFOO=1\r\nTGSM=abc\r\nLR=300\r\n";
   r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + bad.string());
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Unresolved command! (FOO=1)"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("Error for LR=300"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("2 of 4 lines cannot be sent; nothing was sent:\nline 2: \"FOO\" is not a "
+                       "command\nline 3: \"abc\" is not a number for TGSM\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(peer.Bytes().find("TR=1"), std::string::npos);
+
+  // A line the camera rejects: the rest still goes, the summary counts it.
+  std::ofstream(bad, std::ios::binary) << "LR=300\r\nTR=1\r\n";
+  r = Ctl("--port " + peer.SlavePath() + " apply " + bad.string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("1 of 2 settings were not accepted by the camera:\nline 1: Error for "
+                       "LR=300"),
+            std::string::npos)
+      << r.err;
   EXPECT_NE(peer.Bytes().find("LR=300\r\nTR=1\r\n"), std::string::npos);
 
-  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + (TempDir() / "none.cam").string());
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Couldn't open this file"), std::string::npos);
+  for (const std::string& file : {(TempDir() / "none.cam").string(), std::string("/dev/zero")}) {
+    r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + file);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(file + ": "), std::string::npos) << r.err;
+  }
 }
 
 TEST(KestrelctlFiles, SavedSettingsReplayIntoAnotherCamera) {
@@ -123,13 +138,14 @@ TEST(KestrelctlFiles, CameraLinkLibrariesReachTheCamera) {
   EXPECT_EQ(Ctl("--cl-mode 4 area").status, 2);
 }
 
-TEST(KestrelctlFiles, TerminalStampsTxAndRx) {
-  PtyPeer peer(Camera);
-  CtlResult r =
-      Ctl("--baud 9600 --listen 300 --port " + peer.SlavePath() + " terminal", {}, "EB?\nFOO  \n");
+TEST(KestrelctlFiles, TerminalSendsTheLastLineAndEscapesWhatComesBack) {
+  PtyPeer peer([](const std::string& line) {
+    return line == "EB?" ? std::string("EB=0\x07\t\r\n") : Camera(line);
+  });
+  CtlResult r = Ctl("--baud 9600 --listen 300 --port " + peer.SlavePath() + " terminal", {}, "EB?\nFOO  \nMD?");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "0000 Tx: EB?\n0000 Tx: FOO  \n0000 Rx: EB=0\n");
-  EXPECT_EQ(peer.Bytes(), "EB?\r\nFOO  \r\n");
+  EXPECT_EQ(r.out, "0000 Tx: EB?\n0000 Tx: FOO  \n0000 Tx: MD?\n0000 Rx: EB=0\\x07\\t\n");
+  EXPECT_EQ(peer.Bytes(), "EB?\r\nFOO  \r\nMD?\r\n");
 }
 
 // The JSON output goes through Python's own parser.

@@ -105,6 +105,11 @@ const std::vector<Command>& Commands();
 // A failure, on stderr; under --json it also becomes the error document.
 void PrintError(const std::string& text);
 bool ParseIntArg(const std::string& text, int& out);
+// A received line for the screen: control characters as \r, \t or \xNN.
+std::string Printable(const std::string& line);
+// The exit status of an operation: kOk when it succeeded; otherwise kFailed,
+// after a message when the operation showed none since `shownBefore`.
+int Outcome(Context& ctx, int shownBefore, bool ok);
 
 // The finished document and a line end on stdout.
 void PrintJson(const JsonWriter& document);

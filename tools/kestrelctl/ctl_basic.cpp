@@ -6,13 +6,13 @@
 #include "ctl.h"
 #include "link/port_list.h"
 #include "util/json_writer.h"
+#include "panel/set_line_check.h"
 
 namespace kestrel::ctl {
 namespace {
 
 // "LR" or "CABL2?1" -> row, or -1.
 int ResolveQueryName(const CCamCmd& cmd, const std::string& text) {
-  ParsedLine r;
   std::string name = text;
   int index = 0;
   if (size_t q = text.find('?'); q != std::string::npos) {
@@ -87,25 +87,20 @@ int Set(Context& ctx, const std::vector<std::string>& args) {
     PrintError("set needs at least one NAME=VALUE");
     return kUsage;
   }
-  CCamCmd probe(ctx.settings, ctx.port, ctx.ui);
-  std::vector<ParsedLine> lines;
+  const CommandTable table;
+  std::vector<CheckedSet> sets;
   for (const std::string& a : args) {
-    ParsedLine r;
-    if (probe.ParseLine(a, r, 0) != 1 || r.separator != "=") {
-      PrintError("cannot resolve " + a + " (expected NAME=VALUE or NAME=INDEX,VALUE)");
+    CheckedSet set;
+    if (std::string why = CheckSetLine(table, a, set); !why.empty()) {
+      PrintError(why + " (expected NAME=VALUE or NAME=INDEX,VALUE); nothing was sent");
       return kUsage;
     }
-    lines.push_back(r);
+    sets.push_back(std::move(set));
   }
   if (!ctx.Connect()) return kFailed;
-  for (const ParsedLine& r : lines) {
-    ParamValue v;
-    v.type = r.type;
-    v.intValue = r.intValue;
-    v.realValue = r.realValue;
-    v.textValue = r.textValue;
+  for (const CheckedSet& set : sets) {
     const int shown = ctx.ui.shown;
-    if (ctx.cmd->SetValue(r.cmdIndex, v, ctx.timeoutMs) != 1) {
+    if (ctx.cmd->SetValue(set.cmdIndex, set.value, ctx.timeoutMs) != 1) {
       // A rejection has been reported in the system's words; a time-out is silent there.
       if (ctx.ui.shown == shown)
         PrintError("No answer from Camera! (Timeout error) for " + ctx.cmd->LastCommand());
@@ -130,7 +125,7 @@ int Send(Context& ctx, const std::vector<std::string>& args) {
     int left = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
     if (ctx.cmd->WaitLine(1, left) == 1)
       while (ctx.cmd->LineCount() > 0)
-        std::cout << ctx.cmd->PopLine() << std::endl;
+        std::cout << Printable(ctx.cmd->PopLine()) << std::endl;
   }
   if (ctx.cmd->LinkLost()) {
     PrintError("the port hung up");

@@ -85,30 +85,18 @@ int Correction(Context& ctx, const std::vector<std::string>& given) {
                " (pixel-black, pixel-gain and the shading kinds have one)");
     return kUsage;
   }
-  if (op == "write") {
-    // The panel's reader fills what a file lacks with 0; a script gets a
-    // refusal instead, so a truncated file never zeroes the camera's tail.
-    std::string text;
-    if (!ReadWholeFile(args[3], text)) {
-      PrintError("cannot read " + args[3]);
-      return kUsage;
-    }
-    const CorrectionKindInfo& info = InfoOf(kind);
-    std::vector<int32_t> probe(static_cast<size_t>(info.count));
-    const int got = ParseDataText(text, probe.data(), info.perCommand, RowsOf(kind));
-    if (got < info.count) {
-      PrintError(args[3] + " holds " + std::to_string(got) + " readable values, not " +
-                 std::to_string(info.count));
-      return kFailed;
-    }
-  }
+  // A file to send is read and checked whole before the port is opened.
+  std::vector<int32_t> values;
+  if (op == "write" && !ReadCorrectionFile(ctx.ui, kind, args[3], values)) return kFailed;
   if (!ctx.Connect()) return kFailed;
-  CDataTransfer engine(*ctx.cmd);
+  TransferTiming timing;
+  timing.ackTimeoutMs = timing.replyTimeoutMs = ctx.timeoutMs;
+  CDataTransfer engine(*ctx.cmd, timing);
   int ok = 0;
   if (op == "read")
     ok = SaveCorrectionFile(engine, kind, args[3], sensor);
   else if (op == "write")
-    ok = LoadCorrectionFile(engine, kind, args[3], sensor);
+    ok = LoadCorrectionValues(engine, kind, values, sensor);
   else
     ok = engine.StoreCorrection(kind, sensor);
   return ok ? kOk : kFailed;
@@ -132,19 +120,6 @@ int Lut(Context& ctx, const std::vector<std::string>& args) {
   if (!ParseChannel(args[1], channel)) return kUsage;
   LutTable table{};
   if (args[0] == "write") {
-    // Check the whole file before anything goes to the camera: a short one
-    // would leave the table's tail at 0.
-    std::string text;
-    if (!ReadWholeFile(args[2], text)) {
-      PrintError("cannot read " + args[2]);
-      return kUsage;
-    }
-    LutTable probe{};
-    const GammaParseResult r = ParseGammaText(text, probe);
-    if (!r.tooMany && r.lines < kLutEntries) {
-      PrintError(args[2] + " holds " + std::to_string(r.lines) + " values, not 256");
-      return kFailed;
-    }
     if (LoadGammaFile(ctx.ui, args[2], table) != 1) return kFailed;
     if (!ctx.Connect()) return kFailed;
     return WriteLutTable(*ctx.cmd, channel, table, ctx.timeoutMs) == 1 ? kOk : kFailed;
@@ -164,9 +139,11 @@ int Aberration(Context& ctx, const std::vector<std::string>& args) {
     PrintError("aberration read|write FILE");
     return kUsage;
   }
+  AberrationTable table{};
+  if (args[0] == "write" && !ReadAberrationFile(ctx.ui, args[1], table)) return kFailed;
   if (!ctx.Connect()) return kFailed;
   const int ok = args[0] == "read" ? SaveAberrationFile(*ctx.cmd, args[1], ctx.timeoutMs)
-                                   : LoadAberrationFile(*ctx.cmd, args[1], ctx.timeoutMs);
+                                   : WriteAberrationTable(*ctx.cmd, table, ctx.timeoutMs);
   return ok ? kOk : kFailed;
 }
 

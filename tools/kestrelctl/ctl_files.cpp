@@ -14,6 +14,7 @@
 #include "panel/setting_file.h"
 #include "protocol/tick.h"
 #include "service/comm_log.h"
+#include "util/checked_input.h"
 
 namespace kestrel::ctl {
 
@@ -71,15 +72,26 @@ int Apply(Context& ctx, const std::vector<std::string>& args) {
     PrintError("apply takes one setting file");
     return kUsage;
   }
+  std::string text;
+  if (std::string why = ReadInputFile(args[0], kMaxSettingFileBytes, text); !why.empty()) {
+    PrintError(args[0] + ": " + why);
+    return kFailed;
+  }
+  // Nobody is there to answer "send the good lines?": a file with a bad line
+  // sends nothing.
+  const CommandTable table;
+  const SettingFileCheck check = CheckSettingText(table, text);
+  if (!check.problems.empty()) {
+    PrintError(args[0] + ": " + std::to_string(check.problems.size()) + " of " +
+               std::to_string(check.lines) + " lines cannot be sent; nothing was sent:\n" +
+               ProblemSummary(check.problems));
+    return kFailed;
+  }
   if (!ctx.Connect()) return kFailed;
-  const ReplayResult r = ReplaySettingFile(args[0], *ctx.cmd, nullptr);
-  if (!r.opened) return kFailed;
+  const ReplayResult r = ReplaySettingText(text, *ctx.cmd, nullptr);
   if (r.lostAtLine > 0)
     PrintError(ctx.cmd->LostText() + "\nStopped at line " + std::to_string(r.lostAtLine) + " of " +
                std::to_string(r.lines) + "; the rest was not sent.");
-  if (!r.ok())
-    PrintError(std::to_string(r.lines) + " lines: " + std::to_string(r.unresolved) +
-               " unresolved, " + std::to_string(r.failed) + " not acknowledged");
   return r.ok() ? kOk : kFailed;
 }
 
@@ -192,7 +204,7 @@ int ClList(Context& ctx, const std::vector<std::string>& args) {
 class ConsoleUi : public TerminalUi {
  public:
   void AppendLog(const std::string& line) override {
-    std::cout << CommLog::Stamp(TicksSince(start_), line) << std::endl;
+    std::cout << CommLog::Stamp(TicksSince(start_), Printable(line)) << std::endl;
   }
 
  private:
@@ -223,19 +235,21 @@ int Terminal(Context& ctx, const std::vector<std::string>& args) {
         if (n <= 0) {
           inputOpen = false;
           endedAt = TickCount();
+          // A last line without a line end goes too.
+          if (!pending.empty()) pending += '\n';
         } else {
           pending.append(buffer, static_cast<size_t>(n));
         }
       }
-      for (size_t lf; (lf = pending.find('\n')) != std::string::npos;) {
-        std::string line = pending.substr(0, lf);
-        pending.erase(0, lf + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        ctx.cmd->SendCommand(line + "\r\n", 1);
-      }
     } else {
       if (TicksSince(endedAt) >= static_cast<uint32_t>(ctx.listenMs)) break;
       ::usleep(20'000);
+    }
+    for (size_t lf; (lf = pending.find('\n')) != std::string::npos;) {
+      std::string line = pending.substr(0, lf);
+      pending.erase(0, lf + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      ctx.cmd->SendCommand(line + "\r\n", 1);
     }
     ctx.cmd->Poll();
     while (ctx.cmd->LineCount() > 0)

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "ctl.h"
+#include "protocol/ack_tally.h"
 #include "service/about_info.h"
 #include "service/afe_register.h"
 #include "service/camera_id.h"
@@ -20,7 +21,7 @@
 #include "service/temperature_monitor.h"
 #include "service/terminal_routines.h"
 #include "settings/settings_store.h"
-#include "util/text_scan.h"
+#include "util/checked_input.h"
 
 namespace kestrel::ctl {
 namespace {
@@ -50,10 +51,21 @@ int ItemIndex(const std::string& text, const std::string* items, int count) {
   return -1;
 }
 
-bool HexArg(const std::string& text, uint32_t& out) {
-  size_t pos = 0;
-  return !text.empty() && ScanHex(text, pos, out) && pos == text.size();
+// A hexadecimal argument: digits only, an optional "0x" dropped, at most
+// `digits` significant digits. `text` becomes the digits to send.
+bool HexArg(std::string& text, int digits, const char* what) {
+  uint32_t value = 0;
+  std::string sent;
+  if (std::string why = CheckHex(text, digits, what, value, &sent); !why.empty()) {
+    PrintError(why);
+    return false;
+  }
+  text = sent;
+  return true;
 }
+
+// Memory and register addresses and data are 32-bit words.
+constexpr int kWordDigits = 8;
 
 bool KindArg(const std::string& text, PixelCorrectionKind& kind) {
   if (text != "black" && text != "gain") {
@@ -64,31 +76,57 @@ bool KindArg(const std::string& text, PixelCorrectionKind& kind) {
   return true;
 }
 
-int Result(int ok) {
-  return ok == 1 ? kOk : kFailed;
+// Reads a file to send and checks it with `check` before any port is opened;
+// prints why not and returns false when it cannot be sent.
+template <typename Check>
+bool CheckedInput(const std::string& path, size_t cap, Check check) {
+  std::string text;
+  std::string why = ReadInputFile(path, cap, text);
+  if (why.empty()) why = check(text);
+  if (why.empty()) return true;
+  PrintError(path + ": " + why + "; nothing was sent");
+  return false;
 }
 
 int Dump(Context& ctx, const std::vector<std::string>& args) {
-  uint32_t v = 0;
-  if (args.size() != 3 || !HexArg(args[0], v) || !HexArg(args[1], v)) {
+  std::vector<std::string> a = args;
+  if (a.size() != 3) {
     PrintError("dump takes ADDR SIZE FILE.csv (ADDR and SIZE hexadecimal)");
     return kUsage;
   }
+  if (!HexArg(a[0], kWordDigits, "ADDR") || !HexArg(a[1], kWordDigits, "SIZE")) return kUsage;
   if (!ctx.Connect()) return kFailed;
-  return Result(DumpToFile(*ctx.cmd, args[2], args[0], args[1]));
+  const int shown = ctx.ui.shown;
+  return Outcome(ctx, shown, DumpToFile(*ctx.cmd, a[2], a[0], a[1]) == 1);
+}
+
+// A raw write line and its acknowledgement within --timeout.
+int SendAndAwait(Context& ctx, const std::string& line) {
+  ctx.cmd->ClearReceive();
+  ctx.cmd->SendCommand(line, 1);
+  std::string reply;
+  switch (WaitAnswer(*ctx.cmd, ctx.timeoutMs, reply)) {
+    case Answer::Accepted:
+      return kOk;
+    case Answer::Rejected:
+      PrintError(Printable(reply) + " for " + ctx.cmd->LastCommand());
+      return kFailed;
+    case Answer::Unanswered:
+      break;
+  }
+  PrintError("No answer from Camera! (Timeout error) for " + ctx.cmd->LastCommand());
+  return kFailed;
 }
 
 int MemWrite(Context& ctx, const std::vector<std::string>& args) {
-  uint32_t v = 0;
-  if (args.size() != 2 || !HexArg(args[0], v) || !HexArg(args[1], v)) {
+  std::vector<std::string> a = args;
+  if (a.size() != 2) {
     PrintError("memwrite takes ADDR DATA (hexadecimal)");
     return kUsage;
   }
+  if (!HexArg(a[0], kWordDigits, "ADDR") || !HexArg(a[1], kWordDigits, "DATA")) return kUsage;
   if (!ctx.Connect()) return kFailed;
-  SendMemoryWrite(*ctx.cmd, args[0], args[1]);
-  // Nothing waits for the camera here; show what it answers within --listen.
-  if (ctx.cmd->WaitLine(1, ctx.listenMs) == 1) std::cout << ctx.cmd->PopLine() << std::endl;
-  return kOk;
+  return SendAndAwait(ctx, MemoryWriteLine(a[0], a[1]));
 }
 
 int Afe(Context& ctx, const std::vector<std::string>& args) {
@@ -97,21 +135,32 @@ int Afe(Context& ctx, const std::vector<std::string>& args) {
     const auto& selectors = AfeSelectorItems();
     int selector = ItemIndex(args[1], selectors.data(), kAfeSelectorCount);
     if (selector < 0 && Upper(args[1]) == "TAP4") selector = 3;
+    std::string addressText = args[2];
     uint32_t address = 0;
-    if (selector < 0 || !HexArg(args[2], address) || address < kAfeFirstAddress ||
-        address >= kAfeFirstAddress + kAfeAddressCount) {
+    if (selector < 0 || !CheckHex(addressText, 2, "ADDRESS", address).empty() ||
+        address < kAfeFirstAddress || address >= kAfeFirstAddress + kAfeAddressCount) {
       PrintError(
           "afe write takes SELECTOR (Tap1..Tap16, Sensor1, Sensor2, ALL) ADDRESS (40..E4) DATA");
       return kUsage;
     }
     if (!ctx.Connect()) return kFailed;
-    return Result(WriteAfeRegister(*ctx.cmd, selector, static_cast<int>(address) - kAfeFirstAddress,
-                                   args[3]));
+    const int shown = ctx.ui.shown;
+    return Outcome(ctx, shown,
+                   WriteAfeRegister(*ctx.cmd, selector,
+                                    static_cast<int>(address) - kAfeFirstAddress, args[3]) == 1);
   }
   if (args.size() == 2 && (args[0] == "load" || args[0] == "save")) {
+    // A file to load is read and checked whole before the port is opened.
+    std::vector<std::string> lines;
+    if (args[0] == "load" &&
+        !CheckedInput(args[1], DataFileCap(kAfeTableRows * 3),
+                      [&](const std::string& text) { return RegisterFileCommands(text, lines); }))
+      return kFailed;
     if (!ctx.Connect()) return kFailed;
-    return Result(args[0] == "load" ? LoadRegisterFile(*ctx.cmd, args[1])
-                                    : SaveRegisterFile(*ctx.cmd, args[1]));
+    const int shown = ctx.ui.shown;
+    return Outcome(ctx, shown,
+                   (args[0] == "load" ? LoadRegisterFile(*ctx.cmd, args[1])
+                                      : SaveRegisterFile(*ctx.cmd, args[1])) == 1);
   }
   PrintError("afe takes: write SELECTOR ADDRESS DATA | load FILE | save FILE");
   return kUsage;
@@ -125,9 +174,11 @@ int SensorMemory(Context& ctx, const std::vector<std::string>& args) {
       return kUsage;
     }
     if (!ctx.Connect()) return kFailed;
-    return Result(SetSensorSwitch(
-        *ctx.cmd, args[1] == "sensor" ? SensorSwitch::Sensor : SensorSwitch::Trigger,
-        state == "ON" ? 1 : 0));
+    const int shown = ctx.ui.shown;
+    return Outcome(ctx, shown,
+                   SetSensorSwitch(
+                       *ctx.cmd, args[1] == "sensor" ? SensorSwitch::Sensor : SensorSwitch::Trigger,
+                       state == "ON" ? 1 : 0) == 1);
   }
   if (args.size() != 4 || (args[0] != "load" && args[0] != "save")) {
     PrintError("sensor-memory takes load|save COLOR BLOCK FILE, or switch sensor|trigger on|off");
@@ -139,33 +190,43 @@ int SensorMemory(Context& ctx, const std::vector<std::string>& args) {
     PrintError("COLOR is ALL, RED, GREEN or BLUE; BLOCK is MEMOFF0..MEMPXPRNU3 or 0..18");
     return kUsage;
   }
+  std::vector<std::string> lines;
+  if (args[0] == "load" &&
+      !CheckedInput(args[3], DataFileCap(kSensorMemoryBlockWords), [&](const std::string& text) {
+        return SensorMemoryCommands(text, SensorMemoryStem(colour), SensorMemoryBase(block), lines);
+      }))
+    return kFailed;
   if (!ctx.Connect()) return kFailed;
-  return Result(args[0] == "load" ? LoadSensorMemory(*ctx.cmd, colour, block, args[3])
-                                  : SaveSensorMemory(*ctx.cmd, colour, block, args[3]));
+  const int shown = ctx.ui.shown;
+  return Outcome(ctx, shown,
+                 (args[0] == "load" ? LoadSensorMemory(*ctx.cmd, colour, block, args[3])
+                                    : SaveSensorMemory(*ctx.cmd, colour, block, args[3])) == 1);
 }
 
 int Fpga(Context& ctx, const std::vector<std::string>& args) {
-  uint32_t v = 0;
-  if (args.size() == 2 && args[0] == "read" && HexArg(args[1], v)) {
+  std::vector<std::string> a = args;
+  if (a.size() == 2 && a[0] == "read") {
+    if (!HexArg(a[1], kWordDigits, "OFFSET")) return kUsage;
     if (!ctx.Connect()) return kFailed;
     std::string data;
-    if (ReadFpgaRegister(*ctx.cmd, args[1], data) != 1) return kFailed;
+    const int shown = ctx.ui.shown;
+    if (ReadFpgaRegister(*ctx.cmd, a[1], data) != 1) return Outcome(ctx, shown, false);
     std::cout << data << std::endl;
     return kOk;
   }
-  if (args.size() == 3 && args[0] == "write" && HexArg(args[1], v) && HexArg(args[2], v)) {
+  if (a.size() == 3 && a[0] == "write") {
+    if (!HexArg(a[1], kWordDigits, "OFFSET") || !HexArg(a[2], kWordDigits, "DATA")) return kUsage;
     if (!ctx.Connect()) return kFailed;
-    WriteFpgaRegister(*ctx.cmd, args[1], args[2]);
-    if (ctx.cmd->WaitLine(1, ctx.listenMs) == 1) std::cout << ctx.cmd->PopLine() << std::endl;
-    return kOk;
+    return SendAndAwait(ctx, FpgaWriteLine(a[1], a[2]));
   }
   if (args.size() == 1 && args[0] == "average") {
     if (!ctx.Connect()) return kFailed;
     std::string s1 = "---", s2 = "---";
+    const int shown = ctx.ui.shown;
     const int ok1 = ReadSampleAverage(*ctx.cmd, 1, s1);
     const int ok2 = ReadSampleAverage(*ctx.cmd, 2, s2);
     std::cout << "Sensor1: " << s1 << "\nSensor2: " << s2 << std::endl;
-    return Result(ok1 & ok2);
+    return Outcome(ctx, shown, (ok1 & ok2) == 1);
   }
   PrintError("fpga takes: read OFFSET | write OFFSET DATA (hexadecimal) | average");
   return kUsage;
@@ -282,7 +343,8 @@ int UserId(Context& ctx, const std::vector<std::string>& args) {
     return kUsage;
   }
   if (!ctx.Connect()) return kFailed;
-  return Result(SaveUserId(*ctx.cmd, args[1]));
+  const int shown = ctx.ui.shown;
+  return Outcome(ctx, shown, SaveUserId(*ctx.cmd, args[1]) == 1);
 }
 
 int CameraId(Context& ctx, const std::vector<std::string>& args) {
@@ -292,6 +354,7 @@ int CameraId(Context& ctx, const std::vector<std::string>& args) {
     return kUsage;
   }
   if (!ctx.Connect()) return kFailed;
+  const int shown = ctx.ui.shown;
   CameraIdBoxes boxes;
   for (size_t i = 0; i < args[1].size(); ++i)
     boxes[i] = args[1].substr(i, 1);
@@ -302,23 +365,32 @@ int CameraId(Context& ctx, const std::vector<std::string>& args) {
     store.SetText("Camera Id", ctx.settings.cameraId);
     store.Sync();
   }
-  return Result(ok);
+  return Outcome(ctx, shown, ok == 1);
 }
 
 int TerminalRoutine(Context& ctx, const std::vector<std::string>& args) {
   PixelCorrectionKind kind{};
   if (args.size() == 4 && args[0] == "write-correction" && KindArg(args[1], kind) &&
       (args[2] == "factory" || args[2] == "user")) {
+    ColourTables tables;
+    if (!CheckedInput(args[3], DataFileCap(3 * kTerminalPixels),
+                      [&](const std::string& text) { return ParseCorrectionText(text, tables); }))
+      return kFailed;
     if (!ctx.Connect()) return kFailed;
-    return Result(WriteCorrectionData(
-        *ctx.cmd, kind, args[2] == "factory" ? PixelStoreArea::Factory : PixelStoreArea::User,
-        args[3]));
+    const int shown = ctx.ui.shown;
+    return Outcome(
+        ctx, shown,
+        WriteCorrectionData(*ctx.cmd, kind,
+                            args[2] == "factory" ? PixelStoreArea::Factory : PixelStoreArea::User,
+                            args[3]) == 1);
   }
   if (args.size() == 3 && (args[0] == "read-correction" || args[0] == "read-video") &&
       KindArg(args[1], kind)) {
     if (!ctx.Connect()) return kFailed;
-    return Result(args[0] == "read-video" ? ReadVideoData(*ctx.cmd, kind, args[2])
-                                          : ReadCorrectionData(*ctx.cmd, kind, args[2]));
+    const int shown = ctx.ui.shown;
+    return Outcome(ctx, shown,
+                   (args[0] == "read-video" ? ReadVideoData(*ctx.cmd, kind, args[2])
+                                            : ReadCorrectionData(*ctx.cmd, kind, args[2])) == 1);
   }
   PrintError(
       "terminal-routine takes: write-correction black|gain factory|user FILE.txt | "

@@ -114,6 +114,34 @@ bool ParseIntArg(const std::string& text, int& out) {
   return true;
 }
 
+std::string Printable(const std::string& line) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char ch : line) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+int Outcome(Context& ctx, int shownBefore, bool ok) {
+  if (ok) return kOk;
+  if (ctx.ui.shown == shownBefore)
+    PrintError("No answer from Camera! (Timeout error)" +
+               (ctx.cmd ? " for " + ctx.cmd->LastCommand() : std::string()));
+  return kFailed;
+}
+
 MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
                                  const std::string&) {
   if (open_ && tty_) std::fputs("\r\033[K", stderr);
@@ -129,7 +157,7 @@ MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgIcon icon, MsgButto
 }
 
 void TerminalUi::AppendLog(const std::string& line) {
-  if (verbose) std::cerr << line << '\n';
+  if (verbose) std::cerr << Printable(line) << '\n';
 }
 
 void TerminalUi::ShowProgress() {
@@ -274,6 +302,8 @@ int Run(Context& ctx, const std::vector<std::string>& args, const Command*& comm
         return kUsage;
       }
       (a == "--timeout" ? ctx.timeoutMs : ctx.listenMs) = n;
+      // Every operation's replies wait this long, its own time-outs aside.
+      if (a == "--timeout") ctx.settings.replyTimeoutMs = n;
     } else {
       PrintError("unknown option " + a);
       Usage(stderr);

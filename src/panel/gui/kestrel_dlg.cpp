@@ -58,8 +58,10 @@ void CKestrelDlg::Operation(F&& f) {
   // A message box inside a change chain moves the focus out of the edit box
   // that started it; that focus loss must not start a second chain that
   // re-sends the value the first one is still reporting on.
-  if (operationDepth_ > 0) return;
+  // Nor may it start while a tool's transfer or routine owns the link.
+  if (InOperation()) return;
   DepthGuard guard(operationDepth_);
+  CCamCmd::LinkOwner owner(cmd_);
   f();
 }
 
@@ -343,8 +345,9 @@ void CKestrelDlg::SetLinkState(int online) {
 }
 
 bool CKestrelDlg::InOperation() const {
-  // A tool's exchange that pumps while it waits counts as well.
-  return operationDepth_ > 0 || cmd_.InExchange();
+  // A tool's exchange that pumps while it waits, and an operation that owns
+  // the link, count as well.
+  return operationDepth_ > 0 || cmd_.InExchange() || cmd_.LinkOwned();
 }
 
 void CKestrelDlg::PollTick() {

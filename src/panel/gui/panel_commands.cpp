@@ -38,6 +38,10 @@ void PanelSettings::RefreshFromCamera() {
   panel_.RefreshFromCamera();
 }
 
+bool PanelSettings::ReadParamFromCamera(int ctrlId) {
+  return TablePanel<BindingTable>(panel_.Table()).ReadParamFromCamera(ctrlId);
+}
+
 // ---------------------------------------------------------------- the tools
 
 namespace {

@@ -26,6 +26,7 @@ class PanelSettings : public SettingsPanel {
   bool SetParam(int ctrlId, const ParamValue& value) override;
   void AfterReplay() override;
   void RefreshFromCamera() override;
+  bool ReadParamFromCamera(int ctrlId) override;
 
  private:
   CKestrelDlg& panel_;

@@ -12,10 +12,12 @@ ToolContext::ToolContext(CKestrelDlg& panel, QtUserInterface& ui)
     : panel_(panel), cmd_(panel.Cmd()), ui_(ui) {}
 
 bool ToolContext::Operation(const std::function<void()>& f) {
-  // Another window's exchange waiting for its reply (a timer firing from its
-  // pump) keeps the link.
-  if (depth_ > 0 || cmd_.InExchange()) return false;
+  // Another window's exchange waiting for its reply, or its transfer, routine
+  // or replay that owns the link while it pumps messages: a timer or a click
+  // must not start a transaction inside it.
+  if (depth_ > 0 || cmd_.InExchange() || cmd_.LinkOwned()) return false;
   ++depth_;
+  CCamCmd::LinkOwner owner(cmd_);
   f();
   --depth_;
   return true;

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+class CCamCmd;
+
+// True for the camera's acknowledgement: a line whose first eight characters
+// are "COMPLETE" in any case.
+bool IsAcknowledgement(std::string_view line);
+
+// The answer to one command line of a run.
+enum class Answer { Accepted, Rejected, Unanswered };
+
+// Waits up to timeoutMs for the reply line to a raw command sent with
+// SendCommand: Accepted for a line starting with "COMPLETE" (any case),
+// Rejected for any other line (kept in `reply`), Unanswered when none came.
+// The reply goes to the communication log when `log` is 1.
+Answer WaitAnswer(CCamCmd& cmd, int timeoutMs, std::string& reply, int log = 1);
+
+// Counts the answers of a run of command lines that each must be accepted:
+// the run stops at the first line the camera rejects, after three lines in a
+// row without an answer, or when the user cancels, and its summary says how
+// many of the lines were not accepted and why.
+class AckTally {
+ public:
+  static constexpr int kSilentLinesTolerated = 3;
+
+  explicit AckTally(int total) : total_(total) {}
+
+  // Records the answer to the next line; `command` is the line as sent and
+  // `reply` the camera's line for a rejection. False when the run must stop.
+  bool Record(Answer answer, const std::string& command, const std::string& reply = {});
+  // Records that the user stopped the run before the next line.
+  void Cancelled();
+
+  bool AllAccepted() const { return accepted_ == total_; }
+  int Accepted() const { return accepted_; }
+  bool Silent() const { return silent_ > 0; }
+  // "N of M lines were not accepted (line 5: ERROR for AMR=2800,...)".
+  std::string Summary() const;
+
+ private:
+  int total_;
+  int sent_ = 0;
+  int accepted_ = 0;
+  int silent_ = 0;
+  std::string reason_;
+};
+
+// Sends raw lines (CR LF added) one by one, each waiting up to timeoutMs for
+// its answer, as one operation that owns the link; the user may cancel between
+// two lines. 1 when every line was accepted; otherwise the summary is shown
+// and the result is 0.
+int SendAcknowledgedLines(CCamCmd& cmd, const std::vector<std::string>& lines, int timeoutMs);
+
+}  // namespace kestrel

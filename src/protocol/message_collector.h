@@ -1,0 +1,75 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "protocol/cam_cmd.h"
+#include "protocol/user_interface.h"
+
+namespace kestrel {
+
+// Stands in for the user interface while a long operation runs many commands:
+// everything goes through to the real one except messages, which are kept so
+// the operation can report every failure once, in one summary, with the
+// camera's own words. Install with CCamCmd::SetUserInterface and put the old
+// one back afterwards (CollectMessages does both).
+class MessageCollector : public UserInterface {
+ public:
+  explicit MessageCollector(UserInterface& inner) : inner_(inner) {}
+
+  MsgAnswer MessageBox(const std::string& text, MsgIcon, MsgButtons buttons,
+                       const std::string&) override {
+    messages_.push_back(text);
+    return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
+                                                                        : MsgAnswer::No;
+  }
+  void AppendLog(const std::string& line) override { inner_.AppendLog(line); }
+  void AddMessage(const std::string& line) override { inner_.AddMessage(line); }
+  void SetLinkState(int online) override { inner_.SetLinkState(online); }
+  void BeginBusy() override { inner_.BeginBusy(); }
+  void EndBusy() override { inner_.EndBusy(); }
+  void ShowProgress() override { inner_.ShowProgress(); }
+  void SetProgressMessage(const std::string& text) override { inner_.SetProgressMessage(text); }
+  void SetProgressPercent(int percent) override { inner_.SetProgressPercent(percent); }
+  void CloseProgress() override { inner_.CloseProgress(); }
+  bool CancelRequested() override { return inner_.CancelRequested(); }
+  void PumpOneMessage() override { inner_.PumpOneMessage(); }
+
+  // The messages since the last Take, joined by "; ", and forgotten.
+  std::string Take() {
+    std::string joined;
+    for (const std::string& m : messages_)
+      joined += (joined.empty() ? "" : "; ") + m;
+    messages_.clear();
+    return joined;
+  }
+
+ private:
+  UserInterface& inner_;
+  std::vector<std::string> messages_;
+};
+
+// Collects the messages of the command object's transactions while it lives.
+class CollectMessages {
+ public:
+  explicit CollectMessages(CCamCmd& cmd) : cmd_(cmd), old_(cmd.Ui()), collector_(old_) {
+    cmd_.SetUserInterface(collector_);
+  }
+  ~CollectMessages() { cmd_.SetUserInterface(old_); }
+  CollectMessages(const CollectMessages&) = delete;
+  CollectMessages& operator=(const CollectMessages&) = delete;
+
+  // The messages since the last call, joined; `otherwise` when there were none.
+  std::string Take(const std::string& otherwise) {
+    std::string m = collector_.Take();
+    return m.empty() ? otherwise : m;
+  }
+
+ private:
+  CCamCmd& cmd_;
+  UserInterface& old_;
+  MessageCollector collector_;
+};
+
+}  // namespace kestrel
