@@ -133,18 +133,13 @@ bool ReadSeriesText(const std::string& text, std::vector<Series>& out, std::stri
   if (fields.size() > 1 && fields.back().empty()) fields.pop_back();  // a trailing comma
   const int rows = static_cast<int>(
       std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return !Blank(l); }));
-  int columns = static_cast<int>(fields.size());
-  int total = columns * rows;
-  if (rows == 1) columns = 1;
-  std::vector<int32_t> values(static_cast<size_t>(total));
-  const int got = ParseDataText(text, values.data(), columns, total / columns);
-  if (got < total) {
-    if (problem)
-      *problem =
-          "value " + std::to_string(got + 1) + " of " + std::to_string(total) + " is not a number";
+  const int columns = static_cast<int>(fields.size());
+  std::vector<int32_t> values;
+  if (std::string why = ParseDataText(text, values, columns, rows); !why.empty()) {
+    if (problem) *problem = why;
     return false;
   }
-  out = SeriesOfArray("File", values, columns);
+  out = SeriesOfArray("File", values, rows == 1 ? 1 : columns);
   return true;
 }
 

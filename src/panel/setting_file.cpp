@@ -128,12 +128,13 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
   {
     CollectMessages collect(cmd);
     for (const SettingLine& line : check.good) {
+      ui.SetProgressPercent(result.sent * 100 / n);
+      ui.PumpOneMessage();
+      // After the pump: a Cancel it delivered stops before the next command.
       if (ui.CancelRequested()) {
         result.cancelled = true;
         break;
       }
-      ui.SetProgressPercent(result.sent * 100 / n);
-      ui.PumpOneMessage();
       ++result.sent;
       const int ctrlId = panel ? panel->CmdId2CtrlId(line.set.cmdIndex) : -1;
       if (cmd.SetValue(line.set.cmdIndex, line.set.value, kReplayTimeoutMs) != 1) {

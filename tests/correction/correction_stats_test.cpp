@@ -65,7 +65,7 @@ TEST(CorrectionStats, FilesOfEveryLayoutReadAsSeries) {
   ASSERT_TRUE(ReadSeriesText("5,\n6,\n", s, &problem));
   EXPECT_EQ(s[0].values, (std::vector<double>{5, 6}));
   EXPECT_FALSE(ReadSeriesText("5\nfive\n", s, &problem));
-  EXPECT_EQ(problem, "value 2 of 2 is not a number");
+  EXPECT_EQ(problem, "line 2: \"five\" is not a number");
 
   // The terminal's read-back files, as its writers write them.
   ASSERT_TRUE(ReadSeriesText("R, G, B\r\n1, -2, 3\r\n4, 5, 6\r\n", s, &problem));

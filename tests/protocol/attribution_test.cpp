@@ -65,9 +65,10 @@ TEST_F(AttributionTest, ARejectionInAReplayIsReportedAgainstItsOwnLine) {
     if (line.rfind("EB=", 0) == 0) return std::string("ERROR\r\n");
     return std::string("COMPLETE\r\n");
   });
-  const ReplayResult r = ReplaySettingText("LR=100\r\nEB=5\r\nPE=7\r\n", cmd, nullptr);
+  const ReplayResult r = ReplaySettingText("LR=1000\r\nEB=5\r\nPE=700\r\n", cmd, nullptr);
   EXPECT_EQ(r.failed, 1);
-  EXPECT_EQ(ui.BoxTexts(), Strings{"ERROR for EB=5"});
+  EXPECT_EQ(ui.BoxTexts(),
+            Strings{"1 of 3 settings were not accepted by the camera:\nline 2: ERROR for EB=5\n"});
 }
 
 // A library that returns at once whatever its time-out, as one whose grabber

@@ -81,7 +81,7 @@ TEST(KestrelctlBasic, SetSendsExactLinesAndStopsAtTheFirstFailure) {
   EXPECT_EQ(peer.Bytes().find("LR=500"), std::string::npos);
 
   // A text takes the rest of the argument whole.
-  r = Ctl("--port " + peer.SlavePath() + " set 'UD=ab,cd' 'CABN1=Lens A'");
+  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set 'UD=ab,cd' 'CABN1=Lens A'");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(peer.Bytes().find("UD=ab,cd\r\nCABN1=Lens A\r\n"), std::string::npos);
 }
@@ -98,7 +98,7 @@ TEST(KestrelctlBasic, ValuesThatAreNotWhatTheFieldTakesSendNothing) {
       {"'UD=a\nEB=1'", "a text for UD holds a line break"},
   };
   for (const auto& [arg, message] : cases) {
-    CtlRun r = Ctl("--port " + peer.SlavePath() + " set LR=200 " + arg);
+    CtlRun r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set LR=200 " + arg);
     EXPECT_EQ(r.status, 2) << arg;
     EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("nothing was sent"), std::string::npos) << r.err;
@@ -144,7 +144,7 @@ TEST(KestrelctlBasic, ServiceCommandsCheckArgumentsFilesAndAnswers) {
     if (line.rfind("FPGAWR=", 0) == 0) return std::string("NG\r\n");
     return line.empty() ? std::string() : std::string("COMPLETE\r\n");
   });
-  const std::string port = "--port " + peer.SlavePath() + " --timeout 200 ";
+  const std::string port = "--baud 9600 --port " + peer.SlavePath() + " --timeout 200 ";
   CtlRun r = Ctl(port + "memwrite 260000 0x1");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "WMW=&H260000, &H1\r\n");
@@ -193,11 +193,11 @@ TEST(KestrelctlBasic, ServiceCommandsCheckArgumentsFilesAndAnswers) {
   // commands too.
   PtyPeer silent;
   const auto start = std::chrono::steady_clock::now();
-  r = Ctl("--port " + silent.SlavePath() + " --timeout 100 afe write Tap1 47 12");
+  r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 afe write Tap1 47 12");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("No answer from Camera! (Timeout error) for AFEW="), std::string::npos)
       << r.err;
-  r = Ctl("--port " + silent.SlavePath() + " --timeout 100 sensor-memory switch sensor on");
+  r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 sensor-memory switch sensor on");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("No answer from Camera! (Timeout error) for SNOF=1"), std::string::npos);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));

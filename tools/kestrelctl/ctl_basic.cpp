@@ -5,8 +5,8 @@
 
 #include "ctl.h"
 #include "link/port_list.h"
-#include "util/json_writer.h"
 #include "panel/set_line_check.h"
+#include "util/json_writer.h"
 
 namespace kestrel::ctl {
 namespace {
@@ -106,7 +106,7 @@ int Set(Context& ctx, const std::vector<std::string>& args) {
         PrintError("No answer from Camera! (Timeout error) for " + ctx.cmd->LastCommand());
       return kFailed;
     }
-    if (r.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, v.intValue)) return kFailed;
+    if (set.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, set.value.intValue)) return kFailed;
   }
   return kOk;
 }

@@ -8,6 +8,8 @@
 #include "correction/data_transfer.h"
 #include "ctl.h"
 #include "panel/setting_diff.h"
+#include "panel/setting_file.h"
+#include "util/checked_input.h"
 #include "util/json_writer.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
@@ -16,22 +18,25 @@ namespace kestrel::ctl {
 
 namespace {
 
-bool ReadRows(const CCamCmd& cmd, const std::string& path, std::vector<SettingRow>& rows) {
+// kOk, kFailed for a file that cannot be read, kUsage for one that cannot be
+// compared.
+int ReadRows(const CCamCmd& cmd, const std::string& path, std::vector<SettingRow>& rows) {
   std::string text;
-  if (!ReadWholeFile(path, text)) {
-    PrintError("cannot read " + path);
-    return false;
+  if (std::string why = ReadInputFile(path, kMaxSettingFileBytes, text); !why.empty()) {
+    PrintError(path + ": " + why);
+    return kFailed;
   }
   SettingRows read = ReadSettingRows(cmd, text);
   for (const std::string& p : read.problems)
     PrintError(path + ": " + p);
   rows = std::move(read.rows);
-  return read.problems.empty();
+  return read.problems.empty() ? kOk : kUsage;
 }
 
 // diff FILE.cam: the file against the camera; diff A.cam B.cam: two files.
 // Exit 0 when they agree, 3 when they differ, 1 when the camera could not
-// give every value, 2 for a file that cannot be compared.
+// give every value or a file could not be read, 2 for a file that cannot be
+// compared.
 int Diff(Context& ctx, const std::vector<std::string>& given) {
   const std::vector<std::string>& args = given;
   const bool json = ctx.json;
@@ -41,9 +46,11 @@ int Diff(Context& ctx, const std::vector<std::string>& given) {
   }
   CCamCmd files(ctx.settings, ctx.port, ctx.ui);  // the command table, for the files
   std::vector<SettingRow> a, b;
-  if (!ReadRows(files, args[0], a)) return kUsage;
+  if (int status = ReadRows(files, args[0], a); status != kOk) return status;
   const bool twoFiles = args.size() == 2;
-  if (twoFiles && !ReadRows(files, args[1], b)) return kUsage;
+  if (twoFiles) {
+    if (int status = ReadRows(files, args[1], b); status != kOk) return status;
+  }
 
   std::vector<SettingDifference> differences;
   int unread = 0;
@@ -96,14 +103,13 @@ int CorrectionStats(Context& ctx, CorrectionKind kind, int sensor, const std::st
   std::string name = "Sensor" + std::to_string(info.mnemonic2 ? sensor : 1);
   if (!file.empty()) {
     std::string text;
-    if (!ReadWholeFile(file, text)) {
-      PrintError("cannot read " + file);
-      return kUsage;
+    if (std::string why = ReadInputFile(file, DataFileCap(info.count), text); !why.empty()) {
+      PrintError(file + ": " + why);
+      return kFailed;
     }
-    const int got = ParseDataText(text, values.data(), info.perCommand, RowsOf(kind));
-    if (got < info.count) {
-      PrintError(file + " holds " + std::to_string(got) + " readable values, not " +
-                 std::to_string(info.count));
+    if (std::string why = ParseDataText(text, values, info.perCommand, RowsOf(kind));
+        !why.empty()) {
+      PrintError(file + ": " + why);
       return kFailed;
     }
     name = "File";

@@ -17,6 +17,7 @@
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
 #include "protocol/settings.h"
+#include "util/checked_input.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
@@ -161,8 +162,10 @@ bool CCorrectionPlotDlg::ReadCamera(CorrectionKind kind) {
 
 bool CCorrectionPlotDlg::OpenFile(const QString& path) {
   std::string text;
-  if (!ReadWholeFile(path.toStdString(), text)) {
-    ReportCannotRead(ui_, path.toStdString());
+  if (std::string why = ReadInputFile(path.toStdString(), DataFileCap(3 * 2048 * 8), text);
+      !why.empty()) {
+    ui_.MessageBox(path.toStdString() + "\nCouldn't open this file\n" + why, MsgIcon::Warning,
+                   MsgButtons::Ok, "File Open Error");
     return false;
   }
   std::vector<Series> read;

@@ -15,6 +15,7 @@
 #include "panel/gui/panel_commands.h"
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
+#include "util/checked_input.h"
 #include "util/file_messages.h"
 #include "util/text_file.h"
 
@@ -88,8 +89,10 @@ CCompareDlg::CCompareDlg(CKestrelDlg& panel, PanelCommands& commands, QtUserInte
 
 bool CCompareDlg::Compare(const QString& path) {
   std::string text;
-  if (!ReadWholeFile(path.toStdString(), text)) {
-    ReportCannotRead(ui_, path.toStdString());
+  if (std::string why = ReadInputFile(path.toStdString(), kMaxSettingFileBytes, text);
+      !why.empty()) {
+    ui_.MessageBox(path.toStdString() + "\nCouldn't open this file\n" + why, MsgIcon::Warning,
+                   MsgButtons::Ok, "File Open Error");
     return false;
   }
   CCamCmd& cmd = panel_.Cmd();
