@@ -4,6 +4,7 @@
 
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
+#include "util/file_messages.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
 
@@ -92,7 +93,7 @@ int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   }
   ui.EndBusy();
   if (!WriteFileAtomically(path, FormatAberrationText(table))) {
-    ui.MessageBox("File open error", MsgIcon::Warning);
+    ui.MessageBox("File open error" + FileReason(path, errno), MsgIcon::Warning);
     return 0;
   }
   ui.MessageBox("Succeeded in writing", MsgIcon::Information);
@@ -103,7 +104,7 @@ int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
   std::string text;
   if (!ReadWholeFile(path, text)) {
-    ui.MessageBox("File open error", MsgIcon::Warning);
+    ui.MessageBox("File open error" + FileReason(path, errno), MsgIcon::Warning);
     return 0;
   }
   AberrationTable table{};

@@ -6,6 +6,7 @@
 #include "correction/data_transfer.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
+#include "util/file_messages.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
 
@@ -44,7 +45,7 @@ int ReadDataFile(UserInterface& ui, const std::string& path, int32_t* values, in
                  int rows) {
   std::string text;
   if (!ReadWholeFile(path, text)) {
-    ui.MessageBox("File open error", MsgIcon::Warning);
+    ui.MessageBox("File open error" + FileReason(path, errno), MsgIcon::Warning);
     return 0;
   }
   ParseDataText(text, values, columns, rows);
@@ -54,7 +55,7 @@ int ReadDataFile(UserInterface& ui, const std::string& path, int32_t* values, in
 int WriteDataFile(UserInterface& ui, const std::string& path, const int32_t* values, int columns,
                   int rows) {
   if (!WriteFileAtomically(path, FormatDataText(values, columns, rows))) {
-    ui.MessageBox("File open error", MsgIcon::Warning);
+    ui.MessageBox("File open error" + FileReason(path, errno), MsgIcon::Warning);
     return 0;
   }
   return 1;

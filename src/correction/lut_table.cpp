@@ -5,6 +5,7 @@
 
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
+#include "util/file_messages.h"
 #include "util/text_file.h"
 
 namespace kestrel {
@@ -107,7 +108,7 @@ GammaParseResult ParseGammaText(std::string_view text, LutTable& table) {
 int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table) {
   std::string text;
   if (!ReadWholeFile(path, text)) {
-    ui.MessageBox(path + "\nCouldn't open this file", MsgIcon::Stop);
+    ui.MessageBox(path + "\nCouldn't open this file" + SystemReason(errno), MsgIcon::Stop);
     return 0;
   }
   const GammaParseResult r = ParseGammaText(text, table);
@@ -124,7 +125,7 @@ int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table) {
 
 int SaveGammaFile(UserInterface& ui, const std::string& path, const LutTable& table) {
   if (!WriteFileAtomically(path, FormatGammaText(table))) {
-    ui.MessageBox(path + "\nCouldn't open this file", MsgIcon::Stop);
+    ui.MessageBox(path + "\nCouldn't open this file" + SystemReason(errno), MsgIcon::Stop);
     return 0;
   }
   return 1;

@@ -162,7 +162,7 @@ int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
   UserInterface& ui = cmd.Ui();
   AtomicTextFile file;
   if (!file.Create(path)) {
-    ReportCannotCreate(ui, path);
+    ReportCannotCreate(ui, path, file.Error());
     return 0;
   }
   ui.BeginBusy();
@@ -184,7 +184,7 @@ int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
   const bool written = file.Commit();
   ui.EndBusy();
   if (!written) {
-    ReportCannotWrite(ui, path);
+    ReportCannotWrite(ui, path, file.Error());
     return 0;
   }
   return 1;

@@ -93,7 +93,7 @@ int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::s
   UserInterface& ui = cmd.Ui();
   AtomicTextFile file;
   if (!file.Create(path)) {
-    ReportCannotCreate(ui, path);
+    ReportCannotCreate(ui, path, file.Error());
     return 0;
   }
   ui.BeginBusy();
@@ -111,7 +111,7 @@ int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::s
   const bool written = file.Commit();
   ui.EndBusy();
   if (!written) {
-    ReportCannotWrite(ui, path);
+    ReportCannotWrite(ui, path, file.Error());
     return 0;
   }
   return 1;

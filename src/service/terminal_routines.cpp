@@ -104,7 +104,7 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
   UserInterface& ui = cmd.Ui();
   TextLineReader reader;
   if (!reader.Open(path)) {
-    ui.MessageBox("Could not open the file, " + path + ".", MsgIcon::None);
+    ui.MessageBox("Could not open the file, " + path + "." + SystemReason(errno), MsgIcon::None);
     return 0;
   }
   ColourTables tables;
@@ -178,7 +178,7 @@ int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string
   ui.SetProgressPercent(100);
   AtomicTextFile file;
   if (!file.Create(path)) {
-    ReportCannotCreate(ui, path);
+    ReportCannotCreate(ui, path, file.Error());
     ui.CloseProgress();
     return 0;
   }
@@ -187,7 +187,7 @@ int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string
     file.Line(std::to_string(tables[0][i]) + ", " + std::to_string(tables[1][i]) + ", " +
               std::to_string(tables[2][i]));
   if (!file.Commit()) {
-    ReportCannotWrite(ui, path);
+    ReportCannotWrite(ui, path, file.Error());
     ui.CloseProgress();
     return 0;
   }
@@ -239,7 +239,7 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
 
   AtomicTextFile file;
   if (!file.Create(path)) {
-    ReportCannotCreate(ui, path);
+    ReportCannotCreate(ui, path, file.Error());
     ui.CloseProgress();
     return 0;
   }
@@ -250,7 +250,7 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
   const bool written = file.Commit();
   ui.CloseProgress();
   if (!written) {
-    ReportCannotWrite(ui, path);
+    ReportCannotWrite(ui, path, file.Error());
     return 0;
   }
   return 1;

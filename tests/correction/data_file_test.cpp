@@ -79,9 +79,13 @@ TEST(DataFileTest, UnwritableOrUnreadableFileSaysSo) {
   TempDir dir;
   testing::RecordingUi ui;
   int32_t v[1] = {1};
-  EXPECT_EQ(WriteDataFile(ui, dir / "missing/x.csv", v, 1, 1), 0);
-  EXPECT_EQ(ReadDataFile(ui, dir / "none.csv", v, 1, 1), 0);
-  EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"File open error", "File open error"}));
+  const std::string unwritable = dir / "missing/x.csv";
+  const std::string unreadable = dir / "none.csv";
+  EXPECT_EQ(WriteDataFile(ui, unwritable, v, 1, 1), 0);
+  EXPECT_EQ(ReadDataFile(ui, unreadable, v, 1, 1), 0);
+  EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{
+                               "File open error\n" + unwritable + "\nNo such file or directory",
+                               "File open error\n" + unreadable + "\nNo such file or directory"}));
 }
 
 TEST(CorrectionFileTest, OutOfRangeValueIsRefusedBeforeAnythingIsSent) {

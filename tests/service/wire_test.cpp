@@ -187,7 +187,7 @@ TEST_F(ServiceWireTest, DumpIntoAnUnwritableFolderSendsNothing) {
   const std::string path = File("missing/dump.csv");
   EXPECT_EQ(DumpToFile(cmd, path, "0", "1"), 0);
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, path + "\nCouldn't open the file");
+  EXPECT_EQ(ui.boxes[0].text, path + "\nCouldn't open the file\nNo such file or directory");
   EXPECT_EQ(ui.boxes[0].caption, "File Open Error");
   EXPECT_TRUE(peer.Bytes().empty());
 }
@@ -227,8 +227,8 @@ TEST_F(ServiceWireTest, WriteCorrectionDataStopsAtARejectedPixelAndAFailedStore)
   EXPECT_EQ(
       WriteCorrectionData(cmd, PixelCorrectionKind::Gain, PixelStoreArea::User, File("none.txt")),
       0);
-  EXPECT_EQ(ui.BoxTexts(),
-            std::vector<std::string>{"Could not open the file, " + File("none.txt") + "."});
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Could not open the file, " + File("none.txt") +
+                                                    ".\nNo such file or directory"});
 }
 
 TEST_F(ServiceWireTest, ReadCorrectionDataTakesTheLastNumberAndSkipsASilentColour) {

@@ -2,7 +2,9 @@
 // files, and the camera's automatic corrections.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "correction/aberration.h"
@@ -84,7 +86,7 @@ int Correction(Context& ctx, const std::vector<std::string>& args) {
     // refusal instead, so a truncated file never zeroes the camera's tail.
     std::string text;
     if (!ReadWholeFile(args[3], text)) {
-      PrintError("cannot read " + args[3]);
+      PrintError("cannot read " + args[3] + ": " + std::strerror(errno));
       return kUsage;
     }
     const CorrectionKindInfo& info = InfoOf(kind);
@@ -130,7 +132,7 @@ int Lut(Context& ctx, const std::vector<std::string>& args) {
     // would leave the table's tail at 0.
     std::string text;
     if (!ReadWholeFile(args[2], text)) {
-      PrintError("cannot read " + args[2]);
+      PrintError("cannot read " + args[2] + ": " + std::strerror(errno));
       return kUsage;
     }
     LutTable probe{};
