@@ -34,24 +34,34 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$camsim" --no-link --baud 115200 --garble "$garble" --drop "$drop" --unsolicited 500 \
-  --stats "$work/camsim.json" >"$work/camsim.out" 2>"$work/camsim.err" &
-camsim_pid=$!
-pids+=("$camsim_pid")
-for _ in $(seq 50); do [ -s "$work/camsim.out" ] && break; sleep 0.1; done
-port=$(head -n 1 "$work/camsim.out")
-[ -n "$port" ] || { echo "soak: the simulator did not start" >&2; exit 1; }
+# One simulated camera per client: a port is opened exclusively.
+start_camsim() {  # name: sets port_<name>
+  "$camsim" --no-link --baud 115200 --garble "$garble" --drop "$drop" --unsolicited 500 \
+    >"$work/camsim-$1.out" 2>"$work/camsim-$1.err" &
+  pids+=("$!")
+  watched+=("camsim-$1:$!")
+  for _ in $(seq 50); do [ -s "$work/camsim-$1.out" ] && break; sleep 0.1; done
+  local path
+  path=$(head -n 1 "$work/camsim-$1.out")
+  [ -n "$path" ] || { echo "soak: the simulator did not start" >&2; exit 1; }
+  printf -v "port_$1" '%s' "$path"
+}
+watched=()
+start_camsim ctl
+start_camsim terminal
+port=$port_ctl
 
 # A terminal that lives through the whole run, fed a line now and then.
 mkfifo "$work/terminal.in"
-"$ctl" --port "$port" --baud 115200 terminal <"$work/terminal.in" >"$work/terminal.out" 2>&1 &
+"$ctl" --port "$port_terminal" --baud 115200 terminal <"$work/terminal.in" >"$work/terminal.out" 2>&1 &
 terminal_pid=$!
 pids+=("$terminal_pid")
 exec 7>"$work/terminal.in"
+watched+=("terminal:$terminal_pid")
 
-watched=("camsim:$camsim_pid" "terminal:$terminal_pid")
 if [ -x "$panel" ]; then
-  QT_QPA_PLATFORM=offscreen "$panel" --port "$port" >"$work/panel.out" 2>&1 &
+  start_camsim panel
+  QT_QPA_PLATFORM=offscreen "$panel" --port "$port_panel" >"$work/panel.out" 2>&1 &
   panel_pid=$!
   pids+=("$panel_pid")
   watched+=("panel:$panel_pid")
@@ -62,12 +72,13 @@ fds() { ls "/proc/$1/fd" 2>/dev/null | wc -l; }
 
 printf 'TGSM=1\r\nLR=170\r\nAR=12\r\n' >"$work/replay.cam"
 runs=0 failed=0 bad=0 wrong=0
-declare -A expected
-tally() {  # status of one kestrelctl run
+declare -A expected tries fails
+tally() {  # status and name of one kestrelctl run
   runs=$((runs + 1))
+  tries[$2]=$((${tries[$2]:-0} + 1))
   case $1 in
     0) ;;
-    1) failed=$((failed + 1)) ;;
+    1) failed=$((failed + 1)); fails[$2]=$((${fails[$2]:-0} + 1)) ;;
     *) bad=$((bad + 1)); echo "soak: kestrelctl $2 exited $1" >&2 ;;
   esac
 }
@@ -107,6 +118,8 @@ done
 
 status=0
 echo "soak: $minutes min, garble $garble, drop $drop: $runs kestrelctl runs, $failed failed (exit 1), $bad bad, $wrong wrong values reported as done"
+for c in "${!tries[@]}"; do printf '%s %d/%d failed  ' "$c" "${fails[$c]:-0}" "${tries[$c]}"; done
+echo
 [ $bad -eq 0 ] && [ $wrong -eq 0 ] || status=1
 for w in "${watched[@]}"; do
   name=${w%%:*} pid=${w#*:}

@@ -11,7 +11,8 @@ for h in "$dir"/fuzz/fuzz_*; do
   name=$(basename "$h")
   corpus="$dir/corpus/$name"
   mkdir -p "$corpus"
-  seeds="fuzz/seeds/${name#fuzz_}"
+  corpus=$(realpath "$corpus")  # a harness may change its working folder
+  seeds=$(realpath "fuzz/seeds/${name#fuzz_}")
   args=("$corpus")
   [ -d "$seeds" ] && args+=("$seeds")
   if "$h" -max_total_time="$secs" -print_final_stats=1 "${args[@]}" </dev/null >"$dir/$name.log" 2>&1; then
