@@ -174,7 +174,8 @@ TEST_F(GammaFileIo, SaveThenLoadRoundTripsAndMissingFilesSaySo) {
   EXPECT_EQ(back, table);
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(LoadGammaFile(ui, "/nonexistent/g.csv", back), 0);
-  EXPECT_EQ(ui.boxes.back().text, "/nonexistent/g.csv\nCouldn't open this file\nNo such file or directory");
+  EXPECT_EQ(ui.boxes.back().text,
+            "/nonexistent/g.csv\nCouldn't open this file\nNo such file or directory");
 }
 
 TEST(LutCameraTest, ReadStopsSilentlyAndClampsToTwelveBits) {

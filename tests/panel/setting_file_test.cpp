@@ -184,7 +184,8 @@ TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   EXPECT_FALSE(SaveSettingFile(taken, cmd, Bindings(), kModeUser, ui));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   ASSERT_EQ(ui.boxes.size(), 2u);
-  EXPECT_EQ(ui.boxes[0].text, missing.string() + "\nCouldn't open this file\nNo such file or directory");
+  EXPECT_EQ(ui.boxes[0].text,
+            missing.string() + "\nCouldn't open this file\nNo such file or directory");
   EXPECT_EQ(ui.boxes[1].text, taken.string() + "\nCouldn't open this file\nIs a directory");
   EXPECT_EQ(ui.boxes[1].caption, "File Open Error");
   EXPECT_EQ(peer.Bytes(), "");
