@@ -1,7 +1,7 @@
 # Kestrel — the two commands a newcomer needs:
 #   make run    install what is missing, build, start the panel on the simulated camera
 #   make test   install what is missing, build, run every test
-# Further: make bench, make sanitize (ASan+UBSan and TSan), make fuzz, make format,
+# Further: make bench, make sanitize (ASan+UBSan and TSan), make fuzz, make soak, make format,
 #          make package (the Debian package build/kestrel_VERSION_ARCH.deb).
 
 SHELL := /bin/bash
@@ -13,7 +13,7 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             qt6-base-dev libgl-dev clang libclang-rt-14-dev clang-format \
             python3 python3-serial xvfb xauth fonts-dejavu-core fonts-noto-cjk
 
-.PHONY: all deps build test run bench sanitize asan tsan fuzz format screenshots package clean
+.PHONY: all deps build test run bench soak sanitize asan tsan fuzz format screenshots package clean
 
 all: build
 
@@ -38,6 +38,9 @@ run: build
 
 bench: build
 	@bench/run.sh
+
+soak: build
+	@bench/soak.sh
 
 asan: deps
 	@cmake --preset asan >/dev/null

@@ -1,9 +1,11 @@
-// The line assembler fed with arbitrary bytes: every queued line is shorter than
-// the line buffer, holds no LF, and the overflow path recovers.
+// The line assembler fed with arbitrary bytes: every line it queues is exactly
+// the text the model below expects (no byte lost, none carried into the next
+// line), an over-long line is reported once per buffer it fills, and no queued
+// line reaches the buffer's size or holds an LF.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "link/camera_link_adapter.h"
 #include "link/rs_port.h"
@@ -14,44 +16,75 @@ namespace {
 // Hands out the fuzz input one byte per read, like a Camera Link port would.
 class ByteSource : public kestrel::CameraLinkAdapter {
  public:
-  const uint8_t* data = nullptr;
-  size_t size = 0;
+  std::string data;
   size_t pos = 0;
   int Open() override { return 1; }
   int SetBaudRate(int) override { return 1; }
   int Write(const uint8_t*, int, int) override { return 1; }
   int Read(uint8_t* buffer, int count, int) override {
     int n = 0;
-    while (n < count && pos < size)
-      buffer[n++] = data[pos++];
+    while (n < count && pos < data.size())
+      buffer[n++] = static_cast<uint8_t>(data[pos++]);
     return n;
   }
   int Close() override { return 1; }
 };
 
+class CountingUi : public kestrel::UserInterface {
+ public:
+  kestrel::MsgAnswer MessageBox(const std::string& text, kestrel::MsgIcon, kestrel::MsgButtons,
+                                const std::string&) override {
+    if (text != "RS-232C receiving buffer overflowed") __builtin_trap();
+    ++overflows;
+    return kestrel::MsgAnswer::Ok;
+  }
+  size_t overflows = 0;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  constexpr size_t kBuffer = kestrel::CCamCmd::kLineBufferSize;
+  ByteSource source;
+  source.data.assign(reinterpret_cast<const char*>(data), size);
+  // A line still open at the end is closed here: waiting for a byte that
+  // never comes costs the byte time-out and tells nothing about the bytes.
+  if (!source.data.empty() && source.data.back() != '\n') source.data.push_back('\n');
+
+  // What the assembler must make of it: each LF ends a line; a buffer that
+  // fills up is reported and dropped, so a line keeps its last length % size
+  // bytes; one CR before the LF is dropped.
+  std::vector<std::string> expected;
+  size_t expectedOverflows = 0;
+  std::string current;
+  for (char c : source.data) {
+    if (c == '\n') {
+      if (!current.empty() && current.back() == '\r') current.pop_back();
+      expected.push_back(current);
+      current.clear();
+      continue;
+    }
+    current.push_back(c);
+    if (current.size() == kBuffer) {
+      current.clear();
+      ++expectedOverflows;
+    }
+  }
+
   kestrel::Settings settings;
   settings.serialMode = 1;
   kestrel::CRsPort port;
-  kestrel::SilentUserInterface ui;
-  ByteSource source;
-  source.data = data;
-  source.size = size;
+  CountingUi ui;
   kestrel::CCamCmd cmd(settings, port, ui, &source);
-  size_t lfs = 0;
-  for (size_t i = 0; i < size; ++i)
-    lfs += data[i] == '\n';
-  size_t lines = 0;
-  while (source.pos < source.size) {
-    if (cmd.ReceiveLine(0) == 1) ++lines;
+  std::vector<std::string> lines;
+  while (source.pos < source.data.size()) {
+    cmd.ReceiveLine(0);
     while (cmd.LineCount() > 0) {
-      std::string line = cmd.PopLine();
-      if (line.size() >= kestrel::CCamCmd::kLineBufferSize) __builtin_trap();
-      if (line.find('\n') != std::string::npos) __builtin_trap();
+      lines.push_back(cmd.PopLine());
+      if (lines.back().size() >= kBuffer) __builtin_trap();
+      if (lines.back().find('\n') != std::string::npos) __builtin_trap();
     }
   }
-  if (lines != lfs) __builtin_trap();
+  if (lines != expected || ui.overflows != expectedOverflows) __builtin_trap();
   return 0;
 }

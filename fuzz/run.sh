@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every fuzz harness in build dir $1 for $2 seconds each; fails on any finding.
+# Runs every fuzz harness in build dir $1 for $2 seconds each, starting from
+# its seeds; prints the executions per second and fails on any finding.
 set -euo pipefail
 dir=${1:-build-fuzz}
 secs=${2:-20}
@@ -10,11 +11,16 @@ for h in "$dir"/fuzz/fuzz_*; do
   name=$(basename "$h")
   corpus="$dir/corpus/$name"
   mkdir -p "$corpus"
-  seeds="fuzz/seeds/${name#fuzz_}"
+  corpus=$(realpath "$corpus")  # a harness may change its working folder
+  seeds=$(realpath "fuzz/seeds/${name#fuzz_}")
   args=("$corpus")
   [ -d "$seeds" ] && args+=("$seeds")
-  if "$h" -max_total_time="$secs" -print_final_stats=0 "${args[@]}" >"$dir/$name.log" 2>&1; then
-    echo "fuzz $name: ${secs}s, no finding"
+  if "$h" -max_total_time="$secs" -print_final_stats=1 "${args[@]}" </dev/null >"$dir/$name.log" 2>&1; then
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/$name.log" | tail -n 1)
+    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$dir/$name.log" | tail -n 1)
+    note=""
+    [ "${rate:-0}" -lt 1000 ] && note=" (below 1000 exec/s)"
+    printf 'fuzz %-34s %3ss %10s runs %7s exec/s, no finding%s\n' "$name:" "$secs" "${runs:-?}" "${rate:-?}" "$note"
   else
     echo "fuzz $name: FINDING (see $dir/$name.log)"; tail -n 40 "$dir/$name.log"; status=1
   fi

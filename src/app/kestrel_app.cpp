@@ -110,6 +110,8 @@ int CKestrelApp::Run(const Options& options) {
   }
   panel_->show();
   QApplication::processEvents();
+  if (const std::string note = store_->DamageReport(); !note.empty())
+    ui_->MessageBox(note, MsgIcon::Warning);
   panel_->Initialise();
 
   int status = 0;

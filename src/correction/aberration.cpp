@@ -84,7 +84,7 @@ int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   }
   ui.EndBusy();
   if (!WriteFileAtomically(path, FormatAberrationText(table))) {
-    ui.MessageBox("File open error", MsgIcon::Warning);
+    ui.MessageBox("File open error" + FileReason(path, errno), MsgIcon::Warning);
     return 0;
   }
   ui.MessageBox("Succeeded in writing", MsgIcon::Information);

@@ -46,7 +46,7 @@ int ReadDataFile(UserInterface& ui, const std::string& path, std::vector<int32_t
 int WriteDataFile(UserInterface& ui, const std::string& path, const int32_t* values, int columns,
                   int rows) {
   if (!WriteFileAtomically(path, FormatDataText(values, columns, rows))) {
-    ui.MessageBox("File open error", MsgIcon::Warning);
+    ui.MessageBox("File open error" + FileReason(path, errno), MsgIcon::Warning);
     return 0;
   }
   return 1;

@@ -80,7 +80,7 @@ int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table) {
 
 int SaveGammaFile(UserInterface& ui, const std::string& path, const LutTable& table) {
   if (!WriteFileAtomically(path, FormatGammaText(table))) {
-    ui.MessageBox(path + "\nCouldn't open this file", MsgIcon::Stop);
+    ui.MessageBox(path + "\nCouldn't open this file" + SystemReason(errno), MsgIcon::Stop);
     return 0;
   }
   return 1;

@@ -247,12 +247,15 @@ int CRsPort::Write(const uint8_t* bytes, int count) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                         deadline - std::chrono::steady_clock::now())
                         .count();
-        if (left <= 0) return 1;
+        if (left <= 0) {
+          errno = ETIMEDOUT;
+          return 0;
+        }
         pollfd p{fd_, POLLOUT, 0};
         ::poll(&p, 1, static_cast<int>(left));
         continue;
       }
-      return 1;  // the device refuses: individual failures are not reported
+      return 0;  // EIO and the like: the bytes did not go out; errno says why
     }
     ::tcdrain(fd_);
   }

@@ -36,6 +36,8 @@ class CRsPort {
   int Open(const std::string& portName, int baud, int byteSize, int stopBits, int softwareFlow,
            int parityCheck);
   int Close();
+  // 1 when every byte went out; 0 when no port is open or the device failed
+  // or stayed blocked past the write time-out (errno says why).
   int Write(const uint8_t* bytes, int count);
 
   int RingCount() const { return ring_.Count(); }

@@ -170,7 +170,7 @@ int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
   UserInterface& ui = cmd.Ui();
   AtomicTextFile file;
   if (!file.Create(path)) {
-    ReportCannotCreate(ui, path);
+    ReportCannotCreate(ui, path, file.Error());
     return 0;
   }
   CCamCmd::LinkOwner owner(cmd);
@@ -201,7 +201,7 @@ int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
   const bool written = file.Commit();
   ui.EndBusy();
   if (!written) {
-    ReportCannotWrite(ui, path);
+    ReportCannotWrite(ui, path, file.Error());
     return 0;
   }
   return ReportGaps(ui, path, gaps, kAfeTableRows * 3);

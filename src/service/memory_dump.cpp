@@ -92,7 +92,7 @@ int DumpToFile(CCamCmd& cmd, const std::string& path, const std::string& addrTex
   UserInterface& ui = cmd.Ui();
   AtomicTextFile file;
   if (!file.Create(path)) {
-    ReportCannotCreate(ui, path);
+    ReportCannotCreate(ui, path, file.Error());
     return 0;
   }
   CCamCmd::LinkOwner owner(cmd);
@@ -125,7 +125,7 @@ int DumpToFile(CCamCmd& cmd, const std::string& path, const std::string& addrTex
   const bool written = file.Commit();
   ui.EndBusy();
   if (!written) {
-    ReportCannotWrite(ui, path);
+    ReportCannotWrite(ui, path, file.Error());
     return 0;
   }
   if (gaps > 0) {

@@ -98,7 +98,7 @@ int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::s
   UserInterface& ui = cmd.Ui();
   AtomicTextFile file;
   if (!file.Create(path)) {
-    ReportCannotCreate(ui, path);
+    ReportCannotCreate(ui, path, file.Error());
     return 0;
   }
   CCamCmd::LinkOwner owner(cmd);
@@ -126,7 +126,7 @@ int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::s
   const bool written = file.Commit();
   ui.EndBusy();
   if (!written) {
-    ReportCannotWrite(ui, path);
+    ReportCannotWrite(ui, path, file.Error());
     return 0;
   }
   return ReportGaps(ui, path, gaps, kSensorMemoryWords);

@@ -242,7 +242,7 @@ int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string
   }
   AtomicTextFile file;
   if (!file.Create(path)) {
-    ReportCannotCreate(ui, path);
+    ReportCannotCreate(ui, path, file.Error());
     ui.CloseProgress();
     return 0;
   }
@@ -251,7 +251,7 @@ int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string
     file.Line(std::to_string(tables[0][i]) + ", " + std::to_string(tables[1][i]) + ", " +
               std::to_string(tables[2][i]));
   if (!file.Commit()) {
-    ReportCannotWrite(ui, path);
+    ReportCannotWrite(ui, path, file.Error());
     ui.CloseProgress();
     return 0;
   }
@@ -317,7 +317,7 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
 
   AtomicTextFile file;
   if (!file.Create(path)) {
-    ReportCannotCreate(ui, path);
+    ReportCannotCreate(ui, path, file.Error());
     ui.CloseProgress();
     return 0;
   }
@@ -328,7 +328,7 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
   const bool written = file.Commit();
   ui.CloseProgress();
   if (!written) {
-    ReportCannotWrite(ui, path);
+    ReportCannotWrite(ui, path, file.Error());
     return 0;
   }
   return 1;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "protocol/cam_cmd.h"
+#include "util/text_file.h"
 
 namespace kestrel {
 
@@ -36,6 +37,11 @@ SettingsStore::SettingsStore(const std::string& path) {
     qs_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Corvid",
                                       "HX-9302 Kestrel");
   }
+  // The file is parsed lazily; reading the keys makes its status known. A
+  // damaged file is dealt with now, before any value is written: QSettings
+  // would rewrite it from the little it understood.
+  (void)qs_->allKeys();
+  if (qs_->status() == QSettings::FormatError) RebuildDamagedFile();
 }
 
 SettingsStore::~SettingsStore() = default;
@@ -60,14 +66,30 @@ std::string SettingsStore::GetText(const char* name, const std::string& defaultV
 }
 
 void SettingsStore::SetInt(const char* name, int value) {
-  qs_->setValue(name, value);
+  if (damaged_ != Damage::Untouchable) qs_->setValue(name, value);
 }
 
 void SettingsStore::SetText(const char* name, const std::string& value) {
-  qs_->setValue(name, QString::fromStdString(value));
+  if (damaged_ != Damage::Untouchable) qs_->setValue(name, QString::fromStdString(value));
+}
+
+std::string SettingsStore::DamageReport() const {
+  const std::string file = FileName();
+  switch (damaged_) {
+    case Damage::None:
+      return {};
+    case Damage::Kept:
+      return file + "\nThe settings file could not be read; the settings were reset.\n" +
+             "The damaged file is kept as " + file + ".damaged";
+    case Damage::Untouchable:
+      return file + "\nThe settings file could not be read; the settings were reset.\n" +
+             "It could not be copied aside, so it is left as it is and nothing is saved.";
+  }
+  return {};
 }
 
 bool SettingsStore::Sync() {
+  if (damaged_ == Damage::Untouchable) return false;
   qs_->sync();
   return qs_->status() == QSettings::NoError;
 }
@@ -104,26 +126,30 @@ void SettingsStore::Load(Settings& s) {
 }
 
 void SettingsStore::RebuildDamagedFile() {
-  // QSettings refuses to write over a file it could not parse, so a damaged
-  // file would never be repaired and no setting would ever be saved again.
-  // Keep it beside the new one for whoever wants to look, and carry over
-  // every value that could still be read.
+  // The damaged file, byte for byte, beside the new one for whoever wants to
+  // look; only once it is safe is the file replaced, by one that carries
+  // every value that could still be read. Where no copy can be made the file
+  // stays as it is and nothing is saved this run.
+  const std::string file = FileName();
+  std::string original;
+  if (!ReadWholeFile(file, original) || !WriteFileAtomically(file + ".damaged", original)) {
+    damaged_ = Damage::Untouchable;
+    return;
+  }
   QMap<QString, QVariant> readable;
   for (const QString& key : qs_->allKeys())
-    readable.insert(key, qs_->value(key));
-  const QString file = qs_->fileName();
+    if (!key.isEmpty()) readable.insert(key, qs_->value(key));
   qs_.reset();
-  QFile::remove(file + ".damaged");
-  QFile::rename(file, file + ".damaged");
-  qs_ = std::make_unique<QSettings>(file, QSettings::IniFormat);
+  QFile::remove(QString::fromStdString(file));
+  qs_ = std::make_unique<QSettings>(QString::fromStdString(file), QSettings::IniFormat);
   for (auto it = readable.cbegin(); it != readable.cend(); ++it)
     qs_->setValue(it.key(), it.value());
+  qs_->sync();
+  damaged_ = Damage::Kept;
 }
 
 bool SettingsStore::Save(const Settings& s) {
-  // The file is parsed lazily; reading the keys makes its status known.
-  (void)qs_->allKeys();
-  if (qs_->status() == QSettings::FormatError) RebuildDamagedFile();
+  if (damaged_ == Damage::Untouchable) return false;
   SetInt("Serial Mode", s.serialMode);
   SetText("DataPath", s.dataPath);
   SetText("Camera Id", s.cameraId);

@@ -22,9 +22,15 @@ class SettingsStore {
   void Load(Settings& s);
   // Writes every saved value (never "OFFLINE" or "SIMULATION") and flushes;
   // the file is replaced as a whole (QSettings writes a temporary file and
-  // renames it). A file that could not be parsed is kept as "<file>.damaged"
-  // and a new one written. False when the file could not be written.
+  // renames it). False when the file could not be written.
   bool Save(const Settings& s);
+
+  // A file that cannot be parsed is copied byte for byte to "<file>.damaged"
+  // when the store opens it, before anything is written, and replaced by one
+  // holding the values that could still be read. Where no copy can be made the
+  // file is left alone and nothing is written to it. Empty, or the text that
+  // tells the user once that the settings were reset and where the old file is.
+  std::string DamageReport() const;
 
   int GetInt(const char* name, int defaultValue) const;
   std::string GetText(const char* name, const std::string& defaultValue) const;
@@ -37,7 +43,9 @@ class SettingsStore {
  private:
   void RebuildDamagedFile();
 
+  enum class Damage { None, Kept, Untouchable };
   std::unique_ptr<QSettings> qs_;
+  Damage damaged_ = Damage::None;
 };
 
 }  // namespace kestrel

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "util/text_file.h"
+
 namespace kestrel::sim {
 
 namespace {
@@ -331,22 +333,11 @@ bool CameraModel::SaveState(const std::string& path, std::string* error) const {
   for (const auto& [name, s] : sequences_)
     if (s.persistent) WriteArray(out, name, s.values);
 
-  // Write beside the target and rename over it, so a crash or a full disk
-  // leaves the previous state whole.
-  const std::string tmp = path + ".tmp." + std::to_string(::getpid());
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    f << out.str();
-    f.flush();
-    if (!f) {
-      if (error) *error = "cannot write " + tmp;
-      std::remove(tmp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    if (error) *error = "cannot replace " + path;
-    std::remove(tmp.c_str());
+  // Through the program's one atomic writer, so a crash or a full disk leaves
+  // the previous state whole.
+  std::string reason;
+  if (!WriteFileAtomically(path, out.str(), &reason)) {
+    if (error) *error = "cannot write " + path + ": " + reason;
     return false;
   }
   return true;

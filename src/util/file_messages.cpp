@@ -2,21 +2,31 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
+
 namespace kestrel {
 
-void ReportCannotCreate(UserInterface& ui, const std::string& path) {
-  ui.MessageBox(path + "\nCouldn't open the file", MsgIcon::Warning, MsgButtons::Ok,
-                "File Open Error");
+std::string SystemReason(int error) {
+  return error == 0 ? std::string() : "\n" + std::string(std::strerror(error));
 }
 
-void ReportCannotRead(UserInterface& ui, const std::string& path) {
-  ui.MessageBox(path + "\nCouldn't open this file", MsgIcon::Warning, MsgButtons::Ok,
-                "File Open Error");
+std::string FileReason(const std::string& path, int error) {
+  return "\n" + path + SystemReason(error);
 }
 
-void ReportCannotWrite(UserInterface& ui, const std::string& path) {
-  ui.MessageBox(path + "\nCouldn't write the file", MsgIcon::Warning, MsgButtons::Ok,
-                "File Write Error");
+void ReportCannotCreate(UserInterface& ui, const std::string& path, int error) {
+  ui.MessageBox(path + "\nCouldn't open the file" + SystemReason(error), MsgIcon::Warning,
+                MsgButtons::Ok, "File Open Error");
+}
+
+void ReportCannotRead(UserInterface& ui, const std::string& path, int error) {
+  ui.MessageBox(path + "\nCouldn't open this file" + SystemReason(error), MsgIcon::Warning,
+                MsgButtons::Ok, "File Open Error");
+}
+
+void ReportCannotWrite(UserInterface& ui, const std::string& path, int error) {
+  ui.MessageBox(path + "\nCouldn't write the file" + SystemReason(error), MsgIcon::Warning,
+                MsgButtons::Ok, "File Write Error");
 }
 
 bool ConfirmOverwrite(UserInterface& ui, const std::string& path) {

@@ -1,10 +1,14 @@
 #include "util/text_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +23,57 @@ void SetError(std::string* error, const std::string& what) {
   if (error) *error = what + ": " + std::strerror(errno);
 }
 
+// The file a save of this path replaces: the path itself, or, where it is a
+// symbolic link, the file at the end of the link chain, whether it exists yet
+// or not. The links stay as they are.
+bool ResolveTarget(const std::string& requested, std::string& path) {
+  path = requested;
+  for (int hops = 0;; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    if (hops == 40) {
+      errno = ELOOP;
+      return false;
+    }
+    std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0) return false;
+    const std::string next(target.data(), static_cast<size_t>(n));
+    const std::string folder = FolderOf(path);
+    path = next[0] == '/' || folder.empty() ? next : folder + "/" + next;
+  }
+}
+
+// Temporary files are named ".<name>.<pid>.tmpXXXXXX" beside the target. One
+// whose process is gone was left by a run that was killed or lost power
+// half-way; the next save of the same target removes it. A live process's
+// file is never touched, so two programs saving at once do not disturb each
+// other.
+std::string TemporaryPrefix(const std::string& name) {
+  return "." + name + ".";
+}
+
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  const std::string prefix = TemporaryPrefix(name);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string file = entry->d_name;
+    if (file.compare(0, prefix.size(), prefix) != 0) continue;
+    // "<pid>.tmp" and six characters of mkstemp, nothing else.
+    const std::string rest = file.substr(prefix.size());
+    const size_t dot = rest.find('.');
+    if (dot == 0 || dot == std::string::npos || rest.size() != dot + 10 ||
+        rest.compare(dot, 4, ".tmp") != 0 || rest.find_first_not_of("0123456789") != dot)
+      continue;
+    const long pid = std::strtol(rest.c_str(), nullptr, 10);
+    if (pid <= 0 || pid > INT32_MAX) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(dir), file.c_str(), 0);
+  }
+  ::closedir(dir);
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& requested, const std::string& content,
@@ -28,31 +83,31 @@ bool WriteFileAtomically(const std::string& requested, const std::string& conten
     SetError(error, "empty path");
     return false;
   }
-  // Saving over a symbolic link replaces the file it points to, not the link.
-  std::string path = requested;
-  struct stat link {};
-  if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    if (char* real = ::realpath(requested.c_str(), nullptr)) {
-      path = real;
-      std::free(real);
-    }
+  std::string path;
+  if (!ResolveTarget(requested, path)) {
+    SetError(error, "cannot follow the link");
+    return false;
   }
   const std::string folder = FolderOf(path);
-  std::string pattern = (folder.empty() && path[0] != '/' ? std::string(".") : folder) + "/." +
-                        path.substr(path.find_last_of('/') + 1) + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
+  const std::string dirName = folder.empty() && path[0] != '/' ? std::string(".") : folder;
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  RemoveStaleTemporaries(dirName.empty() ? "/" : dirName, name);
+  std::string pattern =
+      dirName + "/" + TemporaryPrefix(name) + std::to_string(::getpid()) + ".tmpXXXXXX";
+  std::vector<char> temp(pattern.begin(), pattern.end());
+  temp.push_back('\0');
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) {
     SetError(error, "cannot create a file in the folder");
     return false;
   }
-  const std::string temp(name.data());
-  auto fail = [&](const char* what) {
-    SetError(error, what);
+  // On any failure: the reason, the temporary file gone, errno as the failed
+  // step left it for the caller's message.
+  auto fail = [&](const char* what, bool open) {
     const int saved = errno;
-    ::close(fd);
-    ::unlink(temp.c_str());
+    SetError(error, what);
+    if (open) ::close(fd);
+    ::unlink(temp.data());
     errno = saved;
     return false;
   };
@@ -60,7 +115,8 @@ bool WriteFileAtomically(const std::string& requested, const std::string& conten
   while (done < content.size()) {
     const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail("write failed");
+    if (n == 0) errno = ENOSPC;
+    if (n <= 0) return fail("write failed", true);
     done += static_cast<size_t>(n);
   }
   // An existing target keeps its permissions; a new one gets the usual ones.
@@ -73,20 +129,13 @@ bool WriteFileAtomically(const std::string& requested, const std::string& conten
     ::umask(mask);
     mode &= ~mask;
   }
-  if (::fchmod(fd, mode) != 0) return fail("cannot set the file mode");
-  if (::fsync(fd) != 0) return fail("cannot flush the file");
-  if (::close(fd) != 0) {
-    SetError(error, "cannot close the file");
-    ::unlink(temp.c_str());
-    return false;
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    SetError(error, "cannot replace the file");
-    ::unlink(temp.c_str());
-    return false;
-  }
+  if (::fchmod(fd, mode) != 0) return fail("cannot set the file mode", true);
+  if (::fsync(fd) != 0) return fail("cannot flush the file", true);
+  if (::close(fd) != 0) return fail("cannot close the file", false);
+  if (::rename(temp.data(), path.c_str()) != 0) return fail("cannot replace the file", false);
   // Make the rename itself survive a power cut.
-  const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir =
+      ::open(dirName.empty() ? "/" : dirName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
@@ -120,10 +169,16 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  if (S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
+  errno = 0;
   out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad() && errno == 0) errno = EIO;
   return !in.bad();
 }
 
@@ -140,9 +195,15 @@ bool AtomicTextFile::Create(const std::string& path) {
   // camera still sends leaves nothing behind. What can be known now is checked
   // now, so that a file that cannot be written costs no camera traffic.
   struct stat st {};
-  if (path.empty() || (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) return false;
+  error_ = 0;
+  if (path.empty()) error_ = ENOENT;
+  if (!error_ && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) error_ = EISDIR;
   const std::string folder = FolderOf(path);
-  if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) return false;
+  if (!error_ && ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) error_ = errno;
+  if (error_) {
+    errno = error_;
+    return false;
+  }
   path_ = path;
   open_ = true;
   return true;
@@ -157,7 +218,9 @@ void AtomicTextFile::Line(std::string_view text) {
 bool AtomicTextFile::Commit() {
   if (!open_) return false;
   const bool ok = WriteFileAtomically(path_, content_);
+  error_ = ok ? 0 : errno;
   Discard();
+  errno = error_;
   return ok;
 }
 

@@ -12,8 +12,13 @@ namespace kestrel {
 
 // Writes the whole content to a temporary file in the target's folder and
 // renames it over the target, so a failed or interrupted save leaves the old
-// file whole and never a half file. False (with the reason in *error) when any
-// step fails; the temporary file is then removed.
+// file whole and never a half file. The temporary file is created only now,
+// with every byte at hand; it is flushed to the disk before the rename, and
+// the folder after it. A target that is a symbolic link is written through:
+// the file at the end of the link is replaced and the link kept. Temporary
+// files of this target left by a killed run are removed. False (with the
+// reason in *error and in errno) when any step fails; the temporary file is
+// then removed.
 bool WriteFileAtomically(const std::string& path, const std::string& content,
                          std::string* error = nullptr);
 
@@ -25,7 +30,7 @@ std::string JoinCrLf(const std::vector<std::string>& lines);
 // not start another line.
 std::vector<std::string> SplitLines(const std::string& text);
 
-// Reads a whole file. False when it cannot be opened or read.
+// Reads a whole file. False (errno says why) when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
 
 // The folder of a path: the text before its last '/', or "" when there is none.
@@ -48,11 +53,15 @@ class AtomicTextFile {
   // Writes, flushes to the disk and renames. False on any failure.
   bool Commit();
   void Discard();
+  // The system's error number of the last failed Create or Commit, 0 after
+  // a success: what a message tells the user.
+  int Error() const { return error_; }
 
  private:
   std::string path_;
   std::string content_;
   bool open_ = false;
+  int error_ = 0;
 };
 
 }  // namespace kestrel

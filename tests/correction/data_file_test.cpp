@@ -87,12 +87,13 @@ TEST(DataFileTest, UnwritableOrUnreadableFileSaysSo) {
   testing::RecordingUi ui;
   int32_t v[1] = {1};
   std::vector<int32_t> read;
-  EXPECT_EQ(WriteDataFile(ui, dir / "missing/x.csv", v, 1, 1), 0);
+  const std::string unwritable = dir / "missing/x.csv";
+  EXPECT_EQ(WriteDataFile(ui, unwritable, v, 1, 1), 0);
   EXPECT_EQ(ReadDataFile(ui, dir / "none.csv", read, 1, 1), 0);
   EXPECT_EQ(ReadDataFile(ui, "/dev/zero", read, 1, 1), 0);
   EXPECT_EQ(ui.BoxTexts(),
             (std::vector<std::string>{
-                "File open error",
+                "File open error\n" + unwritable + "\nNo such file or directory",
                 "File open error\n" + (dir / "none.csv") + ": No such file or directory",
                 "File open error\n/dev/zero: not a regular file"}));
 }

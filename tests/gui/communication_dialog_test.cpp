@@ -186,7 +186,7 @@ TEST_F(CommTest, MessageListKeepsTheNewest1024AndExportsOldestFirst) {
   chosen_ = Path("missing-folder/messages.txt");
   CommButton("ctl2260")->click();
   ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].text, chosen_ + "\nCouldn't open the file");
+  EXPECT_EQ(boxes_[0].text, chosen_ + "\nCouldn't open the file\nNo such file or directory");
   EXPECT_EQ(boxes_[0].caption, "File Open Error");
   EXPECT_EQ(view->item(1)->text(), "m1025");  // no second "done" line above the first
   EXPECT_EQ(view->count(), 1024);

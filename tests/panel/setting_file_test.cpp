@@ -222,7 +222,7 @@ TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[0].text,
             missing.string() + "\nCouldn't open this file\nNo such file or directory");
-  EXPECT_EQ(ui.boxes[1].text, taken.string() + "\nCouldn't open this file");
+  EXPECT_EQ(ui.boxes[1].text, taken.string() + "\nCouldn't open this file\nIs a directory");
   EXPECT_EQ(ui.boxes[1].caption, "File Open Error");
   EXPECT_EQ(peer.Bytes(), "");
 

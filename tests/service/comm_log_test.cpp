@@ -61,7 +61,7 @@ TEST(MessageList, KeepsTheNewest1024AndExportsOldestFirst) {
   const fs::path bad = dir / "missing" / "log.txt";
   EXPECT_FALSE(list.Export(bad, ui));
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, bad.string() + "\nCouldn't open the file");
+  EXPECT_EQ(ui.boxes[0].text, bad.string() + "\nCouldn't open the file\nNo such file or directory");
   EXPECT_EQ(ui.boxes[0].caption, "File Open Error");
   EXPECT_EQ(list.Lines().front(), "Writing file has been done!");
   EXPECT_EQ(list.Lines()[1], "m1025");

@@ -243,7 +243,7 @@ TEST_F(ServiceWireTest, DumpIntoAnUnwritableFolderSendsNothing) {
   const std::string path = File("missing/dump.csv");
   EXPECT_EQ(DumpToFile(cmd, path, "0", "1"), 0);
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, path + "\nCouldn't open the file");
+  EXPECT_EQ(ui.boxes[0].text, path + "\nCouldn't open the file\nNo such file or directory");
   EXPECT_EQ(ui.boxes[0].caption, "File Open Error");
   EXPECT_TRUE(peer.Bytes().empty());
 }

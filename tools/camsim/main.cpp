@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "sim/pty_camera.h"
+#include "util/text_file.h"
 
 namespace {
 
@@ -87,24 +87,6 @@ std::string Json(const SimStats& s, int baud) {
     << ",\n  \"modelled_seconds\": " << s.modelledSeconds
     << ",\n  \"active_seconds\": " << s.activeSeconds << ",\n  \"baud\": " << baud << "\n}\n";
   return o.str();
-}
-
-bool WriteAtomically(const std::string& path, const std::string& text) {
-  const std::string tmp = path + ".tmp." + std::to_string(::getpid());
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    f << text;
-    f.flush();
-    if (!f) {
-      std::remove(tmp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -282,8 +264,9 @@ int main(int argc, char** argv) {
                static_cast<unsigned long long>(s.bytesOut),
                static_cast<unsigned long long>(s.linesIn),
                static_cast<unsigned long long>(s.linesOut), s.modelledSeconds);
-  if (!statsPath.empty() && !WriteAtomically(statsPath, Json(s, baud))) {
-    std::fprintf(stderr, "kestrel-camsim: cannot write %s\n", statsPath.c_str());
+  if (!statsPath.empty() && !kestrel::WriteFileAtomically(statsPath, Json(s, baud))) {
+    std::fprintf(stderr, "kestrel-camsim: cannot write %s: %s\n", statsPath.c_str(),
+                 std::strerror(errno));
     return 1;
   }
   return 0;

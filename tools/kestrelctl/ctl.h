@@ -62,6 +62,7 @@ struct Context {
   int clPort = -1;
   std::string clLibrary;
   std::string clManufacturer;
+  int linksPrepared = 0;  // how often Prepare ran: a usage error must leave it 0
 
   // Chooses the Camera Link library, manufacturer and port from the options
   // and the settings. Prints why not on failure.
@@ -100,6 +101,10 @@ struct Registrar {
   Registrar(std::initializer_list<Command> commands);
 };
 const std::vector<Command>& Commands();
+
+// The options and the command: the exit status. Main loads the settings into
+// ctx first.
+int RunCommandLine(Context& ctx, const std::vector<std::string>& args);
 
 // Shared helpers.
 // A failure, on stderr; under --json it also becomes the error document.

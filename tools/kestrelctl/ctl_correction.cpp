@@ -2,7 +2,9 @@
 // files, and the camera's automatic corrections.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "correction/aberration.h"

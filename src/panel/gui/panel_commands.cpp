@@ -59,14 +59,13 @@ class BusyScope {
 }  // namespace
 
 PanelCommands::PanelCommands(CKestrelDlg& panel, QtUserInterface& ui)
-    : QObject(&panel), panel_(panel), ui_(ui), panelSettings_(panel) {
+    : QObject(&panel), panel_(panel), cmd_(panel.Cmd()), ui_(ui), panelSettings_(panel) {
   setObjectName("panelCommands");
-  CCamCmd& cmd = panel_.Cmd();
   // The Camera Link adapter of the run: the communication dialog lists its
   // libraries and ports, and the link goes through it when "Serial Mode" is
   // not 0.
   cameraLink_ = std::make_unique<CClSerial>(panel_.Config(), ui_);
-  cmd.SetCameraLink(cameraLink_.get());
+  cmd_.SetCameraLink(cameraLink_.get());
 
   comm_ = new CCommSelDlg(panel_, ui_, *cameraLink_, panelSettings_);
 
@@ -78,7 +77,7 @@ PanelCommands::PanelCommands(CKestrelDlg& panel, QtUserInterface& ui)
 PanelCommands::~PanelCommands() {
   // The panel's end has closed the link already; the command object outlives
   // the adapter, so it must not keep pointing at it.
-  panel_.Cmd().SetCameraLink(nullptr);
+  cmd_.SetCameraLink(nullptr);
 }
 
 CCommSelDlg& PanelCommands::Communication() {

@@ -73,6 +73,9 @@ class PanelCommands : public QObject {
   void Connect();
 
   CKestrelDlg& panel_;
+  // Kept apart from the panel: this object is the panel's child, so it ends
+  // after the panel's own destructor has run.
+  CCamCmd& cmd_;
   QtUserInterface& ui_;
   PanelSettings panelSettings_;
   std::unique_ptr<CClSerial> cameraLink_;

@@ -1,0 +1,365 @@
+// kestrelctl's command line: the options, the command registry and the
+// terminal user interface the commands report through.
+#include <unistd.h>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "ctl.h"
+#include "panel/connection.h"
+#include "settings/settings_store.h"
+
+namespace kestrel::ctl {
+
+namespace {
+
+std::vector<Command>& Registry() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
+void Usage(FILE* out) {
+  std::fprintf(out,
+               "usage: kestrelctl [--port DEV] [--baud BPS] [--timeout MS] [--listen MS] "
+               "[--verbose]\n                  [--cl-mode 1|2|3 [--cl-port N] [--cl-library FILE] "
+               "[--cl-manufacturer NAME]]\n                  [--json] [-q|--quiet] COMMAND ...\n"
+               "       kestrelctl --help | --version | help COMMAND\n\ncommands:\n");
+  for (const Command& c : Registry())
+    std::fprintf(out, "  %s\n", c.usage);
+  std::fprintf(out,
+               "\n--port defaults to the port the panel's settings name. The camera's speed is "
+               "found\n(the speed last in use first) and remembered; --baud forces one.\n--cl-mode "
+               "reaches the camera through a Camera Link serial library: 1 a "
+               "clser*.so in\n$CLSERIALPATH, 2 libclserial.so, 3 libclallserial.so; --cl-port is "
+               "the serial index\n(mode 2) or the port (mode 3); --cl-library names the library "
+               "file to load.\n--json prints one JSON document on stdout, {\"error\": \"...\"} "
+               "on failure;\n-q leaves out progress and notes, failures are still printed.\n"
+               "Exit status: 0 done, 1 the camera or the port failed, 2 usage error,\n"
+               "3 diff: the two sides differ.\n");
+}
+
+// Every failure printed so far, for the error document of --json.
+std::vector<std::string>& Failures() {
+  static std::vector<std::string> failures;
+  return failures;
+}
+
+const Command* FindCommand(const std::string& name) {
+  for (const Command& c : Registry())
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+int Help(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    Usage(stdout);
+    return kOk;
+  }
+  const Command* c = args.size() == 1 ? FindCommand(args[0]) : nullptr;
+  if (!c) {
+    PrintError("help takes one command name; kestrelctl --help lists them");
+    return kUsage;
+  }
+  std::printf("usage: kestrelctl [options] %s\n", c->usage);
+  if (c->output == Output::Json) std::printf("\nWith --json it prints one JSON document.\n");
+  std::printf("\nSee kestrelctl(1) for the details.\n");
+  return kOk;
+}
+
+}  // namespace
+
+Registrar::Registrar(std::initializer_list<Command> commands) {
+  for (const Command& c : commands)
+    Registry().push_back(c);
+}
+
+const std::vector<Command>& Commands() {
+  return Registry();
+}
+
+void PrintError(const std::string& text) {
+  Failures().push_back(text);
+  std::cerr << "kestrelctl: " << text << std::endl;
+}
+
+namespace {
+bool jsonPrinted = false;
+}  // namespace
+
+void PrintJson(const JsonWriter& document) {
+  std::cout << document.Text() << std::endl;
+  jsonPrinted = true;
+}
+
+void WriteValue(JsonWriter& w, const CommandEntry& row, const ParamValue& value) {
+  switch (row.valueType) {
+    case kTypeText:
+      w.String(value.textValue);
+      break;
+    case kTypeReal:
+      w.Real(value.realValue, row.decimals);
+      break;
+    default:
+      w.Int(value.intValue);
+  }
+}
+
+bool ParseIntArg(const std::string& text, int& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (*end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+std::string Printable(const std::string& line) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char ch : line) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+int Outcome(Context& ctx, int shownBefore, bool ok) {
+  if (ok) return kOk;
+  if (ctx.ui.shown == shownBefore)
+    PrintError("No answer from Camera! (Timeout error)" +
+               (ctx.cmd ? " for " + ctx.cmd->LastCommand() : std::string()));
+  return kFailed;
+}
+
+MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                                 const std::string&) {
+  if (open_ && tty_) std::fputs("\r\033[K", stderr);
+  ++shown;
+  if (icon != MsgIcon::Information)
+    PrintError(text);
+  else if (!quiet)
+    std::cerr << "kestrelctl: " << text << std::endl;
+  if (open_) Draw();
+  // Nobody answers questions here: the command line already said what to do.
+  return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
+                                                                            : MsgAnswer::Ok;
+}
+
+void TerminalUi::AppendLog(const std::string& line) {
+  if (verbose) std::cerr << Printable(line) << '\n';
+}
+
+void TerminalUi::ShowProgress() {
+  tty_ = !quiet && ::isatty(STDERR_FILENO) == 1;
+  open_ = true;
+  percent_ = 0;
+  Draw();
+}
+
+void TerminalUi::SetProgressMessage(const std::string& text) {
+  text_ = text;
+  Draw();
+}
+
+void TerminalUi::SetProgressPercent(int percent) {
+  percent_ = percent;
+  Draw();
+}
+
+void TerminalUi::CloseProgress() {
+  if (open_ && tty_) std::fputs("\r\033[K", stderr);
+  open_ = false;
+}
+
+void TerminalUi::Draw() {
+  if (!open_ || !tty_) return;  // nothing on a pipe
+  const int width = 30;
+  const int filled = std::clamp(percent_, 0, 100) * width / 100;
+  std::string line = text_.substr(0, text_.find('\n'));
+  std::fprintf(stderr, "\r\033[K[%s%s] %3d%% %s", std::string(filled, '#').c_str(),
+               std::string(width - filled, '.').c_str(), percent_, line.c_str());
+  std::fflush(stderr);
+}
+
+bool Context::Prepare() {
+  ++linksPrepared;
+  cameraLink = std::make_unique<CClSerial>(settings, ui);
+  cmd = std::make_unique<CCamCmd>(settings, port, ui, cameraLink.get());
+  if (!portOverride.empty()) {
+    settings.serialMode = 0;
+    settings.commDevice = portOverride;
+  }
+  if (clMode != 0) settings.serialMode = clMode;
+  return settings.serialMode == 0 || PrepareCameraLink();
+}
+
+bool Context::Connect() {
+  if (!Prepare()) return false;
+  if (baudForced) {
+    if (cmd->OpenConfiguredPort() == 1) return true;
+    PrintError(cmd->OpenFailureText());
+    return false;
+  }
+  Connection::Timing timing;
+  timing.queryMs = timing.setMs = timeoutMs;
+  Connection connection(*cmd, timing);
+  if (!connection.FindCamera()) {
+    PrintError(connection.Failure());
+    return false;
+  }
+  RememberBaud();
+  return true;
+}
+
+bool Context::Reopen() {
+  cmd->ClosePort();
+  if (cmd->OpenConfiguredPort() == 1) return true;
+  PrintError(cmd->OpenFailureText());
+  return false;
+}
+
+void Context::RememberBaud() {
+  if (settings.baudRate == storedBaudRate) return;
+  SettingsStore store;
+  store.SetInt("Baud Rate", settings.baudRate);
+  if (store.Sync()) storedBaudRate = settings.baudRate;
+}
+
+}  // namespace kestrel::ctl
+
+namespace kestrel::ctl {
+namespace {
+
+// Options, then the command. `command` is set once it is known.
+int Run(Context& ctx, const std::vector<std::string>& args, const Command*& command) {
+  size_t i = 0;
+  auto value = [&](const std::string& option, std::string& out) {
+    if (i + 1 >= args.size()) {
+      PrintError(option + " needs a value");
+      return false;
+    }
+    out = args[++i];
+    return true;
+  };
+  for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
+    const std::string& a = args[i];
+    std::string v;
+    int n = 0;
+    if (a == "--help") {
+      Usage(stdout);
+      return kOk;
+    } else if (a == "--version") {
+      std::printf("kestrelctl %s\n", KESTREL_VERSION);
+      return kOk;
+    } else if (a == "--json") {
+      ctx.json = true;
+    } else if (a == "-q" || a == "--quiet") {
+      ctx.ui.quiet = true;
+    } else if (a == "--verbose") {
+      ctx.ui.verbose = true;
+    } else if (a == "--port") {
+      if (!value(a, ctx.portOverride)) return kUsage;
+    } else if (a == "--baud") {
+      if (!value(a, v)) return kUsage;
+      if (!ParseIntArg(v, n) || IndexOfBaud(n) < 0) {
+        PrintError("--baud takes 9600, 19200, 38400, 57600 or 115200");
+        return kUsage;
+      }
+      ctx.settings.baudRate = IndexOfBaud(n);
+      ctx.baudForced = true;
+    } else if (a == "--cl-mode") {
+      if (!value(a, v)) return kUsage;
+      if (!ParseIntArg(v, n) || n < 1 || n > 3) {
+        PrintError("--cl-mode takes 1, 2 or 3");
+        return kUsage;
+      }
+      ctx.clMode = n;
+    } else if (a == "--cl-port") {
+      if (!value(a, v)) return kUsage;
+      if (!ParseIntArg(v, n) || n < 0) {
+        PrintError("--cl-port takes a port index from 0");
+        return kUsage;
+      }
+      ctx.clPort = n;
+    } else if (a == "--cl-library") {
+      if (!value(a, ctx.clLibrary)) return kUsage;
+    } else if (a == "--cl-manufacturer") {
+      if (!value(a, ctx.clManufacturer)) return kUsage;
+    } else if (a == "--timeout" || a == "--listen") {
+      if (!value(a, v)) return kUsage;
+      if (!ParseIntArg(v, n) || n < 0) {
+        PrintError(a + " takes milliseconds");
+        return kUsage;
+      }
+      (a == "--timeout" ? ctx.timeoutMs : ctx.listenMs) = n;
+      // Every operation's replies wait this long, its own time-outs aside.
+      if (a == "--timeout") ctx.settings.replyTimeoutMs = n;
+    } else {
+      PrintError("unknown option " + a);
+      Usage(stderr);
+      return kUsage;
+    }
+  }
+  if (ctx.clMode != 0 && !ctx.portOverride.empty()) {
+    PrintError("--port and --cl-mode name two different links; give one");
+    return kUsage;
+  }
+  if (i >= args.size()) {
+    PrintError("no command given");
+    Usage(stderr);
+    return kUsage;
+  }
+  const std::string name = args[i];
+  std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
+  if (name == "help") return Help(rest);
+  command = FindCommand(name);
+  if (!command) {
+    PrintError("unknown command " + name);
+    Usage(stderr);
+    return kUsage;
+  }
+  if (rest.size() == 1 && rest[0] == "--help") return Help({name});
+  if (command->output == Output::Json) {
+    // --json may follow the command's own arguments too.
+    const auto before = rest.size();
+    std::erase(rest, "--json");
+    ctx.json = ctx.json || rest.size() != before;
+  }
+  if (ctx.json && command->output == Output::Text) {
+    PrintError(name + " prints text only; it has no --json output");
+    return kUsage;
+  }
+  return command->run(ctx, rest);
+}
+
+}  // namespace
+
+int RunCommandLine(Context& ctx, const std::vector<std::string>& args) {
+  jsonPrinted = false;
+  Failures().clear();
+  const Command* command = nullptr;
+  const int status = Run(ctx, args, command);
+  if (!ctx.json) return status;
+  if (status != kOk && status != kDiffer && !jsonPrinted) {
+    std::string text;
+    for (const std::string& failure : Failures())
+      text += (text.empty() ? "" : "\n") + failure;
+    if (text.empty()) text = std::string(command ? command->name : "kestrelctl") + " failed";
+    std::cout << JsonError(text) << std::endl;
+  } else if (!jsonPrinted && command && command->output == Output::None) {
+    std::cout << "{}" << std::endl;
+  }
+  return status;
+}
+
+}  // namespace kestrel::ctl
