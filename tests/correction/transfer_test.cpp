@@ -211,10 +211,10 @@ TEST(TransferTest, HungUpPortEndsAWriteWithFailure) {
   std::this_thread::sleep_for(50ms);
   std::vector<int32_t> values(1024, 3);
   EXPECT_EQ(transfer.WriteCorrection(CorrectionKind::PixelBlack, values.data(), 1), 0);
-  EXPECT_EQ(peer.link.ui.BoxTexts(),
-            std::vector<std::string>{peer.link.cmd.LostText() +
-                                     "\n1024 of 1024 lines were not accepted "
-                                     "(line 1: no answer for PBD=3)"});
+  EXPECT_EQ(
+      peer.link.ui.BoxTexts(),
+      std::vector<std::string>{peer.link.cmd.LostText() + "\n1024 of 1024 lines were not accepted "
+                                                          "(line 1: no answer for PBD=3)"});
   EXPECT_EQ(peer.link.ui.LastLinkState(), 0);
 }
 

@@ -197,7 +197,8 @@ TEST(KestrelctlBasic, ServiceCommandsCheckArgumentsFilesAndAnswers) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("No answer from Camera! (Timeout error) for AFEW="), std::string::npos)
       << r.err;
-  r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 sensor-memory switch sensor on");
+  r = Ctl("--baud 9600 --port " + silent.SlavePath() +
+          " --timeout 100 sensor-memory switch sensor on");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("No answer from Camera! (Timeout error) for SNOF=1"), std::string::npos);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));

@@ -142,7 +142,8 @@ TEST(KestrelctlFiles, TerminalSendsTheLastLineAndEscapesWhatComesBack) {
   PtyPeer peer([](const std::string& line) {
     return line == "EB?" ? std::string("EB=0\x07\t\r\n") : Camera(line);
   });
-  CtlResult r = Ctl("--baud 9600 --listen 300 --port " + peer.SlavePath() + " terminal", {}, "EB?\nFOO  \nMD?");
+  CtlResult r = Ctl("--baud 9600 --listen 300 --port " + peer.SlavePath() + " terminal", {},
+                    "EB?\nFOO  \nMD?");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "0000 Tx: EB?\n0000 Tx: FOO  \n0000 Tx: MD?\n0000 Rx: EB=0\\x07\\t\n");
   EXPECT_EQ(peer.Bytes(), "EB?\r\nFOO  \r\nMD?\r\n");
