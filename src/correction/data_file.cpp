@@ -7,6 +7,7 @@
 #include "protocol/cam_cmd.h"
 #include "protocol/user_interface.h"
 #include "util/checked_input.h"
+#include "util/file_messages.h"
 #include "util/text_file.h"
 
 namespace kestrel {

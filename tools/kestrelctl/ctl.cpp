@@ -1,6 +1,8 @@
 // kestrelctl's command line: the options, the command registry and the
 // terminal user interface the commands report through.
 #include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
