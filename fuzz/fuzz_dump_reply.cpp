@@ -60,14 +60,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // The value after the last comma of a pixel reply is what the routine
-  // takes, whatever came before it.
-  const int32_t pixel = CorrectionReplyValue(cmd, line);
-  ParsedLine parsed;
-  if (line.find_first_of(",=") == std::string::npos && pixel != 0 &&
-      cmd.ParseLine(line, parsed, 0) != 1)
-    __builtin_trap();
-  if (CorrectionReplyValue(cmd, "PBDR=" + line + "," + std::to_string(pixel)) != pixel)
-    __builtin_trap();
+  // takes, whatever came before it; a line without "=" or "," carries one
+  // only as a table entry.
+  int32_t pixel = 0;
+  if (CorrectionReplyValue(cmd, line, pixel)) {
+    ParsedLine parsed;
+    if (line.find_first_of(",=") == std::string::npos && cmd.ParseLine(line, parsed, 0) != 1)
+      __builtin_trap();
+    int32_t again = 0;
+    if (!CorrectionReplyValue(cmd, "PBDR=" + line + "," + std::to_string(pixel), again) ||
+        again != pixel)
+      __builtin_trap();
+  }
 
   const uint32_t memory = DumpSplitValue(split);
   const int32_t black = CorrectionMemoryValue(PixelCorrectionKind::Black, memory);

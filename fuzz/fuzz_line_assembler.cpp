@@ -46,6 +46,13 @@ class CountingUi : public kestrel::UserInterface {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr size_t kBuffer = kestrel::CCamCmd::kLineBufferSize;
   ByteSource source;
+  kestrel::Settings settings;
+  settings.serialMode = 1;
+  kestrel::CRsPort port;
+  CountingUi ui;
+  // Built before the bytes arrive: the command object starts by discarding
+  // whatever is waiting on the link.
+  kestrel::CCamCmd cmd(settings, port, ui, &source);
   source.data.assign(reinterpret_cast<const char*>(data), size);
   // A line still open at the end is closed here: waiting for a byte that
   // never comes costs the byte time-out and tells nothing about the bytes.
@@ -71,11 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
 
-  kestrel::Settings settings;
-  settings.serialMode = 1;
-  kestrel::CRsPort port;
-  CountingUi ui;
-  kestrel::CCamCmd cmd(settings, port, ui, &source);
   std::vector<std::string> lines;
   while (source.pos < source.data.size()) {
     cmd.ReceiveLine(0);
