@@ -1,14 +1,37 @@
-// Files as the tests read them back.
+// Files as the tests write and read them back.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "util/text_file.h"
 
 namespace kestrel::testing {
+
+// A fresh folder of the test's own, removed with everything in it at the end.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    EXPECT_FALSE(path_.empty()) << "no temporary folder";
+  }
+  ~TempFolder() {
+    if (!path_.empty()) std::filesystem::remove_all(path_);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
 
 // The whole file; "" when it cannot be read.
 inline std::string FileText(const std::string& path) {

@@ -3,9 +3,6 @@
 // the other routines against the simulator.)
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <fstream>
 
 #include "common/file_text.h"
@@ -28,22 +25,15 @@ class SimulatorTest : public ::testing::Test {
     return o;
   }
   void SetUp() override {
-    char tmpl[] = "/tmp/kestrel-service-sim-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir = tmpl;
     settings.baudRate = 4;
     settings.commDevice = camera.SlavePath();
     ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
   }
-  void TearDown() override {
-    cmd.ClosePort();
-    const std::string rm = "rm -rf '" + dir + "'";
-    ASSERT_EQ(std::system(rm.c_str()), 0);
-  }
-  std::string File(const std::string& name) const { return dir + "/" + name; }
+  void TearDown() override { cmd.ClosePort(); }
+  std::string File(const std::string& name) const { return dir / name; }
 
   sim::PtyCamera camera;
-  std::string dir;
+  testing::TempFolder dir;
   Settings settings;
   CRsPort port;
   testing::RecordingUi ui;

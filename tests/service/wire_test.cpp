@@ -38,23 +38,16 @@ using testing::SplitCrLf;
 class ServiceWireTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kestrel-service-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir = tmpl;
     settings.commDevice = peer.SlavePath();
     ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
   }
-  void TearDown() override {
-    cmd.ClosePort();
-    std::string rm = "rm -rf '" + dir + "'";
-    ASSERT_EQ(std::system(rm.c_str()), 0);
-  }
-  std::string File(const std::string& name) const { return dir + "/" + name; }
+  void TearDown() override { cmd.ClosePort(); }
+  std::string File(const std::string& name) const { return dir / name; }
   void Write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
   }
 
-  std::string dir;
+  testing::TempFolder dir;
   Settings settings;
   CRsPort port;
   testing::RecordingUi ui;
@@ -441,12 +434,12 @@ TEST_F(ServiceWireTest, CameraIdWithAnEmptyBoxSendsNineCharacters) {
 }
 
 TEST_F(ServiceWireTest, HelpFilesAreThePdfsOfTheFolder) {
-  EXPECT_TRUE(ListHelpFiles(dir).empty());
+  EXPECT_TRUE(ListHelpFiles(dir.Path()).empty());
   Write(File("b.pdf"), "");
   Write(File("A.PDF"), "");
   Write(File("notes.txt"), "");
   Write(File(".pdf"), "");
-  EXPECT_EQ(ListHelpFiles(dir), (std::vector<std::string>{"A.PDF", "b.pdf"}));
+  EXPECT_EQ(ListHelpFiles(dir.Path()), (std::vector<std::string>{"A.PDF", "b.pdf"}));
   EXPECT_TRUE(ListHelpFiles(File("missing")).empty());
 }
 
