@@ -12,7 +12,6 @@
 #include "service/afe_register.h"
 #include "service/terminal_routines.h"
 #include "sim/pty_camera.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 namespace {
