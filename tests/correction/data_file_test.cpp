@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/file_text.h"
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
 #include "links.h"
@@ -27,16 +28,7 @@ std::string Why(const std::string& text, int columns, int rows) {
   return ParseDataText(text, v, columns, rows);
 }
 
-// A fresh folder per test, removed afterwards.
-struct TempDir {
-  TempDir() : path(fs::temp_directory_path() / ("kestrel-corr-" + std::to_string(++serial))) {
-    fs::create_directories(path);
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string operator/(const std::string& name) const { return (path / name).string(); }
-  static inline int serial = ::getpid() * 100;
-  fs::path path;
-};
+using testing::TempFolder;
 
 TEST(DataFileTest, LayoutsThatLoadTheSameValues) {
   const std::vector<int32_t> expected = {5, -6, 7, 0};
@@ -63,7 +55,7 @@ TEST(DataFileTest, AFileThatIsNotExactlyTheArrayIsRefused) {
 }
 
 TEST(DataFileTest, ShadingSlopeFileHas256LinesOfThreeNumbers) {
-  TempDir dir;
+  TempFolder dir;
   testing::RecordingUi ui;
   std::vector<int32_t> v(768);
   for (size_t i = 0; i < v.size(); i += 3) {
@@ -79,11 +71,11 @@ TEST(DataFileTest, ShadingSlopeFileHas256LinesOfThreeNumbers) {
   for (int r = 0; r < 256; ++r)
     expected += "-12,0,341\r\n";
   EXPECT_EQ(text, expected);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);  // no temporary left
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);  // no temporary left
 }
 
 TEST(DataFileTest, UnwritableOrUnreadableFileSaysSo) {
-  TempDir dir;
+  TempFolder dir;
   testing::RecordingUi ui;
   int32_t v[1] = {1};
   std::vector<int32_t> read;
@@ -99,7 +91,7 @@ TEST(DataFileTest, UnwritableOrUnreadableFileSaysSo) {
 }
 
 TEST(CorrectionFileTest, BadFilesAreRefusedBeforeAnythingIsSent) {
-  TempDir dir;
+  TempFolder dir;
   testing::SimLink sim;
   ASSERT_TRUE(sim.link.opened);
   CDataTransfer transfer(sim.link.cmd, TransferTiming{40, 60, 0, 6000});
@@ -142,7 +134,7 @@ TEST(CorrectionFileTest, BadFilesAreRefusedBeforeAnythingIsSent) {
 }
 
 TEST(CorrectionFileTest, SaveWritesNoFileWhenTheCameraFailsOrIsOutOfRange) {
-  TempDir dir;
+  TempFolder dir;
   const std::string path = dir / "old.csv";
   ASSERT_TRUE(WriteFileAtomically(path, "old\r\n"));
   {

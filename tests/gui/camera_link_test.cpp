@@ -7,7 +7,7 @@
 
 #include "link/cl_serial.h"
 #include "panel/gui/comm_sel_dlg.h"
-#include "panel_tools_fixture.h"
+#include "panel_fixture.h"
 
 namespace kestrel {
 namespace {

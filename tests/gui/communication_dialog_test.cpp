@@ -8,22 +8,14 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
-#include <fstream>
-#include <sstream>
 
+#include "common/file_text.h"
 #include "panel/gui/area_sel_dlg.h"
 #include "panel/gui/comm_sel_dlg.h"
-#include "panel_tools_fixture.h"
+#include "panel_fixture.h"
 
 namespace kestrel {
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class CommTest : public PanelToolsTest {
  protected:
@@ -176,7 +168,7 @@ TEST_F(CommTest, MessageListKeepsTheNewest1024AndExportsOldestFirst) {
 
   chosen_ = Path("messages.txt");
   CommButton("ctl2260")->click();
-  const std::string text = ReadFile(chosen_);
+  const std::string text = testing::FileText(chosen_);
   EXPECT_EQ(text.substr(0, 4), "m2\r\n");
   EXPECT_EQ(text.substr(text.size() - 7), "m1025\r\n");
   EXPECT_EQ(view->item(0)->text(), "Writing file has been done!");
@@ -237,7 +229,7 @@ TEST_F(CommTest, SettingFileSavedFromThePanelMakesAnotherCameraAnswerAlike) {
   ASSERT_EQ(requests_.size(), 1u);
   EXPECT_EQ(requests_[0].extension, "cam");
   EXPECT_EQ(settings_.dataPath, dir_.path().toStdString());
-  const std::string file = ReadFile(chosen_);
+  const std::string file = testing::FileText(chosen_);
   EXPECT_NE(file.find("LR=1000\r\n"), std::string::npos);
   EXPECT_NE(file.find("CABN1=Lens A, 2\r\n"), std::string::npos);
 

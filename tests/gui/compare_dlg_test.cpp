@@ -8,7 +8,7 @@
 #include <QTableWidget>
 
 #include "panel/gui/compare_dlg.h"
-#include "panel_tools_fixture.h"
+#include "panel_fixture.h"
 #include "util/text_file.h"
 
 namespace kestrel {

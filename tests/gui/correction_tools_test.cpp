@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -21,11 +20,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
-#include <memory>
 
 #include "correction/data_file.h"
 #include "correction/gui/correction_plot.h"
@@ -33,59 +30,23 @@
 #include "correction/gui/correction_tools.h"
 #include "correction/gui/dlg_correct.h"
 #include "correction/gui/lut_dlg.h"
-#include "gui/qt_user_interface.h"
-#include "link/rs_port.h"
 #include "panel/binding_table.h"
 #include "panel/gui/bound_widgets.h"
-#include "panel/gui/kestrel_dlg.h"
-#include "protocol/cam_cmd.h"
-#include "sim/pty_camera.h"
+#include "panel_fixture.h"
 #include "util/text_file.h"
 
 namespace kestrel {
 namespace {
 
-struct Box {
-  std::string text;
-  MsgIcon icon;
-  MsgButtons buttons;
-  std::string caption;
-};
-
-class CorrectionToolsTest : public ::testing::Test {
+class CorrectionToolsTest : public PanelFixture {
  protected:
-  void SetUp() override {
-    sim::SimOptions options;
-    options.startBaud = 115200;
-    options.sequenceIdleMs = 60000;
-    camera_ = std::make_unique<sim::PtyCamera>(options);
-    settings_.commDevice = camera_->SlavePath();
-    cmd_ = std::make_unique<CCamCmd>(settings_, port_, ui_);
-    ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
-                            const std::string& caption) {
-      boxes_.push_back({text, icon, buttons, caption});
-      if (buttons == MsgButtons::YesNo) return replace_ ? MsgAnswer::Yes : MsgAnswer::No;
-      return MsgAnswer::Ok;
-    });
-  }
-
-  void TearDown() override {
-    panel_.reset();
-    cmd_.reset();
-    port_.Close();
-    camera_.reset();
-  }
+  CorrectionToolsTest() { cameraOptions_.sequenceIdleMs = 60000; }
 
   void Start(int mode = kModeUser) {
-    settings_.operatingMode = mode;
-    Connection::Timing timing;
-    timing.queryMs = 300;
-    panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
-    panel_->SetAskOnExit(false);
-    InstallCorrectionTools(*panel_, ui_);
-    panel_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));
-    ASSERT_TRUE(panel_->Initialise());
+    ASSERT_NO_FATAL_FAILURE(StartPanel(mode, [this] {
+      panel_->SetAskOnExit(false);
+      InstallCorrectionTools(*panel_, ui_);
+    }));
     tools_ = CorrectionTools::Of(*panel_);
     ASSERT_NE(tools_, nullptr);
     // Transfers without the camera's pacing pause: the simulator keeps up.
@@ -98,11 +59,6 @@ class CorrectionToolsTest : public ::testing::Test {
     calibration.pollIntervalMs = 1;
     tools_->SetCalibrationTiming(calibration);
     boxes_.clear();
-  }
-
-  template <class F>
-  decltype(auto) Model(F&& f) {
-    return camera_->WithModel(std::forward<F>(f));
   }
 
   // Runs f on the next modal window that opens (a file dialog, a tool dialog)
@@ -158,15 +114,7 @@ class CorrectionToolsTest : public ::testing::Test {
     QApplication::sendEvent(graph, &e);
   }
 
-  Settings settings_;
-  CRsPort port_;
-  QtUserInterface ui_;
-  std::unique_ptr<sim::PtyCamera> camera_;
-  std::unique_ptr<CCamCmd> cmd_;
-  std::unique_ptr<CKestrelDlg> panel_;
   CorrectionTools* tools_ = nullptr;
-  std::vector<Box> boxes_;
-  bool replace_ = true;
 };
 
 TEST_F(CorrectionToolsTest, LutEditorMouseAddsMovesAndDeletesWithinTheRules) {
@@ -352,7 +300,7 @@ TEST_F(CorrectionToolsTest, DataMenuLoadsAFileIntoTheCameraAndSavesItBackUnchang
   EXPECT_EQ(QString::fromStdString(settings_.dumpFile), dir.filePath("sub"));
 
   boxes_.clear();
-  replace_ = false;
+  yesNo_ = MsgAnswer::No;
   const auto linesBefore = camera_->Stats().linesIn;
   ChooseFile(in);
   MenuItem("menuPixelBlack", "Save to file (Sensor1)…")->trigger();

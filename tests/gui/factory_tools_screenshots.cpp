@@ -1,21 +1,11 @@
 // Pictures of the factory tool windows for the docs. Runs only when
 // KESTREL_SCREENSHOT_DIR names the folder to write them to
 // (tools/screenshots.sh does that).
-#include <gtest/gtest.h>
-
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
-#include <memory>
 
-#include "gui/qt_user_interface.h"
-#include "link/rs_port.h"
-#include "panel/gui/kestrel_dlg.h"
-#include "protocol/cam_cmd.h"
+#include "panel_fixture.h"
 #include "service/gui/about_dlg.h"
 #include "service/gui/dlg_camera_id.h"
 #include "service/gui/dlg_dac.h"
@@ -24,19 +14,17 @@
 #include "service/gui/factory_tools.h"
 #include "service/gui/sens_mem.h"
 #include "service/gui/sens_reg.h"
-#include "sim/pty_camera.h"
 
 namespace kestrel {
 namespace {
 
-TEST(FactoryToolsScreenshots, EveryToolWindow) {
+class FactoryToolsScreenshots : public PanelFixture {};
+
+TEST_F(FactoryToolsScreenshots, EveryToolWindow) {
   const QString folder = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
   if (folder.isEmpty()) GTEST_SKIP() << "KESTREL_SCREENSHOT_DIR not set";
   QDir().mkpath(folder);
-  sim::SimOptions options;
-  options.startBaud = 115200;
-  sim::PtyCamera camera(options);
-  camera.WithModel([](sim::CameraModel& m) {
+  Model([](sim::CameraModel& m) {
     m.SetInt("TMP0", 612);
     m.SetInt("TMP02", 598);
     m.SetInt("VN", 1203);
@@ -53,52 +41,40 @@ TEST(FactoryToolsScreenshots, EveryToolWindow) {
     }
     m.SetInt("SNOF", 1);
   });
-  Settings settings;
-  settings.commDevice = camera.SlavePath();
-  settings.operatingMode = kModeFactory;
-  settings.cameraId = "K93020417A";
-  CRsPort port;
-  QtUserInterface ui;
-  ui.SetResponder(
-      [](const std::string&, MsgIcon, MsgButtons, const std::string&) { return MsgAnswer::Ok; });
-  CCamCmd cmd(settings, port, ui);
-  {
-    CKestrelDlg panel(cmd, ui);
-    panel.SetAskOnExit(false);
-    FactoryTools* tools = InstallFactoryTools(panel, ui);
-    panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-    ASSERT_TRUE(panel.Initialise());
-    auto shoot = [&](QWidget* w, const char* name) {
-      w->show();
-      ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-      QApplication::processEvents();
-      ASSERT_TRUE(w->grab().save(QDir(folder).filePath(name)));
-      w->hide();
-    };
-    tools->Afe().Selector()->setCurrentIndex(2);
-    tools->Afe().Address()->setCurrentIndex(7);
-    tools->Afe().Data()->setText("12");
-    shoot(&tools->Afe(), "afe.png");
-    tools->ShowSensorMemory();
-    tools->SensorMemory().Block()->setCurrentIndex(5);
-    shoot(&tools->SensorMemory(), "sensor-memory.png");
-    tools->Dac().Function()->setCurrentIndex(3);
-    tools->Dac().Ad5590Data()->setText("2048");
-    shoot(&tools->Dac(), "dac.png");
-    tools->Fpga().Offset()->setText("1A");
-    tools->Fpga().Get();
-    shoot(&tools->Fpga(), "fpga.png");
-    tools->ShowTemperature();
-    CDlgTemp* temp = tools->Temperature();
-    ASSERT_NE(temp, nullptr);
-    shoot(temp, "temperature.png");
-    tools->ShowAbout();
-    shoot(&tools->About(), "about.png");
-    tools->CameraId().SetButton()->setFocus();
-    shoot(&tools->CameraId(), "camera-id.png");
-  }
-  cmd.ClosePort();
+  settings_.cameraId = "K93020417A";
+  FactoryTools* tools = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartPanel(kModeFactory, [&] {
+    panel_->SetAskOnExit(false);
+    tools = InstallFactoryTools(*panel_, ui_);
+  }));
+  auto shoot = [&](QWidget* w, const char* name) {
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    QApplication::processEvents();
+    ASSERT_TRUE(w->grab().save(QDir(folder).filePath(name)));
+    w->hide();
+  };
+  tools->Afe().Selector()->setCurrentIndex(2);
+  tools->Afe().Address()->setCurrentIndex(7);
+  tools->Afe().Data()->setText("12");
+  shoot(&tools->Afe(), "afe.png");
+  tools->ShowSensorMemory();
+  tools->SensorMemory().Block()->setCurrentIndex(5);
+  shoot(&tools->SensorMemory(), "sensor-memory.png");
+  tools->Dac().Function()->setCurrentIndex(3);
+  tools->Dac().Ad5590Data()->setText("2048");
+  shoot(&tools->Dac(), "dac.png");
+  tools->Fpga().Offset()->setText("1A");
+  tools->Fpga().Get();
+  shoot(&tools->Fpga(), "fpga.png");
+  tools->ShowTemperature();
+  CDlgTemp* temp = tools->Temperature();
+  ASSERT_NE(temp, nullptr);
+  shoot(temp, "temperature.png");
+  tools->ShowAbout();
+  shoot(&tools->About(), "about.png");
+  tools->CameraId().SetButton()->setFocus();
+  shoot(&tools->CameraId(), "camera-id.png");
 }
 
 }  // namespace

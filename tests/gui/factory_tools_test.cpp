@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,18 +12,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <memory>
 
-#include "gui/file_dialog.h"
 #include "gui/prog_dlg.h"
-#include "gui/qt_user_interface.h"
-#include "link/rs_port.h"
 #include "panel/gui/bound_widgets.h"
-#include "panel/gui/kestrel_dlg.h"
-#include "protocol/cam_cmd.h"
+#include "panel_fixture.h"
 #include "service/gui/about_dlg.h"
 #include "service/gui/dlg_camera_id.h"
 #include "service/gui/dlg_dac.h"
@@ -36,66 +29,38 @@
 #include "service/gui/terminal_routines_ui.h"
 #include "service/gui/tool_context.h"
 #include "service/terminal_routines.h"
-#include "sim/pty_camera.h"
 #include "widgets/label.h"
 
 namespace kestrel {
 namespace {
 
-struct Box {
-  std::string text;
-  MsgIcon icon;
-  std::string caption;
-};
-
-class ToolsTest : public ::testing::Test {
+class ToolsTest : public PanelFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    qputenv("KESTREL_CONFIG", Path("kestrel.ini").c_str());
-    sim::SimOptions options;
-    options.startBaud = 115200;
-    camera_ = std::make_unique<sim::PtyCamera>(options);
-    settings_.commDevice = camera_->SlavePath();
+    ASSERT_NO_FATAL_FAILURE(PanelFixture::SetUp());
     settings_.dumpFile = dir_.path().toStdString();
-    cmd_ = std::make_unique<CCamCmd>(settings_, port_, ui_);
-    ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
-                            const std::string& caption) {
-      boxes_.push_back({text, icon, caption});
-      return buttons == MsgButtons::YesNo ? yesNo_ : MsgAnswer::Ok;
-    });
     QObject::connect(&ui_, &QtUserInterface::logLine,
                      [this](const QString& line) { log_.push_back(line.toStdString()); });
-    SetFileChooser([this](const FileRequest& r) {
-      requests_.push_back(r);
-      return chosen_;
-    });
+    AnswerFileDialogs();
     SetDesktopOpener([this](const QUrl& url) { opened_.push_back(url); });
   }
 
   void TearDown() override {
-    SetFileChooser({});
     SetDesktopOpener({});
-    panel_.reset();
-    cmd_.reset();
-    port_.Close();
-    camera_.reset();
+    PanelFixture::TearDown();
   }
 
   // installFirst: the tools come before the panel resolves its widgets, as at
   // start-up; otherwise after, which needs the table to resolve them again.
   void Start(bool installFirst = true) {
-    settings_.operatingMode = kModeFactory;
-    Connection::Timing timing;
-    timing.queryMs = 300;
-    panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
-    panel_->SetAskOnExit(false);
-    if (installFirst) tools_ = InstallFactoryTools(*panel_, ui_);
-    panel_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));
-    ASSERT_TRUE(panel_->Initialise());
-    if (!installFirst) tools_ = InstallFactoryTools(*panel_, ui_);
-    QApplication::processEvents();
+    ASSERT_NO_FATAL_FAILURE(StartPanel(kModeFactory, [this, installFirst] {
+      panel_->SetAskOnExit(false);
+      if (installFirst) tools_ = InstallFactoryTools(*panel_, ui_);
+    }));
+    if (!installFirst) {
+      tools_ = InstallFactoryTools(*panel_, ui_);
+      QApplication::processEvents();
+    }
     log_.clear();
   }
 
@@ -122,29 +87,9 @@ class ToolsTest : public ::testing::Test {
     return -1;
   }
 
-  std::string Path(const char* name) const {
-    return QDir(dir_.path()).filePath(name).toStdString();
-  }
-
-  template <class F>
-  auto Model(F&& f) {
-    return camera_->WithModel(std::forward<F>(f));
-  }
-
-  QTemporaryDir dir_;
-  Settings settings_;
-  CRsPort port_;
-  QtUserInterface ui_;
-  std::unique_ptr<sim::PtyCamera> camera_;
-  std::unique_ptr<CCamCmd> cmd_;
-  std::unique_ptr<CKestrelDlg> panel_;
   FactoryTools* tools_ = nullptr;
-  std::vector<Box> boxes_;
   std::vector<std::string> log_;
-  std::vector<FileRequest> requests_;
   std::vector<QUrl> opened_;
-  std::string chosen_;
-  MsgAnswer yesNo_ = MsgAnswer::Yes;
 };
 
 TEST_F(ToolsTest, PanelButtonsAndAboutActionAreWired) {

@@ -12,59 +12,19 @@
 #include <QSet>
 #include <QTest>
 #include <QTimer>
-#include <memory>
 
 #include "gui/link_indicator.h"
 #include "gui/prog_dlg.h"
-#include "gui/qt_user_interface.h"
-#include "link/rs_port.h"
 #include "panel/gui/bound_widgets.h"
-#include "panel/gui/kestrel_dlg.h"
-#include "protocol/cam_cmd.h"
-#include "sim/pty_camera.h"
+#include "panel_fixture.h"
 
 namespace kestrel {
 namespace {
 
-struct Box {
-  std::string text;
-  MsgIcon icon;
-  MsgButtons buttons;
-  std::string caption;
-};
-
-class PanelTest : public ::testing::Test {
+class PanelTest : public PanelFixture {
  protected:
-  void SetUp() override {
-    sim::SimOptions options;
-    // The camera already runs at 115200: the panel's first try at 9600 gets
-    // nothing and it connects on the second speed, which keeps these tests
-    // clear of the speed switch itself.
-    options.startBaud = 115200;
-    camera_ = std::make_unique<sim::PtyCamera>(options);
-    settings_.commDevice = camera_->SlavePath();
-    cmd_ = std::make_unique<CCamCmd>(settings_, port_, ui_);
-    ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
-                            const std::string& caption) {
-      boxes_.push_back({text, icon, buttons, caption});
-      return answer_;
-    });
-  }
-
-  void TearDown() override {
-    panel_.reset();
-    cmd_.reset();
-    port_.Close();
-    camera_.reset();
-  }
-
   void Start() {
-    Connection::Timing timing;
-    timing.queryMs = 300;
-    panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
-    panel_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));
-    ASSERT_TRUE(panel_->Initialise());
+    ASSERT_NO_FATAL_FAILURE(StartPanel(settings_.operatingMode));
     panel_->activateWindow();
     QApplication::processEvents();
   }
@@ -98,15 +58,6 @@ class PanelTest : public ::testing::Test {
     QTest::keyClick(target, Qt::Key_S);
     QApplication::processEvents();
   }
-
-  Settings settings_;
-  CRsPort port_;
-  QtUserInterface ui_;
-  std::unique_ptr<sim::PtyCamera> camera_;
-  std::unique_ptr<CCamCmd> cmd_;
-  std::unique_ptr<CKestrelDlg> panel_;
-  std::vector<Box> boxes_;
-  MsgAnswer answer_ = MsgAnswer::Ok;
 };
 
 TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {

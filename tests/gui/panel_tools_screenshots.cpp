@@ -8,7 +8,7 @@
 
 #include "panel/gui/area_sel_dlg.h"
 #include "panel/gui/comm_sel_dlg.h"
-#include "panel_tools_fixture.h"
+#include "panel_fixture.h"
 #include "service/gui/rs_term_dlg.h"
 
 namespace kestrel {

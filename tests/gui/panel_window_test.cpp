@@ -24,7 +24,7 @@
 #include "gui/window_placement.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/comm_sel_dlg.h"
-#include "panel_tools_fixture.h"
+#include "panel_fixture.h"
 
 namespace kestrel {
 namespace {

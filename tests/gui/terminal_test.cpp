@@ -4,10 +4,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <fstream>
-#include <sstream>
 
-#include "panel_tools_fixture.h"
+#include "common/file_text.h"
+#include "panel_fixture.h"
 #include "service/gui/rs_term_dlg.h"
 
 namespace kestrel {
@@ -122,10 +121,7 @@ TEST_F(TerminalTest, SaveFileDumpsTheWordsIntoTheChosenFile) {
   ASSERT_EQ(requests_.size(), 1u);
   EXPECT_TRUE(requests_[0].save);
   EXPECT_EQ(requests_[0].extension, "csv");
-  std::ifstream in(chosen_, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  EXPECT_EQ(content.str(),
+  EXPECT_EQ(testing::FileText(chosen_),
             "No.,Address,Data(hex),Data(dec)\r\n"
             "1,&H260000,&H1F,31\r\n"
             "2,&H260004,&HFFFFFFFF,4294967295\r\n"

@@ -6,9 +6,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "common/file_text.h"
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
 #include "link/cl_serial.h"
@@ -57,12 +56,7 @@ class ClSerialTest : public ::testing::Test {
     cmd.ClosePort();
     fs::remove_all(temp);
   }
-  std::string Trace() const {
-    std::ifstream in(trace);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string Trace() const { return testing::FileText(trace); }
   // One set and one query through the adapter.
   void ExpectTraffic() {
     EXPECT_EQ(cmd.SetInt(cmd::EB, -5, 1000), 1);

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
 
+#include "common/file_text.h"
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
 #include "link/rs_port.h"
@@ -31,44 +31,23 @@
 namespace kestrel {
 namespace {
 
+using testing::FileText;
 using testing::PtyPeer;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> SplitCrLf(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2)
-    lines.push_back(text.substr(start, at - start));
-  EXPECT_EQ(start, text.size()) << "text after the last CR LF";
-  return lines;
-}
+using testing::SplitCrLf;
 
 class ServiceWireTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kestrel-service-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir = tmpl;
     settings.commDevice = peer.SlavePath();
     ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
   }
-  void TearDown() override {
-    cmd.ClosePort();
-    std::string rm = "rm -rf '" + dir + "'";
-    ASSERT_EQ(std::system(rm.c_str()), 0);
-  }
-  std::string File(const std::string& name) const { return dir + "/" + name; }
+  void TearDown() override { cmd.ClosePort(); }
+  std::string File(const std::string& name) const { return dir / name; }
   void Write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
   }
 
-  std::string dir;
+  testing::TempFolder dir;
   Settings settings;
   CRsPort port;
   testing::RecordingUi ui;
@@ -107,7 +86,7 @@ TEST_F(ServiceWireTest, RegisterFilesCountGapsAndEveryAcknowledgement) {
   EXPECT_EQ(ui.BoxTexts(),
             std::vector<std::string>{path + "\n2 of 384 values did not arrive; the file "
                                             "holds \"----\" in their place."});
-  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  std::vector<std::string> rows = SplitCrLf(FileText(path));
   ASSERT_EQ(rows.size(), 128u);
   EXPECT_EQ(rows[0], "0x12345,0x1234,0x1234");
   EXPECT_EQ(rows[1], "0x1,----,0x1");
@@ -159,7 +138,7 @@ TEST_F(ServiceWireTest, SensorMemorySavesTheBlockAndLoadsItBack) {
   EXPECT_EQ(ui.BoxTexts(),
             std::vector<std::string>{path + "\n1 of 1024 values did not arrive; the file "
                                             "holds \"----\" in their place."});
-  std::vector<std::string> words = SplitCrLf(ReadAll(path));
+  std::vector<std::string> words = SplitCrLf(FileText(path));
   ASSERT_EQ(words.size(), 1024u);
   EXPECT_EQ(words[0], "0x0");
   EXPECT_EQ(words[5], "----");
@@ -217,7 +196,7 @@ TEST_F(ServiceWireTest, DumpToFileWritesWhatArrived) {
   // What arrived is written; the word that came garbled is counted.
   const std::string path = File("dump.csv");
   EXPECT_EQ(DumpToFile(cmd, path, "260000", "C"), 0);
-  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  std::vector<std::string> rows = SplitCrLf(FileText(path));
   ASSERT_EQ(rows.size(), 13u);
   EXPECT_EQ(rows[0], "No.,Address,Data(hex),Data(dec)");
   EXPECT_EQ(rows[1], "1,&H260000,&H1F,31");
@@ -340,7 +319,7 @@ TEST_F(ServiceWireTest, ReadCorrectionDataTakesTheLastNumberAndNeedsEveryPixel) 
   peer.SetHandler(camera(false));
   ui.boxes.clear();
   ASSERT_EQ(ReadCorrectionData(cmd, PixelCorrectionKind::Gain, path), 1);
-  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  std::vector<std::string> rows = SplitCrLf(FileText(path));
   ASSERT_EQ(rows.size(), 2049u);
   EXPECT_EQ(rows[0], "R, G, B");
   EXPECT_EQ(rows[1], "0, 9, 7");
@@ -380,7 +359,7 @@ TEST_F(ServiceWireTest, ReadVideoDataReadsBothPhasesAndRestoresTheControlWord) {
   peer.SetHandler([&control](const std::string& line) { return VideoCamera(line, control); });
   const std::string path = File("video.csv");
   ASSERT_EQ(ReadVideoData(cmd, PixelCorrectionKind::Black, path), 1);
-  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  std::vector<std::string> rows = SplitCrLf(FileText(path));
   ASSERT_EQ(rows.size(), 2050u);
   EXPECT_EQ(rows[0], "Video, , , , Correction");
   EXPECT_EQ(rows[1], "No., R, G, B, No., R, G, B");
@@ -405,7 +384,7 @@ TEST_F(ServiceWireTest, ReadVideoDataGainScalesAndStopsWithoutAControlWord) {
   peer.SetHandler([&control](const std::string& line) { return VideoCamera(line, control); });
   const std::string path = File("gain.csv");
   ASSERT_EQ(ReadVideoData(cmd, PixelCorrectionKind::Gain, path), 1);
-  std::vector<std::string> rows = SplitCrLf(ReadAll(path));
+  std::vector<std::string> rows = SplitCrLf(FileText(path));
   EXPECT_EQ(rows[2], "0, 608, 609, 610, 0, 1.000000, 1.000000, 1.000000");
   EXPECT_EQ(rows[3], "1, 609, 610, 611, 1, 0.015625, 0.015625, 0.015625");
   EXPECT_EQ(peer.Lines().back(), "WMW=&H400004,&H0000");
@@ -455,12 +434,12 @@ TEST_F(ServiceWireTest, CameraIdWithAnEmptyBoxSendsNineCharacters) {
 }
 
 TEST_F(ServiceWireTest, HelpFilesAreThePdfsOfTheFolder) {
-  EXPECT_TRUE(ListHelpFiles(dir).empty());
+  EXPECT_TRUE(ListHelpFiles(dir.Path()).empty());
   Write(File("b.pdf"), "");
   Write(File("A.PDF"), "");
   Write(File("notes.txt"), "");
   Write(File(".pdf"), "");
-  EXPECT_EQ(ListHelpFiles(dir), (std::vector<std::string>{"A.PDF", "b.pdf"}));
+  EXPECT_EQ(ListHelpFiles(dir.Path()), (std::vector<std::string>{"A.PDF", "b.pdf"}));
   EXPECT_TRUE(ListHelpFiles(File("missing")).empty());
 }
 

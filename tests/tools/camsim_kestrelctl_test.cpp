@@ -15,23 +15,18 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "common/file_text.h"
 
 #if defined(CAMSIM_PATH) && defined(KESTRELCTL_PATH)
 
 namespace {
 
+using kestrel::testing::FileText;
 using namespace std::chrono_literals;
-
-std::string Slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 std::string TempPath(const std::string& name) {
   return ::testing::TempDir() + name + "_" + std::to_string(::getpid());
@@ -81,8 +76,8 @@ Result Ctl(std::vector<std::string> args, std::chrono::milliseconds timeout = 20
   r.status = Wait(Spawn(args, out, err), timeout);
   ::close(out);
   ::close(err);
-  r.out = Slurp(outPath);
-  r.err = Slurp(errPath);
+  r.out = FileText(outPath);
+  r.err = FileText(errPath);
   std::remove(outPath.c_str());
   std::remove(errPath.c_str());
   return r;
@@ -122,7 +117,7 @@ class CamSim {
     pid_ = -1;
     return status;
   }
-  std::string Err() const { return Slurp(errPath_); }
+  std::string Err() const { return FileText(errPath_); }
 
  private:
   pid_t pid_ = -1;
@@ -172,7 +167,7 @@ TEST(CamsimKestrelctl, HangUpMidTransactionFailsCleanly) {
   EXPECT_NE(r.err.find("The camera or its adapter was disconnected"), std::string::npos) << r.err;
   // The camera exits by itself once it has hung up, and still reports.
   EXPECT_EQ(cam.WaitExit(5s), 0) << cam.Err();
-  const std::string json = Slurp(stats);
+  const std::string json = FileText(stats);
   EXPECT_NE(json.find("\"lines_in\": 4"), std::string::npos) << json;
   EXPECT_NE(json.find("\"lines_out\": 3"), std::string::npos) << json;
   std::remove(stats.c_str());
@@ -210,7 +205,7 @@ TEST(CamsimKestrelctl, StableLinkAndStatsOnSigterm) {
   EXPECT_EQ(cam.Stop(), 0);
   struct stat st;
   EXPECT_NE(::lstat(link.c_str(), &st), 0);  // the link went with the camera
-  const std::string json = Slurp(stats);
+  const std::string json = FileText(stats);
   EXPECT_NE(json.find("\"baud\": 115200"), std::string::npos) << json;
   EXPECT_NE(json.find("\"modelled_seconds\""), std::string::npos) << json;
   std::remove(stats.c_str());
@@ -226,7 +221,7 @@ TEST(CamsimKestrelctl, ReadAllNegotiatesTheSpeedSwitch) {
   EXPECT_NE(r.out.find("LR=170\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("CABA2=2,6\n"), std::string::npos) << r.out;
   EXPECT_EQ(cam.Stop(), 0);
-  const std::string json = Slurp(stats);
+  const std::string json = FileText(stats);
   EXPECT_NE(json.find("\"baud\": 115200"), std::string::npos) << json;
   EXPECT_NE(json.find("\"error_lines\": 0"), std::string::npos) << json;
   EXPECT_NE(json.find("\"garbled_lines\": 0"), std::string::npos) << json;
@@ -243,7 +238,7 @@ std::string Py(const std::string& document, const std::string& expr) {
   std::ofstream(script) << "import json, sys\nd = json.load(open(sys.argv[1]))\nprint(json.dumps("
                         << expr << ", sort_keys=True))\n";
   const std::string command = "python3 " + script + " " + in + " >" + out + " 2>/dev/null";
-  std::string text = std::system(command.c_str()) == 0 ? Slurp(out) : "";
+  std::string text = std::system(command.c_str()) == 0 ? FileText(out) : "";
   for (const std::string& path : {in, script, out})
     std::remove(path.c_str());
   if (!text.empty() && text.back() == '\n') text.pop_back();
@@ -312,7 +307,7 @@ TEST(CamsimKestrelctl, SpeedIsFoundRememberedAndFollowed) {
   CamSim cam({"--no-link"});
   Result r = Ctl({"--port", cam.Path(), "read-all"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(Slurp(std::getenv("KESTREL_CONFIG")).find("Baud%20Rate=4"), std::string::npos);
+  EXPECT_NE(FileText(std::getenv("KESTREL_CONFIG")).find("Baud%20Rate=4"), std::string::npos);
   r = Ctl({"--port", cam.Path(), "query", "MD"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "HX-9302\n");
@@ -320,7 +315,7 @@ TEST(CamsimKestrelctl, SpeedIsFoundRememberedAndFollowed) {
   EXPECT_EQ(r.status, 0) << r.err;
   r = Ctl({"--port", cam.Path(), "--timeout", "300", "query", "LR", "CBDRT"});
   EXPECT_EQ(r.out, "500\n1\n") << r.err;
-  EXPECT_NE(Slurp(std::getenv("KESTREL_CONFIG")).find("Baud%20Rate=0"), std::string::npos);
+  EXPECT_NE(FileText(std::getenv("KESTREL_CONFIG")).find("Baud%20Rate=0"), std::string::npos);
 }
 
 // A late answer to the first probe does not hide the camera, and a device
@@ -354,7 +349,7 @@ TEST(CamsimKestrelctl, KilledSavesLeaveAWholeFileAndNoTemporary) {
   for (const auto& save : saves) {
     const Result r = Ctl(save);
     ASSERT_EQ(r.status, 0) << r.err;
-    whole.push_back(Slurp(save.back()));
+    whole.push_back(FileText(save.back()));
   }
   const int null = ::open("/dev/null", O_WRONLY);
   for (int kill = 0; kill < 6; ++kill) {
@@ -368,7 +363,7 @@ TEST(CamsimKestrelctl, KilledSavesLeaveAWholeFileAndNoTemporary) {
     // What a save after a killed one reads can differ (the camera may still
     // be answering the killed run, so rows come out as gaps); its length
     // cannot.
-    const std::string now = Slurp(save.back());
+    const std::string now = FileText(save.back());
     const std::string& complete = whole[static_cast<size_t>(kill % 2)];
     EXPECT_EQ(std::count(now.begin(), now.end(), '\n'),
               std::count(complete.begin(), complete.end(), '\n'))

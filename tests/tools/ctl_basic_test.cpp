@@ -1,12 +1,10 @@
 // kestrelctl's query, set and send against a scripted peer: the exact bytes on
 // the wire, what is printed, and the exit statuses scripts rely on.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,42 +13,13 @@
 #include <string>
 
 #include "common/pty_peer.h"
+#include "ctl_run.h"
 
 namespace {
 
+using kestrel::testing::Ctl;
+using kestrel::testing::CtlResult;
 using kestrel::testing::PtyPeer;
-
-struct CtlRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs kestrelctl with a private settings file; captures stdout and stderr.
-CtlRun Ctl(const std::string& args) {
-  static const std::string dir = [] {
-    auto d =
-        std::filesystem::temp_directory_path() / ("kestrelctl-test-" + std::to_string(getpid()));
-    std::filesystem::create_directories(d);
-    return d.string();
-  }();
-  const std::string errFile = dir + "/stderr";
-  const std::string command =
-      "KESTREL_CONFIG=" + dir + "/settings.ini " KESTRELCTL_PATH " " + args + " 2>" + errFile;
-  CtlRun run{};
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    run.out.append(buffer.data(), n);
-  run.status = WEXITSTATUS(::pclose(pipe));
-  if (FILE* f = std::fopen(errFile.c_str(), "r")) {
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0)
-      run.err.append(buffer.data(), n);
-    std::fclose(f);
-  }
-  return run;
-}
 
 std::string Camera(const std::string& line) {
   if (line == "LR?") return "LR=1000\r\n";
@@ -63,7 +32,7 @@ std::string Camera(const std::string& line) {
 
 TEST(KestrelctlBasic, QueryPrintsOneValuePerLine) {
   PtyPeer peer(Camera);
-  CtlRun r = Ctl("--baud 9600 --port " + peer.SlavePath() + " query LR CABL2?1 ID");
+  CtlResult r = Ctl("--baud 9600 --port " + peer.SlavePath() + " query LR CABL2?1 ID");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "1000\n40\nA000000001\n");
   EXPECT_EQ(peer.Bytes(), "LR?\r\nCABL2?1\r\nID?\r\n");
@@ -71,7 +40,7 @@ TEST(KestrelctlBasic, QueryPrintsOneValuePerLine) {
 
 TEST(KestrelctlBasic, SetSendsExactLinesAndStopsAtTheFirstFailure) {
   PtyPeer peer(Camera);
-  CtlRun r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set LR=1000 ID=A000000001");
+  CtlResult r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set LR=1000 ID=A000000001");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "LR=1000\r\nID=A000000001\r\n");
 
@@ -98,7 +67,7 @@ TEST(KestrelctlBasic, ValuesThatAreNotWhatTheFieldTakesSendNothing) {
       {"'UD=a\nEB=1'", "a text for UD holds a line break"},
   };
   for (const auto& [arg, message] : cases) {
-    CtlRun r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set LR=200 " + arg);
+    CtlResult r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set LR=200 " + arg);
     EXPECT_EQ(r.status, 2) << arg;
     EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("nothing was sent"), std::string::npos) << r.err;
@@ -115,7 +84,7 @@ TEST(KestrelctlBasic, UsageErrorsAndSilenceHaveTheirOwnStatus) {
   EXPECT_EQ(Ctl("frobnicate").status, 2);
   EXPECT_EQ(silent.Bytes(), "");  // nothing sent for a command line that is wrong
 
-  CtlRun r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 query LR");
+  CtlResult r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 query LR");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("No answer from Camera! (Timeout error)"), std::string::npos);
   r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 set LR=200");
@@ -130,7 +99,7 @@ TEST(KestrelctlBasic, SendPrintsEveryLineWithinTheListenTime) {
   PtyPeer peer([](const std::string& line) {
     return line == "VN?" ? std::string("VN=1.2\r\nEXTRA\r\n") : std::string();
   });
-  CtlRun r = Ctl("--baud 9600 --port " + peer.SlavePath() + " --listen 200 send 'VN?'");
+  CtlResult r = Ctl("--baud 9600 --port " + peer.SlavePath() + " --listen 200 send 'VN?'");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "VN=1.2\nEXTRA\n");
   EXPECT_EQ(peer.Bytes(), "VN?\r\n");
@@ -145,7 +114,7 @@ TEST(KestrelctlBasic, ServiceCommandsCheckArgumentsFilesAndAnswers) {
     return line.empty() ? std::string() : std::string("COMPLETE\r\n");
   });
   const std::string port = "--baud 9600 --port " + peer.SlavePath() + " --timeout 200 ";
-  CtlRun r = Ctl(port + "memwrite 260000 0x1");
+  CtlResult r = Ctl(port + "memwrite 260000 0x1");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "WMW=&H260000, &H1\r\n");
   r = Ctl(port + "fpga write 1A FF");

@@ -1,10 +1,8 @@
 // kestrelctl's setting-file, area, Camera Link and terminal commands against a
 // scripted peer: bytes on the wire, output and exit statuses.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,46 +10,16 @@
 #include <string>
 
 #include "common/pty_peer.h"
+#include "ctl_run.h"
 #include "sim/pty_camera.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kestrel::testing::Ctl;
+using kestrel::testing::CtlResult;
+using kestrel::testing::CtlTempDir;
 using kestrel::testing::PtyPeer;
-
-struct CtlResult {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-fs::path TempDir() {
-  static const fs::path dir = [] {
-    auto d = fs::temp_directory_path() / ("ctl-files-test-" + std::to_string(::getpid()));
-    fs::create_directories(d);
-    return d;
-  }();
-  return dir;
-}
-
-// Runs "env... kestrelctl args" with a private settings file (and optional input).
-CtlResult Ctl(const std::string& args, const std::string& env = {}, const std::string& input = {}) {
-  const std::string errFile = (TempDir() / "stderr").string();
-  const std::string inFile = (TempDir() / "stdin").string();
-  std::ofstream(inFile, std::ios::binary) << input;
-  const std::string command = env + " KESTREL_CONFIG=" + (TempDir() / "settings.ini").string() +
-                              " " KESTRELCTL_PATH " " + args + " <" + inFile + " 2>" + errFile;
-  CtlResult run{};
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    run.out.append(buffer.data(), n);
-  run.status = WEXITSTATUS(::pclose(pipe));
-  std::ifstream err(errFile);
-  run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-  return run;
-}
 
 std::string Camera(const std::string& line) {
   if (line == "EA?") return "EA=1\r\n";
@@ -63,14 +31,14 @@ std::string Camera(const std::string& line) {
 
 TEST(KestrelctlFiles, ApplyChecksTheWholeFileAndCountsRejections) {
   PtyPeer peer(Camera);
-  const fs::path good = TempDir() / "good.cam";
+  const fs::path good = CtlTempDir() / "good.cam";
   std::ofstream(good, std::ios::binary) << "TGSM=1\r\nCABL2=1,-2\nCABN1=Lens A\r\n";
   CtlResult r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + good.string());
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABL2=1,-2\r\nCABN1=Lens A\r\n");
 
   // A bad line anywhere: the summary, and nothing sent.
-  const fs::path bad = TempDir() / "bad.cam";
+  const fs::path bad = CtlTempDir() / "bad.cam";
   std::ofstream(bad, std::ios::binary) << "TR=1\r\nFOO=1\r\nTGSM=abc\r\nLR=300\r\n";
   r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + bad.string());
   EXPECT_EQ(r.status, 1);
@@ -90,7 +58,7 @@ TEST(KestrelctlFiles, ApplyChecksTheWholeFileAndCountsRejections) {
       << r.err;
   EXPECT_NE(peer.Bytes().find("LR=300\r\nTR=1\r\n"), std::string::npos);
 
-  for (const std::string& file : {(TempDir() / "none.cam").string(), std::string("/dev/zero")}) {
+  for (const std::string& file : {(CtlTempDir() / "none.cam").string(), std::string("/dev/zero")}) {
     r = Ctl("--baud 9600 --port " + peer.SlavePath() + " apply " + file);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(file + ": "), std::string::npos) << r.err;
@@ -103,8 +71,8 @@ TEST(KestrelctlFiles, SavedSettingsReplayIntoAnotherCamera) {
     m.SetInt("LR", 1234);
     m.SetInt("CT1R9", 77);
   });
-  const fs::path user = TempDir() / "user.cam";
-  const fs::path factory = TempDir() / "factory.cam";
+  const fs::path user = CtlTempDir() / "user.cam";
+  const fs::path factory = CtlTempDir() / "factory.cam";
   CtlResult r = Ctl("--baud 9600 --port " + a.SlavePath() + " read-all -o " + user.string());
   ASSERT_EQ(r.status, 0) << r.err;
   r = Ctl("--baud 9600 --port " + a.SlavePath() + " read-all --factory -o " + factory.string());
@@ -151,7 +119,7 @@ TEST(KestrelctlFiles, TerminalSendsTheLastLineAndEscapesWhatComesBack) {
 
 // The JSON output goes through Python's own parser.
 bool ParsesAsJson(const std::string& text) {
-  const fs::path file = TempDir() / "out.json";
+  const fs::path file = CtlTempDir() / "out.json";
   std::ofstream(file, std::ios::binary) << text;
   return std::system(("python3 -m json.tool " + file.string() + " >/dev/null").c_str()) == 0;
 }
@@ -165,7 +133,7 @@ TEST(KestrelctlFiles, DiffExitsByTheOutcomeAndPrintsJson) {
   });
   const std::string port = "--port " + camera.SlavePath() + " ";
   auto file = [](const char* name, const std::string& text) {
-    const fs::path p = TempDir() / name;
+    const fs::path p = CtlTempDir() / name;
     std::ofstream(p, std::ios::binary) << text;
     return p.string();
   };

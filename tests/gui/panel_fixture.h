@@ -1,5 +1,6 @@
-// The panel with the terminal, the communication dialog and the setting-file
-// commands installed, against the simulated camera on a pseudo-terminal.
+// The panel against the simulated camera on a pseudo-terminal, with the
+// message boxes answered by the test; and the panel with the terminal, the
+// communication dialog and the setting-file commands installed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,32 +33,19 @@ struct Box {
   std::string caption;
 };
 
-class PanelToolsTest : public ::testing::Test {
+class PanelFixture : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (qApp) return;  // another part of the program made it already
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     // The start-up guard writes into the settings file; never the user's own.
     qputenv("KESTREL_CONFIG", Path("kestrel.ini").c_str());
-    camera_ = NewCamera();
+    camera_ = NewCamera(cameraOptions_);
     settings_.commDevice = camera_->SlavePath();
     cmd_ = std::make_unique<CCamCmd>(settings_, port_, ui_);
     ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
                             const std::string& caption) {
       boxes_.push_back({text, icon, buttons, caption});
       return buttons == MsgButtons::YesNo ? yesNo_ : MsgAnswer::Ok;
-    });
-    SetFileChooser([this](const FileRequest& r) {
-      requests_.push_back(r);
-      return chosen_;
     });
   }
 
@@ -68,26 +57,39 @@ class PanelToolsTest : public ::testing::Test {
     camera_.reset();
   }
 
-  // The camera already runs at 115200 bit/s, which keeps the tests clear of
-  // the speed switch.
-  static std::unique_ptr<sim::PtyCamera> NewCamera() {
-    sim::SimOptions options;
+  // The camera already runs at 115200 bit/s: the panel's first try at 9600
+  // gets nothing and it connects on the second speed, which keeps the tests
+  // clear of the speed switch itself.
+  static std::unique_ptr<sim::PtyCamera> NewCamera(sim::SimOptions options = {}) {
     options.startBaud = 115200;
     return std::make_unique<sim::PtyCamera>(options);
   }
 
-  void Start(int mode = kModeUser) {
+  // File dialogs answer with chosen_ and keep what they were asked.
+  void AnswerFileDialogs() {
+    SetFileChooser([this](const FileRequest& r) {
+      requests_.push_back(r);
+      return chosen_;
+    });
+  }
+
+  // Makes the panel, lets `install` add tools before the panel resolves its
+  // widgets (as at start-up), then shows it and connects.
+  void StartPanel(int mode, const std::function<void()>& install = {}) {
     settings_.operatingMode = mode;
     Connection::Timing timing;
     timing.queryMs = 300;
     panel_ = std::make_unique<CKestrelDlg>(*cmd_, ui_, timing);
-    tools_ = InstallPanelCommands(*panel_, ui_);
-    terminal_ = InstallTerminal(*panel_, ui_);
-    ASSERT_NE(tools_, nullptr);
+    if (install) install();
     panel_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));
     ASSERT_TRUE(panel_->Initialise());
     QApplication::processEvents();
+  }
+
+  template <class F>
+  decltype(auto) Model(F&& f) {
+    return camera_->WithModel(std::forward<F>(f));
   }
 
   std::string Path(const char* name) const {
@@ -102,18 +104,36 @@ class PanelToolsTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
+  sim::SimOptions cameraOptions_;
   Settings settings_;
   CRsPort port_;
   QtUserInterface ui_;
   std::unique_ptr<sim::PtyCamera> camera_;
   std::unique_ptr<CCamCmd> cmd_;
   std::unique_ptr<CKestrelDlg> panel_;
-  PanelCommands* tools_ = nullptr;
-  CRsTermDlg* terminal_ = nullptr;
   std::vector<Box> boxes_;
   MsgAnswer yesNo_ = MsgAnswer::Yes;
   std::vector<FileRequest> requests_;
   std::string chosen_;
+};
+
+class PanelToolsTest : public PanelFixture {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(PanelFixture::SetUp());
+    AnswerFileDialogs();
+  }
+
+  void Start(int mode = kModeUser) {
+    StartPanel(mode, [this] {
+      tools_ = InstallPanelCommands(*panel_, ui_);
+      terminal_ = InstallTerminal(*panel_, ui_);
+    });
+    ASSERT_NE(tools_, nullptr);
+  }
+
+  PanelCommands* tools_ = nullptr;
+  CRsTermDlg* terminal_ = nullptr;
 };
 
 }  // namespace kestrel
