@@ -16,8 +16,8 @@ constexpr std::array<CorrectionKindInfo, kCorrectionKindCount> kKinds{{
     {CorrectionKind::PixelGain, "pixel-gain", "PGD", "PGD2", 1024, 1, 0, 65535,
      "Succeeded in loading low pixel gain", "Succeeded in saving pixel gain",
      "Pixel Gain Data (*.csv) | *.csv"},
-    // The high pixel gain load has no wording of its own in the program we
-    // replace; this one follows its siblings.
+    // The high pixel gain load has no wording of its own; this one follows its
+    // siblings.
     {CorrectionKind::HighPixelGain, "high-gain", "PNH", nullptr, 1024, 1, 0, 65535,
      "Succeeded in loading high pixel gain", "Succeeded in saving high pixel gain",
      "Pixel Gain Data (*.csv) | *.csv"},
