@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+
 #include <chrono>
 #include <thread>
 
@@ -109,9 +112,12 @@ TEST(ConnectionSlowCamera, GetsTheFullTimeOutAtTheLastSpeed) {
 class LostDuringRead : public testing::PanelTest {};
 
 TEST_F(LostDuringRead, EndsTheReadAtOnce) {
-  int answered = 0;
-  camera.Peer().SetHandler([&](const std::string& line) {
-    if (++answered == 20) camera.Peer().HangUp();
+  // The peer's thread may still call the handler after this test body has
+  // returned: it owns what it counts.
+  auto answered = std::make_shared<std::atomic<int>>(0);
+  testing::PtyPeer* peer = &camera.Peer();
+  peer->SetHandler([answered, peer](const std::string& line) {
+    if (++*answered == 20) peer->HangUp();
     return line.substr(0, line.find('?')) + "=0\r\n";
   });
   const auto start = std::chrono::steady_clock::now();
