@@ -118,29 +118,21 @@ const BindingDef* DefOf(const CommandTable& table, int cmdIndex) {
 
 // Keeps every message of the queries for the comparison to show, and whether
 // the camera went silent; everything else goes to the caller's interface.
-class ReasonRecorder : public UserInterface {
+class ReasonRecorder : public ForwardingUserInterface {
  public:
-  explicit ReasonRecorder(UserInterface& inner) : inner_(inner) {}
+  explicit ReasonRecorder(UserInterface& inner) : ForwardingUserInterface(inner) {}
   MsgAnswer MessageBox(const std::string& text, MsgIcon, MsgButtons buttons,
                        const std::string&) override {
     reason = text;
     return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::No;
   }
-  void AppendLog(const std::string& line) override { inner_.AppendLog(line); }
-  void AddMessage(const std::string& line) override { inner_.AddMessage(line); }
   void SetLinkState(int online) override {
     silent = online == 0;
     inner_.SetLinkState(online);
   }
-  void BeginBusy() override { inner_.BeginBusy(); }
-  void EndBusy() override { inner_.EndBusy(); }
-  void PumpOneMessage() override { inner_.PumpOneMessage(); }
 
   std::string reason;
   bool silent = false;
-
- private:
-  UserInterface& inner_;
 };
 
 }  // namespace

@@ -14,9 +14,9 @@ namespace kestrel {
 // the operation can report every failure once, in one summary, with the
 // camera's own words. Install with CCamCmd::SetUserInterface and put the old
 // one back afterwards (CollectMessages does both).
-class MessageCollector : public UserInterface {
+class MessageCollector : public ForwardingUserInterface {
  public:
-  explicit MessageCollector(UserInterface& inner) : inner_(inner) {}
+  explicit MessageCollector(UserInterface& inner) : ForwardingUserInterface(inner) {}
 
   MsgAnswer MessageBox(const std::string& text, MsgIcon, MsgButtons buttons,
                        const std::string&) override {
@@ -24,17 +24,6 @@ class MessageCollector : public UserInterface {
     return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
                                                                         : MsgAnswer::No;
   }
-  void AppendLog(const std::string& line) override { inner_.AppendLog(line); }
-  void AddMessage(const std::string& line) override { inner_.AddMessage(line); }
-  void SetLinkState(int online) override { inner_.SetLinkState(online); }
-  void BeginBusy() override { inner_.BeginBusy(); }
-  void EndBusy() override { inner_.EndBusy(); }
-  void ShowProgress() override { inner_.ShowProgress(); }
-  void SetProgressMessage(const std::string& text) override { inner_.SetProgressMessage(text); }
-  void SetProgressPercent(int percent) override { inner_.SetProgressPercent(percent); }
-  void CloseProgress() override { inner_.CloseProgress(); }
-  bool CancelRequested() override { return inner_.CancelRequested(); }
-  void PumpOneMessage() override { inner_.PumpOneMessage(); }
 
   // The messages since the last Take, joined by "; ", and forgotten.
   std::string Take() {
@@ -46,7 +35,6 @@ class MessageCollector : public UserInterface {
   }
 
  private:
-  UserInterface& inner_;
   std::vector<std::string> messages_;
 };
 

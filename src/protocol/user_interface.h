@@ -45,6 +45,31 @@ class UserInterface {
   virtual void PumpOneMessage() {}
 };
 
+// Passes everything to another user interface; a stand-in overrides what it
+// handles itself (usually the messages) and inherits the rest.
+class ForwardingUserInterface : public UserInterface {
+ public:
+  explicit ForwardingUserInterface(UserInterface& inner) : inner_(inner) {}
+  MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                       const std::string& caption) override {
+    return inner_.MessageBox(text, icon, buttons, caption);
+  }
+  void AppendLog(const std::string& line) override { inner_.AppendLog(line); }
+  void AddMessage(const std::string& line) override { inner_.AddMessage(line); }
+  void SetLinkState(int online) override { inner_.SetLinkState(online); }
+  void BeginBusy() override { inner_.BeginBusy(); }
+  void EndBusy() override { inner_.EndBusy(); }
+  void ShowProgress() override { inner_.ShowProgress(); }
+  void SetProgressMessage(const std::string& text) override { inner_.SetProgressMessage(text); }
+  void SetProgressPercent(int percent) override { inner_.SetProgressPercent(percent); }
+  void CloseProgress() override { inner_.CloseProgress(); }
+  bool CancelRequested() override { return inner_.CancelRequested(); }
+  void PumpOneMessage() override { inner_.PumpOneMessage(); }
+
+ protected:
+  UserInterface& inner_;
+};
+
 // A user interface that shows nothing and answers every question with its
 // first button. For code paths that run without anybody watching.
 class SilentUserInterface : public UserInterface {

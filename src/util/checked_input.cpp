@@ -11,15 +11,9 @@
 
 namespace kestrel {
 
-namespace {
+using scan::Trim;
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && scan::IsBlank(s.front()))
-    s.remove_prefix(1);
-  while (!s.empty() && scan::IsBlank(s.back()))
-    s.remove_suffix(1);
-  return s;
-}
+namespace {
 
 std::string Quoted(std::string_view s) {
   constexpr size_t kShown = 40;

@@ -19,6 +19,15 @@ inline void SkipBlanks(std::string_view text, size_t& pos) {
     ++pos;
 }
 
+// The text without white space at either end.
+inline std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front()))
+    s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back()))
+    s.remove_suffix(1);
+  return s;
+}
+
 // Consumes one c at pos if it stands there.
 inline void Accept(std::string_view text, size_t& pos, char c) {
   if (pos < text.size() && text[pos] == c) ++pos;

@@ -38,9 +38,9 @@ bool ParseKind(const std::string& text, CorrectionKind& kind) {
 
 // Operator prompts ask on a terminal; in a script (no terminal on stdin) the
 // command line itself is the operator's go-ahead.
-class OperatorUi : public UserInterface {
+class OperatorUi : public ForwardingUserInterface {
  public:
-  explicit OperatorUi(TerminalUi& inner) : inner_(inner) {}
+  explicit OperatorUi(TerminalUi& inner) : ForwardingUserInterface(inner) {}
   MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
                        const std::string& caption) override {
     if (buttons != MsgButtons::OkCancel || ::isatty(STDIN_FILENO) != 1)
@@ -51,19 +51,6 @@ class OperatorUi : public UserInterface {
     if (!std::getline(std::cin, answer)) return MsgAnswer::Cancel;
     return answer.empty() ? MsgAnswer::Ok : MsgAnswer::Cancel;
   }
-  void AppendLog(const std::string& line) override { inner_.AppendLog(line); }
-  void AddMessage(const std::string& line) override { inner_.AddMessage(line); }
-  void SetLinkState(int online) override { inner_.SetLinkState(online); }
-  void BeginBusy() override { inner_.BeginBusy(); }
-  void EndBusy() override { inner_.EndBusy(); }
-  void ShowProgress() override { inner_.ShowProgress(); }
-  void SetProgressMessage(const std::string& text) override { inner_.SetProgressMessage(text); }
-  void SetProgressPercent(int percent) override { inner_.SetProgressPercent(percent); }
-  void CloseProgress() override { inner_.CloseProgress(); }
-  void PumpOneMessage() override { inner_.PumpOneMessage(); }
-
- private:
-  TerminalUi& inner_;
 };
 
 int Correction(Context& ctx, const std::vector<std::string>& given) {
