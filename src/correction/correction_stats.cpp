@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "correction/data_file.h"
+#include "util/checked_input.h"
 #include "util/text_file.h"
 #include "util/text_scan.h"
 
@@ -110,7 +111,7 @@ SeriesStats ComputeStats(const std::vector<double>& values, int window) {
 
 bool ReadSeriesText(const std::string& text, std::vector<Series>& out, std::string* problem) {
   out.clear();
-  std::vector<std::string> lines = SplitLines(text);
+  std::vector<std::string> lines = InputLines(text);
   while (!lines.empty() && Blank(lines.back()))
     lines.pop_back();
   if (lines.empty()) {

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "panel/binding_layout.h"
-#include "util/text_file.h"
+#include "util/checked_input.h"
 #include "util/text_scan.h"
 
 namespace kestrel {
@@ -142,7 +142,7 @@ class ReasonRecorder : public ForwardingUserInterface {
 SettingRows ReadSettingRows(const CCamCmd& cmd, const std::string& text) {
   SettingRows out;
   std::map<int, size_t> at;  // command -> position in rows
-  const std::vector<std::string> lines = SplitLines(text);
+  const std::vector<std::string> lines = InputLines(text);
   for (size_t k = 0; k < lines.size(); ++k) {
     const std::string& line = lines[k];
     const std::string where = "line " + std::to_string(k + 1) + ": ";

@@ -152,21 +152,6 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
   return out;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t lf = text.find('\n', start);
-    const bool last = lf == std::string::npos;
-    if (last) lf = text.size();
-    size_t end = lf;
-    if (!last && end > start && text[end - 1] == '\r') --end;
-    lines.push_back(text.substr(start, end - start));
-    start = lf + 1;
-  }
-  return lines;
-}
-
 bool ReadWholeFile(const std::string& path, std::string& out) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;

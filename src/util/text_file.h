@@ -25,11 +25,6 @@ bool WriteFileAtomically(const std::string& path, const std::string& content,
 // Joins lines with CR LF after each, the line end of every file the program writes.
 std::string JoinCrLf(const std::vector<std::string>& lines);
 
-// Splits text into lines at LF, dropping one CR before each LF, so LF and CR LF
-// files read alike. A last line without a line end counts; a final line end does
-// not start another line.
-std::vector<std::string> SplitLines(const std::string& text);
-
 // Reads a whole file. False (errno says why) when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
 

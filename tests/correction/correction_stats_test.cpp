@@ -7,6 +7,7 @@
 #include "correction/correction_stats.h"
 #include "service/terminal_routines.h"
 #include "sim/camera_model.h"
+#include "util/checked_input.h"
 #include "util/text_file.h"
 
 namespace kestrel {
@@ -46,8 +47,8 @@ TEST(CorrectionStats, HandComputedValuesAndOutliers) {
   EXPECT_TRUE(ComputeStats({}).outliers.empty());
 
   const std::string csv = StatsCsv({{"Sensor1", v}}, {s});
-  EXPECT_EQ(SplitLines(csv)[1], "Sensor1,20,-30.000,50.000,10.500,12.835,12.845,2");
-  EXPECT_EQ(SplitLines(csv).back(), "Sensor1,15,-30.000,10.000");
+  EXPECT_EQ(InputLines(csv)[1], "Sensor1,20,-30.000,50.000,10.500,12.835,12.845,2");
+  EXPECT_EQ(InputLines(csv).back(), "Sensor1,15,-30.000,10.000");
 }
 
 TEST(CorrectionStats, FilesOfEveryLayoutReadAsSeries) {
