@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "common/pty_peer.h"
@@ -113,7 +114,17 @@ TEST(KestrelctlFiles, TerminalSendsTheLastLineAndEscapesWhatComesBack) {
   CtlResult r = Ctl("--baud 9600 --listen 300 --port " + peer.SlavePath() + " terminal", {},
                     "EB?\nFOO  \nMD?");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "0000 Tx: EB?\n0000 Tx: FOO  \n0000 Tx: MD?\n0000 Rx: EB=0\\x07\\t\n");
+  // Each line carries a seconds stamp; a reply may come before or after the
+  // lines typed after its command.
+  std::string sent, received;
+  std::istringstream lines(r.out);
+  for (std::string line; std::getline(lines, line);) {
+    ASSERT_GT(line.size(), 9u) << r.out;
+    EXPECT_EQ(line.find_first_not_of("0123456789"), 4u) << r.out;
+    (line.compare(5, 4, "Tx: ") == 0 ? sent : received) += line.substr(5) + '\n';
+  }
+  EXPECT_EQ(sent, "Tx: EB?\nTx: FOO  \nTx: MD?\n");
+  EXPECT_EQ(received, "Rx: EB=0\\x07\\t\n");
   EXPECT_EQ(peer.Bytes(), "EB?\r\nFOO  \r\nMD?\r\n");
 }
 
