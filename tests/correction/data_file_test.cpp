@@ -17,6 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Long enough for an answer on a loaded machine; a silent camera costs half a
+// second a line.
+constexpr TransferTiming kTiming{500, 500, 0, 6000};
+
 std::vector<int32_t> Parse(const std::string& text, int columns, int rows) {
   std::vector<int32_t> v;
   EXPECT_EQ(ParseDataText(text, v, columns, rows), "") << text;
@@ -94,7 +98,7 @@ TEST(CorrectionFileTest, BadFilesAreRefusedBeforeAnythingIsSent) {
   TempFolder dir;
   testing::SimLink sim;
   ASSERT_TRUE(sim.link.opened);
-  CDataTransfer transfer(sim.link.cmd, TransferTiming{40, 60, 0, 6000});
+  CDataTransfer transfer(sim.link.cmd, kTiming);
   // Empty, a byte-order mark alone, one value short, far too large.
   std::string values1023;
   for (int i = 0; i < 1023; ++i)
@@ -141,14 +145,14 @@ TEST(CorrectionFileTest, SaveWritesNoFileWhenTheCameraFailsOrIsOutOfRange) {
     testing::SimLink sim;
     ASSERT_TRUE(sim.link.opened);
     sim.camera.WithModel([](sim::CameraModel& m) { m.Array("PGD")[1023] = 70000; });
-    CDataTransfer transfer(sim.link.cmd, TransferTiming{40, 60, 0, 6000});
+    CDataTransfer transfer(sim.link.cmd, kTiming);
     EXPECT_EQ(SaveCorrectionFile(transfer, CorrectionKind::PixelGain, path, 1), 0);
     EXPECT_EQ(sim.link.ui.BoxTexts(),
               std::vector<std::string>{"Invalid data range: index (1023): value (70000)"});
   }
   testing::PeerLink silent;
   ASSERT_TRUE(silent.link.opened);
-  CDataTransfer transfer(silent.link.cmd, TransferTiming{40, 60, 0, 6000});
+  CDataTransfer transfer(silent.link.cmd, kTiming);
   EXPECT_EQ(SaveCorrectionFile(transfer, CorrectionKind::HighBlack, path, 1), 0);
   EXPECT_EQ(silent.link.ui.boxes.back().text, "Failed reading camera parameter");
   std::string text;

@@ -65,8 +65,10 @@ TEST_F(SimEndToEnd, EveryKindAndSensorSurvivesFileToCameraToFile) {
       values.back() = info.maximum;
 
       const std::string out = Path("out.csv"), back = Path("back.csv");
-      ASSERT_EQ(WriteDataFile(ui, out, values.data(), info.perCommand, RowsOf(kind)), 1);
-      ASSERT_EQ(LoadCorrectionFile(transfer, kind, out, sensor), 1);
+      ASSERT_EQ(WriteDataFile(ui, out, values.data(), info.perCommand, RowsOf(kind)), 1)
+          << ::testing::PrintToString(ui.BoxTexts());
+      ASSERT_EQ(LoadCorrectionFile(transfer, kind, out, sensor), 1)
+          << ::testing::PrintToString(ui.BoxTexts());
       EXPECT_EQ(Model(MnemonicOf(kind, sensor)), values);
       ASSERT_EQ(SaveCorrectionFile(transfer, kind, back, sensor), 1);
       std::string a, b;
