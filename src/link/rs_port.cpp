@@ -204,6 +204,9 @@ void CRsPort::ReceiveLoop() {
       }
       if (n > 0) continue;
       if (n < 0 && (error == EAGAIN || error == EINTR)) continue;
+      // With VMIN and VTIME at 0 an empty queue reads as 0 bytes: DiscardInput
+      // took what poll reported. Only with the hang-up flag is it the end.
+      if (n == 0 && !(fds[0].revents & (POLLHUP | POLLERR))) continue;
       MarkLost(error);  // end of file or a read error: the device went away
       break;
     }

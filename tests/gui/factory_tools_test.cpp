@@ -490,7 +490,8 @@ TEST_F(ToolsTest, TerminalRoutineAsksForTheFileAndKeepsTheFolder) {
   bool panelDisabled = false;
   QObject::connect(&ui_, &QtUserInterface::logLine, panel_.get(),
                    [&] { panelDisabled = panelDisabled || !panel_->isEnabled(); });
-  EXPECT_EQ(RunTerminalRoutine(&terminal, kWriteBlackUser, *cmd_, ui_), 1);
+  EXPECT_EQ(RunTerminalRoutine(&terminal, kWriteBlackUser, *cmd_, ui_), 1)
+      << ::testing::PrintToString(BoxTexts());
   EXPECT_EQ(requests_.back().extension, "txt");
   EXPECT_FALSE(requests_.back().save);
   EXPECT_EQ(settings_.dumpFile, Path("sub"));

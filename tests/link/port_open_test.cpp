@@ -5,9 +5,11 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "common/pty_peer.h"
 #include "link/port_list.h"
@@ -61,6 +63,22 @@ TEST_F(PortOpenTest, ReopeningCloseClearsTheExclusiveFlagAndTheLockFile) {
   port.Close();
   EXPECT_FALSE(Exclusive());
   EXPECT_FALSE(fs::exists(lockFile));
+}
+
+// Input discarded before a command can take bytes the receiving thread was
+// just told of; that thread then reads nothing, which is not a hang-up.
+TEST_F(PortOpenTest, DiscardingWhileBytesArriveIsNotAHangUp) {
+  ASSERT_EQ(port.Open(peer.SlavePath(), 115200, 8, 0, 0, 0), 1);
+  std::atomic<bool> done = false;
+  std::thread sender([&] {
+    for (int i = 0; i < 20000 && !port.Lost(); ++i)
+      peer.Send("COMPLETE\r\n");
+    done = true;
+  });
+  while (!done)
+    port.DiscardInput();
+  sender.join();
+  EXPECT_FALSE(port.Lost());
 }
 
 TEST_F(PortOpenTest, BusyNamesTheHolderAndAStaleLockIsTakenOver) {

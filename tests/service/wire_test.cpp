@@ -14,6 +14,7 @@
 #include "common/file_text.h"
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
+#include "link/port_messages.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "service/about_info.h"
@@ -39,7 +40,8 @@ class ServiceWireTest : public ::testing::Test {
  protected:
   void SetUp() override {
     settings.commDevice = peer.SlavePath();
-    ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
+    ASSERT_EQ(cmd.OpenConfiguredPort(), 1)
+        << DescribeOpenError(settings.commDevice, port.LastError());
   }
   void TearDown() override { cmd.ClosePort(); }
   std::string File(const std::string& name) const { return dir / name; }
