@@ -130,15 +130,17 @@ TEST(PtyCamera, PacingTakesTheWireTimeAndLatency) {
 // A slow camera's own latency is no pause of the host's: a transfer goes on.
 TEST(PtyCamera, LatencyDoesNotRestartATransfer) {
   SimOptions o;
-  o.latencyMs = 120;
-  o.sequenceIdleMs = 50;
+  // The host's own gaps between queries stay well under the idle time even on
+  // a loaded machine; the latency is longer than it.
+  o.latencyMs = 250;
+  o.sequenceIdleMs = 200;
   PtyCamera cam(o);
   Host host(cam.SlavePath());
   ASSERT_TRUE(host.Open());
   EXPECT_EQ(host.QueryInt(cmd::LUTD1), 0);
   EXPECT_EQ(host.QueryInt(cmd::LUTD1), 16);
   EXPECT_EQ(host.QueryInt(cmd::LUTD1), 32);
-  std::this_thread::sleep_for(100ms);  // a real pause does restart it
+  std::this_thread::sleep_for(400ms);  // a real pause does restart it
   EXPECT_EQ(host.QueryInt(cmd::LUTD1), 0);
 }
 

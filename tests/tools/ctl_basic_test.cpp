@@ -113,7 +113,7 @@ TEST(KestrelctlBasic, ServiceCommandsCheckArgumentsFilesAndAnswers) {
     if (line.rfind("FPGAWR=", 0) == 0) return std::string("NG\r\n");
     return line.empty() ? std::string() : std::string("COMPLETE\r\n");
   });
-  const std::string port = "--baud 9600 --port " + peer.SlavePath() + " --timeout 200 ";
+  const std::string port = "--baud 9600 --port " + peer.SlavePath() + " --timeout 2000 ";
   CtlResult r = Ctl(port + "memwrite 260000 0x1");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "WMW=&H260000, &H1\r\n");
