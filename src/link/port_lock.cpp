@@ -73,19 +73,23 @@ PortLock::Result PortLock::Acquire(const std::string& devicePath) {
   const std::string path = Folder() + "/" + FileName(device);
   char text[16];
   std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
+  // The file is written aside and linked into place whole: a program that
+  // looks at the same moment never finds it without a process ID and takes it
+  // for a stale one.
   for (int attempt = 0; attempt < 2; ++attempt) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-      const bool written = ::write(fd, text, 11) == 11;
-      ::close(fd);
-      if (!written) {
-        ::unlink(path.c_str());
-        return Result::Skipped;
-      }
+    std::string aside = path + ".XXXXXX";
+    const int fd = ::mkostemp(aside.data(), O_CLOEXEC);
+    if (fd < 0) return Result::Skipped;  // no lock folder we may write to
+    const bool written = ::fchmod(fd, 0644) == 0 && ::write(fd, text, 11) == 11;
+    ::close(fd);
+    const bool linked = written && ::link(aside.c_str(), path.c_str()) == 0;
+    const int error = errno;
+    ::unlink(aside.c_str());
+    if (linked) {
       path_ = path;
       return Result::Taken;
     }
-    if (errno != EEXIST) return Result::Skipped;  // no lock folder we may write to
+    if (!written || error != EEXIST) return Result::Skipped;
     const int pid = ReadPid(path);
     if (pid == ::getpid()) return Result::Skipped;  // ours already, from another open
     if (Alive(pid)) {
