@@ -13,11 +13,11 @@
 #include <cstdlib>
 #include <set>
 
+#include "base/user_interface.h"
 #include "link/rs_port.h"
 #include "panel/binding_table.h"
 #include "panel/headless_view.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/user_interface.h"
 #include "sim/pty_camera.h"
 
 namespace {

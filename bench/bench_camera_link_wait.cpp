@@ -17,10 +17,10 @@
 #include <filesystem>
 #include <string>
 
+#include "base/user_interface.h"
 #include "link/cl_serial.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/user_interface.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ Wait WaitThrough(int mode, int baudIndex) {
   int area = 0;
   const double cpu0 = ProcessCpuSeconds();
   const auto t0 = std::chrono::steady_clock::now();
-  w.answered = cmd.QueryInt(cmd::EA, area, kWaitMs, 0, 1) == 1;
+  w.answered = cmd.QueryInt(cmd::EA, area, kWaitMs) == 1;
   w.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   w.cpu = ProcessCpuSeconds() - cpu0;
   cmd.ClosePort();

@@ -5,11 +5,11 @@
 #include <numeric>
 #include <vector>
 
+#include "base/user_interface.h"
 #include "correction/data_transfer.h"
 #include "correction/lut_spline.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/user_interface.h"
 #include "sim/pty_camera.h"
 
 using namespace kestrel;

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/user_interface.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/user_interface.h"
 #include "sim/pty_camera.h"
 
 namespace {
@@ -78,7 +78,7 @@ Result Run(int queries, bool pace) {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < queries; ++i) {
     const auto t0 = std::chrono::steady_clock::now();
-    if (cmd.QueryInt(18, v, 3000, 0, 1) != 1) ++res.failures;
+    if (cmd.QueryInt(18, v, 3000) != 1) ++res.failures;
     wall.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
   }
   res.total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

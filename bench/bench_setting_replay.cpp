@@ -11,13 +11,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/checked_input.h"
+#include "base/text_file.h"
 #include "link/rs_port.h"
 #include "panel/binding_table.h"
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
-#include "util/checked_input.h"
-#include "util/text_file.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <string>
 
+#include "base/text_scan.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "service/afe_register.h"
 #include "service/memory_dump.h"
 #include "service/sensor_memory.h"
 #include "service/terminal_routines.h"
-#include "util/text_scan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kestrel;

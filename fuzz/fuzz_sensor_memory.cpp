@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text_scan.h"
 #include "service/sensor_memory.h"
-#include "util/text_scan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

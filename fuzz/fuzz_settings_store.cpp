@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "protocol/settings.h"
+#include "base/settings.h"
+#include "base/text_file.h"
 #include "settings/settings_store.h"
-#include "util/text_file.h"
 
 namespace {
 

@@ -141,9 +141,9 @@ int CKestrelApp::ScreenshotAndSummary(const QString& file) {
   std::string firmware = "(no answer)";
   if (panel_->Connected()) {
     ParamValue v;
-    if (cmd_->QueryValue(cmd::MD, v, 3000, 0, 1)) model = v.textValue;
+    if (cmd_->QueryValue(cmd::MD, v, 3000)) model = v.textValue;
     int vn = 0;
-    if (cmd_->QueryInt(cmd::VN, vn, 3000, 0, 1)) {
+    if (cmd_->QueryInt(cmd::VN, vn, 3000)) {
       char buf[48];
       std::snprintf(buf, sizeof buf, "%d.%d.%d.%d", vn / 1000, (vn % 1000) / 100, (vn % 100) / 10,
                     vn % 10);

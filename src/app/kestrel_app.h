@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "protocol/settings.h"
+#include "base/settings.h"
 
 class QApplication;
 

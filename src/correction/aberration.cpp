@@ -4,12 +4,12 @@
 #include <climits>
 #include <vector>
 
+#include "base/checked_input.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
+#include "base/text_scan.h"
+#include "base/user_interface.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/user_interface.h"
-#include "util/checked_input.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 
@@ -75,7 +75,7 @@ int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   ui.BeginBusy();
   for (int i = 0; i < kAberrationValues; ++i) {
     int value = 0;
-    if (ui.CancelRequested() || cmd.QueryInt(row, value, timeoutMs, 0, 1) != 1) {
+    if (ui.CancelRequested() || cmd.QueryInt(row, value, timeoutMs) != 1) {
       ui.MessageBox("Failed reading camera parameter", MsgIcon::Warning);
       ui.EndBusy();
       return 0;
@@ -141,7 +141,7 @@ int BlemishDetect(CCamCmd& cmd, BlemishColumn column) {
 
 int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value) {
   const int row = Row(cmd, PositionMnemonic(column));
-  return row >= 0 && cmd.QueryInt(row, value, 3000, 0, 1) == 1 ? 1 : 0;
+  return row >= 0 && cmd.QueryInt(row, value, 3000) == 1 ? 1 : 0;
 }
 
 int BlemishWritePosition(CCamCmd& cmd, BlemishColumn column, const std::string& text) {

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <thread>
 
+#include "base/settings.h"
+#include "base/text_scan.h"
+#include "base/user_interface.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/settings.h"
-#include "protocol/user_interface.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 
@@ -104,7 +104,7 @@ AutoCorrectionResult RunAutoCorrection(CCamCmd& cmd, int target, int setting,
   int status = 0;
   int zeroPolls = 0;
   for (;;) {
-    if (cmd.QueryInt(statusRow, status, timing.queryTimeoutMs, 0, 1) != 1) {
+    if (cmd.QueryInt(statusRow, status, timing.queryTimeoutMs) != 1) {
       ui.MessageBox("Timeout - Request.", MsgIcon::Warning);
       return AutoCorrectionResult::NoStatus;
     }
@@ -139,7 +139,7 @@ AutoCorrectionResult RunAutoCorrection(CCamCmd& cmd, int target, int setting,
 int QueryCorrectionSetting(CCamCmd& cmd, int target, int& setting) {
   const int row = Row(cmd, CorrectionTargetOf(target).settingCommand);
   int value = -1;
-  if (row < 0 || cmd.QueryInt(row, value, kQueryMs, 0, 1) != 1) return 0;
+  if (row < 0 || cmd.QueryInt(row, value, kQueryMs) != 1) return 0;
   if (value < 0 || value > 2) return 0;
   setting = value;
   return 1;

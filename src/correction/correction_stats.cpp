@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/checked_input.h"
+#include "base/text_file.h"
+#include "base/text_scan.h"
 #include "correction/data_file.h"
-#include "util/checked_input.h"
-#include "util/text_file.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 

@@ -3,12 +3,12 @@
 #include <climits>
 #include <vector>
 
+#include "base/checked_input.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
+#include "base/user_interface.h"
 #include "correction/data_transfer.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/user_interface.h"
-#include "util/checked_input.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 

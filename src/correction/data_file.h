@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_messages.h"
 #include "correction/correction_kind.h"
-#include "util/file_messages.h"
 
 namespace kestrel {
 

@@ -3,11 +3,11 @@
 #include <chrono>
 #include <thread>
 
+#include "base/text_scan.h"
+#include "base/tick.h"
+#include "base/user_interface.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/tick.h"
-#include "protocol/user_interface.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/checked_input.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
+#include "base/user_interface.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/user_interface.h"
-#include "util/checked_input.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 
@@ -25,7 +25,7 @@ int ReadLutTable(CCamCmd& cmd, int channel, LutTable& table, int timeoutMs) {
   int read = 0;
   for (; read < kLutEntries; ++read) {
     int value = 0;
-    if (cmd.QueryInt(LutRow(channel), value, timeoutMs, 0, 1) != 1) break;
+    if (cmd.QueryInt(LutRow(channel), value, timeoutMs) != 1) break;
     // The table is 12 bits; the graph and the files know nothing else.
     table[static_cast<size_t>(read)] = std::clamp(value, 0, kLutMaxValue);
   }

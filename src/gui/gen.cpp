@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-namespace kestrel::CGen {
+namespace kestrel::gen {
 
 void PumpOneMessage(QEventLoop::ProcessEventsFlags flags) {
   // A budget of 0 ms runs exactly one dispatcher pass over what is already
@@ -17,4 +17,4 @@ void TrimLineEnd(std::string& text) {
   if (!text.empty() && text.back() == '\r') text.pop_back();
 }
 
-}  // namespace kestrel::CGen
+}  // namespace kestrel::gen

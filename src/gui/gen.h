@@ -7,7 +7,7 @@ namespace kestrel {
 
 // The small utilities the panels share that still make sense on Qt. Control
 // typing and radio groups are Qt's business (qobject_cast, QButtonGroup).
-namespace CGen {
+namespace gen {
 
 // Handles at most one pass of pending window events without waiting, so windows
 // repaint while a long camera operation runs on the user-interface thread. The
@@ -17,6 +17,6 @@ void PumpOneMessage(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents
 // Removes a trailing LF and then a CR right before it.
 void TrimLineEnd(std::string& text);
 
-}  // namespace CGen
+}  // namespace gen
 
 }  // namespace kestrel

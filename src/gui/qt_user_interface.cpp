@@ -57,8 +57,8 @@ CProgDlg& QtUserInterface::Progress() {
   return *progress_;
 }
 
-MsgAnswer QtUserInterface::MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
-                                      const std::string& caption) {
+MsgAnswer QtUserInterface::Report(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                                  const std::string& caption) {
   const std::string title = caption.empty() ? kDefaultCaption : caption;
   if (responder_) return responder_(text, icon, buttons, title);
 
@@ -130,7 +130,12 @@ bool QtUserInterface::CancelRequested() {
 }
 void QtUserInterface::PumpOneMessage() {
   const bool progressOpen = progress_ && progress_->isVisible();
-  CGen::PumpOneMessage(progressOpen ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+  gen::PumpOneMessage(progressOpen ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtUserInterface::Show(const Failure& failure) {
+  if (!failure || failure.kind == FailureKind::Cancelled) return;
+  Report(failure.text, failure.icon, MsgButtons::Ok, failure.caption);
 }
 
 }  // namespace kestrel

@@ -7,7 +7,8 @@
 #include <functional>
 #include <memory>
 
-#include "protocol/user_interface.h"
+#include "base/failure.h"
+#include "base/user_interface.h"
 
 namespace kestrel {
 
@@ -17,7 +18,7 @@ class CProgDlg;
 // QMessageBoxes; the log, the message list and the link state go out as
 // signals, so the terminal, the communication dialog and every status
 // indicator connect themselves when they exist.
-class QtUserInterface : public QObject, public UserInterface {
+class QtUserInterface : public QObject, public UserInterface, public Reporter {
   Q_OBJECT
  public:
   static constexpr const char* kDefaultCaption = "HX-9302 Kestrel";
@@ -29,8 +30,16 @@ class QtUserInterface : public QObject, public UserInterface {
   void SetOwner(QWidget* owner);
   QWidget* Owner() const { return owner_; }
 
+  MsgAnswer Report(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
+                   const std::string& caption = {}) override;
+  // TRANSITION: goes with UserInterface::MessageBox.
   MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
-                       const std::string& caption = {}) override;
+                       const std::string& caption = {}) override {
+    return Report(text, icon, buttons, caption);
+  }
+  // The message of a failure: its text under its caption, with its icon. A
+  // cancel the person asked for is not reported back to them.
+  void Show(const Failure& failure);
   void AppendLog(const std::string& line) override;
   void AddMessage(const std::string& line) override;
   void SetLinkState(int online) override;

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "base/settings.h"
+#include "base/user_interface.h"
 #include "link/camera_link_adapter.h"
-#include "protocol/settings.h"
-#include "protocol/user_interface.h"
 
 namespace kestrel {
 

@@ -76,7 +76,7 @@ int StoreSettingsArea(CCamCmd& cmd, int& currentArea, int area, int timeoutMs) {
 int ReloadSettings(CCamCmd& cmd, int& currentArea, SettingsPanel* panel) {
   if (cmd.SetInt(cmd::EB, 0, kQueryTimeoutMs) != 1) return 0;
   int area = 0;
-  if (cmd.QueryInt(cmd::EA, area, kQueryTimeoutMs, 0, 1) != 1) return 0;
+  if (cmd.QueryInt(cmd::EA, area, kQueryTimeoutMs) != 1) return 0;
   currentArea = area;
   if (panel) panel->RefreshFromCamera();
   return 1;
@@ -137,7 +137,7 @@ bool StoreButtonEnabled(int areaSelection, int operatingMode) {
 
 std::string GetAreaLabel(CCamCmd& cmd) {
   int area = 0;
-  const bool answered = cmd.QueryInt(cmd::EA, area, kQueryTimeoutMs, 0, 1) == 1;
+  const bool answered = cmd.QueryInt(cmd::EA, area, kQueryTimeoutMs) == 1;
   return AreaLabel(answered, area);
 }
 

@@ -4,14 +4,14 @@
 #include <climits>
 #include <cstdio>
 
+#include "base/checked_input.h"
+#include "base/settings.h"
+#include "base/user_interface.h"
 #include "panel/binding_layout.h"
 #include "panel/binding_view.h"
 #include "panel/connection.h"
 #include "panel/set_line_check.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/settings.h"
-#include "protocol/user_interface.h"
-#include "util/checked_input.h"
 
 namespace kestrel {
 
@@ -354,7 +354,7 @@ void BindingTable::ShowCameraValue(ControlBinding& b) {
   const std::string sent = text(b.current);
   ParamValue held;
   std::string report = std::string(b.command) + ": the camera did not take " + sent;
-  if (cmd_.QueryValue(b.cmdIndex, held, kQueryMs, 0, 1) == 1) {
+  if (cmd_.QueryValue(b.cmdIndex, held, kQueryMs) == 1) {
     b.current = held;
     b.baseline = held;
     SetConfirmed(b);
@@ -381,7 +381,7 @@ bool BindingTable::ReadParamFromCamera(uint32_t id) {
   const int row = CtrlId2CmdId(id);
   if (row < 0) return false;
   ParamValue v;
-  if (cmd_.QueryValue(row, v, kQueryMs, 0, 1) != 1) return false;
+  if (cmd_.QueryValue(row, v, kQueryMs) != 1) return false;
   SetParam(id, v);
   UpdateControl(id, v);
   if (ControlBinding* b = Find(id)) SetConfirmed(*b);
@@ -405,7 +405,7 @@ int BindingTable::ReadAllParams() {
       break;
     }
     ParamValue v;
-    if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs, 0, 1) == 1) {
+    if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs) == 1) {
       b.current = v;
       SetConfirmed(b);
     } else {
@@ -533,7 +533,7 @@ bool BindingTable::ReadCalibrationStatus(int label) {
   const uint32_t id = kLabels[label];
   const int row = CtrlId2CmdId(id);
   int value = -1;
-  if (row < 0 || cmd_.QueryInt(row, value, kQueryMs, 0, 1) != 1) return false;
+  if (row < 0 || cmd_.QueryInt(row, value, kQueryMs) != 1) return false;
   static const char* const kTexts[] = {"Off (Bypass)", "Factory", "User"};
   if (value < 0 || value > 2) return false;
   if (view_) view_->SetText(id, kTexts[value]);

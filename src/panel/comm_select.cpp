@@ -24,7 +24,7 @@ int AutoSearchPort(CCamCmd& cmd) {
   for (int port = 0; port < kComPorts; ++port) {
     if (cmd.OpenPort(port) != 1) continue;
     ParamValue v;
-    if (cmd.QueryValue(cmd::MD, v, kProbeTimeoutMs, 0, 1) == 1) {
+    if (cmd.QueryValue(cmd::MD, v, kProbeTimeoutMs) == 1) {
       cmd.Ui().SetLinkState(1);
       s.commPort = port;
       s.commDevice.clear();

@@ -6,9 +6,9 @@
 
 #include "link/cl_serial.h"
 
+#include "base/settings.h"
+#include "base/user_interface.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/settings.h"
-#include "protocol/user_interface.h"
 
 namespace kestrel {
 

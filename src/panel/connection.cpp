@@ -4,11 +4,11 @@
 
 #include <charconv>
 
+#include "base/settings.h"
+#include "base/user_interface.h"
 #include "link/rs_port.h"
 #include "panel/binding_table.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/settings.h"
-#include "protocol/user_interface.h"
 
 namespace kestrel {
 
@@ -64,7 +64,7 @@ bool Connection::Open() {
 
 bool Connection::Identify(int timeoutMs) {
   int area = 0;
-  if (cmd_.QueryInt(cmd::EA, area, timeoutMs, 0, 1) != 1) return false;
+  if (cmd_.QueryInt(cmd::EA, area, timeoutMs) != 1) return false;
   currentArea_ = area;
   return true;
 }

@@ -3,9 +3,9 @@
 #include <climits>
 #include <vector>
 
+#include "base/checked_input.h"
+#include "base/text_scan.h"
 #include "panel/binding_layout.h"
-#include "util/checked_input.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 

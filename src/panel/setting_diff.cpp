@@ -4,9 +4,9 @@
 #include <cctype>
 #include <map>
 
+#include "base/checked_input.h"
+#include "base/text_scan.h"
 #include "panel/binding_layout.h"
-#include "util/checked_input.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 
@@ -242,7 +242,7 @@ CameraValues ReadCameraValues(CCamCmd& cmd, const std::vector<SettingRow>& rows,
     }
     recorder.reason.clear();
     recorder.silent = false;
-    if (cmd.QueryValue(rows[i].cmdIndex, out.camera[i], timeoutMs, 1, 1) == 1) continue;
+    if (cmd.QueryValue(rows[i].cmdIndex, out.camera[i], timeoutMs) == 1) continue;
     out.reasons[i] = recorder.reason.empty() ? "the camera gave no value" : recorder.reason;
     if (recorder.silent) silence = "the camera stopped answering";
   }

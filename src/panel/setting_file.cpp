@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/checked_input.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
 #include "protocol/message_collector.h"
-#include "util/checked_input.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "base/user_interface.h"
 #include "panel/binding_table.h"
 #include "panel/set_line_check.h"
 #include "protocol/cam_cmd.h"
 #include "protocol/param_value.h"
-#include "protocol/user_interface.h"
 
 namespace kestrel {
 

@@ -45,6 +45,12 @@ bool AckTally::Record(Answer answer, const std::string& command, const std::stri
 
 void AckTally::Cancelled() {
   reason_ = "stopped by the user after " + std::to_string(sent_) + " lines";
+  cancelled_ = true;
+}
+
+FailureKind AckTally::Kind() const {
+  if (cancelled_) return FailureKind::Cancelled;
+  return silent_ > 0 ? FailureKind::NoAnswer : FailureKind::Rejected;
 }
 
 std::string AckTally::Summary() const {
@@ -73,8 +79,7 @@ int SendAcknowledgedLines(CCamCmd& cmd, const std::vector<std::string>& lines, i
   }
   ui.EndBusy();
   if (tally.AllAccepted()) return 1;
-  ui.MessageBox(tally.Summary(), MsgIcon::Warning);
-  return 0;
+  return cmd.Fail(tally.Kind(), tally.Summary());
 }
 
 }  // namespace kestrel

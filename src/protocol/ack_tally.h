@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/failure.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +41,9 @@ class AckTally {
 
   bool AllAccepted() const { return accepted_ == total_; }
   int Accepted() const { return accepted_; }
-  bool Silent() const { return silent_ > 0; }
+  // What kind of failure the run ended in: the user's cancel, a line left
+  // unanswered, else a rejection.
+  FailureKind Kind() const;
   // "N of M lines were not accepted (line 5: ERROR for AMR=2800,...)".
   std::string Summary() const;
 
@@ -48,13 +52,14 @@ class AckTally {
   int sent_ = 0;
   int accepted_ = 0;
   int silent_ = 0;
+  bool cancelled_ = false;
   std::string reason_;
 };
 
 // Sends raw lines (CR LF added) one by one, each waiting up to timeoutMs for
 // its answer, as one operation that owns the link; the user may cancel between
-// two lines. 1 when every line was accepted; otherwise the summary is shown
-// and the result is 0.
+// two lines. 1 when every line was accepted; otherwise 0, with the summary as
+// the command object's LastFailure.
 int SendAcknowledgedLines(CCamCmd& cmd, const std::vector<std::string>& lines, int timeoutMs);
 
 }  // namespace kestrel

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <thread>
 
+#include "base/text_scan.h"
 #include "link/camera_link_adapter.h"
 #include "link/port_messages.h"
 #include "link/rs_port.h"
@@ -24,10 +25,8 @@ constexpr int kByteTimeoutMs = 10;
 constexpr int kLateReplyGraceMs = 500;
 // At most this much is drained from a Camera Link port before a command.
 constexpr int kMaxDrainBytes = 4096;
-
-bool IsSpace(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
+constexpr const char* kNoAnswerText =
+    "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable connection.";
 
 std::string StripLineEnd(std::string line) {
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
@@ -36,34 +35,6 @@ std::string StripLineEnd(std::string line) {
 }
 
 }  // namespace
-
-int32_t ToInt(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && IsSpace(text[i]))
-    ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > int64_t{INT32_MAX} + 1) value = int64_t{INT32_MAX} + 1;
-  }
-  if (negative) value = -value;
-  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
-double ToReal(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && IsSpace(text[i]))
-    ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) return 0.0;
-  double value = 0.0;
-  auto result = std::from_chars(text.data() + i, text.data() + text.size(), value);
-  if (result.ec == std::errc::invalid_argument) return 0.0;
-  return negative ? -value : value;
-}
 
 CCamCmd::CCamCmd(Settings& settings, CRsPort& port, UserInterface& ui,
                  CameraLinkAdapter* cameraLink)
@@ -228,8 +199,8 @@ int CCamCmd::ReceiveLine(int log) {
     lineBuffer_[linePos_++] = static_cast<char>(byte);
     if (linePos_ >= kLineBufferSize) {
       linePos_ = 0;
-      ui_->MessageBox("RS-232C receiving buffer overflowed", MsgIcon::Warning);
-      return 0;
+      overflowed_ = true;
+      return Fail(FailureKind::Unreadable, "RS-232C receiving buffer overflowed");
     }
   }
   // Camera lines end in CR LF; drop the CR, but never a byte that is not one.
@@ -413,6 +384,7 @@ int CCamCmd::WaitLine(int log, int timeoutMs) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   auto nextPump = Clock::now() + std::chrono::milliseconds(kPumpMs);
   ++exchangeDepth_;
+  overflowed_ = false;
   int result = 0;
   for (;;) {
     if (ReceiveLine(log) == 1) {
@@ -420,7 +392,7 @@ int CCamCmd::WaitLine(int log, int timeoutMs) {
       break;
     }
     const auto now = Clock::now();
-    if (LinkLost() || now >= deadline) break;
+    if (overflowed_ || LinkLost() || now >= deadline) break;
     if (now >= nextPump) {
       ui_->PumpOneMessage();
       nextPump = Clock::now() + std::chrono::milliseconds(kPumpMs);
@@ -435,25 +407,33 @@ int CCamCmd::WaitComplete(int timeoutMs, int log) {
   ui_->BeginBusy();
   if (WaitLine(log, timeoutMs) == 0) {
     ui_->EndBusy();
-    if (LinkLost())
-      ui_->MessageBox(LostText(), MsgIcon::Warning);
-    else
-      ExpectLateReply();
     ui_->SetLinkState(0);
-    return 0;
+    return FailUnanswered();
   }
   const std::string line = PopLine();
   std::string head = line.substr(0, 8);
   for (char& c : head)
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  int result = 1;
   ui_->EndBusy();
-  if (head != "COMPLETE") {
-    ui_->MessageBox(line + " for " + lastCommand_, MsgIcon::Warning);
-    result = 0;
-  }
   ui_->SetLinkState(1);
-  return result;
+  if (head != "COMPLETE") return Fail(FailureKind::Rejected, line + " for " + lastCommand_);
+  return 1;
+}
+
+int CCamCmd::Fail(Failure failure) {
+  failure_ = std::move(failure);
+  return 0;
+}
+
+int CCamCmd::Fail(FailureKind kind, std::string text, MsgIcon icon, std::string caption) {
+  return Fail(Failure(kind, std::move(text), icon, std::move(caption)));
+}
+
+int CCamCmd::FailUnanswered() {
+  if (overflowed_) return 0;  // the overflow is the reason
+  if (LinkLost()) return Fail(FailureKind::Lost, LostText());
+  ExpectLateReply();
+  return Fail(FailureKind::NoAnswer, kNoAnswerText);
 }
 
 // ---------------------------------------------------------------- transactions
@@ -468,20 +448,13 @@ int CCamCmd::SetInt(int entry, int value, int timeoutMs) {
   return SetValue(entry, ParamValue::Int(value), timeoutMs);
 }
 
-int CCamCmd::QueryValue(int entry, ParamValue& out, int timeoutMs, int showErrors, int log) {
+int CCamCmd::QueryValue(int entry, ParamValue& out, int timeoutMs, int log) {
   ClearReceive();
   SendCommand(FormatQuery(entry, true), log);
-  if (settings_.offline == 1) return 0;
+  if (settings_.offline == 1) return Fail(FailureKind::NoAnswer, "offline");
   if (WaitLine(log, timeoutMs) == 0) {
-    const bool lost = LinkLost();
-    if (!lost) ExpectLateReply();
-    if (showErrors == 1)
-      ui_->MessageBox(lost ? LostText()
-                           : "No answer from Camera! (Timeout error)\nCheck power on Camera or "
-                             "serial cable connection.",
-                      MsgIcon::Warning);
     ui_->SetLinkState(0);
-    return 0;
+    return FailUnanswered();
   }
   ParsedLine r;
   ParseReply(r);
@@ -493,14 +466,12 @@ int CCamCmd::QueryValue(int entry, ParamValue& out, int timeoutMs, int showError
     ui_->SetLinkState(1);
     return 1;
   }
-  if (showErrors == 1)
-    ui_->MessageBox(r.line + " for " + FormatQuery(entry, false), MsgIcon::Warning);
-  return 0;
+  return Fail(FailureKind::Unreadable, r.line + " for " + FormatQuery(entry, false));
 }
 
-int CCamCmd::QueryInt(int entry, int& out, int timeoutMs, int showErrors, int log) {
+int CCamCmd::QueryInt(int entry, int& out, int timeoutMs, int log) {
   ParamValue value;
-  int result = QueryValue(entry, value, timeoutMs, showErrors, log);
+  int result = QueryValue(entry, value, timeoutMs, log);
   out = value.intValue;
   return result;
 }

@@ -5,10 +5,12 @@
 #include <deque>
 #include <string>
 
+#include "base/failure.h"
+#include "base/settings.h"
+#include "base/text_scan.h"
+#include "base/user_interface.h"
 #include "protocol/command_table.h"
 #include "protocol/param_value.h"
-#include "protocol/settings.h"
-#include "protocol/user_interface.h"
 
 namespace kestrel {
 
@@ -68,17 +70,31 @@ class CCamCmd {
   // Waits for one line. The user interface is pumped every kPumpMs meanwhile,
   // so windows repaint and a cancel request can be made during a long wait.
   int WaitLine(int log, int timeoutMs);
-  int WaitComplete(int timeoutMs, int log);
+  [[nodiscard]] int WaitComplete(int timeoutMs, int log);
   static constexpr int kPumpMs = 50;
   // True while a reply is awaited: the link is taken, and whatever runs
   // from the pump (a timer) must not start an exchange of its own.
   bool InExchange() const { return exchangeDepth_ > 0; }
 
   // Transactions.
-  int SetValue(int entry, const ParamValue& value, int timeoutMs);
-  int SetInt(int entry, int value, int timeoutMs);
-  int QueryValue(int entry, ParamValue& out, int timeoutMs, int showErrors, int log);
-  int QueryInt(int entry, int& out, int timeoutMs, int showErrors, int log);
+  [[nodiscard]] int SetValue(int entry, const ParamValue& value, int timeoutMs);
+  [[nodiscard]] int SetInt(int entry, int value, int timeoutMs);
+  [[nodiscard]] int QueryValue(int entry, ParamValue& out, int timeoutMs, int log = 1);
+  [[nodiscard]] int QueryInt(int entry, int& out, int timeoutMs, int log = 1);
+
+  // Why the last operation carried out through this object failed: a
+  // transaction, or an engine routine that ran its commands through it. Set
+  // by every failure, never cleared by a success, so it is read right after
+  // the 0 it explains.
+  const Failure& LastFailure() const { return failure_; }
+  // Records why an operation failed and returns 0, so that a routine ends
+  // with `return cmd.Fail(...)`.
+  int Fail(Failure failure);
+  int Fail(FailureKind kind, std::string text, MsgIcon icon = MsgIcon::Warning,
+           std::string caption = {});
+  // The failure of an exchange that got no whole answer: the device went
+  // away (its reason), or no answer came within the time-out.
+  int FailUnanswered();
 
   // Collects and logs lines the camera sends unasked; the front end calls it
   // every 50 ms while no transaction runs.
@@ -122,12 +138,9 @@ class CCamCmd {
   std::string lastCommand_;
   std::chrono::steady_clock::time_point lateReplyUntil_{};
   int exchangeDepth_ = 0;
+  Failure failure_;
+  bool overflowed_ = false;
   int linkOwners_ = 0;
 };
-
-// Leading-part conversions as the camera protocol uses them: optional white
-// space, optional sign, digits; no digits give 0. Out-of-range integers clamp.
-int32_t ToInt(const std::string& text);
-double ToReal(const std::string& text);
 
 }  // namespace kestrel

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/user_interface.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/user_interface.h"
 
 namespace kestrel {
 

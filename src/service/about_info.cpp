@@ -29,7 +29,7 @@ std::string FormatVersion(int v) {
 int RefreshCameraData(CCamCmd& cmd, CameraInfo& info) {
   ParamValue v;
   auto query = [&](int row) {
-    return cmd.QueryValue(row, v, ReplyTimeout(cmd.Config(), kQueryMs), 0, 1) == 1;
+    return cmd.QueryValue(row, v, ReplyTimeout(cmd.Config(), kQueryMs)) == 1;
   };
   if (!query(cmd::MD)) return 0;
   info.modelName = v.textValue;

@@ -1,11 +1,11 @@
 #include "service/afe_register.h"
 
+#include "base/checked_input.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
+#include "base/text_scan.h"
 #include "protocol/ack_tally.h"
 #include "service/save_gaps.h"
-#include "util/checked_input.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
+#include "base/settings.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/settings.h"
 
 namespace kestrel {
 

@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "protocol/tick.h"
+#include "base/tick.h"
 
 namespace kestrel {
 

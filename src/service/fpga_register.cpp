@@ -1,6 +1,6 @@
 #include "service/fpga_register.h"
 
-#include "util/text_scan.h"
+#include "base/text_scan.h"
 
 namespace kestrel {
 
@@ -13,7 +13,7 @@ int ReadFpgaRegister(CCamCmd& cmd, const std::string& offsetText, std::string& d
   cmd.SendCommand("FPGARD=&H" + offsetText + "\r\n", 1);
   cmd.WaitComplete(ReplyTimeout(cmd.Config(), 1000), 1);
   ParamValue value;
-  if (cmd.QueryValue(cmd::FPGARD, value, ReplyTimeout(cmd.Config(), kQueryMs), 1, 1) != 1) return 0;
+  if (cmd.QueryValue(cmd::FPGARD, value, ReplyTimeout(cmd.Config(), kQueryMs)) != 1) return 0;
   dataHex = ToHex(static_cast<uint32_t>(value.intValue));
   return 1;
 }
@@ -32,8 +32,8 @@ int ReadSampleAverage(CCamCmd& cmd, int sensor, std::string& text) {
   cmd.SendCommand(second ? "ACC2S=1\r\n" : "ACC1S=1\r\n", 1);
   cmd.WaitComplete(ReplyTimeout(cmd.Config(), kQueryMs), 1);
   int value = 0;
-  if (cmd.QueryInt(second ? cmd::ACC2S : cmd::ACC1S, value, ReplyTimeout(cmd.Config(), kQueryMs), 1,
-                   1) != 1)
+  if (cmd.QueryInt(second ? cmd::ACC2S : cmd::ACC1S, value, ReplyTimeout(cmd.Config(), kQueryMs)) !=
+      1)
     return 0;
   text = std::to_string(value);
   return 1;

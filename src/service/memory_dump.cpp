@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "util/file_messages.h"
-#include "util/text_file.h"
-#include "util/text_scan.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
+#include "base/text_scan.h"
 
 namespace kestrel {
 

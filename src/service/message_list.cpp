@@ -1,7 +1,7 @@
 #include "service/message_list.h"
 
-#include "util/file_messages.h"
-#include "util/text_file.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
 
 namespace kestrel {
 

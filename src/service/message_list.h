@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "protocol/user_interface.h"
+#include "base/user_interface.h"
 
 namespace kestrel {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "protocol/user_interface.h"
+#include "base/user_interface.h"
 
 namespace kestrel {
 

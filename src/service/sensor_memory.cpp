@@ -1,11 +1,11 @@
 #include "service/sensor_memory.h"
 
+#include "base/checked_input.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
+#include "base/text_scan.h"
 #include "protocol/ack_tally.h"
 #include "service/save_gaps.h"
-#include "util/checked_input.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 
@@ -139,10 +139,9 @@ int SetSensorSwitch(CCamCmd& cmd, SensorSwitch which, int on) {
 
 int RefreshSensorSwitches(CCamCmd& cmd, int& sensor, int& trigger) {
   int value = 0;
-  if (cmd.QueryInt(cmd::SNOF, value, ReplyTimeout(cmd.Config(), kReplyMs), 1, 1) != 1) return 0;
+  if (cmd.QueryInt(cmd::SNOF, value, ReplyTimeout(cmd.Config(), kReplyMs)) != 1) return 0;
   sensor = value;
-  if (cmd.QueryInt(cmd::STOF, value, ReplyTimeout(cmd.Config(), kReplyMs), 1, 1) == 1)
-    trigger = value;
+  if (cmd.QueryInt(cmd::STOF, value, ReplyTimeout(cmd.Config(), kReplyMs)) == 1) trigger = value;
   return 1;
 }
 

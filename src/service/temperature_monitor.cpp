@@ -1,6 +1,6 @@
 #include "service/temperature_monitor.h"
 
-#include "util/text_scan.h"
+#include "base/text_scan.h"
 
 namespace kestrel {
 
@@ -14,11 +14,10 @@ std::string FormatTemperature(int raw) {
 
 bool TemperatureMonitor::Read() {
   int raw = 0;
-  sensor1_ = cmd_.QueryInt(cmd::TMP0, raw, ReplyTimeout(cmd_.Config(), kQueryMs), 1, 1) == 1
+  sensor1_ = cmd_.QueryInt(cmd::TMP0, raw, ReplyTimeout(cmd_.Config(), kQueryMs)) == 1
                  ? FormatTemperature(raw)
                  : kTemperatureUnknown;
-  const bool second =
-      cmd_.QueryInt(cmd::TMP02, raw, ReplyTimeout(cmd_.Config(), kQueryMs), 1, 1) == 1;
+  const bool second = cmd_.QueryInt(cmd::TMP02, raw, ReplyTimeout(cmd_.Config(), kQueryMs)) == 1;
   sensor2_ = second ? FormatTemperature(raw) : kTemperatureUnknown;
   host_.ShowTemperatures(sensor1_, sensor2_);
   return second;

@@ -2,12 +2,12 @@
 
 #include <climits>
 
+#include "base/checked_input.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
+#include "base/text_scan.h"
 #include "protocol/ack_tally.h"
 #include "service/memory_dump.h"
-#include "util/checked_input.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 

@@ -7,8 +7,9 @@
 #include <QSettings>
 #include <cstdlib>
 
-#include "protocol/cam_cmd.h"
-#include "util/text_file.h"
+#include "base/settings.h"
+#include "base/text_file.h"
+#include "base/text_scan.h"
 
 namespace kestrel {
 

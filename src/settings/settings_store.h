@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "protocol/settings.h"
+#include "base/settings.h"
 
 class QSettings;
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "util/text_file.h"
+#include "base/text_file.h"
 
 namespace kestrel::sim {
 

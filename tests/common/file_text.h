@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "util/text_file.h"
+#include "base/text_file.h"
 
 namespace kestrel::testing {
 

@@ -3,12 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "protocol/user_interface.h"
+#include "base/user_interface.h"
 
 namespace kestrel::testing {
 
-// Records everything the core tells the user, so tests assert on exact texts.
-class RecordingUi : public UserInterface {
+// Records everything the core tells the user: the log, the progress, and
+// what engines report in the middle of an operation (as boxes, with the
+// answers given in turn).
+class RecordingUi : public UserInterface, public Reporter {
  public:
   struct Box {
     std::string text;
@@ -17,8 +19,13 @@ class RecordingUi : public UserInterface {
     std::string caption;
   };
 
+  // TRANSITION: goes with UserInterface::MessageBox.
   MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
                        const std::string& caption) override {
+    return Report(text, icon, buttons, caption);
+  }
+  MsgAnswer Report(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                   const std::string& caption) override {
     boxes.push_back({text, icon, buttons, caption});
     if (!answers.empty()) {
       MsgAnswer a = answers.front();

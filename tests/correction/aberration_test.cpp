@@ -2,9 +2,9 @@
 
 #include <atomic>
 
+#include "base/text_file.h"
 #include "correction/aberration.h"
 #include "links.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

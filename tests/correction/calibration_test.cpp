@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/settings.h"
 #include "correction/calibration.h"
 #include "links.h"
-#include "protocol/settings.h"
 
 namespace kestrel {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <cmath>
 
+#include "base/checked_input.h"
+#include "base/text_file.h"
 #include "correction/correction_stats.h"
 #include "service/terminal_routines.h"
 #include "sim/camera_model.h"
-#include "util/checked_input.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

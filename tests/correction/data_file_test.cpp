@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/text_file.h"
 #include "common/file_text.h"
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
 #include "links.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -7,11 +7,11 @@
 #include <random>
 #include <vector>
 
+#include "base/text_file.h"
 #include "correction/lut_edit_points.h"
 #include "correction/lut_nearest.h"
 #include "correction/lut_table.h"
 #include "links.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "base/text_file.h"
 #include "common/recording_ui.h"
 #include "correction/aberration.h"
 #include "correction/data_file.h"
@@ -15,7 +16,6 @@
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

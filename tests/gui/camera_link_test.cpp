@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "link/cl_serial.h"
-#include "panel/gui/comm_sel_dlg.h"
+#include "panel/gui/comm_select_dlg.h"
 #include "panel_fixture.h"
 
 namespace kestrel {

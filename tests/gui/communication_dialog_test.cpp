@@ -10,8 +10,8 @@
 #include <QTimer>
 
 #include "common/file_text.h"
-#include "panel/gui/area_sel_dlg.h"
-#include "panel/gui/comm_sel_dlg.h"
+#include "panel/gui/areas_dlg.h"
+#include "panel/gui/comm_select_dlg.h"
 #include "panel_fixture.h"
 
 namespace kestrel {

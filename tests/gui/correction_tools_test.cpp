@@ -24,16 +24,16 @@
 #include <QTimer>
 #include <functional>
 
+#include "base/text_file.h"
 #include "correction/data_file.h"
+#include "correction/gui/calibration_dlg.h"
 #include "correction/gui/correction_plot.h"
 #include "correction/gui/correction_plot_dlg.h"
 #include "correction/gui/correction_tools.h"
-#include "correction/gui/dlg_correct.h"
-#include "correction/gui/lut_dlg.h"
+#include "correction/gui/lut_table_dlg.h"
 #include "panel/binding_table.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel_fixture.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

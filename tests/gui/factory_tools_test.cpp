@@ -15,21 +15,21 @@
 #include <QTest>
 #include <algorithm>
 
+#include "gui/label.h"
 #include "gui/prog_dlg.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel_fixture.h"
-#include "service/gui/about_dlg.h"
-#include "service/gui/dlg_camera_id.h"
-#include "service/gui/dlg_dac.h"
-#include "service/gui/dlg_fpga_reg.h"
-#include "service/gui/dlg_temp.h"
+#include "service/gui/about_info_dlg.h"
+#include "service/gui/afe_register_dlg.h"
+#include "service/gui/camera_id_dlg.h"
+#include "service/gui/dac_write_dlg.h"
 #include "service/gui/factory_tools.h"
-#include "service/gui/sens_mem.h"
-#include "service/gui/sens_reg.h"
-#include "service/gui/terminal_routines_ui.h"
+#include "service/gui/fpga_register_dlg.h"
+#include "service/gui/sensor_memory_dlg.h"
+#include "service/gui/temperature_monitor_dlg.h"
+#include "service/gui/terminal_routines_dlg.h"
 #include "service/gui/tool_context.h"
 #include "service/terminal_routines.h"
-#include "widgets/label.h"
 
 namespace kestrel {
 namespace {

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "widgets/label.h"
+#include "gui/label.h"
 
 namespace kestrel {
 namespace {

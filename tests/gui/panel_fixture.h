@@ -20,7 +20,7 @@
 #include "panel/gui/kestrel_dlg.h"
 #include "panel/gui/panel_commands.h"
 #include "protocol/cam_cmd.h"
-#include "service/gui/rs_term_dlg.h"
+#include "service/gui/comm_log_dlg.h"
 #include "service/gui/terminal_tools.h"
 #include "sim/pty_camera.h"
 

@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "panel/gui/area_sel_dlg.h"
-#include "panel/gui/comm_sel_dlg.h"
+#include "panel/gui/areas_dlg.h"
+#include "panel/gui/comm_select_dlg.h"
 #include "panel_fixture.h"
-#include "service/gui/rs_term_dlg.h"
+#include "service/gui/comm_log_dlg.h"
 
 namespace kestrel {
 namespace {

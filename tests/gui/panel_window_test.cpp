@@ -23,7 +23,7 @@
 #include "gui/prog_dlg.h"
 #include "gui/window_placement.h"
 #include "panel/gui/bound_widgets.h"
-#include "panel/gui/comm_sel_dlg.h"
+#include "panel/gui/comm_select_dlg.h"
 #include "panel_fixture.h"
 
 namespace kestrel {

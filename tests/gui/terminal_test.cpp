@@ -7,7 +7,7 @@
 
 #include "common/file_text.h"
 #include "panel_fixture.h"
-#include "service/gui/rs_term_dlg.h"
+#include "service/gui/comm_log_dlg.h"
 
 namespace kestrel {
 namespace {

@@ -61,7 +61,7 @@ class ClSerialTest : public ::testing::Test {
   void ExpectTraffic() {
     EXPECT_EQ(cmd.SetInt(cmd::EB, -5, 1000), 1);
     int v = 0;
-    EXPECT_EQ(cmd.QueryInt(cmd::EA, v, 1000, 1, 1), 1);
+    EXPECT_EQ(cmd.QueryInt(cmd::EA, v, 1000), 1);
     EXPECT_EQ(v, 7);
     EXPECT_EQ(peer.Bytes(), "EB=-5\r\nEA?\r\n");
   }
@@ -208,7 +208,7 @@ TEST_F(ClSerialTest, APortThatGoesAwayIsLostAtOnce) {
   peer.HangUp();
   int value = 0;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(cmd.QueryInt(18, value, 3000, 0, 1), 0);
+  EXPECT_EQ(cmd.QueryInt(18, value, 3000), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   EXPECT_TRUE(cmd.LinkLost());
 }
@@ -255,7 +255,7 @@ TEST(ClSerialSim, PanelConnectsToTheSimulatorThroughEveryKind) {
       EXPECT_EQ(camera.Baud(), 115200) << mode;
     }
     int area = -1;
-    EXPECT_EQ(cmd.QueryInt(cmd::EA, area, 1000, 1, 1), 1) << mode;
+    EXPECT_EQ(cmd.QueryInt(cmd::EA, area, 1000), 1) << mode;
     EXPECT_EQ(area, camera.WithModel([](sim::CameraModel& m) { return m.CurrentArea(); }));
     EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{}) << mode;
     cmd.ClosePort();

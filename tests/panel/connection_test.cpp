@@ -46,7 +46,7 @@ TEST_F(ConnectionTest, CameraAt9600IsFoundAndMovedTo115200) {
   EXPECT_EQ(camera.Lines(), (Strings{"EA?", "EA?", "CBDRT=16", "CBDRT=16"}));
   EXPECT_EQ(camera.Baud(), 115200);
   int area = -1;
-  EXPECT_EQ(cmd.QueryInt(cmd::EA, area, 300, 1, 1), 1);
+  EXPECT_EQ(cmd.QueryInt(cmd::EA, area, 300), 1);
   EXPECT_TRUE(ui.boxes.empty());
 }
 

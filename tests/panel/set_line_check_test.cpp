@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "util/checked_input.h"
+#include "base/checked_input.h"
 
 namespace kestrel {
 namespace {

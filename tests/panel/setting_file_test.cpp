@@ -10,10 +10,10 @@
 #include <mutex>
 #include <sstream>
 
+#include "base/text_file.h"
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
 #include "link/rs_port.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

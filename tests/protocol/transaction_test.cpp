@@ -74,9 +74,9 @@ TEST_F(TransactionTest, SilentCameraTimesOut) {
   EXPECT_EQ(ui.LastLinkState(), 0);
 
   int value = -1;
-  EXPECT_EQ(cmd.QueryInt(18, value, 100, 1, 1), 0);
+  EXPECT_EQ(cmd.QueryInt(18, value, 100), 0);
   EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{kTimeoutText});
-  EXPECT_EQ(cmd.QueryInt(18, value, 50, 0, 1), 0);
+  EXPECT_EQ(cmd.QueryInt(18, value, 50), 0);
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
@@ -89,15 +89,15 @@ TEST_F(TransactionTest, QueryParsesTheMatchingReply) {
     return std::string("ERROR\r\n");
   });
   int value = 0;
-  EXPECT_EQ(cmd.QueryInt(18, value, 1000, 1, 1), 1);
+  EXPECT_EQ(cmd.QueryInt(18, value, 1000), 1);
   EXPECT_EQ(value, 1234);
-  EXPECT_EQ(cmd.QueryInt(45, value, 1000, 1, 0), 1);
+  EXPECT_EQ(cmd.QueryInt(45, value, 1000, 0), 1);
   EXPECT_EQ(value, 40);
   ParamValue text;
-  EXPECT_EQ(cmd.QueryValue(cmd::ID, text, 1000, 1, 1), 1);
+  EXPECT_EQ(cmd.QueryValue(cmd::ID, text, 1000), 1);
   EXPECT_EQ(text.textValue, "A000000001");
   EXPECT_TRUE(ui.boxes.empty());
-  EXPECT_EQ(cmd.QueryInt(cmd::EB, value, 1000, 1, 1), 0);
+  EXPECT_EQ(cmd.QueryInt(cmd::EB, value, 1000), 0);
   EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"eb=1 for EB?"});
   // The query with logging off left no trace in the log.
   for (const std::string& line : ui.log)
@@ -111,7 +111,7 @@ TEST_F(TransactionTest, UnsolicitedLineAfterTheQueryIsTakenAsTheReply) {
     return std::string("LR=10\r\n");
   });
   int value = 0;
-  EXPECT_EQ(cmd.QueryInt(18, value, 1000, 1, 1), 0);
+  EXPECT_EQ(cmd.QueryInt(18, value, 1000), 0);
   EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"TEMPALARM for LR?"});
 }
 
@@ -156,7 +156,7 @@ TEST_F(TransactionTest, OfflineWritesNothingAndAnswersAtOnce) {
   auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(cmd.SetInt(18, 5, 3000), 1);
   int value = 77;
-  EXPECT_EQ(cmd.QueryInt(18, value, 3000, 1, 1), 0);
+  EXPECT_EQ(cmd.QueryInt(18, value, 3000), 0);
   EXPECT_EQ(cmd.ReceiveLine(1), 1);
   EXPECT_EQ(cmd.WaitLine(1, 3000), 1);
   EXPECT_EQ(cmd.PopLine(), "");
@@ -181,7 +181,7 @@ TEST_F(TransactionTest, HangUpEndsTheWaitAtOnceAndReopenWorks) {
   });
   const auto start = std::chrono::steady_clock::now();
   int value = 0;
-  EXPECT_EQ(cmd.QueryInt(18, value, 3000, 1, 1), 0);
+  EXPECT_EQ(cmd.QueryInt(18, value, 3000), 0);
   EXPECT_EQ(cmd.SetInt(18, 5, 3000), 0);  // a lost link fails every transaction at once
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
   const std::string lost = "The camera or its adapter was disconnected (" + peer.SlavePath() +
@@ -195,7 +195,7 @@ TEST_F(TransactionTest, HangUpEndsTheWaitAtOnceAndReopenWorks) {
   settings.commDevice = other.SlavePath();
   ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
   EXPECT_FALSE(cmd.LinkLost());
-  EXPECT_EQ(cmd.QueryInt(18, value, 1000, 1, 1), 1);
+  EXPECT_EQ(cmd.QueryInt(18, value, 1000), 1);
   EXPECT_EQ(value, 3);
 }
 
@@ -249,8 +249,8 @@ TEST_F(TransactionTest, AReplyAfterItsTimeOutIsNotTheNextCommandsReply) {
     return line.substr(0, 2) + "=" + (line == "LR?" ? "1" : "2") + "\r\n";
   });
   int value = 0;
-  EXPECT_EQ(cmd.QueryInt(kLR, value, 200, 0, 1), 0);
-  ASSERT_EQ(cmd.QueryInt(kPE, value, 1000, 1, 1), 1) << ui.BoxTexts().front();
+  EXPECT_EQ(cmd.QueryInt(kLR, value, 200), 0);
+  ASSERT_EQ(cmd.QueryInt(kPE, value, 1000), 1) << ui.BoxTexts().front();
   EXPECT_EQ(value, 2);
   EXPECT_TRUE(ui.boxes.empty());
   // The late reply was seen and logged, then dropped.
@@ -311,7 +311,7 @@ TEST(CameraLinkReception, SleepsBetweenReadsAndEndsAtOnceWhenTheLibraryFails) {
   EXPECT_TRUE(cmd.LinkLost());
   const auto start = std::chrono::steady_clock::now();
   int value = 0;
-  EXPECT_EQ(cmd.QueryInt(kLR, value, 3000, 1, 1), 0);
+  EXPECT_EQ(cmd.QueryInt(kLR, value, 3000), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
   EXPECT_EQ(ui.BoxTexts(),
             Strings{"The camera or its adapter was disconnected (Camera Link serial port: library "

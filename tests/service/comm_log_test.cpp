@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <map>
 
+#include "base/text_file.h"
 #include "common/recording_ui.h"
 #include "panel/comm_select.h"
 #include "service/message_list.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

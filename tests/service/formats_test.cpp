@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_scan.h"
 #include "link/rs_port.h"
 #include "service/about_info.h"
 #include "service/afe_register.h"
@@ -15,7 +16,6 @@
 #include "service/sensor_memory.h"
 #include "service/temperature_monitor.h"
 #include "service/terminal_routines.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 namespace {

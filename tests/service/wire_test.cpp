@@ -11,6 +11,8 @@
 #include <map>
 #include <mutex>
 
+#include "base/text_file.h"
+#include "base/text_scan.h"
 #include "common/file_text.h"
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
@@ -26,8 +28,6 @@
 #include "service/sensor_memory.h"
 #include "service/temperature_monitor.h"
 #include "service/terminal_routines.h"
-#include "util/text_file.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 namespace {

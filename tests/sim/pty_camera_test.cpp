@@ -32,11 +32,11 @@ class Host {
   }
   int QueryInt(int row, int timeoutMs = 1000) {
     int v = -99999;
-    return cmd.QueryInt(row, v, timeoutMs, 0, 1) == 1 ? v : -99999;
+    return cmd.QueryInt(row, v, timeoutMs) == 1 ? v : -99999;
   }
   std::string QueryText(int row, int timeoutMs = 1000) {
     ParamValue v;
-    return cmd.QueryValue(row, v, timeoutMs, 0, 1) == 1 ? v.textValue : "<failed>";
+    return cmd.QueryValue(row, v, timeoutMs) == 1 ? v.textValue : "<failed>";
   }
   Settings settings;
   CRsPort port;
@@ -152,7 +152,7 @@ TEST(PtyCamera, SilentCameraTimesOutAfterItsQuota) {
   ASSERT_TRUE(host.Open());
   EXPECT_EQ(host.QueryInt(cmd::EA), 0);
   int v = 0;
-  EXPECT_EQ(host.cmd.QueryInt(cmd::EA, v, 200, 1, 1), 0);
+  EXPECT_EQ(host.cmd.QueryInt(cmd::EA, v, 200), 0);
   EXPECT_EQ(host.ui.LastLinkState(), 0);
   ASSERT_EQ(host.ui.BoxTexts().size(), 1u);
   EXPECT_EQ(host.ui.BoxTexts()[0].rfind("No answer from Camera!", 0), 0u);

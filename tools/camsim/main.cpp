@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text_file.h"
 #include "sim/pty_camera.h"
-#include "util/text_file.h"
 
 namespace {
 

@@ -143,8 +143,18 @@ int Outcome(Context& ctx, int shownBefore, bool ok) {
   return kFailed;
 }
 
-MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
-                                 const std::string&) {
+int Failed(const Failure& failure) {
+  PrintError(failure.text.empty() ? std::string("failed") : failure.text);
+  return kFailed;
+}
+
+int Outcome(Context& ctx, bool ok) {
+  if (ok) return kOk;
+  return Failed(ctx.cmd ? ctx.cmd->LastFailure() : Failure{});
+}
+
+MsgAnswer TerminalUi::Report(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                             const std::string&) {
   if (open_ && tty_) std::fputs("\r\033[K", stderr);
   ++shown;
   if (icon != MsgIcon::Information)

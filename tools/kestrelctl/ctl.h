@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "base/json_writer.h"
+#include "base/settings.h"
+#include "base/user_interface.h"
 #include "correction/correction_kind.h"
 #include "link/cl_serial.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/settings.h"
-#include "protocol/user_interface.h"
-#include "util/json_writer.h"
 
 namespace kestrel::ctl {
 
@@ -22,10 +22,15 @@ inline constexpr int kDiffer = 3;  // diff: the two sides differ
 
 // Messages go to stderr; progress draws a bar when stderr is a terminal.
 // Quiet (-q): no progress and no information messages, only failures.
-class TerminalUi : public UserInterface {
+class TerminalUi : public UserInterface, public Reporter {
  public:
+  MsgAnswer Report(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                   const std::string& caption) override;
+  // TRANSITION: goes with UserInterface::MessageBox.
   MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
-                       const std::string& caption) override;
+                       const std::string& caption) override {
+    return Report(text, icon, buttons, caption);
+  }
   void ShowProgress() override;
   void SetProgressMessage(const std::string& text) override;
   void SetProgressPercent(int percent) override;
@@ -115,6 +120,11 @@ std::string Printable(const std::string& line);
 // The exit status of an operation: kOk when it succeeded; otherwise kFailed,
 // after a message when the operation showed none since `shownBefore`.
 int Outcome(Context& ctx, int shownBefore, bool ok);
+// A failure's text on stderr (and as the JSON error): kFailed.
+int Failed(const Failure& failure);
+// kOk when the operation succeeded, else the command object's LastFailure
+// printed: kFailed.
+int Outcome(Context& ctx, bool ok);
 
 // The finished document and a line end on stdout.
 void PrintJson(const JsonWriter& document);

@@ -3,10 +3,10 @@
 #include <iostream>
 #include <set>
 
+#include "base/json_writer.h"
 #include "ctl.h"
 #include "link/port_list.h"
 #include "panel/set_line_check.h"
-#include "util/json_writer.h"
 
 namespace kestrel::ctl {
 namespace {
@@ -72,7 +72,7 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
   for (size_t i = 0; i < rows.size(); ++i) {
     const int row = rows[i];
     ParamValue v;
-    if (ctx.cmd->QueryValue(row, v, ctx.timeoutMs, 1, 1) != 1) return kFailed;
+    if (ctx.cmd->QueryValue(row, v, ctx.timeoutMs) != 1) return kFailed;
     if (!ctx.json)
       std::cout << ValueText(*ctx.cmd, row, v) << std::endl;
     else if (keys.insert(args[i]).second)

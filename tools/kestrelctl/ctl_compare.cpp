@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <iostream>
 
+#include "base/checked_input.h"
+#include "base/json_writer.h"
+#include "base/text_file.h"
+#include "base/text_scan.h"
 #include "correction/correction_stats.h"
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
 #include "ctl.h"
 #include "panel/setting_diff.h"
 #include "panel/setting_file.h"
-#include "util/checked_input.h"
-#include "util/json_writer.h"
-#include "util/text_file.h"
-#include "util/text_scan.h"
 
 namespace kestrel::ctl {
 

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <iostream>
 
+#include "base/text_file.h"
 #include "correction/aberration.h"
 #include "correction/calibration.h"
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
 #include "correction/lut_table.h"
 #include "ctl.h"
-#include "util/text_file.h"
 
 namespace kestrel::ctl {
 namespace {

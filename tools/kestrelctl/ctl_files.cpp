@@ -6,15 +6,15 @@
 #include <cstdio>
 #include <iostream>
 
+#include "base/checked_input.h"
+#include "base/tick.h"
 #include "ctl.h"
 #include "panel/areas.h"
 #include "panel/binding_table.h"
 #include "panel/connection.h"
 #include "panel/headless_view.h"
 #include "panel/setting_file.h"
-#include "protocol/tick.h"
 #include "service/comm_log.h"
-#include "util/checked_input.h"
 
 namespace kestrel::ctl {
 
@@ -126,7 +126,7 @@ int Area(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Connect()) return kFailed;
   int area = 0;
-  if (ctx.cmd->QueryInt(cmd::EA, area, ctx.timeoutMs, 1, 1) != 1) return kFailed;
+  if (ctx.cmd->QueryInt(cmd::EA, area, ctx.timeoutMs) != 1) return kFailed;
   PrintArea(ctx, area);
   return kOk;
 }

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <thread>
 
+#include "base/checked_input.h"
 #include "ctl.h"
 #include "protocol/ack_tally.h"
 #include "service/about_info.h"
@@ -21,7 +22,6 @@
 #include "service/temperature_monitor.h"
 #include "service/terminal_routines.h"
 #include "settings/settings_store.h"
-#include "util/checked_input.h"
 
 namespace kestrel::ctl {
 namespace {

@@ -12,15 +12,15 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "base/checked_input.h"
+#include "base/file_messages.h"
+#include "base/settings.h"
+#include "base/text_file.h"
+#include "base/text_scan.h"
 #include "correction/data_transfer.h"
 #include "correction/gui/correction_plot.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
-#include "protocol/settings.h"
-#include "util/checked_input.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
-#include "util/text_scan.h"
 
 namespace kestrel {
 

@@ -6,18 +6,18 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "base/file_messages.h"
+#include "base/settings.h"
 #include "correction/data_file.h"
+#include "correction/gui/calibration_dlg.h"
 #include "correction/gui/correction_plot_dlg.h"
-#include "correction/gui/dlg_correct.h"
-#include "correction/gui/lut_dlg.h"
+#include "correction/gui/lut_table_dlg.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
 #include "gui/tool_window.h"
 #include "panel/binding_table.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/settings.h"
-#include "util/file_messages.h"
 
 namespace kestrel {
 

@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "base/settings.h"
 #include "gui/gen.h"
 #include "gui/link_indicator.h"
 #include "gui/prog_dlg.h"
@@ -21,7 +22,6 @@
 #include "gui/window_placement.h"
 #include "panel/gui/bound_widgets.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/settings.h"
 
 namespace kestrel {
 
@@ -270,7 +270,7 @@ void CKestrelDlg::ToggleMode() {
   // screen allows; what does not fit scrolls.
   FitToContent();
   int area = 0;
-  if (cmd_.QueryInt(cmd::EA, area, 1000, 0, 1)) {
+  if (cmd_.QueryInt(cmd::EA, area, 1000)) {
     connection_.SetCurrentArea(area);
     RefreshFromCamera();
   }
@@ -283,7 +283,7 @@ void CKestrelDlg::Busy(bool on) {
 
 void CKestrelDlg::PumpMessages(int n) {
   for (int i = 0; i < n; ++i)
-    CGen::PumpOneMessage();
+    gen::PumpOneMessage();
 }
 
 void CKestrelDlg::ShowProgress(const QString& text) {

@@ -3,18 +3,18 @@
 #include <QAction>
 #include <QPushButton>
 
+#include "base/file_messages.h"
+#include "base/text_file.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
 #include "gui/tool_window.h"
 #include "link/cl_serial.h"
 #include "panel/areas.h"
-#include "panel/gui/area_sel_dlg.h"
-#include "panel/gui/comm_sel_dlg.h"
-#include "panel/gui/compare_dlg.h"
+#include "panel/gui/areas_dlg.h"
+#include "panel/gui/comm_select_dlg.h"
 #include "panel/gui/kestrel_dlg.h"
+#include "panel/gui/setting_diff_dlg.h"
 #include "protocol/cam_cmd.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 

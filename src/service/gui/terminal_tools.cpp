@@ -2,10 +2,10 @@
 
 #include <QPushButton>
 
+#include "base/settings.h"
 #include "gui/tool_window.h"
 #include "panel/gui/kestrel_dlg.h"
-#include "protocol/settings.h"
-#include "service/gui/rs_term_dlg.h"
+#include "service/gui/comm_log_dlg.h"
 
 namespace kestrel {
 

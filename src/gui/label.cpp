@@ -1,4 +1,4 @@
-#include "widgets/label.h"
+#include "gui/label.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "service/gui/dlg_temp.h"
+#include "service/gui/temperature_monitor_dlg.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

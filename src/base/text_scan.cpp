@@ -1,4 +1,4 @@
-#include "util/text_scan.h"
+#include "base/text_scan.h"
 
 #include <algorithm>
 #include <charconv>
@@ -86,6 +86,34 @@ std::string FixedText(double value, int decimals) {
   char buffer[400];
   auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string();
+}
+
+int32_t ToInt(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && scan::IsBlank(text[i]))
+    ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > int64_t{INT32_MAX} + 1) value = int64_t{INT32_MAX} + 1;
+  }
+  if (negative) value = -value;
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+double ToReal(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && scan::IsBlank(text[i]))
+    ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) return 0.0;
+  double value = 0.0;
+  auto result = std::from_chars(text.data() + i, text.data() + text.size(), value);
+  if (result.ec == std::errc::invalid_argument) return 0.0;
+  return negative ? -value : value;
 }
 
 }  // namespace kestrel

@@ -8,18 +8,44 @@ enum class MsgIcon { None, Information, Warning, Stop, Question };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
-// The one way the core reaches the person at the machine. The panel implements
-// it with widgets, kestrelctl with stderr and a progress bar, tests with a
-// recorder.
+// What an engine may ask or tell the person in the middle of an operation:
+// the calibration's operator prompts, "continue?" after a bad line of a
+// file. The window that starts the operation hands its reporter in; the
+// outcome of the operation itself comes back as a value (base/failure.h).
+class Reporter {
+ public:
+  virtual ~Reporter() = default;
+  // A modal message. An empty caption means the program's own name.
+  virtual MsgAnswer Report(const std::string& text, MsgIcon icon,
+                           MsgButtons buttons = MsgButtons::Ok,
+                           const std::string& caption = {}) = 0;
+};
+
+// A reporter for runs without anybody watching: it shows nothing and answers
+// every question with its first button.
+class SilentReporter : public Reporter {
+ public:
+  MsgAnswer Report(const std::string&, MsgIcon, MsgButtons buttons, const std::string&) override {
+    return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
+                                                                        : MsgAnswer::Yes;
+  }
+};
+
+// What the core sends to the front end while it works; none of it decides
+// anything. The panel implements it with widgets, kestrelctl with stderr and
+// a progress bar, tests with a recorder.
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
 
-  // A modal message. An empty caption means the program's own name.
+  // TRANSITION: goes once every engine reports failures as values.
   virtual MsgAnswer MessageBox(const std::string& text, MsgIcon icon,
                                MsgButtons buttons = MsgButtons::Ok,
-                               const std::string& caption = {}) = 0;
-
+                               const std::string& caption = {}) {
+    (void)text, (void)icon, (void)caption;
+    return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
+                                                                        : MsgAnswer::Yes;
+  }
   // The communication log (time-stamped by the log itself) and the message list.
   virtual void AppendLog(const std::string& /*line*/) {}
   virtual void AddMessage(const std::string& /*line*/) {}

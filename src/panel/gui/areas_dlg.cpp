@@ -1,4 +1,4 @@
-#include "panel/gui/area_sel_dlg.h"
+#include "panel/gui/areas_dlg.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "service/gui/dlg_fpga_reg.h"
+#include "service/gui/fpga_register_dlg.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "service/gui/dlg_dac.h"
+#include "service/gui/dac_write_dlg.h"
 
 #include <QComboBox>
 #include <QGridLayout>

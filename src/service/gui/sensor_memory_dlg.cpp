@@ -1,4 +1,4 @@
-#include "service/gui/sens_mem.h"
+#include "service/gui/sensor_memory_dlg.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -9,13 +9,13 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "base/file_messages.h"
+#include "base/text_file.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
 #include "service/gui/tool_context.h"
 #include "service/sensor_memory.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 

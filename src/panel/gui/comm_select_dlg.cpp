@@ -1,4 +1,4 @@
-#include "panel/gui/comm_sel_dlg.h"
+#include "panel/gui/comm_select_dlg.h"
 
 #include "gui/link_indicator.h"
 
@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/file_messages.h"
+#include "base/text_file.h"
 #include "gui/file_dialog.h"
 #include "gui/link_indicator.h"
 #include "gui/link_strip.h"
@@ -26,8 +28,6 @@
 #include "panel/gui/kestrel_dlg.h"
 #include "protocol/cam_cmd.h"
 #include "settings/settings_store.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 

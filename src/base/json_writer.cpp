@@ -1,4 +1,4 @@
-#include "util/json_writer.h"
+#include "base/json_writer.h"
 
 #include <charconv>
 #include <cmath>

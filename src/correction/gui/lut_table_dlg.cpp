@@ -1,4 +1,4 @@
-#include "correction/gui/lut_dlg.h"
+#include "correction/gui/lut_table_dlg.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/file_messages.h"
 #include "correction/lut_table.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
-#include "util/file_messages.h"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "protocol/settings.h"
+#include "base/settings.h"
 
 namespace kestrel {
 

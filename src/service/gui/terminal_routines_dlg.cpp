@@ -1,4 +1,4 @@
-#include "service/gui/terminal_routines_ui.h"
+#include "service/gui/terminal_routines_dlg.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -6,12 +6,12 @@
 #include <QWidget>
 #include <vector>
 
+#include "base/file_messages.h"
+#include "base/text_file.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
 #include "service/terminal_routines.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 

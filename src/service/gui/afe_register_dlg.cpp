@@ -1,4 +1,4 @@
-#include "service/gui/sens_reg.h"
+#include "service/gui/afe_register_dlg.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -10,14 +10,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/file_messages.h"
+#include "base/text_file.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
 #include "protocol/cam_cmd.h"
 #include "service/afe_register.h"
 #include "service/gui/tool_context.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "util/checked_input.h"
+#include "base/checked_input.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "util/text_scan.h"
+#include "base/text_scan.h"
 
 namespace kestrel {
 

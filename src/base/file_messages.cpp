@@ -1,4 +1,4 @@
-#include "util/file_messages.h"
+#include "base/file_messages.h"
 
 #include <sys/stat.h>
 
@@ -29,11 +29,26 @@ void ReportCannotWrite(UserInterface& ui, const std::string& path, int error) {
                 MsgButtons::Ok, "File Write Error");
 }
 
-bool ConfirmOverwrite(UserInterface& ui, const std::string& path) {
+Failure CannotCreate(const std::string& path, int error) {
+  return {FailureKind::FileError, path + "\nCouldn't open the file" + SystemReason(error),
+          MsgIcon::Warning, "File Open Error"};
+}
+
+Failure CannotRead(const std::string& path, int error) {
+  return {FailureKind::FileError, path + "\nCouldn't open this file" + SystemReason(error),
+          MsgIcon::Warning, "File Open Error"};
+}
+
+Failure CannotWrite(const std::string& path, int error) {
+  return {FailureKind::FileError, path + "\nCouldn't write the file" + SystemReason(error),
+          MsgIcon::Warning, "File Write Error"};
+}
+
+bool ConfirmOverwrite(Reporter& reporter, const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return true;
-  return ui.MessageBox(path + "\nThis file already exists." + "\nReplace existing file?",
-                       MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
+  return reporter.Report(path + "\nThis file already exists." + "\nReplace existing file?",
+                         MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
 }
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-#include "util/text_file.h"
+#include "base/text_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>

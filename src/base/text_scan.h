@@ -62,4 +62,9 @@ std::string ToHex(uint32_t value, int minDigits = 0);
 // always carry a decimal point.
 std::string FixedText(double value, int decimals);
 
+// Leading-part conversions as the camera protocol uses them: optional white
+// space, optional sign, digits; no digits give 0. Out-of-range integers clamp.
+int32_t ToInt(const std::string& text);
+double ToReal(const std::string& text);
+
 }  // namespace kestrel

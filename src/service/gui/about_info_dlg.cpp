@@ -1,4 +1,4 @@
-#include "service/gui/about_dlg.h"
+#include "service/gui/about_info_dlg.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -12,11 +12,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "gui/label.h"
 #include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
 #include "service/about_info.h"
 #include "service/gui/tool_context.h"
-#include "widgets/label.h"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "correction/gui/dlg_correct.h"
+#include "correction/gui/calibration_dlg.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -8,10 +8,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "base/settings.h"
 #include "gui/qt_user_interface.h"
 #include "panel/binding_table.h"
 #include "panel/gui/kestrel_dlg.h"
-#include "protocol/settings.h"
 
 namespace kestrel {
 

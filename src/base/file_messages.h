@@ -3,8 +3,9 @@
 #include <cerrno>
 #include <string>
 
-#include "protocol/user_interface.h"
-#include "util/text_file.h"
+#include "base/failure.h"
+#include "base/text_file.h"
+#include "base/user_interface.h"
 
 namespace kestrel {
 
@@ -26,7 +27,12 @@ void ReportCannotRead(UserInterface& ui, const std::string& path, int error = er
 // "<path>\nCouldn't write the file" ("File Write Error"): the data did not
 // reach the disk; the old file, if any, is unchanged.
 void ReportCannotWrite(UserInterface& ui, const std::string& path, int error = errno);
+
+// The same three as failures (FileError, with the caption).
+Failure CannotCreate(const std::string& path, int error = errno);
+Failure CannotRead(const std::string& path, int error = errno);
+Failure CannotWrite(const std::string& path, int error = errno);
 // True when the file does not exist yet or the user agrees to replace it.
-bool ConfirmOverwrite(UserInterface& ui, const std::string& path);
+bool ConfirmOverwrite(Reporter& reporter, const std::string& path);
 
 }  // namespace kestrel

@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <QTableWidget>
 
-#include "panel/gui/compare_dlg.h"
+#include "base/text_file.h"
+#include "panel/gui/setting_diff_dlg.h"
 #include "panel_fixture.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "service/gui/dlg_camera_id.h"
+#include "service/gui/camera_id_dlg.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

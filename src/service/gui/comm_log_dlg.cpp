@@ -1,6 +1,6 @@
-#include "service/gui/rs_term_dlg.h"
+#include "service/gui/comm_log_dlg.h"
 
-#include "service/gui/terminal_routines_ui.h"
+#include "service/gui/terminal_routines_dlg.h"
 
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -12,14 +12,14 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
+#include "base/file_messages.h"
+#include "base/settings.h"
+#include "base/text_file.h"
 #include "gui/file_dialog.h"
 #include "gui/link_strip.h"
 #include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
-#include "protocol/settings.h"
 #include "service/memory_dump.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 

@@ -13,9 +13,9 @@
 #include <set>
 #include <string>
 
+#include "base/file_messages.h"
+#include "base/text_file.h"
 #include "common/recording_ui.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "panel/gui/compare_dlg.h"
+#include "panel/gui/setting_diff_dlg.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -9,15 +9,15 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "base/checked_input.h"
+#include "base/file_messages.h"
+#include "base/text_file.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "panel/gui/panel_commands.h"
 #include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
-#include "util/checked_input.h"
-#include "util/file_messages.h"
-#include "util/text_file.h"
 
 namespace kestrel {
 
