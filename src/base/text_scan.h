@@ -28,9 +28,11 @@ inline std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// Consumes one c at pos if it stands there.
-inline void Accept(std::string_view text, size_t& pos, char c) {
-  if (pos < text.size() && text[pos] == c) ++pos;
+// The text without the CR and LF bytes at its end.
+inline std::string_view WithoutLineEnd(std::string_view s) {
+  while (!s.empty() && (s.back() == '\r' || s.back() == '\n'))
+    s.remove_suffix(1);
+  return s;
 }
 
 }  // namespace scan

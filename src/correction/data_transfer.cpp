@@ -113,8 +113,7 @@ void CDataTransfer::ToReceivePath(std::string_view text) {
     size_t lf = text.find('\n');
     std::string_view line = text.substr(0, lf);
     text = lf == std::string_view::npos ? std::string_view{} : text.substr(lf + 1);
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-      line.remove_suffix(1);
+    line = scan::WithoutLineEnd(line);
     if (line.empty()) continue;
     cmd_.Ui().AppendLog("Rx: " + std::string(line));
     cmd_.Ui().AddMessage(std::string(line));
@@ -144,9 +143,7 @@ Answer CDataTransfer::WaitDataAck(int timeoutMs, std::string& reply) {
   }
   // The log shows what the camera really sent.
   ToReceivePath(buffer);
-  reply = buffer;
-  while (!reply.empty() && (reply.back() == '\r' || reply.back() == '\n'))
-    reply.pop_back();
+  reply = std::string(scan::WithoutLineEnd(buffer));
   if (answer != Answer::Unanswered) cmd_.Ui().SetLinkState(1);
   Pump();
   return answer;

@@ -11,10 +11,5 @@ void PumpOneMessage(QEventLoop::ProcessEventsFlags flags) {
   if (QCoreApplication::instance()) QCoreApplication::processEvents(flags, 0);
 }
 
-void TrimLineEnd(std::string& text) {
-  if (text.empty() || text.back() != '\n') return;
-  text.pop_back();
-  if (!text.empty() && text.back() == '\r') text.pop_back();
-}
 
 }  // namespace kestrel::gen

@@ -14,9 +14,6 @@ namespace gen {
 // windows that must not be used meanwhile are disabled by their callers.
 void PumpOneMessage(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
-// Removes a trailing LF and then a CR right before it.
-void TrimLineEnd(std::string& text);
-
 }  // namespace gen
 
 }  // namespace kestrel

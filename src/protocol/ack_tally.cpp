@@ -1,4 +1,5 @@
 #include "protocol/ack_tally.h"
+#include "base/text_scan.h"
 
 #include <cctype>
 
@@ -24,9 +25,7 @@ Answer WaitAnswer(CCamCmd& cmd, int timeoutMs, std::string& reply, int log) {
 
 bool AckTally::Record(Answer answer, const std::string& command, const std::string& reply) {
   ++sent_;
-  std::string bare = command;
-  while (!bare.empty() && (bare.back() == '\r' || bare.back() == '\n'))
-    bare.pop_back();
+  const std::string bare(scan::WithoutLineEnd(command));
   const std::string where = "line " + std::to_string(sent_) + ": ";
   switch (answer) {
     case Answer::Accepted:

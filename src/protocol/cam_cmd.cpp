@@ -28,12 +28,6 @@ constexpr int kMaxDrainBytes = 4096;
 constexpr const char* kNoAnswerText =
     "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable connection.";
 
-std::string StripLineEnd(std::string line) {
-  while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-    line.pop_back();
-  return line;
-}
-
 }  // namespace
 
 CCamCmd::CCamCmd(Settings& settings, CRsPort& port, UserInterface& ui,
@@ -179,7 +173,7 @@ std::string CCamCmd::FormatQuery(int entry, bool terminator) const {
 
 int CCamCmd::SendCommand(const std::string& line, int log) {
   RawWrite(line);
-  std::string bare = StripLineEnd(line);
+  std::string bare(scan::WithoutLineEnd(line));
   if (log == 1) {
     ui_->AppendLog("Tx: " + bare);
     ui_->AddMessage(bare);
@@ -263,7 +257,7 @@ void CCamCmd::DiscardReceived() {
       if (partial.size() + 1 < static_cast<size_t>(kLineBufferSize)) partial.push_back(c);
       continue;
     }
-    if (!partial.empty() && partial.back() == '\r') partial.pop_back();
+    partial = std::string(scan::WithoutLineEnd(partial));
     ui_->AppendLog("Rx: " + partial);
     ui_->AddMessage(partial);
     partial.clear();
@@ -311,7 +305,7 @@ int CCamCmd::ParseLine(const std::string& input, ParsedLine& r, int replyMode) c
                                            !table_[row].indexed) {
     // A text row takes the whole rest of the line as it came, spaces and
     // commas included ("UD=my camera, line 2"); only the line end goes.
-    r.value1 = StripLineEnd(input.substr(input.find('=') + 1));
+    r.value1 = std::string(scan::WithoutLineEnd(input.substr(input.find('=') + 1)));
     r.kind = 1;
     r.cmdIndex = row;
     r.type = kTypeText;

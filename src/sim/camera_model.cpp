@@ -1,4 +1,5 @@
 #include "sim/camera_model.h"
+#include "base/text_scan.h"
 
 #include <unistd.h>
 
@@ -363,7 +364,7 @@ bool CameraModel::LoadState(const std::string& path, std::string* error) {
   ++lineNo;
   while (std::getline(f, line)) {
     ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line = std::string(scan::WithoutLineEnd(line));
     if (line.empty()) continue;
     if (line.rfind("[area ", 0) == 0) {
       area = std::atoi(line.c_str() + 6);

@@ -1,4 +1,5 @@
 #include "sim/command_interpreter.h"
+#include "base/text_scan.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -189,8 +190,7 @@ std::string CommandInterpreter::Feed(std::string_view bytes, uint64_t nowMs) {
 }
 
 Reply CommandInterpreter::Execute(std::string_view raw, uint64_t nowMs) {
-  while (!raw.empty() && (raw.back() == '\r' || raw.back() == '\n'))
-    raw.remove_suffix(1);
+  raw = scan::WithoutLineEnd(raw);
   if (NoBlanks(raw).empty()) return {};  // a bare line end: nothing to answer
   Cmd c;
   size_t sep = raw.find('=');

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "base/checked_input.h"
+#include "base/text_scan.h"
 #include "base/tick.h"
 #include "ctl.h"
 #include "panel/areas.h"
@@ -248,7 +249,7 @@ int Terminal(Context& ctx, const std::vector<std::string>& args) {
     for (size_t lf; (lf = pending.find('\n')) != std::string::npos;) {
       std::string line = pending.substr(0, lf);
       pending.erase(0, lf + 1);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+      line = std::string(scan::WithoutLineEnd(line));
       ctx.cmd->SendCommand(line + "\r\n", 1);
     }
     ctx.cmd->Poll();
