@@ -203,8 +203,9 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
   }
   ui.CloseProgress();
   if (tally.AllAccepted()) return 1;
-  return cmd_.Fail(tally.Kind(),
-                   cmd_.LinkLost() ? cmd_.LostText() + "\n" + tally.Summary() : tally.Summary());
+  if (cmd_.LinkLost())
+    return cmd_.Fail(FailureKind::Lost, cmd_.LostText() + "\n" + tally.Summary());
+  return cmd_.Fail(tally.Kind(), tally.Summary());
 }
 
 int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, int perReply,

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 
@@ -41,22 +42,25 @@ TEST(AberrationFileTest, TextRoundTripAndWhatAFileMustHold) {
   EXPECT_EQ(back, AberrationTable{});
 }
 
-TEST(AberrationCameraTest, OutOfRangeFileSendsNothing) {
+TEST(AberrationCameraTest, BadFilesSayWhyAndSendNothing) {
   testing::SimLink sim;
   ASSERT_TRUE(sim.link.opened);
-  const std::string path = ::testing::TempDir() + "aberration_range.csv";
+  const std::string path = ::testing::TempDir() + "aberration_" + std::to_string(::getpid());
   AberrationTable t{};
   t[40] = 40000;
-  ASSERT_TRUE(WriteFileAtomically(path, FormatAberrationText(t)));
-  EXPECT_EQ(LoadAberrationFile(sim.link.cmd, path, 500), 0);
-  ASSERT_TRUE(WriteFileAtomically(path, ""));
-  EXPECT_EQ(LoadAberrationFile(sim.link.cmd, path, 500), 0);
-  EXPECT_EQ(sim.link.ui.BoxTexts(),
-            (std::vector<std::string>{"Invalid parameter contains",
-                                      path + "\nthe file holds 0 values where 112 are needed\n"
-                                             "Nothing was sent."}));
-  EXPECT_TRUE(sim.link.Sent().empty());
+  const std::pair<std::string, std::string> cases[] = {
+      {FormatAberrationText(t), "Invalid parameter contains"},
+      {"", path + "\nthe file holds 0 values where 112 are needed\nNothing was sent."},
+  };
+  for (const auto& [text, why] : cases) {
+    ASSERT_TRUE(WriteFileAtomically(path, text));
+    EXPECT_EQ(LoadAberrationFile(sim.link.cmd, path, 500), 0);
+    EXPECT_EQ(sim.link.cmd.LastFailure().text, why);
+  }
   std::remove(path.c_str());
+  EXPECT_EQ(ReadAberrationFile(path, t).text,
+            "File open error\n" + path + ": No such file or directory");
+  EXPECT_TRUE(sim.link.Sent().empty());
 }
 
 TEST(AberrationCameraTest, AFailedQueryWritesNoFile) {
@@ -67,7 +71,7 @@ TEST(AberrationCameraTest, AFailedQueryWritesNoFile) {
   ASSERT_TRUE(peer.link.opened);
   const std::string path = ::testing::TempDir() + "aberration_none.csv";
   EXPECT_EQ(SaveAberrationFile(peer.link.cmd, path, 50), 0);
-  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{"Failed reading camera parameter"});
+  EXPECT_EQ(peer.link.cmd.LastFailure().kind, FailureKind::NoAnswer);
   EXPECT_EQ(queries, 3);
   std::string text;
   EXPECT_FALSE(ReadWholeFile(path, text));
@@ -89,10 +93,8 @@ TEST(BlemishTest, ButtonsSendTheirCommands) {
   EXPECT_EQ(BlemishDetect(cmd, BlemishColumn::User1), 0);
   EXPECT_EQ(sim.link.Sent(),
             (std::vector<std::string>{"BLMP2=12", "BLMPF=0", "BLMDF2=0", "BLMP2?", "BLMD=0"}));
-  EXPECT_EQ(sim.link.ui.BoxTexts(),
-            (std::vector<std::string>{"Completed", "Completed", "Completed",
-                                      "ERROR REJECTED for BLMD=0", "Failed"}));
-  EXPECT_EQ(sim.link.ui.boxes.back().icon, MsgIcon::Warning);
+  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Rejected);
+  EXPECT_EQ(cmd.LastFailure().text, "ERROR REJECTED for BLMD=0\nFailed");
 }
 
 }  // namespace

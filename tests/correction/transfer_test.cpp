@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <numeric>
 #include <thread>
@@ -61,7 +62,6 @@ TEST(TransferTest, WriteAndReadOneGroupPerCommandWithProgress) {
   std::vector<int32_t> back(768, 1);
   ASSERT_EQ(transfer.ReadCorrection(CorrectionKind::ShadingSlope, back.data(), 1), 1);
   EXPECT_EQ(back, values);
-  EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(ui.LastLinkState(), 1);
 }
 
@@ -107,44 +107,6 @@ TEST(TransferTest, BulkLinesArePacedAndStoresNameTheirSensor) {
   EXPECT_EQ(StoreMnemonicOf(CorrectionKind::HighBlack, 1), nullptr);
 }
 
-TEST(TransferTest, AWriteStopsAtTheFirstRejectedOrThirdSilentLine) {
-  std::atomic<int> lines = 0;
-  PeerLink peer([&lines](const std::string&) {
-    return std::string(++lines == 5 ? "ERROR 3\r\n" : "COMPLETE\r\n");
-  });
-  ASSERT_TRUE(peer.link.opened);
-  CDataTransfer transfer(peer.link.cmd, kFast);
-  std::vector<int32_t> values(1024, 7);
-  EXPECT_EQ(transfer.WriteCorrection(CorrectionKind::PixelBlack, values.data(), 1), 0);
-  EXPECT_EQ(peer.peer.Lines().size(), 5u);
-  EXPECT_EQ(peer.link.ui.BoxTexts(),
-            std::vector<std::string>{"1020 of 1024 lines were not accepted "
-                                     "(line 5: ERROR 3 for PBD=7)"});
-  EXPECT_FALSE(peer.link.ui.progressOpen);
-
-  // A camera that never answers: three lines, then the write gives up.
-  PeerLink silent;
-  ASSERT_TRUE(silent.link.opened);
-  CDataTransfer mute(silent.link.cmd, kFast);
-  EXPECT_EQ(mute.WriteDataBlocks("PBD2", values.data(), 1, 6), 0);
-  EXPECT_EQ(silent.peer.Lines().size(), 3u);
-  EXPECT_EQ(silent.link.ui.BoxTexts(), std::vector<std::string>{"6 of 6 lines were not accepted "
-                                                                "(line 3: no answer for PBD2=7)"});
-  EXPECT_EQ(silent.link.ui.LastLinkState(), 0);
-  // Nothing came back, so nothing is logged as received.
-  for (const std::string& line : silent.link.ui.log)
-    EXPECT_EQ(line.rfind("Rx:", 0), std::string::npos);
-
-  // One line left unanswered among acknowledged ones still fails the write.
-  lines = 0;
-  peer.link.ui.boxes.clear();
-  peer.peer.SetHandler(
-      [&lines](const std::string&) { return std::string(++lines == 2 ? "" : "COMPLETE\r\n"); });
-  EXPECT_EQ(transfer.WriteDataBlocks("PBD", values.data(), 1, 4), 0);
-  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{"1 of 4 lines were not accepted "
-                                                              "(line 2: no answer for PBD=7)"});
-}
-
 TEST(TransferTest, RepliesWithAnEchoOrWithoutANameAreRead) {
   PeerLink peer([](const std::string& line) { return line + "\r\nPBD=-5\r\n"; });
   ASSERT_TRUE(peer.link.opened);
@@ -155,41 +117,69 @@ TEST(TransferTest, RepliesWithAnEchoOrWithoutANameAreRead) {
   peer.peer.SetHandler([](const std::string&) { return std::string("17\r\n"); });
   ASSERT_EQ(transfer.ReadDataBlocks("PBD", &v, 1, 1), 1);
   EXPECT_EQ(v, 17);
-  EXPECT_TRUE(peer.link.ui.boxes.empty());
 }
 
-TEST(TransferTest, IncompleteOrOverlongRepliesFailTheReadWithBothMessages) {
-  // Two values where three are expected; 400 bytes without a line end, of
-  // which the reply buffer keeps 255.
-  for (const std::string& reply : {std::string("SDDS=1,2\r\n"), std::string(400, '7')}) {
-    PeerLink peer([reply](const std::string&) { return reply; });
+// What a transfer ends in when the camera does not play along: the kind, the
+// message (the reason, then what failed) and how many lines went out first.
+TEST(TransferTest, FailuresSayWhyAndWhatFailed) {
+  enum Op { WritePbd, WritePbd2Short, ReadSdds, StoreBlack, StoreHighBlack };
+  struct Case {
+    const char* what;
+    std::function<std::string(int line)> answer;  // the n-th line's answer (from 1)
+    Op op;
+    FailureKind kind;
+    std::string text;
+    size_t linesSent;
+  };
+  const std::vector<Case> cases = {
+      {"rejected fifth line", [](int n) { return n == 5 ? "ERROR 3\r\n" : "COMPLETE\r\n"; },
+       WritePbd, FailureKind::Rejected,
+       "1020 of 1024 lines were not accepted (line 5: ERROR 3 for PBD=7)", 5},
+      {"silent camera", [](int) { return ""; }, WritePbd2Short, FailureKind::NoAnswer,
+       "6 of 6 lines were not accepted (line 3: no answer for PBD2=7)", 3},
+      {"two values of three", [](int) { return "SDDS=1,2\r\n"; }, ReadSdds, FailureKind::NoAnswer,
+       std::string(kNoAnswer) + "\nFailed reading camera parameter", 1},
+      {"no line end", [](int) { return std::string(400, '7'); }, ReadSdds, FailureKind::NoAnswer,
+       std::string(kNoAnswer) + "\nFailed reading camera parameter", 1},
+      {"rejected store", [](int) { return "ERROR REJECTED\r\n"; }, StoreBlack,
+       FailureKind::Rejected, "ERROR REJECTED for PBDS=0\nFailed storing pixel black data", 1},
+      {"kind without a store", [](int) { return "COMPLETE\r\n"; }, StoreHighBlack,
+       FailureKind::BadInput, "The camera has no store command for high-black", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::atomic<int> lines = 0;
+    PeerLink peer([&](const std::string&) { return std::string(c.answer(++lines)); });
     ASSERT_TRUE(peer.link.opened);
     CDataTransfer transfer(peer.link.cmd, kFast);
-    std::vector<int32_t> values(768, 0);
-    EXPECT_EQ(transfer.ReadDataBlocks("SDDS", values.data(), 3, 768), 0);
-    const auto& ui = peer.link.ui;
-    EXPECT_EQ(ui.BoxTexts(),
-              (std::vector<std::string>{kNoAnswer, "Failed reading camera parameter"}));
-    EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(ui.LastLinkState(), 0);
-    EXPECT_FALSE(ui.progressOpen);
-    EXPECT_EQ(peer.peer.Lines().size(), 1u);  // the read ends at the first failed reply
+    std::vector<int32_t> values(1024, 7);
+    int ok = -1;
+    switch (c.op) {
+      case WritePbd:
+        ok = transfer.WriteCorrection(CorrectionKind::PixelBlack, values.data(), 1);
+        break;
+      case WritePbd2Short:
+        ok = transfer.WriteDataBlocks("PBD2", values.data(), 1, 6);
+        break;
+      case ReadSdds:
+        ok = transfer.ReadDataBlocks("SDDS", values.data(), 3, 768);
+        break;
+      case StoreBlack:
+        ok = transfer.StoreCorrection(CorrectionKind::PixelBlack, 1);
+        break;
+      case StoreHighBlack:
+        ok = transfer.StoreCorrection(CorrectionKind::HighBlack, 1);
+        break;
+    }
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(peer.link.cmd.LastFailure().kind, c.kind);
+    EXPECT_EQ(peer.link.cmd.LastFailure().text, c.text);
+    EXPECT_EQ(peer.peer.Lines().size(), c.linesSent);
+    EXPECT_FALSE(peer.link.ui.progressOpen);
+    if (c.kind == FailureKind::NoAnswer) {
+      EXPECT_EQ(peer.link.ui.LastLinkState(), 0);
+    }
   }
-}
-
-TEST(TransferTest, StoreReportsTheOutcome) {
-  sim::SimOptions options;
-  options.rejected = {"PBDS"};
-  SimLink sim(options);
-  ASSERT_TRUE(sim.link.opened);
-  CDataTransfer transfer(sim.link.cmd, kFast);
-  EXPECT_EQ(transfer.StoreCorrection(CorrectionKind::PixelGain, 2), 1);
-  EXPECT_EQ(transfer.StoreCorrection(CorrectionKind::HighBlack, 1), 0);  // no such command
-  EXPECT_EQ(transfer.StoreCorrection(CorrectionKind::PixelBlack, 1), 0);
-  EXPECT_EQ(
-      sim.link.ui.BoxTexts(),
-      (std::vector<std::string>{"Succeeded in storing pixel gain data", "ERROR REJECTED for PBDS=0",
-                                "Failed storing pixel black data"}));
 }
 
 TEST(TransferTest, OfflineWritesAtOnceAndReadsFail) {
@@ -201,7 +191,7 @@ TEST(TransferTest, OfflineWritesAtOnceAndReadsFail) {
   EXPECT_EQ(transfer.WriteCorrection(CorrectionKind::PixelBlack, values.data(), 1), 1);
   EXPECT_EQ(transfer.ReadCorrection(CorrectionKind::PixelBlack, values.data(), 1), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-  EXPECT_EQ(peer.link.ui.BoxTexts(), std::vector<std::string>{"Failed reading camera parameter"});
+  EXPECT_EQ(peer.link.cmd.LastFailure().text, "Failed reading camera parameter");
 }
 
 TEST(TransferTest, HungUpPortEndsAWriteWithFailure) {
@@ -212,10 +202,10 @@ TEST(TransferTest, HungUpPortEndsAWriteWithFailure) {
   std::this_thread::sleep_for(50ms);
   std::vector<int32_t> values(1024, 3);
   EXPECT_EQ(transfer.WriteCorrection(CorrectionKind::PixelBlack, values.data(), 1), 0);
-  EXPECT_EQ(
-      peer.link.ui.BoxTexts(),
-      std::vector<std::string>{peer.link.cmd.LostText() + "\n1024 of 1024 lines were not accepted "
-                                                          "(line 1: no answer for PBD=3)"});
+  EXPECT_EQ(peer.link.cmd.LastFailure().kind, FailureKind::Lost);
+  EXPECT_EQ(peer.link.cmd.LastFailure().text,
+            peer.link.cmd.LostText() +
+                "\n1024 of 1024 lines were not accepted (line 1: no answer for PBD=3)");
   EXPECT_EQ(peer.link.ui.LastLinkState(), 0);
 }
 
