@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include "base/text_file.h"
@@ -12,8 +11,6 @@
 
 namespace kestrel {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Long enough for an answer on a loaded machine; a silent camera costs half a
 // second a line.
@@ -48,6 +45,9 @@ TEST(DataFileTest, WhatAFileMustHold) {
       {"1\n2\n3\n4garbage\n", 1, 4, "line 4: \"4garbage\" is not a number", {}},
       {"1\n2\n3\n99999999999\n", 1, 4, "line 4: \"99999999999\" does not fit in 32 bits", {}},
   };
+  // Written: CR LF after every row, no header.
+  const int32_t six[] = {1, -2, 3, 4, 5, 6};
+  EXPECT_EQ(FormatDataText(six, 3, 2), "1,-2,3\r\n4,5,6\r\n");
   for (const auto& c : cases) {
     std::vector<int32_t> values;
     EXPECT_EQ(ParseDataText(c.text, values, c.columns, c.rows), c.why) << c.text;
@@ -55,25 +55,6 @@ TEST(DataFileTest, WhatAFileMustHold) {
       EXPECT_EQ(values, c.values) << c.text;
     }
   }
-}
-
-TEST(DataFileTest, ShadingSlopeFileHas256LinesOfThreeNumbers) {
-  TempFolder dir;
-  std::vector<int32_t> v(768);
-  for (size_t i = 0; i < v.size(); i += 3) {
-    v[i] = -12;
-    v[i + 1] = 0;
-    v[i + 2] = 341;
-  }
-  const std::string path = dir / "slope.csv";
-  ASSERT_FALSE(WriteDataFile(path, v.data(), 3, 256));
-  std::string text;
-  ASSERT_TRUE(ReadWholeFile(path, text));
-  std::string expected;
-  for (int r = 0; r < 256; ++r)
-    expected += "-12,0,341\r\n";
-  EXPECT_EQ(text, expected);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);  // no temporary left
 }
 
 // The messages of the correction files, read before anything is sent.

@@ -36,6 +36,18 @@ class SimEndToEnd : public ::testing::Test {
     paths_.push_back(::testing::TempDir() + "e2e_" + std::to_string(::getpid()) + "_" + name);
     return paths_.back();
   }
+  // One group a line, the progress counting the lines, and closed.
+  void ExpectProgressCounted(int lines) {
+    ASSERT_GE(ui.progressTexts.size(), static_cast<size_t>(lines));
+    EXPECT_EQ(ui.progressTexts[ui.progressTexts.size() - static_cast<size_t>(lines)],
+              "Completed  (0 / " + std::to_string(lines) + ")");
+    EXPECT_EQ(ui.progressTexts.back(),
+              "Completed  (" + std::to_string(lines - 1) + " / " + std::to_string(lines) + ")");
+    EXPECT_EQ(ui.percents.back(), (lines - 1) * 100 / lines);
+    EXPECT_FALSE(ui.progressOpen);
+    ui.progressTexts.clear();
+    ui.percents.clear();
+  }
   std::vector<int32_t> Model(const std::string& name) {
     return camera.WithModel([&](sim::CameraModel& m) { return m.Array(name); });
   }
@@ -67,8 +79,10 @@ TEST_F(SimEndToEnd, EveryKindAndSensorSurvivesFileToCameraToFile) {
       const std::string out = Path("out.csv"), back = Path("back.csv");
       ASSERT_FALSE(WriteDataFile(out, values.data(), info.perCommand, RowsOf(kind)));
       ASSERT_EQ(LoadCorrectionFile(transfer, kind, out, sensor), 1) << cmd.LastFailure().text;
+      ExpectProgressCounted(RowsOf(kind));
       EXPECT_EQ(Model(MnemonicOf(kind, sensor)), values);
       ASSERT_EQ(SaveCorrectionFile(transfer, kind, back, sensor), 1);
+      ExpectProgressCounted(RowsOf(kind));
       std::string a, b;
       ASSERT_TRUE(ReadWholeFile(out, a));
       ASSERT_TRUE(ReadWholeFile(back, b));
