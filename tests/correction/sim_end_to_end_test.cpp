@@ -1,5 +1,5 @@
-// Every correction kind, the LUTs and the aberration table moved camera -> file
-// -> camera through the simulated camera on a pseudo-terminal.
+// Every correction kind moved file -> camera -> file through the simulated
+// camera on a pseudo-terminal.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,11 +8,8 @@
 
 #include "base/text_file.h"
 #include "common/recording_ui.h"
-#include "correction/aberration.h"
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
-#include "correction/lut_edit_points.h"
-#include "correction/lut_table.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
@@ -89,36 +86,6 @@ TEST_F(SimEndToEnd, EveryKindAndSensorSurvivesFileToCameraToFile) {
       EXPECT_EQ(a, b);
     }
   }
-}
-
-TEST_F(SimEndToEnd, LutAndAberrationTablesRoundTrip) {
-  LutEditPoints points;
-  points.MouseMoveInGraph(70, 90, LutEditPoints::Buttons::LeftOnly);
-  points.MouseMoveInGraph(180, 30, LutEditPoints::Buttons::LeftOnly);
-  const LutTable table = points.Table();
-  ASSERT_EQ(WriteLutTable(cmd, 1, table), 1);
-  EXPECT_EQ(Model("LUTD2"), std::vector<int32_t>(table.begin(), table.end()));
-  const std::string gamma = Path("gamma.csv");
-  LutTable read{};
-  ASSERT_EQ(ReadLutTable(cmd, 1, read), 256);
-  ASSERT_FALSE(SaveGammaFile(gamma, read));
-  LutTable loaded{};
-  ASSERT_FALSE(LoadGammaFile(gamma, loaded));
-  EXPECT_EQ(loaded, table);
-
-  AberrationTable ab{};
-  for (int i = 0; i < kAberrationValues; ++i)
-    ab[static_cast<size_t>(i)] = i % 2 ? -32768 + i : 32767 - i;
-  const std::string file = Path("aberration.csv");
-  ASSERT_TRUE(WriteFileAtomically(file, FormatAberrationText(ab)));
-  ASSERT_EQ(LoadAberrationFile(cmd, file), 1);
-  EXPECT_EQ(Model("CAB2"), std::vector<int32_t>(ab.begin(), ab.end()));
-  const std::string back = Path("aberration_back.csv");
-  ASSERT_EQ(SaveAberrationFile(cmd, back), 1);
-  std::string a, b;
-  ASSERT_TRUE(ReadWholeFile(file, a));
-  ASSERT_TRUE(ReadWholeFile(back, b));
-  EXPECT_EQ(a, b);
 }
 
 }  // namespace
