@@ -85,23 +85,42 @@ TEST(LutSplineTest, NearestSampleSearchesPickTheFirstNearSample) {
   }
 }
 
-TEST(LutEditPointsTest, LeftButtonMovesANearPointOrAddsOne) {
+// The mouse rules, one move after another from the cleared editor: whether
+// the move changed the points, and the points after it.
+TEST(LutEditPointsTest, MouseMovesAddMoveAndDeleteByTheRules) {
+  const auto L = Buttons::LeftOnly, R = Buttons::RightOnly;
+  const struct {
+    int gx, gy;  // in the graph; the editor's client pixels are (160, 20) further
+    Buttons buttons;
+    bool changed;
+    std::vector<LutPoint> points;
+  } moves[] = {
+      // The ends are never deleted, with two points or more.
+      {0, 256, R, false, {{0, 260}, {260, 0}}},
+      {256, 0, R, false, {{0, 260}, {260, 0}}},
+      // Near a point (within 32 both ways) it moves; away from all, a new one in x order.
+      {20, 240, L, true, {{20, 240}, {260, 0}}},
+      {128, 128, L, true, {{20, 240}, {128, 128}, {260, 0}}},
+      // A point dragged past its neighbour is reordered.
+      {150, 128, L, true, {{20, 240}, {150, 128}, {260, 0}}},
+      {10, 215, L, true, {{10, 215}, {150, 128}, {260, 0}}},
+      // Other buttons or modifiers, and moves outside the graph's square: nothing.
+      {60, 60, Buttons::Other, false, {{10, 215}, {150, 128}, {260, 0}}},
+      {-1, 80, L, false, {{10, 215}, {150, 128}, {260, 0}}},
+      {40, 257, L, false, {{10, 215}, {150, 128}, {260, 0}}},
+      {12, 213, R, false, {{10, 215}, {150, 128}, {260, 0}}},  // an end
+      {255, 3, R, false, {{10, 215}, {150, 128}, {260, 0}}},
+      // A right move deletes an inner point within 16 of it.
+      {167, 128, R, false, {{10, 215}, {150, 128}, {260, 0}}},
+      {166, 112, R, true, {{10, 215}, {260, 0}}},
+  };
   LutEditPoints p;
-  // Near the bottom-left point (within 32 in both directions): it moves.
-  EXPECT_TRUE(p.MouseMove(160 + 20, 20 + 240, Buttons::LeftOnly));
-  EXPECT_EQ(PointsOf(p), (std::vector<LutPoint>{{20, 240}, {260, 0}}));
-  // Away from every point: a new one, kept in x order.
-  EXPECT_TRUE(p.MouseMoveInGraph(128, 128, Buttons::LeftOnly));
-  EXPECT_EQ(PointsOf(p), (std::vector<LutPoint>{{20, 240}, {128, 128}, {260, 0}}));
-  // Dragging a point past its neighbour reorders them.
-  EXPECT_TRUE(p.MouseMoveInGraph(150, 128, Buttons::LeftOnly));
-  EXPECT_TRUE(p.MouseMoveInGraph(10, 215, Buttons::LeftOnly));  // grabs (20, 240)
-  EXPECT_EQ(p[0], (LutPoint{10, 215}));
-  // Outside the accepted square, with modifiers or other buttons: nothing.
-  EXPECT_FALSE(p.MouseMove(159, 100, Buttons::LeftOnly));
-  EXPECT_FALSE(p.MouseMove(200, 277, Buttons::LeftOnly));
-  EXPECT_FALSE(p.MouseMoveInGraph(60, 60, Buttons::Other));
-  EXPECT_EQ(p.Count(), 3);
+  for (const auto& m : moves) {
+    EXPECT_EQ(p.MouseMoveInGraph(m.gx, m.gy, m.buttons), m.changed) << m.gx << "," << m.gy;
+    EXPECT_EQ(PointsOf(p), m.points) << m.gx << "," << m.gy;
+  }
+  EXPECT_TRUE(p.MouseMove(160 + 100, 20 + 100, L));  // client pixels
+  EXPECT_EQ(p[1], (LutPoint{100, 100}));
 }
 
 TEST(LutEditPointsTest, NoSixteenthPoint) {
@@ -114,23 +133,6 @@ TEST(LutEditPointsTest, NoSixteenthPoint) {
   EXPECT_FALSE(p.InUse(15));
   for (int i = 1; i < p.Count(); ++i)
     EXPECT_LE(p[i - 1].x, p[i].x);
-}
-
-TEST(LutEditPointsTest, RightButtonDeletesOnlyInnerPoints) {
-  LutEditPoints p;
-  // With two points nothing can be deleted, and the ends never are.
-  EXPECT_FALSE(p.MouseMoveInGraph(0, 256, Buttons::RightOnly));
-  EXPECT_FALSE(p.MouseMoveInGraph(256, 0, Buttons::RightOnly));
-  p.MouseMoveInGraph(100, 100, Buttons::LeftOnly);
-  p.MouseMoveInGraph(180, 50, Buttons::LeftOnly);
-  ASSERT_EQ(p.Count(), 4);
-  EXPECT_FALSE(p.MouseMoveInGraph(0, 256, Buttons::RightOnly));
-  EXPECT_FALSE(p.MouseMoveInGraph(117, 100, Buttons::RightOnly));  // 17 away: too far
-  EXPECT_TRUE(p.MouseMoveInGraph(116, 84, Buttons::RightOnly));
-  EXPECT_EQ(PointsOf(p), (std::vector<LutPoint>{{0, 260}, {180, 50}, {260, 0}}));
-  EXPECT_FALSE(p.InUse(3));
-  p.Clear();
-  EXPECT_EQ(PointsOf(p), (std::vector<LutPoint>{{0, 260}, {260, 0}}));
 }
 
 TEST(GammaFileTest, TheWholeTableOrNothing) {
