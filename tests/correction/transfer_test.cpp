@@ -23,22 +23,6 @@ const char* const kNoAnswer =
 // too), short enough that a silent camera costs half a second a line.
 constexpr TransferTiming kFast{500, 500, 0, 6000};
 
-TEST(DataReplyTest, CompletenessAndParsing) {
-  int32_t v[3] = {-1, -1, -1};
-  EXPECT_FALSE(DataReplyComplete("PBD=17", 1));
-  // Two values where three are expected never complete.
-  EXPECT_FALSE(DataReplyComplete("SDDS=1,2\r\n", 3));
-  ASSERT_TRUE(DataReplyComplete("SDDS=310,-4,77\r\n", 3));
-  ASSERT_TRUE(ParseDataReply("SDDS=310,-4,77\r\n", v, 3));
-  EXPECT_EQ((std::vector<int32_t>{v[0], v[1], v[2]}), (std::vector<int32_t>{310, -4, 77}));
-  // A field without a number is not a reply (an echo, an error line).
-  EXPECT_FALSE(ParseDataReply("COMPLETE\r\n", v, 1));
-  EXPECT_FALSE(ParseDataReply("SDDS=1,,3\r\n", v, 3));
-  // Numbers beyond 32 bits clamp instead of wrapping into range.
-  ASSERT_TRUE(ParseDataReply("PBD=99999999999\r\n", v, 1));
-  EXPECT_EQ(v[0], INT32_MAX);
-}
-
 // A camera on the wire that acknowledges every line, noting when each came.
 struct TimedCamera {
   std::mutex mutex;
