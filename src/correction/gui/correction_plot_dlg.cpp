@@ -182,12 +182,6 @@ bool CCorrectionPlotDlg::OpenFile(const QString& path) {
   return true;
 }
 
-void CCorrectionPlotDlg::SetSeries(std::vector<Series> camera, std::vector<Series> file) {
-  camera_ = std::move(camera);
-  file_ = std::move(file);
-  Rebuild();
-}
-
 void CCorrectionPlotDlg::SetDifference(bool on) {
   if (mode_->currentIndex() != (on ? 1 : 0)) {
     mode_->setCurrentIndex(on ? 1 : 0);  // comes back here through the signal
