@@ -156,7 +156,7 @@ bool CCorrectionPlotDlg::ReadCamera(CorrectionKind kind) {
   }
   ui_.EndBusy();
   setEnabled(true);
-  if (!Tell(ui_, ok ? 1 : 0, transfer_.Cmd().LastFailure())) return false;
+  if (!ShowOutcome(ui_, ok ? 1 : 0, transfer_.Cmd().LastFailure())) return false;
   camera_ = std::move(read);
   Rebuild();
   return true;

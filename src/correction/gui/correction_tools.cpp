@@ -76,7 +76,7 @@ uint32_t PositionControlOf(BlemishColumn column) {
 
 }  // namespace
 
-int Tell(QtUserInterface& ui, int ok, const Failure& failure, const std::string& done) {
+int ShowOutcome(QtUserInterface& ui, int ok, const Failure& failure, const std::string& done) {
   if (ok == 1) {
     if (!done.empty()) ui.Report(done, MsgIcon::Information);
   } else if (failure.kind == FailureKind::Cancelled && !failure.text.empty()) {
@@ -251,21 +251,21 @@ int CorrectionTools::LoadDataFrom(CorrectionKind kind, int sensor, const QString
   ui_.BeginBusy();
   const int ok = LoadCorrectionFile(transfer_, kind, path.toStdString(), sensor);
   ui_.EndBusy();
-  return Tell(ui_, ok, panel_.Cmd().LastFailure(), InfoOf(kind).loadMessage);
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), InfoOf(kind).loadMessage);
 }
 
 int CorrectionTools::SaveDataTo(CorrectionKind kind, int sensor, const QString& path) {
   ui_.BeginBusy();
   const int ok = SaveCorrectionFile(transfer_, kind, path.toStdString(), sensor);
   ui_.EndBusy();
-  return Tell(ui_, ok, panel_.Cmd().LastFailure(), InfoOf(kind).saveMessage);
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), InfoOf(kind).saveMessage);
 }
 
 int CorrectionTools::StoreData(CorrectionKind kind, int sensor) {
   ui_.BeginBusy();
   const int ok = transfer_.StoreCorrection(kind, sensor);
   ui_.EndBusy();
-  return Tell(ui_, ok, panel_.Cmd().LastFailure(), StoredText(kind));
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), StoredText(kind));
 }
 
 // ---------------------------------------------------------------- calibration
@@ -282,7 +282,7 @@ void CorrectionTools::ReReadControls(std::initializer_list<uint32_t> ids) {
 
 void CorrectionTools::TapGain(int sensor) {
   const int ok = TapGainBalance(panel_.Cmd(), sensor);
-  if (!Tell(ui_, ok, panel_.Cmd().LastFailure(), kTapGainDoneText)) return;
+  if (!ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kTapGainDoneText)) return;
   for (int row : TapGainRows(panel_.Cmd(), sensor)) {
     const int id = panel_.Table().CmdId2CtrlId(row);
     if (id >= 0) panel_.Table().ReadParamFromCamera(static_cast<uint32_t>(id));
@@ -342,7 +342,7 @@ int CorrectionTools::AberrationLoad() {
   const int ok = LoadAberrationFile(panel_.Cmd(), path.toStdString());
   ui_.EndBusy();
   RememberFolder(path);
-  return Tell(ui_, ok, panel_.Cmd().LastFailure(), kAberrationLoadedText);
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kAberrationLoadedText);
 }
 
 int CorrectionTools::AberrationSave() {
@@ -353,11 +353,12 @@ int CorrectionTools::AberrationSave() {
   const int ok = SaveAberrationFile(panel_.Cmd(), path.toStdString());
   ui_.EndBusy();
   RememberFolder(path);
-  return Tell(ui_, ok, panel_.Cmd().LastFailure(), kAberrationSavedText);
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kAberrationSavedText);
 }
 
 void CorrectionTools::BlemishStart(BlemishColumn column) {
-  Tell(ui_, BlemishDetect(panel_.Cmd(), column), panel_.Cmd().LastFailure(), kBlemishDoneText);
+  ShowOutcome(ui_, BlemishDetect(panel_.Cmd(), column), panel_.Cmd().LastFailure(),
+              kBlemishDoneText);
 }
 
 void CorrectionTools::BlemishRead(BlemishColumn column) {
@@ -369,7 +370,7 @@ void CorrectionTools::BlemishRead(BlemishColumn column) {
 void CorrectionTools::BlemishWrite(BlemishColumn column) {
   const int ok =
       BlemishWritePosition(panel_.Cmd(), column, panel_.View().Text(PositionControlOf(column)));
-  Tell(ui_, ok, panel_.Cmd().LastFailure(), kBlemishDoneText);
+  ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kBlemishDoneText);
 }
 
 }  // namespace kestrel

@@ -23,7 +23,7 @@ class QtUserInterface;
 // What an operation of these tools ended in: `done` (when not empty) on
 // success, else why it failed; a transfer the operator stopped still says how
 // far it got. Returns 1 on success.
-int Tell(QtUserInterface& ui, int ok, const Failure& failure, const std::string& done = {});
+int ShowOutcome(QtUserInterface& ui, int ok, const Failure& failure, const std::string& done = {});
 
 // Finds the panel's placeholders for correction data, calibration, LUT,
 // blemish and aberration, enables them and connects them to their tools.
