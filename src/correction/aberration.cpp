@@ -9,6 +9,7 @@
 #include "base/text_file.h"
 #include "base/text_scan.h"
 #include "base/user_interface.h"
+#include "correction/data_transfer.h"
 #include "protocol/cam_cmd.h"
 
 namespace kestrel {
@@ -36,13 +37,10 @@ const char* PositionMnemonic(BlemishColumn c) {
   return names[static_cast<int>(c)];
 }
 
-int ReportSet(CCamCmd& cmd, int row, int value, int timeoutMs) {
-  const bool ok = row >= 0 && cmd.SetInt(row, value, timeoutMs) == 1;
-  if (ok)
-    cmd.Ui().MessageBox("Completed", MsgIcon::Information);
-  else
-    cmd.Ui().MessageBox("Failed", MsgIcon::Warning);
-  return ok ? 1 : 0;
+int SetOrFail(CCamCmd& cmd, int row, int value, int timeoutMs) {
+  if (row < 0) return cmd.Fail(FailureKind::BadInput, "Failed");
+  if (cmd.SetInt(row, value, timeoutMs) == 1) return 1;
+  return FailAfterExchange(cmd, "Failed");
 }
 
 }  // namespace
@@ -71,43 +69,39 @@ int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
   const int row = Row(cmd, "CAB2");
   AberrationTable table{};
-  CCamCmd::LinkOwner owner(cmd);
-  ui.BeginBusy();
-  for (int i = 0; i < kAberrationValues; ++i) {
-    int value = 0;
-    if (ui.CancelRequested() || cmd.QueryInt(row, value, timeoutMs) != 1) {
-      ui.MessageBox("Failed reading camera parameter", MsgIcon::Warning);
-      ui.EndBusy();
-      return 0;
+  {
+    CCamCmd::LinkOwner owner(cmd);
+    ui.BeginBusy();
+    for (int i = 0; i < kAberrationValues; ++i) {
+      int value = 0;
+      if (ui.CancelRequested()) {
+        ui.EndBusy();
+        return cmd.Fail(FailureKind::Cancelled, "Failed reading camera parameter");
+      }
+      if (cmd.QueryInt(row, value, timeoutMs) != 1) {
+        ui.EndBusy();
+        return FailAfterExchange(cmd, "Failed reading camera parameter");
+      }
+      table[static_cast<size_t>(i)] = value;
+      Pump(ui);
     }
-    table[static_cast<size_t>(i)] = value;
-    Pump(ui);
+    ui.EndBusy();
   }
-  ui.EndBusy();
-  if (!WriteFileAtomically(path, FormatAberrationText(table))) {
-    ui.MessageBox("File open error" + FileReason(path, errno), MsgIcon::Warning);
-    return 0;
-  }
-  ui.MessageBox("Succeeded in writing", MsgIcon::Information);
+  if (!WriteFileAtomically(path, FormatAberrationText(table)))
+    return cmd.Fail(FailureKind::FileError, "File open error" + FileReason(path, errno));
   return 1;
 }
 
-int ReadAberrationFile(UserInterface& ui, const std::string& path, AberrationTable& table) {
+Failure ReadAberrationFile(const std::string& path, AberrationTable& table) {
   std::string text;
-  if (std::string why = ReadInputFile(path, DataFileCap(kAberrationValues), text); !why.empty()) {
-    ui.MessageBox("File open error\n" + path + ": " + why, MsgIcon::Warning);
-    return 0;
-  }
-  if (std::string why = ParseAberrationText(text, table); !why.empty()) {
-    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Warning);
-    return 0;
-  }
+  if (std::string why = ReadInputFile(path, DataFileCap(kAberrationValues), text); !why.empty())
+    return Failure(FailureKind::FileError, "File open error\n" + path + ": " + why);
+  if (std::string why = ParseAberrationText(text, table); !why.empty())
+    return Failure(FailureKind::BadInput, path + "\n" + why + "\nNothing was sent.");
   if (std::any_of(table.begin(), table.end(),
-                  [](int32_t v) { return v < kAberrationMin || v > kAberrationMax; })) {
-    ui.MessageBox("Invalid parameter contains", MsgIcon::Warning);
-    return 0;
-  }
-  return 1;
+                  [](int32_t v) { return v < kAberrationMin || v > kAberrationMax; }))
+    return Failure(FailureKind::BadInput, "Invalid parameter contains");
+  return {};
 }
 
 int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table, int timeoutMs) {
@@ -116,27 +110,28 @@ int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table, int timeout
   CCamCmd::LinkOwner owner(cmd);
   ui.BeginBusy();
   for (int i = 0; i < kAberrationValues; ++i) {
-    if (ui.CancelRequested() || cmd.SetInt(row, table[static_cast<size_t>(i)], timeoutMs) != 1) {
-      ui.MessageBox("Failed writing camera parameter", MsgIcon::Warning);
+    if (ui.CancelRequested()) {
       ui.EndBusy();
-      return 0;
+      return cmd.Fail(FailureKind::Cancelled, "Failed writing camera parameter");
+    }
+    if (cmd.SetInt(row, table[static_cast<size_t>(i)], timeoutMs) != 1) {
+      ui.EndBusy();
+      return FailAfterExchange(cmd, "Failed writing camera parameter");
     }
     Pump(ui);
   }
   ui.EndBusy();
-  ui.MessageBox("Succeeded in reading", MsgIcon::Information);
   return 1;
 }
 
 int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
   AberrationTable table{};
-  return ReadAberrationFile(cmd.Ui(), path, table) && WriteAberrationTable(cmd, table, timeoutMs)
-             ? 1
-             : 0;
+  if (Failure failure = ReadAberrationFile(path, table)) return cmd.Fail(std::move(failure));
+  return WriteAberrationTable(cmd, table, timeoutMs);
 }
 
 int BlemishDetect(CCamCmd& cmd, BlemishColumn column) {
-  return ReportSet(cmd, Row(cmd, DetectMnemonic(column)), 0, 10000);
+  return SetOrFail(cmd, Row(cmd, DetectMnemonic(column)), 0, 10000);
 }
 
 int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value) {
@@ -148,7 +143,7 @@ int BlemishWritePosition(CCamCmd& cmd, BlemishColumn column, const std::string& 
   size_t pos = 0;
   int32_t value = 0;
   if (!ScanDec(text, pos, value)) value = 0;
-  return ReportSet(cmd, Row(cmd, PositionMnemonic(column)), value, 10000);
+  return SetOrFail(cmd, Row(cmd, PositionMnemonic(column)), value, 10000);
 }
 
 }  // namespace kestrel

@@ -5,10 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/failure.h"
+
 namespace kestrel {
 
 class CCamCmd;
-class UserInterface;
 
 // The camera's chromatic aberration table: 112 values, exchanged one per set or
 // query of CAB2, in order. Files hold a header word and 16 rows of 7 values.
@@ -28,29 +29,37 @@ std::string FormatAberrationText(const AberrationTable& table);
 // otherwise why not, and the table is left alone.
 std::string ParseAberrationText(std::string_view text, AberrationTable& table);
 
-// Reads the camera's table and writes the file: "Failed reading camera
-// parameter", "File open error" or "Succeeded in writing".
-int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
+// The camera operations return 1 on success; on failure 0, and the command
+// object's LastFailure says why. The success messages are the caller's.
+
+// Reads the camera's table and writes the file: the reason and "Failed
+// reading camera parameter", or "File open error". Success: kAberrationSavedText.
+[[nodiscard]] int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
+inline constexpr const char* kAberrationSavedText = "Succeeded in writing";
 // Reads and checks the whole file: "File open error" with the reason, the
 // line and field that is not a number, or "Invalid parameter contains".
-int ReadAberrationFile(UserInterface& ui, const std::string& path, AberrationTable& table);
-// Sends a checked table: "Failed writing camera parameter" (at the first set
-// the camera does not take) or "Succeeded in reading".
-int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table, int timeoutMs = 3000);
+Failure ReadAberrationFile(const std::string& path, AberrationTable& table);
+// Sends a checked table: the reason and "Failed writing camera parameter"
+// (at the first set the camera does not take). Success: kAberrationLoadedText.
+[[nodiscard]] int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table,
+                                       int timeoutMs = 3000);
+inline constexpr const char* kAberrationLoadedText = "Succeeded in reading";
 // ReadAberrationFile, then WriteAberrationTable: nothing is sent unless the
 // whole file is good.
-int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
+[[nodiscard]] int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
 
 // The blemish columns of the panel: the user group and the factory group, one
 // per sensor.
 enum class BlemishColumn : int { User1 = 0, User2, Factory1, Factory2 };
 
-// "Start": the column's detect command, then "Completed" or "Failed".
-int BlemishDetect(CCamCmd& cmd, BlemishColumn column);
-// "R": queries the column's position; 1 with the value, 0 silently.
-int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value);
-// "W": sends the leading integer of the Pos text (anything else is 0), then
-// "Completed" or "Failed".
-int BlemishWritePosition(CCamCmd& cmd, BlemishColumn column, const std::string& text);
+// "Start": the column's detect command; on failure the reason and "Failed".
+// Success: kBlemishDoneText.
+[[nodiscard]] int BlemishDetect(CCamCmd& cmd, BlemishColumn column);
+inline constexpr const char* kBlemishDoneText = "Completed";
+// "R": queries the column's position; 1 with the value.
+[[nodiscard]] int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value);
+// "W": sends the leading integer of the Pos text (anything else is 0), as
+// BlemishDetect.
+[[nodiscard]] int BlemishWritePosition(CCamCmd& cmd, BlemishColumn column, const std::string& text);
 
 }  // namespace kestrel

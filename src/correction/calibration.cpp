@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "base/settings.h"
-#include "base/text_scan.h"
 #include "base/user_interface.h"
+#include "correction/data_transfer.h"
 #include "protocol/cam_cmd.h"
 
 namespace kestrel {
@@ -48,28 +48,33 @@ constexpr std::array<CorrectionTarget, kCorrectionTargets> kTargets{{
 
 constexpr std::array<const char*, 3> kSettingTexts = {"Off (Bypass)", "Factory", "User"};
 
-constexpr int kQueryMs = 3000;
-
 int Row(const CCamCmd& cmd, const char* mnemonic) {
   return cmd.Table().Find(mnemonic);
 }
 
-bool Prompt(CCamCmd& cmd, const char* text, const char* caption) {
-  return cmd.Ui().MessageBox(text, MsgIcon::Information, MsgButtons::OkCancel, caption) ==
+bool Prompt(Reporter& reporter, const char* text, const char* caption) {
+  return reporter.Report(text, MsgIcon::Information, MsgButtons::OkCancel, caption) ==
          MsgAnswer::Ok;
 }
 
-void Set(CCamCmd& cmd, const char* mnemonic, int value, int timeoutMs) {
-  const int row = Row(cmd, mnemonic);
-  if (row >= 0) cmd.SetInt(row, value, timeoutMs);
+// A step of the factory sequences: the sequences run to their end whatever
+// the camera says, and the operator hears of a step that failed at once.
+void Tell(CCamCmd& cmd, Reporter& reporter, int ok) {
+  const Failure& failure = cmd.LastFailure();
+  if (ok != 1 && failure.kind != FailureKind::Cancelled)
+    reporter.Report(failure.text, failure.icon, MsgButtons::Ok, failure.caption);
 }
 
-// A raw line of the factory sequences. Its answer is not examined: the
-// sequences run to their end whatever the camera says.
-void RawLine(CCamCmd& cmd, const std::string& line, int waitMs) {
+void Set(CCamCmd& cmd, Reporter& reporter, const char* mnemonic, int value, int timeoutMs) {
+  const int row = Row(cmd, mnemonic);
+  if (row >= 0) Tell(cmd, reporter, cmd.SetInt(row, value, timeoutMs));
+}
+
+// A raw line of the factory sequences.
+void RawLine(CCamCmd& cmd, Reporter& reporter, const std::string& line, int waitMs) {
   cmd.ClearReceive();
   cmd.SendCommand(line + "\r\n", 1);
-  cmd.WaitComplete(waitMs, 1);
+  Tell(cmd, reporter, cmd.WaitComplete(waitMs, 1));
 }
 
 }  // namespace
@@ -88,29 +93,37 @@ bool RunButtonEnabled(int setting, int operatingMode) {
   return false;
 }
 
-AutoCorrectionResult RunAutoCorrection(CCamCmd& cmd, int target, int setting,
-                                       const CalibrationTiming& timing) {
-  if (target < 0 || target >= kCorrectionTargets || (setting != 1 && setting != 2))
+AutoCorrectionResult RunAutoCorrection(CCamCmd& cmd, Reporter& operatorPrompts, int target,
+                                       int setting, const CalibrationTiming& timing) {
+  if (target < 0 || target >= kCorrectionTargets || (setting != 1 && setting != 2)) {
+    cmd.Fail(FailureKind::BadInput, "Nothing to run for this correction setting");
     return AutoCorrectionResult::NotRun;
+  }
   const CorrectionTarget& t = kTargets[static_cast<size_t>(target)];
-  UserInterface& ui = cmd.Ui();
-  if (!Prompt(cmd, t.prompt, t.title)) return AutoCorrectionResult::Cancelled;
+  if (!Prompt(operatorPrompts, t.prompt, t.title)) {
+    cmd.Fail(FailureKind::Cancelled, "cancelled; nothing was started");
+    return AutoCorrectionResult::Cancelled;
+  }
 
   CCamCmd::LinkOwner owner(cmd);
   const int runRow = Row(cmd, setting == 1 ? t.runFactory : t.runUser);
-  if (runRow < 0 || cmd.SetInt(runRow, 0, t.runWaitMs) != 1) return AutoCorrectionResult::RunFailed;
+  if (runRow < 0) {
+    cmd.Fail(FailureKind::BadInput, std::string("No run command for ") + t.title);
+    return AutoCorrectionResult::RunFailed;
+  }
+  if (cmd.SetInt(runRow, 0, t.runWaitMs) != 1) return AutoCorrectionResult::RunFailed;
 
   const int statusRow = Row(cmd, t.statusCommand);
   int status = 0;
   int zeroPolls = 0;
   for (;;) {
     if (cmd.QueryInt(statusRow, status, timing.queryTimeoutMs) != 1) {
-      ui.MessageBox("Timeout - Request.", MsgIcon::Warning);
+      FailAfterExchange(cmd, "Timeout - Request.");
       return AutoCorrectionResult::NoStatus;
     }
     if (status != 0) break;
     if (++zeroPolls >= timing.maxZeroPolls) {
-      ui.MessageBox("Timeout by Kestrel.", MsgIcon::Warning);
+      cmd.Fail(FailureKind::NoAnswer, "Timeout by Kestrel.");
       return AutoCorrectionResult::StillRunning;
     }
     if (timing.pollIntervalMs > 0)
@@ -118,41 +131,28 @@ AutoCorrectionResult RunAutoCorrection(CCamCmd& cmd, int target, int setting,
   }
   switch (status) {
     case 1:
-      ui.MessageBox(t.completedText, MsgIcon::Information);
       return AutoCorrectionResult::Completed;
     case 2:
-      ui.MessageBox("Error1 - Image was too bright.", MsgIcon::Warning);
+      cmd.Fail(FailureKind::Rejected, "Error1 - Image was too bright.");
       break;
     case 3:
-      ui.MessageBox("Error2 - Image was too dark.", MsgIcon::Warning);
+      cmd.Fail(FailureKind::Rejected, "Error2 - Image was too dark.");
       break;
     case 4:
-      ui.MessageBox("Error3 - Timeout error occurred.", MsgIcon::Warning);
+      cmd.Fail(FailureKind::Rejected, "Error3 - Timeout error occurred.");
       break;
     default:
-      ui.MessageBox("Unknown error occurred.", MsgIcon::Warning);
+      cmd.Fail(FailureKind::Rejected, "Unknown error occurred.");
       break;
   }
   return AutoCorrectionResult::CameraError;
 }
 
-int QueryCorrectionSetting(CCamCmd& cmd, int target, int& setting) {
-  const int row = Row(cmd, CorrectionTargetOf(target).settingCommand);
-  int value = -1;
-  if (row < 0 || cmd.QueryInt(row, value, kQueryMs) != 1) return 0;
-  if (value < 0 || value > 2) return 0;
-  setting = value;
-  return 1;
-}
-
 int TapGainBalance(CCamCmd& cmd, int sensor) {
   const int row = Row(cmd, sensor == 1 ? "ATBF" : "ATBF2");
-  const bool ok = row >= 0 && cmd.SetInt(row, 0, 60000) == 1;
-  if (ok)
-    cmd.Ui().MessageBox("Completed", MsgIcon::Information);
-  else
-    cmd.Ui().MessageBox("Failed", MsgIcon::Warning);
-  return ok ? 1 : 0;
+  if (row < 0) return cmd.Fail(FailureKind::BadInput, "Failed");
+  if (cmd.SetInt(row, 0, 60000) == 1) return 1;
+  return FailAfterExchange(cmd, "Failed");
 }
 
 std::array<int, 8> TapGainRows(const CCamCmd& cmd, int sensor) {
@@ -170,21 +170,21 @@ std::string PrnuSecondStepLine(int sensor) {
   return sensor == 1 ? "PGL=1" : "PGL2=1";
 }
 
-int PrnuCalibration(CCamCmd& cmd, int sensor) {
+int PrnuCalibration(CCamCmd& cmd, Reporter& reporter, int sensor) {
   const bool first = sensor == 1;
   const char* caption = "PRNU Calibration";
-  Set(cmd, first ? "TR" : "TR2", 1, 3000);
-  Set(cmd, first ? "GA1T1" : "GA2T1", 0, 3000);
-  if (!Prompt(cmd, kPrnuLevel800, caption)) return 0;
-  RawLine(cmd, first ? "PGL=0" : "PGL2=0", 40000);
-  if (!Prompt(cmd, kPrnuLevel150, caption)) return 0;
-  RawLine(cmd, PrnuSecondStepLine(sensor), 40000);
+  Set(cmd, reporter, first ? "TR" : "TR2", 1, 3000);
+  Set(cmd, reporter, first ? "GA1T1" : "GA2T1", 0, 3000);
+  if (!Prompt(reporter, kPrnuLevel800, caption)) return 0;
+  RawLine(cmd, reporter, first ? "PGL=0" : "PGL2=0", 40000);
+  if (!Prompt(reporter, kPrnuLevel150, caption)) return 0;
+  RawLine(cmd, reporter, PrnuSecondStepLine(sensor), 40000);
   return 1;
 }
 
-int FpldCalibration(CCamCmd& cmd) {
-  if (!Prompt(cmd, kShadeLight, "FPLD Calibration")) return 0;
-  RawLine(cmd, "FPLD=0", 40000);
+int FpldCalibration(CCamCmd& cmd, Reporter& reporter) {
+  if (!Prompt(reporter, kShadeLight, "FPLD Calibration")) return 0;
+  RawLine(cmd, reporter, "FPLD=0", 40000);
   return 1;
 }
 
@@ -195,51 +195,44 @@ const char* ColumnCalibration::AdjustMessage() {
   return kColumnAdjust;
 }
 
-void ColumnCalibration::Start(CCamCmd& cmd) {
+void ColumnCalibration::Start(CCamCmd& cmd, Reporter& reporter) {
   if (step_ != 0) return;
-  Set(cmd, "GA1T1", 0, 10000);
-  Set(cmd, "GA2T1", 0, 10000);
-  RawLine(cmd, "AFM=7C,0", 10000);
-  Set(cmd, "BYP", 1, 10000);
+  Set(cmd, reporter, "GA1T1", 0, 10000);
+  Set(cmd, reporter, "GA2T1", 0, 10000);
+  RawLine(cmd, reporter, "AFM=7C,0", 10000);
+  Set(cmd, reporter, "BYP", 1, 10000);
   step_ = 1;
 }
 
-bool ColumnCalibration::Ok(CCamCmd& cmd) {
+bool ColumnCalibration::Ok(CCamCmd& cmd, Reporter& reporter) {
   if (step_ == 1) {
-    RawLine(cmd, "CBC0=0,0", 50000);
-    RawLine(cmd, "AFM=7C,0", 10000);
+    RawLine(cmd, reporter, "CBC0=0,0", 50000);
+    RawLine(cmd, reporter, "AFM=7C,0", 10000);
     step_ = 2;
     return false;
   }
   if (step_ == 2) {
-    RawLine(cmd, "CBC0=0,1", 50000);
-    Set(cmd, "BYP", 0, 10000);
-    Set(cmd, "SA00", 0, 20000);
+    RawLine(cmd, reporter, "CBC0=0,1", 50000);
+    Set(cmd, reporter, "BYP", 0, 10000);
+    Set(cmd, reporter, "SA00", 0, 20000);
     step_ = 0;
     return true;
   }
   return false;
 }
 
-int ClampABlack(const std::string& text) {
-  size_t pos = 0;
-  int32_t value = 0;
-  if (!ScanDec(text, pos, value)) value = 0;
-  return std::clamp<int32_t>(value, 0, 255);
-}
-
-void ReadoutCalibration(CCamCmd& cmd, int colour) {
+void ReadoutCalibration(CCamCmd& cmd, Reporter& reporter, int colour) {
   colour = std::clamp(colour, 0, 2);
-  Set(cmd, "GA1T1", 0, 10000);
-  Set(cmd, "GA2T1", 0, 10000);
+  Set(cmd, reporter, "GA1T1", 0, 10000);
+  Set(cmd, reporter, "GA2T1", 0, 10000);
   const std::string c = std::to_string(colour);
   for (int pass = 0; pass < 2; ++pass) {
-    cmd.Ui().MessageBox(kShadeLight, MsgIcon::Information);
-    RawLine(cmd, "CBC0=1," + c + ",0", 50000);
-    cmd.Ui().MessageBox(kReadoutPrompts[static_cast<size_t>(colour)], MsgIcon::Information);
-    RawLine(cmd, "CBC0=1," + c + ",1", 50000);
+    reporter.Report(kShadeLight, MsgIcon::Information);
+    RawLine(cmd, reporter, "CBC0=1," + c + ",0", 50000);
+    reporter.Report(kReadoutPrompts[static_cast<size_t>(colour)], MsgIcon::Information);
+    RawLine(cmd, reporter, "CBC0=1," + c + ",1", 50000);
   }
-  Set(cmd, "SA00", 0, 20000);
+  Set(cmd, reporter, "SA00", 0, 20000);
 }
 
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 namespace kestrel {
 
 class CCamCmd;
+class Reporter;
 
 // ---------------------------------------------------------------- automatic correction
 
@@ -40,39 +41,44 @@ struct CalibrationTiming {
   int maxZeroPolls = 1000;  // "Timeout by Kestrel." at this many zero statuses
 };
 
+// Every result but Completed leaves its message in the command object's
+// LastFailure; Completed's message is the target's completedText.
 enum class AutoCorrectionResult {
   NotRun,        // setting "Off (Bypass)" or a bad target: nothing sent
   Cancelled,     // the operator cancelled the prompt: nothing sent
-  RunFailed,     // the run command was not acknowledged (the set reported it)
-  NoStatus,      // "Timeout - Request."
+  RunFailed,     // the run command was not acknowledged (the reason)
+  NoStatus,      // "Timeout - Request." after the reason
   StillRunning,  // "Timeout by Kestrel."
   Completed,     // status 1
   CameraError,   // status 2..4 or unknown, with its message
 };
 
-// The run button: prompt, run command (Factory or User form by the setting),
-// status polling and the result message.
-AutoCorrectionResult RunAutoCorrection(CCamCmd& cmd, int target, int setting,
-                                       const CalibrationTiming& timing = {});
-
-// The camera's setting of a target (query without error boxes); 1 when it
-// answered with 0..2.
-int QueryCorrectionSetting(CCamCmd& cmd, int target, int& setting);
+// The run button: the prompt (to the operator), the run command (Factory or
+// User form by the setting) and the status polling.
+[[nodiscard]] AutoCorrectionResult RunAutoCorrection(CCamCmd& cmd, Reporter& operatorPrompts,
+                                                     int target, int setting,
+                                                     const CalibrationTiming& timing = {});
 
 // ---------------------------------------------------------------- tap gain balance
 
-// ATBF / ATBF2 with 60 s, then "Completed" or "Failed". On success the caller
-// re-reads the eight tap gains of TapGainRows(sensor).
-int TapGainBalance(CCamCmd& cmd, int sensor);
+// ATBF / ATBF2 with 60 s; on failure the reason and "Failed". On success the
+// caller says kTapGainDoneText and re-reads the eight tap gains of
+// TapGainRows(sensor).
+[[nodiscard]] int TapGainBalance(CCamCmd& cmd, int sensor);
+inline constexpr const char* kTapGainDoneText = "Completed";
 std::array<int, 8> TapGainRows(const CCamCmd& cmd, int sensor);
 
 // ---------------------------------------------------------------- factory sequences
 
+// The sequences run to their end whatever the camera answers: each command
+// the camera rejects or leaves unanswered is told to the operator on the spot,
+// with the prompts, through the reporter.
+
 // The second step's line for a sensor: "PGL=1" or "PGL2=1".
 std::string PrnuSecondStepLine(int sensor);
 // Returns 1 when the sequence ran to its end, 0 when the operator cancelled.
-int PrnuCalibration(CCamCmd& cmd, int sensor);
-int FpldCalibration(CCamCmd& cmd);
+int PrnuCalibration(CCamCmd& cmd, Reporter& reporter, int sensor);
+int FpldCalibration(CCamCmd& cmd, Reporter& reporter);
 
 // The column buffer calibration, stepped by the operator: Start, then OK twice.
 class ColumnCalibration {
@@ -83,21 +89,17 @@ class ColumnCalibration {
   int Step() const { return step_; }
   // Step 0 -> 1: bypass on, tap gains 0, AFM=7C,0. The dialog then shows
   // AdjustMessage() and the A.Black entries.
-  void Start(CCamCmd& cmd);
+  void Start(CCamCmd& cmd, Reporter& reporter);
   // Step 1 -> 2 and 2 -> 0. Returns true when the dialog closes with OK (after
   // the second OK); the panel then re-reads GA1T1, GA2T1 and BYP.
-  bool Ok(CCamCmd& cmd);
+  bool Ok(CCamCmd& cmd, Reporter& reporter);
 
  private:
   int step_ = 0;
 };
 
-// An "A.Black" entry's text as the dialog keeps it: the leading integer,
-// limited to 0..255.
-int ClampABlack(const std::string& text);
-
 // The readout channel calibration for a colour: 0 red, 1 green, 2 blue.
 inline constexpr std::array<const char*, 3> kReadoutColours = {"Red", "Green", "Blue"};
-void ReadoutCalibration(CCamCmd& cmd, int colour);
+void ReadoutCalibration(CCamCmd& cmd, Reporter& reporter, int colour);
 
 }  // namespace kestrel

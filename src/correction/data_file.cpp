@@ -6,7 +6,6 @@
 #include "base/checked_input.h"
 #include "base/file_messages.h"
 #include "base/text_file.h"
-#include "base/user_interface.h"
 #include "correction/data_transfer.h"
 #include "protocol/cam_cmd.h"
 
@@ -30,63 +29,46 @@ std::string FormatDataText(const int32_t* values, int columns, int rows) {
   return text;
 }
 
-int ReadDataFile(UserInterface& ui, const std::string& path, std::vector<int32_t>& values,
-                 int columns, int rows) {
+Failure ReadDataFile(const std::string& path, std::vector<int32_t>& values, int columns, int rows) {
   std::string text;
-  if (std::string why = ReadInputFile(path, DataFileCap(columns * rows), text); !why.empty()) {
-    ui.MessageBox("File open error\n" + path + ": " + why, MsgIcon::Warning);
-    return 0;
-  }
-  if (std::string why = ParseDataText(text, values, columns, rows); !why.empty()) {
-    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Warning);
-    return 0;
-  }
-  return 1;
+  if (std::string why = ReadInputFile(path, DataFileCap(columns * rows), text); !why.empty())
+    return Failure(FailureKind::FileError, "File open error\n" + path + ": " + why);
+  if (std::string why = ParseDataText(text, values, columns, rows); !why.empty())
+    return Failure(FailureKind::BadInput, path + "\n" + why + "\nNothing was sent.");
+  return {};
 }
 
-int WriteDataFile(UserInterface& ui, const std::string& path, const int32_t* values, int columns,
-                  int rows) {
-  if (!WriteFileAtomically(path, FormatDataText(values, columns, rows))) {
-    ui.MessageBox("File open error" + FileReason(path, errno), MsgIcon::Warning);
-    return 0;
-  }
-  return 1;
+Failure WriteDataFile(const std::string& path, const int32_t* values, int columns, int rows) {
+  if (!WriteFileAtomically(path, FormatDataText(values, columns, rows)))
+    return Failure(FailureKind::FileError, "File open error" + FileReason(path, errno));
+  return {};
 }
 
-int ReadCorrectionFile(UserInterface& ui, CorrectionKind kind, const std::string& path,
-                       std::vector<int32_t>& values) {
+Failure ReadCorrectionFile(CorrectionKind kind, const std::string& path,
+                           std::vector<int32_t>& values) {
   const CorrectionKindInfo& info = InfoOf(kind);
-  return ReadDataFile(ui, path, values, info.perCommand, RowsOf(kind)) &&
-                 CheckDataRange(ui, values.data(), info.count, info.minimum, info.maximum)
-             ? 1
-             : 0;
-}
-
-int LoadCorrectionValues(CDataTransfer& transfer, CorrectionKind kind,
-                         const std::vector<int32_t>& values, int sensor) {
-  if (!transfer.WriteCorrection(kind, values.data(), sensor)) return 0;
-  transfer.Cmd().Ui().MessageBox(InfoOf(kind).loadMessage, MsgIcon::Information);
-  return 1;
+  if (Failure failure = ReadDataFile(path, values, info.perCommand, RowsOf(kind))) return failure;
+  return CheckDataRange(values.data(), info.count, info.minimum, info.maximum);
 }
 
 int LoadCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
                        int sensor) {
   std::vector<int32_t> values;
-  return ReadCorrectionFile(transfer.Cmd().Ui(), kind, path, values) &&
-                 LoadCorrectionValues(transfer, kind, values, sensor)
-             ? 1
-             : 0;
+  if (Failure failure = ReadCorrectionFile(kind, path, values))
+    return transfer.Cmd().Fail(std::move(failure));
+  return transfer.WriteCorrection(kind, values.data(), sensor);
 }
 
 int SaveCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
                        int sensor) {
-  UserInterface& ui = transfer.Cmd().Ui();
+  CCamCmd& cmd = transfer.Cmd();
   const CorrectionKindInfo& info = InfoOf(kind);
   std::vector<int32_t> values(static_cast<size_t>(info.count));
   if (!transfer.ReadCorrection(kind, values.data(), sensor)) return 0;
-  if (!CheckDataRange(ui, values.data(), info.count, info.minimum, info.maximum)) return 0;
-  if (!WriteDataFile(ui, path, values.data(), info.perCommand, RowsOf(kind))) return 0;
-  ui.MessageBox(info.saveMessage, MsgIcon::Information);
+  if (Failure failure = CheckDataRange(values.data(), info.count, info.minimum, info.maximum))
+    return cmd.Fail(std::move(failure));
+  if (Failure failure = WriteDataFile(path, values.data(), info.perCommand, RowsOf(kind)))
+    return cmd.Fail(std::move(failure));
   return 1;
 }
 

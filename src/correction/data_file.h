@@ -11,7 +11,6 @@
 namespace kestrel {
 
 class CDataTransfer;
-class UserInterface;
 
 // Correction data files: rows of `columns` comma-separated decimal integers,
 // CR LF after every row, no header. The reader takes LF or CR LF, blank
@@ -27,26 +26,24 @@ std::string FormatDataText(const int32_t* values, int columns, int rows);
 // Reads and checks a whole file before anything is sent: "File open error"
 // with the reason when it cannot be read (not a regular file, too large), the
 // path and the reason when its content is not columns·rows numbers. Writing
-// replaces the file atomically.
-int ReadDataFile(UserInterface& ui, const std::string& path, std::vector<int32_t>& values,
-                 int columns, int rows);
-int WriteDataFile(UserInterface& ui, const std::string& path, const int32_t* values, int columns,
-                  int rows);
+// replaces the file atomically. No failure when all went well.
+Failure ReadDataFile(const std::string& path, std::vector<int32_t>& values, int columns, int rows);
+Failure WriteDataFile(const std::string& path, const int32_t* values, int columns, int rows);
 
 // Reads and checks a correction file of a kind: its count of numbers and the
 // kind's range ("Invalid data range: index (%d): value (%d)").
-int ReadCorrectionFile(UserInterface& ui, CorrectionKind kind, const std::string& path,
-                       std::vector<int32_t>& values);
-// Writes checked values into the sensor's array and tells the user.
-int LoadCorrectionValues(CDataTransfer& transfer, CorrectionKind kind,
-                         const std::vector<int32_t>& values, int sensor);
-// File to camera: ReadCorrectionFile, then LoadCorrectionValues. Nothing is
-// sent unless the whole file is good.
-int LoadCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
-                       int sensor);
-// Camera to file: read the array, check the range, write the file, tell the
-// user. No file is written unless every value arrived and is in range.
-int SaveCorrectionFile(CDataTransfer& transfer, CorrectionKind kind, const std::string& path,
-                       int sensor);
+Failure ReadCorrectionFile(CorrectionKind kind, const std::string& path,
+                           std::vector<int32_t>& values);
+// File to camera: ReadCorrectionFile, then the transfer. Nothing is sent
+// unless the whole file is good. 1 on success (the caller then tells the
+// user the kind's loadMessage); else 0 and the command object's LastFailure.
+[[nodiscard]] int LoadCorrectionFile(CDataTransfer& transfer, CorrectionKind kind,
+                                     const std::string& path, int sensor);
+// Camera to file: read the array, check the range, write the file. No file
+// is written unless every value arrived and is in range. 1 on success (the
+// caller then tells the user the kind's saveMessage); else 0 and the command
+// object's LastFailure.
+[[nodiscard]] int SaveCorrectionFile(CDataTransfer& transfer, CorrectionKind kind,
+                                     const std::string& path, int sensor);
 
 }  // namespace kestrel

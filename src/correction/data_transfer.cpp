@@ -65,17 +65,18 @@ bool DataReplyBuffer::Add(char byte, int32_t* dest) {
   return DataReplyComplete(text_, count_) && ParseDataReply(text_, dest, count_);
 }
 
-int CheckDataRange(UserInterface& ui, const int32_t* values, int count, int32_t minimum,
-                   int32_t maximum) {
-  for (int i = 0; i < count; ++i) {
-    if (values[i] < minimum || values[i] > maximum) {
-      ui.MessageBox("Invalid data range: index (" + std::to_string(i) + "): value (" +
-                        std::to_string(values[i]) + ")",
-                    MsgIcon::Warning);
-      return 0;
-    }
-  }
-  return 1;
+Failure CheckDataRange(const int32_t* values, int count, int32_t minimum, int32_t maximum) {
+  for (int i = 0; i < count; ++i)
+    if (values[i] < minimum || values[i] > maximum)
+      return Failure(FailureKind::BadInput, "Invalid data range: index (" + std::to_string(i) +
+                                                "): value (" + std::to_string(values[i]) + ")");
+  return {};
+}
+
+int FailAfterExchange(CCamCmd& cmd, const std::string& conclusion) {
+  Failure failure = cmd.LastFailure();
+  failure.text = failure.text.empty() ? conclusion : failure.text + "\n" + conclusion;
+  return cmd.Fail(std::move(failure));
 }
 
 const char* StoreMnemonicOf(CorrectionKind kind, int sensor) {
@@ -151,7 +152,8 @@ Answer CDataTransfer::WaitDataAck(int timeoutMs, std::string& reply) {
 
 int CDataTransfer::WaitDataReply(int32_t* dest, int count, int timeoutMs) {
   UserInterface& ui = cmd_.Ui();
-  if (cmd_.Config().offline == 1) return 0;  // queries fail offline, silently
+  // Queries fail offline, with nothing to add to the reader's own message.
+  if (cmd_.Config().offline == 1) return cmd_.Fail(FailureKind::NoAnswer, "");
   DataReplyBuffer buffer(count);
   const uint32_t start = TickCount();
   for (;;) {
@@ -165,15 +167,16 @@ int CDataTransfer::WaitDataReply(int32_t* dest, int count, int timeoutMs) {
     }
     if (cmd_.LinkLost() || TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
   }
-  ui.MessageBox(cmd_.LinkLost() ? cmd_.LostText() : std::string(kNoAnswer), MsgIcon::Warning);
   ui.SetLinkState(0);
-  return 0;
+  if (cmd_.LinkLost()) return cmd_.Fail(FailureKind::Lost, cmd_.LostText());
+  return cmd_.Fail(FailureKind::NoAnswer, kNoAnswer);
 }
 
 int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* values,
                                    int perCommand, int total) {
   UserInterface& ui = cmd_.Ui();
-  if (perCommand <= 0 || total < 0 || total % perCommand != 0) return 0;
+  if (perCommand <= 0 || total < 0 || total % perCommand != 0)
+    return cmd_.Fail(FailureKind::BadInput, "not a whole number of lines");
   CCamCmd::LinkOwner owner(cmd_);
   const int n = total / perCommand;
   AckTally tally(n);
@@ -200,15 +203,16 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
   }
   ui.CloseProgress();
   if (tally.AllAccepted()) return 1;
-  ui.MessageBox(cmd_.LinkLost() ? cmd_.LostText() + "\n" + tally.Summary() : tally.Summary(),
-                MsgIcon::Warning);
-  return 0;
+  if (cmd_.LinkLost())
+    return cmd_.Fail(FailureKind::Lost, cmd_.LostText() + "\n" + tally.Summary());
+  return cmd_.Fail(tally.Kind(), tally.Summary());
 }
 
 int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, int perReply,
                                   int total) {
   UserInterface& ui = cmd_.Ui();
-  if (perReply <= 0 || total < 0 || total % perReply != 0) return 0;
+  if (perReply <= 0 || total < 0 || total % perReply != 0)
+    return cmd_.Fail(FailureKind::BadInput, "not a whole number of replies");
   CCamCmd::LinkOwner owner(cmd_);
   const int n = total / perReply;
   ui.ShowProgress();
@@ -216,17 +220,15 @@ int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, 
   for (int i = 0; i < total; i += perReply) {
     if (ui.CancelRequested()) {
       ui.CloseProgress();
-      ui.MessageBox("Stopped after " + std::to_string(i / perReply) + " of " + std::to_string(n) +
-                        " lines; nothing was saved.",
-                    MsgIcon::Warning);
-      return 0;
+      return cmd_.Fail(FailureKind::Cancelled, "Stopped after " + std::to_string(i / perReply) +
+                                                   " of " + std::to_string(n) +
+                                                   " lines; nothing was saved.");
     }
     DiscardStale();
     cmd_.SendCommand(query, 1);
     if (WaitDataReply(values + i, perReply, timing_.replyTimeoutMs) != 1) {
-      ui.MessageBox("Failed reading camera parameter", MsgIcon::Warning);
       ui.CloseProgress();
-      return 0;
+      return FailAfterExchange(cmd_, "Failed reading camera parameter");
     }
     const int k = i / perReply;
     ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
@@ -247,21 +249,28 @@ int CDataTransfer::ReadCorrection(CorrectionKind kind, int32_t* values, int sens
   return ReadDataBlocks(MnemonicOf(kind, sensor), values, info.perCommand, info.count);
 }
 
+namespace {
+
+const char* StoredName(CorrectionKind kind) {
+  return kind == CorrectionKind::PixelBlack  ? "pixel black"
+         : kind == CorrectionKind::PixelGain ? "pixel gain"
+                                             : "shading";
+}
+
+}  // namespace
+
+std::string StoredText(CorrectionKind kind) {
+  return std::string("Succeeded in storing ") + StoredName(kind) + " data";
+}
+
 int CDataTransfer::StoreCorrection(CorrectionKind kind, int sensor) {
   const char* mnemonic = StoreMnemonicOf(kind, sensor);
-  if (mnemonic == nullptr) return 0;
-  const int row = cmd_.Table().Find(mnemonic);
-  if (row < 0) return 0;
-  const bool ok = cmd_.SetInt(row, 0, timing_.storeTimeoutMs) == 1;
-  const char* what = kind == CorrectionKind::PixelBlack  ? "pixel black"
-                     : kind == CorrectionKind::PixelGain ? "pixel gain"
-                                                         : "shading";
-  if (ok)
-    cmd_.Ui().MessageBox(std::string("Succeeded in storing ") + what + " data",
-                         MsgIcon::Information);
-  else
-    cmd_.Ui().MessageBox(std::string("Failed storing ") + what + " data", MsgIcon::Warning);
-  return ok ? 1 : 0;
+  const int row = mnemonic ? cmd_.Table().Find(mnemonic) : -1;
+  if (row < 0)
+    return cmd_.Fail(FailureKind::BadInput,
+                     std::string("The camera has no store command for ") + InfoOf(kind).name);
+  if (cmd_.SetInt(row, 0, timing_.storeTimeoutMs) == 1) return 1;
+  return FailAfterExchange(cmd_, std::string("Failed storing ") + StoredName(kind) + " data");
 }
 
 }  // namespace kestrel

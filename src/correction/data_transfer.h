@@ -4,13 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/failure.h"
 #include "correction/correction_kind.h"
 #include "protocol/ack_tally.h"
 
 namespace kestrel {
 
 class CCamCmd;
-class UserInterface;
 
 // Time-outs and pacing of bulk transfers. The defaults are the production
 // values; tests shorten the time-outs so a silent camera costs milliseconds.
@@ -37,33 +37,39 @@ class CDataTransfer {
   const TransferTiming& Timing() const { return timing_; }
   void SetTiming(const TransferTiming& timing) { timing_ = timing; }
 
+  // The transfers return 1 on success; on failure 0, and the command
+  // object's LastFailure says why.
+  //
   // total must be a whole multiple of perCommand. Every line must be
   // acknowledged: the write stops at the first line the camera rejects, after
   // three lines in a row without an answer, on a lost port or when the user
-  // cancels, and then shows "N of M lines were not accepted" with the reason
-  // and fails (AckTally).
-  int WriteDataBlocks(const std::string& mnemonic, const int32_t* values, int perCommand,
-                      int total);
-  // Stops at the first reply that does not come; values read so far stay.
-  int ReadDataBlocks(const std::string& mnemonic, int32_t* values, int perReply, int total);
+  // cancels, and then fails with "N of M lines were not accepted" and the
+  // reason (AckTally).
+  [[nodiscard]] int WriteDataBlocks(const std::string& mnemonic, const int32_t* values,
+                                    int perCommand, int total);
+  // Stops at the first reply that does not come ("Failed reading camera
+  // parameter" after the reason); values read so far stay.
+  [[nodiscard]] int ReadDataBlocks(const std::string& mnemonic, int32_t* values, int perReply,
+                                   int total);
 
   // Waits for the answer to one bulk line: Accepted for a line starting with
   // "COMPLETE" (any case), Rejected for any other line (kept in `reply`),
   // Unanswered when no whole line came within the time-out.
   Answer WaitDataAck(int timeoutMs, std::string& reply);
   // Receives one reply of count comma-separated values into dest.
-  int WaitDataReply(int32_t* dest, int count, int timeoutMs);
+  [[nodiscard]] int WaitDataReply(int32_t* dest, int count, int timeoutMs);
 
   // The kind's write or read for a sensor (1, or anything else for sensor 2),
   // with the kind's counts. No range check: the callers check where the values
   // come from outside.
-  int WriteCorrection(CorrectionKind kind, const int32_t* values, int sensor);
-  int ReadCorrection(CorrectionKind kind, int32_t* values, int sensor);
+  [[nodiscard]] int WriteCorrection(CorrectionKind kind, const int32_t* values, int sensor);
+  [[nodiscard]] int ReadCorrection(CorrectionKind kind, int32_t* values, int sensor);
 
-  // Makes the camera keep the array it holds in non-volatile memory and tells
-  // the user the outcome. Kinds without a store command (see HasStoreCommand)
-  // send nothing and fail.
-  int StoreCorrection(CorrectionKind kind, int sensor);
+  // Makes the camera keep the array it holds in non-volatile memory; on
+  // failure the reason, then "Failed storing ... data". Kinds without a store
+  // command (see HasStoreCommand) send nothing and fail. The caller tells the
+  // user StoredText(kind) on success.
+  [[nodiscard]] int StoreCorrection(CorrectionKind kind, int sensor);
 
  private:
   void DiscardStale();
@@ -74,10 +80,17 @@ class CDataTransfer {
   TransferTiming timing_;
 };
 
-// Shows "Invalid data range: index (%d): value (%d)" for the first element
-// outside [minimum, maximum] and fails.
-int CheckDataRange(UserInterface& ui, const int32_t* values, int count, int32_t minimum,
-                   int32_t maximum);
+// "Invalid data range: index (%d): value (%d)" (BadInput) for the first
+// element outside [minimum, maximum]; no failure when all are inside.
+Failure CheckDataRange(const int32_t* values, int count, int32_t minimum, int32_t maximum);
+
+// "Succeeded in storing pixel black data" and the like, after a store.
+std::string StoredText(CorrectionKind kind);
+
+// Records the failure an operation ends in: the reason the command object
+// recorded for the exchange that just failed, then the operation's own
+// conclusion on a line of its own ("Failed"). Returns 0.
+int FailAfterExchange(CCamCmd& cmd, const std::string& conclusion);
 
 // The store command of a kind and sensor ("PBDS2", ...), or nullptr: the camera
 // has store commands for pixel black, pixel gain and shading only.

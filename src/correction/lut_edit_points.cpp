@@ -7,10 +7,8 @@ namespace kestrel {
 
 void LutEditPoints::Clear() {
   points_.fill({});
-  inUse_.fill(false);
   points_[0] = {0, kLutGraphSize};
   points_[1] = {kLutGraphSize, 0};
-  inUse_[0] = inUse_[1] = true;
   count_ = 2;
 }
 
@@ -35,7 +33,6 @@ bool LutEditPoints::MouseMoveInGraph(int gx, int gy, Buttons buttons) {
       changed = true;
     } else if (count_ < kMaxPoints) {
       points_[count_] = {gx, gy};
-      inUse_[count_] = true;
       ++count_;
       changed = true;
     }
@@ -50,7 +47,6 @@ bool LutEditPoints::MouseMoveInGraph(int gx, int gy, Buttons buttons) {
         points_[i] = points_[i + 1];
       --count_;
       points_[count_] = {};
-      inUse_[count_] = false;
       changed = true;
     }
   }

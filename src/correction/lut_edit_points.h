@@ -40,7 +40,6 @@ class LutEditPoints {
   int Count() const { return count_; }
   const LutPoint& operator[](int i) const { return points_[static_cast<size_t>(i)]; }
   const LutPoint* Data() const { return points_.data(); }
-  bool InUse(int slot) const { return inUse_[static_cast<size_t>(slot)]; }
 
   LutTable Table() const { return ComputeTableFromPoints(points_.data(), count_); }
 
@@ -48,7 +47,6 @@ class LutEditPoints {
   void Sort();
 
   std::array<LutPoint, kSlots> points_{};
-  std::array<bool, kSlots> inUse_{};
   int count_ = 0;
 };
 

@@ -66,25 +66,21 @@ std::string ParseGammaText(std::string_view text, LutTable& table) {
   return {};
 }
 
-int LoadGammaFile(UserInterface& ui, const std::string& path, LutTable& table) {
+Failure LoadGammaFile(const std::string& path, LutTable& table) {
   std::string text;
-  if (std::string why = ReadInputFile(path, DataFileCap(kLutEntries), text); !why.empty()) {
-    ui.MessageBox(path + "\nCouldn't open this file\n" + why, MsgIcon::Stop);
-    return 0;
-  }
-  if (std::string why = ParseGammaText(text, table); !why.empty()) {
-    ui.MessageBox(why, MsgIcon::Stop);
-    return 0;
-  }
-  return 1;
+  if (std::string why = ReadInputFile(path, DataFileCap(kLutEntries), text); !why.empty())
+    return Failure(FailureKind::FileError, path + "\nCouldn't open this file\n" + why,
+                   MsgIcon::Stop);
+  if (std::string why = ParseGammaText(text, table); !why.empty())
+    return Failure(FailureKind::BadInput, why, MsgIcon::Stop);
+  return {};
 }
 
-int SaveGammaFile(UserInterface& ui, const std::string& path, const LutTable& table) {
-  if (!WriteFileAtomically(path, FormatGammaText(table))) {
-    ui.MessageBox(path + "\nCouldn't open this file" + SystemReason(errno), MsgIcon::Stop);
-    return 0;
-  }
-  return 1;
+Failure SaveGammaFile(const std::string& path, const LutTable& table) {
+  if (!WriteFileAtomically(path, FormatGammaText(table)))
+    return Failure(FailureKind::FileError, path + "\nCouldn't open this file" + SystemReason(errno),
+                   MsgIcon::Stop);
+  return {};
 }
 
 }  // namespace kestrel

@@ -17,13 +17,14 @@ int Count(const std::vector<std::string>& lines, const std::string& line) {
   return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
+// The messages of a run, by the status the camera ends it with.
 TEST(CalibrationTest, StatusCodesGiveTheirMessages) {
   const std::vector<std::pair<int, std::string>> cases = {
-      {1, "Completed the Auto PRNU Pixel Gain Correction."},
       {2, "Error1 - Image was too bright."},
       {3, "Error2 - Image was too dark."},
       {4, "Error3 - Timeout error occurred."},
       {7, "Unknown error occurred."},
+      {1, ""},
   };
   for (const auto& [status, text] : cases) {
     sim::SimOptions options;
@@ -31,19 +32,24 @@ TEST(CalibrationTest, StatusCodesGiveTheirMessages) {
     options.calibrationPolls = 2;
     testing::SimLink sim(options);
     ASSERT_TRUE(sim.link.opened);
-    const auto r = RunAutoCorrection(sim.link.cmd, 4, 2, kTiming);
-    EXPECT_EQ(r, status == 1 ? AutoCorrectionResult::Completed : AutoCorrectionResult::CameraError);
+    const auto r = RunAutoCorrection(sim.link.cmd, sim.link.ui, 4, 2, kTiming);
+    if (status == 1) {
+      EXPECT_EQ(r, AutoCorrectionResult::Completed);
+    } else {
+      EXPECT_EQ(r, AutoCorrectionResult::CameraError);
+      EXPECT_EQ(sim.link.cmd.LastFailure().text, text);
+    }
     const auto& boxes = sim.link.ui.boxes;
-    ASSERT_EQ(boxes.size(), 2u) << status;
+    ASSERT_EQ(boxes.size(), 1u) << status;  // the operator's prompt
     EXPECT_EQ(boxes[0].text, "Please turn on the light");
     EXPECT_EQ(boxes[0].caption, "Pixel Gain Correction");
     EXPECT_EQ(boxes[0].buttons, MsgButtons::OkCancel);
-    EXPECT_EQ(boxes[1].text, text);
-    EXPECT_EQ(boxes[1].icon, status == 1 ? MsgIcon::Information : MsgIcon::Warning);
     const auto sent = sim.link.Sent();
     EXPECT_EQ(sent.front(), "PGR2=0");  // "User": the user form
     EXPECT_EQ(Count(sent, "PGS2?"), 3);
   }
+  EXPECT_EQ(CorrectionTargetOf(4).completedText,
+            std::string("Completed the Auto PRNU Pixel Gain Correction."));
 }
 
 TEST(CalibrationTest, ThousandZeroPollsEndTheWait) {
@@ -51,42 +57,52 @@ TEST(CalibrationTest, ThousandZeroPollsEndTheWait) {
   options.calibrationResult = 0;  // runs forever
   testing::SimLink sim(options);
   ASSERT_TRUE(sim.link.opened);
-  EXPECT_EQ(RunAutoCorrection(sim.link.cmd, 0, 1, kTiming), AutoCorrectionResult::StillRunning);
+  EXPECT_EQ(RunAutoCorrection(sim.link.cmd, sim.link.ui, 0, 1, kTiming),
+            AutoCorrectionResult::StillRunning);
   const auto sent = sim.link.Sent();
   EXPECT_EQ(sent.front(), "SDR0=0");  // "Factory": the factory form
   EXPECT_EQ(Count(sent, "SDS?"), 1000);
-  EXPECT_EQ(sim.link.ui.boxes.back().text, "Timeout by Kestrel.");
+  EXPECT_EQ(sim.link.cmd.LastFailure().text, "Timeout by Kestrel.");
 }
 
 TEST(CalibrationTest, CancelSendsNothingAndAMissingStatusSaysSo) {
   sim::SimOptions options;
-  options.rejected = {"PBS2"};
+  options.rejected = {"PBS2", "PBR"};
   testing::SimLink sim(options);
   ASSERT_TRUE(sim.link.opened);
+  CCamCmd& cmd = sim.link.cmd;
   auto& ui = sim.link.ui;
   ui.answers = {MsgAnswer::Cancel};
-  EXPECT_EQ(RunAutoCorrection(sim.link.cmd, 2, 2, kTiming), AutoCorrectionResult::Cancelled);
+  EXPECT_EQ(RunAutoCorrection(cmd, ui, 2, 2, kTiming), AutoCorrectionResult::Cancelled);
+  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Cancelled);
   EXPECT_EQ(ui.boxes[0].text, "Please shade the light");
-  EXPECT_EQ(RunAutoCorrection(sim.link.cmd, 5, 0, kTiming), AutoCorrectionResult::NotRun);
+  EXPECT_EQ(RunAutoCorrection(cmd, ui, 5, 0, kTiming), AutoCorrectionResult::NotRun);
   EXPECT_TRUE(sim.link.Sent().empty());
 
-  EXPECT_EQ(RunAutoCorrection(sim.link.cmd, 5, 2, kTiming), AutoCorrectionResult::NoStatus);
-  EXPECT_EQ(ui.boxes.back().text, "Timeout - Request.");
+  EXPECT_EQ(RunAutoCorrection(cmd, ui, 2, 2, kTiming), AutoCorrectionResult::RunFailed);
+  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Rejected);
+  EXPECT_EQ(RunAutoCorrection(cmd, ui, 5, 2, kTiming), AutoCorrectionResult::NoStatus);
+  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Unreadable);
+  EXPECT_EQ(cmd.LastFailure().text.substr(cmd.LastFailure().text.rfind('\n') + 1),
+            "Timeout - Request.");
 }
 
 TEST(CalibrationTest, FactorySequencesSendTheirLinesInOrder) {
-  testing::SimLink sim;
+  sim::SimOptions options;
+  options.rejected = {"SA00"};
+  testing::SimLink sim(options);
   ASSERT_TRUE(sim.link.opened);
+  CCamCmd& cmd = sim.link.cmd;
   auto& ui = sim.link.ui;
-  EXPECT_EQ(PrnuCalibration(sim.link.cmd, 2), 1);
+  EXPECT_EQ(PrnuCalibration(cmd, ui, 2), 1);
   EXPECT_EQ(ui.boxes[0].caption, "PRNU Calibration");
   EXPECT_EQ(ui.boxes[0].text, "各色のLevelが約800LSBになるように調整してください");
-  ReadoutCalibration(sim.link.cmd, 2);
+  ReadoutCalibration(cmd, ui, 2);
   ColumnCalibration column;
-  EXPECT_FALSE(column.Ok(sim.link.cmd));  // OK before Start does nothing
-  column.Start(sim.link.cmd);
-  EXPECT_FALSE(column.Ok(sim.link.cmd));
-  EXPECT_TRUE(column.Ok(sim.link.cmd));
+  EXPECT_FALSE(column.Ok(cmd, ui));  // OK before Start does nothing
+  column.Start(cmd, ui);
+  EXPECT_FALSE(column.Ok(cmd, ui));
+  EXPECT_TRUE(column.Ok(cmd, ui));
   EXPECT_EQ(column.Step(), 0);
   EXPECT_EQ(
       sim.link.Sent(),
@@ -96,15 +112,16 @@ TEST(CalibrationTest, FactorySequencesSendTheirLinesInOrder) {
           "CBC0=1,2,1", "SA00=0",                                                         //
           "GA1T1=0",    "GA2T1=0", "AFM=7C,0",   "BYP=1",      "CBC0=0,0",   "AFM=7C,0",  // column
           "CBC0=0,1",   "BYP=0",   "SA00=0"}));
+  // The prompts, and each step the camera refused, when it happened.
   const auto texts = ui.BoxTexts();
-  ASSERT_EQ(texts.size(), 6u) << ::testing::PrintToString(texts);
-  EXPECT_EQ(
-      std::vector<std::string>(texts.begin() + 2, texts.end()),
-      (std::vector<std::string>{"遮光してください", "青の Level を約800LSBに調整してください",
-                                "遮光してください", "青の Level を約800LSBに調整してください"}));
+  ASSERT_EQ(texts.size(), 8u) << ::testing::PrintToString(texts);
+  EXPECT_EQ(std::vector<std::string>(texts.begin() + 2, texts.end()),
+            (std::vector<std::string>{"遮光してください", "青の Level を約800LSBに調整してください",
+                                      "遮光してください", "青の Level を約800LSBに調整してください",
+                                      "ERROR REJECTED for SA00=0", "ERROR REJECTED for SA00=0"}));
   // Cancelling the first prompt leaves the two sets before it in effect.
   ui.answers = {MsgAnswer::Cancel};
-  EXPECT_EQ(PrnuCalibration(sim.link.cmd, 1), 0);
+  EXPECT_EQ(PrnuCalibration(cmd, ui, 1), 0);
   EXPECT_EQ(sim.link.Sent().back(), "GA1T1=0");
 }
 

@@ -52,26 +52,7 @@ TEST(CorrectionStats, HandComputedValuesAndOutliers) {
 }
 
 TEST(CorrectionStats, FilesOfEveryLayoutReadAsSeries) {
-  std::vector<Series> s;
-  std::string problem;
-  // A shading slope file: three columns.
-  ASSERT_TRUE(ReadSeriesText("-12,0,341\r\n5,6,7\r\n", s, &problem)) << problem;
-  ASSERT_EQ(s.size(), 3u);
-  EXPECT_EQ(s[2].name, "File column 3");
-  EXPECT_EQ(s[2].values, (std::vector<double>{341, 7}));
-  // One array on one line, and one a row with trailing commas.
-  ASSERT_TRUE(ReadSeriesText("1,2,3,4\n", s, &problem));
-  ASSERT_EQ(s.size(), 1u);
-  EXPECT_EQ(s[0].values.size(), 4u);
-  ASSERT_TRUE(ReadSeriesText("5,\n6,\n", s, &problem));
-  EXPECT_EQ(s[0].values, (std::vector<double>{5, 6}));
-  EXPECT_FALSE(ReadSeriesText("5\nfive\n", s, &problem));
-  EXPECT_EQ(problem, "line 2: \"five\" is not a number");
-
-  // The terminal's read-back files, as its writers write them.
-  ASSERT_TRUE(ReadSeriesText("R, G, B\r\n1, -2, 3\r\n4, 5, 6\r\n", s, &problem));
-  ASSERT_EQ(s.size(), 3u);
-  EXPECT_EQ(s[1].values, (std::vector<double>{-2, 5}));
+  // The terminal's video read-back file, as its writer writes it.
   ColourTables video, correction;
   for (int c = 0; c < 3; ++c) {
     video[c] = {100 + c, 200 + c};
@@ -80,14 +61,34 @@ TEST(CorrectionStats, FilesOfEveryLayoutReadAsSeries) {
   std::vector<std::string> lines = {"Video, , , , Correction", "No., R, G, B, No., R, G, B"};
   for (int k = 0; k < 2; ++k)
     lines.push_back(VideoFileLine(PixelCorrectionKind::Gain, k, video, correction));
-  ASSERT_TRUE(ReadSeriesText(JoinCrLf(lines), s, &problem)) << problem;
-  ASSERT_EQ(s.size(), 6u);
-  EXPECT_EQ(s[1].name, "Video G");
-  EXPECT_EQ(s[1].values, (std::vector<double>{101, 201}));
-  EXPECT_EQ(s[5].values, (std::vector<double>{1.0, 1.5}));
-  lines.push_back("2, 1, 2");
-  EXPECT_FALSE(ReadSeriesText(JoinCrLf(lines), s, &problem));
-  EXPECT_EQ(problem, "line 5: column 4 holds no number");
+  const std::string videoFile = JoinCrLf(lines);
+  const struct {
+    std::string text;
+    std::string problem;  // "" when the file reads
+    size_t series;        // then: how many, and one of them
+    size_t which;
+    std::string name;
+    std::vector<double> values;
+  } cases[] = {
+      {"-12,0,341\r\n5,6,7\r\n", "", 3, 2, "File column 3", {341, 7}},  // shading slope
+      {"1,2,3,4\n", "", 1, 0, "File", {1, 2, 3, 4}},                    // one array on a line
+      {"5,\n6,\n", "", 1, 0, "File", {5, 6}},                           // trailing commas
+      {"R, G, B\r\n1, -2, 3\r\n4, 5, 6\r\n", "", 3, 1, "G", {-2, 5}},   // a terminal read-back
+      {videoFile, "", 6, 1, "Video G", {101, 201}},
+      {videoFile, "", 6, 5, "Correction B", {1.0, 1.5}},
+      {"5\nfive\n", "line 2: \"five\" is not a number", 0, 0, "", {}},
+      {videoFile + "2, 1, 2", "line 5: column 4 holds no number", 0, 0, "", {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<Series> s;
+    std::string problem;
+    EXPECT_EQ(ReadSeriesText(c.text, s, &problem), c.problem.empty()) << c.text;
+    EXPECT_EQ(problem, c.problem);
+    if (!c.problem.empty()) continue;
+    ASSERT_EQ(s.size(), c.series) << c.text;
+    EXPECT_EQ(s[c.which].name, c.name) << c.text;
+    EXPECT_EQ(s[c.which].values, c.values) << c.text;
+  }
 }
 
 TEST(CorrectionStats, SimulatedArraysHaveAShadingBowAndAFewOddPixels) {

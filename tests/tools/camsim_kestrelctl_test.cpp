@@ -150,6 +150,18 @@ TEST(CamsimKestrelctl, RejectionAndUnknownNamesHaveTheirExitStatus) {
   EXPECT_EQ(r.status, 2);
 }
 
+TEST(CamsimKestrelctl, CorrectionStoreSaysWhatTheCameraDid) {
+  CamSim cam({"--no-link", "--reject", "PBDS"});
+  Result r = Ctl({"--port", cam.Path(), "correction", "store", "pixel-gain", "1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Succeeded in storing pixel gain data"), std::string::npos) << r.err;
+  r = Ctl({"--port", cam.Path(), "correction", "store", "pixel-black", "1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("ERROR REJECTED for PBDS=0\nFailed storing pixel black data"),
+            std::string::npos)
+      << r.err;
+}
+
 TEST(CamsimKestrelctl, SilentCameraTimesOut) {
   CamSim cam({"--no-link", "--silent-after", "2"});  // the speed probe and LR
   Result r = Ctl({"--port", cam.Path(), "--timeout", "300", "query", "LR", "LR2"});

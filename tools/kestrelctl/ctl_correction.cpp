@@ -38,20 +38,30 @@ bool ParseKind(const std::string& text, CorrectionKind& kind) {
 
 // Operator prompts ask on a terminal; in a script (no terminal on stdin) the
 // command line itself is the operator's go-ahead.
-class OperatorUi : public ForwardingUserInterface {
+class OperatorPrompts : public Reporter {
  public:
-  explicit OperatorUi(TerminalUi& inner) : ForwardingUserInterface(inner) {}
-  MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
-                       const std::string& caption) override {
+  explicit OperatorPrompts(TerminalUi& inner) : inner_(inner) {}
+  MsgAnswer Report(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                   const std::string& caption) override {
     if (buttons != MsgButtons::OkCancel || ::isatty(STDIN_FILENO) != 1)
-      return inner_.MessageBox(text, icon, buttons, caption);
+      return inner_.Report(text, icon, buttons, caption);
     std::cerr << (caption.empty() ? "" : caption + ": ") << text
               << "\n[Enter] continue, [c Enter] cancel: " << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer)) return MsgAnswer::Cancel;
     return answer.empty() ? MsgAnswer::Ok : MsgAnswer::Cancel;
   }
+
+ private:
+  TerminalUi& inner_;
 };
+
+// kOk after the operation's message; else why it failed: kFailed.
+int Done(Context& ctx, int ok, const std::string& message) {
+  if (ok != 1) return Outcome(ctx, false);
+  ctx.ui.Report(message, MsgIcon::Information, MsgButtons::Ok, {});
+  return kOk;
+}
 
 int Correction(Context& ctx, const std::vector<std::string>& given) {
   const std::string op = given.empty() ? "" : given[0];
@@ -76,19 +86,18 @@ int Correction(Context& ctx, const std::vector<std::string>& given) {
   }
   // A file to send is read and checked whole before the port is opened.
   std::vector<int32_t> values;
-  if (op == "write" && !ReadCorrectionFile(ctx.ui, kind, args[3], values)) return kFailed;
+  if (op == "write") {
+    if (Failure failure = ReadCorrectionFile(kind, args[3], values)) return Failed(failure);
+  }
   if (!ctx.Connect()) return kFailed;
   TransferTiming timing;
   timing.ackTimeoutMs = timing.replyTimeoutMs = ctx.timeoutMs;
   CDataTransfer engine(*ctx.cmd, timing);
-  int ok = 0;
   if (op == "read")
-    ok = SaveCorrectionFile(engine, kind, args[3], sensor);
-  else if (op == "write")
-    ok = LoadCorrectionValues(engine, kind, values, sensor);
-  else
-    ok = engine.StoreCorrection(kind, sensor);
-  return ok ? kOk : kFailed;
+    return Done(ctx, SaveCorrectionFile(engine, kind, args[3], sensor), InfoOf(kind).saveMessage);
+  if (op == "write")
+    return Done(ctx, engine.WriteCorrection(kind, values.data(), sensor), InfoOf(kind).loadMessage);
+  return Done(ctx, engine.StoreCorrection(kind, sensor), StoredText(kind));
 }
 
 bool ParseChannel(const std::string& text, int& channel) {
@@ -109,18 +118,19 @@ int Lut(Context& ctx, const std::vector<std::string>& args) {
   if (!ParseChannel(args[1], channel)) return kUsage;
   LutTable table{};
   if (args[0] == "write") {
-    if (LoadGammaFile(ctx.ui, args[2], table) != 1) return kFailed;
+    if (Failure failure = LoadGammaFile(args[2], table)) return Failed(failure);
     if (!ctx.Connect()) return kFailed;
-    return WriteLutTable(*ctx.cmd, channel, table, ctx.timeoutMs) == 1 ? kOk : kFailed;
+    return Outcome(ctx, WriteLutTable(*ctx.cmd, channel, table, ctx.timeoutMs) == 1);
   }
   if (!ctx.Connect()) return kFailed;
   const int read = ReadLutTable(*ctx.cmd, channel, table, ctx.timeoutMs);
   if (read < kLutEntries) {
-    PrintError("the camera stopped answering at entry " + std::to_string(read) +
-               "; no file written");
-    return kFailed;
+    return Failed(Failure(ctx.cmd->LastFailure().kind,
+                          ctx.cmd->LastFailure().text + "\nthe camera stopped answering at entry " +
+                              std::to_string(read) + "; no file written"));
   }
-  return SaveGammaFile(ctx.ui, args[2], table) == 1 ? kOk : kFailed;
+  if (Failure failure = SaveGammaFile(args[2], table)) return Failed(failure);
+  return kOk;
 }
 
 int Aberration(Context& ctx, const std::vector<std::string>& args) {
@@ -129,11 +139,13 @@ int Aberration(Context& ctx, const std::vector<std::string>& args) {
     return kUsage;
   }
   AberrationTable table{};
-  if (args[0] == "write" && !ReadAberrationFile(ctx.ui, args[1], table)) return kFailed;
+  if (args[0] == "write") {
+    if (Failure failure = ReadAberrationFile(args[1], table)) return Failed(failure);
+  }
   if (!ctx.Connect()) return kFailed;
-  const int ok = args[0] == "read" ? SaveAberrationFile(*ctx.cmd, args[1], ctx.timeoutMs)
-                                   : WriteAberrationTable(*ctx.cmd, table, ctx.timeoutMs);
-  return ok ? kOk : kFailed;
+  if (args[0] == "read")
+    return Done(ctx, SaveAberrationFile(*ctx.cmd, args[1], ctx.timeoutMs), kAberrationSavedText);
+  return Done(ctx, WriteAberrationTable(*ctx.cmd, table, ctx.timeoutMs), kAberrationLoadedText);
 }
 
 // Targets by name: the kind and the sensor, as the panel's buttons show them.
@@ -164,22 +176,18 @@ int Calibrate(Context& ctx, const std::vector<std::string>& args) {
     return kUsage;
   }
   if (!ctx.Connect()) return kFailed;
-  OperatorUi operatorUi(ctx.ui);
-  ctx.cmd->SetUserInterface(operatorUi);
   const CorrectionTarget& t = CorrectionTargetOf(target);
   // The setting selects the table the run fills, as choosing it in the
   // correction dialog does.
   const int settingRow = ctx.cmd->Table().Find(t.settingCommand);
   if (ctx.cmd->SetInt(settingRow, setting, ctx.timeoutMs) != 1) {
-    PrintError("the camera did not take " + std::string(t.settingCommand) + "=" +
-               std::to_string(setting));
-    ctx.cmd->SetUserInterface(ctx.ui);
-    return kFailed;
+    return Failed(Failure(ctx.cmd->LastFailure().kind,
+                          ctx.cmd->LastFailure().text + "\nthe camera did not take " +
+                              t.settingCommand + "=" + std::to_string(setting)));
   }
-  const AutoCorrectionResult r = RunAutoCorrection(*ctx.cmd, target, setting);
-  ctx.cmd->SetUserInterface(ctx.ui);
-  if (r == AutoCorrectionResult::Cancelled) PrintError("cancelled; nothing was started");
-  return r == AutoCorrectionResult::Completed ? kOk : kFailed;
+  OperatorPrompts prompts(ctx.ui);
+  const AutoCorrectionResult r = RunAutoCorrection(*ctx.cmd, prompts, target, setting);
+  return Done(ctx, r == AutoCorrectionResult::Completed ? 1 : 0, t.completedText);
 }
 
 const Registrar kRegistrar{

@@ -12,6 +12,7 @@
 #include "gui/qt_user_interface.h"
 #include "panel/binding_table.h"
 #include "panel/gui/kestrel_dlg.h"
+#include "protocol/cam_cmd.h"
 
 namespace kestrel {
 
@@ -113,7 +114,11 @@ void CDlgCorrect::OnSettingChanged(int index) {
 AutoCorrectionResult CDlgCorrect::RunAutoCorrection() {
   if (setting_ == 0) return AutoCorrectionResult::NotRun;
   run_->setEnabled(false);
-  last_ = kestrel::RunAutoCorrection(panel_.Cmd(), target_, setting_, timing_);
+  last_ = kestrel::RunAutoCorrection(panel_.Cmd(), ui_, target_, setting_, timing_);
+  if (last_ == AutoCorrectionResult::Completed)
+    ui_.Report(CorrectionTargetOf(target_).completedText, MsgIcon::Information);
+  else
+    ui_.Show(panel_.Cmd().LastFailure());
   UpdateRunButton();
   return last_;
 }
@@ -121,7 +126,7 @@ AutoCorrectionResult CDlgCorrect::RunAutoCorrection() {
 // ---------------------------------------------------------------- CDlgColumnCal
 
 CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
-    : QDialog(&panel), panel_(panel) {
+    : QDialog(&panel), panel_(panel), ui_(ui) {
   setObjectName("dlgColumnCal");
   setWindowTitle("Column Buffer Calibration");
   setModal(true);
@@ -180,17 +185,17 @@ void CDlgColumnCal::OnStart() {
   ok_->show();
   for (QWidget* w : entries_)
     w->show();
-  steps_.Start(panel_.Cmd());
+  steps_.Start(panel_.Cmd(), ui_);
 }
 
 void CDlgColumnCal::OnOk() {
-  if (steps_.Ok(panel_.Cmd())) accept();
+  if (steps_.Ok(panel_.Cmd(), ui_)) accept();
 }
 
 // ---------------------------------------------------------------- CDlgReadoutCal
 
 CDlgReadoutCal::CDlgReadoutCal(CKestrelDlg& panel, QtUserInterface& ui)
-    : QDialog(&panel), panel_(panel) {
+    : QDialog(&panel), panel_(panel), ui_(ui) {
   setObjectName("dlgReadoutCal");
   setWindowTitle("Readout CH Calibration");
   setModal(true);
@@ -219,7 +224,7 @@ CDlgReadoutCal::CDlgReadoutCal(CKestrelDlg& panel, QtUserInterface& ui)
   }
   grid->addLayout(buttons, 1, 0, 1, 3);
   connect(start, &QPushButton::clicked, this, [this] {
-    ReadoutCalibration(panel_.Cmd(), colour_->currentIndex());
+    ReadoutCalibration(panel_.Cmd(), ui_, colour_->currentIndex());
     accept();
   });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -30,7 +30,6 @@ class CDlgCorrect : public QDialog {
  public:
   CDlgCorrect(CKestrelDlg& panel, QtUserInterface& ui, int target, CalibrationTiming timing = {});
 
-  int Target() const { return target_; }
   int Setting() const { return setting_; }
   // The panel's label that shows this target's setting.
   static uint32_t SettingControlOf(int target);
@@ -66,6 +65,7 @@ class CDlgColumnCal : public QDialog {
   void OnOk();
 
   CKestrelDlg& panel_;
+  QtUserInterface& ui_;
   ColumnCalibration steps_;
   QLabel* message_ = nullptr;
   QPushButton* start_ = nullptr;
@@ -82,6 +82,7 @@ class CDlgReadoutCal : public QDialog {
 
  private:
   CKestrelDlg& panel_;
+  QtUserInterface& ui_;
   QComboBox* colour_ = nullptr;
 };
 

@@ -19,8 +19,10 @@
 #include "base/text_scan.h"
 #include "correction/data_transfer.h"
 #include "correction/gui/correction_plot.h"
+#include "correction/gui/correction_tools.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
+#include "protocol/cam_cmd.h"
 
 namespace kestrel {
 
@@ -154,7 +156,7 @@ bool CCorrectionPlotDlg::ReadCamera(CorrectionKind kind) {
   }
   ui_.EndBusy();
   setEnabled(true);
-  if (!ok) return false;
+  if (!ShowOutcome(ui_, ok ? 1 : 0, transfer_.Cmd().LastFailure())) return false;
   camera_ = std::move(read);
   Rebuild();
   return true;
@@ -164,25 +166,20 @@ bool CCorrectionPlotDlg::OpenFile(const QString& path) {
   std::string text;
   if (std::string why = ReadInputFile(path.toStdString(), DataFileCap(3 * 2048 * 8), text);
       !why.empty()) {
-    ui_.MessageBox(path.toStdString() + "\nCouldn't open this file\n" + why, MsgIcon::Warning,
-                   MsgButtons::Ok, "File Open Error");
+    ui_.Show(Failure(FailureKind::FileError,
+                     path.toStdString() + "\nCouldn't open this file\n" + why, MsgIcon::Warning,
+                     "File Open Error"));
     return false;
   }
   std::vector<Series> read;
   std::string problem;
   if (!ReadSeriesText(text, read, &problem)) {
-    ui_.MessageBox(path.toStdString() + "\n" + problem, MsgIcon::Warning);
+    ui_.Show(Failure(FailureKind::BadInput, path.toStdString() + "\n" + problem));
     return false;
   }
   file_ = std::move(read);
   Rebuild();
   return true;
-}
-
-void CCorrectionPlotDlg::SetSeries(std::vector<Series> camera, std::vector<Series> file) {
-  camera_ = std::move(camera);
-  file_ = std::move(file);
-  Rebuild();
 }
 
 void CCorrectionPlotDlg::SetDifference(bool on) {
@@ -271,7 +268,7 @@ bool CCorrectionPlotDlg::ExportPng(const QString& path) {
     image.save(&buffer, "PNG");
   }
   if (!WriteFileAtomically(path.toStdString(), bytes.toStdString())) {
-    ReportCannotCreate(ui_, path.toStdString());
+    ui_.Show(CannotCreate(path.toStdString()));
     return false;
   }
   return true;
@@ -279,7 +276,7 @@ bool CCorrectionPlotDlg::ExportPng(const QString& path) {
 
 bool CCorrectionPlotDlg::ExportStatistics(const QString& path) {
   if (!WriteFileAtomically(path.toStdString(), StatsCsv(shown_, stats_))) {
-    ReportCannotCreate(ui_, path.toStdString());
+    ui_.Show(CannotCreate(path.toStdString()));
     return false;
   }
   return true;

@@ -36,8 +36,6 @@ class CCorrectionPlotDlg : public QDialog {
   bool ReadCamera(CorrectionKind kind);
   // Replaces the file's arrays. False (with a message) when it cannot be read.
   bool OpenFile(const QString& path);
-  // The arrays directly, as a read or a file gives them (tests, the bench).
-  void SetSeries(std::vector<Series> camera, std::vector<Series> file);
   // Shows camera − file instead of both.
   void SetDifference(bool on);
 

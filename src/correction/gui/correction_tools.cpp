@@ -76,6 +76,17 @@ uint32_t PositionControlOf(BlemishColumn column) {
 
 }  // namespace
 
+int ShowOutcome(QtUserInterface& ui, int ok, const Failure& failure, const std::string& done) {
+  if (ok == 1) {
+    if (!done.empty()) ui.Report(done, MsgIcon::Information);
+  } else if (failure.kind == FailureKind::Cancelled && !failure.text.empty()) {
+    ui.Report(failure.text, failure.icon, MsgButtons::Ok, failure.caption);
+  } else {
+    ui.Show(failure);
+  }
+  return ok == 1 ? 1 : 0;
+}
+
 // ---------------------------------------------------------------- installation
 
 void InstallCorrectionTools(CKestrelDlg& panel, QtUserInterface& ui) {
@@ -240,21 +251,21 @@ int CorrectionTools::LoadDataFrom(CorrectionKind kind, int sensor, const QString
   ui_.BeginBusy();
   const int ok = LoadCorrectionFile(transfer_, kind, path.toStdString(), sensor);
   ui_.EndBusy();
-  return ok;
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), InfoOf(kind).loadMessage);
 }
 
 int CorrectionTools::SaveDataTo(CorrectionKind kind, int sensor, const QString& path) {
   ui_.BeginBusy();
   const int ok = SaveCorrectionFile(transfer_, kind, path.toStdString(), sensor);
   ui_.EndBusy();
-  return ok;
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), InfoOf(kind).saveMessage);
 }
 
 int CorrectionTools::StoreData(CorrectionKind kind, int sensor) {
   ui_.BeginBusy();
   const int ok = transfer_.StoreCorrection(kind, sensor);
   ui_.EndBusy();
-  return ok;
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), StoredText(kind));
 }
 
 // ---------------------------------------------------------------- calibration
@@ -270,7 +281,8 @@ void CorrectionTools::ReReadControls(std::initializer_list<uint32_t> ids) {
 }
 
 void CorrectionTools::TapGain(int sensor) {
-  if (TapGainBalance(panel_.Cmd(), sensor) != 1) return;
+  const int ok = TapGainBalance(panel_.Cmd(), sensor);
+  if (!ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kTapGainDoneText)) return;
   for (int row : TapGainRows(panel_.Cmd(), sensor)) {
     const int id = panel_.Table().CmdId2CtrlId(row);
     if (id >= 0) panel_.Table().ReadParamFromCamera(static_cast<uint32_t>(id));
@@ -278,11 +290,11 @@ void CorrectionTools::TapGain(int sensor) {
 }
 
 void CorrectionTools::Prnu(int sensor) {
-  PrnuCalibration(panel_.Cmd(), sensor);
+  PrnuCalibration(panel_.Cmd(), ui_, sensor);
 }
 
 void CorrectionTools::Fpld() {
-  FpldCalibration(panel_.Cmd());
+  FpldCalibration(panel_.Cmd(), ui_);
 }
 
 void CorrectionTools::ColumnCal() {
@@ -330,7 +342,7 @@ int CorrectionTools::AberrationLoad() {
   const int ok = LoadAberrationFile(panel_.Cmd(), path.toStdString());
   ui_.EndBusy();
   RememberFolder(path);
-  return ok;
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kAberrationLoadedText);
 }
 
 int CorrectionTools::AberrationSave() {
@@ -341,11 +353,12 @@ int CorrectionTools::AberrationSave() {
   const int ok = SaveAberrationFile(panel_.Cmd(), path.toStdString());
   ui_.EndBusy();
   RememberFolder(path);
-  return ok;
+  return ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kAberrationSavedText);
 }
 
 void CorrectionTools::BlemishStart(BlemishColumn column) {
-  BlemishDetect(panel_.Cmd(), column);
+  ShowOutcome(ui_, BlemishDetect(panel_.Cmd(), column), panel_.Cmd().LastFailure(),
+              kBlemishDoneText);
 }
 
 void CorrectionTools::BlemishRead(BlemishColumn column) {
@@ -355,7 +368,9 @@ void CorrectionTools::BlemishRead(BlemishColumn column) {
 }
 
 void CorrectionTools::BlemishWrite(BlemishColumn column) {
-  BlemishWritePosition(panel_.Cmd(), column, panel_.View().Text(PositionControlOf(column)));
+  const int ok =
+      BlemishWritePosition(panel_.Cmd(), column, panel_.View().Text(PositionControlOf(column)));
+  ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kBlemishDoneText);
 }
 
 }  // namespace kestrel

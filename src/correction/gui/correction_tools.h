@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <string>
 
 #include "correction/aberration.h"
 #include "correction/calibration.h"
@@ -18,6 +19,11 @@ class CKestrelDlg;
 class CLUTDlg;
 class CCorrectionPlotDlg;
 class QtUserInterface;
+
+// What an operation of these tools ended in: `done` (when not empty) on
+// success, else why it failed; a transfer the operator stopped still says how
+// far it got. Returns 1 on success.
+int ShowOutcome(QtUserInterface& ui, int ok, const Failure& failure, const std::string& done = {});
 
 // Finds the panel's placeholders for correction data, calibration, LUT,
 // blemish and aberration, enables them and connects them to their tools.

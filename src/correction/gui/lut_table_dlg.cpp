@@ -13,6 +13,7 @@
 #include "correction/lut_table.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
+#include "protocol/cam_cmd.h"
 
 namespace kestrel {
 
@@ -154,8 +155,10 @@ void CLUTDlg::SetMode(int mode) {
 
 void CLUTDlg::ReadTableData() {
   ui_.BeginBusy();
-  ReadLutTable(cmd_, channel_, table_);
+  const int read = ReadLutTable(cmd_, channel_, table_);
   ui_.EndBusy();
+  // The entries that came stay on the graph, with the reason the rest did not.
+  if (read < kLutEntries) ui_.Show(cmd_.LastFailure());
   activateWindow();
   SetMode(View);
 }
@@ -165,8 +168,9 @@ void CLUTDlg::WriteTableData() {
   // repaint; make sure it is current before it goes out.
   if (mode_ == Edit) table_ = points_.Table();
   ui_.BeginBusy();
-  WriteLutTable(cmd_, channel_, table_);
+  const int ok = WriteLutTable(cmd_, channel_, table_);
   ui_.EndBusy();
+  if (!ok) ui_.Show(cmd_.LastFailure());
 }
 
 void CLUTDlg::ClearTableData() {
@@ -182,14 +186,19 @@ void CLUTDlg::MouseMove(int px, int py, Qt::MouseButtons buttons, Qt::KeyboardMo
 }
 
 bool CLUTDlg::LoadGamma(const QString& path) {
-  if (!LoadGammaFile(ui_, path.toStdString(), table_)) return false;
+  if (Failure failure = LoadGammaFile(path.toStdString(), table_)) {
+    ui_.Show(failure);
+    return false;
+  }
   SetMode(View);
   return true;
 }
 
 bool CLUTDlg::SaveGamma(const QString& path) {
   if (mode_ == Edit) table_ = points_.Table();
-  return SaveGammaFile(ui_, path.toStdString(), table_) == 1;
+  const Failure failure = SaveGammaFile(path.toStdString(), table_);
+  ui_.Show(failure);
+  return !failure;
 }
 
 void CLUTDlg::AskLoadGamma() {

@@ -26,7 +26,6 @@ class CLUTDlg : public QDialog {
   CLUTDlg(CCamCmd& cmd, QtUserInterface& ui, int channel, QWidget* parent = nullptr);
 
   int Channel() const { return channel_; }
-  int CurrentMode() const { return mode_; }
   const LutEditPoints& Points() const { return points_; }
   // The table the graph shows: in Edit mode the one the points give, in View
   // mode the one read from the camera or a file.
