@@ -42,8 +42,10 @@ class ToolContext {
   SpinEdit* MakeBoundSpin(const std::string& mnemonic, QWidget* parent,
                           std::function<void(uint32_t id)> after = {});
 
-  // The link-state strip of a tool window, following the program's link state.
-  QWidget* MakeLinkStrip(QWidget* parent);
+  // After an operation through the command object: when it failed (`ok` 0),
+  // shows why. A query that fails while offline is not news and shows nothing.
+  void ShowOutcome(int ok) const;
+  void ShowQueryOutcome(int ok) const;
 
  private:
   CKestrelDlg& panel_;
