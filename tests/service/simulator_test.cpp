@@ -75,7 +75,7 @@ TEST_F(SimulatorTest, TerminalCorrectionRoutinesRoundTrip) {
     EXPECT_EQ(m.Array("PBDB")[1], -6);
   });
   const std::string csv = File("black.csv");
-  ASSERT_EQ(ReadCorrectionData(cmd, PixelCorrectionKind::Black, csv), 1);
+  ASSERT_EQ(ReadCorrectionData(cmd, ui, PixelCorrectionKind::Black, csv), 1);
   std::vector<std::string> rows = testing::SplitCrLf(testing::FileText(csv));
   ASSERT_EQ(rows.size(), 2049u);
   EXPECT_EQ(rows[1], "1, -2, 3");
