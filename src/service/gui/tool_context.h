@@ -30,7 +30,6 @@ class ToolContext {
   // that reaches another tool meanwhile, must not start a second exchange
   // inside the first. Returns false when f did not run.
   bool Operation(const std::function<void()>& f);
-  bool InOperation() const { return depth_ > 0; }
 
   // The control ID the panel's binding table gives this mnemonic; 0 when none.
   uint32_t ControlOf(const std::string& mnemonic) const;
