@@ -92,7 +92,10 @@ int RunTerminalRoutine(QWidget* owner, int which, CCamCmd& cmd, QtUserInterface&
   const int ok = r.write   ? WriteCorrectionData(cmd, r.kind, r.area, path)
                  : r.video ? ReadVideoData(cmd, r.kind, path)
                            : ReadCorrectionData(cmd, ui, r.kind, path);
-  if (!ok) ui.Show(cmd.LastFailure());
+  // A routine the person stopped says how far it got and that nothing was
+  // stored or written, as every failure does.
+  if (const Failure& f = cmd.LastFailure(); !ok)
+    ui.Report(f.text, f.icon, MsgButtons::Ok, f.caption);
   return ok;
 }
 
