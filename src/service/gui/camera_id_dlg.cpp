@@ -44,8 +44,9 @@ void CDlgCameraId::SaveCameraId() {
   for (size_t i = 0; i < boxes_.size(); ++i)
     ids[i] = boxes_[i]->text().toStdString();
   QtUserInterface& ui = tools_.Ui();
-  if (ui.Report(kCameraIdQuestion, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) return;
   tools_.Operation([&] {
+    if (ui.Report(kCameraIdQuestion, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+      return;
     const int ok = kestrel::SaveCameraId(tools_.Cmd(), ids);
     tools_.ShowOutcome(ok);
     if (ok) ui.Report(CameraIdSavedText(CameraIdFromBoxes(ids)), MsgIcon::Information);
