@@ -487,7 +487,6 @@ TEST_F(ServiceWireTest, FailureTextsGiveTheReason) {
   const std::string afe = File("afe.csv");
   const std::string txt = File("gain.txt");
   const std::string missing = File("missing.txt");
-  const std::string unwritable = File("no/dump.csv");
   const std::string csv = File("out.csv");
   auto reject = [](const char* stem, const char* reply) {
     return [stem, reply](const std::string& l) -> std::string {
@@ -538,11 +537,6 @@ TEST_F(ServiceWireTest, FailureTextsGiveTheReason) {
        "1 of 1 lines were not accepted (line 1: NG for AMR=0,0,1,2,3,4,5,6,7)"},
       {dump, [&] { return DumpToFile(cmd, csv, "0", "2"); },
        csv + "\n1 of 2 words did not arrive whole; the file holds what came."},
-      {{},
-       [&] { return DumpToFile(cmd, unwritable, "0", "1"); },
-       unwritable + "\nCouldn't open the file\nNo such file or directory",
-       MsgIcon::Warning,
-       "File Open Error"},
       {{},
        [&] {
          return WriteCorrectionData(cmd, PixelCorrectionKind::Gain, PixelStoreArea::User, missing);
