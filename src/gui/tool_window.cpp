@@ -1,11 +1,16 @@
 #include "gui/tool_window.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <QVariant>
 #include <QWidget>
 
+#include "gui/link_indicator.h"
+#include "gui/qt_user_interface.h"
 #include "gui/window_placement.h"
 
 namespace kestrel {
@@ -45,6 +50,31 @@ class ShowWithPanel : public QObject {
 };
 
 }  // namespace
+
+ToolWindow::ToolWindow(const QString& title, QtUserInterface& ui, QWidget* parent)
+    : QDialog(parent), ui_(ui), body_(new QVBoxLayout(this)) {
+  setWindowTitle(title);
+}
+
+void ToolWindow::FinishLayout(std::initializer_list<QPushButton*> buttons, bool closeRow) {
+  if (closeRow) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : buttons)
+      row->addWidget(b);
+    close_ = new QPushButton("Close");
+    row->addWidget(close_);
+    body_->addLayout(row);
+    connect(close_, &QPushButton::clicked, this, &QDialog::reject);
+  }
+  auto* strip = new LinkIndicator(0, this);
+  strip->SetState(ui_.LinkState());
+  connect(&ui_, &QtUserInterface::linkStateChanged, strip, &LinkIndicator::SetState);
+  body_->addWidget(strip);
+  for (QPushButton* b : findChildren<QPushButton*>())
+    b->setAutoDefault(false);
+  body_->setSizeConstraint(QLayout::SetFixedSize);
+}
 
 void ShowTool(QWidget* panel, QWidget* tool) {
   if (!tool->property("placed").toBool()) {

@@ -64,16 +64,18 @@ std::vector<std::string> ListHelpFiles(const std::string& folder) {
 }
 
 int SaveUserId(CCamCmd& cmd, const std::string& userId) {
-  UserInterface& ui = cmd.Ui();
-  if (userId.size() > kUserIdMax || HasControlCharacter(userId) ||
-      cmd.SetValue(cmd::UD, ParamValue::Text(userId), ReplyTimeout(cmd.Config(), kQueryMs)) != 1) {
-    ui.MessageBox("Couldn't write the User ID.", MsgIcon::Stop);
-    return 0;
+  static constexpr const char* kFailed = "Couldn't write the User ID.";
+  if (userId.size() > kUserIdMax || HasControlCharacter(userId))
+    return cmd.Fail(FailureKind::BadInput, kFailed, MsgIcon::Stop);
+  if (cmd.SetValue(cmd::UD, ParamValue::Text(userId), ReplyTimeout(cmd.Config(), kQueryMs)) != 1) {
+    const Failure why = cmd.LastFailure();
+    return cmd.Fail(why.kind, kFailed + ("\n" + why.text), MsgIcon::Stop);
   }
-  if (cmd.Config().offline != 1)
-    ui.MessageBox("Writing the User ID \"" + userId + "\" has been completed.",
-                  MsgIcon::Information);
   return 1;
+}
+
+std::string UserIdSavedText(const std::string& userId) {
+  return "Writing the User ID \"" + userId + "\" has been completed.";
 }
 
 }  // namespace kestrel

@@ -35,10 +35,12 @@ int RefreshCameraData(CCamCmd& cmd, CameraInfo& info);
 // (the current directory for the About box), in name order.
 std::vector<std::string> ListHelpFiles(const std::string& folder);
 
-// Writes the user ID into the camera and tells the user how it went (nothing
-// on success while offline). An ID longer than 16 characters, or one holding
-// a control character that would break the command line, is refused without
-// traffic. 1 on success.
-int SaveUserId(CCamCmd& cmd, const std::string& userId);
+// Writes the user ID into the camera. An ID longer than 16 characters, or one
+// holding a control character that would break the command line, is refused
+// without traffic. 1 on success, else 0 with "Couldn't write the User ID." and
+// the camera's reason as LastFailure.
+[[nodiscard]] int SaveUserId(CCamCmd& cmd, const std::string& userId);
+// What the person is told after a save (nothing while offline).
+std::string UserIdSavedText(const std::string& userId);
 
 }  // namespace kestrel

@@ -5,7 +5,7 @@
 #include "base/text_file.h"
 #include "base/text_scan.h"
 #include "protocol/ack_tally.h"
-#include "service/save_gaps.h"
+#include "service/camera_file.h"
 
 namespace kestrel {
 
@@ -108,8 +108,7 @@ int WriteAfeRegister(CCamCmd& cmd, int selectorIndex, int addressIndex,
   // The data goes as typed, but it must stay one field of one line.
   if (dataText.find_first_not_of(" \t") == std::string::npos ||
       dataText.find_first_of(",\r\n") != std::string::npos) {
-    cmd.Ui().MessageBox("\"" + dataText + "\" is not a value for the AFE data", MsgIcon::Warning);
-    return 0;
+    return cmd.Fail(FailureKind::BadInput, "\"" + dataText + "\" is not a value for the AFE data");
   }
   // The value carries its own CR LF and the transaction adds another; the
   // camera has always received the line that way.
@@ -151,60 +150,41 @@ bool ParseAfeReply(std::string_view line, std::string_view stem, uint32_t& out) 
 }
 
 int LoadRegisterFile(CCamCmd& cmd, const std::string& path) {
-  UserInterface& ui = cmd.Ui();
   std::string text;
   std::vector<std::string> lines;
-  if (std::string why = ReadInputFile(path, DataFileCap(kAfeTableRows * 3), text); !why.empty()) {
-    ui.MessageBox(path + "\nCouldn't open this file\n" + why, MsgIcon::Warning, MsgButtons::Ok,
-                  "File Open Error");
-    return 0;
-  }
-  if (std::string why = RegisterFileCommands(text, lines); !why.empty()) {
-    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Warning);
-    return 0;
-  }
+  if (std::string why = ReadInputFile(path, DataFileCap(kAfeTableRows * 3), text); !why.empty())
+    return cmd.Fail(FailureKind::FileError, path + "\nCouldn't open this file\n" + why,
+                    MsgIcon::Warning, "File Open Error");
+  if (std::string why = RegisterFileCommands(text, lines); !why.empty())
+    return cmd.Fail(FailureKind::BadInput, path + "\n" + why + "\nNothing was sent.");
   return SendAcknowledgedLines(cmd, lines, ReplyTimeout(cmd.Config(), kReplyMs));
 }
 
 int SaveRegisterFile(CCamCmd& cmd, const std::string& path) {
-  UserInterface& ui = cmd.Ui();
-  AtomicTextFile file;
-  if (!file.Create(path)) {
-    ReportCannotCreate(ui, path, file.Error());
-    return 0;
-  }
-  CCamCmd::LinkOwner owner(cmd);
-  ui.BeginBusy();
-  int gaps = 0;
-  for (uint32_t row = 0; row < kAfeTableRows; ++row) {
-    if (ui.CancelRequested()) {
-      ui.EndBusy();
-      ui.MessageBox("Stopped after " + std::to_string(row) + " of 128 rows; no file was written.",
-                    MsgIcon::Warning);
-      return 0;
+  auto fill = [&cmd](AtomicTextFile& file, SavedValues& got) {
+    got.values = kAfeTableRows * 3;
+    for (uint32_t row = 0; row < kAfeTableRows; ++row) {
+      if (cmd.Ui().CancelRequested())
+        return cmd.Fail(FailureKind::Cancelled, "Stopped after " + std::to_string(row) +
+                                                    " of 128 rows; no file was written.");
+      std::string text;
+      for (int c = 0; c < 3; ++c) {
+        // Each query starts clean, so a reply that came too late for the row
+        // before is never written into this one.
+        cmd.ClearReceive();
+        cmd.SendCommand(std::string(kStems[c]) + "?" + ToHex(row) + "\r\n", 1);
+        uint32_t value = 0;
+        const bool ok = cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 &&
+                        ParseAfeReply(cmd.PopLine(), kStems[c], value);
+        if (c > 0) text += ",";
+        text += ok ? "0x" + ToHex(value) : std::string(kAfeMissingValue);
+        got.gaps += ok ? 0 : 1;
+      }
+      file.Line(text);
     }
-    std::string text;
-    for (int c = 0; c < 3; ++c) {
-      // Each query starts clean, so a reply that came too late for the row
-      // before is never written into this one.
-      cmd.ClearReceive();
-      cmd.SendCommand(std::string(kStems[c]) + "?" + ToHex(row) + "\r\n", 1);
-      uint32_t value = 0;
-      const bool ok = cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 &&
-                      ParseAfeReply(cmd.PopLine(), kStems[c], value);
-      if (c > 0) text += ",";
-      text += ok ? "0x" + ToHex(value) : std::string(kAfeMissingValue);
-      gaps += ok ? 0 : 1;
-    }
-    file.Line(text);
-  }
-  const bool written = file.Commit();
-  ui.EndBusy();
-  if (!written) {
-    ReportCannotWrite(ui, path, file.Error());
-    return 0;
-  }
-  return ReportGaps(ui, path, gaps, kAfeTableRows * 3);
+    return 1;
+  };
+  return SaveCameraFile(cmd, path, fill, kDashGaps);
 }
 
 }  // namespace kestrel

@@ -41,10 +41,9 @@ std::string ShplocMnemonic(int tap);
 // CR LF; the data text goes as typed.
 std::string AfeWriteValue(int selectorIndex, int addressIndex, const std::string& dataText);
 // Sends it with the set transaction; 1 on "COMPLETE". An empty data text, or
-// one with a comma or a line break, is refused with a message and nothing is
-// sent.
-int WriteAfeRegister(CCamCmd& cmd, int selectorIndex, int addressIndex,
-                     const std::string& dataText);
+// one with a comma or a line break, is refused (BadInput) and nothing is sent.
+[[nodiscard]] int WriteAfeRegister(CCamCmd& cmd, int selectorIndex, int addressIndex,
+                                   const std::string& dataText);
 
 // The register table file: one row a line, "0x1F,0x20,0x3" (R, G, B). A value
 // the camera did not give is written as kAfeMissingValue.
@@ -63,9 +62,9 @@ bool ParseAfeReply(std::string_view line, std::string_view stem, uint32_t& out);
 // Load: reads and checks the whole file, then sends its rows, each line
 // waiting up to 3 s for its "COMPLETE" (SendAcknowledgedLines).
 // Save: queries the 128 rows and writes the file; registers that did not
-// answer are written as gaps, counted in a message, and the result is 0.
-// 1 on success.
-int LoadRegisterFile(CCamCmd& cmd, const std::string& path);
-int SaveRegisterFile(CCamCmd& cmd, const std::string& path);
+// answer are written as gaps, counted in the failure, and the result is 0.
+// 1 on success, else 0 with the reason as the command object's LastFailure.
+[[nodiscard]] int LoadRegisterFile(CCamCmd& cmd, const std::string& path);
+[[nodiscard]] int SaveRegisterFile(CCamCmd& cmd, const std::string& path);
 
 }  // namespace kestrel

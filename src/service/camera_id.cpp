@@ -24,23 +24,23 @@ std::string CameraIdFromBoxes(const CameraIdBoxes& boxes) {
 }
 
 int SaveCameraId(CCamCmd& cmd, const CameraIdBoxes& boxes) {
-  UserInterface& ui = cmd.Ui();
-  if (ui.MessageBox("Are you sure you want to save the CAMERA ID?", MsgIcon::Question,
-                    MsgButtons::YesNo) != MsgAnswer::Yes)
-    return 0;
-  if (cmd.SetInt(cmd::ULCK, kCameraIdUnlockCode, ReplyTimeout(cmd.Config(), kAckMs)) != 1) {
-    ui.MessageBox(kSaveFailed, MsgIcon::Stop);
-    return 0;
-  }
+  // The camera's reason follows the headline on a line of its own.
+  auto failed = [&cmd] {
+    const Failure why = cmd.LastFailure();
+    return cmd.Fail(why.kind, kSaveFailed + ("\n" + why.text), MsgIcon::Stop);
+  };
+  if (cmd.SetInt(cmd::ULCK, kCameraIdUnlockCode, ReplyTimeout(cmd.Config(), kAckMs)) != 1)
+    return failed();
   const std::string id = CameraIdFromBoxes(boxes);
   // Kept even when the camera refuses it below, so the boxes offer it again.
   cmd.Config().cameraId = id;
-  if (cmd.SetValue(cmd::ID, ParamValue::Text(id), ReplyTimeout(cmd.Config(), kAckMs)) != 1) {
-    ui.MessageBox(kSaveFailed, MsgIcon::Stop);
-    return 0;
-  }
-  ui.MessageBox("Completed to save the CAMERA ID, " + id + ".", MsgIcon::Information);
+  if (cmd.SetValue(cmd::ID, ParamValue::Text(id), ReplyTimeout(cmd.Config(), kAckMs)) != 1)
+    return failed();
   return 1;
+}
+
+std::string CameraIdSavedText(const std::string& id) {
+  return "Completed to save the CAMERA ID, " + id + ".";
 }
 
 }  // namespace kestrel

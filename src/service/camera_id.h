@@ -23,9 +23,12 @@ CameraIdBoxes InitCameraIdBoxes(Settings& settings);
 // The first character of each box, left to right; an empty box gives nothing.
 std::string CameraIdFromBoxes(const CameraIdBoxes& boxes);
 
-// "Set": asks, unlocks ("ULCK" with the unlock code), stores the ID from the
-// boxes in the "Camera Id" setting and writes it with "ID". 1 on success; the
-// outcome has been shown to the user.
-int SaveCameraId(CCamCmd& cmd, const CameraIdBoxes& boxes);
+// "Set": unlocks ("ULCK" with the unlock code), stores the ID from the boxes
+// in the "Camera Id" setting and writes it with "ID". 1 on success, else 0
+// with "Couldn't save the CAMERA ID." and the camera's reason as LastFailure.
+// The window asks kCameraIdQuestion first and tells CameraIdSavedText after.
+[[nodiscard]] int SaveCameraId(CCamCmd& cmd, const CameraIdBoxes& boxes);
+inline constexpr const char* kCameraIdQuestion = "Are you sure you want to save the CAMERA ID?";
+std::string CameraIdSavedText(const std::string& id);
 
 }  // namespace kestrel

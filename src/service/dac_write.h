@@ -23,8 +23,10 @@ const std::array<std::string, kDacChannels>& DacChannelItems();
 // "<data>", each with CR LF; data texts go as typed.
 std::string Ad5590WriteValue(int function, int sensor, int channel, const std::string& dataText);
 std::string Bh2220WriteValue(const std::string& dataText);
-int WriteAd5590(CCamCmd& cmd, int function, int sensor, int channel, const std::string& dataText);
-int WriteBh2220(CCamCmd& cmd, const std::string& dataText);
+// 1 on "COMPLETE", else 0 with the reason as LastFailure.
+[[nodiscard]] int WriteAd5590(CCamCmd& cmd, int function, int sensor, int channel,
+                              const std::string& dataText);
+[[nodiscard]] int WriteBh2220(CCamCmd& cmd, const std::string& dataText);
 
 // Black Offset values: column 1 or 2 (sensor), row 0..15 (DAC channel), the
 // command "B<column>O<row>F". Rows come in pairs sharing one DAC (0 and 1,

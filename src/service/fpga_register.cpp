@@ -5,13 +5,23 @@
 namespace kestrel {
 
 namespace {
+
 constexpr int kQueryMs = 3000;
+
+// The set that chooses what the query after it reads. Its "COMPLETE" is
+// awaited but a silence is not judged (the query tells); a rejection or a lost
+// device ends the read, as the query would read a stale value.
+int SendSelection(CCamCmd& cmd, const std::string& line, int timeoutMs) {
+  cmd.ClearReceive();
+  cmd.SendCommand(line, 1);
+  if (cmd.WaitComplete(ReplyTimeout(cmd.Config(), timeoutMs), 1) == 1) return 1;
+  return cmd.LastFailure().kind == FailureKind::NoAnswer ? 1 : 0;
 }
 
+}  // namespace
+
 int ReadFpgaRegister(CCamCmd& cmd, const std::string& offsetText, std::string& dataHex) {
-  cmd.ClearReceive();
-  cmd.SendCommand("FPGARD=&H" + offsetText + "\r\n", 1);
-  cmd.WaitComplete(ReplyTimeout(cmd.Config(), 1000), 1);
+  if (!SendSelection(cmd, "FPGARD=&H" + offsetText + "\r\n", 1000)) return 0;
   ParamValue value;
   if (cmd.QueryValue(cmd::FPGARD, value, ReplyTimeout(cmd.Config(), kQueryMs)) != 1) return 0;
   dataHex = ToHex(static_cast<uint32_t>(value.intValue));
@@ -28,9 +38,7 @@ void WriteFpgaRegister(CCamCmd& cmd, const std::string& offsetText, const std::s
 
 int ReadSampleAverage(CCamCmd& cmd, int sensor, std::string& text) {
   const bool second = sensor == 2;
-  cmd.ClearReceive();
-  cmd.SendCommand(second ? "ACC2S=1\r\n" : "ACC1S=1\r\n", 1);
-  cmd.WaitComplete(ReplyTimeout(cmd.Config(), kQueryMs), 1);
+  if (!SendSelection(cmd, second ? "ACC2S=1\r\n" : "ACC1S=1\r\n", kQueryMs)) return 0;
   int value = 0;
   if (cmd.QueryInt(second ? cmd::ACC2S : cmd::ACC1S, value, ReplyTimeout(cmd.Config(), kQueryMs)) !=
       1)

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "base/file_messages.h"
 #include "base/text_file.h"
 #include "base/text_scan.h"
+#include "service/camera_file.h"
 
 namespace kestrel {
 
@@ -90,51 +90,33 @@ int CollectLines(CCamCmd& cmd, int count, int idleMs) {
 int DumpToFile(CCamCmd& cmd, const std::string& path, const std::string& addrText,
                const std::string& sizeText) {
   UserInterface& ui = cmd.Ui();
-  AtomicTextFile file;
-  if (!file.Create(path)) {
-    ReportCannotCreate(ui, path, file.Error());
-    return 0;
-  }
-  CCamCmd::LinkOwner owner(cmd);
-  ui.BeginBusy();
   size_t pos = 0;
   uint32_t requested = 0;
   if (!ScanHex(sizeText, pos, requested)) requested = 0;
   const int count = requested > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(requested);
-
-  cmd.ClearReceive();
-  cmd.SendCommand(MemoryDumpLine(addrText, sizeText), 1);
-  ui.AppendLog("Writing...");
-  file.Line(kDumpFileHeader);
-  const int got = CollectLines(cmd, count, ReplyTimeout(cmd.Config(), kDumpIdleMs));
-  ui.AppendLog("Received " + std::to_string(got) + " data");
-  if (got == 0) {
-    ui.EndBusy();
-    ui.MessageBox("No answer from Camera! (Timeout error)\nNo word arrived for " +
-                      cmd.LastCommand() + "; no file was written.",
-                  MsgIcon::Warning);
+  auto fill = [&](AtomicTextFile& file, SavedValues& got) {
+    cmd.ClearReceive();
+    cmd.SendCommand(MemoryDumpLine(addrText, sizeText), 1);
+    ui.AppendLog("Writing...");
+    file.Line(kDumpFileHeader);
+    const int lines = CollectLines(cmd, count, ReplyTimeout(cmd.Config(), kDumpIdleMs));
+    ui.AppendLog("Received " + std::to_string(lines) + " data");
+    if (lines == 0)
+      return cmd.Fail(cmd.LinkLost() ? FailureKind::Lost : FailureKind::NoAnswer,
+                      "No answer from Camera! (Timeout error)\nNo word arrived for " +
+                          cmd.LastCommand() + "; no file was written.");
+    got.values = std::max(count, lines);
+    got.gaps = std::max(count - lines, 0);
+    for (int i = 1; i <= lines; ++i) {
+      DumpWord word;
+      const bool ok = ParseDumpReply(cmd.PopLine(), word);
+      got.gaps += ok ? 0 : 1;
+      file.Line(DumpRecord(i, ok ? &word : nullptr));
+    }
+    return 1;
+  };
+  if (!SaveCameraFile(cmd, path, fill, "words did not arrive whole; the file holds what came."))
     return 0;
-  }
-  int gaps = std::max(count - got, 0);
-  for (int i = 1; i <= got; ++i) {
-    DumpWord word;
-    const bool ok = ParseDumpReply(cmd.PopLine(), word);
-    gaps += ok ? 0 : 1;
-    file.Line(DumpRecord(i, ok ? &word : nullptr));
-  }
-  const bool written = file.Commit();
-  ui.EndBusy();
-  if (!written) {
-    ReportCannotWrite(ui, path, file.Error());
-    return 0;
-  }
-  if (gaps > 0) {
-    ui.MessageBox(path + "\n" + std::to_string(gaps) + " of " +
-                      std::to_string(std::max(count, got)) +
-                      " words did not arrive whole; the file holds what came.",
-                  MsgIcon::Warning);
-    return 0;
-  }
   ui.AppendLog("Completed!!");
   return 1;
 }

@@ -56,11 +56,11 @@ int CollectLines(CCamCmd& cmd, int count, int idleMs);
 
 // Dump to file: asks the camera for the words the size text counts from the
 // address text and writes the dump file at `path`. The file is created before
-// anything is sent; a file that cannot be created is reported and nothing is
-// sent. With no word received no file is written; words that did not come, or
-// came garbled, are counted in a message (the file keeps their gaps) and the
-// result is 0. Returns 1 when every word arrived and the file was written.
-int DumpToFile(CCamCmd& cmd, const std::string& path, const std::string& addrText,
-               const std::string& sizeText);
+// anything is sent; when it cannot be, nothing is sent. With no word received
+// no file is written; words that did not come, or came garbled, are counted in
+// the failure (the file keeps their gaps). Returns 1 when every word arrived
+// and the file was written, else 0 with the reason as LastFailure.
+[[nodiscard]] int DumpToFile(CCamCmd& cmd, const std::string& path, const std::string& addrText,
+                             const std::string& sizeText);
 
 }  // namespace kestrel

@@ -26,9 +26,9 @@ std::string MessageList::ExportText() const {
   return out;
 }
 
-bool MessageList::Export(const std::string& path, UserInterface& ui) {
+bool MessageList::Export(const std::string& path) {
   if (!WriteFileAtomically(path, ExportText())) {
-    ReportCannotCreate(ui, path);
+    failure_ = CannotCreate(path);
     return false;
   }
   AddMessage("Writing file has been done!");

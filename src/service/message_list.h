@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "base/failure.h"
 #include "base/user_interface.h"
 
 namespace kestrel {
@@ -23,13 +24,21 @@ class MessageList {
   std::string ExportText() const;
 
   // Writes the export file (atomically). On success adds "Writing file has been
-  // done!" to the list; when the file cannot be written shows the path followed
-  // by "\nCouldn't open the file" titled "File Open Error" and writes nothing.
-  bool Export(const std::string& path, UserInterface& ui);
+  // done!" to the list; when the file cannot be written writes nothing and
+  // LastFailure says why (the path, "Couldn't open the file", "File Open Error").
+  [[nodiscard]] bool Export(const std::string& path);
+  const Failure& LastFailure() const { return failure_; }
+  // TRANSITION: the communication window's export until it shows LastFailure itself.
+  bool Export(const std::string& path, Reporter& reporter) {
+    if (Export(path)) return true;
+    reporter.Report(failure_.text, failure_.icon, MsgButtons::Ok, failure_.caption);
+    return false;
+  }
 
  private:
   std::deque<std::string> lines_;
   std::function<void()> listener_;
+  Failure failure_;
 };
 
 }  // namespace kestrel

@@ -5,7 +5,7 @@
 #include "base/text_file.h"
 #include "base/text_scan.h"
 #include "protocol/ack_tally.h"
-#include "service/save_gaps.h"
+#include "service/camera_file.h"
 
 namespace kestrel {
 
@@ -74,62 +74,45 @@ bool ParseSensorMemoryReply(std::string_view line, std::string_view stem, uint32
 }
 
 int LoadSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path) {
-  if (!ValidIndices(colourIndex, blockIndex)) return 0;
-  UserInterface& ui = cmd.Ui();
+  if (!ValidIndices(colourIndex, blockIndex))
+    return cmd.Fail(FailureKind::BadInput, "no such colour or block");
   std::string text;
   std::vector<std::string> lines;
   if (std::string why = ReadInputFile(path, DataFileCap(kSensorMemoryBlockWords), text);
-      !why.empty()) {
-    ui.MessageBox(path + "\nCouldn't open this file\n" + why, MsgIcon::Warning, MsgButtons::Ok,
-                  "File Open Error");
-    return 0;
-  }
+      !why.empty())
+    return cmd.Fail(FailureKind::FileError, path + "\nCouldn't open this file\n" + why,
+                    MsgIcon::Warning, "File Open Error");
   if (std::string why = SensorMemoryCommands(text, SensorMemoryStem(colourIndex),
                                              SensorMemoryBase(blockIndex), lines);
-      !why.empty()) {
-    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Warning);
-    return 0;
-  }
+      !why.empty())
+    return cmd.Fail(FailureKind::BadInput, path + "\n" + why + "\nNothing was sent.");
   return SendAcknowledgedLines(cmd, lines, ReplyTimeout(cmd.Config(), kReplyMs));
 }
 
 int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path) {
-  if (!ValidIndices(colourIndex, blockIndex)) return 0;
-  UserInterface& ui = cmd.Ui();
-  AtomicTextFile file;
-  if (!file.Create(path)) {
-    ReportCannotCreate(ui, path, file.Error());
-    return 0;
-  }
-  CCamCmd::LinkOwner owner(cmd);
-  ui.BeginBusy();
+  if (!ValidIndices(colourIndex, blockIndex))
+    return cmd.Fail(FailureKind::BadInput, "no such colour or block");
   const std::string stem = SensorMemoryStem(colourIndex);
   const uint32_t base = SensorMemoryBase(blockIndex);
-  int gaps = 0;
-  for (uint32_t i = 0; i < kSensorMemoryWords; ++i) {
-    if (ui.CancelRequested()) {
-      ui.EndBusy();
-      ui.MessageBox("Stopped after " + std::to_string(i) + " of " +
-                        std::to_string(kSensorMemoryWords) + " words; no file was written.",
-                    MsgIcon::Warning);
-      return 0;
+  auto fill = [&](AtomicTextFile& file, SavedValues& got) {
+    got.values = kSensorMemoryWords;
+    for (uint32_t i = 0; i < kSensorMemoryWords; ++i) {
+      if (cmd.Ui().CancelRequested())
+        return cmd.Fail(FailureKind::Cancelled, "Stopped after " + std::to_string(i) + " of " +
+                                                    std::to_string(kSensorMemoryWords) +
+                                                    " words; no file was written.");
+      // Each query starts clean: a late reply never lands on the next word.
+      cmd.ClearReceive();
+      cmd.SendCommand(stem + "?" + ToHex(base + i) + "\r\n", 1);
+      uint32_t word = 0;
+      const bool ok = cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 &&
+                      ParseSensorMemoryReply(cmd.PopLine(), stem, word);
+      file.Line(ok ? "0x" + ToHex(word) : std::string(kSensorMemoryMissing));
+      got.gaps += ok ? 0 : 1;
     }
-    // Each query starts clean: a late reply never lands on the next word.
-    cmd.ClearReceive();
-    cmd.SendCommand(stem + "?" + ToHex(base + i) + "\r\n", 1);
-    uint32_t word = 0;
-    const bool ok = cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kReplyMs)) == 1 &&
-                    ParseSensorMemoryReply(cmd.PopLine(), stem, word);
-    file.Line(ok ? "0x" + ToHex(word) : std::string(kSensorMemoryMissing));
-    gaps += ok ? 0 : 1;
-  }
-  const bool written = file.Commit();
-  ui.EndBusy();
-  if (!written) {
-    ReportCannotWrite(ui, path, file.Error());
-    return 0;
-  }
-  return ReportGaps(ui, path, gaps, kSensorMemoryWords);
+    return 1;
+  };
+  return SaveCameraFile(cmd, path, fill, kDashGaps);
 }
 
 int SetSensorSwitch(CCamCmd& cmd, SensorSwitch which, int on) {
@@ -141,7 +124,8 @@ int RefreshSensorSwitches(CCamCmd& cmd, int& sensor, int& trigger) {
   int value = 0;
   if (cmd.QueryInt(cmd::SNOF, value, ReplyTimeout(cmd.Config(), kReplyMs)) != 1) return 0;
   sensor = value;
-  if (cmd.QueryInt(cmd::STOF, value, ReplyTimeout(cmd.Config(), kReplyMs)) == 1) trigger = value;
+  if (cmd.QueryInt(cmd::STOF, value, ReplyTimeout(cmd.Config(), kReplyMs)) != 1) return 0;
+  trigger = value;
   return 1;
 }
 

@@ -45,18 +45,20 @@ bool ParseSensorMemoryReply(std::string_view line, std::string_view stem, uint32
 // Load reads and checks the whole file, then sends its groups, each waiting
 // up to 3 s for its "COMPLETE" (SendAcknowledgedLines).
 // Save queries the block's 1024 words and writes the file; words that did not
-// arrive are written as gaps, counted in a message, and the result is 0.
-// 1 on success.
-// An index outside the lists is refused with 0 and nothing sent.
-int LoadSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path);
-int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path);
+// arrive are written as gaps, counted in the failure, and the result is 0.
+// An index outside the lists is refused (BadInput) with nothing sent.
+// 1 on success, else 0 with the reason as the command object's LastFailure.
+[[nodiscard]] int LoadSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex,
+                                   const std::string& path);
+[[nodiscard]] int SaveSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex,
+                                   const std::string& path);
 
 // The switches: "SNOF" (Sensor) and "STOF" (Trigger), 0 OFF and 1 ON.
 enum class SensorSwitch { Sensor, Trigger };
-int SetSensorSwitch(CCamCmd& cmd, SensorSwitch which, int on);
+[[nodiscard]] int SetSensorSwitch(CCamCmd& cmd, SensorSwitch which, int on);
 // Refresh when the window is shown: reads "SNOF", and only when that answered
-// also "STOF". A value that could not be read keeps its old selection.
-// Returns 1 when "SNOF" answered.
-int RefreshSensorSwitches(CCamCmd& cmd, int& sensor, int& trigger);
+// also "STOF". A value that could not be read keeps what it held. 1 when both
+// answered.
+[[nodiscard]] int RefreshSensorSwitches(CCamCmd& cmd, int& sensor, int& trigger);
 
 }  // namespace kestrel

@@ -12,19 +12,22 @@ std::string FormatTemperature(int raw) {
   return FixedText(raw * 0.0625, 1);
 }
 
-bool TemperatureMonitor::Read() {
+std::string TemperatureMonitor::ReadSensor(int entry) {
   int raw = 0;
-  sensor1_ = cmd_.QueryInt(cmd::TMP0, raw, ReplyTimeout(cmd_.Config(), kQueryMs)) == 1
-                 ? FormatTemperature(raw)
-                 : kTemperatureUnknown;
-  const bool second = cmd_.QueryInt(cmd::TMP02, raw, ReplyTimeout(cmd_.Config(), kQueryMs)) == 1;
-  sensor2_ = second ? FormatTemperature(raw) : kTemperatureUnknown;
-  host_.ShowTemperatures(sensor1_, sensor2_);
-  return second;
+  if (cmd_.QueryInt(entry, raw, ReplyTimeout(cmd_.Config(), kQueryMs)) == 1)
+    return FormatTemperature(raw);
+  if (cmd_.Config().offline != 1) host_.ReadingFailed(cmd_.LastFailure());
+  return kTemperatureUnknown;
+}
+
+bool TemperatureMonitor::Read() {
+  const std::string sensor1 = ReadSensor(cmd::TMP0);
+  const std::string sensor2 = ReadSensor(cmd::TMP02);
+  host_.ShowTemperatures(sensor1, sensor2);
+  return sensor2 != kTemperatureUnknown;
 }
 
 void TemperatureMonitor::Flash(int ms) {
-  indicator_ = true;
   host_.SetIndicator(true);
   host_.StartTimer(kFlashTimer, ms);
 }
@@ -47,7 +50,6 @@ void TemperatureMonitor::OnTimer(int id) {
     }
     Flash(200);
   } else if (id == kFlashTimer) {
-    indicator_ = false;
     host_.SetIndicator(false);
     host_.StopTimer(kFlashTimer);
   }

@@ -15,6 +15,8 @@ class TemperatureHost {
   virtual void StopTimer(int id) = 0;
   virtual void ShowTemperatures(const std::string& sensor1, const std::string& sensor2) = 0;
   virtual void SetIndicator(bool on) = 0;
+  // A sensor's query failed (never while offline): shown as it happens.
+  virtual void ReadingFailed(const Failure& failure) = 0;
 };
 
 // A temperature as shown: raw sixteenths of a degree with one decimal
@@ -39,21 +41,17 @@ class TemperatureMonitor {
   void Close();
 
   bool Polling() const { return polling_; }
-  bool Indicator() const { return indicator_; }
-  const std::string& Sensor1Text() const { return sensor1_; }
-  const std::string& Sensor2Text() const { return sensor2_; }
 
  private:
   // Queries both sensors; true when Sensor2 answered.
   bool Read();
+  // One sensor's reading as shown, or kTemperatureUnknown.
+  std::string ReadSensor(int entry);
   void Flash(int ms);
 
   CCamCmd& cmd_;
   TemperatureHost& host_;
   bool polling_ = false;
-  bool indicator_ = false;
-  std::string sensor1_ = kTemperatureUnknown;
-  std::string sensor2_ = kTemperatureUnknown;
 };
 
 }  // namespace kestrel

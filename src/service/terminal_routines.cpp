@@ -39,19 +39,17 @@ int SendAcknowledged(CCamCmd& cmd, const std::string& line, int timeoutMs) {
 
 // Dumps one block of 2048 words into the table, scaling progress from `base`.
 // False when fewer than 2048 lines came.
-bool ReadDumpBlock(CCamCmd& cmd, const std::string& dumpLine, PixelCorrectionKind kind,
-                   bool correction, int block, int base, std::vector<int32_t>& table) {
+int ReadDumpBlock(CCamCmd& cmd, const std::string& dumpLine, PixelCorrectionKind kind,
+                  bool correction, int block, int base, std::vector<int32_t>& table) {
   UserInterface& ui = cmd.Ui();
   cmd.ClearReceive();
   cmd.SendCommand(dumpLine + "\r\n", 1);
   const int got = CollectLines(cmd, kTerminalPixels, ReplyTimeout(cmd.Config(), kDumpIdleMs));
-  if (got < kTerminalPixels) {
-    ui.MessageBox("The camera sent " + std::to_string(got) + " of " +
-                      std::to_string(kTerminalPixels) + " lines for " + dumpLine +
-                      "; no file was written.",
-                  MsgIcon::Warning);
-    return false;
-  }
+  if (got < kTerminalPixels)
+    return cmd.Fail(cmd.LinkLost() ? FailureKind::Lost : FailureKind::NoAnswer,
+                    "The camera sent " + std::to_string(got) + " of " +
+                        std::to_string(kTerminalPixels) + " lines for " + dumpLine +
+                        "; no file was written.");
   for (int k = 0; k < got; ++k) {
     const uint32_t word = DumpSplitValue(SplitDumpReply(cmd.PopLine()));
     table[static_cast<size_t>(k)] =
@@ -61,7 +59,13 @@ bool ReadDumpBlock(CCamCmd& cmd, const std::string& dumpLine, PixelCorrectionKin
       ui.PumpOneMessage();
     }
   }
-  return true;
+  return 1;
+}
+
+// Ends a routine with a failure: the progress window closes first.
+int FailClosed(CCamCmd& cmd, Failure failure) {
+  cmd.Ui().CloseProgress();
+  return cmd.Fail(std::move(failure));
 }
 
 }  // namespace
@@ -129,15 +133,13 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
                         const std::string& path) {
   UserInterface& ui = cmd.Ui();
   std::string text;
-  if (std::string why = ReadInputFile(path, DataFileCap(3 * kTerminalPixels), text); !why.empty()) {
-    ui.MessageBox("Could not open the file, " + path + ". (" + why + ")", MsgIcon::None);
-    return 0;
-  }
+  if (std::string why = ReadInputFile(path, DataFileCap(3 * kTerminalPixels), text); !why.empty())
+    return cmd.Fail(FailureKind::FileError, "Could not open the file, " + path + ". (" + why + ")",
+                    MsgIcon::None);
   ColourTables tables;
-  if (std::string why = ParseCorrectionText(text, tables); !why.empty()) {
-    ui.MessageBox(path + "\n" + why + "\nNothing was sent.", MsgIcon::Stop);
-    return 0;
-  }
+  if (std::string why = ParseCorrectionText(text, tables); !why.empty())
+    return cmd.Fail(FailureKind::BadInput, path + "\n" + why + "\nNothing was sent.",
+                    MsgIcon::Stop);
   const int n = kTerminalPixels;
   ui.AppendLog(std::to_string(n) + " data were read from the text file.");
   ui.PumpOneMessage();
@@ -152,9 +154,7 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
       if (ui.CancelRequested()) {
         // Stopped by the user: nothing is stored.
         tally.Cancelled();
-        ui.CloseProgress();
-        ui.MessageBox(tally.Summary() + "\nNothing was stored.", MsgIcon::Warning);
-        return 0;
+        return FailClosed(cmd, {tally.Kind(), tally.Summary() + "\nNothing was stored."});
       }
       const std::string line =
           stem + kSuffix[j] + "=" + std::to_string(i) + "," +
@@ -164,13 +164,12 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
       std::string reply;
       const Answer answer = WaitAnswer(cmd, ReplyTimeout(cmd.Config(), kPixelAckMs), reply, 0);
       tally.Record(answer, line, reply);
-      if (answer != Answer::Accepted) {
-        ui.MessageBox("Could not write the correction data i=" + std::to_string(i) +
-                          " j=" + std::to_string(j) + "\n" + tally.Summary(),
-                      MsgIcon::Stop);
-        ui.CloseProgress();
-        return 0;
-      }
+      if (answer != Answer::Accepted)
+        return FailClosed(
+            cmd, {answer == Answer::Unanswered && cmd.LinkLost() ? FailureKind::Lost : tally.Kind(),
+                  "Could not write the correction data i=" + std::to_string(i) +
+                      " j=" + std::to_string(j) + "\n" + tally.Summary(),
+                  MsgIcon::Stop});
       if (i % 128 == 0) {
         ui.SetProgressPercent(100 * (j * n + i) / (3 * n));
         ui.PumpOneMessage();
@@ -182,14 +181,16 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
   const int stored = cmd.WaitComplete(ReplyTimeout(cmd.Config(), kStoreAckMs), 0);
   ui.CloseProgress();
   if (stored != 1) {
-    ui.MessageBox("Could not store the correction data.", MsgIcon::Stop);
-    return 0;
+    // The camera's reply, or why none came, follows on a line of its own.
+    const Failure why = cmd.LastFailure();
+    return cmd.Fail(why.kind, "Could not store the correction data.\n" + why.text, MsgIcon::Stop);
   }
   ui.AppendLog("WriteCorrectionData has done!");
   return 1;
 }
 
-int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& path) {
+int ReadCorrectionData(CCamCmd& cmd, Reporter& reporter, PixelCorrectionKind kind,
+                       const std::string& path) {
   UserInterface& ui = cmd.Ui();
   ui.AppendLog("はじまり");
   ui.ShowProgress();
@@ -201,26 +202,20 @@ int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string
   int done = 0;
   for (int j = 0; j < 3; ++j) {
     for (int i = 0; i < kTerminalPixels; ++i) {
-      if (ui.CancelRequested()) {
-        ui.CloseProgress();
-        ui.MessageBox("Stopped after " + std::to_string(done) + " of " +
-                          std::to_string(3 * kTerminalPixels) + " values; no file was written.",
-                      MsgIcon::Warning);
-        return 0;
-      }
+      if (ui.CancelRequested())
+        return FailClosed(
+            cmd, {FailureKind::Cancelled, "Stopped after " + std::to_string(done) + " of " +
+                                              std::to_string(3 * kTerminalPixels) +
+                                              " values; no file was written."});
       cmd.ClearReceive();
       cmd.SendCommand(stem + kSuffix[j] + "?" + std::to_string(i) + "\r\n", 0);
       if (cmd.WaitLine(0, ReplyTimeout(cmd.Config(), kPixelReplyMs)) != 1 ||
           !CorrectionReplyValue(cmd, cmd.PopLine(),
                                 tables[static_cast<size_t>(j)][static_cast<size_t>(i)])) {
-        if (cmd.LinkLost()) {
-          // Nothing more will come: no file for the colours left.
-          ui.MessageBox(cmd.LostText(), MsgIcon::Warning);
-          ui.CloseProgress();
-          return 0;
-        }
+        // Nothing more will come: no file for the colours left.
+        if (cmd.LinkLost()) return FailClosed(cmd, {FailureKind::Lost, cmd.LostText()});
         // The rest of this colour is not tried; the next colour is.
-        ui.MessageBox("うまくいがねー", MsgIcon::Warning);
+        reporter.Report("うまくいがねー", MsgIcon::Warning);
         missing += kTerminalPixels - i;
         break;
       }
@@ -234,27 +229,17 @@ int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string
   ui.SetProgressPercent(100);
   if (missing > 0) {
     // The file has no way to show a missing value: a 0 would read as data.
-    ui.CloseProgress();
-    ui.MessageBox(std::to_string(missing) + " of " + std::to_string(3 * kTerminalPixels) +
-                      " values did not arrive; no file was written.",
-                  MsgIcon::Warning);
-    return 0;
+    return FailClosed(cmd, {FailureKind::NoAnswer,
+                            std::to_string(missing) + " of " + std::to_string(3 * kTerminalPixels) +
+                                " values did not arrive; no file was written."});
   }
   AtomicTextFile file;
-  if (!file.Create(path)) {
-    ReportCannotCreate(ui, path, file.Error());
-    ui.CloseProgress();
-    return 0;
-  }
+  if (!file.Create(path)) return FailClosed(cmd, CannotCreate(path, file.Error()));
   file.Line("R, G, B");
   for (size_t i = 0; i < kTerminalPixels; ++i)
     file.Line(std::to_string(tables[0][i]) + ", " + std::to_string(tables[1][i]) + ", " +
               std::to_string(tables[2][i]));
-  if (!file.Commit()) {
-    ReportCannotWrite(ui, path, file.Error());
-    ui.CloseProgress();
-    return 0;
-  }
+  if (!file.Commit()) return FailClosed(cmd, CannotWrite(path, file.Error()));
   ui.AppendLog("おわりましたり");
   ui.CloseProgress();
   return 1;
@@ -277,8 +262,9 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
   static constexpr const char* kVideoBlocks[3] = {"DMW?&H260000,&H800", "DMW?&H261000,&H800",
                                                   "DMW?&H262000,&H800"};
   for (int b = 0; b < 3; ++b) {
-    if (ui.CancelRequested() ||
-        !ReadDumpBlock(cmd, kVideoBlocks[b], kind, false, b, 0, video[static_cast<size_t>(b)])) {
+    if (ui.CancelRequested())
+      return FailClosed(cmd, {FailureKind::Cancelled, "Stopped; no file was written."});
+    if (!ReadDumpBlock(cmd, kVideoBlocks[b], kind, false, b, 0, video[static_cast<size_t>(b)])) {
       ui.CloseProgress();
       return 0;
     }
@@ -292,45 +278,42 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
   if (cmd.WaitLine(1, ReplyTimeout(cmd.Config(), kControlWordMs)) != 1 ||
       !ParseDumpReply(cmd.PopLine(), control)) {
     // Without the word, setting the bit would overwrite every other bit of it.
-    ui.MessageBox("Could not read the correction memory control word.", MsgIcon::Warning);
-    ui.CloseProgress();
-    return 0;
+    return FailClosed(cmd, {cmd.LinkLost() ? FailureKind::Lost : FailureKind::NoAnswer,
+                            "Could not read the correction memory control word."});
   }
   uint32_t w = control.data | (black ? 0x10u : 0x20u);
-  bool complete = SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000) == 1;
   static constexpr const char* kBlackBlocks[3] = {"DMW?&H408000,&H800", "DMW?&H410000,&H800",
                                                   "DMW?&H418000,&H800"};
   static constexpr const char* kGainBlocks[3] = {"DMW?&H420000,&H800", "DMW?&H428000,&H800",
                                                  "DMW?&H430000,&H800"};
-  for (int b = 0; b < 3 && complete; ++b)
-    complete =
-        !ui.CancelRequested() && ReadDumpBlock(cmd, black ? kBlackBlocks[b] : kGainBlocks[b], kind,
-                                               true, b, 50, correction[static_cast<size_t>(b)]);
+  // The first thing that goes wrong is what the failure tells.
+  Failure first;
+  if (SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000) != 1) first = cmd.LastFailure();
+  for (int b = 0; b < 3 && !first; ++b) {
+    if (ui.CancelRequested())
+      first = {FailureKind::Cancelled, "Stopped"};
+    else if (!ReadDumpBlock(cmd, black ? kBlackBlocks[b] : kGainBlocks[b], kind, true, b, 50,
+                            correction[static_cast<size_t>(b)]))
+      first = cmd.LastFailure();
+  }
   // The control word goes back whatever happened, so the camera is left as found.
   w &= black ? 0xFFEFu : 0xFFDFu;
-  complete = SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000) == 1 && complete;
-  if (!complete) {
-    ui.CloseProgress();
-    ui.MessageBox("The video read-back did not complete; no file was written.", MsgIcon::Warning);
-    return 0;
-  }
+  if (SendAcknowledged(cmd, "WMW=&H400004,&H" + ToHex(w, 4), 3000) != 1 && !first)
+    first = cmd.LastFailure();
+  if (first)
+    return FailClosed(
+        cmd,
+        {first.kind, "The video read-back did not complete; no file was written.\n" + first.text});
 
   AtomicTextFile file;
-  if (!file.Create(path)) {
-    ReportCannotCreate(ui, path, file.Error());
-    ui.CloseProgress();
-    return 0;
-  }
+  if (!file.Create(path)) return FailClosed(cmd, CannotCreate(path, file.Error()));
   file.Line("Video, , , , Correction");
   file.Line("No., R, G, B, No., R, G, B");
   for (int k = 0; k < kTerminalPixels; ++k)
     file.Line(VideoFileLine(kind, k, video, correction));
   const bool written = file.Commit();
   ui.CloseProgress();
-  if (!written) {
-    ReportCannotWrite(ui, path, file.Error());
-    return 0;
-  }
+  if (!written) return cmd.Fail(CannotWrite(path, file.Error()));
   return 1;
 }
 

@@ -44,14 +44,16 @@ int32_t CorrectionMemoryValue(PixelCorrectionKind kind, uint32_t word);
 std::string VideoFileLine(PixelCorrectionKind kind, int k, const ColourTables& video,
                           const ColourTables& correction);
 
-// The routines. Each owns the link while it runs, stops between two commands
-// when the user cancels, and returns 1 on success and 0 on failure, the
-// failure already shown to the user. A write checks the whole file before the
-// first pixel and counts every pixel line the camera does not acknowledge; a
-// read writes its file only when every value arrived.
-int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea area,
-                        const std::string& path);
-int ReadCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& path);
-int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& path);
+// The routines. Each owns the link while it runs and stops between two
+// commands when the user cancels; 1 on success, else 0 with the reason as the
+// command object's LastFailure. A write checks the whole file before the first
+// pixel and stops at the first pixel line the camera does not acknowledge; a
+// read writes its file only when every value arrived. ReadCorrectionData tells
+// `reporter` of each colour it gives up on and goes on with the next.
+[[nodiscard]] int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea area,
+                                      const std::string& path);
+[[nodiscard]] int ReadCorrectionData(CCamCmd& cmd, Reporter& reporter, PixelCorrectionKind kind,
+                                     const std::string& path);
+[[nodiscard]] int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& path);
 
 }  // namespace kestrel

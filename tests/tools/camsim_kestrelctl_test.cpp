@@ -170,6 +170,20 @@ TEST(CamsimKestrelctl, SilentCameraTimesOut) {
   EXPECT_NE(r.err.find("No answer from Camera! (Timeout error)"), std::string::npos) << r.err;
 }
 
+// A service command the camera refuses exits 1 with its headline and the
+// camera's own words; one it takes tells of its completion.
+TEST(CamsimKestrelctl, ServiceCommandsTellTheCamerasReason) {
+  CamSim cam({"--no-link", "--reject", "ULCK"});
+  Result r = Ctl({"--port", cam.Path(), "camera-id", "set", "A1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Couldn't save the CAMERA ID.\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(" for ULCK=6158273"), std::string::npos) << r.err;
+  r = Ctl({"--port", cam.Path(), "user-id", "set", "LINE-3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Writing the User ID \"LINE-3\" has been completed."), std::string::npos)
+      << r.err;
+}
+
 TEST(CamsimKestrelctl, HangUpMidTransactionFailsCleanly) {
   const std::string stats = TempPath("camsim_stats.json");
   CamSim cam({"--no-link", "--pace", "--hang-up-after", "3", "--stats", stats});

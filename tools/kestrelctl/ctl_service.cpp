@@ -96,8 +96,7 @@ int Dump(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!HexArg(a[0], kWordDigits, "ADDR") || !HexArg(a[1], kWordDigits, "SIZE")) return kUsage;
   if (!ctx.Connect()) return kFailed;
-  const int shown = ctx.ui.shown;
-  return Outcome(ctx, shown, DumpToFile(*ctx.cmd, a[2], a[0], a[1]) == 1);
+  return Outcome(ctx, DumpToFile(*ctx.cmd, a[2], a[0], a[1]) == 1);
 }
 
 // A raw write line and its acknowledgement within --timeout.
@@ -144,10 +143,9 @@ int Afe(Context& ctx, const std::vector<std::string>& args) {
       return kUsage;
     }
     if (!ctx.Connect()) return kFailed;
-    const int shown = ctx.ui.shown;
-    return Outcome(ctx, shown,
-                   WriteAfeRegister(*ctx.cmd, selector,
-                                    static_cast<int>(address) - kAfeFirstAddress, args[3]) == 1);
+    return Outcome(
+        ctx, WriteAfeRegister(*ctx.cmd, selector, static_cast<int>(address) - kAfeFirstAddress,
+                              args[3]) == 1);
   }
   if (args.size() == 2 && (args[0] == "load" || args[0] == "save")) {
     // A file to load is read and checked whole before the port is opened.
@@ -157,10 +155,8 @@ int Afe(Context& ctx, const std::vector<std::string>& args) {
                       [&](const std::string& text) { return RegisterFileCommands(text, lines); }))
       return kFailed;
     if (!ctx.Connect()) return kFailed;
-    const int shown = ctx.ui.shown;
-    return Outcome(ctx, shown,
-                   (args[0] == "load" ? LoadRegisterFile(*ctx.cmd, args[1])
-                                      : SaveRegisterFile(*ctx.cmd, args[1])) == 1);
+    return Outcome(ctx, (args[0] == "load" ? LoadRegisterFile(*ctx.cmd, args[1])
+                                           : SaveRegisterFile(*ctx.cmd, args[1])) == 1);
   }
   PrintError("afe takes: write SELECTOR ADDRESS DATA | load FILE | save FILE");
   return kUsage;
@@ -174,11 +170,10 @@ int SensorMemory(Context& ctx, const std::vector<std::string>& args) {
       return kUsage;
     }
     if (!ctx.Connect()) return kFailed;
-    const int shown = ctx.ui.shown;
-    return Outcome(ctx, shown,
-                   SetSensorSwitch(
-                       *ctx.cmd, args[1] == "sensor" ? SensorSwitch::Sensor : SensorSwitch::Trigger,
-                       state == "ON" ? 1 : 0) == 1);
+    return Outcome(
+        ctx, SetSensorSwitch(*ctx.cmd,
+                             args[1] == "sensor" ? SensorSwitch::Sensor : SensorSwitch::Trigger,
+                             state == "ON" ? 1 : 0) == 1);
   }
   if (args.size() != 4 || (args[0] != "load" && args[0] != "save")) {
     PrintError("sensor-memory takes load|save COLOR BLOCK FILE, or switch sensor|trigger on|off");
@@ -197,8 +192,7 @@ int SensorMemory(Context& ctx, const std::vector<std::string>& args) {
       }))
     return kFailed;
   if (!ctx.Connect()) return kFailed;
-  const int shown = ctx.ui.shown;
-  return Outcome(ctx, shown,
+  return Outcome(ctx,
                  (args[0] == "load" ? LoadSensorMemory(*ctx.cmd, colour, block, args[3])
                                     : SaveSensorMemory(*ctx.cmd, colour, block, args[3])) == 1);
 }
@@ -209,8 +203,7 @@ int Fpga(Context& ctx, const std::vector<std::string>& args) {
     if (!HexArg(a[1], kWordDigits, "OFFSET")) return kUsage;
     if (!ctx.Connect()) return kFailed;
     std::string data;
-    const int shown = ctx.ui.shown;
-    if (ReadFpgaRegister(*ctx.cmd, a[1], data) != 1) return Outcome(ctx, shown, false);
+    if (ReadFpgaRegister(*ctx.cmd, a[1], data) != 1) return Outcome(ctx, false);
     std::cout << data << std::endl;
     return kOk;
   }
@@ -222,11 +215,10 @@ int Fpga(Context& ctx, const std::vector<std::string>& args) {
   if (args.size() == 1 && args[0] == "average") {
     if (!ctx.Connect()) return kFailed;
     std::string s1 = "---", s2 = "---";
-    const int shown = ctx.ui.shown;
     const int ok1 = ReadSampleAverage(*ctx.cmd, 1, s1);
     const int ok2 = ReadSampleAverage(*ctx.cmd, 2, s2);
     std::cout << "Sensor1: " << s1 << "\nSensor2: " << s2 << std::endl;
-    return Outcome(ctx, shown, (ok1 & ok2) == 1);
+    return Outcome(ctx, (ok1 & ok2) == 1);
   }
   PrintError("fpga takes: read OFFSET | write OFFSET DATA (hexadecimal) | average");
   return kUsage;
@@ -263,6 +255,7 @@ class WatchHost : public TemperatureHost {
     }
   }
   void SetIndicator(bool) override {}
+  void ReadingFailed(const Failure& failure) override { Failed(failure); }
   std::chrono::milliseconds period{0};
   bool failed = false;
 
@@ -319,7 +312,8 @@ int Info(Context& ctx, const std::vector<std::string>& args) {
     std::cout << std::flush;
   }
   if (read < 6) {
-    PrintError(std::string("no answer to the query of ") + fields[read].first);
+    PrintError(std::string("no answer to the query of ") + fields[read].first + "\n" +
+               ctx.cmd->LastFailure().text);
     return kFailed;
   }
   if (ctx.json) {
@@ -343,8 +337,10 @@ int UserId(Context& ctx, const std::vector<std::string>& args) {
     return kUsage;
   }
   if (!ctx.Connect()) return kFailed;
-  const int shown = ctx.ui.shown;
-  return Outcome(ctx, shown, SaveUserId(*ctx.cmd, args[1]) == 1);
+  if (SaveUserId(*ctx.cmd, args[1]) != 1) return Outcome(ctx, false);
+  if (ctx.settings.offline != 1)
+    ctx.ui.Report(UserIdSavedText(args[1]), MsgIcon::Information, MsgButtons::Ok, {});
+  return kOk;
 }
 
 int CameraId(Context& ctx, const std::vector<std::string>& args) {
@@ -354,7 +350,6 @@ int CameraId(Context& ctx, const std::vector<std::string>& args) {
     return kUsage;
   }
   if (!ctx.Connect()) return kFailed;
-  const int shown = ctx.ui.shown;
   CameraIdBoxes boxes;
   for (size_t i = 0; i < args[1].size(); ++i)
     boxes[i] = args[1].substr(i, 1);
@@ -365,7 +360,9 @@ int CameraId(Context& ctx, const std::vector<std::string>& args) {
     store.SetText("Camera Id", ctx.settings.cameraId);
     store.Sync();
   }
-  return Outcome(ctx, shown, ok == 1);
+  if (ok != 1) return Outcome(ctx, false);
+  ctx.ui.Report(CameraIdSavedText(ctx.settings.cameraId), MsgIcon::Information, MsgButtons::Ok, {});
+  return kOk;
 }
 
 int TerminalRoutine(Context& ctx, const std::vector<std::string>& args) {
@@ -377,20 +374,17 @@ int TerminalRoutine(Context& ctx, const std::vector<std::string>& args) {
                       [&](const std::string& text) { return ParseCorrectionText(text, tables); }))
       return kFailed;
     if (!ctx.Connect()) return kFailed;
-    const int shown = ctx.ui.shown;
-    return Outcome(
-        ctx, shown,
-        WriteCorrectionData(*ctx.cmd, kind,
+    return Outcome(ctx, WriteCorrectionData(
+                            *ctx.cmd, kind,
                             args[2] == "factory" ? PixelStoreArea::Factory : PixelStoreArea::User,
                             args[3]) == 1);
   }
   if (args.size() == 3 && (args[0] == "read-correction" || args[0] == "read-video") &&
       KindArg(args[1], kind)) {
     if (!ctx.Connect()) return kFailed;
-    const int shown = ctx.ui.shown;
-    return Outcome(ctx, shown,
-                   (args[0] == "read-video" ? ReadVideoData(*ctx.cmd, kind, args[2])
-                                            : ReadCorrectionData(*ctx.cmd, kind, args[2])) == 1);
+    return Outcome(
+        ctx, (args[0] == "read-video" ? ReadVideoData(*ctx.cmd, kind, args[2])
+                                      : ReadCorrectionData(*ctx.cmd, ctx.ui, kind, args[2])) == 1);
   }
   PrintError(
       "terminal-routine takes: write-correction black|gain factory|user FILE.txt | "

@@ -34,9 +34,9 @@ QLabel* Field() {
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(tools) {
-  setWindowTitle(QString("About %1").arg(kProductName));
-  auto* top = new QVBoxLayout(this);
+CAboutDlg::CAboutDlg(ToolContext& tools, QWidget* parent)
+    : ToolWindow(QString("About %1").arg(kProductName), tools.Ui(), parent), tools_(tools) {
+  QVBoxLayout* top = Body();
 
   auto* product = new QLabel(kProductName);
   QFont big = product->font();
@@ -91,10 +91,7 @@ CAboutDlg::CAboutDlg(ToolContext& tools, QWidget* parent) : QDialog(parent), too
   h->addWidget(help_, 1);
   h->addWidget(view_);
   top->addWidget(helpBox);
-  top->addWidget(tools_.MakeLinkStrip(this));
-  for (QPushButton* b : {save_, view_})
-    b->setAutoDefault(false);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  FinishLayout({}, false);
 
   FillHelpList();
   ApplyProtection();
@@ -133,12 +130,18 @@ void CAboutDlg::RefreshCameraData() {
 }
 
 void CAboutDlg::SaveUserId() {
-  tools_.Operation([this] { kestrel::SaveUserId(tools_.Cmd(), userId_->text().toStdString()); });
+  tools_.Operation([this] {
+    const std::string id = userId_->text().toStdString();
+    const int ok = kestrel::SaveUserId(tools_.Cmd(), id);
+    tools_.ShowOutcome(ok);
+    if (ok && tools_.Cmd().Config().offline != 1)
+      tools_.Ui().Report(UserIdSavedText(id), MsgIcon::Information);
+  });
 }
 
 void CAboutDlg::ViewHelpFile() {
   if (help_->currentIndex() < 0) {
-    tools_.Ui().MessageBox("No file was selected!!", MsgIcon::None);
+    tools_.Ui().Report("No file was selected!!", MsgIcon::None);
     return;
   }
   // Only a name from the list, which lists the local folder: never a text

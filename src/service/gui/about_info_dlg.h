@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "gui/tool_window.h"
 
 class QComboBox;
 class QLabel;
@@ -16,7 +16,7 @@ class ToolContext;
 // "About HX-9302 Kestrel": the program's version, the camera's fields, the
 // user ID and the help documents. Created once with the panel; closing hides
 // it. The panel refreshes the camera fields each time it shows the box.
-class CAboutDlg : public QDialog {
+class CAboutDlg : public ToolWindow {
   Q_OBJECT
  public:
   // The maker's site behind the link label.
@@ -33,8 +33,6 @@ class CAboutDlg : public QDialog {
   QLabel* ModelName() const { return model_; }
   QLabel* CameraId() const { return cameraId_; }
   QLabel* Firmware() const { return firmware_; }
-  QLabel* Fpga1() const { return fpga1_; }
-  QLabel* Fpga2() const { return fpga2_; }
   QLineEdit* UserId() const { return userId_; }
   QRadioButton* Protect() const { return protect_; }
   QRadioButton* Edit() const { return edit_; }

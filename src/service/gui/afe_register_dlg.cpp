@@ -21,9 +21,9 @@
 
 namespace kestrel {
 
-CSensReg::CSensReg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(tools) {
-  setWindowTitle("AFE Write");
-  auto* top = new QVBoxLayout(this);
+CSensReg::CSensReg(ToolContext& tools, QWidget* parent)
+    : ToolWindow("AFE Write", tools.Ui(), parent), tools_(tools) {
+  QVBoxLayout* top = Body();
 
   auto* reg = new QGroupBox("AFE Register");
   auto* g = new QGridLayout(reg);
@@ -40,7 +40,6 @@ CSensReg::CSensReg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools
   data_ = new QLineEdit("0");
   data_->setMaximumWidth(90);
   write_ = new QPushButton("Write");
-  write_->setAutoDefault(false);
   g->addWidget(selector_, 1, 0);
   g->addWidget(address_, 1, 1);
   g->addWidget(data_, 1, 2);
@@ -48,7 +47,6 @@ CSensReg::CSensReg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools
   load_ = new QPushButton("Load");
   save_ = new QPushButton("Save");
   for (QPushButton* b : {load_, save_}) {
-    b->setAutoDefault(false);
     b->setVisible(false);
     b->setEnabled(false);
   }
@@ -75,21 +73,11 @@ CSensReg::CSensReg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools
   }
   top->addWidget(taps);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(load_);
-  buttons->addWidget(save_);
-  buttons->addStretch(1);
-  auto* close = new QPushButton("Close");
-  close->setAutoDefault(false);
-  buttons->addWidget(close);
-  top->addLayout(buttons);
-  top->addWidget(tools_.MakeLinkStrip(this));
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  FinishLayout({load_, save_});
 
   connect(write_, &QPushButton::clicked, this, &CSensReg::WriteAfeRegister);
   connect(load_, &QPushButton::clicked, this, &CSensReg::LoadRegisterFile);
   connect(save_, &QPushButton::clicked, this, &CSensReg::SaveRegisterFile);
-  connect(close, &QPushButton::clicked, this, &QDialog::hide);
   auto* loadAction = new QAction("Load register table…", this);
   auto* saveAction = new QAction("Save register table…", this);
   connect(loadAction, &QAction::triggered, this, &CSensReg::LoadRegisterFile);
@@ -101,8 +89,9 @@ CSensReg::CSensReg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools
 
 void CSensReg::WriteAfeRegister() {
   tools_.Operation([this] {
-    kestrel::WriteAfeRegister(tools_.Cmd(), selector_->currentIndex(), address_->currentIndex(),
-                              data_->text().toStdString());
+    tools_.ShowOutcome(kestrel::WriteAfeRegister(tools_.Cmd(), selector_->currentIndex(),
+                                                 address_->currentIndex(),
+                                                 data_->text().toStdString()));
   });
 }
 
@@ -112,7 +101,7 @@ void CSensReg::LoadRegisterFile() {
   const std::string path = ChooseFile(this, request);
   if (path.empty()) return;
   // Loading leaves the tool folder where it was.
-  tools_.Operation([&] { kestrel::LoadRegisterFile(tools_.Cmd(), path); });
+  tools_.Operation([&] { tools_.ShowOutcome(kestrel::LoadRegisterFile(tools_.Cmd(), path)); });
 }
 
 void CSensReg::SaveRegisterFile() {
@@ -121,7 +110,7 @@ void CSensReg::SaveRegisterFile() {
   const std::string path = ChooseFile(this, request);
   if (path.empty() || !ConfirmOverwrite(tools_.Ui(), path)) return;
   settings.dumpFile = FolderOf(path);
-  tools_.Operation([&] { kestrel::SaveRegisterFile(tools_.Cmd(), path); });
+  tools_.Operation([&] { tools_.ShowOutcome(kestrel::SaveRegisterFile(tools_.Cmd(), path)); });
 }
 
 }  // namespace kestrel

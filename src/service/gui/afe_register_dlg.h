@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "gui/tool_window.h"
 
 class QComboBox;
 class QLineEdit;
@@ -14,7 +14,7 @@ class SpinEdit;
 // "AFE Write": one AFE register by selector, address and data, the per-tap
 // SHDLOC and SHPLOC positions as bound parameters of the panel, and the
 // register table file. Created once with the panel; closing hides it.
-class CSensReg : public QDialog {
+class CSensReg : public ToolWindow {
   Q_OBJECT
  public:
   CSensReg(ToolContext& tools, QWidget* parent = nullptr);

@@ -13,9 +13,9 @@
 
 namespace kestrel {
 
-CDlgCameraId::CDlgCameraId(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(tools) {
-  setWindowTitle("Camera ID Set");
-  auto* top = new QVBoxLayout(this);
+CDlgCameraId::CDlgCameraId(ToolContext& tools, QWidget* parent)
+    : ToolWindow("Camera ID Set", tools.Ui(), parent), tools_(tools) {
+  QVBoxLayout* top = Body();
   auto* row = new QHBoxLayout;
   row->setSpacing(3);
   const CameraIdBoxes initial = InitCameraIdBoxes(tools_.Cmd().Config());
@@ -33,27 +33,24 @@ CDlgCameraId::CDlgCameraId(ToolContext& tools, QWidget* parent) : QDialog(parent
     row->addWidget(box);
   }
   top->addLayout(row);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
   set_ = new QPushButton("Set");
-  auto* close = new QPushButton("Close");
-  buttons->addWidget(set_);
-  buttons->addWidget(close);
-  top->addLayout(buttons);
-  top->addWidget(tools_.MakeLinkStrip(this));
-  for (QPushButton* b : {set_, close})
-    b->setAutoDefault(false);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  FinishLayout({set_});
 
   connect(set_, &QPushButton::clicked, this, &CDlgCameraId::SaveCameraId);
-  connect(close, &QPushButton::clicked, this, &QDialog::hide);
 }
 
 void CDlgCameraId::SaveCameraId() {
   CameraIdBoxes ids;
   for (size_t i = 0; i < boxes_.size(); ++i)
     ids[i] = boxes_[i]->text().toStdString();
-  tools_.Operation([&] { kestrel::SaveCameraId(tools_.Cmd(), ids); });
+  QtUserInterface& ui = tools_.Ui();
+  tools_.Operation([&] {
+    if (ui.Report(kCameraIdQuestion, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+      return;
+    const int ok = kestrel::SaveCameraId(tools_.Cmd(), ids);
+    tools_.ShowOutcome(ok);
+    if (ok) ui.Report(CameraIdSavedText(CameraIdFromBoxes(ids)), MsgIcon::Information);
+  });
 }
 
 }  // namespace kestrel

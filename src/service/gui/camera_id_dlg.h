@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QDialog>
 #include <array>
+#include "gui/tool_window.h"
 
 class QLineEdit;
 class QPushButton;
@@ -12,7 +12,7 @@ class ToolContext;
 
 // "Camera ID Set": the camera's ten-character ID, one character a box.
 // Created once with the panel (the boxes are filled then); closing hides it.
-class CDlgCameraId : public QDialog {
+class CDlgCameraId : public ToolWindow {
   Q_OBJECT
  public:
   CDlgCameraId(ToolContext& tools, QWidget* parent = nullptr);

@@ -194,7 +194,9 @@ void CRsTermDlg::DumpToFile() {
   const std::string path = ChooseFile(this, {true, s.dumpFile, "csv", "csv file (*.csv)", {}});
   if (path.empty()) return;
   if (!ConfirmOverwrite(ui_, path)) return;
-  kestrel::DumpToFile(cmd_, path, dumpAddr_->text().toStdString(), dumpSize_->text().toStdString());
+  if (!kestrel::DumpToFile(cmd_, path, dumpAddr_->text().toStdString(),
+                           dumpSize_->text().toStdString()))
+    ui_.Show(cmd_.LastFailure());
   // The folder is remembered even when the file could not be written: it is
   // where the user looked.
   s.dumpFile = FolderOf(path);

@@ -19,11 +19,10 @@
 
 namespace kestrel {
 
-CDlgDAC::CDlgDAC(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(tools) {
-  setWindowTitle("DAC Write");
+CDlgDAC::CDlgDAC(ToolContext& tools, QWidget* parent)
+    : ToolWindow("DAC Write", tools.Ui(), parent), tools_(tools) {
   auto* top = new QHBoxLayout;
-  auto* outer = new QVBoxLayout(this);
-  outer->addLayout(top);
+  Body()->addLayout(top);
   auto* left = new QVBoxLayout;
   top->addLayout(left);
 
@@ -88,30 +87,24 @@ CDlgDAC::CDlgDAC(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(
   }
   top->addWidget(offsets);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  auto* close = new QPushButton("Close");
-  buttons->addWidget(close);
-  outer->addLayout(buttons);
-  outer->addWidget(tools_.MakeLinkStrip(this));
-  for (QPushButton* p : {adWrite_, bhWrite_, close})
-    p->setAutoDefault(false);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  FinishLayout();
 
   connect(adWrite_, &QPushButton::clicked, this, &CDlgDAC::WriteAd5590);
   connect(bhWrite_, &QPushButton::clicked, this, &CDlgDAC::WriteBh2220);
-  connect(close, &QPushButton::clicked, this, &QDialog::hide);
 }
 
 void CDlgDAC::WriteAd5590() {
   tools_.Operation([this] {
-    kestrel::WriteAd5590(tools_.Cmd(), function_->currentIndex(), sensor_->currentIndex(),
-                         channel_->currentIndex(), adData_->text().toStdString());
+    tools_.ShowOutcome(kestrel::WriteAd5590(tools_.Cmd(), function_->currentIndex(),
+                                            sensor_->currentIndex(), channel_->currentIndex(),
+                                            adData_->text().toStdString()));
   });
 }
 
 void CDlgDAC::WriteBh2220() {
-  tools_.Operation([this] { kestrel::WriteBh2220(tools_.Cmd(), bhData_->text().toStdString()); });
+  tools_.Operation([this] {
+    tools_.ShowOutcome(kestrel::WriteBh2220(tools_.Cmd(), bhData_->text().toStdString()));
+  });
 }
 
 void CDlgDAC::RefreshPartner(uint32_t id) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QDialog>
 #include <cstdint>
+#include "gui/tool_window.h"
 
 class QComboBox;
 class QLineEdit;
@@ -15,7 +15,7 @@ class SpinEdit;
 // "DAC Write": direct writes to the AD5590 and the BH2220, and the 2 x 16
 // Black Offset (DAC) values as bound parameters of the panel. Created once
 // with the panel; closing hides it.
-class CDlgDAC : public QDialog {
+class CDlgDAC : public ToolWindow {
   Q_OBJECT
  public:
   CDlgDAC(ToolContext& tools, QWidget* parent = nullptr);

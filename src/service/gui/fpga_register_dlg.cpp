@@ -30,9 +30,9 @@ QLabel* Result() {
 
 }  // namespace
 
-CDlgFpgaReg::CDlgFpgaReg(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(tools) {
-  setWindowTitle("FPGA Read/Write");
-  auto* top = new QVBoxLayout(this);
+CDlgFpgaReg::CDlgFpgaReg(ToolContext& tools, QWidget* parent)
+    : ToolWindow("FPGA Read/Write", tools.Ui(), parent), tools_(tools) {
+  QVBoxLayout* top = Body();
 
   auto* reg = new QGroupBox("Register");
   auto* g = new QGridLayout(reg);
@@ -65,28 +65,20 @@ CDlgFpgaReg::CDlgFpgaReg(ToolContext& tools, QWidget* parent) : QDialog(parent),
   a->addWidget(sensor2_, 1, 2);
   top->addWidget(acc);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  auto* close = new QPushButton("Close");
-  buttons->addWidget(close);
-  top->addLayout(buttons);
-  top->addWidget(tools_.MakeLinkStrip(this));
-  for (QPushButton* b : {read_, write_, get_, sensor2_, close})
-    b->setAutoDefault(false);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  FinishLayout();
 
   connect(read_, &QPushButton::clicked, this, &CDlgFpgaReg::Read);
   connect(write_, &QPushButton::clicked, this, &CDlgFpgaReg::Write);
   connect(get_, &QPushButton::clicked, this, &CDlgFpgaReg::Get);
   connect(sensor2_, &QPushButton::clicked, this, &CDlgFpgaReg::Sensor2);
-  connect(close, &QPushButton::clicked, this, &QDialog::hide);
 }
 
 void CDlgFpgaReg::Read() {
   tools_.Operation([this] {
     std::string data = data_->text().toStdString();
-    if (ReadFpgaRegister(tools_.Cmd(), offset_->text().toStdString(), data))
-      data_->setText(QString::fromStdString(data));
+    const int ok = ReadFpgaRegister(tools_.Cmd(), offset_->text().toStdString(), data);
+    tools_.ShowQueryOutcome(ok);
+    if (ok) data_->setText(QString::fromStdString(data));
   });
 }
 
@@ -98,17 +90,20 @@ void CDlgFpgaReg::Write() {
 
 void CDlgFpgaReg::Get() {
   tools_.Operation([this] {
-    std::string text;
-    if (ReadSampleAverage(tools_.Cmd(), 1, text)) average1_->setText(QString::fromStdString(text));
-    if (ReadSampleAverage(tools_.Cmd(), 2, text)) average2_->setText(QString::fromStdString(text));
+    ReadAverage(1);
+    ReadAverage(2);
   });
 }
 
 void CDlgFpgaReg::Sensor2() {
-  tools_.Operation([this] {
-    std::string text;
-    if (ReadSampleAverage(tools_.Cmd(), 2, text)) average2_->setText(QString::fromStdString(text));
-  });
+  tools_.Operation([this] { ReadAverage(2); });
+}
+
+void CDlgFpgaReg::ReadAverage(int sensor) {
+  std::string text;
+  const int ok = ReadSampleAverage(tools_.Cmd(), sensor, text);
+  tools_.ShowQueryOutcome(ok);
+  if (ok) Average(sensor)->setText(QString::fromStdString(text));
 }
 
 }  // namespace kestrel

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "gui/tool_window.h"
 
 class QLabel;
 class QLineEdit;
@@ -12,7 +12,7 @@ class ToolContext;
 
 // "FPGA Read/Write": one FPGA register by offset, and the accumulated sample
 // average of both sensors. Created once with the panel; closing hides it.
-class CDlgFpgaReg : public QDialog {
+class CDlgFpgaReg : public ToolWindow {
   Q_OBJECT
  public:
   CDlgFpgaReg(ToolContext& tools, QWidget* parent = nullptr);
@@ -31,6 +31,9 @@ class CDlgFpgaReg : public QDialog {
   QPushButton* GetButton() const { return get_; }
 
  private:
+  // One sensor's average into its field; a failure is shown.
+  void ReadAverage(int sensor);
+
   ToolContext& tools_;
   QLineEdit* offset_;
   QLineEdit* data_;

@@ -29,9 +29,9 @@ QComboBox* OffOn() {
 
 }  // namespace
 
-CSensMem::CSensMem(ToolContext& tools, QWidget* parent) : QDialog(parent), tools_(tools) {
-  setWindowTitle("Sensor Memory");
-  auto* top = new QVBoxLayout(this);
+CSensMem::CSensMem(ToolContext& tools, QWidget* parent)
+    : ToolWindow("Sensor Memory", tools.Ui(), parent), tools_(tools) {
+  QVBoxLayout* top = Body();
 
   auto* switches = new QGroupBox("Switches");
   auto* s = new QGridLayout(switches);
@@ -63,29 +63,20 @@ CSensMem::CSensMem(ToolContext& tools, QWidget* parent) : QDialog(parent), tools
   m->addWidget(save_, 1, 2);
   top->addWidget(memory);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  auto* close = new QPushButton("Close");
-  buttons->addWidget(close);
-  top->addLayout(buttons);
-  top->addWidget(tools_.MakeLinkStrip(this));
-  for (QPushButton* b : {load_, save_, close})
-    b->setAutoDefault(false);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  FinishLayout();
 
   // Only the user's choices send; a refresh sets the lists with signals blocked.
   connect(sensor_, &QComboBox::currentIndexChanged, this, [this] { SwitchChanged(false); });
   connect(trigger_, &QComboBox::currentIndexChanged, this, [this] { SwitchChanged(true); });
   connect(load_, &QPushButton::clicked, this, &CSensMem::Load);
   connect(save_, &QPushButton::clicked, this, &CSensMem::Save);
-  connect(close, &QPushButton::clicked, this, &QDialog::hide);
 }
 
 void CSensMem::SwitchChanged(bool trigger) {
   QComboBox* box = trigger ? trigger_ : sensor_;
   tools_.Operation([&] {
-    SetSensorSwitch(tools_.Cmd(), trigger ? SensorSwitch::Trigger : SensorSwitch::Sensor,
-                    box->currentIndex());
+    tools_.ShowOutcome(SetSensorSwitch(
+        tools_.Cmd(), trigger ? SensorSwitch::Trigger : SensorSwitch::Sensor, box->currentIndex()));
   });
 }
 
@@ -93,12 +84,16 @@ void CSensMem::Refresh() {
   tools_.Operation([this] {
     int sensor = sensor_->currentIndex();
     int trigger = trigger_->currentIndex();
-    if (!RefreshSensorSwitches(tools_.Cmd(), sensor, trigger)) return;
+    const int ok = RefreshSensorSwitches(tools_.Cmd(), sensor, trigger);
+    tools_.ShowQueryOutcome(ok);
     const QSignalBlocker blockSensor(sensor_);
     const QSignalBlocker blockTrigger(trigger_);
-    // A value outside OFF and ON shows no selection rather than a wrong one.
-    sensor_->setCurrentIndex(sensor == 0 || sensor == 1 ? sensor : -1);
-    trigger_->setCurrentIndex(trigger == 0 || trigger == 1 ? trigger : -1);
+    // A value outside OFF and ON shows no selection rather than a wrong one;
+    // one that was not read keeps its selection.
+    if (sensor != sensor_->currentIndex())
+      sensor_->setCurrentIndex(sensor == 0 || sensor == 1 ? sensor : -1);
+    if (trigger != trigger_->currentIndex())
+      trigger_->setCurrentIndex(trigger == 0 || trigger == 1 ? trigger : -1);
   });
 }
 
@@ -108,7 +103,8 @@ void CSensMem::Load() {
   const std::string path = ChooseFile(this, request);
   if (path.empty()) return;
   tools_.Operation([&] {
-    LoadSensorMemory(tools_.Cmd(), colour_->currentIndex(), block_->currentIndex(), path);
+    tools_.ShowOutcome(
+        LoadSensorMemory(tools_.Cmd(), colour_->currentIndex(), block_->currentIndex(), path));
   });
 }
 
@@ -119,7 +115,8 @@ void CSensMem::Save() {
   if (path.empty() || !ConfirmOverwrite(tools_.Ui(), path)) return;
   settings.dumpFile = FolderOf(path);
   tools_.Operation([&] {
-    SaveSensorMemory(tools_.Cmd(), colour_->currentIndex(), block_->currentIndex(), path);
+    tools_.ShowOutcome(
+        SaveSensorMemory(tools_.Cmd(), colour_->currentIndex(), block_->currentIndex(), path));
   });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "gui/tool_window.h"
 
 class QComboBox;
 class QPushButton;
@@ -12,7 +12,7 @@ class ToolContext;
 // "Sensor Memory": the "Sensor" (SNOF) and "Trigger" (STOF) switches and the
 // load and save of one block of the sensor memory. Created once with the
 // panel; closing hides it.
-class CSensMem : public QDialog {
+class CSensMem : public ToolWindow {
   Q_OBJECT
  public:
   CSensMem(ToolContext& tools, QWidget* parent = nullptr);

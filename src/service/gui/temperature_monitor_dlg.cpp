@@ -43,9 +43,8 @@ QLabel* Field() {
 }  // namespace
 
 CDlgTemp::CDlgTemp(ToolContext& tools, QWidget* parent)
-    : QDialog(parent), tools_(tools), monitor_(tools.Cmd(), *this) {
-  setWindowTitle("Temperature");
-  auto* top = new QVBoxLayout(this);
+    : ToolWindow("Temperature", tools.Ui(), parent), tools_(tools), monitor_(tools.Cmd(), *this) {
+  QVBoxLayout* top = Body();
   auto* g = new QGridLayout;
   sensor1_ = Field();
   sensor2_ = Field();
@@ -69,20 +68,12 @@ CDlgTemp::CDlgTemp(ToolContext& tools, QWidget* parent)
   g->addWidget(sensor2_, 1, 1);
   g->addWidget(lamp_, 0, 2, Qt::AlignTop);
   top->addLayout(g);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  auto* close = new QPushButton("Close");
-  close->setAutoDefault(false);
-  buttons->addWidget(close);
-  top->addLayout(buttons);
-  top->addWidget(tools_.MakeLinkStrip(this));
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  FinishLayout();
 
   for (int id = 0; id < 2; ++id) {
     timers_[id].setSingleShot(false);
     connect(&timers_[id], &QTimer::timeout, this, [this, id] { TimerTick(id); });
   }
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 CDlgTemp::~CDlgTemp() {
@@ -129,6 +120,10 @@ void CDlgTemp::ShowTemperatures(const std::string& sensor1, const std::string& s
 
 void CDlgTemp::SetIndicator(bool on) {
   lamp_->SetLit(on);
+}
+
+void CDlgTemp::ReadingFailed(const Failure& failure) {
+  tools_.Ui().Show(failure);
 }
 
 }  // namespace kestrel

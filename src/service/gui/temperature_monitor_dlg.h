@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <QTimer>
 #include <memory>
+#include "gui/tool_window.h"
 
 #include "service/temperature_monitor.h"
 
@@ -32,7 +32,7 @@ class TemperatureLamp : public QWidget {
 // 5 s while Sensor2 answers. Exists only while open: the panel's "Temp"
 // button creates it, closing destroys it (deferred, so a reading under way
 // finishes first).
-class CDlgTemp : public QDialog, public TemperatureHost {
+class CDlgTemp : public ToolWindow, public TemperatureHost {
   Q_OBJECT
  public:
   CDlgTemp(ToolContext& tools, QWidget* parent = nullptr);
@@ -44,7 +44,6 @@ class CDlgTemp : public QDialog, public TemperatureHost {
   QLabel* Sensor1() const { return sensor1_; }
   QLabel* Sensor2() const { return sensor2_; }
   TemperatureLamp* Lamp() const { return lamp_; }
-  const TemperatureMonitor& Monitor() const { return monitor_; }
   bool TimerActive(int id) const { return timers_[id].isActive(); }
   int TimerInterval(int id) const { return timers_[id].interval(); }
 
@@ -53,6 +52,7 @@ class CDlgTemp : public QDialog, public TemperatureHost {
   void StopTimer(int id) override;
   void ShowTemperatures(const std::string& sensor1, const std::string& sensor2) override;
   void SetIndicator(bool on) override;
+  void ReadingFailed(const Failure& failure) override;
 
   // What window timer `id` (0 poll, 1 flash) does when it fires.
   void TimerTick(int id);

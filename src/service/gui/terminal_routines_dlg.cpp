@@ -89,9 +89,14 @@ int RunTerminalRoutine(QWidget* owner, int which, CCamCmd& cmd, QtUserInterface&
   if (r.video) ui.PumpOneMessage();
 
   RoutineScope scope(owner, ui);
-  if (r.write) return WriteCorrectionData(cmd, r.kind, r.area, path);
-  if (r.video) return ReadVideoData(cmd, r.kind, path);
-  return ReadCorrectionData(cmd, r.kind, path);
+  const int ok = r.write   ? WriteCorrectionData(cmd, r.kind, r.area, path)
+                 : r.video ? ReadVideoData(cmd, r.kind, path)
+                           : ReadCorrectionData(cmd, ui, r.kind, path);
+  // A routine the person stopped says how far it got and that nothing was
+  // stored or written, as every failure does.
+  if (const Failure& f = cmd.LastFailure(); !ok)
+    ui.Report(f.text, f.icon, MsgButtons::Ok, f.caption);
+  return ok;
 }
 
 void AddTerminalRoutineMenu(QMenu* menu, QWidget* owner, CCamCmd& cmd, QtUserInterface& ui) {

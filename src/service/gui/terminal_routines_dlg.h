@@ -25,7 +25,8 @@ enum TerminalRoutine : int {
 // "txt" for the writes, save "csv" with the overwrite question for the
 // reads), keeps the tool folder, and runs it with the progress window over
 // `owner`. While it runs the other windows of the program are disabled, so no
-// second command and no background poll reaches the camera in between.
+// second command and no background poll reaches the camera in between. A
+// failure is shown over `owner`, a cancel with how far the routine got.
 // Returns 1 on success, 0 on failure or when the user cancelled.
 int RunTerminalRoutine(QWidget* owner, int which, CCamCmd& cmd, QtUserInterface& ui);
 

@@ -1,6 +1,5 @@
 #include "service/gui/tool_context.h"
 
-#include "gui/link_indicator.h"
 #include "gui/qt_user_interface.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel/gui/kestrel_dlg.h"
@@ -68,11 +67,12 @@ SpinEdit* ToolContext::MakeBoundSpin(const std::string& mnemonic, QWidget* paren
   return spin;
 }
 
-QWidget* ToolContext::MakeLinkStrip(QWidget* parent) {
-  auto* strip = new LinkIndicator(0, parent);
-  strip->SetState(ui_.LinkState());
-  QObject::connect(&ui_, &QtUserInterface::linkStateChanged, strip, &LinkIndicator::SetState);
-  return strip;
+void ToolContext::ShowOutcome(int ok) const {
+  if (!ok) ui_.Show(cmd_.LastFailure());
+}
+
+void ToolContext::ShowQueryOutcome(int ok) const {
+  if (cmd_.Config().offline != 1) ShowOutcome(ok);
 }
 
 }  // namespace kestrel

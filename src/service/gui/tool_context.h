@@ -30,7 +30,6 @@ class ToolContext {
   // that reaches another tool meanwhile, must not start a second exchange
   // inside the first. Returns false when f did not run.
   bool Operation(const std::function<void()>& f);
-  bool InOperation() const { return depth_ > 0; }
 
   // The control ID the panel's binding table gives this mnemonic; 0 when none.
   uint32_t ControlOf(const std::string& mnemonic) const;
@@ -42,8 +41,10 @@ class ToolContext {
   SpinEdit* MakeBoundSpin(const std::string& mnemonic, QWidget* parent,
                           std::function<void(uint32_t id)> after = {});
 
-  // The link-state strip of a tool window, following the program's link state.
-  QWidget* MakeLinkStrip(QWidget* parent);
+  // After an operation through the command object: when it failed (`ok` 0),
+  // shows why. A query that fails while offline is not news and shows nothing.
+  void ShowOutcome(int ok) const;
+  void ShowQueryOutcome(int ok) const;
 
  private:
   CKestrelDlg& panel_;
