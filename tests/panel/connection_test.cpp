@@ -71,7 +71,7 @@ TEST_F(ConnectionTest, RefusedSpeedSwitchLeavesTheLinkAt9600Unread) {
   camera.Reject("CBDRT");
   EXPECT_FALSE(connection.NegotiateAndConnect());
   EXPECT_EQ(settings.baudRate, 0);
-  EXPECT_EQ(ui.BoxTexts(), (Strings{"ERROR for CBDRT=16"}));
+  EXPECT_EQ(connection.LastFailure().text, "ERROR for CBDRT=16");
   EXPECT_TRUE(port.IsOpen());
 }
 
@@ -82,18 +82,15 @@ TEST_F(ConnectionTest, NoAnswerAndNoPortSayWhy) {
             "no answer at 38400, 9600, 115200, 57600 or 19200 bit/s on " + camera.SlavePath());
   EXPECT_EQ(settings.baudRate, 2);  // still the speed to try first next time
   EXPECT_FALSE(port.IsOpen());
-  EXPECT_TRUE(ui.boxes.empty());
 
   settings.commDevice = "/dev/kestrel-no-such-port";
   EXPECT_FALSE(connection.NegotiateAndConnect());
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text.rfind(
+  EXPECT_EQ(connection.LastFailure().text.rfind(
                 "Failed to initialize!\nno such device: /dev/kestrel-no-such-port (No such file "
                 "or directory).\n",
                 0),
             0u)
-      << ui.boxes[0].text;
-  EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Warning);
+      << connection.LastFailure().text;
 }
 
 TEST(ConnectionSlowCamera, GetsTheFullTimeOutAtTheLastSpeed) {

@@ -18,6 +18,7 @@ class PanelTest : public ::testing::Test {
     settings.commDevice = camera.SlavePath();
     ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
     table.AttachView(&view);
+    table.SetReporter(ui);
     camera.ClearHistory();
   }
   // What a user does in an edit box: type, then press Enter or leave it.
