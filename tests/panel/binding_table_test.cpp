@@ -3,6 +3,7 @@
 #include <set>
 
 #include "panel/binding_layout.h"
+#include "panel/connection.h"
 #include "panel/setting_file.h"
 #include "panel_fixture.h"
 
@@ -98,7 +99,7 @@ TEST_F(PanelTest, EnterThenFocusLossAndRepeatedValuesSendOnce) {
   Commit(ctrl::PE, "500", BindingTable::Commit::FocusLoss);
   Commit(ctrl::PE, "0500");
   EXPECT_EQ(camera.Sets(), (Strings{"PE=500"}));
-  EXPECT_EQ(camera.Get("PE"), "500");
+  EXPECT_EQ(CameraInt("PE"), 500);
 }
 
 TEST_F(PanelTest, TextCompareIsCaseSensitive) {
@@ -126,10 +127,10 @@ TEST_F(PanelTest, IndexedLensColumnsSendTheirIndex) {
 // one shows what the camera answers when asked again, and it is not retried
 // by later changes.
 TEST_F(PanelTest, FailedSetShowsTheCameraValueAndIsNotRetried) {
-  camera.Set("LR", "900");
-  camera.Reject("LR");
+  SetCamera("LR", 900);
+  camera.RefuseSets("LR");
   Commit(ctrl::LR, "500");
-  ASSERT_EQ(ui.BoxTexts(), (Strings{"ERROR for LR=500"}));
+  ASSERT_EQ(ui.BoxTexts(), (Strings{"ERROR REJECTED for LR=500"}));
   EXPECT_EQ(view.Text(ctrl::LR), "900");
   EXPECT_EQ(table.GetParamInt(ctrl::LR), 900);
   EXPECT_FALSE(table.Slot(table.CtrlId2BuffIndex(ctrl::LR)).unconfirmed);
@@ -145,14 +146,14 @@ TEST_F(PanelTest, FailedSetShowsTheCameraValueAndIsNotRetried) {
 TEST_F(PanelTest, ChangesAfterASetWithoutAnswerGoBackToTheLastConfirmedValues) {
   table.SetParamInt(ctrl::GA1T1, 200);
   table.SetParamInt(ctrl::GA2T1, 50);
-  camera.Silence(true);
+  camera.SetSilent(true);
   EXPECT_FALSE(table.SendChangedParams());
   EXPECT_EQ(camera.Sets(), (Strings{"GA1T1=200"}));
   EXPECT_EQ(table.GetParamInt(ctrl::GA1T1), 0);
   EXPECT_TRUE(table.Slot(table.CtrlId2BuffIndex(ctrl::GA1T1)).unconfirmed);
   EXPECT_EQ(table.GetParamInt(ctrl::GA2T1), 0);
   EXPECT_EQ(view.Text(ctrl::GA2T1), "0");
-  camera.Silence(false);
+  camera.SetSilent(false);
   EXPECT_TRUE(table.ReadParamFromCamera(ctrl::GA1T1));
   EXPECT_FALSE(table.Slot(table.CtrlId2BuffIndex(ctrl::GA1T1)).unconfirmed);
 }
@@ -192,7 +193,7 @@ TEST_F(PanelTest, MasterGainNarrowsAndClampsTheSecondGain) {
   EXPECT_EQ(view.Get(ctrl::GA2T1)->minimum, -84);
   EXPECT_EQ(camera.Sets(), (Strings{"GM=1", "GA2T1=200", "GM=0", "GA2T1=84"}));
   EXPECT_TRUE(table.OnSpinDelta(ctrl::GA2T1, -300));
-  EXPECT_EQ(camera.Get("GA2T1"), "-84");
+  EXPECT_EQ(CameraInt("GA2T1"), -84);
 }
 
 TEST_F(PanelTest, ListsDriveTheEnablingRules) {
@@ -243,13 +244,15 @@ TEST_F(PanelTest, TimeDisplaysFollowTheStoredValues) {
 
 TEST_F(PanelTest, UserRefreshSkipsFactoryBindings) {
   Commit(3899, "5");  // SHDL16, in the AFE register dialog
-  camera.Set("SHDL16", "33");
+  SetCamera("SHDL16", 33);
   camera.ClearHistory();
-  camera.Set("LR", "2000");
-  camera.Set("CABN2", "Wide");
-  camera.Set("PBC", "1");
-  camera.Set("SDC2", "2");
-  camera.Set("PGC", "7");
+  SetCamera("LR", 2000);
+  SetCamera("LR2", 0);  // outside the range: clamped and written back
+  SetCamera("PE", 0);
+  camera.WithModel([](sim::CameraModel& m) { m.SetText("CABN2", "Wide"); });
+  SetCamera("PBC", 1);
+  SetCamera("SDC2", 2);
+  SetCamera("PGC", 7);
   view.SetText(ctrl::PGC, "old");
   table.RefreshFromCamera();
 
@@ -272,9 +275,11 @@ TEST_F(PanelTest, UserRefreshSkipsFactoryBindings) {
 
 TEST_F(PanelTest, FactoryRefreshReadsEverythingAndClampsWhatTheRulesCover) {
   settings.operatingMode = kModeFactory;
-  camera.Set("SHDL16", "33");
-  camera.Set("LR", "99999");
-  camera.Set("CABL2,2", "-2");
+  SetCamera("SHDL16", 33);
+  SetCamera("LR", 99999);
+  SetCamera("LR2", 0);
+  SetCamera("PE", 0);
+  SetCamera("CABL2", -2, 2);
   table.RefreshFromCamera();
   EXPECT_EQ(camera.Queries().size(), 225u + 6u);
   EXPECT_EQ(view.Text(3899), "33");
@@ -284,7 +289,7 @@ TEST_F(PanelTest, FactoryRefreshReadsEverythingAndClampsWhatTheRulesCover) {
 
 TEST_F(PanelTest, AFailedQueryKeepsTheStoredValue) {
   Commit(ctrl::AL, "9");
-  camera.Silence(true);
+  camera.SetSilent(true);
   EXPECT_FALSE(table.ReadParamFromCamera(ctrl::AL));
   EXPECT_EQ(table.GetParamInt(ctrl::AL), 9);
   EXPECT_TRUE(ui.boxes.empty());
@@ -292,17 +297,15 @@ TEST_F(PanelTest, AFailedQueryKeepsTheStoredValue) {
 }
 
 TEST_F(PanelTest, AutoLineRateRereadsAndReports) {
-  camera.Set("LR", "4000");
-  camera.Set("PE", "3000");
-  camera.Set("PE2", "2000");
   EXPECT_TRUE(table.RunAutoCommand(ctrl::AutoLineRate1));
   EXPECT_EQ(camera.Lines(), (Strings{"AR=0", "LR?", "PE?", "PE2?"}));
-  EXPECT_EQ(view.Text(ctrl::PE2), "2000");
-  EXPECT_EQ(view.Text(ctrl::LRTime), "599.700us");
+  // The values the camera chose, and the times computed from them.
+  EXPECT_EQ(view.Text(ctrl::PE2), std::to_string(CameraInt("PE2")));
+  EXPECT_EQ(view.Text(ctrl::LRTime), TimeText(CameraInt("LR")));
   EXPECT_EQ(ui.BoxTexts(), (Strings{"Completed the Auto Line Rate Set."}));
-  camera.Reject("CB");
+  camera.WithModel([](sim::CameraModel& m) { m.knobs.rejected.insert("CB"); });
   EXPECT_FALSE(table.RunAutoCommand(ctrl::ChannelBalanceGain));
-  EXPECT_EQ(ui.BoxTexts().back(), "ERROR for CB=0");
+  EXPECT_EQ(ui.BoxTexts().back(), "ERROR REJECTED for CB=0");
 }
 
 TEST_F(PanelTest, UnknownIdsAreReportedByTheFailingOperation) {
