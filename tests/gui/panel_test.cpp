@@ -151,7 +151,7 @@ TEST_F(PanelTest, SpinStepSendsOnceAndStopsAtTheLimit) {
   EXPECT_EQ(lr->text(), "401");
 }
 
-TEST_F(PanelTest, EnterThenFocusLossSendsOnceAndAnyTextIsSafe) {
+TEST_F(PanelTest, EnterThenFocusLossSendsOnce) {
   Start();
   SpinEdit* lr = W<SpinEdit>(ctrl::LR);
   Focus(lr);
@@ -165,22 +165,6 @@ TEST_F(PanelTest, EnterThenFocusLossSendsOnceAndAnyTextIsSafe) {
   QTest::keyClick(lr, Qt::Key_Tab);  // the focus leaves: already sent
   EXPECT_FALSE(lr->hasFocus());
   EXPECT_EQ(LinesIn(), before + 1);
-
-  // Whatever is typed, the box ends up holding a number in range.
-  SpinEdit* blmt = W<SpinEdit>(ctrl::BLMT);
-  for (const char* junk : {"-5", "abc", "99999999999999999999", "  7x", "1e5", "+-3"}) {
-    Focus(blmt);
-    QTest::keyClick(blmt, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(blmt, QString::fromUtf8(junk));
-    QTest::keyClick(blmt, Qt::Key_Tab);
-    const int v = blmt->text().toInt();
-    EXPECT_GE(v, 1) << junk;
-    EXPECT_LE(v, 100) << junk;
-    EXPECT_EQ(CameraInt("BLMT"), v) << junk;
-  }
-  // A number out of range is clamped; anything that is no number is refused.
-  ASSERT_EQ(boxes_.size(), 5u);
-  EXPECT_EQ(boxes_[0].text, "\"abc\" is not a number for BLMT");
 }
 
 TEST_F(PanelTest, ModeKeysShowAndHideTheFactoryArea) {
@@ -243,7 +227,7 @@ TEST_F(PanelTest, ProgressWindowDisablesOnlyAnOwnerItDisabled) {
     boxEnabled = box->isEnabled() && box->windowTitle() == "HX-9302 Kestrel";
     box->button(QMessageBox::Ok)->click();
   });
-  EXPECT_EQ(ui_.MessageBox("Failed", MsgIcon::Warning), MsgAnswer::Ok);
+  EXPECT_EQ(ui_.Report("Failed", MsgIcon::Warning), MsgAnswer::Ok);
   EXPECT_TRUE(boxEnabled);
   progress.CloseProgress();
   EXPECT_FALSE(progress.isVisible());

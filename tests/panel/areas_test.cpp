@@ -27,9 +27,10 @@ TEST(AreaSelection, StoreListAndPreselectionFollowTheMode) {
   const Case cases[] = {
       {true, kModeUser, 2, all, 2},     {true, kModeUser, 0, all, 0},
       {false, kModeUser, 0, users, 0},  // Factory current: "User1" preselected
-      {false, kModeUser, 2, users, 1},  {false, kModeFactory, 0, all, 0},
-      {false, kModeFactory, 2, all, 2}, {true, kModeFactory, -4, all, 0},
-      {true, kModeUser, 9, all, 2},     {false, kModeUser, 7, users, 1},
+      {false, kModeUser, 1, users, 0},  {false, kModeUser, 2, users, 1},
+      {false, kModeFactory, 0, all, 0}, {false, kModeFactory, 2, all, 2},
+      {true, kModeFactory, -4, all, 0}, {true, kModeUser, 9, all, 2},
+      {false, kModeUser, 7, users, 1},
   };
   for (const Case& c : cases) {
     const AreaChoice choice = AreaSelection(c.loading, c.mode, c.current);

@@ -77,50 +77,45 @@ TEST(BindingLayoutTest, SettingLinesFollowSlotOrderAndSkipRules) {
 
 // ---------------------------------------------------------------- edit boxes
 
-TEST_F(PanelTest, TypedNumbersAreClampedStoredSentAndShown) {
-  Commit(ctrl::LR, "20000");
-  EXPECT_EQ(table.GetParamInt(ctrl::LR), 13340);
-  EXPECT_EQ(view.Text(ctrl::LR), "13340");
-  Commit(ctrl::BLMT, "-5");
-  EXPECT_EQ(view.Text(ctrl::BLMT), "1");
-  // Not a number: refused, nothing sent, and the box shows the stored value again.
-  Commit(ctrl::GA1T1, "12");
-  Commit(ctrl::AL, "abc");
-  Commit(ctrl::GA1T1, " 12x");
-  EXPECT_EQ(view.Text(ctrl::AL), "0");
-  EXPECT_EQ(view.Text(ctrl::GA1T1), "12");
-  EXPECT_EQ(camera.Sets(), (Strings{"LR=13340", "BLMT=1", "GA1T1=12"}));
-  EXPECT_EQ(ui.BoxTexts(),
-            (Strings{"\"abc\" is not a number for AL", "\"12x\" is not a number for GA1T1"}));
-}
-
-TEST_F(PanelTest, EnterThenFocusLossAndRepeatedValuesSendOnce) {
-  Commit(ctrl::PE, "500", BindingTable::Commit::Enter);
-  Commit(ctrl::PE, "500", BindingTable::Commit::FocusLoss);
-  Commit(ctrl::PE, "0500");
-  EXPECT_EQ(camera.Sets(), (Strings{"PE=500"}));
-  EXPECT_EQ(CameraInt("PE"), 500);
-}
-
-TEST_F(PanelTest, TextCompareIsCaseSensitive) {
-  Commit(ctrl::CABN1, "Lens");
-  Commit(ctrl::CABN1, "Lens");
-  Commit(ctrl::CABN1, "lens");
-  Commit(ctrl::CABN1, "Lens A, 2");
-  // A pasted line break would smuggle a second command onto the line, and a
-  // text longer than a line would be cut on replay: both are refused as typed.
-  Commit(ctrl::CABN2, "x\r\nEB=1");
+// What a commit sends: the value as stored (clamped to the limits), once,
+// with the index of an indexed row; a text exactly as typed. What is no
+// number, or no text a line can carry, is refused: nothing is sent and the
+// box shows the stored value again.
+TEST_F(PanelTest, CommitsSendTheStoredValueOnceAndRefuseWhatCannotBeSent) {
+  const struct {
+    uint32_t id;
+    const char* typed;
+    const char* shown;  // afterwards
+  } commits[] = {
+      {ctrl::LR, "20000", "13340"},
+      {ctrl::BLMT, "-5", "1"},
+      {ctrl::GA1T1, "12", "12"},
+      {ctrl::AL, "abc", "0"},
+      {ctrl::GA1T1, " 12x", "12"},
+      {ctrl::PE, "500", "500"},
+      {ctrl::PE, "500", "500"},
+      {ctrl::PE, "0500", "500"},
+      {2764, "3", "3"},  // CABA2, Lens2
+      {2777, "9", "6"},  // CABT2, Lens3
+      {ctrl::CABN1, "Lens", "Lens"},
+      {ctrl::CABN1, "Lens", "Lens"},
+      {ctrl::CABN1, "lens", "lens"},
+      {ctrl::CABN2, "x\r\nEB=1", ""},
+      {ctrl::CABN2, "", ""},
+  };
+  for (const auto& c : commits) {
+    Commit(c.id, c.typed,
+           c.id == ctrl::PE ? BindingTable::Commit::Enter : BindingTable::Commit::FocusLoss);
+    EXPECT_EQ(view.Text(c.id), c.shown) << c.typed;
+  }
   Commit(ctrl::CABN2, std::string(250, 'x'));
-  EXPECT_EQ(camera.Sets(), (Strings{"CABN1=Lens", "CABN1=lens", "CABN1=Lens A, 2"}));
-  EXPECT_EQ(view.Text(ctrl::CABN2), "");
-  EXPECT_EQ(ui.BoxTexts(), (Strings{"a text for CABN2 holds a line break",
-                                    "the text for CABN2 is longer than 249 characters"}));
-}
-
-TEST_F(PanelTest, IndexedLensColumnsSendTheirIndex) {
-  Commit(2764, "3");  // CABA2 of Lens2
-  Commit(2777, "9");  // CABT2 of Lens3, clamped to 6
-  EXPECT_EQ(camera.Sets(), (Strings{"CABA2=1,3", "CABT2=2,6"}));
+  EXPECT_EQ(camera.Sets(), (Strings{"LR=13340", "BLMT=1", "GA1T1=12", "PE=500", "CABA2=1,3",
+                                    "CABT2=2,6", "CABN1=Lens", "CABN1=lens"}));
+  EXPECT_EQ(table.GetParamInt(ctrl::LR), 13340);
+  EXPECT_EQ(ui.BoxTexts(),
+            (Strings{"\"abc\" is not a number for AL", "\"12x\" is not a number for GA1T1",
+                     "a text for CABN2 holds a line break",
+                     "the text for CABN2 is longer than 249 characters"}));
 }
 
 // A set the camera did not take leaves no control showing it: the failed

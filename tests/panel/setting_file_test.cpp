@@ -106,17 +106,6 @@ class SettingFileTest : public ::testing::Test {
   CCamCmd cmd{settings, port, ui};
 };
 
-TEST_F(SettingFileTest, UserModeLeavesOutFactoryAndSkippedBindings) {
-  const fs::path user = dir / "user.cam";
-  const fs::path factory = dir / "factory.cam";
-  ASSERT_TRUE(SaveSettingFile(user, cmd, Bindings(), kModeUser));
-  ASSERT_TRUE(SaveSettingFile(factory, cmd, Bindings(), kModeFactory));
-  EXPECT_EQ(Read(user), "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\n");
-  EXPECT_EQ(Read(factory),
-            "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\nBAS00=1\r\n");
-  EXPECT_TRUE(ui.boxes.empty());
-}
-
 TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   const fs::path file = dir / "factory.cam";
   ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeFactory));
