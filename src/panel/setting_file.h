@@ -116,6 +116,11 @@ struct ReplayResult {
   int lostAtLine = 0;  // the line (from 1) at which a lost link ended the replay; 0 none
   bool cancelled = false;
   bool ok() const { return opened && unresolved == 0 && failed == 0 && !cancelled; }
+  // Whether the command object's LastFailure() holds why this replay failed:
+  // lines the person agreed to leave out are no failure of their own.
+  bool FailureRecorded() const {
+    return !opened || failed > 0 || cancelled || (unresolved > 0 && sent == 0);
+  }
 };
 
 // Replays a setting file into the camera. Every line is checked first; when
@@ -126,10 +131,10 @@ struct ReplayResult {
 // can cancel between two lines. A line the camera takes is stored into its
 // binding; a line it rejects or leaves unanswered is counted, and its binding
 // is read back from the camera instead, so the panel never keeps a value the
-// camera does not hold. The panel's rules run afterwards. When the result is
-// not ok(), cmd.LastFailure() says why: the bad lines, or one summary naming
-// every line that was not accepted, or where a cancel stopped (Cancelled;
-// without a text when the person declined to send anything).
+// camera does not hold. The panel's rules run afterwards. When
+// FailureRecorded(), cmd.LastFailure() says why: the bad lines, or one
+// summary naming every line that was not accepted, or where a cancel stopped
+// (Cancelled; without a text when the person declined to send anything).
 ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPanel* panel,
                                Reporter* asker = nullptr);
 // The same for a file; a file that cannot be read fails with the path

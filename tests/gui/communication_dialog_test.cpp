@@ -114,6 +114,36 @@ TEST_F(CommTest, PanelButtonsAndMenusRunTheAreaCommands) {
   EXPECT_TRUE(panel_->isEnabled());
 }
 
+// The panel's buttons that change the camera for good ask first; No sends
+// nothing.
+TEST_F(CommTest, ToolButtonsAskFirstAndNoSendsNothing) {
+  Start(kModeFactory);
+  const struct {
+    const char* button;
+    const char* question;
+    MsgIcon icon;
+  } cases[] = {
+      {"buttonStoreAll", "Are you sure you want to overwrite into all EEPROM areas?",
+       MsgIcon::Question},
+      {"buttonInitFlashData", "Is the Flash parameter changed to the default value?",
+       MsgIcon::Question},
+      {"buttonCameraReset", "Do you really reset Camera ?", MsgIcon::None},
+  };
+  yesNo_ = MsgAnswer::No;
+  const uint64_t before = camera_->Stats().linesIn;
+  for (const auto& c : cases) {
+    boxes_.clear();
+    panel_->findChild<QPushButton*>(c.button)->click();
+    ASSERT_EQ(boxes_.size(), 1u) << c.button;
+    EXPECT_EQ(boxes_[0].text, c.question);
+    EXPECT_EQ(boxes_[0].icon, c.icon) << c.button;
+  }
+  EXPECT_EQ(camera_->Stats().linesIn, before);
+  yesNo_ = MsgAnswer::Yes;
+  panel_->findChild<QPushButton*>("buttonCameraReset")->click();
+  QTRY_COMPARE_WITH_TIMEOUT(camera_->Stats().linesIn, before + 1, 2000);
+}
+
 TEST_F(CommTest, ChoosingAnotherPortReconnectsAndRefreshesThePanel) {
   Start();
   EXPECT_EQ(Comm().StateWord()->text(), "Online");

@@ -176,10 +176,20 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
   EXPECT_EQ(panel.reread, std::vector<int>{3436});
   EXPECT_EQ(panel.afterReplay, 1);
 
+  // The bad lines left out by agreement and the rest taken: nothing to tell.
+  {
+    std::lock_guard<std::mutex> lock(camera.mutex);
+    camera.reject.clear();
+  }
+  r = ReplaySettingText(text, cmd, &panel, &ui);
+  EXPECT_EQ(r.failed, 0);
+  EXPECT_FALSE(r.FailureRecorded());
+
   // A file of nothing but bad lines sends nothing and asks nothing.
   ui.boxes.clear();
   r = ReplaySettingText("LR=\nLR=abc", cmd, &panel, &ui);
   EXPECT_EQ(r.sent, 0);
+  EXPECT_TRUE(r.FailureRecorded());
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(cmd.LastFailure().text,
             "2 of 2 lines cannot be sent:\nline 1: no value for LR\n"

@@ -91,7 +91,7 @@ int Apply(Context& ctx, const std::vector<std::string>& args) {
   if (!ctx.Connect()) return kFailed;
   const ReplayResult r = ReplaySettingText(text, *ctx.cmd, nullptr);
   if (r.ok()) return kOk;
-  Failed(ctx.cmd->LastFailure());
+  if (r.FailureRecorded()) Failed(ctx.cmd->LastFailure());
   if (r.lostAtLine > 0)
     PrintError(ctx.cmd->LostText() + "\nStopped at line " + std::to_string(r.lostAtLine) + " of " +
                std::to_string(r.lines) + "; the rest was not sent.");

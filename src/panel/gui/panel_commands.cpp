@@ -116,7 +116,7 @@ void PanelCommands::Open() {
   {
     BusyScope busy(*this);
     const ReplayResult r = ReplaySettingFile(path, panel_.Cmd(), &panelSettings_, &ui_);
-    if (!r.ok()) ShowReplayFailure();
+    if (r.FailureRecorded()) ShowReplayFailure();
   }
   s.dataPath = FolderOf(path);
 }

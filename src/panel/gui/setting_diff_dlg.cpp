@@ -160,7 +160,7 @@ void CCompareDlg::ApplySelected() {
   if (rows.empty()) return;
   {
     Busy busy(commands_);
-    if (!ReplaySettingText(JoinCrLf(lines), cmd, &commands_.PanelSide(), &ui_).ok())
+    if (ReplaySettingText(JoinCrLf(lines), cmd, &commands_.PanelSide(), &ui_).FailureRecorded())
       commands_.ShowReplayFailure();
     // What the camera took, not what was sent: into the comparison and the
     // panel's controls alike.
