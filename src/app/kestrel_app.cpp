@@ -20,21 +20,16 @@
 
 namespace kestrel {
 
-CKestrelApp* CKestrelApp::instance_ = nullptr;
-
 CKestrelApp::CKestrelApp()
     : port_(std::make_unique<CRsPort>()),
       ui_(std::make_unique<QtUserInterface>()),
-      cmd_(std::make_unique<CCamCmd>(settings_, *port_, *ui_)) {
-  instance_ = this;
-}
+      cmd_(std::make_unique<CCamCmd>(settings_, *port_, *ui_)) {}
 
 CKestrelApp::~CKestrelApp() {
   panel_.reset();  // closes the link
   cmd_.reset();
   port_.reset();
   ui_.reset();
-  if (instance_ == this) instance_ = nullptr;
 }
 
 void CKestrelApp::LoadSettings(const Options& options) {
@@ -111,7 +106,7 @@ int CKestrelApp::Run(const Options& options) {
   panel_->show();
   QApplication::processEvents();
   if (const std::string note = store_->DamageReport(); !note.empty())
-    ui_->MessageBox(note, MsgIcon::Warning);
+    ui_->Report(note, MsgIcon::Warning);
   panel_->Initialise();
 
   int status = 0;

@@ -40,7 +40,6 @@ class CKestrelApp {
   // save the settings. Returns the process's exit status.
   int Run(const Options& options);
 
-  static CKestrelApp* Instance() { return instance_; }
   Settings& Config() { return settings_; }
   CRsPort& Port() { return *port_; }
   CCamCmd& Cmd() { return *cmd_; }
@@ -56,7 +55,6 @@ class CKestrelApp {
  private:
   int ScreenshotAndSummary(const QString& file);
 
-  static CKestrelApp* instance_;
   Settings settings_;
   std::unique_ptr<CRsPort> port_;
   std::unique_ptr<QtUserInterface> ui_;

@@ -32,9 +32,7 @@ class CLabel : public QLabel {
 
   // Off, clicks go to the parent as for any static text. A new label is off.
   void SetLinkEnabled(bool on);
-  bool LinkEnabled() const { return linkEnabled_; }
   void SetForeColor(const QColor& colour);
-  QColor ForeColor() const { return foreColor_; }
   // Touches only the underline; every other font attribute stays.
   void SetUnderline(bool on);
   // Shown while the pointer is over the label; a default cursor unsets it.

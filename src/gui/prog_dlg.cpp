@@ -88,10 +88,6 @@ void CProgDlg::SetPercent(int percent) {
   if (isVisible()) repaint();
 }
 
-int CProgDlg::Percent() const {
-  return bar_->value();
-}
-
 void CProgDlg::CloseProgress() {
   closing_ = true;
   hide();

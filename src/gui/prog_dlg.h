@@ -33,8 +33,6 @@ class CProgDlg : public QDialog {
   QPushButton* CancelButton() const { return cancel_; }
 
   QString Message() const { return message_; }
-  int Percent() const;
-  QWidget* DisabledOwner() const { return disabledOwner_; }
 
  protected:
   void reject() override;  // Escape asks to cancel; only the operation closes it

@@ -8,7 +8,6 @@ namespace kestrel {
 namespace {
 
 constexpr int kQueryTimeoutMs = 3000;
-constexpr const char* kStored = "Completed to store current setting data!";
 
 void Pause(int ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -18,11 +17,7 @@ void Pause(int ms) {
 int SendStore(CCamCmd& cmd, int area, int timeoutMs) {
   if (area == kAreaUser1 || area == kAreaUser2) return cmd.SetInt(cmd::SA, area, timeoutMs);
   if (area == kAreaFactory) return cmd.SetInt(cmd::SA00, 0, timeoutMs);
-  return 0;
-}
-
-bool Confirmed(CCamCmd& cmd, const std::string& question, MsgIcon icon) {
-  return cmd.Ui().MessageBox(question, icon, MsgButtons::YesNo) == MsgAnswer::Yes;
+  return cmd.Fail(FailureKind::BadInput, "no setting area " + std::to_string(area));
 }
 
 }  // namespace
@@ -68,9 +63,7 @@ int LoadSettingsArea(CCamCmd& cmd, int& currentArea, int area, SettingsPanel* pa
 int StoreSettingsArea(CCamCmd& cmd, int& currentArea, int area, int timeoutMs) {
   currentArea = area;
   Pause(20);
-  if (SendStore(cmd, area, timeoutMs) != 1) return 0;
-  cmd.Ui().MessageBox(kStored, MsgIcon::Information);
-  return 1;
+  return SendStore(cmd, area, timeoutMs);
 }
 
 int ReloadSettings(CCamCmd& cmd, int& currentArea, SettingsPanel* panel) {
@@ -82,37 +75,25 @@ int ReloadSettings(CCamCmd& cmd, int& currentArea, SettingsPanel* panel) {
   return 1;
 }
 
-int StoreAllAreas(CCamCmd& cmd, bool* declined) {
-  if (declined) *declined = false;
-  if (!Confirmed(cmd, "Are you sure you want to overwrite into all EEPROM areas?",
-                 MsgIcon::Question)) {
-    if (declined) *declined = true;
-    return 0;
-  }
+int StoreAllAreas(CCamCmd& cmd, Reporter& reporter) {
   int failures = 0;
   for (int area : {kAreaUser2, kAreaUser1, kAreaFactory}) {
     Pause(20);
-    if (SendStore(cmd, area, 20000) != 1) ++failures;
+    if (SendStore(cmd, area, 20000) == 1) continue;
+    ++failures;
+    const Failure& why = cmd.LastFailure();
+    reporter.Report(why.text, why.icon, MsgButtons::Ok, why.caption);
   }
-  if (failures == 0)
-    cmd.Ui().MessageBox(kStored, MsgIcon::Information);
-  else
-    cmd.Ui().MessageBox("Couldn't store current setting data!", MsgIcon::Warning);
-  return failures;
+  if (failures == 0) return 1;
+  return cmd.Fail(FailureKind::Rejected, "Couldn't store current setting data!");
 }
 
 int InitFlashData(CCamCmd& cmd) {
-  if (!Confirmed(cmd, "Is the Flash parameter changed to the default value?", MsgIcon::Question))
-    return 0;
-  if (cmd.SetInt(cmd::CLID, 0, 8000) != 1) return 0;
-  cmd.Ui().MessageBox("Complete!  Data change when camera is rebooted.", MsgIcon::Information);
-  return 1;
+  return cmd.SetInt(cmd::CLID, 0, 8000);
 }
 
-int CameraReset(CCamCmd& cmd) {
-  if (!Confirmed(cmd, "Do you really reset Camera ?", MsgIcon::None)) return 0;
+void CameraReset(CCamCmd& cmd) {
   cmd.SendCommand("CRS00=1\r\n", 1);
-  return 1;
 }
 
 std::string AreaLabel(bool answered, int area) {
@@ -141,12 +122,13 @@ std::string GetAreaLabel(CCamCmd& cmd) {
   return AreaLabel(answered, area);
 }
 
-int StoreFromCommDialog(CCamCmd& cmd, int area, int finishPauseMs) {
+int StoreFromCommDialog(CCamCmd& cmd, int area, int finishPauseMs, Reporter& reporter) {
   UserInterface& ui = cmd.Ui();
   ui.ShowProgress();
   ui.SetProgressMessage("Now, Store camera data.");
   const int ok = SendStore(cmd, area, 40000);
-  if (cmd.Config().offline == 0 && ok == 1) ui.MessageBox(kStored, MsgIcon::Information);
+  // Told while the progress window still stands, as the store's last step.
+  if (cmd.Config().offline == 0 && ok == 1) reporter.Report(kStoredText, MsgIcon::Information);
   ui.SetProgressPercent(100);
   Pause(finishPauseMs);
   ui.CloseProgress();

@@ -25,26 +25,29 @@ AreaChoice AreaSelection(bool loading, int operatingMode, int currentArea);
 // The area an item text stands for: "Factory" 0, "User1" 1, "User2" 2, else -1.
 int AreaOfItem(const std::string& text);
 
-// The area commands. Each sends through the transactions, so a rejection or a
-// time-out is reported there; each returns 1 on success. currentArea is the
-// panel's current area; panel may be null (no refresh).
+// The area commands. Each returns 1 on success; otherwise the command
+// object's LastFailure() says why. currentArea is the panel's current area;
+// panel may be null (no refresh). The questions asked before an operation and
+// the completion messages belong to the window that runs it.
+inline constexpr const char* kStoredText = "Completed to store current setting data!";
 
 // "Load settings": current area := area; "LD" (20000 ms); refresh on success.
-int LoadSettingsArea(CCamCmd& cmd, int& currentArea, int area, SettingsPanel* panel,
-                     int timeoutMs = 20000);
-// "Store settings": current area := area; "SA" 1|2 or "SA00" 0 (20000 ms);
-// "Completed to store current setting data!" on success. Another area sends nothing.
-int StoreSettingsArea(CCamCmd& cmd, int& currentArea, int area, int timeoutMs = 20000);
+[[nodiscard]] int LoadSettingsArea(CCamCmd& cmd, int& currentArea, int area, SettingsPanel* panel,
+                                   int timeoutMs = 20000);
+// "Store settings": current area := area; "SA" 1|2 or "SA00" 0 (20000 ms).
+// Another area sends nothing and fails (BadInput).
+[[nodiscard]] int StoreSettingsArea(CCamCmd& cmd, int& currentArea, int area,
+                                    int timeoutMs = 20000);
 // "Reload": "EB" 0, then "EA" into the current area, then refresh.
-int ReloadSettings(CCamCmd& cmd, int& currentArea, SettingsPanel* panel);
-// "Store All": asks first; stores into areas 2, 1 and 0 in turn whatever fails,
-// then reports completion or "Couldn't store current setting data!". Returns
-// the number of failures (0 also when the question was declined: see declined).
-int StoreAllAreas(CCamCmd& cmd, bool* declined = nullptr);
-// "Init Flash Data": asks first; "CLID" 0 (8000 ms); a completion message.
-int InitFlashData(CCamCmd& cmd);
-// "Camera Reset": asks first; sends "CRS00=1" as a raw line, no reply awaited.
-int CameraReset(CCamCmd& cmd);
+[[nodiscard]] int ReloadSettings(CCamCmd& cmd, int& currentArea, SettingsPanel* panel);
+// "Store All": stores into areas 2, 1 and 0 in turn whatever fails, telling
+// `reporter` each failure as it happens; fails with "Couldn't store current
+// setting data!" when any did.
+[[nodiscard]] int StoreAllAreas(CCamCmd& cmd, Reporter& reporter);
+// "Init Flash Data": "CLID" 0 (8000 ms).
+[[nodiscard]] int InitFlashData(CCamCmd& cmd);
+// "Camera Reset": sends "CRS00=1" as a raw line, no reply awaited.
+void CameraReset(CCamCmd& cmd);
 
 // The communication dialog's forms.
 // The area label for a queried area: "Factory Data", "User 1 Data", "User 2
@@ -55,10 +58,11 @@ bool StoreButtonEnabled(int areaSelection, int operatingMode);
 // "Get Area": "EA" (3000 ms, no error box) as the label text.
 std::string GetAreaLabel(CCamCmd& cmd);
 // "Store": progress "Now, Store camera data.", "SA"/"SA00" (40000 ms), the
-// completion message when online, then the progress finish (100 %, a pause of
-// finishPauseMs, close).
-int StoreFromCommDialog(CCamCmd& cmd, int area, int finishPauseMs = 1000);
+// completion message to `reporter` when online, then the progress finish
+// (100 %, a pause of finishPauseMs, close).
+[[nodiscard]] int StoreFromCommDialog(CCamCmd& cmd, int area, int finishPauseMs,
+                                      Reporter& reporter);
 // "Load": "LD" (3000 ms), refresh on success.
-int LoadFromCommDialog(CCamCmd& cmd, int area, SettingsPanel* panel);
+[[nodiscard]] int LoadFromCommDialog(CCamCmd& cmd, int area, SettingsPanel* panel);
 
 }  // namespace kestrel

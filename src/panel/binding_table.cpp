@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 
 #include "base/checked_input.h"
 #include "base/settings.h"
@@ -66,14 +65,6 @@ BindingTable::BindingTable(CCamCmd& cmd) : cmd_(cmd) {
   }
   count_ = static_cast<int>(std::min<size_t>(layout.size(), kCount));
 
-  // A control ID listed twice would make the second binding unreachable.
-  for (int i = 0; i < count_; ++i) {
-    if (CtrlId2BuffIndex(slots_[static_cast<size_t>(i)].controlId) != i) {
-      char text[64];
-      std::snprintf(text, sizeof text, "ord = %d invalid!!", i);
-      Ui().MessageBox(text, MsgIcon::Warning);
-    }
-  }
   for (int i = 0; i < count_; ++i) {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
     const BindingDef& def = layout[static_cast<size_t>(i)];
@@ -91,6 +82,14 @@ BindingTable::BindingTable(CCamCmd& cmd) : cmd_(cmd) {
 
 UserInterface& BindingTable::Ui() const {
   return cmd_.Ui();
+}
+
+void BindingTable::ReportSetFailure() {
+  // A set the camera refused, or a device that went away, is told in the
+  // system's words; one left unanswered shows on the control itself.
+  const Failure& why = cmd_.LastFailure();
+  if (why.kind != FailureKind::NoAnswer)
+    reporter_->Report(why.text, why.icon, MsgButtons::Ok, why.caption);
 }
 
 bool BindingTable::FactoryMode() const {
@@ -111,13 +110,13 @@ const ControlBinding* BindingTable::Find(uint32_t id) const {
 
 int BindingTable::CtrlId2BuffIndex(uint32_t id) const {
   if (const ControlBinding* b = Find(id)) return static_cast<int>(b - slots_.data());
-  Ui().MessageBox("Unexpected error occurred in CtrlId2BuffIndex().", MsgIcon::Warning);
+  reporter_->Report("Unexpected error occurred in CtrlId2BuffIndex().", MsgIcon::Warning);
   return -1;
 }
 
 int BindingTable::CtrlId2CmdId(uint32_t id) const {
   if (const ControlBinding* b = Find(id)) return b->cmdIndex;
-  Ui().MessageBox("Unexpected error occurred in CtrlId2CmdId().", MsgIcon::Warning);
+  reporter_->Report("Unexpected error occurred in CtrlId2CmdId().", MsgIcon::Warning);
   return -1;
 }
 
@@ -135,7 +134,7 @@ int BindingTable::CmdId2CtrlId(int cmdIndex) const {
 bool BindingTable::SetParamInt(uint32_t id, int32_t value) {
   ControlBinding* b = Find(id);
   if (!b) {
-    Ui().MessageBox("Unexpected error occurred in SetParamInt().", MsgIcon::Warning);
+    reporter_->Report("Unexpected error occurred in SetParamInt().", MsgIcon::Warning);
     return false;
   }
   b->current.intValue = value;
@@ -145,7 +144,7 @@ bool BindingTable::SetParamInt(uint32_t id, int32_t value) {
 bool BindingTable::SetParamInt(uint32_t id, const std::string& text) {
   ControlBinding* b = Find(id);
   if (!b) {
-    Ui().MessageBox("Unexpected error occurred in SetParamInt().", MsgIcon::Warning);
+    reporter_->Report("Unexpected error occurred in SetParamInt().", MsgIcon::Warning);
     return false;
   }
   b->current.textValue = text;
@@ -155,7 +154,7 @@ bool BindingTable::SetParamInt(uint32_t id, const std::string& text) {
 bool BindingTable::SetParam(uint32_t id, const ParamValue& value) {
   ControlBinding* b = Find(id);
   if (!b) {
-    Ui().MessageBox("Unexpected error occurred in SetParam().", MsgIcon::Warning);
+    reporter_->Report("Unexpected error occurred in SetParam().", MsgIcon::Warning);
     return false;
   }
   b->current = value;
@@ -164,7 +163,7 @@ bool BindingTable::SetParam(uint32_t id, const ParamValue& value) {
 
 ParamValue BindingTable::GetParam(uint32_t id) const {
   if (const ControlBinding* b = Find(id)) return b->current;
-  Ui().MessageBox("Unexpected error occurred in GetParam().", MsgIcon::Warning);
+  reporter_->Report("Unexpected error occurred in GetParam().", MsgIcon::Warning);
   return slots_[0].current;
 }
 
@@ -272,7 +271,7 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
     return false;
   }
   if (!b->widget || !view_) {
-    Ui().MessageBox("Invalid handle was detected in SendEditBoxValue().", MsgIcon::Warning);
+    reporter_->Report("Invalid handle was detected in SendEditBoxValue().", MsgIcon::Warning);
     return false;
   }
   if (IsBlemishPosition(id)) return false;
@@ -294,7 +293,7 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
   }
   if (!why.empty()) {
     UpdateControl(id, b->current);
-    Ui().MessageBox(why, MsgIcon::Warning);
+    reporter_->Report(why, MsgIcon::Warning);
     return false;
   }
   if (b->valueKind == kTypeText) {
@@ -328,6 +327,7 @@ bool BindingTable::SendChangedParams() {
       SetConfirmed(b);
       continue;
     }
+    ReportSetFailure();
     ShowCameraValue(b);
     // The walk ends here: what the later bindings hold was never sent.
     for (int j = i + 1; j < count_; ++j) {
@@ -624,13 +624,16 @@ bool BindingTable::RunAutoCommand(uint32_t buttonId) {
     default:
       return false;
   }
-  if (cmd_.SetInt(commands.Find(command), 0, timeoutMs) != 1) return false;
+  if (cmd_.SetInt(commands.Find(command), 0, timeoutMs) != 1) {
+    ReportSetFailure();
+    return false;
+  }
   for (uint32_t id : reread)
     ReadParamFromCamera(id);
   SaveBaseline();
   ApplyEnableRules();
   UpdateTimeDisplays();
-  Ui().MessageBox(done, MsgIcon::Information);
+  reporter_->Report(done, MsgIcon::Information);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/user_interface.h"
 #include "protocol/param_value.h"
 
 namespace kestrel {
@@ -159,11 +160,16 @@ class BindingTable {
   bool RunAutoCommand(uint32_t buttonId);
 
   CCamCmd& Cmd() const { return cmd_; }
+  // Who is told, in the middle of a change chain, what went wrong (a set the
+  // camera refused, a value that is not a number) and when an automatic
+  // command completed: the panel's window. Nobody until one is set.
+  void SetReporter(Reporter& reporter) { reporter_ = &reporter; }
 
  private:
   ControlBinding* Find(uint32_t id);
   const ControlBinding* Find(uint32_t id) const;
   UserInterface& Ui() const;
+  void ReportSetFailure();
   bool FactoryMode() const;
   int ListIndex(uint32_t id) const;  // a list's selection as the rules read it
   void Enable(uint32_t id, bool on);
@@ -175,6 +181,8 @@ class BindingTable {
   void SetConfirmed(ControlBinding& b);
 
   CCamCmd& cmd_;
+  SilentReporter nobody_;
+  Reporter* reporter_ = &nobody_;
   BindingView* view_ = nullptr;
   std::array<ControlBinding, kSlots> slots_;
   int count_ = 0;

@@ -32,10 +32,11 @@ int AutoSearchPort(CCamCmd& cmd) {
     }
     cmd.ClosePort();
   }
-  cmd.Ui().MessageBox(
-      "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable connection.",
-      MsgIcon::Warning, MsgButtons::Ok, "Communication Error");
   cmd.Ui().SetLinkState(0);
+  cmd.Fail(FailureKind::NoAnswer,
+           "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable "
+           "connection.",
+           MsgIcon::Warning, "Communication Error");
   return -1;
 }
 

@@ -39,9 +39,9 @@ void MarkNormalShutdown(Store& store) {
 // current bit rate and asks each for "MD" (1000 ms, no error box). The first
 // that answers stays open, becomes "Comm Port" (and the chosen device path is
 // dropped), and the link state goes online; its index is returned. When none
-// answers: the "No answer from Camera!" message titled "Communication Error",
-// link state offline, -1. Only on the COM port category ("Serial Mode" 0);
-// otherwise -1 at once.
+// answers: link state offline, -1, and the failure is the "No answer from
+// Camera!" message titled "Communication Error". Only on the COM port
+// category ("Serial Mode" 0); otherwise -1 at once, no failure.
 int AutoSearchPort(CCamCmd& cmd);
 
 // The communication dialog's port list for the current "Serial Mode": for the

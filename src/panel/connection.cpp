@@ -71,8 +71,9 @@ bool Connection::Identify(int timeoutMs) {
 
 bool Connection::Connect() {
   failure_.clear();
+  told_ = {};
   if (!Open()) {
-    cmd_.Ui().MessageBox("Failed to initialize!\n" + failure_, MsgIcon::Warning);
+    told_ = kestrel::Failure(FailureKind::Lost, "Failed to initialize!\n" + failure_);
     return false;
   }
   if (Identify(timing_.queryMs)) return true;
@@ -115,10 +116,18 @@ bool Connection::FindCamera(bool lastTry) {
   return false;
 }
 
+void Connection::KeepSetFailure() {
+  // A switch the camera refused, or a device that went away, is told in the
+  // system's words; a switch left unanswered is the status line's.
+  if (cmd_.LastFailure().kind != FailureKind::NoAnswer) told_ = cmd_.LastFailure();
+}
+
 bool Connection::NegotiateAndConnect() {
   Settings& settings = cmd_.Config();
+  told_ = {};
   if (!FindCamera()) {
-    if (openFailed_) cmd_.Ui().MessageBox("Failed to initialize!\n" + failure_, MsgIcon::Warning);
+    if (openFailed_)
+      told_ = kestrel::Failure(FailureKind::Lost, "Failed to initialize!\n" + failure_);
     return false;
   }
   if (settings.baudRate == kBaud115200) return true;
@@ -128,12 +137,16 @@ bool Connection::NegotiateAndConnect() {
   // lost, and a full read over a dead line would take minutes of time-outs.
   const int found = settings.baudRate;
   if (cmd_.SetInt(cmd::CBDRT, kCbdrt115200, timing_.setMs) != 1) {
+    KeepSetFailure();
     failure_ = "the camera did not take the switch to 115200 bit/s";
     return false;
   }
   cmd_.ClosePort();
   settings.baudRate = kBaud115200;
-  if (Open() && cmd_.SetInt(cmd::CBDRT, kCbdrt115200, timing_.setMs) == 1) return true;
+  if (Open()) {
+    if (cmd_.SetInt(cmd::CBDRT, kCbdrt115200, timing_.setMs) == 1) return true;
+    KeepSetFailure();
+  }
   cmd_.ClosePort();
   settings.baudRate = found;
   if (failure_.empty()) failure_ = NoAnswerText({115200}) + " after the switch";

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/failure.h"
+
 namespace kestrel {
 
 class CCamCmd;
@@ -27,8 +29,8 @@ class Connection {
   Connection(CCamCmd& cmd, Timing timing);
 
   // Opens the link the settings name at the current baud index and queries
-  // the current area ("EA"). "Failed to initialize!" with the reason when the
-  // port cannot be opened. True when the camera answered.
+  // the current area ("EA"). True when the camera answered; LastFailure() is
+  // "Failed to initialize!" with the reason when the port cannot be opened.
   bool Connect();
 
   // Finds the camera's speed: "EA" at the speed last in use first, then at
@@ -43,14 +45,19 @@ class Connection {
   bool FindCamera(bool lastTry = true);
 
   // The whole start-up sequence: FindCamera, then a camera found below 115200
-  // is switched to 115200 with "CBDRT"=16 and confirmed there. "Failed to
-  // initialize!" with the reason when the port cannot be opened. True when
-  // the last step that ran succeeded.
+  // is switched to 115200 with "CBDRT"=16 and confirmed there. True when the
+  // last step that ran succeeded; LastFailure() is "Failed to initialize!"
+  // with the reason when the port cannot be opened, or the camera's refusal
+  // of the switch.
   bool NegotiateAndConnect();
 
   // Why the last Connect, FindCamera or NegotiateAndConnect failed: the port
   // could not be opened (cause and cure), or nothing answered.
   const std::string& Failure() const { return failure_; }
+  // What the window that ran Connect or NegotiateAndConnect tells the person
+  // about their failure: kind None when a camera that did not answer is left
+  // to the status line (Failure()).
+  const kestrel::Failure& LastFailure() const { return told_; }
   // True when the device the settings name is there to be opened (always on
   // Camera Link): a lost link is worth reconnecting.
   bool DevicePresent() const;
@@ -67,11 +74,13 @@ class Connection {
   // cannot be opened.
   bool Open();
   std::string NoAnswerText(const std::vector<int>& bauds) const;
+  void KeepSetFailure();
 
   CCamCmd& cmd_;
   Timing timing_;
   int currentArea_ = 0;
   std::string failure_;
+  kestrel::Failure told_;
   bool openFailed_ = false;  // the last Open, rather than the camera, failed
 };
 

@@ -114,27 +114,6 @@ const BindingDef* DefOf(const CommandTable& table, int cmdIndex) {
   return nullptr;
 }
 
-// ---------------------------------------------------------------- reading
-
-// Keeps every message of the queries for the comparison to show, and whether
-// the camera went silent; everything else goes to the caller's interface.
-class ReasonRecorder : public ForwardingUserInterface {
- public:
-  explicit ReasonRecorder(UserInterface& inner) : ForwardingUserInterface(inner) {}
-  MsgAnswer MessageBox(const std::string& text, MsgIcon, MsgButtons buttons,
-                       const std::string&) override {
-    reason = text;
-    return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::No;
-  }
-  void SetLinkState(int online) override {
-    silent = online == 0;
-    inner_.SetLinkState(online);
-  }
-
-  std::string reason;
-  bool silent = false;
-};
-
 }  // namespace
 
 // ---------------------------------------------------------------- rows
@@ -228,8 +207,6 @@ CameraValues ReadCameraValues(CCamCmd& cmd, const std::vector<SettingRow>& rows,
   out.camera.resize(rows.size());
   out.reasons.resize(rows.size());
   UserInterface& ui = cmd.Ui();
-  ReasonRecorder recorder(ui);
-  cmd.SetUserInterface(recorder);
   std::string silence;
   ui.ShowProgress();
   ui.SetProgressMessage("Now, reading camera setting data.");
@@ -240,15 +217,15 @@ CameraValues ReadCameraValues(CCamCmd& cmd, const std::vector<SettingRow>& rows,
       out.reasons[i] = "not read: " + silence;
       continue;
     }
-    recorder.reason.clear();
-    recorder.silent = false;
     if (cmd.QueryValue(rows[i].cmdIndex, out.camera[i], timeoutMs) == 1) continue;
-    out.reasons[i] = recorder.reason.empty() ? "the camera gave no value" : recorder.reason;
-    if (recorder.silent) silence = "the camera stopped answering";
+    const Failure& why = cmd.LastFailure();
+    out.reasons[i] = why.text.empty() ? "the camera gave no value" : why.text;
+    // No answer, or no device: the rest would wait out a time-out each.
+    if (why.kind == FailureKind::NoAnswer || why.kind == FailureKind::Lost)
+      silence = "the camera stopped answering";
   }
   ui.SetProgressPercent(100);
   ui.CloseProgress();
-  cmd.SetUserInterface(ui);
   return out;
 }
 

@@ -5,19 +5,12 @@
 #include "base/checked_input.h"
 #include "base/file_messages.h"
 #include "base/text_file.h"
-#include "protocol/message_collector.h"
 
 namespace kestrel {
 
 namespace {
 
 constexpr int kReplayTimeoutMs = 3000;
-
-// The setting-file commands name a file they cannot write as they name one they
-// cannot read: "Couldn't open this file", whatever step failed.
-void ReportUnwritable(const std::string& path, UserInterface& ui) {
-  ReportCannotRead(ui, path);
-}
 
 }  // namespace
 
@@ -62,13 +55,12 @@ std::vector<std::string> SettingFileLines(const CCamCmd& cmd,
   return lines;
 }
 
-bool SaveSettingFile(const std::string& path, const CCamCmd& cmd,
-                     const std::vector<BindingValue>& bindings, int operatingMode,
-                     UserInterface& ui) {
-  if (!WriteFileAtomically(path, JoinCrLf(SettingFileLines(cmd, bindings, operatingMode)))) {
-    ReportUnwritable(path, ui);
-    return false;
-  }
+bool SaveSettingFile(const std::string& path, CCamCmd& cmd,
+                     const std::vector<BindingValue>& bindings, int operatingMode) {
+  // A file that cannot be written is named as one that cannot be read:
+  // "Couldn't open this file", whatever step failed.
+  if (!WriteFileAtomically(path, JoinCrLf(SettingFileLines(cmd, bindings, operatingMode))))
+    return cmd.Fail(CannotRead(path, errno)) == 1;
   return true;
 }
 
@@ -97,7 +89,8 @@ std::string ProblemSummary(const std::vector<std::string>& problems) {
   return text;
 }
 
-ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPanel* panel) {
+ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPanel* panel,
+                               Reporter* asker) {
   UserInterface& ui = cmd.Ui();
   ReplayResult result;
   result.opened = true;
@@ -110,23 +103,24 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
                           std::to_string(check.lines) + " lines cannot be sent:\n" +
                           ProblemSummary(check.problems);
     if (n == 0) {
-      ui.MessageBox(summary + "Nothing was sent.", MsgIcon::Warning);
+      cmd.Fail(FailureKind::BadInput, summary + "Nothing was sent.");
       return result;
     }
     summary += "\nSend the " + std::to_string(n) + " good lines (OK) or nothing (Cancel)?";
-    if (ui.MessageBox(summary, MsgIcon::Warning, MsgButtons::OkCancel) != MsgAnswer::Ok) {
+    if (asker && asker->Report(summary, MsgIcon::Warning, MsgButtons::OkCancel) != MsgAnswer::Ok) {
       result.cancelled = true;
+      cmd.Fail(FailureKind::Cancelled, {});
       return result;
     }
   }
 
   CCamCmd::LinkOwner owner(cmd);
   std::vector<std::string> rejected;
+  FailureKind kind = FailureKind::None;  // of the last line that failed
   std::vector<int> reread;
   ui.ShowProgress();
   ui.SetProgressMessage("Now, reading camera setting file.");
   {
-    CollectMessages collect(cmd);
     for (const SettingLine& line : check.good) {
       ui.SetProgressPercent(result.sent * 100 / n);
       ui.PumpOneMessage();
@@ -139,8 +133,11 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
       const int ctrlId = panel ? panel->CmdId2CtrlId(line.set.cmdIndex) : -1;
       if (cmd.SetValue(line.set.cmdIndex, line.set.value, kReplayTimeoutMs) != 1) {
         ++result.failed;
-        rejected.push_back(LineLabel(line.lineIndex) +
-                           collect.Take("no answer for " + cmd.LastCommand()));
+        const Failure& why = cmd.LastFailure();
+        kind = why.kind;
+        rejected.push_back(LineLabel(line.lineIndex) + (why.kind == FailureKind::NoAnswer
+                                                            ? "no answer for " + cmd.LastCommand()
+                                                            : why.text));
         if (ctrlId != -1) reread.push_back(ctrlId);
         if (cmd.LinkLost()) {
           result.lostAtLine = static_cast<int>(line.lineIndex) + 1;  // the rest was never sent
@@ -161,25 +158,26 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
   }
   ui.SetProgressPercent(100);
   ui.CloseProgress();
+  const std::string stopped =
+      "Stopped after " + std::to_string(result.sent) + " of " + std::to_string(n) + " settings.";
   if (result.failed > 0)
-    ui.MessageBox(std::to_string(result.failed) + " of " + std::to_string(result.sent) +
-                      " settings were not accepted by the camera:\n" + ProblemSummary(rejected),
-                  MsgIcon::Warning);
-  if (result.cancelled)
-    ui.MessageBox(
-        "Stopped after " + std::to_string(result.sent) + " of " + std::to_string(n) + " settings.",
-        MsgIcon::Warning);
+    cmd.Fail(kind, std::to_string(result.failed) + " of " + std::to_string(result.sent) +
+                       " settings were not accepted by the camera:\n" + ProblemSummary(rejected) +
+                       (result.cancelled ? stopped : ""));
+  else if (result.cancelled)
+    cmd.Fail(FailureKind::Cancelled, stopped);
   return result;
 }
 
-ReplayResult ReplaySettingFile(const std::string& path, CCamCmd& cmd, SettingsPanel* panel) {
+ReplayResult ReplaySettingFile(const std::string& path, CCamCmd& cmd, SettingsPanel* panel,
+                               Reporter* asker) {
   std::string text;
   if (std::string why = ReadInputFile(path, kMaxSettingFileBytes, text); !why.empty()) {
-    cmd.Ui().MessageBox(path + "\nCouldn't open this file\n" + why, MsgIcon::Warning,
-                        MsgButtons::Ok, "File Open Error");
+    cmd.Fail(FailureKind::FileError, path + "\nCouldn't open this file\n" + why, MsgIcon::Warning,
+             "File Open Error");
     return {};
   }
-  return ReplaySettingText(text, cmd, panel);
+  return ReplaySettingText(text, cmd, panel, asker);
 }
 
 }  // namespace kestrel

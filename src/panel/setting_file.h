@@ -84,12 +84,11 @@ std::vector<std::string> SettingFileLines(const CCamCmd& cmd,
                                           const std::vector<BindingValue>& bindings,
                                           int operatingMode);
 
-// Writes a setting file (CR LF, atomically). When it cannot be written shows
-// the path followed by "\nCouldn't open this file" titled "File Open Error";
-// the old file, if any, stays whole.
-bool SaveSettingFile(const std::string& path, const CCamCmd& cmd,
-                     const std::vector<BindingValue>& bindings, int operatingMode,
-                     UserInterface& ui);
+// Writes a setting file (CR LF, atomically). When it cannot be written the
+// failure (cmd.LastFailure()) is the path followed by "\nCouldn't open this
+// file" titled "File Open Error"; the old file, if any, stays whole.
+[[nodiscard]] bool SaveSettingFile(const std::string& path, CCamCmd& cmd,
+                                   const std::vector<BindingValue>& bindings, int operatingMode);
 
 // A setting file checked line by line before anything is sent.
 struct SettingLine {
@@ -117,22 +116,32 @@ struct ReplayResult {
   int lostAtLine = 0;  // the line (from 1) at which a lost link ended the replay; 0 none
   bool cancelled = false;
   bool ok() const { return opened && unresolved == 0 && failed == 0 && !cancelled; }
+  // Whether the command object's LastFailure() holds why this replay failed:
+  // lines the person agreed to leave out are no failure of their own.
+  bool FailureRecorded() const {
+    return !opened || failed > 0 || cancelled || (unresolved > 0 && sent == 0);
+  }
 };
 
 // Replays a setting file into the camera. Every line is checked first; when
-// some are bad, one summary lists them and asks whether to send the good lines
-// (OK) or nothing (Cancel). The good lines go with SetValue (3000 ms) under
+// some are bad, one summary lists them and asks `asker` whether to send the
+// good lines (OK) or nothing (Cancel); without an asker the good lines go.
+// Nothing but bad lines sends nothing. The good lines go with SetValue (3000 ms) under
 // the progress window ("Now, reading camera setting file.", k*100/N), which
 // can cancel between two lines. A line the camera takes is stored into its
 // binding; a line it rejects or leaves unanswered is counted, and its binding
 // is read back from the camera instead, so the panel never keeps a value the
-// camera does not hold. The panel's rules run afterwards, and one summary at
-// the end names every line that was not accepted.
-ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPanel* panel);
-// The same for a file; a file that cannot be read shows the path followed by
-// "\nCouldn't open this file" and the reason, titled "File Open Error", and
-// sends nothing.
-ReplayResult ReplaySettingFile(const std::string& path, CCamCmd& cmd, SettingsPanel* panel);
+// camera does not hold. The panel's rules run afterwards. When
+// FailureRecorded(), cmd.LastFailure() says why: the bad lines, or one
+// summary naming every line that was not accepted, or where a cancel stopped
+// (Cancelled; without a text when the person declined to send anything).
+ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPanel* panel,
+                               Reporter* asker = nullptr);
+// The same for a file; a file that cannot be read fails with the path
+// followed by "\nCouldn't open this file" and the reason, titled "File Open
+// Error", and sends nothing.
+ReplayResult ReplaySettingFile(const std::string& path, CCamCmd& cmd, SettingsPanel* panel,
+                               Reporter* asker = nullptr);
 
 // Largest setting file read: far more than the 225 lines of 255 characters
 // the panel writes.

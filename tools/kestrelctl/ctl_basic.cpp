@@ -72,7 +72,7 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
   for (size_t i = 0; i < rows.size(); ++i) {
     const int row = rows[i];
     ParamValue v;
-    if (ctx.cmd->QueryValue(row, v, ctx.timeoutMs) != 1) return kFailed;
+    if (ctx.cmd->QueryValue(row, v, ctx.timeoutMs) != 1) return Outcome(ctx, false);
     if (!ctx.json)
       std::cout << ValueText(*ctx.cmd, row, v) << std::endl;
     else if (keys.insert(args[i]).second)
@@ -99,13 +99,7 @@ int Set(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Connect()) return kFailed;
   for (const CheckedSet& set : sets) {
-    const int shown = ctx.ui.shown;
-    if (ctx.cmd->SetValue(set.cmdIndex, set.value, ctx.timeoutMs) != 1) {
-      // A rejection has been reported in the system's words; a time-out is silent there.
-      if (ctx.ui.shown == shown)
-        PrintError("No answer from Camera! (Timeout error) for " + ctx.cmd->LastCommand());
-      return kFailed;
-    }
+    if (ctx.cmd->SetValue(set.cmdIndex, set.value, ctx.timeoutMs) != 1) return Outcome(ctx, false);
     if (set.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, set.value.intValue)) return kFailed;
   }
   return kOk;

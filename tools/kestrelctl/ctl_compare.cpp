@@ -116,7 +116,7 @@ int CorrectionStats(Context& ctx, CorrectionKind kind, int sensor, const std::st
   } else {
     if (!ctx.Connect()) return kFailed;
     CDataTransfer engine(*ctx.cmd);
-    if (!engine.ReadCorrection(kind, values.data(), sensor)) return kFailed;
+    if (!engine.ReadCorrection(kind, values.data(), sensor)) return Outcome(ctx, false);
   }
   const std::vector<Series> series = SeriesOfArray(name, values, info.perCommand);
   JsonWriter w;

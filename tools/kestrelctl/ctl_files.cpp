@@ -90,10 +90,12 @@ int Apply(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Connect()) return kFailed;
   const ReplayResult r = ReplaySettingText(text, *ctx.cmd, nullptr);
+  if (r.ok()) return kOk;
+  if (r.FailureRecorded()) Failed(ctx.cmd->LastFailure());
   if (r.lostAtLine > 0)
     PrintError(ctx.cmd->LostText() + "\nStopped at line " + std::to_string(r.lostAtLine) + " of " +
                std::to_string(r.lines) + "; the rest was not sent.");
-  return r.ok() ? kOk : kFailed;
+  return kFailed;
 }
 
 // Reads every panel parameter as the panel does at start-up and writes them as
@@ -127,7 +129,7 @@ int Area(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Connect()) return kFailed;
   int area = 0;
-  if (ctx.cmd->QueryInt(cmd::EA, area, ctx.timeoutMs) != 1) return kFailed;
+  if (ctx.cmd->QueryInt(cmd::EA, area, ctx.timeoutMs) != 1) return Outcome(ctx, false);
   PrintArea(ctx, area);
   return kOk;
 }
@@ -137,7 +139,7 @@ int Load(Context& ctx, const std::vector<std::string>& args) {
   if (!AreaArg(args, "load", area)) return kUsage;
   if (!ctx.Connect()) return kFailed;
   int current = 0;
-  return LoadSettingsArea(*ctx.cmd, current, area, nullptr) == 1 ? kOk : kFailed;
+  return Outcome(ctx, LoadSettingsArea(*ctx.cmd, current, area, nullptr) == 1);
 }
 
 int Store(Context& ctx, const std::vector<std::string>& args) {
@@ -145,7 +147,9 @@ int Store(Context& ctx, const std::vector<std::string>& args) {
   if (!AreaArg(args, "store", area)) return kUsage;
   if (!ctx.Connect()) return kFailed;
   int current = 0;
-  return StoreSettingsArea(*ctx.cmd, current, area) == 1 ? kOk : kFailed;
+  if (StoreSettingsArea(*ctx.cmd, current, area) != 1) return Outcome(ctx, false);
+  ctx.ui.Report(kStoredText, MsgIcon::Information, MsgButtons::Ok, {});
+  return kOk;
 }
 
 int Reload(Context& ctx, const std::vector<std::string>& args) {
@@ -155,7 +159,7 @@ int Reload(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Connect()) return kFailed;
   int current = 0;
-  if (ReloadSettings(*ctx.cmd, current, nullptr) != 1) return kFailed;
+  if (ReloadSettings(*ctx.cmd, current, nullptr) != 1) return Outcome(ctx, false);
   PrintArea(ctx, current);
   return kOk;
 }
@@ -182,7 +186,7 @@ int ClList(Context& ctx, const std::vector<std::string>& args) {
   }
   const auto& list = cl.List(kind);
   if (list.empty()) {
-    if (ctx.ui.shown == 0) PrintError("--cl-mode " + std::to_string(ctx.clMode) + " lists nothing");
+    PrintError("--cl-mode " + std::to_string(ctx.clMode) + " lists nothing");
     return kFailed;
   }
   if (ctx.json) {

@@ -60,14 +60,16 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   // The panel's own start-up: find the camera's speed, then move it to
   // 115200. The speed in use is remembered for the next run, as the panel does.
   Connection connection(*ctx.cmd);
-  const int shown = ctx.ui.shown;
   const bool connected = connection.NegotiateAndConnect();
   ctx.RememberBaud();
   if (!connected) {
-    if (ctx.ui.shown == shown) PrintError(connection.Failure());
+    // The system's words when there are any, else the speeds tried.
+    if (connection.LastFailure()) return Failed(connection.LastFailure());
+    PrintError(connection.Failure());
     return kFailed;
   }
   BindingTable table(*ctx.cmd);
+  table.SetReporter(ctx.ui);
   HeadlessBindingView view(table);
   table.AttachView(&view);
   const int failed = table.ReadAllParams();
@@ -88,8 +90,8 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
     PrintError(what + "; their lines hold the panel's start values");
   }
   if (!path.empty()) {
-    if (!SaveSettingFile(path, *ctx.cmd, values, ctx.settings.operatingMode, ctx.ui))
-      return kFailed;
+    if (!SaveSettingFile(path, *ctx.cmd, values, ctx.settings.operatingMode))
+      return Outcome(ctx, false);
     if (ctx.json) PrintJson(JsonWriter().BeginObject().Key("file").String(path).EndObject());
     return kOk;
   }

@@ -353,7 +353,12 @@ void CCommSelDlg::AddMessage(const QString& text) {
 void CCommSelDlg::Reconnect(const std::function<void()>& change) {
   emit busy(true);
   kestrel::Reconnect(
-      panel_.Cmd(), [&change](Settings&) { change(); }, [this] { return panel_.Link().Connect(); },
+      panel_.Cmd(), [&change](Settings&) { change(); },
+      [this] {
+        if (panel_.Link().Connect()) return true;
+        ui_.Show(panel_.Link().LastFailure());
+        return false;
+      },
       [this] { panelSide_.RefreshFromCamera(); });
   emit busy(false);
 }
@@ -408,6 +413,8 @@ void CCommSelDlg::OnAuto() {
     port_->setCurrentIndex(port);
     filling_ = false;
     panelSide_.RefreshFromCamera();
+  } else if (panel_.Config().serialMode == 0) {
+    ui_.Show(panel_.Cmd().LastFailure());
   }
   emit busy(false);
 }
@@ -421,13 +428,15 @@ void CCommSelDlg::OnGetArea() {
 void CCommSelDlg::OnStore() {
   if (!store_->isEnabled()) return;
   emit busy(true);
-  StoreFromCommDialog(panel_.Cmd(), areaList_->currentIndex(), storeFinishPauseMs_);
+  if (!StoreFromCommDialog(panel_.Cmd(), areaList_->currentIndex(), kStoreFinishPauseMs, ui_))
+    ui_.Show(panel_.Cmd().LastFailure());
   emit busy(false);
 }
 
 void CCommSelDlg::OnLoad() {
   emit busy(true);
-  LoadFromCommDialog(panel_.Cmd(), areaList_->currentIndex(), &panelSide_);
+  if (!LoadFromCommDialog(panel_.Cmd(), areaList_->currentIndex(), &panelSide_))
+    ui_.Show(panel_.Cmd().LastFailure());
   emit busy(false);
 }
 

@@ -74,9 +74,6 @@ class CCommSelDlg : public QDialog {
   void OnExport();
   void OnClear();
 
-  // The pause before the progress window closes after "Store".
-  void SetStoreFinishPause(int ms) { storeFinishPauseMs_ = ms; }
-
  signals:
   void writeToFileRequested();  // "Write To File...": the panel's "Save as"
   void readToFileRequested();   // "Read To File...": the panel's "Open"
@@ -98,7 +95,8 @@ class CCommSelDlg : public QDialog {
   std::string configPath_;
   MessageList messages_;
   PortChoice ports_;
-  int storeFinishPauseMs_ = 1000;
+  // The pause before the progress window closes after "Store".
+  static constexpr int kStoreFinishPauseMs = 1000;
   bool filling_ = false;
 
   QLabel* stateIcon_ = nullptr;

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLayout>
@@ -72,6 +71,7 @@ QString CKestrelDlg::Title() {
 CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing timing,
                          QWidget* parent)
     : QMainWindow(parent), cmd_(cmd), ui_(ui), table_(cmd), connection_(cmd, timing) {
+  table_.SetReporter(ui_);
   setObjectName("kestrelPanel");
   setWindowTitle(Title());
   QApplication::setWindowIcon(QIcon(":/kestrel/kestrel.png"));
@@ -189,6 +189,7 @@ bool CKestrelDlg::Initialise() {
   setWindowTitle(Title());
   Operation([this] {
     connected_ = connection_.NegotiateAndConnect();
+    if (!connected_) ui_.Show(connection_.LastFailure());
     table_.AttachView(&view_);
     if (Config().simulation == 1) simulationTimer_.start();
     ApplyModeLayout();
@@ -281,27 +282,10 @@ void CKestrelDlg::Busy(bool on) {
   emit busyChanged(on);
 }
 
-void CKestrelDlg::PumpMessages(int n) {
-  for (int i = 0; i < n; ++i)
-    gen::PumpOneMessage();
-}
-
 void CKestrelDlg::ShowProgress(const QString& text) {
   CProgDlg& progress = ui_.Progress();
   progress.ShowProgress(this);
   progress.SetMessage(text);
-}
-
-void CKestrelDlg::FinishProgress() {
-  CProgDlg& progress = ui_.Progress();
-  if (!progress.isVisible()) return;
-  progress.SetPercent(100);
-  // Windows keep painting during the second; the user's input waits.
-  QEventLoop pause;
-  QTimer::singleShot(1000, &pause, &QEventLoop::quit);
-  pause.exec(QEventLoop::ExcludeUserInputEvents);
-  activateWindow();
-  progress.CloseProgress();
 }
 
 void CKestrelDlg::OnSelection(uint32_t id) {
@@ -433,8 +417,8 @@ void CKestrelDlg::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
-  if (askOnExit_ && ui_.MessageBox("Are you sure to terminate the Kestrel ?", MsgIcon::Question,
-                                   MsgButtons::YesNo, "Exit Kestrel") != MsgAnswer::Yes) {
+  if (askOnExit_ && ui_.Report("Are you sure to terminate the Kestrel ?", MsgIcon::Question,
+                               MsgButtons::YesNo, "Exit Kestrel") != MsgAnswer::Yes) {
     e->ignore();
     return;
   }

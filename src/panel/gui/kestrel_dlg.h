@@ -72,13 +72,8 @@ class CKestrelDlg : public QMainWindow {
   // Disables or enables the whole panel for long operations of other tools;
   // the tool windows follow through busyChanged.
   void Busy(bool on);
-  // n passes of the one-message pump.
-  void PumpMessages(int n);
   // The panel's progress window over the panel, with this text.
   void ShowProgress(const QString& text);
-  // When the progress window is open: fill the bar, leave it a second to be
-  // read, bring the panel back to the front and close it.
-  void FinishProgress();
 
   // Closing without the exit question (batch runs such as --screenshot).
   void SetAskOnExit(bool ask) { askOnExit_ = ask; }

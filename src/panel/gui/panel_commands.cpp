@@ -103,7 +103,8 @@ void PanelCommands::SaveAs() {
   const std::string path =
       ChooseFile(&panel_, {true, s.dataPath, "cam", "Camera setting data (*.cam)", {}});
   if (path.empty() || !ConfirmOverwrite(ui_, path)) return;
-  SaveSettingFile(path, panel_.Cmd(), BindingValues(panel_.Table()), s.operatingMode, ui_);
+  if (!SaveSettingFile(path, panel_.Cmd(), BindingValues(panel_.Table()), s.operatingMode))
+    ui_.Show(panel_.Cmd().LastFailure());
   s.dataPath = FolderOf(path);
 }
 
@@ -114,15 +115,25 @@ void PanelCommands::Open() {
   if (path.empty()) return;
   {
     BusyScope busy(*this);
-    ReplaySettingFile(path, panel_.Cmd(), &panelSettings_);
+    const ReplayResult r = ReplaySettingFile(path, panel_.Cmd(), &panelSettings_, &ui_);
+    if (r.FailureRecorded()) ShowReplayFailure();
   }
   s.dataPath = FolderOf(path);
+}
+
+void PanelCommands::ShowReplayFailure() {
+  const Failure& why = cmd_.LastFailure();
+  // Where a cancel stopped the replay is told too; a declined start is not.
+  if (why.kind == FailureKind::Cancelled && !why.text.empty())
+    ui_.Report(why.text, why.icon, MsgButtons::Ok, why.caption);
+  else
+    ui_.Show(why);
 }
 
 void PanelCommands::Reload() {
   BusyScope busy(*this);
   int area = panel_.Link().CurrentArea();
-  ReloadSettings(panel_.Cmd(), area, &panelSettings_);
+  if (!ReloadSettings(panel_.Cmd(), area, &panelSettings_)) ui_.Show(cmd_.LastFailure());
   panel_.Link().SetCurrentArea(area);
 }
 
@@ -142,7 +153,7 @@ void PanelCommands::LoadSettings() {
   if (area < 0) return;
   BusyScope busy(*this);
   int current = panel_.Link().CurrentArea();
-  LoadSettingsArea(panel_.Cmd(), current, area, &panelSettings_);
+  if (!LoadSettingsArea(panel_.Cmd(), current, area, &panelSettings_)) ui_.Show(cmd_.LastFailure());
   panel_.Link().SetCurrentArea(current);
 }
 
@@ -152,22 +163,39 @@ void PanelCommands::StoreSettings() {
   if (area < 0) return;
   BusyScope busy(*this);
   int current = panel_.Link().CurrentArea();
-  StoreSettingsArea(panel_.Cmd(), current, area);
+  if (StoreSettingsArea(panel_.Cmd(), current, area))
+    ui_.Report(kStoredText, MsgIcon::Information);
+  else
+    ui_.Show(cmd_.LastFailure());
   panel_.Link().SetCurrentArea(current);
 }
 
 void PanelCommands::StoreAll() {
   BusyScope busy(*this);
-  StoreAllAreas(panel_.Cmd());
+  if (ui_.Report("Are you sure you want to overwrite into all EEPROM areas?", MsgIcon::Question,
+                 MsgButtons::YesNo) != MsgAnswer::Yes)
+    return;
+  if (StoreAllAreas(panel_.Cmd(), ui_))
+    ui_.Report(kStoredText, MsgIcon::Information);
+  else
+    ui_.Show(cmd_.LastFailure());
 }
 
 void PanelCommands::InitFlashData() {
   BusyScope busy(*this);
-  kestrel::InitFlashData(panel_.Cmd());
+  if (ui_.Report("Is the Flash parameter changed to the default value?", MsgIcon::Question,
+                 MsgButtons::YesNo) != MsgAnswer::Yes)
+    return;
+  if (kestrel::InitFlashData(panel_.Cmd()))
+    ui_.Report("Complete!  Data change when camera is rebooted.", MsgIcon::Information);
+  else
+    ui_.Show(cmd_.LastFailure());
 }
 
 void PanelCommands::CameraReset() {
-  kestrel::CameraReset(panel_.Cmd());
+  if (ui_.Report("Do you really reset Camera ?", MsgIcon::None, MsgButtons::YesNo) ==
+      MsgAnswer::Yes)
+    kestrel::CameraReset(panel_.Cmd());
 }
 
 CCompareDlg* PanelCommands::CompareWindow() const {

@@ -62,6 +62,9 @@ class PanelCommands : public QObject {
   // The comparison window once it has been opened, else null.
   CCompareDlg* CompareWindow() const;
 
+  // Tells why the last replay of a setting file was not ok.
+  void ShowReplayFailure();
+
   // Disables the panel and its windows for a long operation, so no second
   // command starts while the first one waits for the camera (the tool windows
   // follow the panel's busyChanged signal).

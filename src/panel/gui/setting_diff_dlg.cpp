@@ -91,8 +91,8 @@ bool CCompareDlg::Compare(const QString& path) {
   std::string text;
   if (std::string why = ReadInputFile(path.toStdString(), kMaxSettingFileBytes, text);
       !why.empty()) {
-    ui_.MessageBox(path.toStdString() + "\nCouldn't open this file\n" + why, MsgIcon::Warning,
-                   MsgButtons::Ok, "File Open Error");
+    ui_.Show({FailureKind::FileError, path.toStdString() + "\nCouldn't open this file\n" + why,
+              MsgIcon::Warning, "File Open Error"});
     return false;
   }
   CCamCmd& cmd = panel_.Cmd();
@@ -103,7 +103,7 @@ bool CCompareDlg::Compare(const QString& path) {
       message += "\n" + rows.problems[i];
     if (rows.problems.size() > 10)
       message += "\n(" + std::to_string(rows.problems.size() - 10) + " more)";
-    ui_.MessageBox(message + "\nThe file was not compared.", MsgIcon::Warning);
+    ui_.Report(message + "\nThe file was not compared.", MsgIcon::Warning);
     return false;
   }
   path_ = path;
@@ -160,7 +160,8 @@ void CCompareDlg::ApplySelected() {
   if (rows.empty()) return;
   {
     Busy busy(commands_);
-    ReplaySettingText(JoinCrLf(lines), cmd, &commands_.PanelSide());
+    if (ReplaySettingText(JoinCrLf(lines), cmd, &commands_.PanelSide(), &ui_).FailureRecorded())
+      commands_.ShowReplayFailure();
     // What the camera took, not what was sent: into the comparison and the
     // panel's controls alike.
     const CameraValues reread = ReadCameraValues(cmd, rows, kQueryMs);
@@ -188,13 +189,13 @@ bool CCompareDlg::SaveCameraValues(const QString& path) {
   if (unread > 0) {
     // A file with the file's values in place of the camera's would say the
     // camera holds them.
-    ui_.MessageBox(std::to_string(unread) +
-                       " parameters could not be read from the camera; no file was written.",
-                   MsgIcon::Warning);
+    ui_.Report(std::to_string(unread) +
+                   " parameters could not be read from the camera; no file was written.",
+               MsgIcon::Warning);
     return false;
   }
   if (!WriteFileAtomically(path.toStdString(), JoinCrLf(CameraValueLines(panel_.Cmd(), values_)))) {
-    ReportCannotRead(ui_, path.toStdString());
+    ui_.Show(CannotRead(path.toStdString()));
     return false;
   }
   return true;
