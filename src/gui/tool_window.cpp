@@ -9,7 +9,7 @@
 #include <QVariant>
 #include <QWidget>
 
-#include "gui/link_indicator.h"
+#include "gui/link_lamp.h"
 #include "gui/qt_user_interface.h"
 #include "gui/window_placement.h"
 
@@ -67,9 +67,8 @@ void ToolWindow::FinishLayout(std::initializer_list<QPushButton*> buttons, bool 
     body_->addLayout(row);
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
   }
-  auto* strip = new LinkIndicator(0, this);
-  strip->SetState(ui_.LinkState());
-  connect(&ui_, &QtUserInterface::linkStateChanged, strip, &LinkIndicator::SetState);
+  auto* strip = new LinkLamp(0, this);
+  strip->Follow(ui_);
   body_->addWidget(strip);
   for (QPushButton* b : findChildren<QPushButton*>())
     b->setAutoDefault(false);

@@ -34,6 +34,7 @@ bool AckTally::Record(Answer answer, const std::string& command, const std::stri
       return true;
     case Answer::Rejected:
       reason_ = where + reply + " for " + bare;
+      rejected_ = true;
       return false;
     case Answer::Unanswered:
       reason_ = where + "no answer for " + bare;
@@ -49,7 +50,7 @@ void AckTally::Cancelled() {
 
 FailureKind AckTally::Kind() const {
   if (cancelled_) return FailureKind::Cancelled;
-  return silent_ > 0 ? FailureKind::NoAnswer : FailureKind::Rejected;
+  return rejected_ ? FailureKind::Rejected : FailureKind::NoAnswer;
 }
 
 std::string AckTally::Summary() const {

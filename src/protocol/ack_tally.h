@@ -41,8 +41,8 @@ class AckTally {
 
   bool AllAccepted() const { return accepted_ == total_; }
   int Accepted() const { return accepted_; }
-  // What kind of failure the run ended in: the user's cancel, a line left
-  // unanswered, else a rejection.
+  // What kind of failure the run ended in: the user's cancel, a rejection,
+  // else lines left unanswered.
   FailureKind Kind() const;
   // "N of M lines were not accepted (line 5: ERROR for AMR=2800,...)".
   std::string Summary() const;
@@ -53,6 +53,7 @@ class AckTally {
   int accepted_ = 0;
   int silent_ = 0;
   bool cancelled_ = false;
+  bool rejected_ = false;
   std::string reason_;
 };
 

@@ -28,12 +28,6 @@ class MessageList {
   // LastFailure says why (the path, "Couldn't open the file", "File Open Error").
   [[nodiscard]] bool Export(const std::string& path);
   const Failure& LastFailure() const { return failure_; }
-  // TRANSITION: the communication window's export until it shows LastFailure itself.
-  bool Export(const std::string& path, Reporter& reporter) {
-    if (Export(path)) return true;
-    reporter.Report(failure_.text, failure_.icon, MsgButtons::Ok, failure_.caption);
-    return false;
-  }
 
  private:
   std::deque<std::string> lines_;

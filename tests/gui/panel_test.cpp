@@ -13,7 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "gui/link_indicator.h"
+#include "gui/link_lamp.h"
 #include "gui/prog_dlg.h"
 #include "panel/gui/bound_widgets.h"
 #include "panel_fixture.h"
@@ -81,7 +81,7 @@ TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {
   EXPECT_EQ(W<QLabel>(ctrl::PETime)->text(), " over");
   EXPECT_EQ(W<ListBox>(ctrl::TR)->currentText(), "Shutter sel");
   EXPECT_TRUE(W<SpinEdit>(ctrl::PE)->isEnabled());
-  EXPECT_EQ(W<LinkIndicator>(ctrl::SeparatorUser)->State(), 1);
+  EXPECT_EQ(W<LinkLamp>(ctrl::SeparatorUser)->State(), 1);
   // Buttons whose tools do not exist yet do not pretend to work.
   EXPECT_FALSE(W<QPushButton>(ctrl::LutTable1)->isEnabled());
   EXPECT_EQ(W<QPushButton>(ctrl::LutTable1)->toolTip(), "Not available yet");
@@ -105,7 +105,7 @@ TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {
 
   // A camera that goes away turns the lamp off without waiting for a command.
   camera_.reset();
-  QTRY_COMPARE_WITH_TIMEOUT(W<LinkIndicator>(ctrl::SeparatorUser)->State(), 0, 2000);
+  QTRY_COMPARE_WITH_TIMEOUT(W<LinkLamp>(ctrl::SeparatorUser)->State(), 0, 2000);
 }
 
 TEST_F(PanelTest, ListSelectionSendsAndAppliesTheEnablingRules) {
@@ -188,8 +188,8 @@ TEST_F(PanelTest, ModeKeysShowAndHideTheFactoryArea) {
   EXPECT_TRUE(factory->isVisible());
   // The window grows by the factory area as far as the screen allows.
   EXPECT_GE(panel_->height(), userHeight);
-  EXPECT_TRUE(W<LinkIndicator>(ctrl::SeparatorFactory)->isVisible());
-  EXPECT_FALSE(W<LinkIndicator>(ctrl::SeparatorUser)->isVisible());
+  EXPECT_TRUE(W<LinkLamp>(ctrl::SeparatorFactory)->isVisible());
+  EXPECT_FALSE(W<LinkLamp>(ctrl::SeparatorUser)->isVisible());
 
   // The refresh after the switch gives the focus back to where it was.
   EXPECT_EQ(QApplication::focusWidget(), lr);

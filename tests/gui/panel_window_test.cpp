@@ -19,7 +19,7 @@
 
 #include "correction/data_transfer.h"
 #include "gui/dark_palette.h"
-#include "gui/link_indicator.h"
+#include "gui/link_lamp.h"
 #include "gui/prog_dlg.h"
 #include "gui/window_placement.h"
 #include "panel/gui/bound_widgets.h"
@@ -71,7 +71,7 @@ TEST_F(PanelWindowTest, FitsTheScreenInBothModesAndEveryAreaCanBeReached) {
   EXPECT_TRUE(Reachable(panel_->ToolButton("buttonStoreAll")));
   EXPECT_TRUE(Reachable(panel_->View().Widget(2563)));  // LTPH9, last AFE row
   // The status strip stays in sight wherever the groups are scrolled to.
-  auto* strip = panel_->findChild<LinkIndicator*>("ctl2266");
+  auto* strip = panel_->findChild<LinkLamp*>("ctl2266");
   ASSERT_NE(strip, nullptr);
   EXPECT_TRUE(strip->isVisible());
   EXPECT_TRUE(panel_->rect().contains(QRect(strip->mapTo(panel_.get(), QPoint()), strip->size())));
@@ -189,7 +189,7 @@ TEST_F(PanelWindowTest, ASetTheCameraDidNotTakeShowsWhatItHolds) {
   camera_->WithModel([](sim::CameraModel& m) { m.SetInt("LR", 1000); });
   Start();
   auto* lr = panel_->View().As<SpinEdit>(ctrl::LR);
-  auto* strip = panel_->findChild<LinkIndicator*>("ctl2273");
+  auto* strip = panel_->findChild<LinkLamp*>("ctl2273");
 
   // Rejected, and read back: the box shows the camera's value. (The
   // simulator rejects queries of a rejected name too; this camera takes them
@@ -306,7 +306,7 @@ TEST_F(PanelWindowTest, StatusStripReadsOnADarkPalette) {
   const QPalette light = QApplication::palette();
   QApplication::setPalette(DarkPalette());
   Start();
-  auto* strip = panel_->findChild<LinkIndicator*>("ctl2273");
+  auto* strip = panel_->findChild<LinkLamp*>("ctl2273");
   const QImage image = strip->grab().toImage();
   QApplication::setPalette(light);
   // The background is the colour at the middle of the right half's free

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "common/pty_peer.h"
-#include "gui/link_indicator.h"
+#include "gui/link_lamp.h"
 #include "gui/qt_user_interface.h"
 #include "link/rs_port.h"
 #include "panel/gui/kestrel_dlg.h"
@@ -65,7 +65,7 @@ TEST_F(NoCameraTest, NobodyAnswersAtEitherSpeed) {
   EXPECT_EQ(settings_.baudRate, 2);  // still the speed to try first
   EXPECT_EQ(panel_->windowTitle(), "HX-9302 Kestrel    Version 0.0.5.6");
   EXPECT_TRUE(boxes_.empty());
-  EXPECT_EQ(panel_->View().As<LinkIndicator>(ctrl::SeparatorUser)->State(), 0);
+  EXPECT_EQ(panel_->View().As<LinkLamp>(ctrl::SeparatorUser)->State(), 0);
   EXPECT_TRUE(panel_->isEnabled());
 }
 

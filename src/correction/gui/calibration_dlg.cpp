@@ -3,12 +3,12 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "base/settings.h"
+#include "gui/link_lamp.h"
 #include "gui/qt_user_interface.h"
 #include "panel/binding_table.h"
 #include "panel/gui/kestrel_dlg.h"
@@ -18,26 +18,16 @@ namespace kestrel {
 
 // ---------------------------------------------------------------- link lamp
 
-LinkLamp::LinkLamp(QtUserInterface& ui, QWidget* parent) : QLabel(parent) {
-  setObjectName("linkLamp");
-  connect(&ui, &QtUserInterface::linkStateChanged, this, &LinkLamp::Show);
-  Show(ui.LinkState());
+namespace {
+
+// The dot beside a calibration dialog's buttons.
+LinkLamp* LampFollowing(QtUserInterface& ui, QWidget* parent) {
+  auto* lamp = new LinkLamp(0, parent, LinkLamp::Look::Dot);
+  lamp->Follow(ui);
+  return lamp;
 }
 
-void LinkLamp::Show(int online) {
-  QPixmap lamp(12, 12);
-  lamp.fill(Qt::transparent);
-  {
-    QPainter p(&lamp);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(60, 60, 60));
-    p.setBrush(online == 1 ? QColor(40, 190, 60) : QColor(210, 40, 40));
-    p.drawEllipse(1, 1, 10, 10);
-  }
-  setPixmap(lamp);
-  setToolTip(online == 1 ? "Online" : "Offline");
-  setProperty("online", online == 1);
-}
+}  // namespace
 
 // ---------------------------------------------------------------- CDlgCorrect
 
@@ -72,7 +62,7 @@ CDlgCorrect::CDlgCorrect(CKestrelDlg& panel, QtUserInterface& ui, int target,
   run_->setAutoDefault(false);
   grid->addWidget(run_, 3, 0);
   auto* side = new QVBoxLayout;
-  side->addWidget(new LinkLamp(ui, this), 0, Qt::AlignRight);
+  side->addWidget(LampFollowing(ui, this), 0, Qt::AlignRight);
   side->addStretch(1);
   auto* close = new QPushButton("Close");
   close->setObjectName("closeButton");
@@ -138,7 +128,7 @@ CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
   message_->setWordWrap(true);
   message_->setMinimumWidth(420);
   top->addWidget(message_, 1);
-  top->addWidget(new LinkLamp(ui, this), 0, Qt::AlignTop);
+  top->addWidget(LampFollowing(ui, this), 0, Qt::AlignTop);
   v->addLayout(top);
 
   auto* entries = new QGridLayout;
@@ -208,7 +198,7 @@ CDlgReadoutCal::CDlgReadoutCal(CKestrelDlg& panel, QtUserInterface& ui)
     colour_->addItem(c);
   colour_->setCurrentIndex(0);
   grid->addWidget(colour_, 0, 1);
-  grid->addWidget(new LinkLamp(ui, this), 0, 2, Qt::AlignRight);
+  grid->addWidget(LampFollowing(ui, this), 0, 2, Qt::AlignRight);
   auto* start = new QPushButton("Start");
   auto* cancel = new QPushButton("Cancel");
   auto* ok = new QPushButton("OK");

@@ -16,12 +16,6 @@ class QtUserInterface;
 
 // A small online/offline lamp that follows the link state of the user
 // interface, for the tool dialogs of the calibration runs.
-class LinkLamp : public QLabel {
-  Q_OBJECT
- public:
-  LinkLamp(QtUserInterface& ui, QWidget* parent);
-  void Show(int online);
-};
 
 // The automatic correction of one target (0..5: shading, pixel gain, pixel
 // black of Sensor1, then of Sensor2): the camera's setting for it and the run.

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/link_strip.h"
+#include "gui/link_lamp.h"
 #include "panel/areas.h"
 
 namespace kestrel {
@@ -36,8 +36,7 @@ CAreaSelDlg::CAreaSelDlg(QWidget* owner, bool loading, int operatingMode, int cu
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   v->addWidget(buttons);
-  strip_ = new LinkStrip;
-  strip_->setObjectName("ctl2263");
+  strip_ = new LinkLamp(2263);
   strip_->SetState(linkState);
   v->addWidget(strip_);
   setWindowTitle(QString::fromStdString(choice.title));

@@ -7,7 +7,7 @@ class QLabel;
 
 namespace kestrel {
 
-class LinkStrip;
+class LinkLamp;
 
 // "EEPROM Area Select": picks the setting area to load from or store into.
 // The items, the preselection, the title and the prompt follow the operating
@@ -29,7 +29,7 @@ class CAreaSelDlg : public QDialog {
  private:
   QComboBox* list_ = nullptr;
   QLabel* prompt_ = nullptr;
-  LinkStrip* strip_ = nullptr;
+  LinkLamp* strip_ = nullptr;
   int area_ = -1;
 };
 

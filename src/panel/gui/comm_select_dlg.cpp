@@ -1,7 +1,5 @@
 #include "panel/gui/comm_select_dlg.h"
 
-#include "gui/link_indicator.h"
-
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -19,8 +17,7 @@
 #include "base/file_messages.h"
 #include "base/text_file.h"
 #include "gui/file_dialog.h"
-#include "gui/link_indicator.h"
-#include "gui/link_strip.h"
+#include "gui/link_lamp.h"
 #include "gui/qt_user_interface.h"
 #include "link/cl_serial.h"
 #include "panel/areas.h"
@@ -226,8 +223,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   }
 
   auto* bottom = new QHBoxLayout;
-  strip_ = new LinkStrip;
-  strip_->setObjectName("ctl2262");
+  strip_ = new LinkLamp(2262);
   bottom->addWidget(strip_);
   bottom->addStretch(1);
   auto* ok = MakeButton("OK", "okButton");
@@ -445,7 +441,7 @@ void CCommSelDlg::OnExport() {
   const std::string path = ChooseFile(this, {true, s.dumpFile, "txt", "txt file (*.txt)", {}});
   if (path.empty()) return;
   if (!ConfirmOverwrite(ui_, path)) return;
-  messages_.Export(path, ui_);
+  if (!messages_.Export(path)) ui_.Show(messages_.LastFailure());
   s.dumpFile = FolderOf(path);
 }
 

@@ -21,7 +21,7 @@ class CClSerial;
 class QtUserInterface;
 class SettingsPanel;
 class SettingsStore;
-class LinkStrip;
+class LinkLamp;
 
 // "Communication": how the camera is reached (COM port, a device path such as
 // a USB adapter or the simulator's pseudo-terminal, or one of the three Camera
@@ -114,7 +114,7 @@ class CCommSelDlg : public QDialog {
   QPushButton* store_ = nullptr;
   QPushButton* load_ = nullptr;
   QListWidget* messageView_ = nullptr;
-  LinkStrip* strip_ = nullptr;
+  LinkLamp* strip_ = nullptr;
 };
 
 }  // namespace kestrel

@@ -15,7 +15,7 @@
 
 #include "base/settings.h"
 #include "gui/gen.h"
-#include "gui/link_indicator.h"
+#include "gui/link_lamp.h"
 #include "gui/prog_dlg.h"
 #include "gui/qt_user_interface.h"
 #include "gui/window_placement.h"
@@ -99,8 +99,8 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
   outer->addWidget(scroll_, 1);
   auto* bars = new QVBoxLayout;
   bars->setContentsMargins(6, 4, 6, 6);
-  userBar_ = new LinkIndicator(ctrl::SeparatorUser);
-  factoryBar_ = new LinkIndicator(ctrl::SeparatorFactory);
+  userBar_ = new LinkLamp(ctrl::SeparatorUser);
+  factoryBar_ = new LinkLamp(ctrl::SeparatorFactory);
   bars->addWidget(userBar_);
   bars->addWidget(factoryBar_);
   outer->addLayout(bars);

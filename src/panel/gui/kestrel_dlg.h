@@ -22,7 +22,7 @@ namespace kestrel {
 
 class CCamCmd;
 class QtUserInterface;
-class LinkIndicator;
+class LinkLamp;
 class WindowPlacement;
 struct Settings;
 enum class EditCommit;
@@ -164,9 +164,9 @@ class CKestrelDlg : public QMainWindow {
   Connection connection_;
   QTimer pollTimer_;
   QTimer simulationTimer_;
-  LinkIndicator* userBar_ = nullptr;     // 2273
-  LinkIndicator* factoryBar_ = nullptr;  // 2266
-  QGroupBox* factoryArea_ = nullptr;     // 3108
+  LinkLamp* userBar_ = nullptr;       // 2273
+  LinkLamp* factoryBar_ = nullptr;    // 2266
+  QGroupBox* factoryArea_ = nullptr;  // 3108
   QWidget* userArea_ = nullptr;
   QScrollArea* scroll_ = nullptr;
   WindowPlacement* placement_ = nullptr;

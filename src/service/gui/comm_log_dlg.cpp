@@ -16,7 +16,7 @@
 #include "base/settings.h"
 #include "base/text_file.h"
 #include "gui/file_dialog.h"
-#include "gui/link_strip.h"
+#include "gui/link_lamp.h"
 #include "gui/qt_user_interface.h"
 #include "protocol/cam_cmd.h"
 #include "service/memory_dump.h"
@@ -99,7 +99,7 @@ CRsTermDlg::CRsTermDlg(CCamCmd& cmd, QtUserInterface& ui, QWidget* parent)
            dumpGroup_, dumpAddrLabel_, dumpAddr_, dumpSizeLabel_, dumpSize_, dumpGo_, saveFile_})
     w->setFont(small);
 
-  strip_ = new LinkStrip(this);
+  strip_ = new LinkLamp(0, this);
   strip_->setObjectName("linkStrip");
   strip_->SetState(ui_.LinkState());
 

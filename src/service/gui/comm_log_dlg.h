@@ -15,7 +15,7 @@ namespace kestrel {
 
 class CCamCmd;
 class QtUserInterface;
-class LinkStrip;
+class LinkLamp;
 
 // "RS-232C TERMINAL": the communication log of the whole program and a hand
 // console for raw command lines. Created once at start-up and kept; "Close" and
@@ -83,7 +83,7 @@ class CRsTermDlg : public QDialog {
   QLineEdit* dumpSize_ = nullptr;
   QPushButton* dumpGo_ = nullptr;
   QPushButton* saveFile_ = nullptr;
-  LinkStrip* strip_ = nullptr;
+  LinkLamp* strip_ = nullptr;
 };
 
 }  // namespace kestrel

@@ -1,33 +1,47 @@
-#include "gui/link_indicator.h"
+#include "gui/link_lamp.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 
+#include "gui/qt_user_interface.h"
+
 namespace kestrel {
 
-LinkIndicator::LinkIndicator(uint32_t id, QWidget* parent) : QWidget(parent), id_(id) {
-  setObjectName(QString("ctl%1").arg(id));
-  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+LinkLamp::LinkLamp(uint32_t id, QWidget* parent, Look look)
+    : QWidget(parent), id_(id), look_(look) {
+  setObjectName(look == Look::Dot ? QString("linkLamp") : QString("ctl%1").arg(id));
+  if (look == Look::Dot)
+    setFixedSize(12, 12);
+  else
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setAccessibleName("Link state");
+  SetState(0);
 }
 
-void LinkIndicator::SetState(int online) {
+void LinkLamp::Follow(QtUserInterface& ui) {
+  connect(&ui, &QtUserInterface::linkStateChanged, this, &LinkLamp::SetState);
+  SetState(ui.LinkState());
+}
+
+void LinkLamp::SetState(int online) {
   online = online == 1 ? 1 : 0;
   if (online == online_) return;
   online_ = online;
-  setAccessibleDescription(online_ ? "Online" : "Offline");
+  const QString word = online_ ? tr("Online") : tr("Offline");
+  setAccessibleDescription(word);
+  if (look_ == Look::Dot) setToolTip(word);
   update();
 }
 
-void LinkIndicator::SetDetail(const QString& detail) {
+void LinkLamp::SetDetail(const QString& detail) {
   detail_ = detail;
   update();
 }
 
-void LinkIndicator::SetNote(const QString& note) {
+void LinkLamp::SetNote(const QString& note) {
   note_ = note;
-  setToolTip(note);
+  if (look_ == Look::Bar) setToolTip(note);
   update();
 }
 
@@ -37,17 +51,32 @@ QColor LinkStateColour(bool online, const QPalette& palette) {
   return dark ? QColor(0xff, 0x9a, 0x8f) : QColor(0xa8, 0x24, 0x1c);
 }
 
-QSize LinkIndicator::sizeHint() const {
+QSize LinkLamp::sizeHint() const {
+  if (look_ == Look::Dot) return {12, 12};
   return {200, fontMetrics().height() + 10};
 }
 
-void LinkIndicator::paintEvent(QPaintEvent*) {
+QColor LinkLamp::Lamp() const {
+  return online_ == 1 ? QColor(0x2e, 0xa0, 0x43) : QColor(0xd0, 0x31, 0x2d);
+}
+
+void LinkLamp::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
+  if (look_ == Look::Dot) {
+    p.setPen(QColor(60, 60, 60));
+    p.setBrush(Lamp());
+    p.drawEllipse(QRectF(1, 1, 10, 10));
+    return;
+  }
+  PaintBar(p);
+}
+
+void LinkLamp::PaintBar(QPainter& p) {
   const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
   // Only the lamp has a fixed colour; the strip itself is a tint of the
   // window's own colour, so its words read on any palette.
-  const QColor lamp = online_ ? QColor(0x2e, 0xa0, 0x43) : QColor(0xd0, 0x31, 0x2d);
+  const QColor lamp = Lamp();
   const QColor window = palette().color(QPalette::Window);
   QColor back = window;
   const qreal tint = 0.12;
@@ -71,7 +100,7 @@ void LinkIndicator::paintEvent(QPaintEvent*) {
   QFont f = font();
   f.setBold(true);
   p.setFont(f);
-  const QString state = online_ ? tr("Online") : tr("Offline");
+  const QString state = online_ == 1 ? tr("Online") : tr("Offline");
   QRectF textRect(dot.right() + 8, r.top(), r.width() - dot.right() - 16, r.height());
   p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, state);
   p.setFont(font());
