@@ -10,7 +10,6 @@ class QApplication;
 
 namespace kestrel {
 
-class CRsPort;
 class CCamCmd;
 class CKestrelDlg;
 class QtUserInterface;
@@ -42,7 +41,6 @@ class CKestrelApp {
 
   static CKestrelApp* Instance() { return instance_; }
   Settings& Config() { return settings_; }
-  CRsPort& Port() { return *port_; }
   CCamCmd& Cmd() { return *cmd_; }
   QtUserInterface& Ui() { return *ui_; }
   CKestrelDlg* Panel() { return panel_.get(); }
@@ -58,7 +56,6 @@ class CKestrelApp {
 
   static CKestrelApp* instance_;
   Settings settings_;
-  std::unique_ptr<CRsPort> port_;
   std::unique_ptr<QtUserInterface> ui_;
   std::unique_ptr<CCamCmd> cmd_;
   std::unique_ptr<SettingsStore> store_;

@@ -47,7 +47,7 @@ std::string BufferText(const char* buffer, size_t size) {
 
 }  // namespace
 
-CClSerial::CClSerial(Settings& settings, UserInterface& ui) : settings_(settings), ui_(&ui) {}
+CClSerial::CClSerial(Settings& settings) : settings_(settings) {}
 
 CClSerial::~CClSerial() {
   for (int mode = 1; mode <= 3; ++mode)
@@ -342,16 +342,17 @@ int CClSerial::SetBaudRateViaLibrary(SerRef ref, FnGetSupportedBaudRates get, Fn
     return 1;
   }
   if (baud == 9600) return 1;
-  ui_->MessageBox("Selected baud rate is not supported in " + selected_ + ".", MsgIcon::Warning);
+  speedRefusal_ = "Selected baud rate is not supported in " + selected_ + ".";
   return 0;
 }
 
 int CClSerial::SetBaudRate(int baud) {
+  speedRefusal_.clear();
   switch (Mode()) {
     case 1:
       // The 2000 interface has no speed control: the line runs at 9600.
       if (baud == 9600) return 1;
-      ui_->MessageBox("Selected baud rate is not supported in " + selected_, MsgIcon::Warning);
+      speedRefusal_ = "Selected baud rate is not supported in " + selected_;
       return 0;
     case 2:
       return SetBaudRateViaLibrary(m2_.ref, m2_.clGetSupportedBaudRates, m2_.clSetBaudRate, baud);

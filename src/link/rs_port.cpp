@@ -10,6 +10,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+
+#include "link/port_messages.h"
 
 namespace kestrel {
 
@@ -61,7 +64,7 @@ tcflag_t SizeOf(int byteSize) {
 
 }  // namespace
 
-CRsPort::CRsPort() = default;
+CRsPort::CRsPort(std::string portName) : name_(std::move(portName)) {}
 
 CRsPort::~CRsPort() {
   if (IsOpen()) Close();
@@ -232,6 +235,45 @@ std::string CRsPort::DiscardInput() {
     ::tcflush(fd_, TCIFLUSH);
   }
   return discarded;
+}
+
+int CRsPort::Read(uint8_t* dst, int count, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  int k = 0;
+  for (;;) {
+    const int n = ring_.Read(dst + k, count - k);
+    if (n == 0 && lost_.load()) break;  // nothing more will come
+    k += n;
+    if (k >= count) break;
+    const auto now = Clock::now();
+    if (now >= deadline) break;
+    // Sleep on the receive thread's signal instead of polling the ring.
+    if (n == 0)
+      ring_.WaitForData(static_cast<int>(
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
+  }
+  return k;
+}
+
+int CRsPort::SetSpeed(int baud) {
+  termios tio{};
+  const speed_t speed = SpeedOf(baud);
+  if (fd_ < 0 || ::tcgetattr(fd_, &tio) != 0 || speed == B0 || ::cfsetispeed(&tio, speed) != 0 ||
+      ::cfsetospeed(&tio, speed) != 0 || ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+    lastError_ = PortOpenError{PortOpenError::Kind::Other, fd_ < 0 ? EBADF : EINVAL, 0};
+    return 0;
+  }
+  return 1;
+}
+
+std::string CRsPort::LostText() const {
+  const int error = lostError_.load();
+  return DisconnectedText(path_, error != 0 ? std::strerror(error) : "hung up");
+}
+
+Failure CRsPort::OpenFailure() const {
+  return Failure(FailureKind::Lost, DescribeOpenError(path_, lastError_));
 }
 
 int CRsPort::Write(const uint8_t* bytes, int count) {

@@ -70,10 +70,9 @@ class ClSerialTest : public ::testing::Test {
   fs::path temp;
   fs::path trace;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
   CClSerial cl{settings, ui};
-  CCamCmd cmd{settings, port, ui, &cl};
+  CCamCmd cmd{settings, ui, &cl};
 };
 
 TEST_F(ClSerialTest, LibraryListHoldsOnlyMatchingFilesSorted) {
@@ -239,13 +238,12 @@ TEST(ClSerialSim, PanelConnectsToTheSimulatorThroughEveryKind) {
     ::setenv("CLSERIALPATH", (FakeDir() / "cl2000").c_str(), 1);
     Settings settings;
     settings.serialMode = mode;
-    CRsPort port;
     testing::RecordingUi ui;
     CClSerial cl(settings, ui);
     cl.SetLibraryFile(2, FakeDir() / "cl2001" / "libclserial.so");
     cl.SetLibraryFile(3, FakeDir() / "cl11" / "libclallserial.so");
     ASSERT_GT(cl.SelectFromSettings(), 0) << mode;
-    CCamCmd cmd(settings, port, ui, &cl);
+    CCamCmd cmd(settings, ui, &cl);
     Connection connection(cmd, Connection::Timing{1000, 200, 1000});
     if (mode == 1) {
       EXPECT_TRUE(connection.Connect());  // the 2000 interface stays at 9600

@@ -22,7 +22,7 @@ TEST(CommSelect, CameraLinkDllNoOutsideTheListFallsBackToTheFirstPort) {
   ::setenv("KESTREL_CLFAKE_PORTS", "3", 1);
   Settings s;
   testing::RecordingUi ui;
-  CClSerial cl(s, ui);
+  CClSerial cl(s);
   cl.SetLibraryFile(3, fake.string());
   s.serialMode = 3;
   s.dllNo = 7;
@@ -44,7 +44,7 @@ TEST(CommSelect, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers) {
   Settings s;
   CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd(s, port, ui);
+  CCamCmd cmd(s, ui);
   Connection connection(cmd, Connection::Timing{200, 0, 200});
   s.commDevice = peer.SlavePath();
   ASSERT_EQ(cmd.OpenConfiguredPort(), 1);

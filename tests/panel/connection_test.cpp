@@ -34,7 +34,7 @@ class ConnectionTest : public ::testing::Test {
   Settings settings;
   CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   Connection connection{cmd, Connection::Timing{300, 100, 300}};
 };
 
@@ -104,7 +104,7 @@ TEST(ConnectionSlowCamera, GetsTheFullTimeOutAtTheLastSpeed) {
   settings.commDevice = camera.SlavePath();
   CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   Connection connection{cmd, Connection::Timing{1000, 100, 1000}};
   EXPECT_TRUE(connection.FindCamera()) << connection.Failure();
   EXPECT_EQ(settings.baudRate, 0);

@@ -28,7 +28,7 @@ class SimulatorStartTest : public ::testing::Test {
   Settings settings;
   CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   Connection connection{cmd, Connection::Timing{500, 100, 1000}};
 };
 

@@ -12,9 +12,8 @@ namespace {
 class FormatTest : public ::testing::Test {
  protected:
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
 };
 
 // The camera's vocabulary, row by row, as its documentation lists it.
@@ -84,9 +83,8 @@ TEST_F(FormatTest, EveryRowKindIsWrittenAsTheCameraExpects) {
 
 TEST(FormatReal, DecimalsComeFromTheRow) {
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   // No row of the camera is real; the formatter honours the type all the same.
   auto& table = const_cast<CommandTable&>(cmd.Table());
   table[18].valueType = kTypeReal;

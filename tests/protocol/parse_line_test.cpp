@@ -16,9 +16,8 @@ class ParseLineTest : public ::testing::Test {
     return r;
   }
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
 };
 
 TEST_F(ParseLineTest, IndexedRowsResolveByTheirIndex) {

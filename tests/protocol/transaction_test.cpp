@@ -37,7 +37,7 @@ class TransactionTest : public ::testing::Test {
   Settings settings;
   CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   PtyPeer peer;
 };
 
@@ -203,7 +203,7 @@ TEST(PortOpen, FailuresLeaveThePortClosed) {
   Settings settings;
   CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   EXPECT_EQ(port.Open("/dev/no-such-port", 9600, 8, 0, 0, 0), 0);
   EXPECT_FALSE(port.IsOpen());
   EXPECT_EQ(port.Close(), 1);
@@ -228,7 +228,7 @@ TEST(PortOpen, ExclusiveAndAtTheBaudOfTheIndex) {
   settings.commDevice = peer.SlavePath();
   CRsPort port, second;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
   termios tio{};
   ASSERT_EQ(::tcgetattr(peer.MasterFd(), &tio), 0);
@@ -303,7 +303,7 @@ TEST(CameraLinkReception, SleepsBetweenReadsAndEndsAtOnceWhenTheLibraryFails) {
   CRsPort port;
   testing::RecordingUi ui;
   InstantAdapter adapter;
-  CCamCmd cmd(settings, port, ui, &adapter);
+  CCamCmd cmd(settings, ui, &adapter);
   adapter.reads = 0;
   EXPECT_EQ(cmd.WaitLine(0, 300), 0);
   EXPECT_LE(adapter.reads, 32);  // one attempt per 10 ms, not a spin

@@ -34,9 +34,8 @@ class SimulatorTest : public ::testing::Test {
   sim::PtyCamera camera;
   testing::TempFolder dir;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
 };
 
 TEST_F(SimulatorTest, AfeRegisterWriteAndTableRoundTrip) {

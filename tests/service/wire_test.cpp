@@ -53,7 +53,7 @@ class ServiceWireTest : public ::testing::Test {
   Settings settings;
   CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   PtyPeer peer;
 };
 

@@ -78,9 +78,8 @@ TEST_F(Interp, MalformedLinesGetErrorsAndChangeNothing) {
 // resolves back to that row, so reading all parameters never trips on the camera.
 TEST_F(Interp, EveryTableQueryParsesBackToItsRow) {
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd(settings, port, ui);
+  CCamCmd cmd(settings, ui);
   for (int row = 0; row < CommandTable::kRows; ++row) {
     const std::string name = cmd.Table()[row].mnemonic;
     if (name == "SDDS") continue;  // the shading slope's data: three values, see the docs

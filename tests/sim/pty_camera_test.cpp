@@ -39,9 +39,8 @@ class Host {
     return cmd.QueryValue(row, v, timeoutMs) == 1 ? v.textValue : "<failed>";
   }
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
 };
 
 TEST(PtyCamera, AnswersTableSetsAndQueriesOverTheLink) {

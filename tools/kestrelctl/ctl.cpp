@@ -205,8 +205,9 @@ void TerminalUi::Draw() {
 
 bool Context::Prepare() {
   ++linksPrepared;
-  cameraLink = std::make_unique<CClSerial>(settings, ui);
-  cmd = std::make_unique<CCamCmd>(settings, port, ui, cameraLink.get());
+  cameraLink = std::make_unique<CClSerial>(settings);
+  cmd = std::make_unique<CCamCmd>(settings, ui);
+  cmd->SetCameraLink(cameraLink.get());
   if (!portOverride.empty()) {
     settings.serialMode = 0;
     settings.commDevice = portOverride;

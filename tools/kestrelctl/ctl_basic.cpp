@@ -53,7 +53,7 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
     PrintError("query needs at least one NAME");
     return kUsage;
   }
-  CCamCmd probe(ctx.settings, ctx.port, ctx.ui);
+  CCamCmd probe(ctx.settings, ctx.ui);
   std::vector<int> rows;
   for (const std::string& a : args) {
     int row = ResolveQueryName(probe, a);
