@@ -11,7 +11,6 @@
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
 #include "link/cl_serial.h"
-#include "link/rs_port.h"
 #include "panel/connection.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
@@ -51,6 +50,7 @@ class ClSerialTest : public ::testing::Test {
     ::setenv("CLSERIALPATH", (FakeDir() / "cl2000").c_str(), 1);
     cl.SetLibraryFile(2, FakeDir() / "cl2001" / "libclserial.so");
     cl.SetLibraryFile(3, FakeDir() / "cl11" / "libclallserial.so");
+    cmd.SetCameraLink(&cl);
   }
   void TearDown() override {
     cmd.ClosePort();
@@ -71,8 +71,8 @@ class ClSerialTest : public ::testing::Test {
   fs::path trace;
   Settings settings;
   testing::RecordingUi ui;
-  CClSerial cl{settings, ui};
-  CCamCmd cmd{settings, ui, &cl};
+  CClSerial cl{settings};
+  CCamCmd cmd{settings, ui};
 };
 
 TEST_F(ClSerialTest, LibraryListHoldsOnlyMatchingFilesSorted) {
@@ -102,9 +102,8 @@ TEST_F(ClSerialTest, Mode1RunsOnlyAt9600) {
   // The port opens, but the speed cannot be had: the link counts as not opened.
   settings.baudRate = 4;
   EXPECT_EQ(cmd.OpenPort(0), 0);
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, "Selected baud rate is not supported in clserfake.so");
-  EXPECT_EQ(ui.boxes[0].icon, MsgIcon::Warning);
+  EXPECT_EQ(cmd.OpenFailure().kind, FailureKind::BadInput);
+  EXPECT_EQ(cmd.OpenFailureText(), "Selected baud rate is not supported in clserfake.so");
   EXPECT_NE(Trace().find("clSerialInit 0"), std::string::npos);
 }
 
@@ -124,11 +123,11 @@ TEST_F(ClSerialTest, Mode2SelectsManufacturerAndSpeed) {
   EXPECT_NE(t.find("clSetBaudRate 16"), std::string::npos);
   EXPECT_TRUE(ui.boxes.empty());
 
-  // A manufacturer the library does not know cannot open, silently.
+  // A manufacturer the library does not know cannot open.
   cmd.ClosePort();
   cl.SetSelectedEntry("Nobody");
   EXPECT_EQ(cmd.OpenPort(0), 0);
-  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(cmd.OpenFailure().kind, FailureKind::Lost);
 
   // A library that cannot be loaded leaves the list as it was.
   cl.SetLibraryFile(2, (temp / "missing.so").string());
@@ -150,13 +149,11 @@ TEST_F(ClSerialTest, SpeedsOutsideTheMaskFallBackTo9600Only) {
   ::setenv("KESTREL_CLFAKE_BAUDS", "0x01", 1);
   settings.baudRate = 3;
   EXPECT_EQ(cmd.OpenPort(0), 0);
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, "Selected baud rate is not supported in Kestrel Fake - port0.");
+  EXPECT_EQ(cmd.OpenFailureText(), "Selected baud rate is not supported in Kestrel Fake - port0.");
 
-  // Without an open port there is nothing to ask and nothing to say.
+  // Without an open port there is nothing to ask.
   cmd.ClosePort();
   EXPECT_EQ(cl.SetBaudRate(115200), 0);
-  EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
 TEST_F(ClSerialTest, Mode3OpensThePortAtDllNo) {
@@ -239,11 +236,12 @@ TEST(ClSerialSim, PanelConnectsToTheSimulatorThroughEveryKind) {
     Settings settings;
     settings.serialMode = mode;
     testing::RecordingUi ui;
-    CClSerial cl(settings, ui);
+    CClSerial cl(settings);
     cl.SetLibraryFile(2, FakeDir() / "cl2001" / "libclserial.so");
     cl.SetLibraryFile(3, FakeDir() / "cl11" / "libclallserial.so");
     ASSERT_GT(cl.SelectFromSettings(), 0) << mode;
-    CCamCmd cmd(settings, ui, &cl);
+    CCamCmd cmd(settings, ui);
+    cmd.SetCameraLink(&cl);
     Connection connection(cmd, Connection::Timing{1000, 200, 1000});
     if (mode == 1) {
       EXPECT_TRUE(connection.Connect());  // the 2000 interface stays at 9600

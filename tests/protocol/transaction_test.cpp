@@ -35,7 +35,6 @@ class TransactionTest : public ::testing::Test {
     ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
   }
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
   CCamCmd cmd{settings, ui};
   PtyPeer peer;
@@ -300,10 +299,10 @@ class InstantAdapter : public CameraLinkAdapter {
 TEST(CameraLinkReception, SleepsBetweenReadsAndEndsAtOnceWhenTheLibraryFails) {
   Settings settings;
   settings.serialMode = 3;
-  CRsPort port;
   testing::RecordingUi ui;
   InstantAdapter adapter;
-  CCamCmd cmd(settings, ui, &adapter);
+  CCamCmd cmd(settings, ui);
+  cmd.SetCameraLink(&adapter);
   adapter.reads = 0;
   EXPECT_EQ(cmd.WaitLine(0, 300), 0);
   EXPECT_LE(adapter.reads, 32);  // one attempt per 10 ms, not a spin

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "common/recording_ui.h"
-#include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
 
@@ -96,10 +95,8 @@ TEST(PtyCamera, SpeedSwitchAndGarbledBytesAtTheWrongSpeed) {
   // What the camera sends now reaches the host as bytes that form no line.
   cam.SendUnsolicited("EVENT");
   uint8_t raw[64];
-  ASSERT_TRUE(host.port.WaitReadable(1000));
-  std::this_thread::sleep_for(20ms);
-  const int n = host.port.ReadRing(raw, sizeof raw);
-  ASSERT_GT(n, 0);
+  ASSERT_EQ(host.cmd.ReadBytes(raw, 1, 1000), 1);
+  const int n = 1 + host.cmd.ReadBytes(raw + 1, sizeof raw - 1, 50);
   for (int i = 0; i < n; ++i)
     EXPECT_GE(raw[i], 0x80) << i;
   EXPECT_EQ(cam.Stats().garbledLines, 1u);
@@ -175,7 +172,7 @@ TEST(PtyCamera, KnobsChangedWhileTheCameraRuns) {
   EXPECT_EQ(host.QueryInt(cmd::EA, 1000), -99999);
   unplug.join();
   EXPECT_TRUE(cam.HungUp());
-  EXPECT_TRUE(host.port.Lost());
+  EXPECT_TRUE(host.cmd.LinkLost());
 }
 
 TEST(PtyCamera, HangUpLeavesTheTransactionUnanswered) {
@@ -188,10 +185,10 @@ TEST(PtyCamera, HangUpLeavesTheTransactionUnanswered) {
   EXPECT_EQ(host.QueryInt(18), 500);
   EXPECT_EQ(host.QueryInt(18, 300), -99999);
   // The host may notice the hang-up before the camera's thread has noted it.
-  for (int i = 0; i < 200 && !(cam.HungUp() && host.port.Lost()); ++i)
+  for (int i = 0; i < 200 && !(cam.HungUp() && host.cmd.LinkLost()); ++i)
     std::this_thread::sleep_for(5ms);
   EXPECT_TRUE(cam.HungUp());
-  EXPECT_TRUE(host.port.Lost());
+  EXPECT_TRUE(host.cmd.LinkLost());
   host.cmd.ClosePort();
   EXPECT_FALSE(host.Open());  // the device is gone
 }
