@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (!kestrel::CommandTable::Valid(r.cmdIndex)) __builtin_trap();
       if (cmd.Table()[r.cmdIndex].mnemonic != r.name) __builtin_trap();
       // A resolved line formats back without trouble.
-      kestrel::ParamValue v{r.type, r.intValue, r.realValue, r.textValue};
+      kestrel::ParamValue v{r.type, r.intValue, r.textValue};
       (void)cmd.FormatSet(r.cmdIndex, v, true);
     }
   }

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/line_speed.h"
+
 namespace kestrel {
 
 namespace {
@@ -308,33 +310,10 @@ int CClSerial::Open() {
   }
 }
 
-uint32_t CClSerial::BaudCode(int baud) {
-  switch (baud) {
-    case 9600:
-      return 1;
-    case 19200:
-      return 2;
-    case 38400:
-      return 4;
-    case 57600:
-      return 8;
-    case 115200:
-      return 16;
-    case 230400:
-      return 32;
-    case 460800:
-      return 64;
-    case 921600:
-      return 128;
-    default:
-      return 0;
-  }
-}
-
 int CClSerial::SetBaudRateViaLibrary(SerRef ref, FnGetSupportedBaudRates get, FnSetBaudRate set,
                                      int baud) {
   if (!ref) return 0;
-  const uint32_t code = BaudCode(baud);
+  const uint32_t code = CameraLinkCode(baud);
   uint32_t mask = 0;
   // A library without the functions is treated as one that supports nothing.
   if (get && set && code != 0 && get(ref, &mask) == 0 && (mask & code) != 0) {

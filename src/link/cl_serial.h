@@ -80,8 +80,6 @@ class CClSerial : public CameraLinkAdapter {
 
   // True when the current mode has an open port.
   bool IsOpen() const;
-  // The Camera Link standard's baud-rate bit of a speed, 0 for any other speed.
-  static uint32_t BaudCode(int baud);
   // The Camera Link serial interface's result of a read or write that timed out.
   static constexpr int32_t kErrTimeout = -10004;
   // 1, 2 or 3: the library kind a "Serial Mode" value selects.

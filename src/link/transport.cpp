@@ -78,9 +78,8 @@ class CameraLinkTransport : public Transport {
   }
   bool Lost() const override { return adapter_ && adapter_->Lost(); }
   std::string LostText() const override {
-    return DisconnectedText(
-        "Camera Link serial port",
-        "library error " + std::to_string(adapter_ ? adapter_->LostCode() : 0));
+    return DisconnectedText("Camera Link serial port",
+                            "library error " + std::to_string(adapter_ ? adapter_->LostCode() : 0));
   }
   Failure OpenFailure() const override {
     if (!refusal_.empty()) return Failure(FailureKind::BadInput, refusal_);

@@ -79,13 +79,6 @@ std::string CCamCmd::FormatSet(int entry, const ParamValue& value, bool terminat
     case kTypeInteger:
       text = std::to_string(value.intValue);
       break;
-    case kTypeReal: {
-      char buffer[512];
-      auto r = std::to_chars(buffer, buffer + sizeof buffer, value.realValue,
-                             std::chars_format::fixed, std::clamp(e.decimals, 0, 100));
-      if (r.ec == std::errc()) text.assign(buffer, r.ptr);
-      break;
-    }
     case kTypeText:
       text = value.textValue;
       break;
@@ -276,9 +269,6 @@ int CCamCmd::ParseLine(const std::string& input, ParsedLine& r, int replyMode) c
     case kTypeInteger:
       r.intValue = ToInt(text);
       break;
-    case kTypeReal:
-      r.realValue = ToReal(text);
-      break;
     case kTypeText:
       r.textValue = WholeText(input, replyMode == 0 && e.indexed);
       break;
@@ -379,7 +369,6 @@ int CCamCmd::QueryValue(int entry, ParamValue& out, int timeoutMs, int log) {
   if (r.error == 0 && r.name == table_[entry].mnemonic) {
     out.type = r.type;
     out.intValue = r.intValue;
-    out.realValue = r.realValue;
     out.textValue = r.textValue;
     ui_->SetLinkState(1);
     return 1;

@@ -81,24 +81,5 @@ TEST_F(FormatTest, EveryRowKindIsWrittenAsTheCameraExpects) {
   EXPECT_EQ(cmd.FormatSet(18, mixed, false), "LR=34");
 }
 
-TEST(FormatReal, DecimalsComeFromTheRow) {
-  Settings settings;
-  testing::RecordingUi ui;
-  CCamCmd cmd{settings, ui};
-  // No row of the camera is real; the formatter honours the type all the same.
-  auto& table = const_cast<CommandTable&>(cmd.Table());
-  table[18].valueType = kTypeReal;
-  table[18].decimals = 3;
-  ParamValue v;
-  v.realValue = 1.5;
-  EXPECT_EQ(cmd.FormatSet(18, v, false), "LR=1.500");
-  v.realValue = -0.25;
-  table[18].decimals = 1;
-  EXPECT_EQ(cmd.FormatSet(18, v, false), "LR=-0.2");
-  table[18].decimals = 0;
-  v.realValue = 2.5;
-  EXPECT_EQ(cmd.FormatSet(18, v, false), "LR=2");
-}
-
 }  // namespace
 }  // namespace kestrel

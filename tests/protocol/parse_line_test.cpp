@@ -95,11 +95,6 @@ TEST(Conversions, LeadingPartOnly) {
   EXPECT_EQ(ToInt("--1"), 0);
   EXPECT_EQ(ToInt("-"), 0);
   EXPECT_EQ(ToInt("-2147483648"), INT32_MIN);
-  EXPECT_DOUBLE_EQ(ToReal(" 1.5e2x"), 150.0);
-  EXPECT_DOUBLE_EQ(ToReal("+2.25"), 2.25);
-  EXPECT_DOUBLE_EQ(ToReal("-.5"), -0.5);
-  EXPECT_DOUBLE_EQ(ToReal("x1"), 0.0);
-  EXPECT_DOUBLE_EQ(ToReal("+-1"), 0.0);
 }
 
 }  // namespace

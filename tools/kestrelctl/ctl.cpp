@@ -98,9 +98,6 @@ void WriteValue(JsonWriter& w, const CommandEntry& row, const ParamValue& value)
     case kTypeText:
       w.String(value.textValue);
       break;
-    case kTypeReal:
-      w.Real(value.realValue, row.decimals);
-      break;
     default:
       w.Int(value.intValue);
   }
@@ -285,7 +282,7 @@ int Run(Context& ctx, const std::vector<std::string>& args, const Command*& comm
     } else if (a == "--baud") {
       if (!value(a, v)) return kUsage;
       if (!ParseIntArg(v, n) || IndexOfBaud(n) < 0) {
-        PrintError("--baud takes 9600, 19200, 38400, 57600 or 115200");
+        PrintError("--baud takes " + CameraBaudList(" or "));
         return kUsage;
       }
       ctx.settings.baudRate = IndexOfBaud(n);
