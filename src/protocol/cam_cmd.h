@@ -45,6 +45,7 @@ class CCamCmd {
   // The port the settings name: "Comm Device" when set, else "Comm Port".
   int OpenConfiguredPort();
   int ClosePort();
+  bool LinkOpen() const { return link_->IsOpen(); }
   int ReadBytes(uint8_t* dst, int count, int timeoutMs);
   // Bytes that have arrived and wait to be read, or -1 when the link cannot tell.
   int BytesWaiting() const { return link_->Pending(); }

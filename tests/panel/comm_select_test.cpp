@@ -42,7 +42,6 @@ TEST(CommSelect, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers) {
     return line == "EA?" ? std::string("EA=1\r\n") : std::string();
   });
   Settings s;
-  CRsPort port;
   testing::RecordingUi ui;
   CCamCmd cmd(s, ui);
   Connection connection(cmd, Connection::Timing{200, 0, 200});
@@ -54,7 +53,7 @@ TEST(CommSelect, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers) {
   auto connect = [&] { return connection.Connect(); };
   auto refresh = [&] { ++refreshed; };
   EXPECT_TRUE(Reconnect(
-      cmd, [&](Settings&) { openWhileChanging = port.IsOpen(); }, connect, refresh));
+      cmd, [&](Settings&) { openWhileChanging = cmd.LinkOpen(); }, connect, refresh));
   EXPECT_FALSE(openWhileChanging);
   EXPECT_EQ(refreshed, 1);
   EXPECT_EQ(ui.LastLinkState(), 1);

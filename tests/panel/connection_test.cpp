@@ -32,7 +32,6 @@ class ConnectionTest : public ::testing::Test {
   }
   FakeCamera camera;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
   CCamCmd cmd{settings, ui};
   Connection connection{cmd, Connection::Timing{300, 100, 300}};
@@ -72,7 +71,7 @@ TEST_F(ConnectionTest, RefusedSpeedSwitchLeavesTheLinkAt9600Unread) {
   EXPECT_FALSE(connection.NegotiateAndConnect());
   EXPECT_EQ(settings.baudRate, 0);
   EXPECT_EQ(ui.BoxTexts(), (Strings{"ERROR for CBDRT=16"}));
-  EXPECT_TRUE(port.IsOpen());
+  EXPECT_TRUE(cmd.LinkOpen());
 }
 
 TEST_F(ConnectionTest, NoAnswerAndNoPortSayWhy) {
@@ -81,7 +80,7 @@ TEST_F(ConnectionTest, NoAnswerAndNoPortSayWhy) {
   EXPECT_EQ(connection.Failure(),
             "no answer at 38400, 9600, 115200, 57600 or 19200 bit/s on " + camera.SlavePath());
   EXPECT_EQ(settings.baudRate, 2);  // still the speed to try first next time
-  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(cmd.LinkOpen());
   EXPECT_TRUE(ui.boxes.empty());
 
   settings.commDevice = "/dev/kestrel-no-such-port";
@@ -102,7 +101,6 @@ TEST(ConnectionSlowCamera, GetsTheFullTimeOutAtTheLastSpeed) {
   sim::PtyCamera camera(options);
   Settings settings;
   settings.commDevice = camera.SlavePath();
-  CRsPort port;
   testing::RecordingUi ui;
   CCamCmd cmd{settings, ui};
   Connection connection{cmd, Connection::Timing{1000, 100, 1000}};

@@ -26,7 +26,6 @@ class SimulatorStartTest : public ::testing::Test {
  protected:
   void Use(PtyCamera& camera) { settings.commDevice = camera.SlavePath(); }
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
   CCamCmd cmd{settings, ui};
   Connection connection{cmd, Connection::Timing{500, 100, 1000}};
@@ -78,7 +77,7 @@ TEST_F(SimulatorStartTest, NoAnswerAtEitherSpeedLeaves9600) {
   EXPECT_FALSE(connection.NegotiateAndConnect());
   EXPECT_EQ(settings.baudRate, 0);
   EXPECT_EQ(ui.LastLinkState(), 0);
-  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(cmd.LinkOpen());
 }
 
 }  // namespace

@@ -40,8 +40,7 @@ class ServiceWireTest : public ::testing::Test {
  protected:
   void SetUp() override {
     settings.commDevice = peer.SlavePath();
-    ASSERT_EQ(cmd.OpenConfiguredPort(), 1)
-        << DescribeOpenError(settings.commDevice, port.LastError());
+    ASSERT_EQ(cmd.OpenConfiguredPort(), 1) << cmd.OpenFailureText();
   }
   void TearDown() override { cmd.ClosePort(); }
   std::string File(const std::string& name) const { return dir / name; }
@@ -51,7 +50,6 @@ class ServiceWireTest : public ::testing::Test {
 
   testing::TempFolder dir;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
   CCamCmd cmd{settings, ui};
   PtyPeer peer;
