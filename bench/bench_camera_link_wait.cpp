@@ -53,9 +53,8 @@ Wait WaitThrough(int mode, int baudIndex) {
   Settings settings;
   settings.serialMode = mode;
   settings.baudRate = baudIndex;
-  CRsPort port;
   SilentUserInterface ui;
-  CClSerial cl(settings, ui);
+  CClSerial cl(settings);
   cl.SetLibraryFile(2, FakeDir() / "cl2001" / "libclserial.so");
   cl.SetLibraryFile(3, FakeDir() / "cl11" / "libclallserial.so");
   Wait w;
@@ -63,7 +62,8 @@ Wait WaitThrough(int mode, int baudIndex) {
     std::fprintf(stderr, "no Camera Link library of kind %d in %s\n", mode, FakeDir().c_str());
     std::exit(1);
   }
-  CCamCmd cmd(settings, port, ui, &cl);
+  CCamCmd cmd(settings, ui);
+  cmd.SetCameraLink(&cl);
   if (cmd.OpenConfiguredPort() != 1) {
     std::fprintf(stderr, "cannot open the Camera Link port of kind %d\n", mode);
     std::exit(1);

@@ -32,9 +32,8 @@ double TransferRatio(bool write, double& wall, double& ideal) {
   Settings settings;
   settings.commDevice = camera.SlavePath();
   settings.baudRate = 4;  // 115200
-  CRsPort port;
   SilentUserInterface ui;
-  CCamCmd cmd(settings, port, ui);
+  CCamCmd cmd(settings, ui);
   if (cmd.OpenConfiguredPort() != 1) {
     std::fprintf(stderr, "cannot open the simulated camera\n");
     return 0;

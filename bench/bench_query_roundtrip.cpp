@@ -64,9 +64,8 @@ Result Run(int queries, bool pace) {
   Settings settings;
   settings.commDevice = path;
   settings.baudRate = 4;
-  CRsPort port;
   SilentUserInterface ui;
-  CCamCmd cmd(settings, port, ui);
+  CCamCmd cmd(settings, ui);
   if (cmd.OpenConfiguredPort() != 1) {
     std::fprintf(stderr, "cannot open %s\n", path.c_str());
     std::exit(1);

@@ -50,9 +50,8 @@ int main(int argc, char** argv) {
   settings.commDevice = camera.SlavePath();
   settings.baudRate = 4;
   settings.operatingMode = kModeFactory;
-  CRsPort port;
   SilentUserInterface ui;
-  CCamCmd cmd(settings, port, ui);
+  CCamCmd cmd(settings, ui);
   if (cmd.OpenConfiguredPort() != 1) {
     std::fprintf(stderr, "cannot open %s\n", camera.SlavePath().c_str());
     return 1;

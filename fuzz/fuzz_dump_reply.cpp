@@ -18,9 +18,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kestrel;
   static Settings settings;
-  static CRsPort port;
   static SilentUserInterface ui;
-  static CCamCmd cmd(settings, port, ui);
+  static CCamCmd cmd(settings, ui);
   const std::string line(reinterpret_cast<const char*>(data), size);
 
   const DumpSplit split = SplitDumpReply(line);

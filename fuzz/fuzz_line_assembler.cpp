@@ -48,11 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ByteSource source;
   kestrel::Settings settings;
   settings.serialMode = 1;
-  kestrel::CRsPort port;
   CountingUi ui;
   // Built before the bytes arrive: the command object starts by discarding
   // whatever is waiting on the link.
-  kestrel::CCamCmd cmd(settings, port, ui, &source);
+  kestrel::CCamCmd cmd(settings, ui);
+  cmd.SetCameraLink(&source);
   source.data.assign(reinterpret_cast<const char*>(data), size);
   // A line still open at the end is closed here: waiting for a byte that
   // never comes costs the byte time-out and tells nothing about the bytes.

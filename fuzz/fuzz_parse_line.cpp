@@ -9,9 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static kestrel::Settings settings;
-  static kestrel::CRsPort port;
   static kestrel::SilentUserInterface ui;
-  static kestrel::CCamCmd cmd(settings, port, ui);
+  static kestrel::CCamCmd cmd(settings, ui);
   const std::string line(reinterpret_cast<const char*>(data), size);
   for (int mode = 0; mode < 2; ++mode) {
     kestrel::ParsedLine r;
@@ -21,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (!kestrel::CommandTable::Valid(r.cmdIndex)) __builtin_trap();
       if (cmd.Table()[r.cmdIndex].mnemonic != r.name) __builtin_trap();
       // A resolved line formats back without trouble.
-      kestrel::ParamValue v{r.type, r.intValue, r.realValue, r.textValue};
+      kestrel::ParamValue v{r.type, r.intValue, r.textValue};
       (void)cmd.FormatSet(r.cmdIndex, v, true);
     }
   }

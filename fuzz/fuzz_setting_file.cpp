@@ -51,9 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.offline = 1;
     return s;
   }();
-  static kestrel::CRsPort port;
   CheckingUi ui;
-  static kestrel::CCamCmd cmd(settings, port, ui);
+  static kestrel::CCamCmd cmd(settings, ui);
   cmd.SetUserInterface(ui);
   const std::string text(reinterpret_cast<const char*>(data), size);
 

@@ -8,7 +8,6 @@
 
 #include "correction/gui/correction_tools.h"
 #include "gui/qt_user_interface.h"
-#include "link/rs_port.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "panel/gui/panel_commands.h"
 #include "protocol/cam_cmd.h"
@@ -21,14 +20,11 @@
 namespace kestrel {
 
 CKestrelApp::CKestrelApp()
-    : port_(std::make_unique<CRsPort>()),
-      ui_(std::make_unique<QtUserInterface>()),
-      cmd_(std::make_unique<CCamCmd>(settings_, *port_, *ui_)) {}
+    : ui_(std::make_unique<QtUserInterface>()), cmd_(std::make_unique<CCamCmd>(settings_, *ui_)) {}
 
 CKestrelApp::~CKestrelApp() {
   panel_.reset();  // closes the link
   cmd_.reset();
-  port_.reset();
   ui_.reset();
 }
 

@@ -10,7 +10,6 @@ class QApplication;
 
 namespace kestrel {
 
-class CRsPort;
 class CCamCmd;
 class CKestrelDlg;
 class QtUserInterface;
@@ -41,7 +40,6 @@ class CKestrelApp {
   int Run(const Options& options);
 
   Settings& Config() { return settings_; }
-  CRsPort& Port() { return *port_; }
   CCamCmd& Cmd() { return *cmd_; }
   QtUserInterface& Ui() { return *ui_; }
   CKestrelDlg* Panel() { return panel_.get(); }
@@ -56,7 +54,6 @@ class CKestrelApp {
   int ScreenshotAndSummary(const QString& file);
 
   Settings settings_;
-  std::unique_ptr<CRsPort> port_;
   std::unique_ptr<QtUserInterface> ui_;
   std::unique_ptr<CCamCmd> cmd_;
   std::unique_ptr<SettingsStore> store_;

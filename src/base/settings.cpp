@@ -1,18 +1,29 @@
 #include "base/settings.h"
 
+#include <iterator>
+
 namespace kestrel {
 
 namespace {
-constexpr int kBauds[] = {9600, 19200, 38400, 57600, 115200};
+constexpr int kCount = static_cast<int>(std::size(kCameraBauds));
+}
+
+std::string CameraBaudList(const std::string& last) {
+  std::string text;
+  for (int i = 0; i < kCount; ++i) {
+    if (i > 0) text += i + 1 == kCount ? last : ", ";
+    text += std::to_string(kCameraBauds[i]);
+  }
+  return text;
 }
 
 int BaudOfIndex(int index) {
-  return index >= 0 && index < 5 ? kBauds[index] : 9600;
+  return index >= 0 && index < kCount ? kCameraBauds[index] : 9600;
 }
 
 int IndexOfBaud(int baud) {
-  for (int i = 0; i < 5; ++i)
-    if (kBauds[i] == baud) return i;
+  for (int i = 0; i < kCount; ++i)
+    if (kCameraBauds[i] == baud) return i;
   return -1;
 }
 

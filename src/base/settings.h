@@ -51,6 +51,11 @@ inline int ReplyTimeout(const Settings& settings, int ownMs) {
   return settings.replyTimeoutMs > 0 ? settings.replyTimeoutMs : ownMs;
 }
 
+// The camera's speeds, in the order of the baud index.
+inline constexpr int kCameraBauds[] = {9600, 19200, 38400, 57600, 115200};
+// "9600, 19200, 38400, 57600<last>115200": the speeds as help texts list them.
+std::string CameraBaudList(const std::string& last);
+
 // Bit rate of a baud index; any index outside 0..4 gives 9600.
 int BaudOfIndex(int index);
 // Index of a bit rate, or -1 when it is not one of the five.

@@ -103,17 +103,4 @@ int32_t ToInt(const std::string& text) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-double ToReal(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && scan::IsBlank(text[i]))
-    ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) return 0.0;
-  double value = 0.0;
-  auto result = std::from_chars(text.data() + i, text.data() + text.size(), value);
-  if (result.ec == std::errc::invalid_argument) return 0.0;
-  return negative ? -value : value;
-}
-
 }  // namespace kestrel

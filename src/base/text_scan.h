@@ -64,9 +64,8 @@ std::string ToHex(uint32_t value, int minDigits = 0);
 // always carry a decimal point.
 std::string FixedText(double value, int decimals);
 
-// Leading-part conversions as the camera protocol uses them: optional white
-// space, optional sign, digits; no digits give 0. Out-of-range integers clamp.
+// The leading integer as the camera protocol writes it: optional white space,
+// optional sign, digits; no digits give 0. Out of range clamps.
 int32_t ToInt(const std::string& text);
-double ToReal(const std::string& text);
 
 }  // namespace kestrel

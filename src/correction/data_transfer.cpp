@@ -104,8 +104,7 @@ void CDataTransfer::Pump() {
 // Lines the camera sent unasked before a command would otherwise be taken for
 // its answer. Complete ones are logged like any received line; the rest goes.
 void CDataTransfer::DiscardStale() {
-  if (cmd_.Config().serialMode == 0 && cmd_.Config().offline != 1 && cmd_.Port().RingCount() > 0)
-    cmd_.Poll();
+  if (cmd_.BytesWaiting() > 0) cmd_.Poll();
   cmd_.ClearReceive();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kestrel {
 
@@ -11,6 +12,8 @@ class CameraLinkAdapter {
   virtual ~CameraLinkAdapter() = default;
   virtual int Open() = 0;                 // 1 when the port is open
   virtual int SetBaudRate(int baud) = 0;  // 1 when the speed is in force
+  // Why the last SetBaudRate refused the speed, "" when it took it.
+  virtual std::string SpeedRefusal() const { return {}; }
   virtual int Write(const uint8_t* bytes, int count, int timeoutMs) = 0;  // 1 on success
   virtual int Read(uint8_t* buffer, int count, int timeoutMs) = 0;        // bytes read
   virtual int Close() = 0;                                                // always 1

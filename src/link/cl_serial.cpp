@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/line_speed.h"
+
 namespace kestrel {
 
 namespace {
@@ -47,7 +49,7 @@ std::string BufferText(const char* buffer, size_t size) {
 
 }  // namespace
 
-CClSerial::CClSerial(Settings& settings, UserInterface& ui) : settings_(settings), ui_(&ui) {}
+CClSerial::CClSerial(Settings& settings) : settings_(settings) {}
 
 CClSerial::~CClSerial() {
   for (int mode = 1; mode <= 3; ++mode)
@@ -308,33 +310,10 @@ int CClSerial::Open() {
   }
 }
 
-uint32_t CClSerial::BaudCode(int baud) {
-  switch (baud) {
-    case 9600:
-      return 1;
-    case 19200:
-      return 2;
-    case 38400:
-      return 4;
-    case 57600:
-      return 8;
-    case 115200:
-      return 16;
-    case 230400:
-      return 32;
-    case 460800:
-      return 64;
-    case 921600:
-      return 128;
-    default:
-      return 0;
-  }
-}
-
 int CClSerial::SetBaudRateViaLibrary(SerRef ref, FnGetSupportedBaudRates get, FnSetBaudRate set,
                                      int baud) {
   if (!ref) return 0;
-  const uint32_t code = BaudCode(baud);
+  const uint32_t code = CameraLinkCode(baud);
   uint32_t mask = 0;
   // A library without the functions is treated as one that supports nothing.
   if (get && set && code != 0 && get(ref, &mask) == 0 && (mask & code) != 0) {
@@ -342,16 +321,17 @@ int CClSerial::SetBaudRateViaLibrary(SerRef ref, FnGetSupportedBaudRates get, Fn
     return 1;
   }
   if (baud == 9600) return 1;
-  ui_->MessageBox("Selected baud rate is not supported in " + selected_ + ".", MsgIcon::Warning);
+  speedRefusal_ = "Selected baud rate is not supported in " + selected_ + ".";
   return 0;
 }
 
 int CClSerial::SetBaudRate(int baud) {
+  speedRefusal_.clear();
   switch (Mode()) {
     case 1:
       // The 2000 interface has no speed control: the line runs at 9600.
       if (baud == 9600) return 1;
-      ui_->MessageBox("Selected baud rate is not supported in " + selected_, MsgIcon::Warning);
+      speedRefusal_ = "Selected baud rate is not supported in " + selected_;
       return 0;
     case 2:
       return SetBaudRateViaLibrary(m2_.ref, m2_.clGetSupportedBaudRates, m2_.clSetBaudRate, baud);

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "base/settings.h"
-#include "base/user_interface.h"
 #include "link/camera_link_adapter.h"
 
 namespace kestrel {
@@ -37,12 +36,10 @@ class CClSerial : public CameraLinkAdapter {
   using FnGetPortInfo = int32_t (*)(uint32_t, char*, uint32_t*, char*, uint32_t*, uint32_t*);
   using FnAny = void (*)();
 
-  CClSerial(Settings& settings, UserInterface& ui);
+  explicit CClSerial(Settings& settings);
   ~CClSerial() override;
   CClSerial(const CClSerial&) = delete;
   CClSerial& operator=(const CClSerial&) = delete;
-
-  void SetUserInterface(UserInterface& ui) { ui_ = &ui; }
 
   // Enumeration for the communication dialog and kestrelctl.
   void ListLibraries();
@@ -74,6 +71,7 @@ class CClSerial : public CameraLinkAdapter {
 
   int Open() override;
   int SetBaudRate(int baud) override;
+  std::string SpeedRefusal() const override { return speedRefusal_; }
   int Write(const uint8_t* bytes, int count, int timeoutMs) override;
   int Read(uint8_t* buffer, int count, int timeoutMs) override;
   int Close() override;
@@ -82,8 +80,6 @@ class CClSerial : public CameraLinkAdapter {
 
   // True when the current mode has an open port.
   bool IsOpen() const;
-  // The Camera Link standard's baud-rate bit of a speed, 0 for any other speed.
-  static uint32_t BaudCode(int baud);
   // The Camera Link serial interface's result of a read or write that timed out.
   static constexpr int32_t kErrTimeout = -10004;
   // 1, 2 or 3: the library kind a "Serial Mode" value selects.
@@ -141,7 +137,7 @@ class CClSerial : public CameraLinkAdapter {
   int SetBaudRateViaLibrary(SerRef ref, FnGetSupportedBaudRates get, FnSetBaudRate set, int baud);
 
   Settings& settings_;
-  UserInterface* ui_;
+  std::string speedRefusal_;
   std::string selected_;
   int32_t lost_ = 0;  // the error code that ended the port, 0 while it works
   std::string folder_;

@@ -10,41 +10,16 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+
+#include "link/line_speed.h"
+#include "link/port_messages.h"
 
 namespace kestrel {
 
 namespace {
 
 constexpr int kWriteTimeoutMs = 20000;
-
-speed_t SpeedOf(int baud) {
-  switch (baud) {
-    case 1200:
-      return B1200;
-    case 2400:
-      return B2400;
-    case 4800:
-      return B4800;
-    case 9600:
-      return B9600;
-    case 19200:
-      return B19200;
-    case 38400:
-      return B38400;
-    case 57600:
-      return B57600;
-    case 115200:
-      return B115200;
-    case 230400:
-      return B230400;
-    case 460800:
-      return B460800;
-    case 921600:
-      return B921600;
-    default:
-      return B0;
-  }
-}
 
 tcflag_t SizeOf(int byteSize) {
   switch (byteSize) {
@@ -61,7 +36,7 @@ tcflag_t SizeOf(int byteSize) {
 
 }  // namespace
 
-CRsPort::CRsPort() = default;
+CRsPort::CRsPort(std::string portName) : name_(std::move(portName)) {}
 
 CRsPort::~CRsPort() {
   if (IsOpen()) Close();
@@ -145,7 +120,7 @@ int CRsPort::Open(const std::string& portName, int baud, int byteSize, int stopB
   tio.c_cc[VSTOP] = 0x11;
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
-  speed_t speed = SpeedOf(baud);
+  speed_t speed = TerminalSpeed(baud);
   if (speed == B0 || ::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0)
     return Fail(fd, Kind::Other, EINVAL);
   if (::tcsetattr(fd, TCSANOW, &tio) != 0) return Fail(fd, Kind::Other, errno);
@@ -232,6 +207,45 @@ std::string CRsPort::DiscardInput() {
     ::tcflush(fd_, TCIFLUSH);
   }
   return discarded;
+}
+
+int CRsPort::Read(uint8_t* dst, int count, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  int k = 0;
+  for (;;) {
+    const int n = ring_.Read(dst + k, count - k);
+    if (n == 0 && lost_.load()) break;  // nothing more will come
+    k += n;
+    if (k >= count) break;
+    const auto now = Clock::now();
+    if (now >= deadline) break;
+    // Sleep on the receive thread's signal instead of polling the ring.
+    if (n == 0)
+      ring_.WaitForData(
+          static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
+  }
+  return k;
+}
+
+int CRsPort::SetSpeed(int baud) {
+  termios tio{};
+  const speed_t speed = TerminalSpeed(baud);
+  if (fd_ < 0 || ::tcgetattr(fd_, &tio) != 0 || speed == B0 || ::cfsetispeed(&tio, speed) != 0 ||
+      ::cfsetospeed(&tio, speed) != 0 || ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+    lastError_ = PortOpenError{PortOpenError::Kind::Other, fd_ < 0 ? EBADF : EINVAL, 0};
+    return 0;
+  }
+  return 1;
+}
+
+std::string CRsPort::LostText() const {
+  const int error = lostError_.load();
+  return DisconnectedText(path_, error != 0 ? std::strerror(error) : "hung up");
+}
+
+Failure CRsPort::OpenFailure() const {
+  return Failure(FailureKind::Lost, DescribeOpenError(path_, lastError_));
 }
 
 int CRsPort::Write(const uint8_t* bytes, int count) {

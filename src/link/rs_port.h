@@ -8,6 +8,7 @@
 
 #include "link/port_lock.h"
 #include "link/rx_ring.h"
+#include "link/transport.h"
 
 namespace kestrel {
 
@@ -22,10 +23,11 @@ struct PortOpenError {
 
 // The RS-232C port: a POSIX terminal device in raw mode, a receive thread that
 // moves incoming bytes into the ring, and byte-by-byte writes.
-class CRsPort {
+class CRsPort : public Transport {
  public:
-  CRsPort();
-  ~CRsPort();
+  // portName is what Open(baud) opens: "COMn" or a device path.
+  explicit CRsPort(std::string portName = {});
+  ~CRsPort() override;
   CRsPort(const CRsPort&) = delete;
   CRsPort& operator=(const CRsPort&) = delete;
 
@@ -35,29 +37,29 @@ class CRsPort {
   // the UUCP lock file; LastError() tells why an open failed.
   int Open(const std::string& portName, int baud, int byteSize, int stopBits, int softwareFlow,
            int parityCheck);
-  int Close();
+  // The port named at construction, 8 data bits, one stop bit, no flow control.
+  int Open(int baud) override { return Open(name_, baud, 8, 0, 0, 0); }
+  int Close() override;
+  int SetSpeed(int baud) override;
   // 1 when every byte went out; 0 when no port is open or the device failed
   // or stayed blocked past the write time-out (errno says why).
-  int Write(const uint8_t* bytes, int count);
-
-  int RingCount() const { return ring_.Count(); }
-  int ReadRing(uint8_t* dst, int max) { return ring_.Read(dst, max); }
-  // Sleeps until a byte is unread or timeoutMs has passed; true when one is there.
-  bool WaitReadable(int timeoutMs) { return ring_.WaitForData(timeoutMs); }
+  int Write(const uint8_t* bytes, int count) override;
+  int Read(uint8_t* dst, int count, int timeoutMs) override;
+  int Pending() const override { return ring_.Count(); }
 
   // Empties the ring and the driver's input queue (tcflush) and hands back
   // what was thrown away, oldest first.
-  std::string DiscardInput();
+  std::string DiscardInput() override;
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const override { return fd_ >= 0; }
   const std::string& Path() const { return path_; }
   const PortOpenError& LastError() const { return lastError_; }
   // True once the device reported a hang-up or an error since it was opened;
   // reception has then stopped until the port is reopened, and a reader
   // waiting for bytes is woken at once.
-  bool Lost() const { return lost_.load(); }
-  // The error number the loss came with (0 for a plain hang-up).
-  int LostError() const { return lostError_.load(); }
+  bool Lost() const override { return lost_.load(); }
+  std::string LostText() const override;
+  Failure OpenFailure() const override;
 
   // "COM3" -> "/dev/ttyS2"; anything else is taken as a path.
   static std::string DevicePath(const std::string& portName);
@@ -67,6 +69,7 @@ class CRsPort {
   void MarkLost(int error);
   int Fail(int fd, PortOpenError::Kind kind, int error);
 
+  std::string name_;
   int fd_ = -1;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;

@@ -9,131 +9,65 @@
 #include <thread>
 
 #include "base/text_scan.h"
-#include "link/camera_link_adapter.h"
-#include "link/port_messages.h"
-#include "link/rs_port.h"
 
 namespace kestrel {
 
 namespace {
 
-constexpr int kCameraLinkWriteTimeoutMs = 500;
 constexpr int kByteTimeoutMs = 10;
 // How long after a time-out a late reply is still waited out before the next
 // command. The camera answers within milliseconds; a reply later than its
 // time-out plus this is not expected.
 constexpr int kLateReplyGraceMs = 500;
-// At most this much is drained from a Camera Link port before a command.
-constexpr int kMaxDrainBytes = 4096;
 constexpr const char* kNoAnswerText =
     "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable connection.";
 
 }  // namespace
 
-CCamCmd::CCamCmd(Settings& settings, CRsPort& port, UserInterface& ui,
-                 CameraLinkAdapter* cameraLink)
-    : settings_(settings), port_(port), ui_(&ui), cameraLink_(cameraLink) {
+CCamCmd::CCamCmd(Settings& settings, UserInterface& ui)
+    : settings_(settings), ui_(&ui), link_(MakeTransport({}, settings, nullptr)) {
   ClearReceive();
 }
 
 // ---------------------------------------------------------------- link
 
+void CCamCmd::SetCameraLink(CameraLinkAdapter* adapter) {
+  cameraLink_ = adapter;
+  if (!link_->IsOpen()) link_ = MakeTransport({}, settings_, cameraLink_);
+}
+
 int CCamCmd::OpenPort(int portIndex) {
-  if (CameraLinkMode()) return OpenPortNamed({});
   return OpenPortNamed("COM" + std::to_string(portIndex + 1));
 }
 
 int CCamCmd::OpenPortNamed(const std::string& portName) {
-  const int baud = BaudOfIndex(settings_.baudRate);
-  if (CameraLinkMode()) {
-    if (!cameraLink_ || !cameraLink_->Open()) return 0;
-    return cameraLink_->SetBaudRate(baud) ? 1 : 0;
-  }
-  return port_.Open(portName, baud, 8, 0, 0, 0);
+  link_->Close();
+  link_ = MakeTransport(portName, settings_, cameraLink_);
+  return link_->Open(BaudOfIndex(settings_.baudRate));
 }
 
 int CCamCmd::OpenConfiguredPort() {
-  if (!CameraLinkMode() && !settings_.commDevice.empty())
-    return OpenPortNamed(settings_.commDevice);
+  if (!settings_.commDevice.empty()) return OpenPortNamed(settings_.commDevice);
   return OpenPort(settings_.commPort);
 }
 
 int CCamCmd::ClosePort() {
   lateReplyUntil_ = {};  // a reopened link starts empty
-  if (CameraLinkMode()) {
-    if (cameraLink_) cameraLink_->Close();
-  } else {
-    port_.Close();
-  }
+  link_->Close();
   return 1;
 }
 
 bool CCamCmd::LinkLost() const {
-  if (CameraLinkMode()) return cameraLink_ && cameraLink_->Lost();
-  return port_.Lost();
-}
-
-std::string CCamCmd::OpenFailureText() const {
-  if (CameraLinkMode())
-    return "cannot open the Camera Link serial port: the library, the manufacturer or the port "
-           "is not available";
-  return DescribeOpenError(port_.Path(), port_.LastError());
-}
-
-std::string CCamCmd::LostText() const {
-  if (CameraLinkMode())
-    return DisconnectedText(
-        "Camera Link serial port",
-        "library error " + std::to_string(cameraLink_ ? cameraLink_->LostCode() : 0));
-  const int error = port_.LostError();
-  return DisconnectedText(port_.Path(), error != 0 ? std::strerror(error) : "hung up");
+  return link_->Lost();
 }
 
 int CCamCmd::ReadBytes(uint8_t* dst, int count, int timeoutMs) {
-  if (settings_.offline == 1) return count;
-  using Clock = std::chrono::steady_clock;
-  const auto start = Clock::now();
-  const auto deadline = start + std::chrono::milliseconds(timeoutMs);
-  int k = 0;
-  for (;;) {
-    int n = 0;
-    if (CameraLinkMode()) {
-      const auto attempt = Clock::now();
-      if (cameraLink_) {
-        n = cameraLink_->Read(dst + k, 1, kByteTimeoutMs);
-        if (n == 0 && cameraLink_->Lost()) break;
-      }
-      // A library that returns before its time-out (or no library) must not
-      // make this loop spin: the attempt takes its 10 ms either way.
-      if (n == 0)
-        std::this_thread::sleep_until(
-            std::min(attempt + std::chrono::milliseconds(kByteTimeoutMs), deadline));
-    } else {
-      n = port_.ReadRing(dst + k, 1);
-      if (n == 0 && port_.Lost()) break;  // nothing more will come
-    }
-    k += n;
-    if (k >= count) break;
-    const auto now = Clock::now();
-    if (now >= deadline) break;
-    if (n == 0 && !CameraLinkMode()) {
-      // Sleep on the receive thread's signal instead of polling the ring.
-      auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-      port_.WaitReadable(static_cast<int>(left));
-    }
-  }
-  return k;
+  return link_->Read(dst, count, timeoutMs);
 }
 
 void CCamCmd::RawWrite(const std::string& line) {
-  if (settings_.offline == 1 || LinkLost()) return;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(line.data());
-  const int count = static_cast<int>(line.size());
-  if (CameraLinkMode()) {
-    if (cameraLink_) cameraLink_->Write(bytes, count, kCameraLinkWriteTimeoutMs);
-  } else {
-    port_.Write(bytes, count);
-  }
+  if (LinkLost()) return;
+  link_->Write(reinterpret_cast<const uint8_t*>(line.data()), static_cast<int>(line.size()));
 }
 
 // ---------------------------------------------------------------- line layer
@@ -145,13 +79,6 @@ std::string CCamCmd::FormatSet(int entry, const ParamValue& value, bool terminat
     case kTypeInteger:
       text = std::to_string(value.intValue);
       break;
-    case kTypeReal: {
-      char buffer[512];
-      auto r = std::to_chars(buffer, buffer + sizeof buffer, value.realValue,
-                             std::chars_format::fixed, std::clamp(e.decimals, 0, 100));
-      if (r.ec == std::errc()) text.assign(buffer, r.ptr);
-      break;
-    }
     case kTypeText:
       text = value.textValue;
       break;
@@ -183,9 +110,9 @@ int CCamCmd::SendCommand(const std::string& line, int log) {
 }
 
 int CCamCmd::ReceiveLine(int log) {
-  // Offline there is no traffic: report success at once and queue nothing.
-  // (With "SIMULATION" set as well the same holds; the simulated camera needs a link.)
-  if (settings_.offline == 1) return 1;
+  // Without a camera there is no traffic: report success at once and queue
+  // nothing.
+  if (!link_->Answers()) return 1;
   for (;;) {
     uint8_t byte = 0;
     if (ReadBytes(&byte, 1, kByteTimeoutMs) != 1) return 0;
@@ -211,17 +138,15 @@ int CCamCmd::ReceiveLine(int log) {
 }
 
 std::string CCamCmd::PopLine() {
-  if (settings_.offline == 1 || lineQueue_.empty()) return {};
+  if (lineQueue_.empty()) return {};
   std::string line = std::move(lineQueue_.front());
   lineQueue_.pop_front();
   return line;
 }
 
 void CCamCmd::ClearReceive() {
-  if (settings_.offline != 1) {
-    WaitOutLateReply();
-    DiscardReceived();
-  }
+  WaitOutLateReply();
+  DiscardReceived();
   linePos_ = 0;
   lineQueue_.clear();
 }
@@ -240,15 +165,7 @@ void CCamCmd::WaitOutLateReply() {
 }
 
 void CCamCmd::DiscardReceived() {
-  std::string bytes;
-  if (!CameraLinkMode()) {
-    bytes = port_.DiscardInput();
-  } else if (cameraLink_ && !cameraLink_->Lost()) {
-    uint8_t byte = 0;
-    while (bytes.size() < static_cast<size_t>(kMaxDrainBytes) &&
-           cameraLink_->Read(&byte, 1, 0) == 1)
-      bytes.push_back(static_cast<char>(byte));
-  }
+  const std::string bytes = link_->DiscardInput();
   // Lines the camera sent on its own still reach the log and the message
   // list; a fragment is only logged.
   std::string partial(lineBuffer_, static_cast<size_t>(linePos_));
@@ -352,9 +269,6 @@ int CCamCmd::ParseLine(const std::string& input, ParsedLine& r, int replyMode) c
     case kTypeInteger:
       r.intValue = ToInt(text);
       break;
-    case kTypeReal:
-      r.realValue = ToReal(text);
-      break;
     case kTypeText:
       r.textValue = WholeText(input, replyMode == 0 && e.indexed);
       break;
@@ -397,7 +311,7 @@ int CCamCmd::WaitLine(int log, int timeoutMs) {
 }
 
 int CCamCmd::WaitComplete(int timeoutMs, int log) {
-  if (settings_.offline == 1) return 1;
+  if (!link_->Answers()) return 1;
   ui_->BeginBusy();
   if (WaitLine(log, timeoutMs) == 0) {
     ui_->EndBusy();
@@ -445,7 +359,7 @@ int CCamCmd::SetInt(int entry, int value, int timeoutMs) {
 int CCamCmd::QueryValue(int entry, ParamValue& out, int timeoutMs, int log) {
   ClearReceive();
   SendCommand(FormatQuery(entry, true), log);
-  if (settings_.offline == 1) return Fail(FailureKind::NoAnswer, "offline");
+  if (!link_->Answers()) return Fail(FailureKind::NoAnswer, "offline");
   if (WaitLine(log, timeoutMs) == 0) {
     ui_->SetLinkState(0);
     return FailUnanswered();
@@ -455,7 +369,6 @@ int CCamCmd::QueryValue(int entry, ParamValue& out, int timeoutMs, int log) {
   if (r.error == 0 && r.name == table_[entry].mnemonic) {
     out.type = r.type;
     out.intValue = r.intValue;
-    out.realValue = r.realValue;
     out.textValue = r.textValue;
     ui_->SetLinkState(1);
     return 1;
@@ -471,12 +384,12 @@ int CCamCmd::QueryInt(int entry, int& out, int timeoutMs, int log) {
 }
 
 void CCamCmd::Poll() {
-  if (settings_.offline == 1) return;
-  if (CameraLinkMode()) {
-    ReceiveLine(1);
+  if (!link_->Answers()) return;
+  if (link_->Pending() < 0) {
+    ReceiveLine(1);  // a link that cannot tell is given one line's chance
     return;
   }
-  while (port_.RingCount() > 0 && ReceiveLine(1) == 1) {
+  while (link_->Pending() > 0 && ReceiveLine(1) == 1) {
   }
 }
 

@@ -3,55 +3,61 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "base/failure.h"
 #include "base/settings.h"
 #include "base/text_scan.h"
 #include "base/user_interface.h"
+#include "link/transport.h"
 #include "protocol/command_table.h"
 #include "protocol/param_value.h"
 
 namespace kestrel {
 
-class CRsPort;
 class CameraLinkAdapter;
 
-// The one command object: the command table, the link operations over the COM
-// port or the Camera Link adapter, the line layer and the request/reply
-// transactions. Everything runs on one thread (the panel's, or the tool's).
+// The one command object: the command table, the link operations over one
+// transport, the line layer and the request/reply transactions. Everything
+// runs on one thread (the panel's, or the tool's).
 class CCamCmd {
  public:
   static constexpr int kLineBufferSize = 2048;
 
-  CCamCmd(Settings& settings, CRsPort& port, UserInterface& ui,
-          CameraLinkAdapter* cameraLink = nullptr);
+  CCamCmd(Settings& settings, UserInterface& ui);
   CCamCmd(const CCamCmd&) = delete;
   CCamCmd& operator=(const CCamCmd&) = delete;
 
   void SetUserInterface(UserInterface& ui) { ui_ = &ui; }
   UserInterface& Ui() const { return *ui_; }
-  void SetCameraLink(CameraLinkAdapter* adapter) { cameraLink_ = adapter; }
+  // The Camera Link adapter that links opened from now on go through when
+  // "Serial Mode" is not 0. A closed link lets go of the previous one at once.
+  void SetCameraLink(CameraLinkAdapter* adapter);
   Settings& Config() const { return settings_; }
   const CommandTable& Table() const { return table_; }
-  CRsPort& Port() const { return port_; }
 
   // Link operations. OpenPort opens "COM<index+1>" (RS-232C) or the Camera Link
   // adapter, whichever "Serial Mode" names; OpenPortNamed opens a device by name.
+  // The transport is chosen anew at every open.
   int OpenPort(int portIndex);
   int OpenPortNamed(const std::string& portName);
   // The port the settings name: "Comm Device" when set, else "Comm Port".
   int OpenConfiguredPort();
   int ClosePort();
+  bool LinkOpen() const { return link_->IsOpen(); }
   int ReadBytes(uint8_t* dst, int count, int timeoutMs);
+  // Bytes that have arrived and wait to be read, or -1 when the link cannot tell.
+  int BytesWaiting() const { return link_->Pending(); }
   // True when the device went away since the link was opened: a hang-up, an
   // unplugged adapter, a Camera Link library that reports an error. Every
   // transaction then fails at once.
   bool LinkLost() const;
   // What to tell the user: why the last open failed (cause and cure), and
   // that the device of an open link went away.
-  std::string OpenFailureText() const;
-  std::string LostText() const;
+  Failure OpenFailure() const { return link_->OpenFailure(); }
+  std::string OpenFailureText() const { return link_->OpenFailure().text; }
+  std::string LostText() const { return link_->LostText(); }
 
   // Line layer.
   std::string FormatSet(int entry, const ParamValue& value, bool terminator) const;
@@ -120,7 +126,6 @@ class CCamCmd {
 
  private:
   void RawWrite(const std::string& line);
-  bool CameraLinkMode() const { return settings_.serialMode != 0; }
   void WaitOutLateReply();
   void DiscardReceived();
   // A command went unanswered: its reply may still come, and must not be
@@ -128,9 +133,9 @@ class CCamCmd {
   void ExpectLateReply();
 
   Settings& settings_;
-  CRsPort& port_;
   UserInterface* ui_;
-  CameraLinkAdapter* cameraLink_;
+  CameraLinkAdapter* cameraLink_ = nullptr;
+  std::unique_ptr<Transport> link_;
   CommandTable table_;
   char lineBuffer_[kLineBufferSize] = {};
   int linePos_ = 0;

@@ -7,7 +7,7 @@
 namespace kestrel {
 
 // Value types of a command.
-enum ValueType : int { kTypeInteger = 0, kTypeReal = 1, kTypeText = 2 };
+enum ValueType : int { kTypeInteger = 0, kTypeText = 2 };
 
 // One row of the camera's command vocabulary.
 struct CommandEntry {
@@ -15,7 +15,6 @@ struct CommandEntry {
   int indexed = 0;        // 1: written NAME=INDEX,VALUE and queried NAME?INDEX
   int index = 0;          // the INDEX written for an indexed row
   int valueType = 0;      // ValueType
-  int decimals = 0;       // decimals written for a real value
   int indexSpecific = 0;  // 1: matches a name lookup only with its own index number
 };
 

@@ -1,63 +1,29 @@
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "base/user_interface.h"
 #include "protocol/cam_cmd.h"
 
 namespace kestrel {
 
-// Stands in for the user interface while a long operation runs many commands:
-// everything goes through to the real one except messages, which are kept so
-// the operation can report every failure once, in one summary, with the
-// camera's own words. Install with CCamCmd::SetUserInterface and put the old
-// one back afterwards (CollectMessages does both).
-class MessageCollector : public ForwardingUserInterface {
- public:
-  explicit MessageCollector(UserInterface& inner) : ForwardingUserInterface(inner) {}
-
-  MsgAnswer MessageBox(const std::string& text, MsgIcon, MsgButtons buttons,
-                       const std::string&) override {
-    messages_.push_back(text);
-    return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
-                                                                        : MsgAnswer::No;
-  }
-
-  // The messages since the last Take, joined by "; ", and forgotten.
-  std::string Take() {
-    std::string joined;
-    for (const std::string& m : messages_)
-      joined += (joined.empty() ? "" : "; ") + m;
-    messages_.clear();
-    return joined;
-  }
-
- private:
-  std::vector<std::string> messages_;
-};
-
-// Collects the messages of the command object's transactions while it lives.
+// For a long operation that runs many commands and reports every failure
+// once, in one summary: the camera's own words on the command that just
+// failed ("ERROR for LR=200", the lost-device text).
 class CollectMessages {
  public:
-  explicit CollectMessages(CCamCmd& cmd) : cmd_(cmd), old_(cmd.Ui()), collector_(old_) {
-    cmd_.SetUserInterface(collector_);
-  }
-  ~CollectMessages() { cmd_.SetUserInterface(old_); }
+  explicit CollectMessages(CCamCmd& cmd) : cmd_(cmd) {}
   CollectMessages(const CollectMessages&) = delete;
   CollectMessages& operator=(const CollectMessages&) = delete;
 
-  // The messages since the last call, joined; `otherwise` when there were none.
-  std::string Take(const std::string& otherwise) {
-    std::string m = collector_.Take();
-    return m.empty() ? otherwise : m;
+  // Read right after the failure: the reason the command object recorded, or
+  // `otherwise` when the camera said nothing (no answer within the time-out).
+  std::string Take(const std::string& otherwise) const {
+    const Failure& f = cmd_.LastFailure();
+    return f.kind == FailureKind::NoAnswer || f.text.empty() ? otherwise : f.text;
   }
 
  private:
   CCamCmd& cmd_;
-  UserInterface& old_;
-  MessageCollector collector_;
 };
 
 }  // namespace kestrel

@@ -10,7 +10,6 @@ namespace kestrel {
 struct ParamValue {
   int type = 0;
   int32_t intValue = 0;
-  double realValue = 0.0;
   std::string textValue;
 
   static ParamValue Int(int32_t v) {
@@ -40,7 +39,6 @@ struct ParsedLine {
   int error = 1;      // 0 resolved, 1 not
   int type = 0;
   int32_t intValue = 0;
-  double realValue = 0.0;
   std::string textValue;
 };
 

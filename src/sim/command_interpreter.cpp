@@ -1,5 +1,7 @@
 #include "sim/command_interpreter.h"
+#include "base/settings.h"
 #include "base/text_scan.h"
+#include "link/line_speed.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -129,26 +131,12 @@ bool ReadOnly(const std::string& n) {
 }  // namespace
 
 int BaudOfCode(int code) {
-  switch (code) {
-    case 1:
-      return 9600;
-    case 2:
-      return 19200;
-    case 4:
-      return 38400;
-    case 8:
-      return 57600;
-    case 16:
-      return 115200;
-    default:
-      return 0;
-  }
+  // The camera's speeds, by the Camera Link bit the camera takes for them.
+  return code >= 1 && code <= 16 ? BaudOfCameraLinkCode(static_cast<uint32_t>(code)) : 0;
 }
 
 int CodeOfBaud(int baud) {
-  for (int code : {1, 2, 4, 8, 16})
-    if (BaudOfCode(code) == baud) return code;
-  return 0;
+  return IndexOfBaud(baud) >= 0 ? static_cast<int>(CameraLinkCode(baud)) : 0;
 }
 
 bool CommandInterpreter::Assemble(char byte, std::string& line, bool& overflowed) {

@@ -15,6 +15,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "link/line_speed.h"
+
 namespace kestrel::sim {
 
 namespace {
@@ -37,46 +39,6 @@ constexpr uint64_t kSpinNs = 60000;
 // A host that has taken no byte for this long is not coming back for these.
 constexpr uint64_t kStuckHostNs = 10000 * kMs;
 
-int SpeedToBaud(speed_t s) {
-  switch (s) {
-    case B1200:
-      return 1200;
-    case B2400:
-      return 2400;
-    case B4800:
-      return 4800;
-    case B9600:
-      return 9600;
-    case B19200:
-      return 19200;
-    case B38400:
-      return 38400;
-    case B57600:
-      return 57600;
-    case B115200:
-      return 115200;
-    case B230400:
-      return 230400;
-    default:
-      return 0;
-  }
-}
-
-speed_t BaudToSpeed(int baud) {
-  switch (baud) {
-    case 19200:
-      return B19200;
-    case 38400:
-      return B38400;
-    case 57600:
-      return B57600;
-    case 115200:
-      return B115200;
-    default:
-      return B9600;
-  }
-}
-
 }  // namespace
 
 PtyCamera::PtyCamera(SimOptions options) : options_(std::move(options)) {
@@ -91,8 +53,10 @@ PtyCamera::PtyCamera(SimOptions options) : options_(std::move(options)) {
   termios tio{};
   ::tcgetattr(keepSlave_, &tio);
   ::cfmakeraw(&tio);
-  ::cfsetispeed(&tio, BaudToSpeed(options_.startBaud));
-  ::cfsetospeed(&tio, BaudToSpeed(options_.startBaud));
+  // A start speed the camera does not have is taken as 9600, below as well.
+  const speed_t start = CodeOfBaud(options_.startBaud) ? TerminalSpeed(options_.startBaud) : B9600;
+  ::cfsetispeed(&tio, start);
+  ::cfsetospeed(&tio, start);
   ::tcsetattr(keepSlave_, TCSANOW, &tio);
   if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("no pipe");
 
@@ -167,7 +131,7 @@ int PtyCamera::HostBaud() const {
   // The master reports the terminal settings the program gave the slave.
   termios tio{};
   if (master_ < 0 || ::tcgetattr(master_, &tio) != 0) return 0;
-  return SpeedToBaud(::cfgetospeed(&tio));
+  return BaudOfTerminalSpeed(::cfgetospeed(&tio));
 }
 
 bool PtyCamera::Chance(double share) {

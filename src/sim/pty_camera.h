@@ -102,7 +102,6 @@ class PtyCamera {
   void Flush(uint64_t nowNs);
   void DoHangUp();
   int HostBaud() const;
-  double ByteSeconds() const;
   bool Chance(double share);
   std::string Garble(const std::string& bytes, size_t count);
 

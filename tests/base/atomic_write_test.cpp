@@ -15,7 +15,6 @@
 
 #include "base/file_messages.h"
 #include "base/text_file.h"
-#include "common/recording_ui.h"
 
 namespace kestrel {
 namespace {
@@ -110,19 +109,18 @@ TEST_F(AtomicWriteTest, SavesThroughLinksReplaceTheFileAtTheEnd) {
 
 // The message keeps its own text and caption and ends in the system's reason.
 TEST_F(AtomicWriteTest, FailuresCarryTheSystemsReason) {
-  testing::RecordingUi ui;
   const std::string missing = (dir_ / "missing" / "afe.txt").string();
   std::string error;
   EXPECT_FALSE(WriteFileAtomically(missing, "x", &error));
   EXPECT_EQ(error, "cannot create a file in the folder: No such file or directory");
-  ReportCannotWrite(ui, missing);
+  const Failure write = CannotWrite(missing);
   AtomicTextFile file;
   EXPECT_FALSE(file.Create(dir_.string()));
-  ReportCannotCreate(ui, dir_.string(), file.Error());
-  EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{
-                               missing + "\nCouldn't write the file\nNo such file or directory",
-                               dir_.string() + "\nCouldn't open the file\nIs a directory"}));
-  EXPECT_EQ(ui.boxes[0].caption, "File Write Error");
+  const Failure create = CannotCreate(dir_.string(), file.Error());
+  EXPECT_EQ(write.text, missing + "\nCouldn't write the file\nNo such file or directory");
+  EXPECT_EQ(write.caption, "File Write Error");
+  EXPECT_EQ(create.text, dir_.string() + "\nCouldn't open the file\nIs a directory");
+  EXPECT_EQ(create.kind, FailureKind::FileError);
 
   // A disk that fills up while the data goes out: the old file stays, no
   // temporary is left, and the reason reaches the caller. (The file size

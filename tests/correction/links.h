@@ -25,9 +25,8 @@ struct Link {
     return lines;
   }
   Settings settings;
-  CRsPort port;
   RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   bool opened = false;
 };
 

@@ -51,9 +51,8 @@ class SimEndToEnd : public ::testing::Test {
 
   sim::PtyCamera camera;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   std::vector<std::string> paths_;
 };
 

@@ -58,7 +58,7 @@ TEST_P(CameraLinkCategoryTest, CategoryListsTheLibraryAndReachesTheCamera) {
   if (kind == 1) comm.OnBaudSelected(4);
   EXPECT_EQ(comm.StateWord()->text(), "Online");
   EXPECT_NE(panel_->Table().GetParamInt(ctrl::LR), 2345);
-  port_.Close();
+  cmd_->ClosePort();
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CameraLinkCategoryTest, ::testing::Values(1, 2, 3));

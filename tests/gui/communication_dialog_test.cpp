@@ -171,7 +171,7 @@ TEST_F(CommTest, ChoosingAnotherPortReconnectsAndRefreshesThePanel) {
   second->WithModel([](sim::CameraModel& m) { m.LoadArea(2); });
   CommButton("ctl2255")->click();
   EXPECT_EQ(Comm().AreaLabel()->text(), "User 2 Data");
-  port_.Close();
+  cmd_->ClosePort();
 }
 
 TEST_F(CommTest, MessageListKeepsTheNewest1024AndExportsOldestFirst) {
@@ -268,7 +268,7 @@ TEST_F(CommTest, SettingFileSavedFromThePanelMakesAnotherCameraAnswerAlike) {
     EXPECT_EQ(a, b) << cmd_->Table()[row].mnemonic;
   }
   EXPECT_EQ(CameraInt(*second, "CT1R9"), 77);
-  port_.Close();
+  cmd_->ClosePort();
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ class PanelFixture : public ::testing::Test {
     qputenv("KESTREL_CONFIG", Path("kestrel.ini").c_str());
     camera_ = NewCamera(cameraOptions_);
     settings_.commDevice = camera_->SlavePath();
-    cmd_ = std::make_unique<CCamCmd>(settings_, port_, ui_);
+    cmd_ = std::make_unique<CCamCmd>(settings_, ui_);
     ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
                             const std::string& caption) {
       boxes_.push_back({text, icon, buttons, caption});
@@ -53,7 +53,6 @@ class PanelFixture : public ::testing::Test {
     SetFileChooser({});
     panel_.reset();
     cmd_.reset();
-    port_.Close();
     camera_.reset();
   }
 
@@ -106,7 +105,6 @@ class PanelFixture : public ::testing::Test {
   QTemporaryDir dir_;
   sim::SimOptions cameraOptions_;
   Settings settings_;
-  CRsPort port_;
   QtUserInterface ui_;
   std::unique_ptr<sim::PtyCamera> camera_;
   std::unique_ptr<CCamCmd> cmd_;

@@ -31,7 +31,7 @@ class NoCameraTest : public ::testing::Test {
  protected:
   void Start(testing::PtyPeer& peer) {
     settings_.commDevice = peer.SlavePath();
-    cmd_ = std::make_unique<CCamCmd>(settings_, port_, ui_);
+    cmd_ = std::make_unique<CCamCmd>(settings_, ui_);
     ui_.SetResponder([this](const std::string& text, MsgIcon, MsgButtons, const std::string&) {
       boxes_.push_back(text);
       return MsgAnswer::Ok;
@@ -49,7 +49,6 @@ class NoCameraTest : public ::testing::Test {
   }
 
   Settings settings_;
-  CRsPort port_;
   QtUserInterface ui_;
   std::unique_ptr<CCamCmd> cmd_;
   std::unique_ptr<CKestrelDlg> panel_;

@@ -65,9 +65,8 @@ class AreaCommandTest : public ::testing::Test {
     return line == "EA?" ? std::string("EA=2\r\n") : std::string("COMPLETE\r\n");
   }};
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   Refreshes panel;
   int current = 0;
 };

@@ -17,9 +17,8 @@ using Strings = std::vector<std::string>;
 
 TEST(BindingLayoutTest, EverySlotResolvesToItsOwnCommandAndUniqueId) {
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd(settings, port, ui);
+  CCamCmd cmd(settings, ui);
   BindingTable table(cmd);
   ASSERT_EQ(table.Count(), 225);
   std::set<uint32_t> ids;
@@ -43,9 +42,8 @@ TEST(BindingLayoutTest, EverySlotResolvesToItsOwnCommandAndUniqueId) {
 
 TEST(BindingLayoutTest, SettingLinesFollowSlotOrderAndSkipRules) {
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd(settings, port, ui);
+  CCamCmd cmd(settings, ui);
   BindingTable table(cmd);
   auto lines_of = [&] {
     return SettingFileLines(cmd, BindingValues(table), settings.operatingMode);

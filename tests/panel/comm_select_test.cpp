@@ -22,7 +22,7 @@ TEST(CommSelect, CameraLinkDllNoOutsideTheListFallsBackToTheFirstPort) {
   ::setenv("KESTREL_CLFAKE_PORTS", "3", 1);
   Settings s;
   testing::RecordingUi ui;
-  CClSerial cl(s, ui);
+  CClSerial cl(s);
   cl.SetLibraryFile(3, fake.string());
   s.serialMode = 3;
   s.dllNo = 7;
@@ -42,9 +42,8 @@ TEST(CommSelect, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers) {
     return line == "EA?" ? std::string("EA=1\r\n") : std::string();
   });
   Settings s;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd(s, port, ui);
+  CCamCmd cmd(s, ui);
   Connection connection(cmd, Connection::Timing{200, 0, 200});
   s.commDevice = peer.SlavePath();
   ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
@@ -54,7 +53,7 @@ TEST(CommSelect, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers) {
   auto connect = [&] { return connection.Connect(); };
   auto refresh = [&] { ++refreshed; };
   EXPECT_TRUE(Reconnect(
-      cmd, [&](Settings&) { openWhileChanging = port.IsOpen(); }, connect, refresh));
+      cmd, [&](Settings&) { openWhileChanging = cmd.LinkOpen(); }, connect, refresh));
   EXPECT_FALSE(openWhileChanging);
   EXPECT_EQ(refreshed, 1);
   EXPECT_EQ(ui.LastLinkState(), 1);

@@ -30,9 +30,8 @@ class ConnectionTest : public ::testing::Test {
   }
   std::unique_ptr<sim::PtyCamera> camera;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   Connection connection{cmd, Connection::Timing{300, 100, 300}};
 };
 
@@ -86,7 +85,7 @@ TEST_F(ConnectionTest, RefusedSpeedSwitchLeavesTheLinkAt9600Unread) {
   EXPECT_FALSE(connection.NegotiateAndConnect());
   EXPECT_EQ(settings.baudRate, 0);
   EXPECT_EQ(connection.LastFailure().text, "ERROR REJECTED for CBDRT=16");
-  EXPECT_TRUE(port.IsOpen());
+  EXPECT_TRUE(cmd.LinkOpen());
 }
 
 TEST_F(ConnectionTest, NoAnswerAndNoPortSayWhy) {
@@ -98,7 +97,7 @@ TEST_F(ConnectionTest, NoAnswerAndNoPortSayWhy) {
             "no answer at 38400, 9600, 115200, 57600 or 19200 bit/s on " + camera->SlavePath());
   EXPECT_FALSE(connection.LastFailure());  // the status line's to tell
   EXPECT_EQ(settings.baudRate, 2);         // still the speed to try first next time
-  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(cmd.LinkOpen());
   EXPECT_EQ(ui.LastLinkState(), 0);
 
   settings.commDevice = "/dev/kestrel-no-such-port";
@@ -117,9 +116,8 @@ TEST(ConnectionSlowCamera, GetsTheFullTimeOutAtTheLastSpeed) {
   sim::PtyCamera camera(options);
   Settings settings;
   settings.commDevice = camera.SlavePath();
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   Connection connection{cmd, Connection::Timing{1000, 100, 1000}};
   EXPECT_TRUE(connection.FindCamera()) << connection.Failure();
   EXPECT_EQ(settings.baudRate, 0);

@@ -106,9 +106,8 @@ class PanelTest : public ::testing::Test {
 
   SimulatedPeer camera;
   Settings settings;
-  CRsPort port;
   RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   BindingTable table{cmd};
   HeadlessBindingView view{table};
 };

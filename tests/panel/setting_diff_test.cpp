@@ -22,9 +22,8 @@ class SettingDiffTest : public ::testing::Test {
   }
   sim::PtyCamera camera;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
 };
 
 TEST_F(SettingDiffTest, FileAgainstCameraPlainIndexedTextAndRefusedRows) {

@@ -101,9 +101,8 @@ class SettingFileTest : public ::testing::Test {
   PtyPeer peer{[this](const std::string& line) { return camera.Answer(line); }};
   fs::path dir;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
 };
 
 TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {

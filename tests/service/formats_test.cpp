@@ -172,9 +172,8 @@ TEST(TerminalRoutineTest, CorrectionTextIsExactly2048Pixels) {
 
 TEST(TerminalRoutineTest, PixelRepliesGiveTheirNumberOrNothing) {
   Settings settings;
-  CRsPort port;
   SilentUserInterface ui;
-  CCamCmd cmd(settings, port, ui);
+  CCamCmd cmd(settings, ui);
   int32_t v = 0;
   EXPECT_TRUE(CorrectionReplyValue(cmd, "PBDR=5,-3", v));
   EXPECT_EQ(v, -3);

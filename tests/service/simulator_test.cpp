@@ -31,9 +31,8 @@ class SimulatorTest : public ::testing::Test {
   sim::PtyCamera camera;
   testing::TempFolder dir;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
 };
 
 // Dumps come back as bursts of thousands of lines; a paced camera sends them

@@ -44,8 +44,7 @@ class ServiceWireTest : public ::testing::Test {
     settings.commDevice = peer.SlavePath();
     // Long enough for a loaded machine, short enough for the silent cases.
     settings.replyTimeoutMs = 1500;
-    ASSERT_EQ(cmd.OpenConfiguredPort(), 1)
-        << DescribeOpenError(settings.commDevice, port.LastError());
+    ASSERT_EQ(cmd.OpenConfiguredPort(), 1) << cmd.OpenFailureText();
   }
   void TearDown() override { cmd.ClosePort(); }
   std::string File(const std::string& name) const { return dir / name; }
@@ -63,9 +62,8 @@ class ServiceWireTest : public ::testing::Test {
 
   testing::TempFolder dir;
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
   PtyPeer peer;
 };
 

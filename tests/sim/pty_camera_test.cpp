@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "common/recording_ui.h"
-#include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
 
@@ -39,9 +38,8 @@ class Host {
     return cmd.QueryValue(row, v, timeoutMs) == 1 ? v.textValue : "<failed>";
   }
   Settings settings;
-  CRsPort port;
   testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  CCamCmd cmd{settings, ui};
 };
 
 TEST(PtyCamera, AnswersTableSetsAndQueriesOverTheLink) {
@@ -71,19 +69,6 @@ TEST(PtyCamera, AnswersTableSetsAndQueriesOverTheLink) {
   EXPECT_GT(s.modelledSeconds, (s.bytesIn + s.bytesOut) * 10.0 / 9600 * 0.999);
 }
 
-TEST(PtyCamera, RejectedCommandGetsAnErrorLine) {
-  SimOptions o;
-  o.rejected = {"LR"};
-  PtyCamera cam(o);
-  Host host(cam.SlavePath());
-  ASSERT_TRUE(host.Open());
-  EXPECT_EQ(host.cmd.SetInt(18, 1000, 1000), 0);
-  ASSERT_EQ(host.ui.BoxTexts().size(), 1u);
-  EXPECT_EQ(host.ui.BoxTexts()[0], "ERROR REJECTED for LR=1000");
-  EXPECT_EQ(host.cmd.SetInt(19, 1000, 1000), 1);  // LR2 is not rejected
-  EXPECT_EQ(cam.Stats().errorLines, 1u);
-}
-
 // The start-up handshake: the switch is acknowledged at the old speed, and
 // from then on only a host at the new speed understands the camera.
 TEST(PtyCamera, SpeedSwitchAndGarbledBytesAtTheWrongSpeed) {
@@ -97,10 +82,8 @@ TEST(PtyCamera, SpeedSwitchAndGarbledBytesAtTheWrongSpeed) {
   // What the camera sends now reaches the host as bytes that form no line.
   cam.SendUnsolicited("EVENT");
   uint8_t raw[64];
-  ASSERT_TRUE(host.port.WaitReadable(1000));
-  std::this_thread::sleep_for(20ms);
-  const int n = host.port.ReadRing(raw, sizeof raw);
-  ASSERT_GT(n, 0);
+  ASSERT_EQ(host.cmd.ReadBytes(raw, 1, 1000), 1);
+  const int n = 1 + host.cmd.ReadBytes(raw + 1, sizeof raw - 1, 50);
   for (int i = 0; i < n; ++i)
     EXPECT_GE(raw[i], 0x80) << i;
   EXPECT_EQ(cam.Stats().garbledLines, 1u);
@@ -144,21 +127,6 @@ TEST(PtyCamera, LatencyDoesNotRestartATransfer) {
   EXPECT_EQ(host.QueryInt(cmd::LUTD1), 0);
 }
 
-TEST(PtyCamera, SilentCameraTimesOutAfterItsQuota) {
-  SimOptions o;
-  o.silentAfterLines = 1;
-  PtyCamera cam(o);
-  Host host(cam.SlavePath());
-  ASSERT_TRUE(host.Open());
-  EXPECT_EQ(host.QueryInt(cmd::EA), 0);
-  int v = 0;
-  EXPECT_EQ(host.cmd.QueryInt(cmd::EA, v, 200), 0);
-  EXPECT_EQ(host.ui.LastLinkState(), 0);
-  ASSERT_EQ(host.ui.BoxTexts().size(), 1u);
-  EXPECT_EQ(host.ui.BoxTexts()[0].rfind("No answer from Camera!", 0), 0u);
-  EXPECT_EQ(cam.Stats().linesOut, 1u);
-}
-
 TEST(PtyCamera, KnobsChangedWhileTheCameraRuns) {
   PtyCamera cam;
   Host host(cam.SlavePath());
@@ -176,7 +144,7 @@ TEST(PtyCamera, KnobsChangedWhileTheCameraRuns) {
   EXPECT_EQ(host.QueryInt(cmd::EA, 1000), -99999);
   unplug.join();
   EXPECT_TRUE(cam.HungUp());
-  EXPECT_TRUE(host.port.Lost());
+  EXPECT_TRUE(host.cmd.LinkLost());
 }
 
 TEST(PtyCamera, HangUpLeavesTheTransactionUnanswered) {
@@ -189,46 +157,70 @@ TEST(PtyCamera, HangUpLeavesTheTransactionUnanswered) {
   EXPECT_EQ(host.QueryInt(18), 500);
   EXPECT_EQ(host.QueryInt(18, 300), -99999);
   // The host may notice the hang-up before the camera's thread has noted it.
-  for (int i = 0; i < 200 && !(cam.HungUp() && host.port.Lost()); ++i)
+  for (int i = 0; i < 200 && !(cam.HungUp() && host.cmd.LinkLost()); ++i)
     std::this_thread::sleep_for(5ms);
   EXPECT_TRUE(cam.HungUp());
-  EXPECT_TRUE(host.port.Lost());
+  EXPECT_TRUE(host.cmd.LinkLost());
   host.cmd.ClosePort();
   EXPECT_FALSE(host.Open());  // the device is gone
 }
 
-TEST(PtyCamera, DroppedGarbledAndUnsolicitedReplies) {
-  {
+// A camera that rejects a command, falls silent after its quota, drops or
+// garbles its replies: the host's set fails with the kind that says which.
+TEST(PtyCamera, MisbehavingCamerasFailTheSetByKind) {
+  struct Row {
+    void (*configure)(SimOptions&);
+    FailureKind kind;
+    std::string text;  // its start
+    int linkState;     // 1: the camera did answer
+    uint64_t SimStats::*counter;
+  } rows[] = {
+      {[](SimOptions& o) { o.rejected = {"LR"}; }, FailureKind::Rejected,
+       "ERROR REJECTED for LR=500", 1, &SimStats::errorLines},
+      {[](SimOptions& o) { o.silentAfterLines = 1; }, FailureKind::NoAnswer,
+       "No answer from Camera!", 0, &SimStats::linesOut},
+      {[](SimOptions& o) { o.dropShare = 1.0; }, FailureKind::NoAnswer, "No answer from Camera!", 0,
+       &SimStats::droppedLines},
+      {[](SimOptions& o) { o.garbleShare = 1.0; }, FailureKind::Rejected, "~O", 1,
+       &SimStats::garbledLines},
+  };
+  for (const Row& r : rows) {
     SimOptions o;
-    o.dropShare = 1.0;
+    r.configure(o);
     PtyCamera cam(o);
     Host host(cam.SlavePath());
     ASSERT_TRUE(host.Open());
-    EXPECT_EQ(host.cmd.SetInt(18, 500, 200), 0);
-    EXPECT_EQ(cam.Stats().droppedLines, 1u);
-    EXPECT_EQ(cam.WithModel([](CameraModel& m) { return m.Int("LR"); }), 500);
+    const bool quota = o.silentAfterLines > 0;
+    if (quota) {
+      EXPECT_EQ(host.QueryInt(cmd::EA), 0);  // the quota's one line
+    }
+    EXPECT_EQ(host.cmd.SetInt(18, 500, 300), 0) << r.text;
+    EXPECT_EQ(host.cmd.LastFailure().kind, r.kind) << r.text;
+    EXPECT_EQ(host.cmd.LastFailure().text.rfind(r.text, 0), 0u) << host.cmd.LastFailure().text;
+    EXPECT_EQ(host.ui.LastLinkState(), r.linkState) << r.text;
+    EXPECT_EQ(cam.Stats().*r.counter, 1u) << r.text;
+    // The camera took the value whatever became of its answer.
+    if (!o.rejected.empty() || quota) continue;
+    EXPECT_EQ(cam.WithModel([](CameraModel& m) { return m.Int("LR"); }), 500) << r.text;
   }
-  {
-    SimOptions o;
-    o.garbleShare = 1.0;
-    PtyCamera cam(o);
-    Host host(cam.SlavePath());
-    ASSERT_TRUE(host.Open());
-    EXPECT_EQ(host.cmd.SetInt(18, 500, 1000), 0);
-    ASSERT_EQ(host.ui.BoxTexts().size(), 1u);
-    EXPECT_EQ(host.ui.BoxTexts()[0].substr(0, 2), "~O");
-    EXPECT_EQ(host.ui.LastLinkState(), 1);  // the camera did answer
-  }
-  {
-    SimOptions o;
-    o.unsolicitedEveryMs = 10;
-    o.unsolicitedText = "TEMP ALARM";
-    PtyCamera cam(o);
-    Host host(cam.SlavePath());
-    ASSERT_TRUE(host.Open());
-    ASSERT_EQ(host.cmd.WaitLine(1, 1000), 1);
-    EXPECT_EQ(host.cmd.PopLine(), "TEMP ALARM");
-  }
+  // LR2 is not LR: a rejection names its command exactly.
+  SimOptions o;
+  o.rejected = {"LR"};
+  PtyCamera cam(o);
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  EXPECT_EQ(host.cmd.SetInt(19, 1000, 1000), 1);
+}
+
+TEST(PtyCamera, UnsolicitedLinesReachTheHost) {
+  SimOptions o;
+  o.unsolicitedEveryMs = 10;
+  o.unsolicitedText = "TEMP ALARM";
+  PtyCamera cam(o);
+  Host host(cam.SlavePath());
+  ASSERT_TRUE(host.Open());
+  ASSERT_EQ(host.cmd.WaitLine(1, 1000), 1);
+  EXPECT_EQ(host.cmd.PopLine(), "TEMP ALARM");
 }
 
 TEST(PtyCamera, SettingAreasSurviveARestartWithAStateFile) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/settings.h"
 #include "base/text_file.h"
 #include "sim/pty_camera.h"
 
@@ -29,8 +30,11 @@ void Usage(FILE* out) {
       "Runs the simulated camera on a pseudo-terminal, prints the port's path and\n"
       "keeps a symbolic link to it until SIGINT or SIGTERM.\n\n"
       "  --link PATH            stable link to the port (default $XDG_RUNTIME_DIR/kestrel-camsim,\n"
-      "                         else /tmp/kestrel-camsim-$UID); --no-link for none\n"
-      "  --baud BPS             start speed (9600, 19200, 38400, 57600, 115200; default 9600)\n"
+      "                         else /tmp/kestrel-camsim-$UID); --no-link for none\n",
+      out);
+  std::fprintf(out, "  --baud BPS             start speed (%s; default 9600)\n",
+               kestrel::CameraBaudList(", ").c_str());
+  std::fputs(
       "  --pace                 every byte takes its 8N1 time at the current speed\n"
       "  --no-speed-check       do not garble when the host's port speed differs\n"
       "  --state FILE           keep the setting areas and stored data in FILE\n"

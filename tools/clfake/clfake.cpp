@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "link/line_speed.h"
+
 #ifndef CLFAKE_KIND
 #define CLFAKE_KIND 3
 #endif
@@ -115,26 +117,7 @@ Port* Valid(void* ref) {
 }
 
 [[maybe_unused]] speed_t SpeedOfCode(uint32_t code) {
-  switch (code) {
-    case 1:
-      return B9600;
-    case 2:
-      return B19200;
-    case 4:
-      return B38400;
-    case 8:
-      return B57600;
-    case 16:
-      return B115200;
-    case 32:
-      return B230400;
-    case 64:
-      return B460800;
-    case 128:
-      return B921600;
-    default:
-      return B0;
-  }
+  return kestrel::TerminalSpeed(kestrel::BaudOfCameraLinkCode(code));
 }
 
 #if CLFAKE_KIND == 2

@@ -98,9 +98,6 @@ void WriteValue(JsonWriter& w, const CommandEntry& row, const ParamValue& value)
     case kTypeText:
       w.String(value.textValue);
       break;
-    case kTypeReal:
-      w.Real(value.realValue, row.decimals);
-      break;
     default:
       w.Int(value.intValue);
   }
@@ -205,8 +202,9 @@ void TerminalUi::Draw() {
 
 bool Context::Prepare() {
   ++linksPrepared;
-  cameraLink = std::make_unique<CClSerial>(settings, ui);
-  cmd = std::make_unique<CCamCmd>(settings, port, ui, cameraLink.get());
+  cameraLink = std::make_unique<CClSerial>(settings);
+  cmd = std::make_unique<CCamCmd>(settings, ui);
+  cmd->SetCameraLink(cameraLink.get());
   if (!portOverride.empty()) {
     settings.serialMode = 0;
     settings.commDevice = portOverride;
@@ -284,7 +282,7 @@ int Run(Context& ctx, const std::vector<std::string>& args, const Command*& comm
     } else if (a == "--baud") {
       if (!value(a, v)) return kUsage;
       if (!ParseIntArg(v, n) || IndexOfBaud(n) < 0) {
-        PrintError("--baud takes 9600, 19200, 38400, 57600 or 115200");
+        PrintError("--baud takes " + CameraBaudList(" or "));
         return kUsage;
       }
       ctx.settings.baudRate = IndexOfBaud(n);

@@ -51,7 +51,6 @@ class TerminalUi : public UserInterface, public Reporter {
 
 struct Context {
   Settings settings;
-  CRsPort port;
   TerminalUi ui;
   std::unique_ptr<CClSerial> cameraLink;  // created by Connect
   std::unique_ptr<CCamCmd> cmd;

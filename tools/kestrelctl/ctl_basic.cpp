@@ -5,6 +5,7 @@
 
 #include "base/json_writer.h"
 #include "ctl.h"
+#include "link/line_speed.h"
 #include "link/port_list.h"
 #include "panel/set_line_check.h"
 
@@ -39,7 +40,7 @@ std::string ValueText(const CCamCmd& cmd, int row, const ParamValue& v) {
 // must the tool, for its next command and its next run.
 bool MoveToCameraSpeed(Context& ctx, int code) {
   for (int index = 0; index < 5; ++index) {
-    if (CClSerial::BaudCode(BaudOfIndex(index)) != static_cast<uint32_t>(code)) continue;
+    if (CameraLinkCode(BaudOfIndex(index)) != static_cast<uint32_t>(code)) continue;
     ctx.settings.baudRate = index;
     if (!ctx.Reopen()) return false;
     ctx.RememberBaud();
@@ -53,7 +54,7 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
     PrintError("query needs at least one NAME");
     return kUsage;
   }
-  CCamCmd probe(ctx.settings, ctx.port, ctx.ui);
+  CCamCmd probe(ctx.settings, ctx.ui);
   std::vector<int> rows;
   for (const std::string& a : args) {
     int row = ResolveQueryName(probe, a);

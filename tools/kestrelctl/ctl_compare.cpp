@@ -44,7 +44,7 @@ int Diff(Context& ctx, const std::vector<std::string>& given) {
     PrintError("diff [--json] FILE.cam (against the camera) or diff [--json] A.cam B.cam");
     return kUsage;
   }
-  CCamCmd files(ctx.settings, ctx.port, ctx.ui);  // the command table, for the files
+  CCamCmd files(ctx.settings, ctx.ui);  // the command table, for the files
   std::vector<SettingRow> a, b;
   if (int status = ReadRows(files, args[0], a); status != kOk) return status;
   const bool twoFiles = args.size() == 2;

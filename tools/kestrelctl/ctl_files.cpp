@@ -169,7 +169,7 @@ int ClList(Context& ctx, const std::vector<std::string>& args) {
     PrintError("cl-list needs --cl-mode and takes no arguments");
     return kUsage;
   }
-  CClSerial cl(ctx.settings, ctx.ui);
+  CClSerial cl(ctx.settings);
   if (!ctx.clLibrary.empty() && ctx.clMode != 1) cl.SetLibraryFile(ctx.clMode, ctx.clLibrary);
   ctx.settings.serialMode = ctx.clMode;
   const CClSerial::ListKind kind = CClSerial::ListOfMode(ctx.clMode);

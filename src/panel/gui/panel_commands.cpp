@@ -64,7 +64,7 @@ PanelCommands::PanelCommands(CKestrelDlg& panel, QtUserInterface& ui)
   // The Camera Link adapter of the run: the communication dialog lists its
   // libraries and ports, and the link goes through it when "Serial Mode" is
   // not 0.
-  cameraLink_ = std::make_unique<CClSerial>(panel_.Config(), ui_);
+  cameraLink_ = std::make_unique<CClSerial>(panel_.Config());
   cmd_.SetCameraLink(cameraLink_.get());
 
   comm_ = new CCommSelDlg(panel_, ui_, *cameraLink_, panelSettings_);
