@@ -14,7 +14,6 @@
 #include <memory>
 
 #include "gui/qt_user_interface.h"
-#include "link/rs_port.h"
 #include "panel/gui/areas_dlg.h"
 #include "panel/gui/comm_select_dlg.h"
 #include "panel/gui/kestrel_dlg.h"
@@ -97,7 +96,6 @@ int Run(const QString& folder) {
   settings.commDevice = camera.SlavePath();
   settings.operatingMode = kModeFactory;
   settings.cameraId = "K93020417A";
-  CRsPort port;
   QtUserInterface ui;
   // Nobody answers: say what would have been asked and take the first answer.
   ui.SetResponder([](const std::string& text, MsgIcon, MsgButtons buttons, const std::string&) {
@@ -105,7 +103,7 @@ int Run(const QString& folder) {
     return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
                                                                               : MsgAnswer::Ok;
   });
-  CCamCmd cmd(settings, port, ui);
+  CCamCmd cmd(settings, ui);
   CKestrelDlg panel(cmd, ui);
   panel.SetAskOnExit(false);
   PanelCommands* commands = InstallPanelCommands(panel, ui);
