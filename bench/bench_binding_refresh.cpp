@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
   settings.commDevice = camera.SlavePath();
   settings.baudRate = 4;
   settings.operatingMode = kModeFactory;
-  SilentUserInterface ui;
+  UserInterface ui;
   CCamCmd cmd(settings, ui);
   if (cmd.OpenConfiguredPort() != 1) {
     std::fprintf(stderr, "cannot open %s\n", camera.SlavePath().c_str());

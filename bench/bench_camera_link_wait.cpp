@@ -53,7 +53,7 @@ Wait WaitThrough(int mode, int baudIndex) {
   Settings settings;
   settings.serialMode = mode;
   settings.baudRate = baudIndex;
-  SilentUserInterface ui;
+  UserInterface ui;
   CClSerial cl(settings);
   cl.SetLibraryFile(2, FakeDir() / "cl2001" / "libclserial.so");
   cl.SetLibraryFile(3, FakeDir() / "cl11" / "libclallserial.so");

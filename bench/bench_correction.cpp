@@ -32,7 +32,7 @@ double TransferRatio(bool write, double& wall, double& ideal) {
   Settings settings;
   settings.commDevice = camera.SlavePath();
   settings.baudRate = 4;  // 115200
-  SilentUserInterface ui;
+  UserInterface ui;
   CCamCmd cmd(settings, ui);
   if (cmd.OpenConfiguredPort() != 1) {
     std::fprintf(stderr, "cannot open the simulated camera\n");

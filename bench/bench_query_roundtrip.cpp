@@ -64,7 +64,7 @@ Result Run(int queries, bool pace) {
   Settings settings;
   settings.commDevice = path;
   settings.baudRate = 4;
-  SilentUserInterface ui;
+  UserInterface ui;
   CCamCmd cmd(settings, ui);
   if (cmd.OpenConfiguredPort() != 1) {
     std::fprintf(stderr, "cannot open %s\n", path.c_str());

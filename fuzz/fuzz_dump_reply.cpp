@@ -18,7 +18,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kestrel;
   static Settings settings;
-  static SilentUserInterface ui;
+  static UserInterface ui;
   static CCamCmd cmd(settings, ui);
   const std::string line(reinterpret_cast<const char*>(data), size);
 

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static kestrel::Settings settings;
-  static kestrel::SilentUserInterface ui;
+  static kestrel::UserInterface ui;
   static kestrel::CCamCmd cmd(settings, ui);
   const std::string line(reinterpret_cast<const char*>(data), size);
   for (int mode = 0; mode < 2; ++mode) {

@@ -11,11 +11,11 @@
 
 namespace {
 
-// Counts what the replay tells the user and checks the progress it reports.
-class CheckingUi : public kestrel::UserInterface {
+// Counts what the replay asks the user and checks the progress it reports.
+class CheckingUi : public kestrel::UserInterface, public kestrel::Reporter {
  public:
-  kestrel::MsgAnswer MessageBox(const std::string& text, kestrel::MsgIcon, kestrel::MsgButtons,
-                                const std::string&) override {
+  kestrel::MsgAnswer Report(const std::string& text, kestrel::MsgIcon, kestrel::MsgButtons,
+                            const std::string&) override {
     // At most the one summary of the lines that cannot be sent.
     if (text.find(" lines cannot be sent:\n") == std::string::npos || ++boxes > 1) __builtin_trap();
     return kestrel::MsgAnswer::Ok;
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const kestrel::SettingFileCheck check = kestrel::CheckSettingText(cmd.Table(), text);
   Panel panel;
-  const kestrel::ReplayResult r = kestrel::ReplaySettingText(text, cmd, &panel);
+  const kestrel::ReplayResult r = kestrel::ReplaySettingText(text, cmd, &panel, &ui);
   if (r.lines != check.lines || r.unresolved != static_cast<int>(check.problems.size()))
     __builtin_trap();
   if (ui.boxes != (check.problems.empty() ? 0 : 1) || r.failed != 0) __builtin_trap();

@@ -14,21 +14,6 @@ std::string FileReason(const std::string& path, int error) {
   return "\n" + path + SystemReason(error);
 }
 
-void ReportCannotCreate(UserInterface& ui, const std::string& path, int error) {
-  ui.MessageBox(path + "\nCouldn't open the file" + SystemReason(error), MsgIcon::Warning,
-                MsgButtons::Ok, "File Open Error");
-}
-
-void ReportCannotRead(UserInterface& ui, const std::string& path, int error) {
-  ui.MessageBox(path + "\nCouldn't open this file" + SystemReason(error), MsgIcon::Warning,
-                MsgButtons::Ok, "File Open Error");
-}
-
-void ReportCannotWrite(UserInterface& ui, const std::string& path, int error) {
-  ui.MessageBox(path + "\nCouldn't write the file" + SystemReason(error), MsgIcon::Warning,
-                MsgButtons::Ok, "File Write Error");
-}
-
 Failure CannotCreate(const std::string& path, int error) {
   return {FailureKind::FileError, path + "\nCouldn't open the file" + SystemReason(error),
           MsgIcon::Warning, "File Open Error"};

@@ -21,16 +21,11 @@ std::string SystemReason(int error);
 std::string FileReason(const std::string& path, int error);
 
 // "<path>\nCouldn't open the file" ("File Open Error"): a file to write.
-void ReportCannotCreate(UserInterface& ui, const std::string& path, int error = errno);
+Failure CannotCreate(const std::string& path, int error = errno);
 // "<path>\nCouldn't open this file" ("File Open Error"): a file to read.
-void ReportCannotRead(UserInterface& ui, const std::string& path, int error = errno);
+Failure CannotRead(const std::string& path, int error = errno);
 // "<path>\nCouldn't write the file" ("File Write Error"): the data did not
 // reach the disk; the old file, if any, is unchanged.
-void ReportCannotWrite(UserInterface& ui, const std::string& path, int error = errno);
-
-// The same three as failures (FileError, with the caption).
-Failure CannotCreate(const std::string& path, int error = errno);
-Failure CannotRead(const std::string& path, int error = errno);
 Failure CannotWrite(const std::string& path, int error = errno);
 // True when the file does not exist yet or the user agrees to replace it.
 bool ConfirmOverwrite(Reporter& reporter, const std::string& path);

@@ -33,19 +33,12 @@ class SilentReporter : public Reporter {
 
 // What the core sends to the front end while it works; none of it decides
 // anything. The panel implements it with widgets, kestrelctl with stderr and
-// a progress bar, tests with a recorder.
+// a progress bar, tests with a recorder; this base shows nothing, for runs
+// without anybody watching.
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
 
-  // TRANSITION: goes once every engine reports failures as values.
-  virtual MsgAnswer MessageBox(const std::string& text, MsgIcon icon,
-                               MsgButtons buttons = MsgButtons::Ok,
-                               const std::string& caption = {}) {
-    (void)text, (void)icon, (void)caption;
-    return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
-                                                                        : MsgAnswer::Yes;
-  }
   // The communication log (time-stamped by the log itself) and the message list.
   virtual void AppendLog(const std::string& /*line*/) {}
   virtual void AddMessage(const std::string& /*line*/) {}
@@ -69,42 +62,6 @@ class UserInterface {
 
   // Handle at most one pending window event, so windows repaint during long work.
   virtual void PumpOneMessage() {}
-};
-
-// Passes everything to another user interface; a stand-in overrides what it
-// handles itself (usually the messages) and inherits the rest.
-class ForwardingUserInterface : public UserInterface {
- public:
-  explicit ForwardingUserInterface(UserInterface& inner) : inner_(inner) {}
-  MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
-                       const std::string& caption) override {
-    return inner_.MessageBox(text, icon, buttons, caption);
-  }
-  void AppendLog(const std::string& line) override { inner_.AppendLog(line); }
-  void AddMessage(const std::string& line) override { inner_.AddMessage(line); }
-  void SetLinkState(int online) override { inner_.SetLinkState(online); }
-  void BeginBusy() override { inner_.BeginBusy(); }
-  void EndBusy() override { inner_.EndBusy(); }
-  void ShowProgress() override { inner_.ShowProgress(); }
-  void SetProgressMessage(const std::string& text) override { inner_.SetProgressMessage(text); }
-  void SetProgressPercent(int percent) override { inner_.SetProgressPercent(percent); }
-  void CloseProgress() override { inner_.CloseProgress(); }
-  bool CancelRequested() override { return inner_.CancelRequested(); }
-  void PumpOneMessage() override { inner_.PumpOneMessage(); }
-
- protected:
-  UserInterface& inner_;
-};
-
-// A user interface that shows nothing and answers every question with its
-// first button. For code paths that run without anybody watching.
-class SilentUserInterface : public UserInterface {
- public:
-  MsgAnswer MessageBox(const std::string&, MsgIcon, MsgButtons buttons,
-                       const std::string&) override {
-    return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
-                                                                        : MsgAnswer::Yes;
-  }
 };
 
 }  // namespace kestrel

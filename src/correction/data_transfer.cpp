@@ -15,8 +15,6 @@ namespace {
 
 constexpr int kByteTimeoutMs = 10;
 constexpr int kPumpCount = 25;
-constexpr const char* kNoAnswer =
-    "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable connection.";
 
 void Sleep(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -168,7 +166,7 @@ int CDataTransfer::WaitDataReply(int32_t* dest, int count, int timeoutMs) {
   }
   ui.SetLinkState(0);
   if (cmd_.LinkLost()) return cmd_.Fail(FailureKind::Lost, cmd_.LostText());
-  return cmd_.Fail(FailureKind::NoAnswer, kNoAnswer);
+  return cmd_.Fail(FailureKind::NoAnswer, kNoAnswerText);
 }
 
 int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* values,

@@ -32,11 +32,6 @@ class QtUserInterface : public QObject, public UserInterface, public Reporter {
 
   MsgAnswer Report(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
                    const std::string& caption = {}) override;
-  // TRANSITION: goes with UserInterface::MessageBox.
-  MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
-                       const std::string& caption = {}) override {
-    return Report(text, icon, buttons, caption);
-  }
   // The message of a failure: its text under its caption, with its icon. A
   // cancel the person asked for is not reported back to them.
   void Show(const Failure& failure);

@@ -33,10 +33,7 @@ int AutoSearchPort(CCamCmd& cmd) {
     cmd.ClosePort();
   }
   cmd.Ui().SetLinkState(0);
-  cmd.Fail(FailureKind::NoAnswer,
-           "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable "
-           "connection.",
-           MsgIcon::Warning, "Communication Error");
+  cmd.Fail(FailureKind::NoAnswer, kNoAnswerText, MsgIcon::Warning, "Communication Error");
   return -1;
 }
 

@@ -19,8 +19,6 @@ constexpr int kByteTimeoutMs = 10;
 // command. The camera answers within milliseconds; a reply later than its
 // time-out plus this is not expected.
 constexpr int kLateReplyGraceMs = 500;
-constexpr const char* kNoAnswerText =
-    "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable connection.";
 
 }  // namespace
 

@@ -21,6 +21,10 @@ class CameraLinkAdapter;
 // The one command object: the command table, the link operations over one
 // transport, the line layer and the request/reply transactions. Everything
 // runs on one thread (the panel's, or the tool's).
+// What the person is told when the camera does not answer in time.
+inline constexpr const char* kNoAnswerText =
+    "No answer from Camera! (Timeout error)\nCheck power on Camera or serial cable connection.";
+
 class CCamCmd {
  public:
   static constexpr int kLineBufferSize = 2048;

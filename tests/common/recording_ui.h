@@ -19,11 +19,6 @@ class RecordingUi : public UserInterface, public Reporter {
     std::string caption;
   };
 
-  // TRANSITION: goes with UserInterface::MessageBox.
-  MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
-                       const std::string& caption) override {
-    return Report(text, icon, buttons, caption);
-  }
   MsgAnswer Report(const std::string& text, MsgIcon icon, MsgButtons buttons,
                    const std::string& caption) override {
     boxes.push_back({text, icon, buttons, caption});

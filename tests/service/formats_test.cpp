@@ -172,7 +172,7 @@ TEST(TerminalRoutineTest, CorrectionTextIsExactly2048Pixels) {
 
 TEST(TerminalRoutineTest, PixelRepliesGiveTheirNumberOrNothing) {
   Settings settings;
-  SilentUserInterface ui;
+  UserInterface ui;
   CCamCmd cmd(settings, ui);
   int32_t v = 0;
   EXPECT_TRUE(CorrectionReplyValue(cmd, "PBDR=5,-3", v));

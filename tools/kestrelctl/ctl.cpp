@@ -132,14 +132,6 @@ std::string Printable(const std::string& line) {
   return out;
 }
 
-int Outcome(Context& ctx, int shownBefore, bool ok) {
-  if (ok) return kOk;
-  if (ctx.ui.shown == shownBefore)
-    PrintError("No answer from Camera! (Timeout error)" +
-               (ctx.cmd ? " for " + ctx.cmd->LastCommand() : std::string()));
-  return kFailed;
-}
-
 int Failed(const Failure& failure) {
   PrintError(failure.text.empty() ? std::string("failed") : failure.text);
   return kFailed;
@@ -147,13 +139,22 @@ int Failed(const Failure& failure) {
 
 int Outcome(Context& ctx, bool ok) {
   if (ok) return kOk;
-  return Failed(ctx.cmd ? ctx.cmd->LastFailure() : Failure{});
+  if (!ctx.cmd) return Failed({});
+  const Failure& failure = ctx.cmd->LastFailure();
+  // On a terminal the command that went unanswered says more than the
+  // panel's advice to check the cable.
+  if (failure.kind == FailureKind::NoAnswer && failure.text == kNoAnswerText)
+    return Failed({failure.kind, NoAnswerFor(ctx)});
+  return Failed(failure);
+}
+
+std::string NoAnswerFor(const Context& ctx) {
+  return "No answer from Camera! (Timeout error) for " + ctx.cmd->LastCommand();
 }
 
 MsgAnswer TerminalUi::Report(const std::string& text, MsgIcon icon, MsgButtons buttons,
                              const std::string&) {
   if (open_ && tty_) std::fputs("\r\033[K", stderr);
-  ++shown;
   if (icon != MsgIcon::Information)
     PrintError(text);
   else if (!quiet)

@@ -26,11 +26,6 @@ class TerminalUi : public UserInterface, public Reporter {
  public:
   MsgAnswer Report(const std::string& text, MsgIcon icon, MsgButtons buttons,
                    const std::string& caption) override;
-  // TRANSITION: goes with UserInterface::MessageBox.
-  MsgAnswer MessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons,
-                       const std::string& caption) override {
-    return Report(text, icon, buttons, caption);
-  }
   void ShowProgress() override;
   void SetProgressMessage(const std::string& text) override;
   void SetProgressPercent(int percent) override;
@@ -38,7 +33,6 @@ class TerminalUi : public UserInterface, public Reporter {
 
   bool verbose = false;  // print the Tx/Rx log to stderr
   bool quiet = false;
-  int shown = 0;  // messages shown so far
   void AppendLog(const std::string& line) override;
 
  private:
@@ -116,14 +110,13 @@ void PrintError(const std::string& text);
 bool ParseIntArg(const std::string& text, int& out);
 // A received line for the screen: control characters as \r, \t or \xNN.
 std::string Printable(const std::string& line);
-// The exit status of an operation: kOk when it succeeded; otherwise kFailed,
-// after a message when the operation showed none since `shownBefore`.
-int Outcome(Context& ctx, int shownBefore, bool ok);
 // A failure's text on stderr (and as the JSON error): kFailed.
 int Failed(const Failure& failure);
 // kOk when the operation succeeded, else the command object's LastFailure
 // printed: kFailed.
 int Outcome(Context& ctx, bool ok);
+// "No answer from Camera! (Timeout error) for <the last command>".
+std::string NoAnswerFor(const Context& ctx);
 
 // The finished document and a line end on stdout.
 void PrintJson(const JsonWriter& document);

@@ -113,7 +113,7 @@ int SendAndAwait(Context& ctx, const std::string& line) {
     case Answer::Unanswered:
       break;
   }
-  PrintError("No answer from Camera! (Timeout error) for " + ctx.cmd->LastCommand());
+  PrintError(NoAnswerFor(ctx));
   return kFailed;
 }
 
