@@ -11,5 +11,4 @@ void PumpOneMessage(QEventLoop::ProcessEventsFlags flags) {
   if (QCoreApplication::instance()) QCoreApplication::processEvents(flags, 0);
 }
 
-
 }  // namespace kestrel::gen
