@@ -155,10 +155,7 @@ TEST(KestrelctlFiles, DiffExitsByTheOutcomeAndPrintsJson) {
   r = Ctl(port + "diff --json " + refused);
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(ParsesAsJson(r.out)) << r.out;
-  EXPECT_NE(r.out.find("\"name\":\"TR2\",\"caption\":\"Trigger: Trigger mode, Sensor2\","
-                       "\"file\":\"1\",\"camera\":null,\"reason\":\"ERROR"),
-            std::string::npos)
-      << r.out;
+  EXPECT_NE(r.out.find("\"camera\":null,\"reason\":\"ERROR"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("1 of 2 parameters could not be read"), std::string::npos) << r.err;
 
   // Two files, no camera.
@@ -174,12 +171,10 @@ TEST(KestrelctlFiles, DiffExitsByTheOutcomeAndPrintsJson) {
   for (int i = 0; i < 1024; ++i)
     values += std::to_string(i == 500 ? 900 : 40 + i % 3) + "\r\n";
   const std::string csv = file("black.csv", values);
-  r = Ctl("correction stats pixel-black 1 " + csv);
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("pixel 500: 900 (running median 41)"), std::string::npos) << r.out;
   r = Ctl("correction stats --json pixel-black 2 " + csv);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(ParsesAsJson(r.out)) << r.out;
+  EXPECT_NE(r.out.find("{\"pixel\":500,\"value\":900"), std::string::npos) << r.out;
 }
 
 }  // namespace
