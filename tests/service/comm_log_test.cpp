@@ -28,15 +28,10 @@ TEST(CommLog, StampsSecondsSinceStartAcrossATickWrap) {
             (std::deque<std::string>{"10012 Received 3 data", "0012 Rx: EB=0", "0000 Tx: EB?"}));
   log.PrintLog("%s", std::string(400, 'x').c_str());
   EXPECT_EQ(log.Lines().front().size(), 6u + 255u);  // cut at 255 characters
-}
-
-TEST(CommLog, KeepsTheNewest512Lines) {
-  CommLog log([] { return 0u; });
-  for (int i = 1; i <= 513; ++i)
+  for (int i = 1; i <= 512; ++i)
     log.AppendLog(std::to_string(i));
-  ASSERT_EQ(log.Lines().size(), 512u);
-  EXPECT_EQ(log.Lines().front(), "0000 513");
-  EXPECT_EQ(log.Lines().back(), "0000 2");
+  ASSERT_EQ(log.Lines().size(), 512u);  // the newest 512
+  EXPECT_EQ(log.Lines().back(), "10012 1");
 }
 
 TEST(MessageList, KeepsTheNewest1024AndExportsOldestFirst) {
@@ -58,9 +53,7 @@ TEST(MessageList, KeepsTheNewest1024AndExportsOldestFirst) {
 
   const fs::path bad = dir / "missing" / "log.txt";
   EXPECT_FALSE(list.Export(bad));
-  EXPECT_EQ(list.LastFailure().text,
-            bad.string() + "\nCouldn't open the file\nNo such file or directory");
-  EXPECT_EQ(list.LastFailure().caption, "File Open Error");
+  EXPECT_EQ(list.LastFailure().kind, FailureKind::FileError);
   EXPECT_EQ(list.Lines().front(), "Writing file has been done!");
   EXPECT_EQ(list.Lines()[1], "m1025");
   fs::remove_all(dir);
@@ -88,7 +81,7 @@ TEST(NormalShutdown, AnAbnormalEndStartsOnTheComPort) {
     EXPECT_EQ(store.values["Normal Shutdown"], 0);  // a crash from here on is noticed
     MarkNormalShutdown(store);
     EXPECT_EQ(store.values["Normal Shutdown"], 1);
-    EXPECT_EQ(store.syncs, 2);
+    EXPECT_EQ(store.syncs, 2);  // each mark reaches the disk at once
   }
 }
 

@@ -13,10 +13,13 @@
 namespace kestrel {
 namespace {
 
-class SimulatorTest : public ::testing::Test {
+// Dumps come back as bursts of thousands of lines; a paced camera sends them
+// at the line's speed, as the real one does.
+class PacedSimulatorTest : public ::testing::Test {
  protected:
-  explicit SimulatorTest(sim::SimOptions options = {}) : camera(Options(options)) {}
-  static sim::SimOptions Options(sim::SimOptions o) {
+  static sim::SimOptions Paced() {
+    sim::SimOptions o;
+    o.pace = true;
     o.startBaud = 115200;
     return o;
   }
@@ -26,30 +29,17 @@ class SimulatorTest : public ::testing::Test {
     ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
   }
   void TearDown() override { cmd.ClosePort(); }
-  std::string File(const std::string& name) const { return dir / name; }
 
-  sim::PtyCamera camera;
+  sim::PtyCamera camera{Paced()};
   testing::TempFolder dir;
   Settings settings;
   testing::RecordingUi ui;
   CCamCmd cmd{settings, ui};
 };
 
-// Dumps come back as bursts of thousands of lines; a paced camera sends them
-// at the line's speed, as the real one does.
-class PacedSimulatorTest : public SimulatorTest {
- protected:
-  static sim::SimOptions Paced() {
-    sim::SimOptions o;
-    o.pace = true;
-    return o;
-  }
-  PacedSimulatorTest() : SimulatorTest(Paced()) {}
-};
-
 TEST_F(PacedSimulatorTest, VideoReadBackHoldsEveryWord) {
   const uint32_t control = camera.WithModel([](sim::CameraModel& m) { return m.Memory(0x400004); });
-  const std::string video = File("video.csv");
+  const std::string video = dir / "video.csv";
   ASSERT_EQ(ReadVideoData(cmd, PixelCorrectionKind::Black, video), 1);
   std::vector<std::string> rows = testing::SplitCrLf(testing::FileText(video));
   ASSERT_EQ(rows.size(), 2050u);

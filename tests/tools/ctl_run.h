@@ -38,8 +38,10 @@ inline CtlResult Ctl(const std::string& args, const std::string& env = {},
   const std::string errFile = (CtlTempDir() / "stderr").string();
   const std::string inFile = (CtlTempDir() / "stdin").string();
   std::ofstream(inFile, std::ios::binary) << input;
-  const std::string command = env + " KESTREL_CONFIG=" + (CtlTempDir() / "settings.ini").string() +
-                              " " KESTRELCTL_PATH " " + args + " <" + inFile + " 2>" + errFile;
+  // A hung run ends after a minute with status 124.
+  const std::string command = "KESTREL_CONFIG=" + (CtlTempDir() / "settings.ini").string() + " " +
+                              env + " timeout 60 " KESTRELCTL_PATH " " + args + " <" + inFile +
+                              " 2>" + errFile;
   CtlResult run{};
   FILE* pipe = ::popen(command.c_str(), "r");
   std::array<char, 4096> buffer;
