@@ -1,5 +1,5 @@
-// Statistics of correction arrays against hand-computed values, the arrays of
-// the read-back files, and the shape of the simulated camera's arrays.
+// Statistics of correction arrays against hand-computed values, and the arrays
+// of the read-back files.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +8,6 @@
 #include "base/text_file.h"
 #include "correction/correction_stats.h"
 #include "service/terminal_routines.h"
-#include "sim/camera_model.h"
 
 namespace kestrel {
 namespace {
@@ -89,21 +88,6 @@ TEST(CorrectionStats, FilesOfEveryLayoutReadAsSeries) {
     EXPECT_EQ(s[c.which].name, c.name) << c.text;
     EXPECT_EQ(s[c.which].values, c.values) << c.text;
   }
-}
-
-TEST(CorrectionStats, SimulatedArraysHaveAShadingBowAndAFewOddPixels) {
-  sim::CameraModel m;
-  for (const char* name : {"PBD", "PGD2", "SDD", "PGDR"}) {
-    std::vector<double> v(m.Array(name).begin(), m.Array(name).end());
-    const SeriesStats s = ComputeStats(v);
-    const std::vector<double> median = RunningMedian(v);
-    // Higher at both ends than in the middle, as a lens's shading is.
-    EXPECT_GT(median.front(), median[v.size() / 2]) << name;
-    EXPECT_GT(median.back(), median[v.size() / 2]) << name;
-    EXPECT_GE(s.outliers.size(), 3u) << name;
-    EXPECT_LE(s.outliers.size(), 8u) << name;
-  }
-  EXPECT_NE(m.Array("PBD"), m.Array("PBD2"));
 }
 
 }  // namespace

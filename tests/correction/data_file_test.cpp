@@ -41,7 +41,6 @@ TEST(DataFileTest, WhatAFileMustHold) {
       {"1,2\n3\n4\n", 1, 4, "line 1: 2 values where a line holds 1", {}},
       {"1,2,3\r\n4,5\r\n", 3, 2, "line 2: 2 values where a line holds 3", {}},
       {"5\r\n----\r\n7\r\n8\r\n", 1, 4, "line 2: \"----\" is not a number", {}},
-      {"5\r\n6 7\r\n7\r\n8\r\n", 1, 4, "line 2: \"6 7\" is not a number", {}},
       {"1\n2\n3\n4garbage\n", 1, 4, "line 4: \"4garbage\" is not a number", {}},
       {"1\n2\n3\n99999999999\n", 1, 4, "line 4: \"99999999999\" does not fit in 32 bits", {}},
   };
@@ -93,10 +92,6 @@ TEST(CorrectionFileTest, BadFilesSayWhy) {
     EXPECT_EQ(failure.kind, c.kind) << c.path;
     EXPECT_EQ(failure.text, c.text);
   }
-  int32_t v[1] = {1};
-  const std::string unwritable = dir / "missing/x.csv";
-  EXPECT_EQ(WriteDataFile(unwritable, v, 1, 1).text,
-            "File open error\n" + unwritable + "\nNo such file or directory");
 
   // A bad file on its way to the camera: nothing is sent.
   testing::SimLink sim;

@@ -22,26 +22,20 @@ std::vector<LutPoint> PointsOf(const LutEditPoints& p) {
   return std::vector<LutPoint>(p.Data(), p.Data() + p.Count());
 }
 
-TEST(LutSplineTest, ClearedEditorGivesTheStraightLine) {
-  LutEditPoints points;
-  const LutTable table = points.Table();
-  for (int i = 0; i < 255; ++i)
-    EXPECT_EQ(table[static_cast<size_t>(i)], 16 * i) << i;
-  EXPECT_EQ(table[255], 4095);
-}
-
+// The cleared editor gives the straight line; a knee passes through its
+// points and is limited to 0..4095.
 TEST(LutSplineTest, CurvePassesThroughItsPointsAndStaysInRange) {
-  // A knee: the curve goes through the middle point and is limited to 0..4095.
+  const LutTable line = LutEditPoints().Table();
+  EXPECT_EQ(line[100], 1600);
+  EXPECT_EQ(line[255], 4095);
   const LutPoint knee[] = {{0, 260}, {64, 60}, {200, 10}, {256, -40}};
   const LutTable t = ComputeTableFromPoints(knee, 4);
   EXPECT_EQ(t[0], 0);
   EXPECT_EQ(t[64], (260 - 60) * 16);
   EXPECT_EQ(t[200], (260 - 10) * 16);
   EXPECT_EQ(t[255], 4095);  // above the top: clamped
-  for (int32_t v : t) {
-    EXPECT_GE(v, 0);
-    EXPECT_LE(v, 4095);
-  }
+  for (int32_t v : t)
+    EXPECT_TRUE(v >= 0 && v <= 4095) << v;
   for (int i = 1; i < 64; ++i)
     EXPECT_GE(t[static_cast<size_t>(i)], t[static_cast<size_t>(i - 1)]);
 }
@@ -174,7 +168,6 @@ TEST(GammaFileTest, SaveThenLoadRoundTripsAndMissingFilesSaySo) {
   const Failure missing = LoadGammaFile("/nonexistent/g.csv", back);
   EXPECT_EQ(missing.text, "/nonexistent/g.csv\nCouldn't open this file\nNo such file or directory");
   EXPECT_EQ(missing.icon, MsgIcon::Stop);
-  EXPECT_EQ(LoadGammaFile(path + "x", back).kind, FailureKind::FileError);
   ASSERT_TRUE(WriteFileAtomically(path, "GammaData\r\n1\r\n"));
   EXPECT_EQ(LoadGammaFile(path, back).kind, FailureKind::BadInput);
   std::remove(path.c_str());

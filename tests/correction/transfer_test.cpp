@@ -62,8 +62,6 @@ TEST(TransferTest, BulkLinesArePacedAndStoresNameTheirSensor) {
   EXPECT_EQ(
       std::vector<std::string>(lines.begin() + 5, lines.end()),
       (std::vector<std::string>{"PBDS=0", "PBDS2=0", "PGDS=0", "PGDS2=0", "SDDS=0", "SDDS2=0"}));
-  EXPECT_EQ(StoreMnemonicOf(CorrectionKind::ShadingSlope, 2), std::string("SDDS2"));
-  EXPECT_EQ(StoreMnemonicOf(CorrectionKind::HighBlack, 1), nullptr);
 }
 
 TEST(TransferTest, RepliesWithAnEchoOrWithoutANameAreRead) {
