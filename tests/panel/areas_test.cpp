@@ -37,9 +37,6 @@ TEST(AreaSelection, StoreListAndPreselectionFollowTheMode) {
     EXPECT_EQ(choice.items, c.items) << c.loading << c.mode << c.current;
     EXPECT_EQ(choice.selection, c.selection) << c.loading << c.mode << c.current;
   }
-  EXPECT_EQ(AreaSelection(true, kModeUser, 0).title, "Load setting data");
-  EXPECT_EQ(AreaSelection(false, kModeUser, 0).prompt,
-            "Select the memory area to store setting data");
   EXPECT_EQ(AreaOfItem("User2"), 2);
   EXPECT_EQ(AreaOfItem("user2"), -1);
 }
