@@ -157,22 +157,19 @@ TEST(TimeDisplayTest, PeriodsAndOverExposure) {
 class SimulationTest : public testing::PanelTest {};
 
 TEST_F(SimulationTest, AnswersAsTheCameraWould) {
-  auto answer = [&](const std::string& line) {
-    auto a = SimulateAnswer(cmd, table, line, 2);
-    return a ? a->line : std::string("<none>");
-  };
-  EXPECT_EQ(answer("VN?"), "321");
-  EXPECT_EQ(answer("EB?"), "EB=0");
-  EXPECT_EQ(answer("EA?"), "EA=2");
-  EXPECT_EQ(answer("LR?"), "LR=170");
-  EXPECT_EQ(answer("CABA2?1"), "CABA2=1,6");
-  EXPECT_EQ(answer("CABA2?7"), "<none>");
-  EXPECT_EQ(answer("MD?"), "MD=");  // a command without a binding
-  EXPECT_EQ(answer("LR=500"), "COMPLETE");
-  EXPECT_EQ(answer("lr?"), "<none>");
-  EXPECT_EQ(answer("hello"), "<none>");
   Commit(ctrl::CABN3, "Tele 85");
-  EXPECT_EQ(answer("CABN3?"), "CABN3=Tele 85");
+  const std::pair<const char*, const char*> cases[] = {
+      {"VN?", "321"},           {"EB?", "EB=0"},
+      {"EA?", "EA=2"},          {"LR?", "LR=170"},
+      {"CABA2?1", "CABA2=1,6"}, {"CABA2?7", "<none>"},
+      {"MD?", "MD="},  // a command without a binding
+      {"LR=500", "COMPLETE"},   {"lr?", "<none>"},
+      {"hello", "<none>"},      {"CABN3?", "CABN3=Tele 85"},
+  };
+  for (const auto& [line, expected] : cases) {
+    const auto a = SimulateAnswer(cmd, table, line, 2);
+    EXPECT_EQ(a ? a->line : std::string("<none>"), expected) << line;
+  }
   EXPECT_TRUE(ui.boxes.empty());
 }
 
