@@ -8,6 +8,7 @@
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
 #include "link/rs_port.h"
+#include "panel_fixture.h"
 
 namespace kestrel {
 namespace {
@@ -41,15 +42,6 @@ TEST(AreaSelection, StoreListAndPreselectionFollowTheMode) {
   EXPECT_EQ(AreaOfItem("user2"), -1);
 }
 
-struct Refreshes : SettingsPanel {
-  int refreshed = 0;
-  int CmdId2CtrlId(int) override { return -1; }
-  bool SetParam(int, const ParamValue&) override { return false; }
-  void AfterReplay() override {}
-  void RefreshFromCamera() override { ++refreshed; }
-  bool ReadParamFromCamera(int) override { return false; }
-};
-
 class AreaCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -65,7 +57,7 @@ class AreaCommandTest : public ::testing::Test {
   CRsPort port;
   testing::RecordingUi ui;
   CCamCmd cmd{settings, port, ui};
-  Refreshes panel;
+  testing::FakePanel panel;
   int current = 0;
 };
 

@@ -6,60 +6,18 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <mutex>
-#include <sstream>
 
 #include "base/text_file.h"
 #include "common/pty_peer.h"
 #include "common/recording_ui.h"
 #include "link/rs_port.h"
+#include "panel_fixture.h"
 
 namespace kestrel {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::PtyPeer;
-
-// A camera that keeps every value set and rejects the names it is told to.
-struct Camera {
-  std::mutex mutex;
-  std::map<std::string, std::string> values;
-  std::string reject;
-
-  std::string Answer(const std::string& line) {
-    std::lock_guard<std::mutex> lock(mutex);
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) return "ERROR\r\n";
-    if (line.substr(0, eq) == reject) return "ERROR\r\n";
-    values[line.substr(0, eq) + (line.find(',') != std::string::npos
-                                     ? "," + line.substr(eq + 1, line.find(',') - eq - 1)
-                                     : "")] = line.substr(line.find_last_of("=,") + 1);
-    return "COMPLETE\r\n";
-  }
-};
-
-// The panel's side, recorded.
-struct FakePanel : SettingsPanel {
-  std::map<int, int> ctrlOfCmd;
-  std::vector<std::pair<int, ParamValue>> stored;
-  int afterReplay = 0;
-  int CmdId2CtrlId(int cmdIndex) override {
-    auto it = ctrlOfCmd.find(cmdIndex);
-    return it == ctrlOfCmd.end() ? -1 : it->second;
-  }
-  bool SetParam(int ctrlId, const ParamValue& v) override {
-    stored.emplace_back(ctrlId, v);
-    return true;
-  }
-  void AfterReplay() override { ++afterReplay; }
-  void RefreshFromCamera() override {}
-  bool ReadParamFromCamera(int ctrlId) override {
-    reread.push_back(ctrlId);
-    return true;
-  }
-  std::vector<int> reread;
-};
 
 class SettingFileTest : public ::testing::Test {
  protected:
@@ -69,7 +27,7 @@ class SettingFileTest : public ::testing::Test {
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
-    settings.commDevice = peer.SlavePath();
+    settings.commDevice = camera.SlavePath();
     ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
   }
   void TearDown() override { fs::remove_all(dir); }
@@ -97,8 +55,8 @@ class SettingFileTest : public ::testing::Test {
     return text;
   }
 
-  Camera camera;
-  PtyPeer peer{[this](const std::string& line) { return camera.Answer(line); }};
+  testing::SimulatedPeer camera;
+  PtyPeer& peer = camera.Peer();
   fs::path dir;
   Settings settings;
   CRsPort port;
@@ -109,7 +67,7 @@ class SettingFileTest : public ::testing::Test {
 TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   const fs::path file = dir / "factory.cam";
   ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeFactory));
-  FakePanel panel;
+  testing::FakePanel panel;
   panel.ctrlOfCmd = {{Row("TGSM"), 2433}, {Row("CABN1"), 2752}, {Row("CABL2", 1), 2762}};
 
   const ReplayResult r = ReplaySettingFile(file, cmd, &panel);
@@ -117,7 +75,7 @@ TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   EXPECT_EQ(r.lines, 6);
   EXPECT_EQ(peer.Bytes(),
             "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\nBAS00=1\r\n");
-  EXPECT_EQ(camera.values["CABL2,1"], "2");
+  EXPECT_EQ(camera.WithModel([](sim::CameraModel& m) { return m.Int("CABL2", 1); }), 2);
   ASSERT_EQ(panel.stored.size(), 3u);
   EXPECT_EQ(panel.stored[1].second.textValue, "Lens A");
   EXPECT_EQ(panel.stored[2].first, 2762);
@@ -146,11 +104,8 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
       "line 2: \"abc\" is not a number for TGSM\n"
       "line 3: \"FOO\" is not a command\n"
       "line 4: not a setting (NAME=VALUE)\n";
-  {
-    std::lock_guard<std::mutex> lock(camera.mutex);
-    camera.reject = "LR";
-  }
-  FakePanel panel;
+  camera.RefuseSets("LR");
+  testing::FakePanel panel;
   panel.ctrlOfCmd = {{Row("LR"), 3436}, {Row("CABN1"), 2752}};
   // Cancel: nothing at all is sent, and the panel is left alone.
   ui.answers = {MsgAnswer::Cancel};
@@ -172,18 +127,16 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
   EXPECT_FALSE(r.ok());
   EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABN1=Lens,A b\r\nLR=200\r\nTR=2\r\n");
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(cmd.LastFailure().text,
-            "1 of 4 settings were not accepted by the camera:\nline 7: ERROR for LR=200\n");
+  EXPECT_EQ(
+      cmd.LastFailure().text,
+      "1 of 4 settings were not accepted by the camera:\nline 7: ERROR REJECTED for LR=200\n");
   ASSERT_EQ(panel.stored.size(), 1u);
   EXPECT_EQ(panel.stored[0].second.textValue, "Lens,A b");
   EXPECT_EQ(panel.reread, std::vector<int>{3436});
   EXPECT_EQ(panel.afterReplay, 1);
 
   // The bad lines left out by agreement and the rest taken: nothing to tell.
-  {
-    std::lock_guard<std::mutex> lock(camera.mutex);
-    camera.reject.clear();
-  }
+  camera.AcceptSets();
   r = ReplaySettingText(text, cmd, &panel, &ui);
   EXPECT_EQ(r.failed, 0);
   EXPECT_FALSE(r.FailureRecorded());
@@ -201,7 +154,7 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
 
 TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   const fs::path missing = dir / "missing.cam";
-  FakePanel panel;
+  testing::FakePanel panel;
   std::vector<std::string> texts;
   EXPECT_FALSE(ReplaySettingFile(missing, cmd, &panel).opened);
   texts.push_back(cmd.LastFailure().text);
