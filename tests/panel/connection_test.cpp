@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
+#include "panel/comm_select.h"
 #include "panel_fixture.h"
 #include "sim/pty_camera.h"
 
 namespace kestrel {
 namespace {
 
+namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
 // ---------------------------------------------------------------- finding the camera
@@ -127,6 +131,52 @@ TEST_F(ConnectionTest, ADeviceLostDuringAReadEndsItAtOnce) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
   EXPECT_GT(failed, 40);  // every USER-mode parameter from the twentieth on
   EXPECT_TRUE(cmd.LinkLost());
+}
+
+// ---------------------------------------------------------------- choosing the port
+
+TEST(CommSelect, CameraLinkDllNoOutsideTheListFallsBackToTheFirstPort) {
+  const fs::path fake = fs::canonical("/proc/self/exe").parent_path().parent_path() / "tools" /
+                        "clfake" / "cl11" / "libclallserial.so";
+  ASSERT_TRUE(fs::exists(fake));
+  ::setenv("KESTREL_CLFAKE_PORTS", "3", 1);
+  Settings s;
+  testing::RecordingUi ui;
+  CClSerial cl(s, ui);
+  cl.SetLibraryFile(3, fake.string());
+  s.serialMode = 3;
+  s.dllNo = 7;
+  PortChoice c = FillPorts(s, cl);
+  ::unsetenv("KESTREL_CLFAKE_PORTS");
+  EXPECT_EQ(c.items.size(), 3u);
+  EXPECT_EQ(c.selection, 0);
+  EXPECT_EQ(s.dllNo, 0);
+  EXPECT_EQ(cl.SelectedEntry(), "Kestrel Fake - port0");
+  StorePortSelection(s, cl, c, 2);
+  EXPECT_EQ(s.dllNo, 2);
+  EXPECT_EQ(cl.SelectedEntry(), "Kestrel Fake - port2");
+}
+
+TEST_F(ConnectionTest, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers) {
+  Use({});
+  ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
+  int refreshed = 0;
+  bool openWhileChanging = true;
+  auto connect = [&] { return connection.Connect(); };
+  auto refresh = [&] { ++refreshed; };
+  EXPECT_TRUE(Reconnect(
+      cmd, [&](Settings&) { openWhileChanging = port.IsOpen(); }, connect, refresh));
+  EXPECT_FALSE(openWhileChanging);
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(ui.LastLinkState(), 1);
+
+  EXPECT_FALSE(Reconnect(
+      cmd, [](Settings& c) { c.commDevice = "/nonexistent/tty"; }, connect, refresh));
+  EXPECT_EQ(connection.LastFailure().text.rfind(
+                "Failed to initialize!\nno such device: /nonexistent/tty", 0),
+            0u);
+  EXPECT_EQ(ui.LastLinkState(), 0);
+  EXPECT_EQ(refreshed, 1);
 }
 
 // ---------------------------------------------------------------- time displays
