@@ -92,6 +92,10 @@ TEST(CorrectionFileTest, BadFilesSayWhy) {
     EXPECT_EQ(failure.kind, c.kind) << c.path;
     EXPECT_EQ(failure.text, c.text);
   }
+  int32_t v[1] = {1};
+  const std::string unwritable = dir / "missing/x.csv";
+  EXPECT_EQ(WriteDataFile(unwritable, v, 1, 1).text,
+            "File open error\n" + unwritable + "\nNo such file or directory");
 
   // A bad file on its way to the camera: nothing is sent.
   testing::SimLink sim;

@@ -154,6 +154,7 @@ TEST(GammaFileTest, SaveThenLoadRoundTripsAndMissingFilesSaySo) {
   const Failure missing = LoadGammaFile("/nonexistent/g.csv", back);
   EXPECT_EQ(missing.text, "/nonexistent/g.csv\nCouldn't open this file\nNo such file or directory");
   EXPECT_EQ(missing.icon, MsgIcon::Stop);
+  EXPECT_EQ(missing.kind, FailureKind::FileError);
   ASSERT_TRUE(WriteFileAtomically(path, "GammaData\r\n1\r\n"));
   EXPECT_EQ(LoadGammaFile(path, back).kind, FailureKind::BadInput);
   std::remove(path.c_str());
