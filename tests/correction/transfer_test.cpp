@@ -47,14 +47,14 @@ TEST(TransferTest, BulkLinesArePacedAndStoresNameTheirSensor) {
   EXPECT_EQ(peer.link.ui.log[1], "Rx: COMPLETE");  // the log shows what the camera sent
 
   // Each kind and sensor stores with its own command.
-  for (CorrectionKind kind :
-       {CorrectionKind::PixelBlack, CorrectionKind::PixelGain, CorrectionKind::ShadingOffset})
+  for (CorrectionKind kind : {CorrectionKind::PixelBlack, CorrectionKind::PixelGain,
+                              CorrectionKind::ShadingOffset, CorrectionKind::ShadingSlope})
     for (int sensor : {1, 2})
       EXPECT_EQ(transfer.StoreCorrection(kind, sensor), 1);
   const std::vector<std::string> lines = peer.peer.Lines();
-  EXPECT_EQ(
-      std::vector<std::string>(lines.begin() + 5, lines.end()),
-      (std::vector<std::string>{"PBDS=0", "PBDS2=0", "PGDS=0", "PGDS2=0", "SDDS=0", "SDDS2=0"}));
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()),
+            (std::vector<std::string>{"PBDS=0", "PBDS2=0", "PGDS=0", "PGDS2=0", "SDDS=0", "SDDS2=0",
+                                      "SDDS=0", "SDDS2=0"}));
 }
 
 TEST(TransferTest, RepliesWithAnEchoOrWithoutANameAreRead) {
