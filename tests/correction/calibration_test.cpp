@@ -73,6 +73,8 @@ TEST(CalibrationTest, RunsEndInTheirResultAndReason) {
                             [](const std::string& l) { return l.back() == '?'; }),
               c.polls);
   }
+  EXPECT_EQ(CorrectionTargetOf(4).completedText,
+            std::string("Completed the Auto PRNU Pixel Gain Correction."));
 }
 
 TEST(CalibrationTest, FactorySequencesSendTheirLinesInOrder) {
