@@ -63,5 +63,15 @@ TEST(SetLineCheckTest, AcceptedLinesAndTheWordsOfARefusal) {
   }
 }
 
+// Hexadecimal fields: the prefix and leading zeros do not count as digits.
+TEST(CheckedInput, HexFieldsIgnoreThePrefixAndLeadingZeros) {
+  uint32_t v = 0;
+  std::string digits;
+  EXPECT_EQ(CheckHex("0x1", 8, "DATA", v, &digits), "");
+  EXPECT_EQ(digits, "1");
+  EXPECT_EQ(CheckHex("000000001", 8, "OFFSET", v), "");
+  EXPECT_EQ(v, 1u);
+}
+
 }  // namespace
 }  // namespace kestrel
