@@ -2,36 +2,20 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "base/text_file.h"
-#include "common/pty_peer.h"
-#include "common/recording_ui.h"
-#include "link/rs_port.h"
+#include "common/file_text.h"
 #include "panel_fixture.h"
 
 namespace kestrel {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::PtyPeer;
 
-class SettingFileTest : public ::testing::Test {
+class SettingFileTest : public testing::PanelTest {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("setting_file_test_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings.commDevice = camera.SlavePath();
-    ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   int Row(const char* name, int offset = 0) const { return cmd.Table().Find(name) + offset; }
   // A few bindings in the table's slot order: user, factory, always skipped,
   // indexed rows, a text value and an unused slot.
@@ -49,19 +33,10 @@ class SettingFileTest : public ::testing::Test {
         {0xFFFFFFFFu, -1, false, ParamValue::Int(0)},
     };
   }
-  std::string Read(const fs::path& p) const {
-    std::string text;
-    EXPECT_TRUE(ReadWholeFile(p, text));
-    return text;
-  }
 
-  testing::SimulatedPeer camera;
-  PtyPeer& peer = camera.Peer();
-  fs::path dir;
-  Settings settings;
-  CRsPort port;
-  testing::RecordingUi ui;
-  CCamCmd cmd{settings, port, ui};
+  testing::TempFolder folder;
+  const fs::path dir{folder.Path()};
+  testing::PtyPeer& peer = camera.Peer();
 };
 
 TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
@@ -193,7 +168,8 @@ TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(file, perms);
   ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeUser));
-  EXPECT_EQ(Read(file), "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\n");
+  EXPECT_EQ(testing::FileText(file),
+            "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\n");
   EXPECT_EQ(fs::status(file).permissions(), perms);
 }
 
