@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "base/text_file.h"
+#include "common/file_text.h"
 #include "correction/lut_edit_points.h"
 #include "correction/lut_nearest.h"
 #include "correction/lut_table.h"
@@ -140,22 +140,19 @@ TEST(GammaFileTest, TheWholeTableOrNothingAndSavedTablesLoad) {
   LutEditPoints p;
   p.MouseMoveInGraph(60, 40, Buttons::LeftOnly);
   const LutTable table = p.Table();
-  const std::string path = ::testing::TempDir() + "gamma_rt_" + std::to_string(::getpid());
+  testing::TempFolder dir;
+  const std::string path = dir / "gamma.csv";
   ASSERT_FALSE(SaveGammaFile(path, table));
-  std::string text;
-  ASSERT_TRUE(ReadWholeFile(path, text));
-  EXPECT_EQ(text.rfind("GammaData\r\n", 0), 0u);
+  EXPECT_EQ(testing::FileText(path).rfind("GammaData\r\n", 0), 0u);
   LutTable back{};
   ASSERT_FALSE(LoadGammaFile(path, back));
   EXPECT_EQ(back, table);
-  std::remove(path.c_str());
   const Failure missing = LoadGammaFile("/nonexistent/g.csv", back);
   EXPECT_EQ(missing.text, "/nonexistent/g.csv\nCouldn't open this file\nNo such file or directory");
   EXPECT_EQ(missing.icon, MsgIcon::Stop);
   EXPECT_EQ(missing.kind, FailureKind::FileError);
   ASSERT_TRUE(WriteFileAtomically(path, "GammaData\r\n1\r\n"));
   EXPECT_EQ(LoadGammaFile(path, back).kind, FailureKind::BadInput);
-  std::remove(path.c_str());
 }
 
 TEST(LutCameraTest, ReadStopsAtTheFirstSilenceAndClampsToTwelveBits) {

@@ -1,12 +1,12 @@
 // Every correction kind moved file -> camera -> file through the simulated
 // camera on a pseudo-terminal.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <random>
 #include <vector>
 
 #include "base/text_file.h"
+#include "common/file_text.h"
 #include "correction/data_file.h"
 #include "correction/data_transfer.h"
 #include "links.h"
@@ -30,9 +30,8 @@ TEST(SimEndToEnd, EveryKindAndSensorSurvivesFileToCameraToFile) {
   ASSERT_TRUE(sim.link.opened);
   CCamCmd& cmd = sim.link.cmd;
   CDataTransfer transfer(cmd, TransferTiming{3000, 3000, 0, 6000});
-  // The process number keeps test programs of other trees off these files.
-  const std::string out = ::testing::TempDir() + "e2e_out_" + std::to_string(::getpid());
-  const std::string back = out + "_back";
+  testing::TempFolder dir;
+  const std::string out = dir / "out.csv", back = dir / "back.csv";
   std::mt19937 random(7);
   for (int k = 0; k < kCorrectionKindCount; ++k) {
     const auto kind = static_cast<CorrectionKind>(k);
@@ -61,8 +60,6 @@ TEST(SimEndToEnd, EveryKindAndSensorSurvivesFileToCameraToFile) {
       EXPECT_EQ(a, b);
     }
   }
-  std::remove(out.c_str());
-  std::remove(back.c_str());
 }
 
 }  // namespace
