@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 
 #include "base/text_file.h"
+#include "common/file_text.h"
 #include "correction/aberration.h"
 #include "links.h"
 
@@ -35,7 +35,8 @@ TEST(AberrationFileTest, TextRoundTripAndWhatAFileMustHold) {
 TEST(AberrationCameraTest, BadFilesSayWhyAndSendNothing) {
   testing::SimLink sim;
   ASSERT_TRUE(sim.link.opened);
-  const std::string path = ::testing::TempDir() + "aberration_" + std::to_string(::getpid());
+  testing::TempFolder dir;
+  const std::string path = dir / "aberration.csv";
   AberrationTable t{};
   t[40] = 40000;
   const std::pair<std::string, std::string> cases[] = {
@@ -59,7 +60,8 @@ TEST(AberrationCameraTest, AFailedQueryWritesNoFile) {
     return ++queries < 3 ? std::string("CAB2=1\r\n") : std::string();
   });
   ASSERT_TRUE(peer.link.opened);
-  const std::string path = ::testing::TempDir() + "aberration_none.csv";
+  testing::TempFolder dir;
+  const std::string path = dir / "none.csv";
   EXPECT_EQ(SaveAberrationFile(peer.link.cmd, path, 50), 0);
   EXPECT_EQ(peer.link.cmd.LastFailure().kind, FailureKind::NoAnswer);
   EXPECT_EQ(queries, 3);

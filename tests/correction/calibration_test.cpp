@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "base/settings.h"
 #include "correction/calibration.h"
@@ -13,78 +14,67 @@ namespace {
 // machine must not turn an answer into a time-out.
 constexpr CalibrationTiming kTiming{2000, 0, 1000};
 
-int Count(const std::vector<std::string>& lines, const std::string& line) {
-  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
-}
-
-// The messages of a run, by the status the camera ends it with.
-TEST(CalibrationTest, StatusCodesGiveTheirMessages) {
-  const std::vector<std::pair<int, std::string>> cases = {
-      {2, "Error1 - Image was too bright."},
-      {3, "Error2 - Image was too dark."},
-      {4, "Error3 - Timeout error occurred."},
-      {7, "Unknown error occurred."},
-      {1, ""},
+// A run by its target and setting, how the camera and the operator play
+// along, and what it ends in: the result, the run command, how often the
+// status was asked, the prompt and the reason (the last line of the failure).
+TEST(CalibrationTest, RunsEndInTheirResultAndReason) {
+  using R = AutoCorrectionResult;
+  using Prompt = std::pair<std::string, std::string>;  // text, caption
+  const Prompt G{"Please turn on the light", "Pixel Gain Correction"},
+      B{"Please shade the light", "Pixel Black Correction"},
+      S{"Please turn on the light", "Shading Correction"}, none;
+  const struct {
+    int target, setting, status;
+    std::set<std::string> rejected;
+    bool cancel;
+    R result;
+    std::string first;
+    int polls;
+    Prompt prompt;
+    std::string why;
+  } cases[] = {
+      // "User": the user form; the camera's status codes.
+      {4, 2, 2, {}, false, R::CameraError, "PGR2=0", 3, G, "Error1 - Image was too bright."},
+      {4, 2, 3, {}, false, R::CameraError, "PGR2=0", 3, G, "Error2 - Image was too dark."},
+      {4, 2, 4, {}, false, R::CameraError, "PGR2=0", 3, G, "Error3 - Timeout error occurred."},
+      {4, 2, 7, {}, false, R::CameraError, "PGR2=0", 3, G, "Unknown error occurred."},
+      {4, 2, 1, {}, false, R::Completed, "PGR2=0", 3, G, ""},
+      // "Factory": a run that never ends is given up after a thousand polls.
+      {0, 1, 0, {}, false, R::StillRunning, "SDR0=0", 1000, S, "Timeout by Kestrel."},
+      {2, 2, 1, {}, true, R::Cancelled, "", 0, B, "cancelled; nothing was started"},
+      {5, 0, 1, {}, false, R::NotRun, "", 0, none, "Nothing to run for this correction setting"},
+      {2, 2, 1, {"PBR"}, false, R::RunFailed, "PBR=0", 0, B, "ERROR REJECTED for PBR=0"},
+      {5, 2, 1, {"PBS2"}, false, R::NoStatus, "PBR2=0", 1, B, "Timeout - Request."},
   };
-  for (const auto& [status, text] : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why + " " + std::to_string(c.target));
     sim::SimOptions options;
-    options.calibrationResult = status;
+    options.calibrationResult = c.status;
     options.calibrationPolls = 2;
+    options.rejected = c.rejected;
     testing::SimLink sim(options);
     ASSERT_TRUE(sim.link.opened);
-    const auto r = RunAutoCorrection(sim.link.cmd, sim.link.ui, 4, 2, kTiming);
-    if (status == 1) {
-      EXPECT_EQ(r, AutoCorrectionResult::Completed);
+    auto& ui = sim.link.ui;
+    if (c.cancel) ui.answers = {MsgAnswer::Cancel};
+    EXPECT_EQ(RunAutoCorrection(sim.link.cmd, ui, c.target, c.setting, kTiming), c.result);
+    const Failure& failure = sim.link.cmd.LastFailure();
+    EXPECT_EQ(failure.text.substr(failure.text.rfind('\n') + 1), c.why);
+    EXPECT_EQ(failure.kind == FailureKind::Cancelled, c.cancel);
+    if (c.prompt == none) {
+      EXPECT_TRUE(ui.boxes.empty());
     } else {
-      EXPECT_EQ(r, AutoCorrectionResult::CameraError);
-      EXPECT_EQ(sim.link.cmd.LastFailure().text, text);
+      ASSERT_EQ(ui.BoxTexts(), std::vector<std::string>{c.prompt.first});
+      EXPECT_EQ(ui.boxes[0].caption, c.prompt.second);
+      EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::OkCancel);
     }
-    const auto& boxes = sim.link.ui.boxes;
-    ASSERT_EQ(boxes.size(), 1u) << status;  // the operator's prompt
-    EXPECT_EQ(boxes[0].text, "Please turn on the light");
-    EXPECT_EQ(boxes[0].caption, "Pixel Gain Correction");
-    EXPECT_EQ(boxes[0].buttons, MsgButtons::OkCancel);
     const auto sent = sim.link.Sent();
-    EXPECT_EQ(sent.front(), "PGR2=0");  // "User": the user form
-    EXPECT_EQ(Count(sent, "PGS2?"), 3);
+    EXPECT_EQ(sent.empty() ? "" : sent.front(), c.first);
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
+                            [](const std::string& l) { return l.back() == '?'; }),
+              c.polls);
   }
   EXPECT_EQ(CorrectionTargetOf(4).completedText,
             std::string("Completed the Auto PRNU Pixel Gain Correction."));
-}
-
-TEST(CalibrationTest, ThousandZeroPollsEndTheWait) {
-  sim::SimOptions options;
-  options.calibrationResult = 0;  // runs forever
-  testing::SimLink sim(options);
-  ASSERT_TRUE(sim.link.opened);
-  EXPECT_EQ(RunAutoCorrection(sim.link.cmd, sim.link.ui, 0, 1, kTiming),
-            AutoCorrectionResult::StillRunning);
-  const auto sent = sim.link.Sent();
-  EXPECT_EQ(sent.front(), "SDR0=0");  // "Factory": the factory form
-  EXPECT_EQ(Count(sent, "SDS?"), 1000);
-  EXPECT_EQ(sim.link.cmd.LastFailure().text, "Timeout by Kestrel.");
-}
-
-TEST(CalibrationTest, CancelSendsNothingAndAMissingStatusSaysSo) {
-  sim::SimOptions options;
-  options.rejected = {"PBS2", "PBR"};
-  testing::SimLink sim(options);
-  ASSERT_TRUE(sim.link.opened);
-  CCamCmd& cmd = sim.link.cmd;
-  auto& ui = sim.link.ui;
-  ui.answers = {MsgAnswer::Cancel};
-  EXPECT_EQ(RunAutoCorrection(cmd, ui, 2, 2, kTiming), AutoCorrectionResult::Cancelled);
-  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Cancelled);
-  EXPECT_EQ(ui.boxes[0].text, "Please shade the light");
-  EXPECT_EQ(RunAutoCorrection(cmd, ui, 5, 0, kTiming), AutoCorrectionResult::NotRun);
-  EXPECT_TRUE(sim.link.Sent().empty());
-
-  EXPECT_EQ(RunAutoCorrection(cmd, ui, 2, 2, kTiming), AutoCorrectionResult::RunFailed);
-  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Rejected);
-  EXPECT_EQ(RunAutoCorrection(cmd, ui, 5, 2, kTiming), AutoCorrectionResult::NoStatus);
-  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Unreadable);
-  EXPECT_EQ(cmd.LastFailure().text.substr(cmd.LastFailure().text.rfind('\n') + 1),
-            "Timeout - Request.");
 }
 
 TEST(CalibrationTest, FactorySequencesSendTheirLinesInOrder) {

@@ -39,9 +39,8 @@ TEST(DataFileTest, WhatAFileMustHold) {
       {"1\n2\n3\n4\n5\n", 1, 4, "line 5: the file holds more than 4 values", {}},
       // One row of two values in a one-column file would shift every value after it.
       {"1,2\n3\n4\n", 1, 4, "line 1: 2 values where a line holds 1", {}},
-      {"1,2,3\r\n4,5\r\n", 3, 2, "line 2: 2 values where a line holds 3", {}},
+      {"1,2,3\r\n4\r\n", 3, 2, "line 2: 1 value where a line holds 3", {}},
       {"5\r\n----\r\n7\r\n8\r\n", 1, 4, "line 2: \"----\" is not a number", {}},
-      {"5\r\n6 7\r\n7\r\n8\r\n", 1, 4, "line 2: \"6 7\" is not a number", {}},
       {"1\n2\n3\n4garbage\n", 1, 4, "line 4: \"4garbage\" is not a number", {}},
       {"1\n2\n3\n99999999999\n", 1, 4, "line 4: \"99999999999\" does not fit in 32 bits", {}},
   };
@@ -69,7 +68,7 @@ TEST(CorrectionFileTest, BadFilesSayWhy) {
   for (int i = 2; i < 1024; ++i)
     low += "0\r\n";
   ASSERT_TRUE(WriteFileAtomically(dir / "short.csv", values1023));
-  ASSERT_TRUE(WriteFileAtomically(dir / "huge.csv", std::string(100 * 1024 * 1024, '1')));
+  ASSERT_TRUE(WriteFileAtomically(dir / "huge.csv", std::string(69633, '1')));
   ASSERT_TRUE(WriteFileAtomically(dir / "high.csv", high));
   ASSERT_TRUE(WriteFileAtomically(dir / "low.csv", low));
   const struct {

@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
-#include "common/pty_peer.h"
-#include "common/recording_ui.h"
-#include "link/rs_port.h"
+#include "panel_fixture.h"
 
 namespace kestrel {
 namespace {
@@ -37,37 +32,21 @@ TEST(AreaSelection, StoreListAndPreselectionFollowTheMode) {
     EXPECT_EQ(choice.items, c.items) << c.loading << c.mode << c.current;
     EXPECT_EQ(choice.selection, c.selection) << c.loading << c.mode << c.current;
   }
-  EXPECT_EQ(AreaSelection(true, kModeUser, 0).title, "Load setting data");
-  EXPECT_EQ(AreaSelection(false, kModeUser, 0).prompt,
-            "Select the memory area to store setting data");
   EXPECT_EQ(AreaOfItem("User2"), 2);
   EXPECT_EQ(AreaOfItem("user2"), -1);
 }
 
-struct Refreshes : SettingsPanel {
-  int refreshed = 0;
-  int CmdId2CtrlId(int) override { return -1; }
-  bool SetParam(int, const ParamValue&) override { return false; }
-  void AfterReplay() override {}
-  void RefreshFromCamera() override { ++refreshed; }
-  bool ReadParamFromCamera(int) override { return false; }
-};
-
-class AreaCommandTest : public ::testing::Test {
+// The simulated camera's place taken by answers the test chooses.
+class AreaCommandTest : public testing::PanelTest {
  protected:
+  void Answer(PtyPeer::Handler f) { camera.Peer().SetHandler(std::move(f)); }
   void SetUp() override {
-    settings.commDevice = peer.SlavePath();
-    ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
+    PanelTest::SetUp();
+    Answer([](const std::string& line) {
+      return line == "EA?" ? std::string("EA=2\r\n") : std::string("COMPLETE\r\n");
+    });
   }
-  void Answer(std::function<std::string(const std::string&)> f) { peer.SetHandler(std::move(f)); }
-
-  PtyPeer peer{[](const std::string& line) {
-    return line == "EA?" ? std::string("EA=2\r\n") : std::string("COMPLETE\r\n");
-  }};
-  Settings settings;
-  testing::RecordingUi ui;
-  CCamCmd cmd{settings, ui};
-  Refreshes panel;
+  testing::FakePanel panel;
   int current = 0;
 };
 
@@ -76,7 +55,7 @@ TEST_F(AreaCommandTest, StoreAllSendsAllThreeAndTellsEachFailure) {
     return line == "SA=1" ? std::string("COMPLETE\r\n") : std::string("NG\r\n");
   });
   EXPECT_EQ(StoreAllAreas(cmd, ui), 0);
-  EXPECT_EQ(peer.Bytes(), "SA=2\r\nSA=1\r\nSA00=0\r\n");
+  EXPECT_EQ(camera.Peer().Bytes(), "SA=2\r\nSA=1\r\nSA00=0\r\n");
   EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"NG for SA=2", "NG for SA00=0"}));
   EXPECT_EQ(cmd.LastFailure().text, "Couldn't store current setting data!");
 
@@ -94,7 +73,7 @@ TEST_F(AreaCommandTest, LoadStoreAndReloadKeepTheCurrentArea) {
   EXPECT_EQ(ReloadSettings(cmd, current, &panel), 1);
   EXPECT_EQ(current, 2);
   EXPECT_EQ(panel.refreshed, 2);
-  EXPECT_EQ(peer.Bytes(), "LD=1\r\nSA00=0\r\nEB=0\r\nEA?\r\n");
+  EXPECT_EQ(camera.Peer().Bytes(), "LD=1\r\nSA00=0\r\nEB=0\r\nEA?\r\n");
 
   // A rejected load changes the current area but reads nothing.
   Answer([](const std::string&) { return std::string("NG\r\n"); });

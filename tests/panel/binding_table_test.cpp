@@ -4,7 +4,6 @@
 
 #include "panel/binding_layout.h"
 #include "panel/connection.h"
-#include "panel/setting_file.h"
 #include "panel_fixture.h"
 
 namespace kestrel {
@@ -15,62 +14,21 @@ using Strings = std::vector<std::string>;
 
 // ---------------------------------------------------------------- the table
 
+// Each slot has its own control id and its own command row.
 TEST(BindingLayoutTest, EverySlotResolvesToItsOwnCommandAndUniqueId) {
   Settings settings;
   testing::RecordingUi ui;
   CCamCmd cmd(settings, ui);
   BindingTable table(cmd);
-  ASSERT_EQ(table.Count(), 225);
   std::set<uint32_t> ids;
   std::set<int> rows;
-  int factory = 0;
   for (int i = 0; i < table.Count(); ++i) {
     const ControlBinding& b = table.Slot(i);
     EXPECT_TRUE(ids.insert(b.controlId).second) << b.controlId;
     ASSERT_TRUE(CommandTable::Valid(b.cmdIndex)) << b.command;
     EXPECT_EQ(cmd.Table()[b.cmdIndex].mnemonic, b.command);
     EXPECT_TRUE(rows.insert(b.cmdIndex).second) << b.command;
-    factory += b.factory;
   }
-  // Everything in the factory area, the DAC and AFE dialogs included.
-  EXPECT_EQ(factory, 225 - 73);
-  EXPECT_EQ(table.Slot(table.CtrlId2BuffIndex(2773)).cmdIndex, cmd::CABA2 + 2);
-  EXPECT_EQ(table.Slot(table.CtrlId2BuffIndex(2487)).command, std::string("CT2R1"));
-  EXPECT_EQ(table.Slot(table.CtrlId2BuffIndex(3899)).command, std::string("SHDL16"));
-  EXPECT_EQ(table.Slot(table.CtrlId2BuffIndex(2795)).command, std::string("B2O15F"));
-}
-
-TEST(BindingLayoutTest, SettingLinesFollowSlotOrderAndSkipRules) {
-  Settings settings;
-  testing::RecordingUi ui;
-  CCamCmd cmd(settings, ui);
-  BindingTable table(cmd);
-  auto lines_of = [&] {
-    return SettingFileLines(cmd, BindingValues(table), settings.operatingMode);
-  };
-  Strings lines = lines_of();
-  const Strings head = {"TGSM=0", "TR=0",   "TR2=0",   "TG=0", "TG2=0", "TI=0",   "TI2=0",  "TP=0",
-                        "TP2=0",  "LR=170", "LR2=170", "AL=0", "AL2=0", "PE=136", "PE2=136"};
-  ASSERT_GE(lines.size(), head.size());
-  EXPECT_EQ(Strings(lines.begin(), lines.begin() + 15), head);
-  auto has = [&](const std::string& l) {
-    return std::find(lines.begin(), lines.end(), l) != lines.end();
-  };
-  EXPECT_TRUE(has("CABA2=0,6"));
-  EXPECT_TRUE(has("CABA2=1,6"));
-  EXPECT_TRUE(has("CABN1="));
-  EXPECT_FALSE(has("BAS00=0"));  // factory, USER mode
-  EXPECT_FALSE(has("BLMI=1"));
-  EXPECT_FALSE(has("BLMP=0"));
-  EXPECT_EQ(lines.size(), 73u - 4u);
-
-  settings.operatingMode = kModeFactory;
-  lines = lines_of();
-  EXPECT_TRUE(has("BAS00=0"));
-  EXPECT_TRUE(has("LTPH9=0"));
-  for (const char* skipped : {"BLMIF=1", "BLMPF=0", "TTO=0", "BLMPF2=0"})
-    EXPECT_FALSE(has(skipped)) << skipped;
-  EXPECT_EQ(lines.size(), 225u - 9u);
 }
 
 // ---------------------------------------------------------------- edit boxes
@@ -137,6 +95,8 @@ TEST_F(PanelTest, FailedSetShowsTheCameraValueAndIsNotRetried) {
 // confirmed, marked; the changed values after the failed set were never sent
 // and go back too.
 TEST_F(PanelTest, ChangesAfterASetWithoutAnswerGoBackToTheLastConfirmedValues) {
+  Commit(ctrl::AL, "9");
+  camera.ClearHistory();
   table.SetParamInt(ctrl::GA1T1, 200);
   table.SetParamInt(ctrl::GA2T1, 50);
   camera.SetSilent(true);
@@ -146,6 +106,11 @@ TEST_F(PanelTest, ChangesAfterASetWithoutAnswerGoBackToTheLastConfirmedValues) {
   EXPECT_TRUE(table.Slot(table.CtrlId2BuffIndex(ctrl::GA1T1)).unconfirmed);
   EXPECT_EQ(table.GetParamInt(ctrl::GA2T1), 0);
   EXPECT_EQ(view.Text(ctrl::GA2T1), "0");
+  // A failed query keeps the stored value and shows nothing.
+  EXPECT_FALSE(table.ReadParamFromCamera(ctrl::AL));
+  EXPECT_EQ(table.GetParamInt(ctrl::AL), 9);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(ui.LastLinkState(), 0);
   camera.SetSilent(false);
   EXPECT_TRUE(table.ReadParamFromCamera(ctrl::GA1T1));
   EXPECT_FALSE(table.Slot(table.CtrlId2BuffIndex(ctrl::GA1T1)).unconfirmed);
@@ -275,15 +240,6 @@ TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndClampsWhatTheRulesCover) {
   EXPECT_EQ(view.Text(3899), "33");
   EXPECT_EQ(table.GetParamInt(2771), -2);
   EXPECT_EQ(camera.Sets(), (Strings{"LR=13340"}));
-}
-
-TEST_F(PanelTest, AFailedQueryKeepsTheStoredValue) {
-  Commit(ctrl::AL, "9");
-  camera.SetSilent(true);
-  EXPECT_FALSE(table.ReadParamFromCamera(ctrl::AL));
-  EXPECT_EQ(table.GetParamInt(ctrl::AL), 9);
-  EXPECT_TRUE(ui.boxes.empty());
-  EXPECT_EQ(ui.LastLinkState(), 0);
 }
 
 TEST_F(PanelTest, AutoLineRateRereadsAndReports) {

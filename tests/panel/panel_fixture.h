@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -12,6 +13,7 @@
 #include "link/rs_port.h"
 #include "panel/binding_table.h"
 #include "panel/headless_view.h"
+#include "panel/setting_file.h"
 #include "protocol/cam_cmd.h"
 #include "sim/command_interpreter.h"
 
@@ -40,6 +42,10 @@ class SimulatedPeer {
   void RefuseSets(const std::string& name) {
     std::lock_guard<std::mutex> lock(mutex_);
     refused_.insert(name);
+  }
+  void AcceptSets() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    refused_.clear();
   }
   // The lines since the last ClearHistory: all, those that set a value and
   // those that ask for one.
@@ -75,6 +81,28 @@ class SimulatedPeer {
   bool silent_ = false;
   size_t start_ = 0;
   PtyPeer peer_;  // last: its thread calls Answer
+};
+
+// The panel's side of a replay or an area command, recorded.
+struct FakePanel : SettingsPanel {
+  std::map<int, int> ctrlOfCmd;
+  std::vector<std::pair<int, ParamValue>> stored;
+  std::vector<int> reread;
+  int afterReplay = 0, refreshed = 0;
+  int CmdId2CtrlId(int cmdIndex) override {
+    auto it = ctrlOfCmd.find(cmdIndex);
+    return it == ctrlOfCmd.end() ? -1 : it->second;
+  }
+  bool SetParam(int ctrlId, const ParamValue& v) override {
+    stored.emplace_back(ctrlId, v);
+    return true;
+  }
+  void AfterReplay() override { ++afterReplay; }
+  void RefreshFromCamera() override { ++refreshed; }
+  bool ReadParamFromCamera(int ctrlId) override {
+    reread.push_back(ctrlId);
+    return true;
+  }
 };
 
 // The binding table on headless widgets, connected to the simulated camera.

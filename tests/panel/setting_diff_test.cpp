@@ -1,29 +1,19 @@
 // Comparing setting files with the simulated camera and with each other.
 #include <gtest/gtest.h>
 
-#include "common/recording_ui.h"
-#include "link/rs_port.h"
 #include "panel/setting_diff.h"
-#include "sim/pty_camera.h"
+#include "panel_fixture.h"
 
 namespace kestrel {
 namespace {
 
-class SettingDiffTest : public ::testing::Test {
+class SettingDiffTest : public testing::PanelTest {
  protected:
-  void SetUp() override {
-    settings.commDevice = camera.SlavePath();
-    ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
-  }
   std::vector<SettingRow> Rows(const std::string& text) {
     const SettingRows r = ReadSettingRows(cmd, text);
     EXPECT_TRUE(r.problems.empty()) << r.problems.front();
     return r.rows;
   }
-  sim::PtyCamera camera;
-  Settings settings;
-  testing::RecordingUi ui;
-  CCamCmd cmd{settings, ui};
 };
 
 TEST_F(SettingDiffTest, FileAgainstCameraPlainIndexedTextAndRefusedRows) {
