@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QGroupBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
