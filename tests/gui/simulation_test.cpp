@@ -62,8 +62,6 @@ TEST_F(NoCameraTest, NobodyAnswersAtEitherSpeed) {
   settings_.baudRate = 2;
   Start(peer);
   EXPECT_FALSE(connected_);
-  EXPECT_EQ(settings_.baudRate, 2);  // still the speed to try first
-  EXPECT_EQ(panel_->windowTitle(), "HX-9302 Kestrel    Version 0.0.5.6");
   EXPECT_TRUE(boxes_.empty());
   EXPECT_EQ(panel_->View().As<LinkIndicator>(ctrl::SeparatorUser)->State(), 0);
   EXPECT_TRUE(panel_->isEnabled());
