@@ -41,8 +41,6 @@ class ToolsTest : public PanelFixture {
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(PanelFixture::SetUp());
     settings_.dumpFile = dir_.path().toStdString();
-    QObject::connect(&ui_, &QtUserInterface::logLine,
-                     [this](const QString& line) { log_.push_back(line.toStdString()); });
     AnswerFileDialogs();
     SetDesktopOpener([this](const QUrl& url) { opened_.push_back(url); });
   }
@@ -79,18 +77,7 @@ class ToolsTest : public PanelFixture {
     QTest::keyClicks(w, text);
   }
 
-  bool Sent(const std::string& line) const {
-    return std::find(log_.begin(), log_.end(), "Tx: " + line) != log_.end();
-  }
-  // Position of the first log line starting with "Tx: " + prefix; -1 if none.
-  long SentAt(const std::string& prefix) const {
-    for (size_t i = 0; i < log_.size(); ++i)
-      if (log_[i].rfind("Tx: " + prefix, 0) == 0) return static_cast<long>(i);
-    return -1;
-  }
-
   FactoryTools* tools_ = nullptr;
-  std::vector<std::string> log_;
   std::vector<QUrl> opened_;
 };
 

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -73,22 +72,10 @@ TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {
   EXPECT_EQ(W<SpinEdit>(ctrl::LR)->text(), "1000");
   EXPECT_EQ(W<QLabel>(ctrl::LRTime)->text(), "149.925us");
   EXPECT_EQ(W<LinkIndicator>(ctrl::SeparatorUser)->State(), 1);
-  // Later tools find their buttons by name: every one is disabled and named once.
-  QSet<QString> names;
-  for (QPushButton* b : panel_->findChildren<QPushButton*>()) {
-    if (b->toolTip() != "Not available yet") continue;
-    EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
-    EXPECT_FALSE(b->objectName().isEmpty()) << b->text().toStdString();
-    EXPECT_FALSE(names.contains(b->objectName())) << b->objectName().toStdString();
-    names.insert(b->objectName());
-  }
-  EXPECT_FALSE(names.isEmpty());
 
   // The 50 ms poll picks up what the camera sends unasked.
-  QStringList log;
-  QObject::connect(&ui_, &QtUserInterface::logLine, [&](const QString& l) { log << l; });
   camera_->SendUnsolicited("EVENT");
-  QTRY_VERIFY_WITH_TIMEOUT(log.contains("Rx: EVENT"), 2000);
+  QTRY_VERIFY_WITH_TIMEOUT(std::count(log_.begin(), log_.end(), "Rx: EVENT") == 1, 2000);
 
   // A camera that goes away turns the lamp off without waiting for a command.
   camera_.reset();

@@ -46,13 +46,6 @@ class PanelWindowTest : public PanelToolsTest {
     QApplication::processEvents();
     return viewport->rect().contains(QRect(w->mapTo(viewport, QPoint(0, 0)), w->size()));
   }
-  // The replayed lines the camera was sent, from the communication log.
-  void RecordSent(const char* prefix) {
-    QObject::connect(&ui_, &QtUserInterface::logLine, [this, prefix](const QString& line) {
-      if (line.startsWith(QString("Tx: ") + prefix)) ++sent_;
-    });
-  }
-  int sent_ = 0;
 };
 
 TEST_F(PanelWindowTest, FitsTheScreenInBothModesAndEveryAreaCanBeReached) {
@@ -165,14 +158,13 @@ TEST_F(PanelWindowTest, CancelStopsAReplayAfterTheCommandOnTheLine) {
   file.write(text.c_str());
   file.close();
   camera_->SetLatencyMs(20);
-  RecordSent("BLMT=");
 
-  int sentAtCancel = -1;
+  long sentAtCancel = -1;
   QTimer clicker;
   QObject::connect(&clicker, &QTimer::timeout, [&] {
     CProgDlg& progress = ui_.Progress();
-    if (sentAtCancel < 0 && sent_ >= 3 && progress.isVisible()) {
-      sentAtCancel = sent_;
+    if (sentAtCancel < 0 && SentCount("BLMT=") >= 3 && progress.isVisible()) {
+      sentAtCancel = SentCount("BLMT=");
       QTest::mouseClick(progress.CancelButton(), Qt::LeftButton);
     }
   });
@@ -180,7 +172,7 @@ TEST_F(PanelWindowTest, CancelStopsAReplayAfterTheCommandOnTheLine) {
   tools_->Open();
   clicker.stop();
   ASSERT_GE(sentAtCancel, 3);
-  EXPECT_LE(sent_, sentAtCancel + 1);
+  EXPECT_LE(SentCount("BLMT="), sentAtCancel + 1);
   EXPECT_FALSE(ui_.Progress().isVisible());
   EXPECT_TRUE(panel_->isEnabled());
 }
