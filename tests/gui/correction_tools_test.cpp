@@ -127,11 +127,15 @@ TEST_F(CorrectionToolsTest, LutEditorEditsAndMovesTheTableOfItsChannel) {
   ASSERT_TRUE(lut.isVisible());
   EXPECT_EQ(lut.windowTitle(), "LUT Setting for Ch2");
 
-  // A left drag adds a point; with a modifier it is no edit; Clear empties.
+  // A left drag adds a point, a right one deletes it; with a modifier it is
+  // no edit; Clear empties.
   Drag(lut, 60, 120, Qt::LeftButton, Qt::ShiftModifier);
   EXPECT_EQ(lut.Points().Count(), 2);
   Drag(lut, 60, 120, Qt::LeftButton);  // a bright curve
   ASSERT_EQ(lut.Points().Count(), 3);
+  Drag(lut, 60, 120, Qt::RightButton);
+  ASSERT_EQ(lut.Points().Count(), 2);
+  Drag(lut, 60, 120, Qt::LeftButton);
   QTest::mouseClick(lut.findChild<QPushButton*>("button_ClearTableData"), Qt::LeftButton);
   EXPECT_EQ(lut.Points().Count(), 2);
   Drag(lut, 60, 120, Qt::LeftButton);
@@ -225,6 +229,9 @@ TEST_F(CorrectionToolsTest, DataMenuLoadsSavesAndStoresOnItsSensor) {
             std::vector<int32_t>(values.begin(), values.end()));
   EXPECT_EQ(QString::fromStdString(settings_.dumpFile), dir.path());
 
+  ChooseFile(dir.filePath("back.csv"));
+  MenuItem("menuPixelBlack", "Save to file (Sensor2)…")->trigger();
+  EXPECT_TRUE(QFile::exists(dir.filePath("back.csv")));
   boxes_.clear();
   yesNo_ = MsgAnswer::No;
   const auto linesBefore = camera_->Stats().linesIn;

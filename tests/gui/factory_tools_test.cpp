@@ -328,7 +328,12 @@ TEST_F(ToolsTest, AboutShowsCameraFieldsAndGuardsTheUserId) {
   QTest::mouseClick(about.ViewButton(), Qt::LeftButton);
   ASSERT_EQ(opened_.size(), 1u);
   EXPECT_EQ(opened_[0], QUrl::fromLocalFile(dir_.filePath("manual.pdf")));
+  QFile::remove(dir_.filePath("manual.pdf"));
+  about.FillHelpList();
   QDir::setCurrent(old);
+  QTest::mouseClick(about.ViewButton(), Qt::LeftButton);  // "No file was selected!!"
+  EXPECT_EQ(opened_.size(), 1u);
+  EXPECT_EQ(boxes_.size(), 3u);
   QTest::mouseClick(about.Link(), Qt::LeftButton);
   ASSERT_EQ(opened_.size(), 2u);
   EXPECT_EQ(opened_[1], QUrl(CAboutDlg::kWebAddress));

@@ -34,6 +34,8 @@ TEST_F(CompareDlgTest, DifferencesApplySelectedAndSaveCameraValues) {
   table.sortItems(1);
   EXPECT_EQ(table.item(1, 1)->text(), "CABN1");
   EXPECT_EQ(table.item(1, 2)->text(), "Lens A,50mm");
+  EXPECT_TRUE(table.item(3, 3)->text().startsWith("(ERROR"))  // TR2 refused
+      << table.item(3, 3)->text().toStdString();
   dlg->resize(760, 260);
   const QString dir = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
   if (!dir.isEmpty()) {
