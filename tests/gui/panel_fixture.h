@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,6 +43,8 @@ class PanelFixture : public ::testing::Test {
     camera_ = NewCamera(cameraOptions_);
     settings_.commDevice = camera_->SlavePath();
     cmd_ = std::make_unique<CCamCmd>(settings_, ui_);
+    QObject::connect(&ui_, &QtUserInterface::logLine,
+                     [this](const QString& line) { log_.push_back(line.toStdString()); });
     ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
                             const std::string& caption) {
       boxes_.push_back({text, icon, buttons, caption});
@@ -53,6 +56,7 @@ class PanelFixture : public ::testing::Test {
     SetFileChooser({});
     panel_.reset();
     cmd_.reset();
+    cmd_->ClosePort();
     camera_.reset();
   }
 
@@ -82,7 +86,10 @@ class PanelFixture : public ::testing::Test {
     if (install) install();
     panel_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel_.get()));
-    ASSERT_TRUE(panel_->Initialise());
+    connected_ = panel_->Initialise();
+    if (expectConnected_) {
+      ASSERT_TRUE(connected_);
+    }
     QApplication::processEvents();
   }
 
@@ -93,6 +100,21 @@ class PanelFixture : public ::testing::Test {
 
   std::string Path(const char* name) const {
     return QDir(dir_.path()).filePath(name).toStdString();
+  }
+
+  // Whether the log shows `line` sent; where the first line sent starting
+  // with `prefix` is in it (-1: none); how many lines sent start with it.
+  bool Sent(const std::string& line) const {
+    return std::find(log_.begin(), log_.end(), "Tx: " + line) != log_.end();
+  }
+  long SentAt(const std::string& prefix) const {
+    for (size_t i = 0; i < log_.size(); ++i)
+      if (log_[i].rfind("Tx: " + prefix, 0) == 0) return static_cast<long>(i);
+    return -1;
+  }
+  long SentCount(const std::string& prefix) const {
+    return std::count_if(log_.begin(), log_.end(),
+                         [&](const std::string& l) { return l.rfind("Tx: " + prefix, 0) == 0; });
   }
 
   std::vector<std::string> BoxTexts() const {
@@ -110,7 +132,10 @@ class PanelFixture : public ::testing::Test {
   std::unique_ptr<CCamCmd> cmd_;
   std::unique_ptr<CKestrelDlg> panel_;
   std::vector<Box> boxes_;
+  std::vector<std::string> log_;  // the communication log
   MsgAnswer yesNo_ = MsgAnswer::Yes;
+  bool expectConnected_ = true;  // StartPanel fails the test when the panel finds no camera
+  bool connected_ = false;
   std::vector<FileRequest> requests_;
   std::string chosen_;
 };
