@@ -55,8 +55,7 @@ class PanelFixture : public ::testing::Test {
   void TearDown() override {
     SetFileChooser({});
     panel_.reset();
-    cmd_.reset();
-    cmd_->ClosePort();
+    cmd_.reset();  // closes the link
     camera_.reset();
   }
 

@@ -136,8 +136,7 @@ TEST(CommSelect, CameraLinkDllNoOutsideTheListFallsBackToTheFirstPort) {
   ASSERT_TRUE(fs::exists(fake));
   ::setenv("KESTREL_CLFAKE_PORTS", "3", 1);
   Settings s;
-  testing::RecordingUi ui;
-  CClSerial cl(s, ui);
+  CClSerial cl(s);
   cl.SetLibraryFile(3, fake.string());
   s.serialMode = 3;
   s.dllNo = 7;
