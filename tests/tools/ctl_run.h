@@ -14,7 +14,7 @@
 namespace kestrel::testing {
 
 struct CtlResult {
-  int status;
+  int status = -1;  // not run yet
   std::string out;
   std::string err;
 };
