@@ -127,26 +127,6 @@ TEST(PtyCamera, LatencyDoesNotRestartATransfer) {
   EXPECT_EQ(host.QueryInt(cmd::LUTD1), 0);
 }
 
-TEST(PtyCamera, KnobsChangedWhileTheCameraRuns) {
-  PtyCamera cam;
-  Host host(cam.SlavePath());
-  ASSERT_TRUE(host.Open());
-  cam.SetSilent(true);
-  EXPECT_EQ(host.QueryInt(cmd::EA, 200), -99999);
-  cam.SetSilent(false);
-  EXPECT_EQ(host.QueryInt(cmd::EA), 0);
-  // Unplugged while the program waits for a reply.
-  cam.SetLatencyMs(400);
-  std::thread unplug([&] {
-    std::this_thread::sleep_for(100ms);
-    cam.HangUp();
-  });
-  EXPECT_EQ(host.QueryInt(cmd::EA, 1000), -99999);
-  unplug.join();
-  EXPECT_TRUE(cam.HungUp());
-  EXPECT_TRUE(host.cmd.LinkLost());
-}
-
 TEST(PtyCamera, HangUpLeavesTheTransactionUnanswered) {
   SimOptions o;
   o.hangUpAfterLines = 2;
@@ -203,13 +183,6 @@ TEST(PtyCamera, MisbehavingCamerasFailTheSetByKind) {
     if (!o.rejected.empty() || quota) continue;
     EXPECT_EQ(cam.WithModel([](CameraModel& m) { return m.Int("LR"); }), 500) << r.text;
   }
-  // LR2 is not LR: a rejection names its command exactly.
-  SimOptions o;
-  o.rejected = {"LR"};
-  PtyCamera cam(o);
-  Host host(cam.SlavePath());
-  ASSERT_TRUE(host.Open());
-  EXPECT_EQ(host.cmd.SetInt(19, 1000, 1000), 1);
 }
 
 TEST(PtyCamera, UnsolicitedLinesReachTheHost) {
@@ -221,27 +194,6 @@ TEST(PtyCamera, UnsolicitedLinesReachTheHost) {
   ASSERT_TRUE(host.Open());
   ASSERT_EQ(host.cmd.WaitLine(1, 1000), 1);
   EXPECT_EQ(host.cmd.PopLine(), "TEMP ALARM");
-}
-
-TEST(PtyCamera, SettingAreasSurviveARestartWithAStateFile) {
-  const std::string path = ::testing::TempDir() + "ptycam_state_" + std::to_string(::getpid());
-  std::remove(path.c_str());
-  SimOptions o;
-  o.statePath = path;
-  {
-    PtyCamera cam(o);
-    Host host(cam.SlavePath());
-    ASSERT_TRUE(host.Open());
-    EXPECT_EQ(host.cmd.SetInt(18, 4321, 1000), 1);
-    EXPECT_EQ(host.cmd.SetInt(cmd::SA, 1, 1000), 1);
-    EXPECT_EQ(host.cmd.SetInt(CameraModel::RowOf("BAS00"), 1, 1000), 1);  // boot the updated area
-  }
-  PtyCamera cam(o);
-  Host host(cam.SlavePath());
-  ASSERT_TRUE(host.Open());
-  EXPECT_EQ(host.QueryInt(cmd::EA), 1);
-  EXPECT_EQ(host.QueryInt(18), 4321);
-  std::remove(path.c_str());
 }
 
 // A long dump is not cut short when the host falls behind: the camera waits
