@@ -7,6 +7,8 @@
 #include <memory>
 #include <thread>
 
+#include <unistd.h>
+
 #include "common/recording_ui.h"
 #include "protocol/cam_cmd.h"
 #include "sim/pty_camera.h"
@@ -194,6 +196,27 @@ TEST(PtyCamera, UnsolicitedLinesReachTheHost) {
   ASSERT_TRUE(host.Open());
   ASSERT_EQ(host.cmd.WaitLine(1, 1000), 1);
   EXPECT_EQ(host.cmd.PopLine(), "TEMP ALARM");
+}
+
+// What the host stored and chose to boot is there when the camera starts again.
+TEST(PtyCamera, SettingAreasSurviveARestartWithAStateFile) {
+  SimOptions o;
+  o.statePath = ::testing::TempDir() + "ptycam_state_" + std::to_string(::getpid());
+  std::remove(o.statePath.c_str());
+  for (int run = 0; run < 2; ++run) {
+    PtyCamera cam(o);
+    Host host(cam.SlavePath());
+    ASSERT_TRUE(host.Open());
+    if (run == 0) {
+      EXPECT_EQ(host.cmd.SetInt(18, 4321, 1000), 1);
+      EXPECT_EQ(host.cmd.SetInt(cmd::SA, 1, 1000), 1);
+      EXPECT_EQ(host.cmd.SetInt(CameraModel::RowOf("BAS00"), 1, 1000), 1);
+    } else {
+      EXPECT_EQ(host.QueryInt(cmd::EA), 1);
+      EXPECT_EQ(host.QueryInt(18), 4321);
+    }
+  }
+  std::remove(o.statePath.c_str());
 }
 
 // A long dump is not cut short when the host falls behind: the camera waits
