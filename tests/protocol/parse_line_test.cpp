@@ -1,3 +1,5 @@
+// Lines written to the camera and lines read back: the command table's
+// formatting and parsing.
 #include <gtest/gtest.h>
 
 #include "common/recording_ui.h"
@@ -67,6 +69,23 @@ TEST(ParseLine, LinesResolveToTheirRowAndValue) {
   cmd.ParseLine("EB = 12\r\n", p, 1);
   EXPECT_EQ(p.line, "EB=12");  // blanks and the line end go
   EXPECT_EQ(p.name, "EB");
+}
+
+TEST(FormatLine, EveryRowKindIsWrittenAsTheCameraExpects) {
+  Settings settings;
+  testing::RecordingUi ui;
+  CCamCmd cmd{settings, ui};
+  EXPECT_EQ(cmd.FormatSet(cmd::EB, ParamValue::Int(-5), true), "EB=-5\r\n");
+  EXPECT_EQ(cmd.FormatSet(46, ParamValue::Int(7), true), "CABL2=2,7\r\n");
+  EXPECT_EQ(cmd.FormatSet(55, ParamValue::Int(9), false), "CABT2=2,9");
+  EXPECT_EQ(cmd.FormatSet(cmd::ID, ParamValue::Text("A000000001"), true), "ID=A000000001\r\n");
+  EXPECT_EQ(cmd.FormatSet(cmd::ID, ParamValue::Text(""), false), "ID=");
+  EXPECT_EQ(cmd.FormatQuery(45, true), "CABL2?1\r\n");
+  EXPECT_EQ(cmd.FormatQuery(cmd::EB, false), "EB?");
+  // The value field named by the row decides, not the value's own type.
+  ParamValue mixed = ParamValue::Text("12");
+  mixed.intValue = 34;
+  EXPECT_EQ(cmd.FormatSet(18, mixed, false), "LR=34");
 }
 
 TEST(Conversions, LeadingPartOnly) {

@@ -112,24 +112,15 @@ TEST_F(TransactionTest, FailuresNameTheirReasonAndTheCommand) {
   EXPECT_TRUE(cmd.LinkLost());
 }
 
-TEST_F(TransactionTest, QueryParsesTheMatchingReply) {
+// An indexed query names its index; with logging off it leaves no trace.
+TEST_F(TransactionTest, QueryWithLoggingOffTakesTheMatchingReply) {
   peer.SetHandler([](const std::string& line) {
-    if (line == "LR?") return std::string("LR = 1234\r\n");
-    if (line == "CABL2?1") return std::string("CABL2=40\r\n");
-    if (line == "ID?") return std::string("ID=A000000001\r\n");
-    return std::string("ERROR\r\n");
+    return std::string(line == "CABL2?1" ? "CABL2=40\r\n" : "ERROR\r\n");
   });
   int value = 0;
-  EXPECT_EQ(cmd.QueryInt(kLR, value, 1000), 1);
-  EXPECT_EQ(value, 1234);
   EXPECT_EQ(cmd.QueryInt(45, value, 1000, 0), 1);
   EXPECT_EQ(value, 40);
-  ParamValue text;
-  EXPECT_EQ(cmd.QueryValue(cmd::ID, text, 1000), 1);
-  EXPECT_EQ(text.textValue, "A000000001");
-  // The query with logging off left no trace in the log.
-  for (const std::string& line : ui.log)
-    EXPECT_EQ(line.find("CABL2"), std::string::npos);
+  EXPECT_TRUE(ui.log.empty());
 }
 
 // Lines the camera sent before a command are logged, never taken for its
@@ -159,44 +150,21 @@ TEST_F(TransactionTest, LineEndsAndTheLengthLimit) {
   EXPECT_EQ(cmd.PopLine(), "");
   EXPECT_EQ(cmd.PopLine(), "ABC");  // only a CR is dropped before the LF
   EXPECT_EQ(cmd.PopLine(), "");     // empty queue
-
-  // The CR is the 2048th byte: the partial line is dropped, and the LF that
-  // follows ends an empty line.
-  peer.Send(std::string(2047, 'B') + "\r\nEB=1\r\n");
-  EXPECT_EQ(cmd.WaitLine(0, 1000), 0);
-  EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Unreadable);
-  ASSERT_EQ(cmd.WaitLine(0, 1000), 1);
-  EXPECT_EQ(cmd.PopLine(), "");
-  ASSERT_EQ(cmd.WaitLine(0, 1000), 1);
-  EXPECT_EQ(cmd.PopLine(), "EB=1");
 }
 
-// The stand-in of the OFFLINE mode, switched on and off while the port is open.
-TEST_F(TransactionTest, OfflineWritesNothingAndAnswersAtOnce) {
+// OFFLINE: a set succeeds unacknowledged, a query fails, a wait for a line
+// gets an empty one at once; what was sent is logged.
+TEST_F(TransactionTest, OfflineSetsSucceedAndQueriesFailAtOnce) {
   settings.offline = 1;
   const auto start = Clock::now();
   EXPECT_EQ(cmd.SetInt(kLR, 5, 3000), 1);
   int value = 77;
   EXPECT_EQ(cmd.QueryInt(kLR, value, 3000), 0);
   EXPECT_EQ(cmd.LastFailure().kind, FailureKind::NoAnswer);
-  EXPECT_EQ(cmd.ReceiveLine(1), 1);
   EXPECT_EQ(cmd.WaitLine(1, 3000), 1);
   EXPECT_EQ(cmd.PopLine(), "");
-  uint8_t buffer[4] = {9, 9, 9, 9};
-  EXPECT_EQ(cmd.ReadBytes(buffer, 4, 1000), 4);
-  EXPECT_EQ(buffer[0], 9);
-  EXPECT_EQ(cmd.BytesWaiting(), 0);
   EXPECT_LT(Clock::now() - start, 1s);
-  EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(ui.log, (Strings{"Tx: LR=5", "Tx: LR?"}));
-
-  // Back online, the same port carries the traffic again, and nothing went
-  // out meanwhile.
-  settings.offline = 0;
-  peer.SetHandler([](const std::string&) { return std::string("LR=3\r\n"); });
-  EXPECT_EQ(cmd.QueryInt(kLR, value, 1000), 1);
-  EXPECT_EQ(value, 3);
-  EXPECT_EQ(peer.Bytes(), "LR?\r\n");
 }
 
 TEST_F(TransactionTest, AClosedLostLinkReopensOnAnotherDevice) {

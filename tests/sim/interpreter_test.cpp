@@ -80,6 +80,7 @@ TEST_F(Interp, MalformedLinesGetErrorsAndChangeNothing) {
   EXPECT_EQ(m.Int("VN"), 1025);
   m.knobs.rejected = {"LR"};
   EXPECT_EQ(Ask("LR?"), err::kRejected);
+  EXPECT_EQ(Ask("LR2?"), "LR2=170");  // a rejection names its command exactly
 }
 
 // Every table row answers its query in a form the program's own reply parser
