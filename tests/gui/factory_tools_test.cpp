@@ -81,7 +81,7 @@ class ToolsTest : public PanelFixture {
   std::vector<QUrl> opened_;
 };
 
-TEST_F(ToolsTest, PanelButtonsAndAboutActionAreWired) {
+TEST_F(ToolsTest, PanelButtonsOpenTheirWindows) {
   Start();
   const std::pair<const char*, QWidget*> buttons[] = {{"buttonAFEWrite", &tools_->Afe()},
                                                       {"buttonDACWrite", &tools_->Dac()},
@@ -95,11 +95,6 @@ TEST_F(ToolsTest, PanelButtonsAndAboutActionAreWired) {
     QTest::mouseClick(static_cast<ToolWindow*>(window)->CloseButton(), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible()) << name;
   }
-  auto* about = panel_->findChild<QAction*>("actionAbout");
-  ASSERT_NE(about, nullptr);
-  ASSERT_TRUE(about->isEnabled());
-  about->trigger();
-  EXPECT_TRUE(tools_->About().isVisible());
   // Installing twice gives the same tools, not a second set of windows.
   EXPECT_EQ(InstallFactoryTools(*panel_, ui_), tools_);
 }
@@ -113,11 +108,6 @@ TEST_F(ToolsTest, AfeWriteGoesOutAsSelectedAndTyped) {
   Type(afe.Data(), "12");
   QTest::mouseClick(afe.WriteButton(), Qt::LeftButton);
   EXPECT_TRUE(Sent("AFEW=2, 71, 12, 1")) << ::testing::PrintToString(log_);
-  // Selections and data survive hiding and showing.
-  afe.hide();
-  Click("buttonAFEWrite");
-  EXPECT_EQ(afe.Selector()->currentIndex(), 2);
-  EXPECT_EQ(afe.Data()->text(), "12");
   // Why a write failed is shown.
   EXPECT_TRUE(boxes_.empty());
   Type(afe.Data(), "1,2");
@@ -176,7 +166,6 @@ TEST_F(ToolsTest, FpgaReadWriteAndAverages) {
   Start();
   Click("buttonFPGARW");
   CDlgFpgaReg& fpga = tools_->Fpga();
-  EXPECT_EQ(fpga.Average(1)->text(), "---");
   Type(fpga.Offset(), "1A");
   QTest::mouseClick(fpga.ReadButton(), Qt::LeftButton);
   EXPECT_EQ(fpga.Data()->text(), "BEEF");
@@ -208,8 +197,6 @@ TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
   EXPECT_EQ(temp->Sensor1()->text(), "-1.0");
   EXPECT_EQ(temp->Sensor2()->text(), "25.0");
   EXPECT_TRUE(temp->TimerActive(0));
-  // The flash goes out by itself.
-  QTRY_VERIFY_WITH_TIMEOUT(!temp->Lamp()->Lit(), 2000);
   // A second press raises the open window instead of opening another.
   Click("buttonTemp");
   EXPECT_EQ(tools_->Temperature(), temp.data());
@@ -296,7 +283,9 @@ TEST_F(ToolsTest, AboutShowsCameraFieldsAndGuardsTheUserId) {
     m.SetText("UD", "LINE-3");
   });
   Start();
-  panel_->findChild<QAction*>("actionAbout")->trigger();
+  auto* action = panel_->findChild<QAction*>("actionAbout");
+  ASSERT_TRUE(action && action->isEnabled());
+  action->trigger();
   CAboutDlg& about = tools_->About();
   EXPECT_EQ(about.Firmware()->text(), "  1.2.3.4");
   EXPECT_EQ(about.UserId()->text(), "LINE-3");
@@ -319,8 +308,7 @@ TEST_F(ToolsTest, AboutShowsCameraFieldsAndGuardsTheUserId) {
   ASSERT_EQ(boxes_.size(), 2u);
   EXPECT_EQ(boxes_[1].icon, MsgIcon::Information);
 
-  // Help files: View opens the one listed, or says none was; the maker's
-  // link opens the program's own address.
+  // Help files: View opens the one listed, or says none was.
   const QString old = QDir::currentPath();
   QDir::setCurrent(dir_.path());
   QFile(dir_.filePath("manual.pdf")).open(QIODevice::WriteOnly);
@@ -334,9 +322,6 @@ TEST_F(ToolsTest, AboutShowsCameraFieldsAndGuardsTheUserId) {
   QTest::mouseClick(about.ViewButton(), Qt::LeftButton);  // "No file was selected!!"
   EXPECT_EQ(opened_.size(), 1u);
   EXPECT_EQ(boxes_.size(), 3u);
-  QTest::mouseClick(about.Link(), Qt::LeftButton);
-  ASSERT_EQ(opened_.size(), 2u);
-  EXPECT_EQ(opened_[1], QUrl(CAboutDlg::kWebAddress));
 }
 
 TEST_F(ToolsTest, CameraIdUnlocksAndSavesWhatTheBoxesHold) {
