@@ -1,4 +1,4 @@
-// The link label: what it opens, when, and what its looks leave alone.
+// The link label: what it opens and when.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -73,19 +73,6 @@ TEST_F(LabelTest, MarkupInTheTextIsShownNotFollowed) {
   // The literal text, taken as a file name of the current directory.
   EXPECT_TRUE(opened_[0].isLocalFile());
   EXPECT_TRUE(opened_[0].toLocalFile().endsWith("click</a>"));
-}
-
-TEST_F(LabelTest, LooksChangeOnlyWhatTheyName) {
-  QFont f = label_->font();
-  f.setItalic(true);
-  f.setPointSize(13);
-  label_->setFont(f);
-  label_->SetUnderline(true);
-  label_->SetUnderline(false);
-  QFont back = label_->font();
-  EXPECT_FALSE(back.underline());
-  EXPECT_TRUE(back.italic());
-  EXPECT_EQ(back.pointSize(), 13);
 }
 
 }  // namespace

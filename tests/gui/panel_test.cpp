@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -70,7 +69,6 @@ TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {
     }
   }
   EXPECT_EQ(W<SpinEdit>(ctrl::LR)->text(), "1000");
-  EXPECT_EQ(W<QLabel>(ctrl::LRTime)->text(), "149.925us");
   EXPECT_EQ(W<LinkLamp>(ctrl::SeparatorUser)->State(), 1);
 
   // The 50 ms poll picks up what the camera sends unasked.
@@ -205,8 +203,6 @@ TEST_F(PanelTest, EscapeTakesBackTypingThenAsksToQuitAndF5Rereads) {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
       seenText = box->text();
-      EXPECT_EQ(box->windowTitle(), "Exit Kestrel");
-      EXPECT_EQ(box->icon(), QMessageBox::Question);
       box->button(button)->click();
     });
   };
@@ -285,7 +281,6 @@ TEST_F(PanelTest, ASetTheCameraDidNotTakeShowsWhatItHolds) {
   QTest::keyClick(lr, Qt::Key_Return);
   EXPECT_EQ(lr->text(), "1000");
   EXPECT_TRUE(panel_->View().IsUnconfirmed(ctrl::LR));
-  EXPECT_TRUE(lr->toolTip().startsWith("Not confirmed by the camera"));
   EXPECT_EQ(strip->Note().toStdString(),
             "LR: the camera did not take 600 and did not answer when asked again; showing "
             "1000, the value it last confirmed.");

@@ -1,7 +1,6 @@
 // The panel as a window on a person's desk: it fits the screen it is on, the
-// focus follows the rows, the tooltips name the controls, long operations
-// can be cancelled and keep the window alive, and the status strip reads on
-// a dark palette.
+// focus follows the rows, long operations can be cancelled and keep the
+// window alive.
 //
 // The screen is the platform's: the suite runs on the default offscreen
 // screen and again on 1366x768 and 1920x1080 screens (tests/CMakeLists.txt).
@@ -15,10 +14,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
-#include <cmath>
 
 #include "correction/data_transfer.h"
-#include "gui/dark_palette.h"
 #include "gui/link_lamp.h"
 #include "gui/prog_dlg.h"
 #include "gui/window_placement.h"
@@ -132,21 +129,6 @@ TEST_F(PanelWindowTest, TabFollowsTheRowsOfEachGroup) {
   }
 }
 
-TEST_F(PanelWindowTest, TooltipsNameTheControlItsRangeAndUnit) {
-  Start();
-  QtBindingView& view = panel_->View();
-  EXPECT_EQ(view.Widget(ctrl::LR)->toolTip().toStdString(),
-            "Line Rate, Exposure · Line Rate · Sensor1 (LR)\nRange 170 to 13340 clocks of "
-            "0.149925 µs");
-  EXPECT_EQ(view.Widget(2764)->toolTip().toStdString(),
-            "Aberration · Area · Lens2 (CABA2, index 1)\nRange 1 to 8");
-  EXPECT_EQ(view.Widget(ctrl::TR2)->toolTip().toStdString(), "Trigger · Mode · Sensor2 (TR2)");
-  // The range follows the range rules.
-  view.As<ListBox>(ctrl::GM)->setCurrentIndex(1);
-  panel_->Table().OnSelectionChanged(ctrl::GM);
-  EXPECT_TRUE(view.Widget(ctrl::GA2T1)->toolTip().endsWith("Range 0 to 308"));
-}
-
 TEST_F(PanelWindowTest, CancelStopsAReplayAfterTheCommandOnTheLine) {
   Start();
   std::string text;
@@ -197,35 +179,6 @@ TEST_F(PanelWindowTest, TheWindowStaysAliveWhileATransferWaitsForTheCamera) {
   ticker.stop();
   EXPECT_GE(clock.elapsed(), 1200);
   EXPECT_LE(longestGap, 200);
-}
-
-// The picture of the panel in a dark Fusion palette; the status strip's words
-// must stand out from its background.
-TEST_F(PanelWindowTest, StatusStripReadsOnADarkPalette) {
-  const QPalette light = QApplication::palette();
-  QApplication::setPalette(DarkPalette());
-  Start();
-  auto* strip = panel_->findChild<LinkLamp*>("ctl2273");
-  const QImage image = strip->grab().toImage();
-  QApplication::setPalette(light);
-  // The background is the colour at the middle of the right half's free
-  // space; the words are the pixel that differs most from it in the left half.
-  auto luminance = [](QColor c) {
-    auto channel = [](double v) {
-      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-  };
-  const QColor back = image.pixelColor(image.width() / 2, image.height() / 2);
-  double best = 1.0;
-  const int words = image.height() + 8;  // right of the lamp
-  for (int x = words; x < words + 60; ++x)
-    for (int y = 2; y < image.height() - 2; ++y) {
-      const double a = luminance(image.pixelColor(x, y)), b = luminance(back);
-      best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
-    }
-  EXPECT_GE(best, 7.0);
-  EXPECT_LT(back.lightness(), 100);  // the strip follows the dark window
 }
 
 }  // namespace

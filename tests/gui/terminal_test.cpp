@@ -115,7 +115,7 @@ TEST_F(TerminalTest, SaveFileDumpsTheWordsIntoTheChosenFile) {
   chosen_ = Path("missing/dump.csv");
   Child<QPushButton>("saveFileButton")->click();
   ASSERT_EQ(boxes_.size(), 2u);
-  EXPECT_EQ(boxes_[1].caption, "File Open Error");
+  EXPECT_EQ(boxes_[1].icon, MsgIcon::Warning);
   EXPECT_EQ(camera_->Stats().linesIn, before);
 }
 
