@@ -112,15 +112,6 @@ bool PtyCamera::SaveState(std::string* error) {
   return model_.SaveState(options_.statePath, error);
 }
 
-void PtyCamera::HangUp() {
-  hangUpNow_.store(true);
-  char b = 3;
-  [[maybe_unused]] ssize_t n = ::write(wake_[1], &b, 1);
-  // The camera thread does the closing; it answers within a poll round.
-  for (int i = 0; i < 2000 && !hungUp_.load(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-
 void PtyCamera::SendUnsolicited(const std::string& line) {
   Enqueue({line}, NowNs(), 0, false);
   char b = 2;
@@ -321,7 +312,6 @@ void PtyCamera::Run() {
       while (::read(wake_[0], drain, sizeof drain) > 0) {
       }
       if (stop_.load()) return;
-      if (hangUpNow_.load() && master_ >= 0) DoHangUp();
     }
     now = NowNs();
     if (master_ >= 0 && (fds[1].revents & POLLIN)) {

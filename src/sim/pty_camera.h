@@ -82,7 +82,6 @@ class PtyCamera {
   // Knobs that may change while the camera runs.
   void SetLatencyMs(int ms) { latencyMs_.store(ms); }
   void SetSilent(bool silent) { silent_.store(silent); }  // answers nothing while set
-  void HangUp();                                          // hangs up now, as an unplugged cable
   // Writes the state file now (also done after every area change and at exit).
   bool SaveState(std::string* error = nullptr);
 
@@ -131,7 +130,6 @@ class PtyCamera {
   uint32_t random_ = 1;
   std::atomic<bool> hungUp_{false};
   std::atomic<bool> stop_{false};
-  std::atomic<bool> hangUpNow_{false};
   std::atomic<bool> silent_{false};
   std::atomic<int> latencyMs_{0};
   std::atomic<bool> dirty_{false};  // the state file lags behind the camera
