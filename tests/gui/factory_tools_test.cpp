@@ -173,6 +173,8 @@ TEST_F(ToolsTest, FpgaReadWriteAndAverages) {
   Type(fpga.Data(), "5a");
   QTest::mouseClick(fpga.WriteButton(), Qt::LeftButton);
   EXPECT_TRUE(Sent("FPGAWR=&H20, &H5a"));
+  // The write waits for no answer; a person's next click comes after it.
+  QTRY_VERIFY_WITH_TIMEOUT(log_.back() == "Rx: COMPLETE", 3000);
   QTest::mouseClick(fpga.GetButton(), Qt::LeftButton);
   EXPECT_EQ(fpga.Average(2)->text(),
             QString::number(Model([](sim::CameraModel& m) { return m.Int("ACC2S"); })));
