@@ -134,7 +134,7 @@ void QtUserInterface::PumpOneMessage() {
 }
 
 void QtUserInterface::Show(const Failure& failure) {
-  if (!failure || failure.kind == FailureKind::Cancelled) return;
+  if (!failure || (failure.kind == FailureKind::Cancelled && failure.text.empty())) return;
   Report(failure.text, failure.icon, MsgButtons::Ok, failure.caption);
 }
 

@@ -33,7 +33,8 @@ class QtUserInterface : public QObject, public UserInterface, public Reporter {
   MsgAnswer Report(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
                    const std::string& caption = {}) override;
   // The message of a failure: its text under its caption, with its icon. A
-  // cancel the person asked for is not reported back to them.
+  // cancel says how far the operation got; one without a text (the person
+  // declined to start) is not reported back to them.
   void Show(const Failure& failure);
   void AppendLog(const std::string& line) override;
   void AddMessage(const std::string& line) override;

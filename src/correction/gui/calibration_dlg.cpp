@@ -107,7 +107,7 @@ AutoCorrectionResult CDlgCorrect::RunAutoCorrection() {
   last_ = kestrel::RunAutoCorrection(panel_.Cmd(), ui_, target_, setting_, timing_);
   if (last_ == AutoCorrectionResult::Completed)
     ui_.Report(CorrectionTargetOf(target_).completedText, MsgIcon::Information);
-  else
+  else if (last_ != AutoCorrectionResult::Cancelled)  // the person declined the prompt
     ui_.Show(panel_.Cmd().LastFailure());
   UpdateRunButton();
   return last_;

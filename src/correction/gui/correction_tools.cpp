@@ -77,13 +77,10 @@ uint32_t PositionControlOf(BlemishColumn column) {
 }  // namespace
 
 int ShowOutcome(QtUserInterface& ui, int ok, const Failure& failure, const std::string& done) {
-  if (ok == 1) {
-    if (!done.empty()) ui.Report(done, MsgIcon::Information);
-  } else if (failure.kind == FailureKind::Cancelled && !failure.text.empty()) {
-    ui.Report(failure.text, failure.icon, MsgButtons::Ok, failure.caption);
-  } else {
+  if (ok != 1)
     ui.Show(failure);
-  }
+  else if (!done.empty())
+    ui.Report(done, MsgIcon::Information);
   return ok == 1 ? 1 : 0;
 }
 

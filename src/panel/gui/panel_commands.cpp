@@ -122,12 +122,7 @@ void PanelCommands::Open() {
 }
 
 void PanelCommands::ShowReplayFailure() {
-  const Failure& why = cmd_.LastFailure();
-  // Where a cancel stopped the replay is told too; a declined start is not.
-  if (why.kind == FailureKind::Cancelled && !why.text.empty())
-    ui_.Report(why.text, why.icon, MsgButtons::Ok, why.caption);
-  else
-    ui_.Show(why);
+  ui_.Show(cmd_.LastFailure());
 }
 
 void PanelCommands::Reload() {
