@@ -166,7 +166,9 @@ TEST_F(ConnectionTest, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers)
 
   EXPECT_FALSE(Reconnect(
       cmd, [](Settings& c) { c.commDevice = "/nonexistent/tty"; }, connect, refresh));
-  EXPECT_EQ(connection.LastFailure().kind, FailureKind::Lost);
+  EXPECT_EQ(connection.LastFailure().text.rfind(
+                "Failed to initialize!\nno such device: /nonexistent/tty", 0),
+            0u);
   EXPECT_EQ(ui.LastLinkState(), 0);
   EXPECT_EQ(refreshed, 1);
 }
