@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Regenerates every picture in docs/images from the built programs, against the
 # simulated camera on the offscreen platform: the panel in USER and FACTORY
-# mode (the README's pictures), then every tool window (kestrel-tool-shots),
-# and the windows the GUI tests draw from their own data. Usage:
+# mode (the README's pictures), then every tool window (kestrel-tool-shots).
+# Usage:
 # tools/screenshots.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
-for bin in "$build/src/kestrel" "$build/tools/kestrel-tool-shots" "$build/tests/test_gui"; do
+for bin in "$build/src/kestrel" "$build/tools/kestrel-tool-shots"; do
   [[ -x $bin ]] || { echo "screenshots: $bin is missing; build first." >&2; exit 1; }
 done
 mkdir -p docs/images
@@ -39,6 +39,4 @@ for screen in 1366x768 1920x1080; do
   done
 done
 quiet "$build/tools/kestrel-tool-shots" docs/images
-quiet "$build/tests/test_gui" \
-  --gtest_filter='CorrectionToolsTest.EditorGraphAndCalibrationDialogDraw:CorrectionToolsTest.PlotShowsBothSensorsAFileAndTheirOutliers:CompareDlgTest.*'
 ls docs/images/*.png | sed 's/^/wrote /'

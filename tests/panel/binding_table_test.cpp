@@ -189,12 +189,17 @@ TEST_F(PanelTest, TimeDisplaysFollowTheStoredValues) {
   Commit(ctrl::LR, "1000");
   EXPECT_EQ(view.Text(ctrl::LRTime), "149.925us");
   Select(ctrl::TR, 1);
+  Commit(ctrl::PE, "1000");
+  EXPECT_EQ(view.Text(ctrl::PETime), "149.925us");  // equal is not over
   Commit(ctrl::PE, "1200");
   EXPECT_EQ(view.Text(ctrl::PETime), " over");
   // Sync: Sensor2's exposure is judged against Sensor1's line period.
   Commit(ctrl::PE2, "1100");
   EXPECT_EQ(view.Text(ctrl::PE2Time), " over");
   Select(ctrl::TG, 1);
+  EXPECT_EQ(view.Text(ctrl::PETime), "179.910us");
+  Select(ctrl::TG, 0);
+  Select(ctrl::TR, 2);  // PWC: never over
   EXPECT_EQ(view.Text(ctrl::PETime), "179.910us");
 }
 

@@ -197,12 +197,8 @@ TEST_F(TransactionTest, AReplyAfterItsTimeOutIsNotTheNextCommandsReply) {
 // The configured device at the speed of the baud index (any index outside
 // the five is 9600), 8N1; nothing open: nothing written, a read waits out its
 // time-out.
-TEST(PortOpen, TheConfiguredDeviceAtTheBaudOfTheIndex) {
-  PtyPeer peer;
-  Settings settings;
-  settings.commDevice = peer.SlavePath();
-  testing::RecordingUi ui;
-  CCamCmd cmd{settings, ui};
+TEST_F(TransactionTest, PortOpensTheConfiguredDeviceAtTheBaudOfTheIndex) {
+  cmd.ClosePort();
   for (const auto& [index, speed] : {std::pair{7, B9600}, {4, B115200}, {2, B38400}}) {
     settings.baudRate = index;
     ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
