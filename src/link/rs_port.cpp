@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -171,6 +172,13 @@ long CRsPort::TakeFromDriver(int room, int& error) {
   // that are on their way from the driver to the ring, and the receive thread
   // and a reader taking bytes themselves store them one after the other.
   std::lock_guard<std::mutex> lock(portMutex_);
+  // The other side may have stored bytes since `room` was measured: never
+  // take from the driver more than the ring holds now, or the rest is lost.
+  room = std::min(room, ring_.Room());
+  if (room <= 0) {
+    error = EAGAIN;
+    return -1;
+  }
   const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(room));
   error = n < 0 ? errno : 0;
   if (n > 0) ring_.Push(buffer, static_cast<int>(n));
