@@ -219,7 +219,7 @@ TEST(CamsimKestrelctl, ReadAllSurvivesALateProbeAndStopsAtALostDevice) {
   const std::string stats = TempPath("camsim_stats.json");
   CamSim cam({"--no-link", "--hang-up-after", "30", "--stats", stats});
   const auto start = std::chrono::steady_clock::now();
-  CtlResult r = Ctl("--port " + cam.Path() + " --baud 115200 read-all");
+  CtlResult r = Ctl("--port " + cam.Path() + " --baud 9600 read-all");
   EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("The camera or its adapter was disconnected"), std::string::npos) << r.err;
