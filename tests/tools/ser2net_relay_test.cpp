@@ -17,23 +17,26 @@ using namespace kestrel::testing;
 
 constexpr const char* kSer2net = "/usr/sbin/ser2net";
 
-// A free port on 127.0.0.1: bound by the system, then let go for the relay.
-int FreePort() {
+// A socket on 127.0.0.1 connected to `port`, or bound to a free one (then
+// let go for the relay): the port, 0 when that failed.
+int Loopback(int port, bool connect) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(static_cast<uint16_t>(port));
   socklen_t size = sizeof a;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), size);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+  auto* at = reinterpret_cast<sockaddr*>(&a);
+  const int r =
+      connect ? ::connect(fd, at, size) : ::bind(fd, at, size) | ::getsockname(fd, at, &size);
   ::close(fd);
-  return ntohs(a.sin_port);
+  return r == 0 ? ntohs(a.sin_port) : 0;
 }
 
 // ser2net on 127.0.0.1 with one connection to the camera's port.
 class Relay {
  public:
-  Relay(const std::string& device, bool rfc2217) : port_(FreePort()) {
+  Relay(const std::string& device, bool rfc2217) : port_(Loopback(0, false)) {
     // ser2net takes a file for YAML by its ending.
     config_ = TempPath(rfc2217 ? "ser2net_rfc2217" : "ser2net_tcp") + ".yaml";
     std::ofstream(config_)
@@ -52,14 +55,7 @@ class Relay {
     pid_ = Spawn({kSer2net, "-n", "-u", "-c", config_}, null, null);
     ::close(null);
     for (int i = 0; i < 500; ++i) {
-      const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      a.sin_port = htons(static_cast<uint16_t>(port_));
-      const bool up = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-      ::close(fd);
-      if (up) return true;
+      if (Loopback(port_, true) != 0) return true;
       int status = 0;
       if (::waitpid(pid_, &status, WNOHANG) == pid_) return pid_ = -1, false;  // it ended
       std::this_thread::sleep_for(10ms);
