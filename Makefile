@@ -11,7 +11,8 @@ FUZZ_SECONDS ?= 20
 # Debian 12 packages the build, the tests and the tools need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev clang libclang-rt-14-dev clang-format \
-            python3 python3-serial xvfb xauth fonts-dejavu-core fonts-noto-cjk
+            python3 python3-serial xvfb xauth fonts-dejavu-core fonts-noto-cjk \
+            ser2net pybind11-dev python3-dev python3-pytest
 
 .PHONY: all deps build test run bench soak sanitize asan tsan fuzz format screenshots package clean
 

@@ -107,6 +107,8 @@ void SettingsStore::Load(Settings& s) {
   s.dllNo = GetInt("DLL No", 0);
   s.camLinkSerialIndex = GetInt("CamLink Serial Index", 0);
   s.baudRate = GetInt("Baud Rate", 0);
+  s.keepCameraSpeed = GetInt("Keep Camera Speed", 0);
+  s.networkPort = GetText("Network Port", "");
   s.cmd = GetText("Cmd", "");
   s.wrtMemAddr = GetText("Wrt Mem Addr", "");
   s.wrtMemData = GetText("Wrt Mem Data", "");
@@ -164,6 +166,11 @@ bool SettingsStore::Save(const Settings& s) {
   SetInt("DLL No", s.dllNo);
   SetInt("CamLink Serial Index", s.camLinkSerialIndex);
   SetInt("Baud Rate", s.baudRate);
+  SetInt("Keep Camera Speed", s.keepCameraSpeed);
+  if (s.networkPort.empty())
+    qs_->remove("Network Port");
+  else
+    SetText("Network Port", s.networkPort);
   SetText("Cmd", s.cmd);
   SetText("Wrt Mem Addr", s.wrtMemAddr);
   SetText("Wrt Mem Data", s.wrtMemData);

@@ -57,6 +57,19 @@ TEST_F(ConnectionTest, CameraAt9600IsMovedTo115200AndReadWhole) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
+// The speed policy: with the speed given or "Keep Camera Speed" set, the
+// camera found at 9600 stays there.
+TEST_F(ConnectionTest, AGivenOrKeptSpeedIsNeverMoved) {
+  for (const bool given : {false, true}) {
+    Use({});
+    settings.keepCameraSpeed = given ? 0 : 1;
+    settings.speedGiven = given;
+    ASSERT_TRUE(connection.NegotiateAndConnect()) << given;
+    EXPECT_EQ(camera->Baud(), 9600) << given;
+    EXPECT_EQ(settings.baudRate, 0) << given;
+  }
+}
+
 TEST_F(ConnectionTest, CameraLeftAt115200IsFoundWithoutAFullTimeOutAtTheWrongSpeed) {
   sim::SimOptions o;
   o.startBaud = 115200;

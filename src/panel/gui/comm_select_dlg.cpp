@@ -1,6 +1,7 @@
 #include "panel/gui/comm_select_dlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include "gui/link_lamp.h"
 #include "gui/qt_user_interface.h"
 #include "link/cl_serial.h"
+#include "link/net_port.h"
 #include "panel/areas.h"
 #include "panel/comm_select.h"
 #include "panel/gui/kestrel_dlg.h"
@@ -149,6 +152,34 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
     // way unless someone enables it.
     auto_->hide();
     auto_->setEnabled(false);
+    // A camera behind a relay on another host (ser2net): RFC 2217 passes
+    // speed changes on, raw TCP keeps the relay's speed.
+    grid->addWidget(new QLabel("Network"), 3, 0);
+    auto* net = new QHBoxLayout;
+    netKind_ = MakeList("netKind");
+    netKind_->addItems({"rfc2217://", "tcp://"});
+    netHost_ = new QLineEdit;
+    netHost_->setObjectName("netHost");
+    netHost_->setPlaceholderText("host");
+    netPort_ = new QSpinBox;
+    netPort_->setObjectName("netPort");
+    netPort_->setRange(1, 65535);
+    netPort_->setValue(2000);
+    QPushButton* netConnect = MakeButton("Connect", "netConnect");
+    net->addWidget(netKind_);
+    net->addWidget(netHost_, 1);
+    net->addWidget(netPort_);
+    grid->addLayout(net, 3, 1);
+    grid->addWidget(netConnect, 3, 2);
+    connect(netConnect, &QPushButton::clicked, this, &CCommSelDlg::OnNetworkConnect);
+    connect(netHost_, &QLineEdit::returnPressed, this, &CCommSelDlg::OnNetworkConnect);
+    keepSpeed_ = new QCheckBox("Keep the camera's speed");
+    keepSpeed_->setObjectName("keepSpeed");
+    keepSpeed_->setToolTip(
+        "Never move the camera to 115200 bit/s; it stays at the speed it is "
+        "found at");
+    grid->addWidget(keepSpeed_, 4, 1, 1, 2);
+    connect(keepSpeed_, &QCheckBox::toggled, this, &CCommSelDlg::OnKeepSpeed);
     grid->setColumnStretch(1, 1);
     left->addWidget(g);
   }
@@ -270,6 +301,14 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   ApplyCategoryRules();
   ApplyStoreRule();
   TakeSelections();
+  // The relay last used, also while a local port is chosen.
+  NetAddress relay;
+  if (ParseNetAddress(s.networkPort, relay).empty()) {
+    netKind_->setCurrentIndex(relay.comPort ? 0 : 1);
+    netHost_->setText(QString::fromStdString(relay.host));
+    netPort_->setValue(std::stoi(relay.port));
+  }
+  keepSpeed_->setChecked(s.keepCameraSpeed != 0);
 }
 
 CCommSelDlg::~CCommSelDlg() {
@@ -399,6 +438,33 @@ void CCommSelDlg::OnBaudSelected(int index) {
 
 void CCommSelDlg::OnSerialIndexSelected(int index) {
   panel_.Config().camLinkSerialIndex = index;
+}
+
+void CCommSelDlg::OnNetworkConnect() {
+  QString host = netHost_->text().trimmed();
+  // An IPv6 address goes in brackets, as in any URL.
+  if (host.contains(':') && !host.startsWith('[')) host = "[" + host + "]";
+  const std::string url =
+      (netKind_->currentText() + host + ":" + QString::number(netPort_->value())).toStdString();
+  NetAddress relay;
+  if (std::string why = ParseNetAddress(url, relay); !why.empty()) {
+    ui_.Show(Failure(FailureKind::BadInput, why));
+    return;
+  }
+  Reconnect([this, url] {
+    Settings& s = panel_.Config();
+    s.networkPort = url;
+    s.commDevice = url;
+    category_->setCurrentIndex(0);
+    s.serialMode = 0;
+    FillPorts();
+    TakeSelections();
+    ApplyCategoryRules();
+  });
+}
+
+void CCommSelDlg::OnKeepSpeed(bool keep) {
+  panel_.Config().keepCameraSpeed = keep ? 1 : 0;
 }
 
 void CCommSelDlg::OnAuto() {
