@@ -18,7 +18,7 @@ namespace {
 void ExpectProgressCounted(testing::RecordingUi& ui, int lines) {
   ASSERT_GE(ui.progressTexts.size(), static_cast<size_t>(lines));
   EXPECT_EQ(ui.progressTexts[ui.progressTexts.size() - static_cast<size_t>(lines)],
-            "Completed  (0 / " + std::to_string(lines) + ")");
+            "Writing the correction data: 1 of " + std::to_string(lines) + " lines sent");
   EXPECT_EQ(ui.percents.back(), (lines - 1) * 100 / lines);
   EXPECT_FALSE(ui.progressOpen);
   ui.progressTexts.clear();

@@ -177,10 +177,10 @@ TEST_F(ConnectionTest, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers)
 
 TEST(TimeDisplayTest, PeriodsAndOverExposure) {
   // Over-exposure and the external clock: see the panel's time displays.
-  EXPECT_EQ(TimeText(170), "25.487us");
-  EXPECT_EQ(TimeText(0), "0.000us");
-  EXPECT_EQ(ExposureText(1200, 1000, 2, 0), "179.910us");  // PWC
-  EXPECT_EQ(ExposureText(1000, 1000, 1, 0), "149.925us");  // equal is not over
+  EXPECT_EQ(TimeText(170), "25.487 µs");
+  EXPECT_EQ(TimeText(0), "0.000 µs");
+  EXPECT_EQ(ExposureText(1200, 1000, 2, 0), "179.910 µs");  // PWC
+  EXPECT_EQ(ExposureText(1000, 1000, 1, 0), "149.925 µs");  // equal is not over
 }
 
 // ---------------------------------------------------------------- simulated camera

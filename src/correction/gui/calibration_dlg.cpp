@@ -49,13 +49,13 @@ CDlgCorrect::CDlgCorrect(CKestrelDlg& panel, QtUserInterface& ui, int target,
   grid->setContentsMargins(14, 12, 14, 12);
   grid->setHorizontalSpacing(16);
   grid->setVerticalSpacing(6);
-  grid->addWidget(new QLabel("Select correction settings"), 0, 0);
+  grid->addWidget(new QLabel(tr("Select correction settings")), 0, 0);
   list_ = new QComboBox;
   list_->setObjectName("settingList");
   for (const char* text : CorrectionSettingTexts())
     list_->addItem(QString::fromUtf8(text));
   grid->addWidget(list_, 1, 0);
-  runLabel_ = new QLabel("Re-calibrate & store correction setting");
+  runLabel_ = new QLabel(tr("Re-calibrate & store correction setting"));
   grid->addWidget(runLabel_, 2, 0);
   run_ = new QPushButton(QString::fromUtf8(t.runText));
   run_->setObjectName("runButton");
@@ -64,7 +64,7 @@ CDlgCorrect::CDlgCorrect(CKestrelDlg& panel, QtUserInterface& ui, int target,
   auto* side = new QVBoxLayout;
   side->addWidget(LampFollowing(ui, this), 0, Qt::AlignRight);
   side->addStretch(1);
-  auto* close = new QPushButton("Close");
+  auto* close = new QPushButton(tr("Close"));
   close->setObjectName("closeButton");
   close->setAutoDefault(false);
   side->addWidget(close);
@@ -118,7 +118,7 @@ AutoCorrectionResult CDlgCorrect::RunAutoCorrection() {
 CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
     : QDialog(&panel), panel_(panel), ui_(ui) {
   setObjectName("dlgColumnCal");
-  setWindowTitle("Column Buffer Calibration");
+  setWindowTitle(tr("Column Buffer Calibration"));
   setModal(true);
   auto* v = new QVBoxLayout(this);
   v->setContentsMargins(14, 12, 14, 12);
@@ -146,9 +146,9 @@ CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  start_ = new QPushButton("Start");
-  cancel_ = new QPushButton("Cancel");
-  ok_ = new QPushButton("OK");
+  start_ = new QPushButton(tr("Start"));
+  cancel_ = new QPushButton(tr("Cancel"));
+  ok_ = new QPushButton(tr("OK"));
   start_->setObjectName("startButton");
   cancel_->setObjectName("cancelButton");
   ok_->setObjectName("okButton");
@@ -187,11 +187,11 @@ void CDlgColumnCal::OnOk() {
 CDlgReadoutCal::CDlgReadoutCal(CKestrelDlg& panel, QtUserInterface& ui)
     : QDialog(&panel), panel_(panel), ui_(ui) {
   setObjectName("dlgReadoutCal");
-  setWindowTitle("Readout CH Calibration");
+  setWindowTitle(tr("Readout CH Calibration"));
   setModal(true);
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(14, 12, 14, 12);
-  grid->addWidget(new QLabel("Color"), 0, 0);
+  grid->addWidget(new QLabel(tr("Color")), 0, 0);
   colour_ = new QComboBox;
   colour_->setObjectName("colourList");
   for (const char* c : kReadoutColours)
@@ -199,9 +199,9 @@ CDlgReadoutCal::CDlgReadoutCal(CKestrelDlg& panel, QtUserInterface& ui)
   colour_->setCurrentIndex(0);
   grid->addWidget(colour_, 0, 1);
   grid->addWidget(LampFollowing(ui, this), 0, 2, Qt::AlignRight);
-  auto* start = new QPushButton("Start");
-  auto* cancel = new QPushButton("Cancel");
-  auto* ok = new QPushButton("OK");
+  auto* start = new QPushButton(tr("Start"));
+  auto* cancel = new QPushButton(tr("Cancel"));
+  auto* ok = new QPushButton(tr("OK"));
   start->setObjectName("startButton");
   cancel->setObjectName("cancelButton");
   ok->setObjectName("okButton");
