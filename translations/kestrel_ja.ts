@@ -73,29 +73,6 @@
     </message>
 </context>
 <context>
-    <name>kestrel</name>
-    <message>
-        <source>---</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Write correction data</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Black</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Gain</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Read correction data</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
     <name>kestrel::CAboutDlg</name>
     <message>
         <source>Camera</source>
@@ -123,6 +100,10 @@
     </message>
     <message>
         <source>View Help File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a help file from the list first.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -164,19 +145,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>ctl2250</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Files</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ctl2252</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ctl2253</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -184,19 +153,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>ctl2255</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Factory And User Setting In Camera</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ctl2256</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ctl2257</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -204,15 +161,39 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>ctl2260</source>
+        <source>Auto</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>ctl2261</source>
+        <source>Save to File…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>okButton</source>
+        <source>Apply from File…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Get Area</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Store</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save Messages…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -282,6 +263,10 @@
     <name>kestrel::CDlgCameraId</name>
     <message>
         <source>Set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The camera ID %1 is saved in the camera&apos;s flash.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1088,6 +1073,22 @@ Balance</source>
         <source>&amp;About this application…</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Quit Kestrel?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit Kestrel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor%1: the camera sets its line period from the exposure by itself; the panel reads both back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor%1: opens the automatic %2 correction: its setting in the camera and a new calibration run</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestrel::CLUTDlg</name>
@@ -1238,6 +1239,22 @@ Write it now?</source>
         <source>Save File</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Write correction data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gain</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Read correction data</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestrel::CSensMem</name>
@@ -1359,6 +1376,18 @@ Write it now?</source>
         <source>Aberration: User Save…</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Sensor%1: opens the LUT editor, which reads and writes this channel&apos;s table in the camera</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor%1: the camera balanced its tap gains; the panel shows them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor%1: the position is written into the camera&apos;s blemish list.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestrel::LinkLamp</name>
@@ -1391,6 +1420,10 @@ Write it now?</source>
     </message>
     <message>
         <source>Applied %1: %2 lines</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart the camera now?</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -38,6 +38,7 @@ TEST(TranslationTest, OperatorPromptsInTheLanguageOfTheLocale) {
     EXPECT_EQ(Translated(ColumnCalibration::InitialMessage()).toStdString(), c.columnStart);
   }
   InstallTranslation(QLocale::c());
+  EXPECT_FALSE(AppIcon().pixmap(16).isNull());  // the icon is linked in with the translations
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "base/settings.h"
 #include "gui/link_lamp.h"
 #include "gui/qt_user_interface.h"
+#include "gui/translation.h"
 #include "panel/binding_table.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "protocol/cam_cmd.h"
@@ -42,7 +43,7 @@ CDlgCorrect::CDlgCorrect(CKestrelDlg& panel, QtUserInterface& ui, int target,
     : QDialog(&panel), panel_(panel), ui_(ui), target_(target), timing_(timing) {
   const CorrectionTarget& t = CorrectionTargetOf(target);
   setObjectName("dlgCorrect");
-  setWindowTitle(QString::fromUtf8(t.title));
+  setWindowTitle(Translated(t.title));
   setModal(true);
 
   auto* grid = new QGridLayout(this);
@@ -53,11 +54,11 @@ CDlgCorrect::CDlgCorrect(CKestrelDlg& panel, QtUserInterface& ui, int target,
   list_ = new QComboBox;
   list_->setObjectName("settingList");
   for (const char* text : CorrectionSettingTexts())
-    list_->addItem(QString::fromUtf8(text));
+    list_->addItem(Translated(text));
   grid->addWidget(list_, 1, 0);
   runLabel_ = new QLabel(tr("Re-calibrate & store correction setting"));
   grid->addWidget(runLabel_, 2, 0);
-  run_ = new QPushButton(QString::fromUtf8(t.runText));
+  run_ = new QPushButton(Translated(t.runText));
   run_->setObjectName("runButton");
   run_->setAutoDefault(false);
   grid->addWidget(run_, 3, 0);
@@ -123,7 +124,7 @@ CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
   auto* v = new QVBoxLayout(this);
   v->setContentsMargins(14, 12, 14, 12);
   auto* top = new QHBoxLayout;
-  message_ = new QLabel(QString::fromUtf8(ColumnCalibration::InitialMessage()));
+  message_ = new QLabel(Translated(ColumnCalibration::InitialMessage()));
   message_->setObjectName("columnMessage");
   message_->setWordWrap(true);
   message_->setMinimumWidth(420);
@@ -169,7 +170,7 @@ CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
 void CDlgColumnCal::OnStart() {
   for (QWidget* w : entries_)
     if (auto* spin = qobject_cast<QSpinBox*>(w)) spin->setRange(0, 255);
-  message_->setText(QString::fromUtf8(ColumnCalibration::AdjustMessage()));
+  message_->setText(Translated(ColumnCalibration::AdjustMessage()));
   start_->hide();
   cancel_->hide();
   ok_->show();
@@ -195,7 +196,7 @@ CDlgReadoutCal::CDlgReadoutCal(CKestrelDlg& panel, QtUserInterface& ui)
   colour_ = new QComboBox;
   colour_->setObjectName("colourList");
   for (const char* c : kReadoutColours)
-    colour_->addItem(c);
+    colour_->addItem(Translated(c));
   colour_->setCurrentIndex(0);
   grid->addWidget(colour_, 0, 1);
   grid->addWidget(LampFollowing(ui, this), 0, 2, Qt::AlignRight);

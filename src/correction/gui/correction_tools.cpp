@@ -210,7 +210,9 @@ void CorrectionTools::InstallButtons() {
     auto* b = panel_.findChild<QPushButton*>(QString("ctl%1").arg(id));
     if (!b) continue;
     panel_.View().MarkAvailable(id);
-    b->setToolTip(QString());
+    b->setToolTip(tr("Sensor%1: opens the LUT editor, which reads and writes this channel's "
+                     "table in the camera")
+                      .arg(ch + 1));
     connect(b, &QPushButton::clicked, this, [this, ch] { ShowLut(ch); });
   }
 }

@@ -308,7 +308,8 @@ void CKestrelDlg::FitToContent() {
                                   : QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
   // The five columns of user groups where the screen is wide enough for
   // them, else the narrow arrangement.
-  const int room = placement_->AvailableArea().width() - frame.width();
+  // A few pixels to spare for a frame not known before the first showing.
+  const int room = placement_->AvailableArea().width() - frame.width() - 8;
   auto arrange = [this](bool narrow) {
     ArrangeUserArea(narrow);
     // Hints are cached along the chain of layouts up to the window.

@@ -41,7 +41,7 @@ QLabel* Header(const QString& text) {
 
 QGridLayout* Grid(QWidget* parent) {
   auto* g = new QGridLayout(parent);
-  g->setContentsMargins(8, 4, 8, 6);
+  g->setContentsMargins(6, 4, 6, 6);
   g->setHorizontalSpacing(6);
   g->setVerticalSpacing(2);
   return g;
@@ -217,7 +217,7 @@ QWidget* CKestrelDlg::BuildUserArea() {
   area->setObjectName("userArea");
   auto* grid = new QGridLayout(area);
   grid->setContentsMargins(0, 0, 0, 0);
-  grid->setSpacing(6);
+  grid->setSpacing(4);
 
   // Column 1: synchronisation, trigger and image format.
   auto* c0 = new QVBoxLayout;
@@ -245,8 +245,14 @@ QWidget* CKestrelDlg::BuildUserArea() {
              {QT_TR_NOOP("Exposure"), PE, PE2},
              {"", PETime, PE2Time},
              {QT_TR_NOOP("Ref."), AL, AL2}});
-    l->addWidget(MakeButton(AutoLineRate1, tr("Auto L.R. Set"), true), 6, 1);
-    l->addWidget(MakeButton(AutoLineRate2, tr("Auto L.R. Set"), true), 6, 2);
+    for (int sensor : {1, 2}) {
+      QPushButton* b =
+          MakeButton(sensor == 1 ? AutoLineRate1 : AutoLineRate2, tr("Auto L.R. Set"), true);
+      b->setToolTip(tr("Sensor%1: the camera sets its line period from the exposure by itself; "
+                       "the panel reads both back")
+                        .arg(sensor));
+      l->addWidget(b, 6, sensor);
+    }
     l->setRowStretch(7, 1);
     grid->addWidget(g, 0, 1);
   }
@@ -366,9 +372,16 @@ QWidget* CKestrelDlg::BuildUserArea() {
                  {QT_TR_NOOP("Pixel Gain"), "pixelGain", PGC, PGC2},
                  {QT_TR_NOOP("Shading"), "shading", SDC, SDC2}};
     for (int r = 0; r < 3; ++r) {
-      l->addWidget(MakeUnavailable(tr(rows[r].text), QString(rows[r].name) + "1"), r + 1, 0);
+      const QString does =
+          tr("Sensor%1: opens the automatic %2 correction: its setting in the camera and a new "
+             "calibration run");
+      l->addWidget(MakeUnavailable(tr(rows[r].text), QString(rows[r].name) + "1",
+                                   does.arg(1).arg(tr(rows[r].text).toLower())),
+                   r + 1, 0);
       l->addWidget(MakeBound(rows[r].s1, tr(rows[r].text), tr("Sensor1")), r + 1, 1);
-      l->addWidget(MakeUnavailable(tr(rows[r].text), QString(rows[r].name) + "2"), r + 1, 2);
+      l->addWidget(MakeUnavailable(tr(rows[r].text), QString(rows[r].name) + "2",
+                                   does.arg(2).arg(tr(rows[r].text).toLower())),
+                   r + 1, 2);
       l->addWidget(MakeBound(rows[r].s2, tr(rows[r].text), tr("Sensor2")), r + 1, 3);
     }
     l->setColumnStretch(1, 1);
