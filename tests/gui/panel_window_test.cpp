@@ -52,8 +52,9 @@ TEST_F(PanelWindowTest, FitsTheScreenInBothModesAndEveryAreaCanBeReached) {
       << panel_->frameGeometry().width() << "x" << panel_->frameGeometry().height();
   EXPECT_FALSE(panel_->FactoryArea()->isVisible());
   EXPECT_TRUE(Reachable(panel_->View().Widget(ctrl::CABN3)));
-  if (screen.width() >= 1280)  // USER mode never scrolls sideways on a desk's screen
+  if (screen.width() >= 1280) {  // USER mode never scrolls sideways on a desk's screen
     EXPECT_EQ(panel_->ContentArea()->horizontalScrollBar()->maximum(), 0);
+  }
 
   panel_->ToggleMode();
   QApplication::processEvents();
