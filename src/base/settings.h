@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
@@ -36,6 +37,9 @@ struct Settings {
   // Where the panel and each tool window were last, by window name:
   // "x,y,width,height" (the frame's corner and the content's size).
   std::map<std::string, std::string> windowGeometry;
+
+  // The setting files opened or saved last, the newest first.
+  std::vector<std::string> recentFiles;
 
   // Derived from activeMode at load, switched at run time.
   int operatingMode = kModeUser;

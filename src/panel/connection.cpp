@@ -188,7 +188,7 @@ std::string TimeText(int32_t counts) {
       std::to_chars(text, text + sizeof text - 2, static_cast<double>(counts) * kClockMicroseconds,
                     std::chars_format::fixed, 3);
   if (ec != std::errc()) return {};
-  return std::string(text, end) + "us";
+  return std::string(text, end) + " \u00b5s";
 }
 
 std::string ExposureText(int32_t pe, int32_t lr, int tr, int tg) {

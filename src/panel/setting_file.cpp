@@ -5,6 +5,7 @@
 #include "base/checked_input.h"
 #include "base/file_messages.h"
 #include "base/text_file.h"
+#include "base/translate.h"
 
 namespace kestrel {
 
@@ -119,7 +120,7 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
   FailureKind kind = FailureKind::None;  // of the last line that failed
   std::vector<int> reread;
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, reading camera setting file.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Applying the setting file to the camera…"));
   {
     for (const SettingLine& line : check.good) {
       ui.SetProgressPercent(result.sent * 100 / n);

@@ -115,6 +115,9 @@ void SettingsStore::Load(Settings& s) {
   s.dumpMemAddr = GetText("Dump Mem Addr", "");
   s.dumpMemSize = GetText("Dump Mem Size", "");
   s.dumpFile = GetText("Dump File", "");
+  s.recentFiles.clear();
+  for (const QString& f : qs_->value("Recent Files").toStringList())
+    s.recentFiles.push_back(f.toStdString());
 
   s.windowGeometry.clear();
   qs_->beginGroup(kWindowGroup);
@@ -177,6 +180,10 @@ bool SettingsStore::Save(const Settings& s) {
   SetText("Dump Mem Addr", s.dumpMemAddr);
   SetText("Dump Mem Size", s.dumpMemSize);
   SetText("Dump File", s.dumpFile);
+  QStringList recent;
+  for (const std::string& f : s.recentFiles)
+    recent << QString::fromStdString(f);
+  qs_->setValue("Recent Files", recent);
   qs_->remove(kWindowGroup);
   qs_->beginGroup(kWindowGroup);
   for (const auto& [window, geometry] : s.windowGeometry)

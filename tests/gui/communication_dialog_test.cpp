@@ -93,7 +93,7 @@ TEST_F(CommTest, ToolButtonsAskFirstAndRunOnYes) {
        MsgIcon::Question, "Complete!  Data change when camera is rebooted."},
       {"buttonStoreAll", "Are you sure you want to overwrite into all EEPROM areas?",
        MsgIcon::Question, "Completed to store current setting data!"},
-      {"buttonCameraReset", "Do you really reset Camera ?", MsgIcon::None, nullptr},
+      {"buttonCameraReset", "Restart the camera now?", MsgIcon::Question, nullptr},
   };
   yesNo_ = MsgAnswer::No;
   const uint64_t before = camera_->Stats().linesIn;

@@ -87,7 +87,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   }
 
   setObjectName("commSelDlg");
-  setWindowTitle("Communication");
+  setWindowTitle(tr("Communication"));
 
   auto* top = new QVBoxLayout(this);
   top->setContentsMargins(10, 10, 10, 6);
@@ -101,7 +101,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
 
   // Line Status.
   {
-    auto* g = new QGroupBox("Line Status");
+    auto* g = new QGroupBox(tr("Line Status"));
     auto* h = new QHBoxLayout(g);
     stateIcon_ = new QLabel;
     stateIcon_->setObjectName("ctl2248");
@@ -112,7 +112,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
     stateWord_->setFont(bold);
     h->addWidget(stateIcon_);
     h->addWidget(stateWord_, 1);
-    serialIndexCaption_ = new QLabel("Serial Index");
+    serialIndexCaption_ = new QLabel(tr("Serial Index"));
     serialIndexCaption_->setObjectName("ctl3097");
     serialIndex_ = MakeList("ctl3228");
     for (int i = 0; i < 8; ++i)
@@ -125,28 +125,28 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   }
   // Communication Port.
   {
-    auto* g = new QGroupBox("Communication Port");
+    auto* g = new QGroupBox(tr("Communication Port"));
     auto* grid = new QGridLayout(g);
-    grid->addWidget(new QLabel("Category"), 0, 0);
+    grid->addWidget(new QLabel(tr("Category")), 0, 0);
     category_ = MakeList("ctl3023");
     for (const char* c : kCategories)
       category_->addItem(c);
     grid->addWidget(category_, 0, 1);
-    portCaption_ = new QLabel("Port Name");
+    portCaption_ = new QLabel(tr("Port Name"));
     portCaption_->setObjectName("ctl3086");
     grid->addWidget(portCaption_, 1, 0);
     port_ = MakeList("ctl3019");
     port_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     port_->setMinimumContentsLength(18);
     grid->addWidget(port_, 1, 1);
-    baudCaption_ = new QLabel("Baud Rate");
+    baudCaption_ = new QLabel(tr("Baud Rate"));
     baudCaption_->setObjectName("ctl3091");
     grid->addWidget(baudCaption_, 2, 0);
     baud_ = MakeList("ctl3224");
     for (const char* b : kBauds)
       baud_->addItem(b);
     grid->addWidget(baud_, 2, 1);
-    auto_ = MakeButton("Auto", "ctl2250");
+    auto_ = MakeButton(tr("Auto"), "ctl2250");
     grid->addWidget(auto_, 2, 2);
     // The search probes sixteen ports for a second each; it stays out of the
     // way unless someone enables it.
@@ -186,17 +186,17 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   // Files and Current Area side by side.
   {
     auto* row = new QHBoxLayout;
-    auto* files = new QGroupBox("Files");
+    auto* files = new QGroupBox(tr("Files"));
     auto* fv = new QVBoxLayout(files);
-    QPushButton* write = MakeButton("Write To File...", "ctl2252");
-    QPushButton* read = MakeButton("Read To File...", "ctl2253");
+    QPushButton* write = MakeButton(tr("Save to File…"), "ctl2252");
+    QPushButton* read = MakeButton(tr("Apply from File…"), "ctl2253");
     fv->addWidget(write);
     fv->addWidget(read);
     connect(write, &QPushButton::clicked, this, &CCommSelDlg::writeToFileRequested);
     connect(read, &QPushButton::clicked, this, &CCommSelDlg::readToFileRequested);
     row->addWidget(files);
 
-    auto* area = new QGroupBox("Current Area");
+    auto* area = new QGroupBox(tr("Current Area"));
     auto* av = new QVBoxLayout(area);
     areaLabel_ = new QLabel;
     areaLabel_->setObjectName("ctl2254");
@@ -204,7 +204,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
     areaLabel_->setFrameShape(QFrame::Panel);
     areaLabel_->setFrameShadow(QFrame::Sunken);
     areaLabel_->setMinimumHeight(24);
-    QPushButton* get = MakeButton("Get Area", "ctl2255");
+    QPushButton* get = MakeButton(tr("Get Area"), "ctl2255");
     connect(get, &QPushButton::clicked, this, &CCommSelDlg::OnGetArea);
     av->addWidget(areaLabel_);
     av->addWidget(get);
@@ -213,14 +213,14 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   }
   // Factory And User Setting In Camera.
   {
-    auto* g = new QGroupBox("Factory And User Setting In Camera");
+    auto* g = new QGroupBox(tr("Factory And User Setting In Camera"));
     auto* h = new QHBoxLayout(g);
     areaList_ = MakeList("ctl2258");
     for (const char* a : kAreas)
       areaList_->addItem(a);
-    store_ = MakeButton("Store", "ctl2256");
+    store_ = MakeButton(tr("Store"), "ctl2256");
     store_->setEnabled(false);
-    load_ = MakeButton("Load", "ctl2257");
+    load_ = MakeButton(tr("Load"), "ctl2257");
     h->addWidget(areaList_, 1);
     h->addWidget(store_);
     h->addWidget(load_);
@@ -233,7 +233,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
 
   // Kestrel Message.
   {
-    auto* g = new QGroupBox("Kestrel Message");
+    auto* g = new QGroupBox(tr("Kestrel Message"));
     auto* v = new QVBoxLayout(g);
     messageView_ = new QListWidget;
     messageView_->setObjectName("ctl2259");
@@ -242,8 +242,8 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
     messageView_->setMinimumWidth(260);
     v->addWidget(messageView_, 1);
     auto* h = new QHBoxLayout;
-    QPushButton* exportButton = MakeButton("Write To File", "ctl2260");
-    QPushButton* clear = MakeButton("Clear", "ctl2261");
+    QPushButton* exportButton = MakeButton(tr("Save Messages…"), "ctl2260");
+    QPushButton* clear = MakeButton(tr("Clear"), "ctl2261");
     h->addStretch(1);
     h->addWidget(exportButton);
     h->addWidget(clear);
@@ -257,7 +257,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   strip_ = new LinkLamp(2262);
   bottom->addWidget(strip_);
   bottom->addStretch(1);
-  auto* ok = MakeButton("OK", "okButton");
+  auto* ok = MakeButton(tr("OK"), "okButton");
   ok->hide();
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   bottom->addWidget(ok);

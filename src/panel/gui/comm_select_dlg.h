@@ -85,8 +85,8 @@ class CCommSelDlg : public QDialog {
   void OnClear();
 
  signals:
-  void writeToFileRequested();  // "Write To File...": the panel's "Save as"
-  void readToFileRequested();   // "Read To File...": the panel's "Open"
+  void writeToFileRequested();  // "Save to File…": the panel's "Save as"
+  void readToFileRequested();   // "Apply from File…": the panel's "Open"
   // Around every command that talks to the camera.
   void busy(bool on);
 
