@@ -86,9 +86,10 @@ TEST_F(TransactionTest, FailuresNameTheirReasonAndTheCommand) {
   };
   for (size_t i = 0; i < std::size(rows); ++i) {
     const Row& r = rows[i];
-    peer.SetHandler([&](const std::string&) {
-      if (r.reply == hangUp) peer.HangUp();
-      return r.reply == silence ? std::string() : r.reply;
+    // The reply by value: the peer's thread may still answer a late line after the rows are gone.
+    peer.SetHandler([this, reply = r.reply, silence](const std::string&) {
+      if (reply.empty()) peer.HangUp();
+      return reply == silence ? std::string() : reply;
     });
     const auto start = Clock::now();
     int value = 0;
