@@ -8,6 +8,7 @@
 #include "link/line_speed.h"
 #include "link/port_list.h"
 #include "panel/set_line_check.h"
+#include "panel/set_read_back.h"
 
 namespace kestrel::ctl {
 namespace {
@@ -83,7 +84,9 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
   return kOk;
 }
 
-int Set(Context& ctx, const std::vector<std::string>& args) {
+int Set(Context& ctx, const std::vector<std::string>& given) {
+  std::vector<std::string> args = given;
+  if (std::erase(args, std::string("--no-verify")) > 0) LeaveOutReadBack();
   if (args.empty()) {
     PrintError("set needs at least one NAME=VALUE");
     return kUsage;
@@ -100,7 +103,11 @@ int Set(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Connect()) return kFailed;
   for (const CheckedSet& set : sets) {
-    if (ctx.cmd->SetValue(set.cmdIndex, set.value, ctx.timeoutMs) != 1) return Outcome(ctx, false);
+    if (StoppedAt(static_cast<int>(&set - sets.data()), static_cast<int>(sets.size()), "value"))
+      return kFailed;
+    if (ctx.cmd->SetValue(set.cmdIndex, set.value, ctx.timeoutMs) != 1 ||
+        ReadBackSet(*ctx.cmd, set.cmdIndex, set.value, ctx.timeoutMs) != 1)
+      return Outcome(ctx, false);
     if (set.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, set.value.intValue)) return kFailed;
   }
   return kOk;
@@ -158,7 +165,10 @@ const Registrar kRegistrar{
     {"ports", "ports                       list the serial devices present (stable names first)",
      Ports, Output::Json},
     {"query", "query NAME[?INDEX]...      print each value, one per line", Query, Output::Json},
-    {"set", "set NAME=VALUE...           set values (NAME=INDEX,VALUE for indexed rows)", Set},
+    {"set",
+     "set [--no-verify] NAME=VALUE...\n"
+     "                             set values (NAME=INDEX,VALUE for indexed rows), each read back",
+     Set},
     {"send", "send 'RAW LINE'             send a line with CR LF, print the replies of --listen MS",
      Send, Output::Text},
 };
