@@ -11,8 +11,8 @@ namespace {
 bool readBackLeftOut = false;
 }  // namespace
 
-void LeaveOutReadBack() {
-  readBackLeftOut = true;
+void LeaveOutReadBack(bool leaveOut) {
+  readBackLeftOut = leaveOut;
 }
 
 bool ReadBackApplies(int cmdIndex) {

@@ -15,8 +15,8 @@ namespace kestrel {
 bool ReadBackApplies(int cmdIndex);
 
 // kestrelctl's --no-verify: the read-back is left out for the rest of the
-// process.
-void LeaveOutReadBack();
+// process (or taken up again).
+void LeaveOutReadBack(bool leaveOut = true);
 
 // After an acknowledged set: queries the row and compares. 1 when the camera
 // holds the value, or the row is not read back, or the read-back is left

@@ -54,6 +54,10 @@ Marks Load(const std::string& file) {
       marks[line.substr(0, blank)] =
           blank == std::string::npos ? 0 : std::strtoll(line.c_str() + blank + 1, nullptr, 10);
     }
+  // A transfer that stopped longer ago than the restart time matters no more.
+  std::erase_if(marks, [](const auto& mark) {
+    return mark.second != 0 && Now() - mark.second > kSequenceRestartMs + kRestartMarginMs;
+  });
   return marks;
 }
 

@@ -447,7 +447,7 @@ int RunCommandLine(Context& ctx, const std::vector<std::string>& args) {
   const Command* command = nullptr;
   int status = Run(ctx, args, command);
   if (const int signal = StopSignal()) {
-    if (Failures().empty()) PrintError(std::string("stopped by ") + ::sigabbrev_np(signal));
+    if (Failures().empty()) PrintError(std::string("stopped by SIG") + ::sigabbrev_np(signal));
     status = 128 + signal;
   }
   if (!ctx.json) return status;
