@@ -63,6 +63,10 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   HeadlessBindingView view(table);
   table.AttachView(&view);
   const int failed = table.ReadAllParams();
+  if (StopSignal()) {
+    PrintError("Stopped while reading the parameters; nothing was written.");
+    return kFailed;
+  }
   const std::vector<BindingValue> values = BindingValues(table);
   if (ctx.cmd->LinkLost()) PrintError(ctx.cmd->LostText());
   if (failed > 0) {
