@@ -83,8 +83,19 @@ int Set(Context& ctx, const std::vector<std::string>& given) {
   }
   if (!ctx.Connect()) return kFailed;
   for (const CheckedSet& set : sets) {
-#include "panel/set_read_back.h"
-#include "panel/tool_session.h"
+    if (set.cmdIndex == cmd::CBDRT && !ctx.cmd->LinkCarriesSpeed()) {
+      PrintError("CBDRT would leave the camera at a speed the relay's line does not run at: " +
+                 ctx.settings.commDevice +
+                 " passes no speed on (rfc2217:// does); nothing was sent");
+      return kUsage;
+    }
+  }
+  for (const CheckedSet& set : sets) {
+    if (StoppedAt(static_cast<int>(&set - sets.data()), static_cast<int>(sets.size()), "value"))
+      return kFailed;
+    if (ctx.cmd->SetValue(set.cmdIndex, set.value, ctx.timeoutMs) != 1 ||
+        ReadBackSet(*ctx.cmd, set.cmdIndex, set.value, ctx.timeoutMs) != 1)
+      return Outcome(ctx, false);
     if (set.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, set.value.intValue)) return kFailed;
   }
   return kOk;
