@@ -257,7 +257,7 @@ TEST(CamsimKestrelctl, ARetryAfterAStoppedTransferStartsAtEntryZero) {
     file << (255 - i) * 16 << "\r\n";
   file.close();
   const std::string write = "--port " + cam.Path() + " lut write --verify 1 " + lut;
-  CtlResult r = Ctl(write, "timeout 1");
+  CtlResult r = Ctl(write, "timeout --foreground 1");
   EXPECT_EQ(r.status, 124) << r.err;  // timeout's status for the SIGTERM it sent
   EXPECT_NE(r.err.find("Stopped after "), std::string::npos) << r.err;
   r = Ctl(write);
@@ -295,9 +295,12 @@ TEST(CamsimKestrelctl, SignalsStopAfterTheCommandOnTheWire) {
   out.close();
   const std::string lock = "/var/lock/LCK.." + cam.Path().substr(5).replace(3, 1, "_");
   for (const auto& [name, status] : {std::pair{"INT", 130}, {"TERM", 143}, {"HUP", 129}}) {
-    // timeout passes its signal on and, preserving, exits as kestrelctl did.
-    const CtlResult r = Ctl("--port " + cam.Path() + " apply " + file,
-                            std::string("timeout --preserve-status -s ") + name + " 1");
+    // timeout passes its signal on and, preserving, exits as kestrelctl did;
+    // in the foreground it signals kestrelctl once (a second signal ends a run
+    // at once, by design).
+    const CtlResult r =
+        Ctl("--port " + cam.Path() + " apply " + file,
+            std::string("timeout --foreground --preserve-status -s ") + name + " 1");
     EXPECT_EQ(r.status, status) << r.err;
     EXPECT_NE(r.err.find(" of 200; the rest was not sent."), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(lock)) << lock;

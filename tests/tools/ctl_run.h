@@ -42,10 +42,12 @@ inline CtlResult Ctl(const std::string& args, const std::string& env = {},
   const std::string errFile = (CtlTempDir() / "stderr").string();
   const std::string inFile = (CtlTempDir() / "stdin").string();
   std::ofstream(inFile, std::ios::binary) << input;
-  // A hung run ends after a minute with status 124.
+  // A hung run ends after a minute with status 124. In the foreground, a
+  // signal this timeout passes on reaches kestrelctl once, not twice through
+  // the process group as well.
   const std::string command = "KESTREL_CONFIG=" + (CtlTempDir() / "settings.ini").string() + " " +
-                              env + " timeout 60 " KESTRELCTL_PATH " " + args + " <" + inFile +
-                              " 2>" + errFile;
+                              env + " timeout --foreground 60 " KESTRELCTL_PATH " " + args + " <" +
+                              inFile + " 2>" + errFile;
   CtlResult run{};
   FILE* pipe = ::popen(command.c_str(), "r");
   std::array<char, 4096> buffer;
