@@ -95,8 +95,9 @@ int main(int argc, char** argv) {
   std::printf("ratio to the wire: best %.3f x, median %.3f x (target 1.10 x)\n", ratios.front(),
               ratios[ratios.size() / 2]);
   std::sort(toLines.begin(), toLines.end());
-  std::printf("with the read-back, ratio to the wire time of the lines (%.3f s): median %.3f x "
-              "(target 2.2 x)\n",
-              lineWire, toLines[toLines.size() / 2]);
+  std::printf(
+      "with the read-back, ratio to the wire time of the lines (%.3f s): median %.3f x "
+      "(target 2.2 x)\n",
+      lineWire, toLines[toLines.size() / 2]);
   return status;
 }

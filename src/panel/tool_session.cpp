@@ -43,7 +43,8 @@ std::vector<ValueGroup> GroupFileValues(const CommandTable& table,
     const CommandEntry& row = table[b.cmdIndex];
     auto group = std::find_if(groups.begin(), groups.end(),
                               [&](const ValueGroup& g) { return g.mnemonic == row.mnemonic; });
-    if (group == groups.end()) group = groups.insert(groups.end(), {row.mnemonic, row.indexed, {}});
+    if (group == groups.end())
+      group = groups.insert(groups.end(), {row.mnemonic, row.indexed != 0, {}});
     auto& members = group->members;
     const size_t at = row.indexed ? static_cast<size_t>(row.index) : 0;
     if (members.size() <= at) members.resize(at + 1);

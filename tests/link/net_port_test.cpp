@@ -27,7 +27,9 @@ TEST(NetPort, NamesAreReadOrRefusedWithTheReason) {
     NetAddress a;
     const std::string why = ParseNetAddress(c.name, a);
     EXPECT_EQ(why.empty(), c.host != nullptr) << c.name << ": " << why;
-    if (c.host) EXPECT_EQ(a.host + " " + a.port, std::string(c.host) + " " + c.port) << c.name;
+    if (c.host) {
+      EXPECT_EQ(a.host + " " + a.port, std::string(c.host) + " " + c.port) << c.name;
+    }
   }
 }
 
