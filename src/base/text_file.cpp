@@ -74,6 +74,19 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
   ::closedir(dir);
 }
 
+// Every byte, or false with errno saying why (ENOSPC for a write that took none).
+bool WriteAll(int fd, const std::string& content) {
+  size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 // A target that is not a regular file is written into, as cp does: a device
 // node takes the bytes (`/dev/null` discards them), a FIFO passes them to its
 // reader. Replacing it with a regular file would destroy the node.
@@ -83,19 +96,12 @@ bool WriteInto(const std::string& path, const std::string& content, std::string*
     SetError(error, "cannot open the file");
     return false;
   }
-  size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0) errno = ENOSPC;
-    if (n <= 0) {
-      const int saved = errno;
-      SetError(error, "write failed");
-      ::close(fd);
-      errno = saved;
-      return false;
-    }
-    done += static_cast<size_t>(n);
+  if (!WriteAll(fd, content)) {
+    const int saved = errno;
+    SetError(error, "write failed");
+    ::close(fd);
+    errno = saved;
+    return false;
   }
   if (::close(fd) != 0) {
     SetError(error, "cannot close the file");
@@ -148,14 +154,7 @@ bool WriteFileAtomically(const std::string& requested, const std::string& conten
     errno = saved;
     return false;
   };
-  size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0) errno = ENOSPC;
-    if (n <= 0) return fail("write failed", true);
-    done += static_cast<size_t>(n);
-  }
+  if (!WriteAll(fd, content)) return fail("write failed", true);
   // An existing target keeps its permissions; a new one gets the usual ones.
   struct stat st {};
   mode_t mode = 0666;
