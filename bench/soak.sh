@@ -8,7 +8,8 @@
 #   - no success is reported for a wrong value: a query that exits 0 after a
 #     set that exited 0 prints the value that was set;
 #   - resident memory of the long-lived processes stays within 10 % of what
-#     they held after the warm-up, and their open descriptors stay the same;
+#     they held after the warm-up, and they hold no more open descriptors
+#     (Qt's pooled threads give theirs back after 30 s idle: fewer is fine);
 #   - every saved file is whole and no temporary file is left.
 # `make soak` builds the default preset first; BUILD=dir picks another tree.
 set -u
@@ -127,7 +128,7 @@ for w in "${watched[@]}"; do
   r=$(rss "$pid") f=$(fds "$pid") b=${base_rss[$name]:-0} bf=${base_fds[$name]:-0}
   growth=$(awk -v a="$b" -v z="$r" 'BEGIN { printf "%.1f", a ? (z - a) * 100 / a : 0 }')
   echo "soak: $name resident ${b} kB after warm-up, ${r} kB at the end (${growth} %), peak ${peak_rss[$name]:-0} kB; descriptors $bf -> $f"
-  if awk -v g="$growth" 'BEGIN { exit !(g > 10) }' || [ "$f" -ne "$bf" ]; then status=1; fi
+  if awk -v g="$growth" 'BEGIN { exit !(g > 10) }' || [ "$f" -gt "$bf" ]; then status=1; fi
 done
 left=$(find "$work" -name '.*.tmp*' | wc -l)
 echo "soak: temporary files left: $left"
