@@ -1,5 +1,5 @@
-// Reply lines of the memory dump, the register and sensor memory queries and
-// the pixel queries, over arbitrary bytes: the split stays within the line,
+// Reply lines of the memory dump and of the register and sensor memory
+// queries, over arbitrary bytes: the split stays within the line,
 // every value read writes back into a reply that reads the same, and a record
 // of the dump file is one whole line.
 #include <cstddef>
@@ -55,20 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ParseSensorMemoryReply(line, "AMR", value)) {
     uint32_t again = 0;
     if (!ParseSensorMemoryReply("AMR=" + ToHex(value), "AMR", again) || again != value)
-      __builtin_trap();
-  }
-
-  // The value after the last comma of a pixel reply is what the routine
-  // takes, whatever came before it; a line without "=" or "," carries one
-  // only as a table entry.
-  int32_t pixel = 0;
-  if (CorrectionReplyValue(cmd, line, pixel)) {
-    ParsedLine parsed;
-    if (line.find_first_of(",=") == std::string::npos && cmd.ParseLine(line, parsed, 0) != 1)
-      __builtin_trap();
-    int32_t again = 0;
-    if (!CorrectionReplyValue(cmd, "PBDR=" + line + "," + std::to_string(pixel), again) ||
-        again != pixel)
       __builtin_trap();
   }
 

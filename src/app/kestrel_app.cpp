@@ -145,6 +145,7 @@ int CKestrelApp::ScreenshotAndSummary(const QString& file) {
   if (panel_->Connected()) {
     std::printf("Camera on %s\n  model:      %s\n  firmware:   %s\n  parameters: %d read\n",
                 port.c_str(), model.c_str(), firmware.c_str(), panel_->RepliesInLastRefresh());
+    if (!panel_->ReadSummary().empty()) std::printf("  %s\n", panel_->ReadSummary().c_str());
   } else {
     std::printf("No camera answered on %s\n", port.c_str());
   }

@@ -45,6 +45,13 @@ void LinkLamp::SetNote(const QString& note) {
   update();
 }
 
+void LinkLamp::SetProblem(const QString& problem) {
+  problem_ = problem;
+  setAccessibleDescription(problem_.isEmpty() ? (online_ ? tr("Online") : tr("Offline"))
+                                              : problem_);
+  update();
+}
+
 QColor LinkStateColour(bool online, const QPalette& palette) {
   const bool dark = palette.color(QPalette::Window).lightness() < 128;
   if (online) return dark ? QColor(0x7d, 0xdc, 0x8f) : QColor(0x1a, 0x6f, 0x2e);
@@ -57,7 +64,7 @@ QSize LinkLamp::sizeHint() const {
 }
 
 QColor LinkLamp::Lamp() const {
-  return online_ == 1 ? QColor(0x2e, 0xa0, 0x43) : QColor(0xd0, 0x31, 0x2d);
+  return online_ == 1 && problem_.isEmpty() ? QColor(0x2e, 0xa0, 0x43) : QColor(0xd0, 0x31, 0x2d);
 }
 
 void LinkLamp::paintEvent(QPaintEvent*) {
@@ -100,7 +107,7 @@ void LinkLamp::PaintBar(QPainter& p) {
   QFont f = font();
   f.setBold(true);
   p.setFont(f);
-  const QString state = online_ == 1 ? tr("Online") : tr("Offline");
+  const QString state = online_ != 1 ? tr("Offline") : problem_.isEmpty() ? tr("Online") : problem_;
   QRectF textRect(dot.right() + 8, r.top(), r.width() - dot.right() - 16, r.height());
   p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, state);
   p.setFont(font());

@@ -125,6 +125,7 @@ void Connection::KeepSetFailure() {
 bool Connection::NegotiateAndConnect() {
   Settings& settings = cmd_.Config();
   told_ = {};
+  note_.clear();
   if (!FindCamera()) {
     if (openFailed_)
       told_ = kestrel::Failure(FailureKind::Lost, "Failed to initialize!\n" + failure_);
@@ -137,6 +138,12 @@ bool Connection::NegotiateAndConnect() {
   // lost, and a full read over a dead line would take minutes of time-outs.
   const int found = settings.baudRate;
   if (cmd_.SetInt(cmd::CBDRT, kCbdrt115200, timing_.setMs) != 1) {
+    if (cmd_.LastFailure().kind == FailureKind::Rejected) {
+      // It answered, and an answer means it kept its speed: work at it.
+      note_ = "The camera did not take the switch to 115200 bit/s (" + cmd_.LastFailure().text +
+              "); working at " + std::to_string(BaudOfIndex(found)) + " bit/s.";
+      return true;
+    }
     KeepSetFailure();
     failure_ = "the camera did not take the switch to 115200 bit/s";
     return false;

@@ -48,8 +48,12 @@ class Connection {
   // is switched to 115200 with "CBDRT"=16 and confirmed there. True when the
   // last step that ran succeeded; LastFailure() is "Failed to initialize!"
   // with the reason when the port cannot be opened, or the camera's refusal
-  // of the switch.
+  // of the switch. A camera that answers the switch with an error keeps its
+  // speed and is used at it: true, with Note() saying so.
   bool NegotiateAndConnect();
+  // What the person should know about a connection that works ("" when
+  // nothing): the camera refused the switch to 115200 bit/s.
+  const std::string& Note() const { return note_; }
 
   // Why the last Connect, FindCamera or NegotiateAndConnect failed: the port
   // could not be opened (cause and cure), or nothing answered.
@@ -78,6 +82,7 @@ class Connection {
 
   CCamCmd& cmd_;
   Timing timing_;
+  std::string note_;
   int currentArea_ = 0;
   std::string failure_;
   kestrel::Failure told_;

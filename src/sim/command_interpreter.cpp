@@ -193,6 +193,9 @@ Reply CommandInterpreter::Execute(std::string_view raw, uint64_t nowMs) {
   c.compact = NoBlanks(c.arg);
   c.now = nowMs;
   if (model_.knobs.rejected.count(c.name)) return Error(err::kRejected);
+  if (const auto it = model_.knobs.queryReplies.find(c.name);
+      c.op == '?' && it != model_.knobs.queryReplies.end())
+    return Lines({it->second});
   return Dispatch(c);
 }
 

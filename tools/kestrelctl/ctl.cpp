@@ -112,26 +112,6 @@ bool ParseIntArg(const std::string& text, int& out) {
   return true;
 }
 
-std::string Printable(const std::string& line) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char ch : line) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20 || c == 0x7F) {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  return out;
-}
-
 int Failed(const Failure& failure) {
   PrintError(failure.text.empty() ? std::string("failed") : failure.text);
   return kFailed;

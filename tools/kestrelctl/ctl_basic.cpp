@@ -39,14 +39,9 @@ std::string ValueText(const CCamCmd& cmd, int row, const ParamValue& v) {
 // The camera took a "CBDRT": it now listens at the speed of that code, and so
 // must the tool, for its next command and its next run.
 bool MoveToCameraSpeed(Context& ctx, int code) {
-  for (int index = 0; index < 5; ++index) {
-    if (CameraLinkCode(BaudOfIndex(index)) != static_cast<uint32_t>(code)) continue;
-    ctx.settings.baudRate = index;
-    if (!ctx.Reopen()) return false;
-    ctx.RememberBaud();
-    return true;
-  }
-  return true;  // a code of no speed of ours: the camera keeps its speed
+  if (ctx.cmd->FollowSpeedSwitch(code) != 1) return Failed(ctx.cmd->LastFailure()) == kOk;
+  ctx.RememberBaud();
+  return true;
 }
 
 int Query(Context& ctx, const std::vector<std::string>& args) {

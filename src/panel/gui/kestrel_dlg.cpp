@@ -131,9 +131,6 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
 
   ui_.SetOwner(this);
   connect(&ui_, &QtUserInterface::linkStateChanged, this, &CKestrelDlg::SetLinkState);
-  connect(&ui_, &QtUserInterface::logLine, this, [this](const QString& line) {
-    if (countingReplies_ && line.startsWith("Rx: ")) ++repliesInRefresh_;
-  });
   SetLinkState(ui_.LinkState());
 
   pollTimer_.setInterval(kPollMs);
@@ -194,6 +191,7 @@ bool CKestrelDlg::Initialise() {
     if (Config().simulation == 1) simulationTimer_.start();
     ApplyModeLayout();
     if (connected_) RefreshFromCamera();
+    if (!connection_.Note().empty()) view_.ReportStatus(connection_.Note());
     // Without a camera the controls hold start values, not the camera's:
     // they stay disabled until a connection reads them.
     userArea_->setEnabled(connected_);
@@ -230,10 +228,10 @@ void CKestrelDlg::UpdateStatusDetail() {
 void CKestrelDlg::RefreshFromCamera() {
   userBar_->SetNote({});
   factoryBar_->SetNote({});
-  repliesInRefresh_ = 0;
-  countingReplies_ = true;
   table_.RefreshFromCamera();
-  countingReplies_ = false;
+  // Values that could not be read outweigh a link that answers.
+  userBar_->SetProblem(QString::fromStdString(table_.ReadSummary()));
+  factoryBar_->SetProblem(QString::fromStdString(table_.ReadSummary()));
 }
 
 void CKestrelDlg::ReadCameraAgain() {

@@ -78,7 +78,9 @@ class CKestrelDlg : public QMainWindow {
   // Closing without the exit question (batch runs such as --screenshot).
   void SetAskOnExit(bool ask) { askOnExit_ = ask; }
   // Replies received during the last refresh (what the summary reports).
-  int RepliesInLastRefresh() const { return repliesInRefresh_; }
+  // Of the last full read: the parameters read whole, and what could not be.
+  int RepliesInLastRefresh() const { return table_.ReadCount() - table_.ReadFailures(); }
+  const std::string& ReadSummary() const { return table_.ReadSummary(); }
 
   QString PortDescription() const;
   // Shows the port and speed in use in the status strips (after a reconnection).
@@ -177,9 +179,7 @@ class CKestrelDlg : public QMainWindow {
   int nextSearchTick_ = 0;    // when a present device is probed next
   int searchPauseTicks_ = 0;  // the pause after a search found no camera; doubles
   bool askOnExit_ = true;
-  int repliesInRefresh_ = 0;
   QString portNote_;
-  bool countingReplies_ = false;
 };
 
 }  // namespace kestrel
