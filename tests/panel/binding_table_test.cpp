@@ -200,7 +200,7 @@ TEST_F(PanelTest, TimeDisplaysFollowTheStoredValues) {
 
 // ---------------------------------------------------------------- reading
 
-TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndClampsWhatTheRulesCover) {
+TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndFlagsWhatIsOutOfRange) {
   Commit(3899, "5");  // SHDL16, in the AFE register dialog
   SetCamera("SHDL16", 33);
   camera.ClearHistory();
@@ -230,7 +230,7 @@ TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndClampsWhatTheRulesCover) {
   // Camera values outside the ranges the panel binds are flagged, never
   // clamped and written back.
   EXPECT_TRUE(camera.Sets().empty());
-  EXPECT_EQ(table.ReadSummary(), "2 of 79 parameters lie outside the panel's range");
+  EXPECT_EQ(table.ReadSummary(), "2 of 73 parameters lie outside the panel's range");
 
   // FACTORY mode reads every binding.
   settings.operatingMode = kModeFactory;

@@ -458,7 +458,7 @@ TEST_F(ServiceWireTest, FailureTextsGiveTheReason) {
   };
   auto silentGreen = [](const std::string& l) -> std::string {
     if (l.rfind("PGDG?", 0) == 0) return "";
-    return l.substr(0, 4) + "=" + l.substr(5) + "\r\n";
+    return l == "EA?" ? "EA=1\r\n" : l.substr(0, 4) + "=" + l.substr(5) + "\r\n";
   };
   std::atomic<uint32_t> control{0};
   auto noControlWord = [&control](const std::string& l) {
@@ -518,7 +518,7 @@ TEST_F(ServiceWireTest, FailureTextsGiveTheReason) {
        },
        "Could not store the correction data.\nERROR for PGDS=0", MsgIcon::Stop},
       {silentGreen, [&] { return ReadCorrectionData(cmd, ui, PixelCorrectionKind::Gain, csv); },
-       "2048 of 6144 values did not arrive; no file was written."},
+       "2048 of 6144 values did not arrive; no file was written.\n" + std::string(kNoAnswerText)},
       {noControlWord, [&] { return ReadVideoData(cmd, PixelCorrectionKind::Gain, csv); },
        "Could not read the correction memory control word."},
       {reject("UD", "NG"), [&] { return SaveUserId(cmd, "X"); },
