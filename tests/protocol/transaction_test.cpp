@@ -83,7 +83,8 @@ TEST_F(TransactionTest, FailuresNameTheirReasonAndTheCommand) {
   };
   for (size_t i = 0; i < std::size(rows); ++i) {
     const Row& r = rows[i];
-    peer.SetHandler([&](const std::string&) {
+    // By value: the peer's thread may answer after this iteration.
+    peer.SetHandler([this, r, silence, hangUp](const std::string&) {
       if (r.reply == hangUp) peer.HangUp();
       return r.reply == silence ? std::string() : r.reply;
     });
@@ -132,7 +133,7 @@ TEST_F(TransactionTest, AReplyCountsOnlyWhenItNamesTheCommandAndReadsWhole) {
       {"ERROR REJECTED\r\n", kLR, "ERROR REJECTED for LR?"},
   };
   for (const Row& r : rows) {
-    peer.SetHandler([&](const std::string&) { return std::string(r.reply); });
+    peer.SetHandler([reply = std::string(r.reply)](const std::string&) { return reply; });
     ParamValue v;
     const bool ok = cmd.QueryValue(r.row, v, 300) == 1;
     EXPECT_EQ(!ok                ? cmd.LastFailure().text
