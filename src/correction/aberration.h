@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/failure.h"
 
@@ -56,6 +57,13 @@ enum class BlemishColumn : int { User1 = 0, User2, Factory1, Factory2 };
 // Success: kBlemishDoneText.
 [[nodiscard]] int BlemishDetect(CCamCmd& cmd, BlemishColumn column);
 inline constexpr const char* kBlemishDoneText = "Completed";
+// After a detection: the eight entries of the column's blemish list, read by
+// selecting each index in turn (the index selected before is put back); an
+// entry of 0 is free. On failure the reason and "Failed".
+[[nodiscard]] int ReadBlemishList(CCamCmd& cmd, BlemishColumn column, std::vector<int>& positions);
+// What a detection found, in words: "Sensor2 (factory list): the camera found
+// 3 blemished pixels, at 37, 171 and 346."
+std::string BlemishFoundText(BlemishColumn column, const std::vector<int>& positions);
 // "R": queries the column's position; 1 with the value.
 [[nodiscard]] int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value);
 // "W": sends the leading integer of the Pos text (anything else is 0), as

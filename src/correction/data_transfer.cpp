@@ -118,7 +118,8 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
       if (answer == Answer::Unanswered) ui.SetLinkState(0);
       break;
     }
-    ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
+    ui.SetProgressMessage("Writing the correction data: " + std::to_string(k + 1) + " of " +
+                          std::to_string(n) + " lines sent");
     ui.SetProgressPercent(k * 100 / n);
     if (cmd_.Config().offline != 1) Sleep(timing_.pauseMs);  // no camera to pace
   }
@@ -152,7 +153,8 @@ int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, 
       return FailAfterExchange(cmd_, "Failed reading camera parameter");
     }
     const int k = i / perReply;
-    ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
+    ui.SetProgressMessage("Reading the correction data: " + std::to_string(k + 1) + " of " +
+                          std::to_string(n) + " lines received");
     ui.SetProgressPercent(k * 100 / n);
     if (cmd_.Config().offline != 1) Sleep(timing_.pauseMs);  // no camera to pace
   }

@@ -15,7 +15,7 @@ LinkLamp::LinkLamp(uint32_t id, QWidget* parent, Look look)
     setFixedSize(12, 12);
   else
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  setAccessibleName("Link state");
+  setAccessibleName(tr("Link state"));
   SetState(0);
 }
 
@@ -49,6 +49,11 @@ void LinkLamp::SetProblem(const QString& problem) {
   problem_ = problem;
   setAccessibleDescription(problem_.isEmpty() ? (online_ ? tr("Online") : tr("Offline"))
                                               : problem_);
+  update();
+}
+
+void LinkLamp::SetMode(const QString& mode) {
+  mode_ = mode;
   update();
 }
 
@@ -107,7 +112,8 @@ void LinkLamp::PaintBar(QPainter& p) {
   QFont f = font();
   f.setBold(true);
   p.setFont(f);
-  const QString state = online_ != 1 ? tr("Offline") : problem_.isEmpty() ? tr("Online") : problem_;
+  QString state = online_ != 1 ? tr("Offline") : problem_.isEmpty() ? tr("Online") : problem_;
+  if (!mode_.isEmpty()) state += QString::fromUtf8("  \u00b7  ") + mode_;
   QRectF textRect(dot.right() + 8, r.top(), r.width() - dot.right() - 16, r.height());
   p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, state);
   p.setFont(font());

@@ -37,6 +37,8 @@ class LinkLamp : public QWidget {
   // clears it.
   void SetProblem(const QString& problem);
   QString Problem() const { return problem_; }
+  // The operating mode the bar's window is in, shown after the state.
+  void SetMode(const QString& mode);
 
   QSize sizeHint() const override;
 
@@ -53,6 +55,7 @@ class LinkLamp : public QWidget {
   QString detail_;
   QString note_;
   QString problem_;
+  QString mode_;
 };
 
 // The colour of the words "Online" and "Offline" on a window of this palette:

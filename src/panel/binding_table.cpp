@@ -5,6 +5,7 @@
 
 #include "base/checked_input.h"
 #include "base/settings.h"
+#include "base/translate.h"
 #include "base/user_interface.h"
 #include "panel/binding_layout.h"
 #include "panel/binding_view.h"
@@ -328,6 +329,8 @@ bool BindingTable::SendChangedParams() {
     if (b.cmdIndex < 0 || !Changed(b) || !b.readProblem.empty()) continue;
     if (cmd_.SetValue(b.cmdIndex, b.current, kSetMs) == 1) {
       SetConfirmed(b);
+      // A note of an earlier failure is old news once a value went through.
+      if (view_) view_->ReportStatus({});
       continue;
     }
     ReportSetFailure();
@@ -363,17 +366,18 @@ void BindingTable::ShowCameraValue(ControlBinding& b) {
   };
   const std::string sent = text(b.current);
   ParamValue held;
-  std::string report = std::string(b.command) + ": the camera did not take " + sent;
+  std::string report = "The camera did not take " + std::string(b.command) + " = " + sent;
+  if (*b.group) report += " (" + std::string(b.group) + ")";
   if (cmd_.QueryValue(b.cmdIndex, held, kQueryMs) == 1) {
     b.current = held;
     b.baseline = held;
     SetConfirmed(b);
-    report += "; it holds " + text(held) + ".";
+    report += "; it keeps " + text(held) + ".";
   } else {
     b.current = b.baseline;
     b.unconfirmed = true;
     if (view_ && b.widget) view_->SetUnconfirmed(b.controlId, true);
-    report += " and did not answer when asked again; showing " + text(b.baseline) +
+    report += " nor answer when asked again; showing " + text(b.baseline) +
               ", the value it last confirmed.";
   }
   UpdateControl(b.controlId, b.current);
@@ -410,7 +414,7 @@ std::string NotRead(const ControlBinding& b, const std::string& why) {
 int BindingTable::ReadAllParams() {
   UserInterface& ui = Ui();
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, reading camera setting data.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Reading the camera's settings…"));
   const bool factory = FactoryMode();
   int failed = 0;
   int outside = 0;
@@ -423,8 +427,11 @@ int BindingTable::ReadAllParams() {
     if (ui.CancelRequested()) {
       // The values not read yet stay what they were; say so.
       if (view_)
-        view_->ReportStatus("Reading the camera was cancelled; the controls from " +
-                            std::string(b.command) + " on show the values read before.");
+        view_->ReportStatus(std::string("Reading the camera was cancelled: ") +
+                            (*b.group
+                                 ? "the controls from the " + std::string(b.group) + " group on"
+                                 : std::string("some controls")) +
+                            " still show the values read before.");
       break;
     }
     ParamValue v;

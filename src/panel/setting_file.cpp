@@ -5,6 +5,8 @@
 #include "base/checked_input.h"
 #include "base/file_messages.h"
 #include "base/text_file.h"
+#include "base/translate.h"
+#include "panel/connection.h"
 #include "protocol/ack_tally.h"
 
 namespace kestrel {
@@ -123,7 +125,7 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
   std::vector<int> reread;
   int stoppedAt = 0;  // the line after which nothing more was sent
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, reading camera setting file.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Applying the setting file to the camera…"));
   {
     for (const SettingLine& line : check.good) {
       ui.SetProgressPercent(result.sent * 100 / n);
@@ -158,7 +160,7 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
       if (ctrlId != -1) panel->SetParam(ctrlId, line.set.value);
       // The camera now listens at the new speed; so must the link.
       if (line.set.cmdIndex == kestrel::cmd::CBDRT &&
-          cmd.FollowSpeedSwitch(line.set.value.intValue) != 1) {
+          !FollowCameraSpeed(cmd, line.set.value.intValue)) {
         ++result.failed;
         kind = cmd.LastFailure().kind;
         rejected.push_back(LineLabel(line.lineIndex) + cmd.LastFailure().text);

@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "base/text_scan.h"
-#include "link/line_speed.h"
 
 namespace kestrel {
 
@@ -59,16 +58,6 @@ int CCamCmd::ClosePort() {
   // across the reopening. Another port starts clean (OpenPortNamed).
   link_->Close();
   return 1;
-}
-
-int CCamCmd::FollowSpeedSwitch(int code) {
-  const int index = code > 0 ? IndexOfBaud(BaudOfCameraLinkCode(static_cast<uint32_t>(code))) : -1;
-  if (index < 0 || !link_->IsOpen()) return 1;
-  settings_.baudRate = index;
-  const std::string port = portName_;
-  ClosePort();
-  if (OpenPortNamed(port) == 1) return 1;
-  return Fail(link_->OpenFailure());
 }
 
 bool CCamCmd::LinkLost() const {

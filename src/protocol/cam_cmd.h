@@ -50,11 +50,6 @@ class CCamCmd {
   // The port the settings name: "Comm Device" when set, else "Comm Port".
   int OpenConfiguredPort();
   int ClosePort();
-  // After the camera acknowledged "CBDRT"=code it listens at that code's
-  // speed: the link reopens there, and the settings' baud index follows. 1
-  // when it did, or when the code names no speed of ours (the camera keeps
-  // its speed); 0 with the reason when the port cannot be reopened.
-  int FollowSpeedSwitch(int code);
   bool LinkOpen() const { return link_->IsOpen(); }
   int ReadBytes(uint8_t* dst, int count, int timeoutMs);
   // Bytes that have arrived and wait to be read, or -1 when the link cannot tell.
@@ -68,6 +63,10 @@ class CCamCmd {
   Failure OpenFailure() const { return link_->OpenFailure(); }
   std::string OpenFailureText() const { return link_->OpenFailure().text; }
   std::string LostText() const { return link_->LostText(); }
+  // False over a link whose far end keeps its own line speed (raw TCP).
+  bool LinkCarriesSpeed() const { return link_->CarriesSpeed(); }
+  // The longest round trip measured on the open link (a network relay), else 0.
+  int LinkRoundTripMs() const { return link_->RoundTripMs(); }
 
   // Line layer.
   std::string FormatSet(int entry, const ParamValue& value, bool terminator) const;

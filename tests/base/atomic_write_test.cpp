@@ -15,6 +15,7 @@
 
 #include "base/file_messages.h"
 #include "base/text_file.h"
+#include "common/file_text.h"
 
 namespace kestrel {
 namespace {
@@ -23,13 +24,6 @@ namespace fs = std::filesystem;
 
 class AtomicWriteTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kestrel-atomic-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::set<std::string> Entries() const {
     std::set<std::string> names;
     for (const auto& e : fs::directory_iterator(dir_))
@@ -42,7 +36,8 @@ class AtomicWriteTest : public ::testing::Test {
     return text;
   }
 
-  fs::path dir_;
+  testing::TempFolder folder_;
+  const fs::path dir_{folder_.Path()};
 };
 
 // A save killed at any moment leaves the old file or the new one, whole; a

@@ -243,7 +243,7 @@ TEST_F(PanelTest, EscapeTakesBackTypingThenAsksToQuitAndF5Rereads) {
 
   answerWith(QMessageBox::No);
   QTest::keyClick(KeyTarget(), Qt::Key_Escape);
-  EXPECT_EQ(seenText, "Are you sure to terminate the Kestrel ?");
+  EXPECT_EQ(seenText, "Quit Kestrel?");
   EXPECT_TRUE(panel_->isVisible());
 
   answerWith(QMessageBox::Yes);
@@ -284,12 +284,14 @@ TEST_F(PanelTest, ASetTheCameraDidNotTakeShowsWhatItHolds) {
   EXPECT_EQ(LinesIn(), before + 2);  // the set and the question what the camera holds
   EXPECT_EQ(lr->text(), "1000");
   EXPECT_FALSE(panel_->View().IsUnconfirmed(ctrl::LR));
-  EXPECT_EQ(strip->Note().toStdString(), "LR: the camera did not take 500; it holds 1000.");
-  // A later change of another control does not retry it.
+  EXPECT_EQ(strip->Note().toStdString(),
+            "The camera did not take LR = 500 (Line Rate, Exposure); it keeps 1000.");
+  // A later change of another control does not retry it, and clears the note.
   SpinEdit* al = W<SpinEdit>(ctrl::AL);
   Focus(al);
   QTest::keyClick(al, Qt::Key_Up);
   EXPECT_EQ(LinesIn(), before + 3);
+  EXPECT_TRUE(strip->Note().isEmpty());
 
   // No answer at all, not even to the re-read: the last confirmed value,
   // marked, and the status strip says so, until the next successful read.
@@ -301,8 +303,8 @@ TEST_F(PanelTest, ASetTheCameraDidNotTakeShowsWhatItHolds) {
   EXPECT_EQ(lr->text(), "1000");
   EXPECT_TRUE(panel_->View().IsUnconfirmed(ctrl::LR));
   EXPECT_EQ(strip->Note().toStdString(),
-            "LR: the camera did not take 600 and did not answer when asked again; showing "
-            "1000, the value it last confirmed.");
+            "The camera did not take LR = 600 (Line Rate, Exposure) nor answer when asked "
+            "again; showing 1000, the value it last confirmed.");
   camera_->SetSilent(false);
   panel_->RefreshFromCamera();
   EXPECT_FALSE(panel_->View().IsUnconfirmed(ctrl::LR));

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <thread>
 
+#include "common/file_text.h"
 #include "common/pty_peer.h"
 #include "link/port_list.h"
 #include "link/port_lock.h"
@@ -26,16 +27,10 @@ using testing::PtyPeer;
 class PortOpenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / ("port_open_test_" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
     PortLock::SetFolder(folder);
     lockFile = folder / PortLock::FileName(fs::canonical(peer.SlavePath()));
   }
-  void TearDown() override {
-    PortLock::SetFolder("/var/lock");
-    fs::remove_all(folder);
-  }
+  void TearDown() override { PortLock::SetFolder("/var/lock"); }
   bool Exclusive() {
     const int fd = ::open(peer.SlavePath().c_str(), O_RDWR | O_NOCTTY);
     int excl = 0;
@@ -47,7 +42,8 @@ class PortOpenTest : public ::testing::Test {
     std::ofstream(lockFile) << std::string(10 - std::to_string(pid).size(), ' ') << pid << '\n';
   }
   PtyPeer peer;
-  fs::path folder, lockFile;
+  testing::TempFolder temp;
+  fs::path folder{temp.Path()}, lockFile;
   CRsPort port;
 };
 
@@ -99,8 +95,8 @@ TEST_F(PortOpenTest, BusyNamesTheHolderAndAStaleLockIsTakenOver) {
 }
 
 TEST(PortMessages, NameCauseAndCure) {
-  const fs::path root = fs::temp_directory_path() / ("port_list_" + std::to_string(::getpid()));
-  fs::remove_all(root);
+  testing::TempFolder temp;
+  const fs::path root = temp.Path();
   for (const char* dir : {"dev/serial/by-id", "sys/class/tty/ttyS0", "sys/class/tty/ttyS1"})
     fs::create_directories(root / dir);
   for (const char* node : {"dev/ttyUSB0", "dev/ttyUSB10", "dev/ttyUSB2", "dev/ttyACM0", "dev/ttyS0",
@@ -128,7 +124,6 @@ TEST(PortMessages, NameCauseAndCure) {
   EXPECT_EQ(DescribeOpenError("/dev/kestrel-none", denied),
             "permission denied: /dev/kestrel-none (Permission denied).\nJoin the group that owns "
             "the port (dialout): sudo usermod -aG dialout $USER, then log in again.");
-  fs::remove_all(root);
 }
 
 }  // namespace

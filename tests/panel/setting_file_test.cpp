@@ -55,7 +55,7 @@ TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   EXPECT_EQ(panel.stored[2].first, 2762);
   EXPECT_EQ(panel.stored[2].second.intValue, 2);
   EXPECT_EQ(panel.afterReplay, 1);
-  EXPECT_EQ(ui.progressTexts, std::vector<std::string>{"Now, reading camera setting file."});
+  EXPECT_EQ(ui.progressTexts, std::vector<std::string>{"Applying the setting file to the camera…"});
   EXPECT_EQ(ui.percents, (std::vector<int>{0, 20, 40, 60, 80, 100}));  // the comment is no line
   EXPECT_FALSE(ui.progressOpen);
 

@@ -9,6 +9,7 @@
 
 #include "ctl.h"
 #include "panel/connection.h"
+#include "panel/tool_session.h"
 #include "settings/settings_store.h"
 
 namespace kestrel::ctl {
@@ -29,7 +30,8 @@ void Usage(FILE* out) {
   for (const Command& c : Registry())
     std::fprintf(out, "  %s\n", c.usage);
   std::fprintf(out,
-               "\n--port defaults to the port the panel's settings name. The camera's speed is "
+               "\n--port defaults to the port the panel's settings name; tcp://HOST:PORT and\n"
+               "rfc2217://HOST:PORT reach a relay such as ser2net. The camera's speed is "
                "found\n(the speed last in use first) and remembered; --baud forces one.\n--cl-mode "
                "reaches the camera through a Camera Link serial library: 1 a "
                "clser*.so in\n$CLSERIALPATH, 2 libclserial.so, 3 libclallserial.so; --cl-port is "
@@ -191,32 +193,21 @@ bool Context::Prepare() {
     settings.commDevice = portOverride;
   }
   if (clMode != 0) settings.serialMode = clMode;
+  settings.speedGiven = baudForced;
   return settings.serialMode == 0 || PrepareCameraLink();
 }
 
 bool Context::Connect() {
   if (!Prepare()) return false;
-  if (baudForced) {
-    if (cmd->OpenConfiguredPort() == 1) return true;
-    PrintError(cmd->OpenFailureText());
-    return false;
-  }
   Connection::Timing timing;
   timing.queryMs = timing.setMs = timeoutMs;
-  Connection connection(*cmd, timing);
-  if (!connection.FindCamera()) {
-    PrintError(connection.Failure());
+  std::string failure;
+  if (!ReachCamera(*cmd, timing, failure)) {
+    PrintError(failure);
     return false;
   }
-  RememberBaud();
+  if (!baudForced) RememberBaud();
   return true;
-}
-
-bool Context::Reopen() {
-  cmd->ClosePort();
-  if (cmd->OpenConfiguredPort() == 1) return true;
-  PrintError(cmd->OpenFailureText());
-  return false;
 }
 
 void Context::RememberBaud() {

@@ -70,14 +70,12 @@ struct Context {
   // without opening it (for commands that negotiate the speed as the panel
   // does). Prints why not on failure.
   bool Prepare();
-  // Prepare, then open the link and find the camera's speed (the speed last
-  // in use first), unless --baud forced one. Prints why not on failure.
+  // Prepare, then reach the camera (ReachCamera: its speed is found unless
+  // --baud gave it). Prints why not on failure.
   bool Connect();
   // Keeps the speed in use in the settings store, where the panel keeps it,
   // so that the next run finds the camera at once.
   void RememberBaud();
-  // Reopens the link at the baud index in the settings (after "CBDRT").
-  bool Reopen();
 };
 
 using CommandFn = int (*)(Context& ctx, const std::vector<std::string>& args);

@@ -5,28 +5,13 @@
 
 #include "base/json_writer.h"
 #include "ctl.h"
-#include "link/line_speed.h"
 #include "link/port_list.h"
+#include "panel/connection.h"
 #include "panel/set_line_check.h"
+#include "panel/tool_session.h"
 
 namespace kestrel::ctl {
 namespace {
-
-// "LR" or "CABL2?1" -> row, or -1.
-int ResolveQueryName(const CCamCmd& cmd, const std::string& text) {
-  std::string name = text;
-  int index = 0;
-  if (size_t q = text.find('?'); q != std::string::npos) {
-    name = text.substr(0, q);
-    if (!ParseIntArg(text.substr(q + 1), index)) return -1;
-  }
-  const int first = cmd.Table().Find(name);
-  if (first < 0) return -1;
-  const int row = first + index;
-  if (!CommandTable::Valid(row) || cmd.Table()[row].mnemonic != name) return -1;
-  if (index != 0 && !cmd.Table()[row].indexed) return -1;
-  return row;
-}
 
 std::string ValueText(const CCamCmd& cmd, int row, const ParamValue& v) {
   // The set line without "NAME=" (and without "INDEX," for indexed rows).
@@ -39,7 +24,7 @@ std::string ValueText(const CCamCmd& cmd, int row, const ParamValue& v) {
 // The camera took a "CBDRT": it now listens at the speed of that code, and so
 // must the tool, for its next command and its next run.
 bool MoveToCameraSpeed(Context& ctx, int code) {
-  if (ctx.cmd->FollowSpeedSwitch(code) != 1) return Failed(ctx.cmd->LastFailure()) == kOk;
+  if (!FollowCameraSpeed(*ctx.cmd, code)) return Outcome(ctx, false), false;
   ctx.RememberBaud();
   return true;
 }
@@ -52,7 +37,7 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
   CCamCmd probe(ctx.settings, ctx.ui);
   std::vector<int> rows;
   for (const std::string& a : args) {
-    int row = ResolveQueryName(probe, a);
+    int row = ResolveQueryName(probe.Table(), a);
     if (row < 0) {
       PrintError("unknown command name " + a);
       return kUsage;
@@ -94,6 +79,14 @@ int Set(Context& ctx, const std::vector<std::string>& args) {
     sets.push_back(std::move(set));
   }
   if (!ctx.Connect()) return kFailed;
+  for (const CheckedSet& set : sets) {
+    if (set.cmdIndex == cmd::CBDRT && !ctx.cmd->LinkCarriesSpeed()) {
+      PrintError("CBDRT would leave the camera at a speed the relay's line does not run at: " +
+                 ctx.settings.commDevice +
+                 " passes no speed on (rfc2217:// does); nothing was sent");
+      return kUsage;
+    }
+  }
   for (const CheckedSet& set : sets) {
     if (ctx.cmd->SetValue(set.cmdIndex, set.value, ctx.timeoutMs) != 1) return Outcome(ctx, false);
     if (set.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, set.value.intValue)) return kFailed;
