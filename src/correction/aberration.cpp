@@ -11,6 +11,7 @@
 #include "base/user_interface.h"
 #include "correction/data_transfer.h"
 #include "protocol/cam_cmd.h"
+#include "protocol/transfer_mark.h"
 
 namespace kestrel {
 
@@ -67,28 +68,34 @@ std::string ParseAberrationText(std::string_view text, AberrationTable& table) {
   return why;
 }
 
-int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
+int ReadAberrationTable(CCamCmd& cmd, AberrationTable& table, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
   const int row = Row(cmd, "CAB2");
-  AberrationTable table{};
-  {
-    CCamCmd::LinkOwner owner(cmd);
-    ui.BeginBusy();
-    for (int i = 0; i < kAberrationValues; ++i) {
-      int value = 0;
-      if (ui.CancelRequested()) {
-        ui.EndBusy();
-        return cmd.Fail(FailureKind::Cancelled, "Failed reading camera parameter");
-      }
-      if (cmd.QueryInt(row, value, timeoutMs) != 1) {
-        ui.EndBusy();
-        return FailAfterExchange(cmd, "Failed reading camera parameter");
-      }
-      table[static_cast<size_t>(i)] = value;
-      Pump(ui);
+  CCamCmd::LinkOwner owner(cmd);
+  TransferMark mark;
+  if (!mark.Begin(cmd, "CAB2")) return 0;
+  ui.BeginBusy();
+  for (int i = 0; i < kAberrationValues; ++i) {
+    int value = 0;
+    if (ui.CancelRequested()) {
+      ui.EndBusy();
+      return cmd.Fail(FailureKind::Cancelled, "Failed reading camera parameter");
     }
-    ui.EndBusy();
+    if (cmd.QueryInt(row, value, timeoutMs) != 1) {
+      ui.EndBusy();
+      return FailAfterExchange(cmd, "Failed reading camera parameter");
+    }
+    table[static_cast<size_t>(i)] = value;
+    Pump(ui);
   }
+  ui.EndBusy();
+  mark.Ended();
+  return 1;
+}
+
+int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
+  AberrationTable table{};
+  if (!ReadAberrationTable(cmd, table, timeoutMs)) return 0;
   if (!WriteFileAtomically(path, FormatAberrationText(table)))
     return cmd.Fail(FailureKind::FileError, "File open error" + FileReason(path, errno));
   return 1;
@@ -110,6 +117,8 @@ int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table, int timeout
   UserInterface& ui = cmd.Ui();
   const int row = Row(cmd, "CAB2");
   CCamCmd::LinkOwner owner(cmd);
+  TransferMark mark;
+  if (!mark.Begin(cmd, "CAB2")) return 0;
   ui.BeginBusy();
   for (int i = 0; i < kAberrationValues; ++i) {
     if (ui.CancelRequested()) {
@@ -123,6 +132,7 @@ int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table, int timeout
     Pump(ui);
   }
   ui.EndBusy();
+  mark.Ended();
   return 1;
 }
 

@@ -33,6 +33,9 @@ std::string ParseAberrationText(std::string_view text, AberrationTable& table);
 // The camera operations return 1 on success; on failure 0, and the command
 // object's LastFailure says why. The success messages are the caller's.
 
+// Queries the camera's values in order into table: the reason and "Failed
+// reading camera parameter" at the first failed query.
+[[nodiscard]] int ReadAberrationTable(CCamCmd& cmd, AberrationTable& table, int timeoutMs = 3000);
 // Reads the camera's table and writes the file: the reason and "Failed
 // reading camera parameter", or "File open error". Success: kAberrationSavedText.
 [[nodiscard]] int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);

@@ -11,6 +11,7 @@
 #include "panel/binding_view.h"
 #include "panel/connection.h"
 #include "panel/set_line_check.h"
+#include "panel/set_read_back.h"
 #include "protocol/ack_tally.h"
 #include "protocol/cam_cmd.h"
 
@@ -327,7 +328,8 @@ bool BindingTable::SendChangedParams() {
   for (int i = 0; i < count_; ++i) {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
     if (b.cmdIndex < 0 || !Changed(b) || !b.readProblem.empty()) continue;
-    if (cmd_.SetValue(b.cmdIndex, b.current, kSetMs) == 1) {
+    if (cmd_.SetValue(b.cmdIndex, b.current, kSetMs) == 1 &&
+        ReadBackSet(cmd_, b.cmdIndex, b.current, kQueryMs) == 1) {
       SetConfirmed(b);
       // A note of an earlier failure is old news once a value went through.
       if (view_) view_->ReportStatus({});

@@ -7,6 +7,7 @@
 #include "base/text_file.h"
 #include "base/translate.h"
 #include "panel/connection.h"
+#include "panel/set_read_back.h"
 #include "protocol/ack_tally.h"
 
 namespace kestrel {
@@ -137,7 +138,8 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
       }
       ++result.sent;
       const int ctrlId = panel ? panel->CmdId2CtrlId(line.set.cmdIndex) : -1;
-      if (cmd.SetValue(line.set.cmdIndex, line.set.value, kReplayTimeoutMs) != 1) {
+      if (cmd.SetValue(line.set.cmdIndex, line.set.value, kReplayTimeoutMs) != 1 ||
+          ReadBackSet(cmd, line.set.cmdIndex, line.set.value, kReplayTimeoutMs) != 1) {
         ++result.failed;
         const Failure& why = cmd.LastFailure();
         kind = why.kind;

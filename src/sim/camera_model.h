@@ -31,6 +31,9 @@ struct CameraKnobs {
   int calibrationPolls = 3;        // status queries that still report "running"
   uint32_t sequenceIdleMs = 1000;  // a pause longer than this restarts a sequence
   std::set<std::string> rejected;  // mnemonics answered with an error line
+  // A set above the limit is acknowledged and kept as the limit: a value
+  // that does not stick.
+  std::map<std::string, int32_t> clamped;
   // Mnemonic -> the line its queries are answered with, as it stands (a
   // camera that answers "LR=abc"): for the tests of what Kestrel believes.
   std::map<std::string, std::string> queryReplies;

@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -38,8 +41,9 @@ class PortOpenTest : public ::testing::Test {
     ::close(fd);
     return excl != 0;
   }
-  void WriteLock(int pid) {
-    std::ofstream(lockFile) << std::string(10 - std::to_string(pid).size(), ' ') << pid << '\n';
+  void WriteLock(int pid, const fs::path& file = {}) {
+    std::ofstream(file.empty() ? lockFile : file)
+        << std::string(10 - std::to_string(pid).size(), ' ') << pid << '\n';
   }
   PtyPeer peer;
   testing::TempFolder temp;
@@ -92,6 +96,30 @@ TEST_F(PortOpenTest, BusyNamesTheHolderAndAStaleLockIsTakenOver) {
   CRsPort second;
   EXPECT_EQ(second.Open(peer.SlavePath(), 9600, 8, 0, 0, 0), 0);
   EXPECT_EQ(second.LastError().holderPid, ::getpid());
+}
+
+// A port given through a link is locked under both names; a live holder of
+// either keeps it, a process ID reused after its holder was killed does not.
+TEST_F(PortOpenTest, LinkedPortsAreLockedUnderBothNames) {
+  const fs::path link = folder / "by-id-camera", linkLock = folder / PortLock::FileName(link);
+  fs::create_symlink(peer.SlavePath(), link);
+  const pid_t later = ::fork();  // started after the locks below are dated
+  if (later == 0) ::pause();
+  const struct {
+    fs::path lock;
+    int pid, hoursOld, opened;
+  } cases[] = {{linkLock, 1, 0, 0}, {lockFile, later, 0, 0}, {linkLock, later, 1, 1}};
+  for (const auto& c : cases) {
+    WriteLock(c.pid, c.lock);
+    fs::last_write_time(c.lock, fs::file_time_type::clock::now() - std::chrono::hours(c.hoursOld));
+    EXPECT_EQ(port.Open(link, 9600, 8, 0, 0, 0), c.opened) << c.lock << " " << c.pid;
+    EXPECT_EQ(fs::exists(lockFile) && fs::exists(linkLock), c.opened == 1);
+    port.Close();
+    fs::remove(c.lock);
+    EXPECT_FALSE(fs::exists(lockFile) || fs::exists(linkLock));
+  }
+  ::kill(later, SIGKILL);
+  ::waitpid(later, nullptr, 0);
 }
 
 TEST(PortMessages, NameCauseAndCure) {

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -77,7 +78,8 @@ TEST(CamsimKestrelctl, ServiceCommandsTellTheCamerasReason) {
 // follows it, so a program that reconnects through the link finds it again.
 TEST(CamsimKestrelctl, ReplugAfterAHangUpKeepsTheLink) {
   const std::string link = TempPath("camsim_replug"), state = TempPath("camsim_replug_state");
-  CamSim cam({"--link", link, "--hang-up-after", "2", "--replug-after", "100", "--state", state});
+  // Probe, set and its read-back; the next run's probe meets the hang-up.
+  CamSim cam({"--link", link, "--hang-up-after", "3", "--replug-after", "100", "--state", state});
   EXPECT_EQ(Ctl("--port " + link + " set LR=777").status, 0);
   EXPECT_EQ(Ctl("--port " + link + " --timeout 500 query LR").status, 1);
   CtlResult r;
@@ -219,6 +221,88 @@ TEST(CamsimKestrelctl, ReadAllSurvivesALateProbeAndStopsAtALostDevice) {
   EXPECT_EQ(cam.WaitExit(5s), 0) << cam.Err();
   EXPECT_THAT(FileText(stats), HasSubstr("\"lines_out\": 30"));
   std::remove(stats.c_str());
+}
+
+// Files and streams: a device node is written into and stays one; standard
+// output that is closed or full is a failure with the system's reason.
+TEST(CamsimKestrelctl, DevicesAreWrittenIntoAndLostOutputFails) {
+  CamSim cam({"--no-link"});
+  const std::string null = TempPath("null"), port = "--port " + cam.Path() + " ";
+  const bool device = ::mknod(null.c_str(), S_IFCHR | 0600, ::makedev(1, 3)) == 0;
+  const std::pair<std::string, std::string> cases[] = {
+      {"lut read 1 " + null, ""},
+      {"afe save " + null, ""},
+      {"read-all -o " + null, ""},
+      {"query LR >&-", "cannot write to standard output: Bad file descriptor"},
+      {"query LR >/dev/full", "cannot write to standard output: No space left on device"}};
+  for (const auto& [args, reason] : cases) {
+    if (!device && args.find(null) != std::string::npos) continue;  // mknod needs root
+    const CtlResult r = Ctl(port + args);
+    EXPECT_EQ(r.status, reason.empty() ? 0 : 1) << args << r.err;
+    EXPECT_NE(r.err.find(reason), std::string::npos) << args << r.err;
+    struct stat st {};
+    EXPECT_TRUE(!device || (::stat(null.c_str(), &st) == 0 && S_ISCHR(st.st_mode))) << args;
+  }
+  std::remove(null.c_str());
+}
+
+// A transfer stopped half-way leaves the camera in the middle of the array:
+// the retry at once still starts at entry 0, as its read-back shows.
+TEST(CamsimKestrelctl, ARetryAfterAStoppedTransferStartsAtEntryZero) {
+  CamSim cam({"--no-link", "--latency", "10"});
+  const std::string lut = TempPath("ramp.txt");
+  std::ofstream file(lut);
+  file << "GammaData\r\n";
+  for (int i = 0; i < 256; ++i)
+    file << (255 - i) * 16 << "\r\n";
+  file.close();
+  const std::string write = "--port " + cam.Path() + " lut write --verify 1 " + lut;
+  CtlResult r = Ctl(write, "timeout 1");
+  EXPECT_EQ(r.status, 124) << r.err;  // timeout's status for the SIGTERM it sent
+  EXPECT_NE(r.err.find("Stopped after "), std::string::npos) << r.err;
+  r = Ctl(write);
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::remove(lut.c_str());
+}
+
+// Set means set: a value the camera acknowledged but did not keep fails set
+// and apply, unless the read-back is left out.
+TEST(CamsimKestrelctl, AValueThatDidNotStickIsAFailure) {
+  CamSim cam({"--no-link", "--clamp", "LR=1500"});
+  const std::string file = TempPath("lr.cam"), port = "--port " + cam.Path() + " ";
+  std::ofstream(file) << "LR=1400\r\nLR=2000\r\n";
+  const std::pair<std::string, int> cases[] = {
+      {"set LR=2000", 1}, {"apply " + file, 1}, {"set --no-verify LR=2000", 0}, {"set LR=1400", 0}};
+  for (const auto& [args, status] : cases) {
+    const CtlResult r = Ctl(port + args);
+    EXPECT_EQ(r.status, status) << args << r.err;
+    EXPECT_EQ(
+        r.err.find("LR: the camera holds 1500 after LR=2000 was acknowledged") != std::string::npos,
+        status == 1)
+        << args << r.err;
+  }
+  std::remove(file.c_str());
+}
+
+// SIGINT, SIGTERM and SIGHUP: the command on the wire finishes, the run says
+// how far it got, releases port and lock, and exits 128 + the signal.
+TEST(CamsimKestrelctl, SignalsStopAfterTheCommandOnTheWire) {
+  CamSim cam({"--no-link", "--latency", "10"});
+  const std::string file = TempPath("long.cam");
+  std::ofstream out(file);
+  for (int i = 0; i < 200; ++i)
+    out << "LR=" << 1000 + i << "\r\n";
+  out.close();
+  const std::string lock = "/var/lock/LCK.." + cam.Path().substr(5).replace(3, 1, "_");
+  for (const auto& [name, status] : {std::pair{"INT", 130}, {"TERM", 143}, {"HUP", 129}}) {
+    // timeout passes its signal on and, preserving, exits as kestrelctl did.
+    const CtlResult r = Ctl("--port " + cam.Path() + " apply " + file,
+                            std::string("timeout --preserve-status -s ") + name + " 1");
+    EXPECT_EQ(r.status, status) << r.err;
+    EXPECT_NE(r.err.find(" of 200; the rest was not sent."), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(lock)) << lock;
+  }
+  std::remove(file.c_str());
 }
 
 }  // namespace

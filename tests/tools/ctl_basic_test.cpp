@@ -31,17 +31,18 @@ std::string Camera(const std::string& line) {
 
 TEST(KestrelctlBasic, SetSendsExactLinesAndStopsAtTheFirstFailure) {
   PtyPeer peer(Camera);
-  CtlResult r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set LR=1000 ID=A000000001");
+  CtlResult r =
+      Ctl("--baud 9600 --port " + peer.SlavePath() + " set --no-verify LR=1000 ID=A000000001");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "LR=1000\r\nID=A000000001\r\n");
 
-  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set CABT2=2,5 LR=500");
+  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set --no-verify CABT2=2,5 LR=500");
   EXPECT_EQ(r.status, 1);
   EXPECT_THAT(r.err, HasSubstr("Error for CABT2=2,5"));
   EXPECT_THAT(peer.Bytes(), Not(HasSubstr("LR=500")));
 
   // A text takes the rest of the argument whole.
-  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set 'UD=ab,cd' 'CABN1=Lens A'");
+  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set --no-verify 'UD=ab,cd' 'CABN1=Lens A'");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(peer.Bytes(), HasSubstr("UD=ab,cd\r\nCABN1=Lens A\r\n"));
 }

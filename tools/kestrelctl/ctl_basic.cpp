@@ -8,6 +8,7 @@
 #include "link/port_list.h"
 #include "panel/connection.h"
 #include "panel/set_line_check.h"
+#include "panel/set_read_back.h"
 #include "panel/tool_session.h"
 
 namespace kestrel::ctl {
@@ -63,7 +64,9 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
   return kOk;
 }
 
-int Set(Context& ctx, const std::vector<std::string>& args) {
+int Set(Context& ctx, const std::vector<std::string>& given) {
+  std::vector<std::string> args = given;
+  if (std::erase(args, std::string("--no-verify")) > 0) LeaveOutReadBack();
   if (args.empty()) {
     PrintError("set needs at least one NAME=VALUE");
     return kUsage;
@@ -80,15 +83,8 @@ int Set(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Connect()) return kFailed;
   for (const CheckedSet& set : sets) {
-    if (set.cmdIndex == cmd::CBDRT && !ctx.cmd->LinkCarriesSpeed()) {
-      PrintError("CBDRT would leave the camera at a speed the relay's line does not run at: " +
-                 ctx.settings.commDevice +
-                 " passes no speed on (rfc2217:// does); nothing was sent");
-      return kUsage;
-    }
-  }
-  for (const CheckedSet& set : sets) {
-    if (ctx.cmd->SetValue(set.cmdIndex, set.value, ctx.timeoutMs) != 1) return Outcome(ctx, false);
+#include "panel/set_read_back.h"
+#include "panel/tool_session.h"
     if (set.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, set.value.intValue)) return kFailed;
   }
   return kOk;
@@ -146,7 +142,10 @@ const Registrar kRegistrar{
     {"ports", "ports                       list the serial devices present (stable names first)",
      Ports, Output::Json},
     {"query", "query NAME[?INDEX]...      print each value, one per line", Query, Output::Json},
-    {"set", "set NAME=VALUE...           set values (NAME=INDEX,VALUE for indexed rows)", Set},
+    {"set",
+     "set [--no-verify] NAME=VALUE...\n"
+     "                             set values (NAME=INDEX,VALUE for indexed rows), each read back",
+     Set},
     {"send", "send 'RAW LINE'             send a line with CR LF, print the replies of --listen MS",
      Send, Output::Text},
 };

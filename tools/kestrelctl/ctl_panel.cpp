@@ -65,6 +65,10 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   HeadlessBindingView view(table);
   table.AttachView(&view);
   table.ReadAllParams();
+  if (StopSignal()) {
+    PrintError("Stopped while reading the parameters; nothing was written.");
+    return kFailed;
+  }
   const std::vector<BindingValue> values = BindingValues(table);
   if (ctx.cmd->LinkLost()) PrintError(ctx.cmd->LostText());
   // Rows whose value is not the camera's, or is one a setting file cannot
