@@ -108,7 +108,7 @@ int CKestrelApp::Run(const Options& options) {
   int status = 0;
   if (!options.screenshot.empty())
     status = ScreenshotAndSummary(QString::fromStdString(options.screenshot));
-  else
+  else if (panel_->isVisible())  // not closed during the first search
     status = QApplication::exec();
 
   panel_.reset();

@@ -123,13 +123,18 @@ void Connection::KeepSetFailure() {
 }
 
 bool Connection::NegotiateAndConnect() {
-  Settings& settings = cmd_.Config();
   told_ = {};
   if (!FindCamera()) {
     if (openFailed_)
       told_ = kestrel::Failure(FailureKind::Lost, "Failed to initialize!\n" + failure_);
     return false;
   }
+  return MoveTo115200();
+}
+
+bool Connection::MoveTo115200() {
+  Settings& settings = cmd_.Config();
+  told_ = {};
   if (settings.baudRate == kBaud115200) return true;
   // Found below 115200: move the camera and the port to 115200. When the
   // camera refuses, the link stays where it is but the panel does not read
@@ -151,6 +156,91 @@ bool Connection::NegotiateAndConnect() {
   settings.baudRate = found;
   if (failure_.empty()) failure_ = NoAnswerText({115200}) + " after the switch";
   return false;
+}
+
+void Connection::BeginSearch(bool lastTry) {
+  Settings& settings = cmd_.Config();
+  failure_.clear();
+  told_ = {};
+  lastBaud_ = IndexOfBaud(BaudOfIndex(settings.baudRate));
+  const bool cameraLink = settings.serialMode != 0;
+  probes_ = {{lastBaud_, timing_.probeMs, false}};
+  for (int index : kSearchOrder) {
+    if (cameraLink && index != kBaud9600 && index != kBaud115200) continue;
+    if (index != lastBaud_) probes_.push_back({index, timing_.probeMs, false});
+  }
+  if (lastTry) probes_.push_back({lastBaud_, timing_.queryMs, true});
+  nextProbe_ = 0;
+  tried_.clear();
+  probing_ = false;
+  searching_ = true;
+}
+
+Connection::Search Connection::EndSearch() {
+  if (failure_.empty()) failure_ = cmd_.LinkLost() ? cmd_.LostText() : NoAnswerText(tried_);
+  if (openFailed_)
+    told_ = kestrel::Failure(FailureKind::Lost, "Failed to initialize!\n" + failure_);
+  cmd_.ClosePort();
+  cmd_.Config().baudRate = lastBaud_;
+  searching_ = probing_ = false;
+  return Search::NotFound;
+}
+
+void Connection::StopSearch(bool closePort) {
+  if (!searching_) return;
+  if (closePort) {
+    cmd_.ClosePort();
+    cmd_.Config().baudRate = lastBaud_;
+  }
+  failure_.clear();
+  searching_ = probing_ = false;
+}
+
+Connection::Search Connection::SearchStep() {
+  if (!searching_) return Search::NotFound;
+  using Clock = std::chrono::steady_clock;
+  if (!probing_) {
+    if (nextProbe_ >= probes_.size()) return EndSearch();
+    const Probe probe = probes_[nextProbe_++];
+    if (probe.last && (tried_.empty() || cmd_.LinkLost())) return EndSearch();
+    cmd_.ClosePort();
+    cmd_.Config().baudRate = probe.baudIndex;
+    if (!Open()) {
+      // A Camera Link library may refuse only this speed; a serial port
+      // refuses every speed alike.
+      if (cmd_.Config().serialMode != 0) return Search::Looking;
+      return EndSearch();
+    }
+    if (!probe.last) tried_.push_back(BaudOfIndex(probe.baudIndex));
+    cmd_.ClearReceive();
+    cmd_.SendCommand(cmd_.FormatQuery(cmd::EA, true), 1);
+    deadline_ = Clock::now() + std::chrono::milliseconds(probe.timeoutMs);
+    probing_ = true;
+    return Search::Looking;
+  }
+  cmd_.ReceiveLine(1);
+  while (cmd_.LineCount() > 0) {
+    // Only "EA=" with a whole number is the camera's answer; an echo of the
+    // query or a line sent unasked is passed over.
+    ParsedLine r;
+    cmd_.ParseReply(r);
+    int area = 0;
+    const char* first = r.value1.data();
+    const char* last = first + r.value1.size();
+    if (r.error != 0 || r.name != "EA" || r.separator != "=" || r.value1.empty()) continue;
+    if (auto [end, ec] = std::from_chars(first, last, area); ec != std::errc() || end != last)
+      continue;
+    currentArea_ = area;
+    searching_ = probing_ = false;
+    cmd_.Ui().SetLinkState(1);
+    return Search::Found;
+  }
+  if (cmd_.LinkLost()) {
+    nextProbe_ = probes_.size();
+    return EndSearch();
+  }
+  if (Clock::now() >= deadline_) probing_ = false;
+  return Search::Looking;
 }
 
 // ---------------------------------------------------------------- time displays

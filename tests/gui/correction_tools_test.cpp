@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -307,6 +308,28 @@ TEST_F(CorrectionToolsTest, AberrationFileRoundTripFromTheFactoryMenuIgnoresClic
   load->trigger();
   ASSERT_EQ(boxes_.size(), 1u) << boxes_.front().text;  // the completion alone
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Array("CAB2"); }), before);
+}
+
+// The column buffer dialog sends each A.Black entry as committed, keeps its
+// Cancel in reach and closes with one OK.
+TEST_F(CorrectionToolsTest, ColumnDialogSendsTheTypedBlackAndClosesWithOneOk) {
+  Start(kModeFactory);
+  CDlgColumnCal column(*panel_, ui_);
+  column.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&column));
+  column.findChild<QPushButton*>("startButton")->click();
+  auto* green = column.findChild<QSpinBox*>("aBlackG");
+  ASSERT_TRUE(green->isEnabled());
+  EXPECT_GE(green->width(), green->minimumSizeHint().width());
+  green->setFocus();
+  green->selectAll();
+  QTest::keyClicks(green, "64");
+  QTest::keyClick(green, Qt::Key_Return);
+  EXPECT_TRUE(Sent("AFG=7C,40"));
+  EXPECT_TRUE(column.findChild<QPushButton*>("cancelButton")->isVisible());
+  column.findChild<QPushButton*>("okButton")->click();
+  EXPECT_EQ(column.result(), QDialog::Accepted);
+  EXPECT_TRUE(Sent("CBC0=0,1"));
 }
 
 // The pictures of the editor and the calibration dialogs for the README;

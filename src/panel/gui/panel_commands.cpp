@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QPushButton>
 
+#include "base/checked_input.h"
 #include "base/file_messages.h"
 #include "base/text_file.h"
 #include "gui/file_dialog.h"
@@ -56,7 +57,26 @@ class BusyScope {
   PanelCommands& tools_;
 };
 
+// The setting area as the flash questions name it.
+QString AreaName(int area) {
+  switch (area) {
+    case kAreaFactory:
+      return QObject::tr("Factory");
+    case kAreaUser1:
+      return QObject::tr("User 1");
+    default:
+      return QObject::tr("User 2");
+  }
+}
+
 }  // namespace
+
+bool ConfirmAreaStore(QtUserInterface& ui, int area) {
+  return ui.ConfirmFlashWrite(
+      QObject::tr("Store the camera's current settings in the %1 setting area?\n"
+                  "This overwrites the settings stored there.")
+          .arg(AreaName(area)));
+}
 
 PanelCommands::PanelCommands(CKestrelDlg& panel, QtUserInterface& ui)
     : QObject(&panel), panel_(panel), cmd_(panel.Cmd()), ui_(ui), panelSettings_(panel) {
@@ -113,12 +133,51 @@ void PanelCommands::Open() {
   const std::string path =
       ChooseFile(&panel_, {false, s.dataPath, "cam", "Camera setting data (*.cam)", {}});
   if (path.empty()) return;
-  {
-    BusyScope busy(*this);
-    const ReplayResult r = ReplaySettingFile(path, panel_.Cmd(), &panelSettings_, &ui_);
-    if (r.FailureRecorded()) ShowReplayFailure();
-  }
   s.dataPath = FolderOf(path);
+  std::string text;
+  if (std::string why = ReadInputFile(path, kMaxSettingFileBytes, text); !why.empty()) {
+    ui_.Show(Failure(FailureKind::FileError, path + "\nCouldn't open this file\n" + why,
+                     MsgIcon::Warning, "File Open Error"));
+    return;
+  }
+  // The file and what it holds, before anything is sent.
+  const SettingFileCheck check = CheckSettingText(cmd_.Table(), text);
+  const QString name = QString::fromStdString(path).section('/', -1);
+  if (ui_.Report(tr("Send the settings of %1 to the camera?\n%2 lines, %3 settings.")
+                     .arg(name)
+                     .arg(check.lines)
+                     .arg(check.good.size())
+                     .toStdString(),
+                 MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
+    return;
+  BusyScope busy(*this);
+  // What the camera held before: the panel's values, read from it.
+  const std::vector<BindingValue> before = BindingValues(panel_.Table());
+  const ReplayResult r = ReplaySettingText(text, cmd_, &panelSettings_, &ui_);
+  if (r.cancelled && r.sent > 0 && !cmd_.LinkLost() &&
+      ui_.Report(tr("Stopped after %1 of %2 settings.\nPut back the values the camera held "
+                    "before %3 was opened?")
+                     .arg(r.sent)
+                     .arg(check.good.size())
+                     .arg(name)
+                     .toStdString(),
+                 MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes) {
+    PutBack(before);
+    return;
+  }
+  if (r.FailureRecorded()) ShowReplayFailure();
+}
+
+void PanelCommands::PutBack(const std::vector<BindingValue>& before) {
+  // The replay has made its values the panel's baseline; the values from
+  // before go back as changes to it, so only what differs is sent.
+  BindingTable& table = panel_.Table();
+  for (const BindingValue& b : before)
+    if (!(table.GetParam(b.ctrlId) == b.value)) table.SetParam(b.ctrlId, b.value);
+  // A value the camera does not take is told by the table and read back.
+  CCamCmd::LinkOwner owner(cmd_);
+  (void)table.SendChangedParams();
+  table.SaveBaseline();
 }
 
 void PanelCommands::ShowReplayFailure() {
@@ -155,7 +214,7 @@ void PanelCommands::LoadSettings() {
 void PanelCommands::StoreSettings() {
   if (areaDialog_) return;
   const int area = RunAreaDialog(false);
-  if (area < 0) return;
+  if (area < 0 || !ConfirmAreaStore(ui_, area)) return;
   BusyScope busy(*this);
   int current = panel_.Link().CurrentArea();
   if (StoreSettingsArea(panel_.Cmd(), current, area))
@@ -167,8 +226,9 @@ void PanelCommands::StoreSettings() {
 
 void PanelCommands::StoreAll() {
   BusyScope busy(*this);
-  if (ui_.Report("Are you sure you want to overwrite into all EEPROM areas?", MsgIcon::Question,
-                 MsgButtons::YesNo) != MsgAnswer::Yes)
+  if (!ui_.ConfirmFlashWrite(tr(
+          "Store the camera's current settings in all three setting areas "
+          "(Factory, User 1 and User 2)?\nThis overwrites the settings stored in each of them.")))
     return;
   if (StoreAllAreas(panel_.Cmd(), ui_))
     ui_.Report(kStoredText, MsgIcon::Information);
@@ -178,8 +238,10 @@ void PanelCommands::StoreAll() {
 
 void PanelCommands::InitFlashData() {
   BusyScope busy(*this);
-  if (ui_.Report("Is the Flash parameter changed to the default value?", MsgIcon::Question,
-                 MsgButtons::YesNo) != MsgAnswer::Yes)
+  if (!ui_.ConfirmFlashWrite(
+          tr("Reset the parameters in the camera's flash memory to their defaults?\n"
+             "This overwrites every parameter stored there; the camera uses the defaults "
+             "from its next start.")))
     return;
   if (kestrel::InitFlashData(panel_.Cmd()))
     ui_.Report("Complete!  Data change when camera is rebooted.", MsgIcon::Information);
