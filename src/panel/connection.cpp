@@ -82,38 +82,13 @@ bool Connection::Connect() {
 }
 
 bool Connection::FindCamera(bool lastTry) {
-  Settings& settings = cmd_.Config();
-  failure_.clear();
-  const int last = IndexOfBaud(BaudOfIndex(settings.baudRate));
-  const bool cameraLink = settings.serialMode != 0;
-  std::vector<int> order{last};
-  for (int index : kSearchOrder) {
-    // A Camera Link library may not offer the other speeds (and says so
-    // aloud); the camera's own two are enough there.
-    if (cameraLink && index != kBaud9600 && index != kBaud115200) continue;
-    if (index != last) order.push_back(index);
-  }
-  std::vector<int> tried;
-  for (int index : order) {
-    cmd_.ClosePort();
-    settings.baudRate = index;
-    if (!Open()) {
-      if (cameraLink) continue;  // this speed only
-      settings.baudRate = last;
-      return false;  // the same at every speed
-    }
-    tried.push_back(BaudOfIndex(index));
-    if (Identify(timing_.probeMs)) return true;
-    if (cmd_.LinkLost()) break;
-  }
-  cmd_.ClosePort();
-  settings.baudRate = last;
-  if (lastTry && !tried.empty() && !cmd_.LinkLost() && Open()) {
-    if (Identify(timing_.queryMs)) return true;
-    cmd_.ClosePort();
-  }
-  if (failure_.empty()) failure_ = cmd_.LinkLost() ? cmd_.LostText() : NoAnswerText(tried);
-  return false;
+  // The steps of the panel's search, one after the other; each waits at most
+  // one byte time-out, so this never spins.
+  BeginSearch(lastTry);
+  Search result = Search::Looking;
+  while (result == Search::Looking)
+    result = SearchStep();
+  return result == Search::Found;
 }
 
 void Connection::KeepSetFailure() {
