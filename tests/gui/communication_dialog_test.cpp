@@ -122,6 +122,10 @@ TEST_F(CommTest, ToolButtonsAskFirstAndRunOnYes) {
     EXPECT_EQ(boxes_[0].caption, QtUserInterface::kFlashCaption);
     EXPECT_EQ(boxes_[1].text, c.done);
   }
+  EXPECT_EQ(camera_->WithModel([&](sim::CameraModel& m) { return m.AreaInt(1, "LR"); }), 777);
+  const uint64_t beforeReset = camera_->Stats().linesIn;
+  panel_->findChild<QPushButton*>("buttonCameraReset")->click();
+  QTRY_COMPARE_WITH_TIMEOUT(camera_->Stats().linesIn, beforeReset + 1, 2000);
   // A real box: Cancel is its default, so Enter writes nothing.
   ui_.SetResponder({});
   QTimer::singleShot(0, [] {
@@ -132,10 +136,6 @@ TEST_F(CommTest, ToolButtonsAskFirstAndRunOnYes) {
   const uint64_t beforeEnter = camera_->Stats().linesIn;
   panel_->findChild<QPushButton*>("buttonStoreAll")->click();
   EXPECT_EQ(camera_->Stats().linesIn, beforeEnter);
-  EXPECT_EQ(camera_->WithModel([&](sim::CameraModel& m) { return m.AreaInt(1, "LR"); }), 777);
-  const uint64_t beforeReset = camera_->Stats().linesIn;
-  panel_->findChild<QPushButton*>("buttonCameraReset")->click();
-  QTRY_COMPARE_WITH_TIMEOUT(camera_->Stats().linesIn, beforeReset + 1, 2000);
 }
 
 TEST_F(CommTest, ChoosingAnotherPortReconnectsAndRefreshesThePanel) {

@@ -302,13 +302,14 @@ void CKestrelDlg::SearchTick() {
   // No camera: a port that cannot be opened is told at start-up; after that
   // the status strip says why while the panel keeps looking, less and less
   // often.
-  if (firstSearch_) {
-    firstSearch_ = false;
-    ui_.Show(connection_.LastFailure());
-    if (startLoop_) startLoop_->quit();
-  }
+  // The pause starts before the box, so looking goes on while it is open.
   searchPauseMs_ = std::min(std::max(2 * searchPauseMs_, kReconnectMs), kSearchBackoffMaxMs);
   PauseSearch(searchPauseMs_);
+  if (firstSearch_) {
+    firstSearch_ = false;
+    if (startLoop_) startLoop_->quit();
+    ui_.Show(connection_.LastFailure());
+  }
 }
 
 void CKestrelDlg::CameraFound() {

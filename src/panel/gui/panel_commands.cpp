@@ -225,11 +225,13 @@ void PanelCommands::StoreSettings() {
 }
 
 void PanelCommands::StoreAll() {
-  BusyScope busy(*this);
+  // The question is modal; the panel is disabled only for the store itself
+  // (a box over a disabled window would take no input).
   if (!ui_.ConfirmFlashWrite(tr(
           "Store the camera's current settings in all three setting areas "
           "(Factory, User 1 and User 2)?\nThis overwrites the settings stored in each of them.")))
     return;
+  BusyScope busy(*this);
   if (StoreAllAreas(panel_.Cmd(), ui_))
     ui_.Report(kStoredText, MsgIcon::Information);
   else
@@ -237,12 +239,12 @@ void PanelCommands::StoreAll() {
 }
 
 void PanelCommands::InitFlashData() {
-  BusyScope busy(*this);
   if (!ui_.ConfirmFlashWrite(
           tr("Reset the parameters in the camera's flash memory to their defaults?\n"
              "This overwrites every parameter stored there; the camera uses the defaults "
              "from its next start.")))
     return;
+  BusyScope busy(*this);
   if (kestrel::InitFlashData(panel_.Cmd()))
     ui_.Report("Complete!  Data change when camera is rebooted.", MsgIcon::Information);
   else
