@@ -158,6 +158,7 @@ Connection::Search Connection::EndSearch() {
   cmd_.ClosePort();
   cmd_.Config().baudRate = lastBaud_;
   searching_ = probing_ = false;
+  cmd_.Ui().SetLinkState(0);
   return Search::NotFound;
 }
 

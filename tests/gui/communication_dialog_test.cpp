@@ -64,8 +64,8 @@ TEST_F(CommTest, AreaDialogListsFollowTheModeAndTheCurrentArea) {
       true);
   Action("actionStoreSettings")->trigger();
   EXPECT_EQ(panel_->Link().CurrentArea(), 2);
-  ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].icon, MsgIcon::Information);
+  ASSERT_EQ(boxes_.size(), 2u);  // the flash question, then the outcome
+  EXPECT_EQ(boxes_[1].icon, MsgIcon::Information);
   EXPECT_TRUE(panel_->isEnabled());
 
   // Cancel sends nothing.
@@ -224,7 +224,9 @@ TEST_F(CommTest, SettingFileSavedFromThePanelIsReplayedByOpen) {
 
   camera_->WithModel([](sim::CameraModel& m) { m.SetInt("LR", 500); });
   Action("actionOpen")->trigger();
-  EXPECT_TRUE(boxes_.empty()) << ::testing::PrintToString(BoxTexts());
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{
+                "Send the settings of panel.cam to the camera?\n69 lines, 69 settings."}));
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Int("LR"); }), 1000);
   EXPECT_EQ(panel_->Table().GetParamInt(ctrl::LR), 1000);
   EXPECT_TRUE(panel_->isEnabled());

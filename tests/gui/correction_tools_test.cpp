@@ -241,12 +241,13 @@ TEST_F(CorrectionToolsTest, DataMenuLoadsSavesAndStoresOnItsSensor) {
   EXPECT_EQ(camera_->Stats().linesIn, linesBefore);
 
   boxes_.clear();
+  yesNo_ = MsgAnswer::Yes;
   Model([](sim::CameraModel& m) { m.knobs.rejected = {"PBDS2"}; });
   MenuItem("menuPixelBlack", "Store to Camera (Sensor1)")->trigger();
   MenuItem("menuPixelBlack", "Store to Camera (Sensor2)")->trigger();
-  ASSERT_EQ(boxes_.size(), 2u);
-  EXPECT_EQ(boxes_[0].icon, MsgIcon::Information);
-  EXPECT_EQ(boxes_[1].icon, MsgIcon::Warning);
+  ASSERT_EQ(boxes_.size(), 4u);  // each asked first
+  EXPECT_EQ(boxes_[1].icon, MsgIcon::Information);
+  EXPECT_EQ(boxes_[3].icon, MsgIcon::Warning);
 }
 
 TEST_F(CorrectionToolsTest, BlemishAndTapGainButtonsReachTheCameraAndThePanel) {

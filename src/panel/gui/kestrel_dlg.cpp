@@ -324,6 +324,9 @@ void CKestrelDlg::CameraFound() {
     // Every control shows the camera's value again, even one whose stored
     // value did not change while the panel had no camera.
     table_.AttachView(&view_);
+    // As at every start: the mode's layout once the link is known (the
+    // Communication dialog takes the speed in use from it).
+    ApplyModeLayout();
     RefreshFromCamera();
     userArea_->setEnabled(true);
     factoryArea_->setEnabled(true);

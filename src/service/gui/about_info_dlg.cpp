@@ -132,7 +132,9 @@ void CAboutDlg::RefreshCameraData() {
 void CAboutDlg::SaveUserId() {
   tools_.Operation([this] {
     const std::string id = userId_->text().toStdString();
-    if (!tools_.Ui().ConfirmFlashWrite(tr("Write the user ID \"%1\" into the camera?\n"
+    // An ID too long is refused by SaveUserId without asking.
+    if (id.size() <= kUserIdMax &&
+        !tools_.Ui().ConfirmFlashWrite(tr("Write the user ID \"%1\" into the camera?\n"
                                           "This overwrites the user ID stored there.")
                                            .arg(userId_->text())))
       return;
