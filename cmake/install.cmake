@@ -16,8 +16,17 @@ endforeach()
 
 if(TARGET kestrel)
   install(FILES resources/kestrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES resources/kestrel.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
+  foreach(size 16 22 24 32 48 64 128 256)
+    install(FILES resources/icons/kestrel-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME kestrel.png)
+  endforeach()
+  install(FILES resources/icons/kestrel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
+
+# The manual (F1 in the panel opens the README) with the documents it links.
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel)
+install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel/docs
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.png" PATTERN "man" EXCLUDE)
 
 if(TARGET kestrelctl)
   # The folder bash-completion loads completions from on demand, by command name.

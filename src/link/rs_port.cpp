@@ -179,7 +179,12 @@ long CRsPort::TakeFromDriver(int& error) {
   }
   const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(room));
   error = n < 0 ? errno : 0;
-  if (n > 0) ring_.Push(buffer, static_cast<int>(n));
+  if (n > 0) {
+    ring_.Push(buffer, static_cast<int>(n));
+    // Under the same lock as the reader's last look at the ring: either it
+    // saw these bytes or it is asleep and gets the signal.
+    if (readerSleeping_.load()) SignalReader();
+  }
   return static_cast<long>(n);
 }
 
@@ -200,13 +205,7 @@ void CRsPort::ReceiveLoop() {
       }
       int error = 0;
       const long n = TakeFromDriver(error);
-      if (n > 0) {
-        // Published before the flag is read: a reader that set it before
-        // looking at the ring either saw these bytes or gets the signal.
-        std::atomic_thread_fence(std::memory_order_seq_cst);
-        if (readerSleeping_.load()) SignalReader();
-        continue;
-      }
+      if (n > 0) continue;
       if (n < 0 && (error == EAGAIN || error == EINTR)) continue;
       // With VMIN and VTIME at 0 an empty queue reads as 0 bytes: DiscardInput
       // took what poll reported. Only with the hang-up flag is it the end.
@@ -261,11 +260,10 @@ void CRsPort::WaitForBytes(int timeoutMs) {
   // The reader sleeps on the port as well as on the receive thread's signal
   // and takes a reply from the driver itself: the kernel wakes it directly,
   // one hand-over fewer per exchange, which counts most on a busy machine.
-  readerSleeping_.store(true);
-  std::atomic_thread_fence(std::memory_order_seq_cst);
-  if (ring_.Count() > 0 || lost_.load()) {
-    readerSleeping_.store(false);
-    return;
+  {
+    std::lock_guard<std::mutex> lock(portMutex_);
+    if (ring_.Count() > 0 || lost_.load()) return;
+    readerSleeping_.store(true);
   }
   pollfd fds[2] = {{fd_, POLLIN, 0}, {readerSignal_, POLLIN, 0}};
   const int r = ::poll(fds, 2, timeoutMs);

@@ -2,10 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 
 #include "base/settings.h"
 #include "base/user_interface.h"
+#include "link/line_speed.h"
+#include "link/net_port.h"
 #include "link/rs_port.h"
 #include "panel/binding_table.h"
 #include "protocol/cam_cmd.h"
@@ -37,9 +40,28 @@ std::string Connection::PortName() const {
   return com + " (" + CRsPort::DevicePath(com) + ")";
 }
 
+bool MayMoveCameraSpeed(const CCamCmd& cmd) {
+  const Settings& s = cmd.Config();
+  return !s.speedGiven && s.keepCameraSpeed == 0 && cmd.LinkCarriesSpeed();
+}
+
+bool FollowCameraSpeed(CCamCmd& cmd, int code) {
+  Settings& settings = cmd.Config();
+  for (int index = 0; index < static_cast<int>(std::size(kCameraBauds)); ++index) {
+    if (CameraLinkCode(BaudOfIndex(index)) != static_cast<uint32_t>(code)) continue;
+    settings.baudRate = index;
+    cmd.ClosePort();
+    if (cmd.OpenConfiguredPort() == 1) return true;
+    cmd.Fail(cmd.OpenFailure());
+    return false;
+  }
+  return true;  // a code of no speed of ours: the camera keeps its speed
+}
+
 bool Connection::DevicePresent() const {
   const Settings& s = cmd_.Config();
-  if (s.serialMode != 0) return true;
+  // A relay on the network is only known to be there by connecting to it.
+  if (s.serialMode != 0 || IsNetworkPort(s.commDevice)) return true;
   const std::string com = "COM" + std::to_string(s.commPort + 1);
   return ::access(CRsPort::DevicePath(s.commDevice.empty() ? com : s.commDevice).c_str(), F_OK) ==
          0;
@@ -110,7 +132,7 @@ bool Connection::NegotiateAndConnect() {
 bool Connection::MoveTo115200() {
   Settings& settings = cmd_.Config();
   told_ = {};
-  if (settings.baudRate == kBaud115200) return true;
+  if (settings.baudRate == kBaud115200 || !MayMoveCameraSpeed(cmd_)) return true;
   // Found below 115200: move the camera and the port to 115200. When the
   // camera refuses, the link stays where it is but the panel does not read
   // from it: the camera may have switched anyway with its acknowledgement
@@ -190,7 +212,9 @@ Connection::Search Connection::SearchStep() {
     if (!probe.last) tried_.push_back(BaudOfIndex(probe.baudIndex));
     cmd_.ClearReceive();
     cmd_.SendCommand(cmd_.FormatQuery(cmd::EA, true), 1);
-    deadline_ = Clock::now() + std::chrono::milliseconds(probe.timeoutMs);
+    // A probe waits for the camera and for the way there and back.
+    deadline_ =
+        Clock::now() + std::chrono::milliseconds(probe.timeoutMs + 2 * cmd_.LinkRoundTripMs());
     probing_ = true;
     return Search::Looking;
   }
@@ -215,7 +239,15 @@ Connection::Search Connection::SearchStep() {
     nextProbe_ = probes_.size();
     return EndSearch();
   }
-  if (Clock::now() >= deadline_) probing_ = false;
+  if (Clock::now() < deadline_) return Search::Looking;
+  probing_ = false;
+  // Over a link that cannot change the line's speed, or with the speed
+  // given, the last speed is the only one to try.
+  if (!cmd_.LinkCarriesSpeed() || cmd_.Config().speedGiven) {
+    const size_t patient =
+        !probes_.empty() && probes_.back().last ? probes_.size() - 1 : probes_.size();
+    nextProbe_ = std::max(nextProbe_, patient);
+  }
   return Search::Looking;
 }
 
@@ -229,7 +261,7 @@ std::string TimeText(int32_t counts) {
       std::to_chars(text, text + sizeof text - 2, static_cast<double>(counts) * kClockMicroseconds,
                     std::chars_format::fixed, 3);
   if (ec != std::errc()) return {};
-  return std::string(text, end) + "us";
+  return std::string(text, end) + " \u00b5s";
 }
 
 std::string ExposureText(int32_t pe, int32_t lr, int tr, int tg) {
