@@ -1,0 +1,31 @@
+#!/bin/bash
+# make package: builds the Debian packages of debian/ from a copy of the work
+# tree (committed and new files, as git sees them) in build/debian/, so that
+# dpkg-buildpackage's output lands there and not beside the checkout. Then
+# lintian must report nothing and appstreamcli must accept the metadata.
+# Usage: build-packages.sh VERSION MAINTAINER HOMEPAGE
+set -euo pipefail
+version=$1
+export KESTREL_MAINTAINER=$2 KESTREL_HOMEPAGE=$3
+cd "$(dirname "$0")/.."
+out=$PWD/build/debian
+tree=$out/kestrel-$version
+rm -rf "$out"
+mkdir -p "$tree"
+git ls-files -z --cached --others --exclude-standard |
+    tar -c --null -T - --ignore-failed-read 2>/dev/null | tar -x -C "$tree"
+
+(cd "$tree" && dpkg-buildpackage -b -us -uc -m"$KESTREL_MAINTAINER")
+
+changes=$(ls "$out"/kestrel_"$version"_*.changes)
+echo "lintian:"
+lintian -I --fail-on error,warning "$changes"
+echo "appstreamcli:"
+for deb in "$out"/kestrel_"$version"_*.deb; do
+    dpkg-deb -x "$deb" "$out/root"
+done
+appstreamcli validate --no-net "$out"/root/usr/share/metainfo/*.metainfo.xml
+desktop-file-validate "$out"/root/usr/share/applications/kestrel.desktop
+for deb in "$out"/*.deb; do
+    echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
+done
