@@ -74,7 +74,30 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
   ::closedir(dir);
 }
 
+bool dashIsStdio = false;
+bool stdoutTaken = false;
+
+// The content on standard output, for "-".
+bool WriteStdout(const std::string& content, std::string* error) {
+  if (stdoutTaken) errno = EBUSY;
+  if (stdoutTaken || std::fwrite(content.data(), 1, content.size(), stdout) != content.size() ||
+      std::fflush(stdout) != 0) {
+    SetError(error, "cannot write standard output");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+void SetDashIsStdio(bool on, bool taken) {
+  dashIsStdio = on;
+  stdoutTaken = taken;
+}
+
+bool DashIsStdio(const std::string& path) {
+  return dashIsStdio && path == "-";
+}
 
 bool WriteFileAtomically(const std::string& requested, const std::string& content,
                          std::string* error) {
@@ -83,6 +106,7 @@ bool WriteFileAtomically(const std::string& requested, const std::string& conten
     SetError(error, "empty path");
     return false;
   }
+  if (DashIsStdio(requested)) return WriteStdout(content, error);
   std::string path;
   if (!ResolveTarget(requested, path)) {
     SetError(error, "cannot follow the link");
@@ -182,6 +206,12 @@ bool AtomicTextFile::Create(const std::string& path) {
   struct stat st {};
   error_ = 0;
   if (path.empty()) error_ = ENOENT;
+  if (DashIsStdio(path) && stdoutTaken) error_ = EBUSY;
+  if (DashIsStdio(path) && !error_) {
+    path_ = path;
+    open_ = true;
+    return true;
+  }
   if (!error_ && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) error_ = EISDIR;
   const std::string folder = FolderOf(path);
   if (!error_ && ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) error_ = errno;
