@@ -2,7 +2,9 @@
 # make package: builds the Debian packages of debian/ from a copy of the work
 # tree (committed and new files, as git sees them) in build/debian/, so that
 # dpkg-buildpackage's output lands there and not beside the checkout. Then
-# lintian must report nothing and appstreamcli must accept the metadata.
+# lintian must report no error and no warning, appstreamcli and
+# desktop-file-validate must accept the metadata and the menu entry. The
+# debug symbol packages go to build/debian/dbgsym/.
 # Usage: build-packages.sh VERSION MAINTAINER HOMEPAGE
 set -euo pipefail
 version=$1
@@ -26,6 +28,9 @@ for deb in "$out"/kestrel_"$version"_*.deb; do
 done
 appstreamcli validate --no-net "$out"/root/usr/share/metainfo/*.metainfo.xml
 desktop-file-validate "$out"/root/usr/share/applications/kestrel.desktop
+# The debug symbols apart, so that build/debian/*.deb is what a line PC installs.
+mkdir -p "$out/dbgsym"
+mv "$out"/*-dbgsym_*.deb "$out/dbgsym/"
 for deb in "$out"/*.deb; do
     echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
 done
