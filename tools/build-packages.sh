@@ -17,6 +17,14 @@ mkdir -p "$tree"
 git ls-files -z --cached --others --exclude-standard |
     tar -c --null -T - --ignore-failed-read 2>/dev/null | tar -x -C "$tree"
 
+# debhelper gives the build a HOME of its own; ccache keeps the developer's
+# cache and settings, so a second package build compiles only what changed.
+if command -v ccache >/dev/null; then
+    export CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
+    for config in "${XDG_CONFIG_HOME:-$HOME/.config}/ccache/ccache.conf" "$HOME/.ccache/ccache.conf"; do
+        [[ -z ${CCACHE_CONFIGPATH-} && -f $config ]] && export CCACHE_CONFIGPATH=$config
+    done
+fi
 (cd "$tree" && dpkg-buildpackage -b -us -uc -m"$KESTREL_MAINTAINER")
 
 changes=$(ls "$out"/kestrel_"$version"_*.changes)
