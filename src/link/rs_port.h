@@ -66,6 +66,12 @@ class CRsPort : public Transport {
 
  private:
   void ReceiveLoop();
+  // Moves what the driver holds into the ring, at most the ring's room, and
+  // returns read()'s result (errno in error when it is negative).
+  long TakeFromDriver(int room, int& error);
+  // The reader's sleep: on the port itself and on the receive thread's signal.
+  void WaitForBytes(int timeoutMs);
+  void SignalReader();
   void MarkLost(int error);
   int Fail(int fd, PortOpenError::Kind kind, int error);
 
@@ -73,6 +79,8 @@ class CRsPort : public Transport {
   int fd_ = -1;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
+  int readerSignal_ = -1;  // eventfd: the receive thread stored bytes for a sleeping reader
+  std::atomic<bool> readerSleeping_{false};
   std::atomic<bool> stop_{false};
   std::atomic<bool> lost_{false};
   std::atomic<int> lostError_{0};
