@@ -2,6 +2,7 @@
 #   make run    install what is missing, build, start the panel on the simulated camera
 #   make test   install what is missing, build, run every test
 # Further: make bench, make sanitize (ASan+UBSan and TSan), make fuzz, make soak, make format,
+#          make screenshots, make translations (collect texts into translations/*.ts),
 #          make package (the Debian packages in build/debian/).
 
 SHELL := /bin/bash
@@ -10,10 +11,12 @@ FUZZ_SECONDS ?= 20
 
 # Debian 12 packages the build, the tests and the tools need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            qt6-base-dev libgl-dev clang libclang-rt-14-dev clang-format \
-            python3 python3-serial xvfb xauth fonts-dejavu-core fonts-noto-cjk
+            qt6-base-dev qt6-l10n-tools libgl-dev clang libclang-rt-14-dev clang-format \
+            python3 python3-serial xvfb xauth fonts-dejavu-core fonts-noto-cjk \
+            ser2net pybind11-dev python3-dev python3-pytest
 
-.PHONY: all deps build test run bench soak sanitize asan tsan fuzz format screenshots package clean
+.PHONY: all deps build test run bench soak sanitize asan tsan fuzz format screenshots translations \
+        package clean
 
 all: build
 
@@ -78,8 +81,18 @@ package: deps
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+# The pictures are taken under Xvfb with a window manager (openbox), so the
+# window frames count as on a desk.
+screenshots: PACKAGES += openbox
 screenshots: build
 	@tools/screenshots.sh
+
+# Collects the translatable texts of the sources into translations/*.ts (the
+# translations already made are kept); lrelease builds them into the program.
+LUPDATE ?= /usr/lib/qt6/bin/lupdate
+translations: deps
+	@$(LUPDATE) -silent -tr-function-alias QT_TRANSLATE_NOOP+=KESTREL_TR_NOOP -no-obsolete \
+	  -locations none -source-language en src -ts translations/*.ts
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

@@ -24,12 +24,10 @@ set(KESTREL_HOMEPAGE "https://kestrel.example.org"
 if(TARGET kestrel)
   install(FILES resources/kestrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   foreach(size 16 22 24 32 48 64 128 256)
-    install(FILES resources/icons/${size}x${size}.png
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-            RENAME kestrel.png)
+    install(FILES resources/icons/kestrel-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME kestrel.png)
   endforeach()
-  install(FILES resources/icons/kestrel.svg
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES resources/icons/kestrel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
   string(REGEX REPLACE "^[a-z]+://([^/:]+).*" "\\1" host "${KESTREL_HOMEPAGE}")
   string(REPLACE "." ";" labels "${host}")
@@ -55,6 +53,11 @@ if(TARGET kestrel)
   install(FILES ${PROJECT_BINARY_DIR}/${KESTREL_APPSTREAM_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
+
+# The manual (F1 in the panel opens the README) with the documents it links.
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel)
+install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel/docs
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.png" PATTERN "man" EXCLUDE)
 
 if(TARGET kestrelctl)
   # The folder bash-completion loads completions from on demand, by command name.

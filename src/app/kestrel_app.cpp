@@ -1,9 +1,12 @@
 #include "app/kestrel_app.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QPixmap>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <cstdio>
 
 #include "correction/gui/correction_tools.h"
@@ -125,8 +128,25 @@ int CKestrelApp::ScreenshotAndSummary(const QString& file) {
     bar->setValue(bar->maximum());
   }
   QApplication::processEvents();
-  const QPixmap shot = panel_->grab();
+  // Under a window manager the picture is the screen's, frame and all, once
+  // the window manager has framed and placed the window.
+  const bool windowManager = QGuiApplication::platformName() == "xcb";
+  if (windowManager) {
+    QEventLoop settle;
+    QTimer::singleShot(800, &settle, &QEventLoop::quit);
+    settle.exec();
+  }
+  const QRect frame = panel_->frameGeometry();
+  const QPixmap shot =
+      windowManager && panel_->screen()
+          ? panel_->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+          : panel_->grab();
   const bool saved = shot.save(file, "PNG");
+  // Whether the groups fit: the scroll bars the window needs.
+  QScrollArea* area = panel_->ContentArea();
+  const bool down = area->verticalScrollBar()->maximum() > 0;
+  const bool sideways = area->horizontalScrollBar()->maximum() > 0;
+  const QRect screen = panel_->screen() ? panel_->screen()->geometry() : QRect();
 
   std::string model = "(no answer)";
   std::string firmware = "(no answer)";
@@ -148,6 +168,12 @@ int CKestrelApp::ScreenshotAndSummary(const QString& file) {
   } else {
     std::printf("No camera answered on %s\n", port.c_str());
   }
+  std::printf("  window:     %dx%d, framed %dx%d, on a %dx%d screen; scrolls %s\n", panel_->width(),
+              panel_->height(), frame.width(), frame.height(), screen.width(), screen.height(),
+              down && sideways ? "both ways"
+              : down           ? "down"
+              : sideways       ? "sideways"
+                               : "not at all");
   if (saved)
     std::printf("Screenshot: %s\n", file.toLocal8Bit().constData());
   else

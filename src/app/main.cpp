@@ -2,16 +2,31 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
+#include <cstring>
 
 #include "app/kestrel_app.h"
 #include "gui/dark_palette.h"
+#include "gui/translation.h"
+
+namespace {
+
+// --help and --version are answered without a display: before the window
+// system is opened, on a plain core application.
+bool AsksForHelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+      if (std::strcmp(argv[i], option) == 0) return true;
+  return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setOrganizationName("Corvid");
-  QApplication::setApplicationName("HX-9302 Kestrel");
-  QApplication::setApplicationVersion(KESTREL_VERSION);
+  QCoreApplication::setOrganizationName("Corvid");
+  QCoreApplication::setApplicationName("HX-9302 Kestrel");
+  QCoreApplication::setApplicationVersion(KESTREL_VERSION);
 
+  // The options' texts stay English: the manual pages and scripts read them.
   QCommandLineParser parser;
   parser.setApplicationDescription("Control panel of the HX-9302 line-scan camera.");
   parser.addHelpOption();
@@ -25,7 +40,15 @@ int main(int argc, char** argv) {
   QCommandLineOption factory("factory", "Start in FACTORY mode for this run.");
   QCommandLineOption dark("dark", "Use a dark palette (with the Fusion style) for this run.");
   parser.addOptions({port, simulator, screenshot, factory, dark});
+  if (AsksForHelpOrVersion(argc, argv)) {
+    QCoreApplication core(argc, argv);
+    parser.process(core);  // prints and ends the process
+  }
+  QApplication app(argc, argv);
   parser.process(app);
+  // The person's language (LANG), where Kestrel has a translation for it.
+  kestrel::InstallTranslation(QLocale());
+  QApplication::setWindowIcon(kestrel::AppIcon());
   if (parser.isSet(dark)) {
     QApplication::setStyle("Fusion");
     QApplication::setPalette(kestrel::DarkPalette());

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
@@ -37,8 +38,21 @@ struct Settings {
   // "x,y,width,height" (the frame's corner and the content's size).
   std::map<std::string, std::string> windowGeometry;
 
+  // The setting files opened or saved last, the newest first.
+  std::vector<std::string> recentFiles;
+
   // Derived from activeMode at load, switched at run time.
   int operatingMode = kModeUser;
+
+  // The relay last chosen in the communication dialog ("tcp://HOST:PORT" or
+  // "rfc2217://HOST:PORT"), kept while a local port is in use.
+  std::string networkPort;
+  // "Keep Camera Speed": the camera stays at the speed it is found at; Kestrel
+  // never moves it to 115200 bit/s.
+  int keepCameraSpeed = 0;
+  // The speed was given for this run (kestrelctl --baud, the Python module's
+  // baud=): it is the camera's, neither searched for nor moved (never saved).
+  bool speedGiven = false;
 
   // kestrelctl's --timeout: when above 0 it replaces the reply time-out of
   // every service operation (never saved).

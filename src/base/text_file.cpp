@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 
 namespace kestrel {
@@ -77,12 +78,47 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
 bool dashIsStdio = false;
 bool stdoutTaken = false;
 
-// The content on standard output, for "-".
+// The content on standard output, for "-", after what the program printed
+// there before.
 bool WriteStdout(const std::string& content, std::string* error) {
-  if (stdoutTaken) errno = EBUSY;
-  if (stdoutTaken || std::fwrite(content.data(), 1, content.size(), stdout) != content.size() ||
-      std::fflush(stdout) != 0) {
-    SetError(error, "cannot write standard output");
+  errno = EBUSY;
+  bool ok = !stdoutTaken && std::cout.flush() && std::fflush(stdout) == 0;
+  for (size_t done = 0; ok && done < content.size();) {
+    const ssize_t n = ::write(STDOUT_FILENO, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  if (!ok) SetError(error, "cannot write standard output");
+  return ok;
+}
+
+// A target that is not a regular file is written into, as cp does: a device
+// node takes the bytes (`/dev/null` discards them), a FIFO passes them to its
+// reader. Replacing it with a regular file would destroy the node.
+bool WriteInto(const std::string& path, const std::string& content, std::string* error) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, "cannot open the file");
+    return false;
+  }
+  size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;
+    if (n <= 0) {
+      const int saved = errno;
+      SetError(error, "write failed");
+      ::close(fd);
+      errno = saved;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0) {
+    SetError(error, "cannot close the file");
     return false;
   }
   return true;
@@ -110,6 +146,13 @@ bool WriteFileAtomically(const std::string& requested, const std::string& conten
   std::string path;
   if (!ResolveTarget(requested, path)) {
     SetError(error, "cannot follow the link");
+    return false;
+  }
+  struct stat target {};
+  if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+    if (!S_ISDIR(target.st_mode)) return WriteInto(path, content, error);
+    errno = EISDIR;
+    SetError(error, "cannot replace a folder");
     return false;
   }
   const std::string folder = FolderOf(path);
@@ -212,9 +255,16 @@ bool AtomicTextFile::Create(const std::string& path) {
     open_ = true;
     return true;
   }
-  if (!error_ && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) error_ = EISDIR;
+  const bool exists = !error_ && ::stat(path.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) error_ = EISDIR;
+  // A device node or FIFO is written into, so it must take writing itself;
+  // a regular file is replaced, so its folder must take a new file.
   const std::string folder = FolderOf(path);
-  if (!error_ && ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) error_ = errno;
+  const std::string writable = exists && !S_ISREG(st.st_mode) ? path
+                               : folder.empty()               ? std::string(".")
+                                                              : folder;
+  if (!error_ && ::access(writable.c_str(), W_OK | (writable == path ? 0 : X_OK)) != 0)
+    error_ = errno;
   if (error_) {
     errno = error_;
     return false;

@@ -15,7 +15,9 @@ namespace kestrel {
 // file whole and never a half file. The temporary file is created only now,
 // with every byte at hand; it is flushed to the disk before the rename, and
 // the folder after it. A target that is a symbolic link is written through:
-// the file at the end of the link is replaced and the link kept. Temporary
+// the file at the end of the link is replaced and the link kept. Only a
+// regular file is ever replaced: a device node or FIFO is written into (as
+// cp does), a folder is refused (EISDIR). Temporary
 // files of this target left by a killed run are removed. False (with the
 // reason in *error and in errno) when any step fails; the temporary file is
 // then removed.
@@ -49,8 +51,9 @@ class AtomicTextFile {
   AtomicTextFile(const AtomicTextFile&) = delete;
   AtomicTextFile& operator=(const AtomicTextFile&) = delete;
 
-  // Starts a file for this path. False when the path names a folder or its
-  // folder cannot take a new file.
+  // Starts a file for this path. False when the path names a folder, a
+  // device node or FIFO that cannot be written, or a file whose folder
+  // cannot take a new file.
   bool Create(const std::string& path);
   void Line(std::string_view text);
   // Writes, flushes to the disk and renames. False on any failure.

@@ -11,6 +11,7 @@
 #include "base/user_interface.h"
 #include "correction/data_transfer.h"
 #include "protocol/cam_cmd.h"
+#include "protocol/transfer_mark.h"
 
 namespace kestrel {
 
@@ -26,6 +27,8 @@ void Pump(UserInterface& ui) {
 int Row(const CCamCmd& cmd, const char* mnemonic) {
   return cmd.Table().Find(mnemonic);
 }
+
+constexpr int kBlemishEntries = 8;
 
 const char* DetectMnemonic(BlemishColumn c) {
   static const char* const names[] = {"BLMD", "BLMD2", "BLMDF", "BLMDF2"};
@@ -65,28 +68,34 @@ std::string ParseAberrationText(std::string_view text, AberrationTable& table) {
   return why;
 }
 
-int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
+int ReadAberrationTable(CCamCmd& cmd, AberrationTable& table, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
   const int row = Row(cmd, "CAB2");
-  AberrationTable table{};
-  {
-    CCamCmd::LinkOwner owner(cmd);
-    ui.BeginBusy();
-    for (int i = 0; i < kAberrationValues; ++i) {
-      int value = 0;
-      if (ui.CancelRequested()) {
-        ui.EndBusy();
-        return cmd.Fail(FailureKind::Cancelled, "Failed reading camera parameter");
-      }
-      if (cmd.QueryInt(row, value, timeoutMs) != 1) {
-        ui.EndBusy();
-        return FailAfterExchange(cmd, "Failed reading camera parameter");
-      }
-      table[static_cast<size_t>(i)] = value;
-      Pump(ui);
+  CCamCmd::LinkOwner owner(cmd);
+  TransferMark mark;
+  if (!mark.Begin(cmd, "CAB2")) return 0;
+  ui.BeginBusy();
+  for (int i = 0; i < kAberrationValues; ++i) {
+    int value = 0;
+    if (ui.CancelRequested()) {
+      ui.EndBusy();
+      return cmd.Fail(FailureKind::Cancelled, "Failed reading camera parameter");
     }
-    ui.EndBusy();
+    if (cmd.QueryInt(row, value, timeoutMs) != 1) {
+      ui.EndBusy();
+      return FailAfterExchange(cmd, "Failed reading camera parameter");
+    }
+    table[static_cast<size_t>(i)] = value;
+    Pump(ui);
   }
+  ui.EndBusy();
+  mark.Ended();
+  return 1;
+}
+
+int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
+  AberrationTable table{};
+  if (!ReadAberrationTable(cmd, table, timeoutMs)) return 0;
   if (!WriteFileAtomically(path, FormatAberrationText(table)))
     return cmd.Fail(FailureKind::FileError, "File open error" + FileReason(path, errno));
   return 1;
@@ -108,6 +117,8 @@ int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table, int timeout
   UserInterface& ui = cmd.Ui();
   const int row = Row(cmd, "CAB2");
   CCamCmd::LinkOwner owner(cmd);
+  TransferMark mark;
+  if (!mark.Begin(cmd, "CAB2")) return 0;
   ui.BeginBusy();
   for (int i = 0; i < kAberrationValues; ++i) {
     if (ui.CancelRequested()) {
@@ -121,6 +132,7 @@ int WriteAberrationTable(CCamCmd& cmd, const AberrationTable& table, int timeout
     Pump(ui);
   }
   ui.EndBusy();
+  mark.Ended();
   return 1;
 }
 
@@ -132,6 +144,46 @@ int LoadAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs) {
 
 int BlemishDetect(CCamCmd& cmd, BlemishColumn column) {
   return SetOrFail(cmd, Row(cmd, DetectMnemonic(column)), 0, 10000);
+}
+
+int ReadBlemishList(CCamCmd& cmd, BlemishColumn column, std::vector<int>& positions) {
+  positions.clear();
+  std::string index = PositionMnemonic(column);
+  index[3] = 'I';  // BLMP -> BLMI, BLMPF2 -> BLMIF2
+  const int indexRow = Row(cmd, index.c_str());
+  const int positionRow = Row(cmd, PositionMnemonic(column));
+  if (indexRow < 0 || positionRow < 0) return cmd.Fail(FailureKind::BadInput, "Failed");
+  int selected = 1;
+  if (cmd.QueryInt(indexRow, selected, 3000) != 1) return FailAfterExchange(cmd, "Failed");
+  int ok = 1;
+  for (int i = 1; i <= kBlemishEntries && ok == 1; ++i) {
+    int value = 0;
+    ok = cmd.SetInt(indexRow, i, 3000) == 1 && cmd.QueryInt(positionRow, value, 3000) == 1;
+    if (ok == 1) positions.push_back(value);
+  }
+  const Failure why = cmd.LastFailure();
+  const int restored = cmd.SetInt(indexRow, selected, 3000);
+  if (ok != 1) return cmd.Fail(why.kind, why.text + "\nFailed");
+  return restored == 1 ? 1 : FailAfterExchange(cmd, "Failed");
+}
+
+std::string BlemishFoundText(BlemishColumn column, const std::vector<int>& positions) {
+  const bool sensor2 = column == BlemishColumn::User2 || column == BlemishColumn::Factory2;
+  const bool factory = column == BlemishColumn::Factory1 || column == BlemishColumn::Factory2;
+  std::string text = std::string(sensor2 ? "Sensor2" : "Sensor1") +
+                     (factory ? " (factory list): " : " (user list): ");
+  std::vector<int> found;
+  for (int p : positions)
+    if (p != 0) found.push_back(p);
+  if (found.empty()) return text + "the camera found no blemished pixel.";
+  text += "the camera found " + (found.size() == 1
+                                     ? std::string("1 blemished pixel, at ")
+                                     : std::to_string(found.size()) + " blemished pixels, at ");
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (i > 0) text += i + 1 == found.size() ? " and " : ", ";
+    text += std::to_string(found[i]);
+  }
+  return text + ".";
 }
 
 int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value) {

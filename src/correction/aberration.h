@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/failure.h"
 
@@ -32,6 +33,9 @@ std::string ParseAberrationText(std::string_view text, AberrationTable& table);
 // The camera operations return 1 on success; on failure 0, and the command
 // object's LastFailure says why. The success messages are the caller's.
 
+// Queries the camera's values in order into table: the reason and "Failed
+// reading camera parameter" at the first failed query.
+[[nodiscard]] int ReadAberrationTable(CCamCmd& cmd, AberrationTable& table, int timeoutMs = 3000);
 // Reads the camera's table and writes the file: the reason and "Failed
 // reading camera parameter", or "File open error". Success: kAberrationSavedText.
 [[nodiscard]] int SaveAberrationFile(CCamCmd& cmd, const std::string& path, int timeoutMs = 3000);
@@ -56,6 +60,13 @@ enum class BlemishColumn : int { User1 = 0, User2, Factory1, Factory2 };
 // Success: kBlemishDoneText.
 [[nodiscard]] int BlemishDetect(CCamCmd& cmd, BlemishColumn column);
 inline constexpr const char* kBlemishDoneText = "Completed";
+// After a detection: the eight entries of the column's blemish list, read by
+// selecting each index in turn (the index selected before is put back); an
+// entry of 0 is free. On failure the reason and "Failed".
+[[nodiscard]] int ReadBlemishList(CCamCmd& cmd, BlemishColumn column, std::vector<int>& positions);
+// What a detection found, in words: "Sensor2 (factory list): the camera found
+// 3 blemished pixels, at 37, 171 and 346."
+std::string BlemishFoundText(BlemishColumn column, const std::vector<int>& positions);
 // "R": queries the column's position; 1 with the value.
 [[nodiscard]] int BlemishReadPosition(CCamCmd& cmd, BlemishColumn column, int& value);
 // "W": sends the leading integer of the Pos text (anything else is 0), as

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "base/settings.h"
+#include "base/translate.h"
 #include "base/user_interface.h"
 #include "correction/data_transfer.h"
 #include "protocol/cam_cmd.h"
@@ -13,18 +14,23 @@ namespace kestrel {
 
 namespace {
 
-// Operator prompts, worded as the factory's operators know them.
-constexpr const char* kShadeLight = "遮光してください";
-constexpr const char* kPrnuLevel800 = "各色のLevelが約800LSBになるように調整してください";
-constexpr const char* kPrnuLevel150 = "各色のLevelが約150LSBになるように調整してください";
-constexpr const char* kColumnInitial = "                             遮光してください";
+// Operator prompts. The factory's operators read them in Japanese, the
+// translation the windows load under a Japanese locale.
+constexpr const char* kShadeLight = KESTREL_TR_NOOP("Kestrel", "Shade the sensor from all light.");
+constexpr const char* kPrnuLevel800 =
+    KESTREL_TR_NOOP("Kestrel", "Adjust the light until every colour's level is about 800 LSB.");
+constexpr const char* kPrnuLevel150 =
+    KESTREL_TR_NOOP("Kestrel", "Adjust the light until every colour's level is about 150 LSB.");
+constexpr const char* kColumnInitial =
+    KESTREL_TR_NOOP("Kestrel", "Shade the sensor from all light, then press Start.");
 constexpr const char* kColumnAdjust =
-    "各色の Level が 約96LSB (Min:32 を超えないこと) になるように、Analog Black "
-    "を調整してください。";
+    KESTREL_TR_NOOP("Kestrel",
+                    "Adjust Analog Black until every colour's level is about 96 LSB "
+                    "(its minimum must not go below 32).");
 constexpr std::array<const char*, 3> kReadoutPrompts = {
-    "赤の Level を約800LSBに調整してください",
-    "緑の Level を約800LSBに調整してください",
-    "青の Level を約800LSBに調整してください",
+    KESTREL_TR_NOOP("Kestrel", "Adjust the red level to about 800 LSB."),
+    KESTREL_TR_NOOP("Kestrel", "Adjust the green level to about 800 LSB."),
+    KESTREL_TR_NOOP("Kestrel", "Adjust the blue level to about 800 LSB."),
 };
 
 constexpr const char* kShadingDone = "Completed the Auto Flat Shading Correction.";

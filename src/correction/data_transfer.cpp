@@ -8,6 +8,7 @@
 #include "base/user_interface.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
+#include "protocol/transfer_mark.h"
 
 namespace kestrel {
 
@@ -68,6 +69,17 @@ Failure CheckDataRange(const int32_t* values, int count, int32_t minimum, int32_
     if (values[i] < minimum || values[i] > maximum)
       return Failure(FailureKind::BadInput, "Invalid data range: index (" + std::to_string(i) +
                                                 "): value (" + std::to_string(values[i]) + ")");
+  return {};
+}
+
+Failure CompareReadBack(const int32_t* written, const int32_t* held, int count,
+                        const std::string& noun) {
+  for (int i = 0; i < count; ++i)
+    if (written[i] != held[i])
+      return Failure(FailureKind::Rejected, "Verify failed: the camera holds " +
+                                                std::to_string(held[i]) + " at " + noun + " " +
+                                                std::to_string(i) + " where " +
+                                                std::to_string(written[i]) + " was written");
   return {};
 }
 
@@ -175,6 +187,8 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
   if (perCommand <= 0 || total < 0 || total % perCommand != 0)
     return cmd_.Fail(FailureKind::BadInput, "not a whole number of lines");
   CCamCmd::LinkOwner owner(cmd_);
+  TransferMark mark;
+  if (!mark.Begin(cmd_, mnemonic)) return 0;
   const int n = total / perCommand;
   AckTally tally(n);
   ui.ShowProgress();
@@ -194,12 +208,16 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
       if (answer == Answer::Unanswered) ui.SetLinkState(0);
       break;
     }
-    ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
+    ui.SetProgressMessage("Writing the correction data: " + std::to_string(k + 1) + " of " +
+                          std::to_string(n) + " lines sent");
     ui.SetProgressPercent(k * 100 / n);
     if (cmd_.Config().offline != 1) Sleep(timing_.pauseMs);  // no camera to pace
   }
   ui.CloseProgress();
-  if (tally.AllAccepted()) return 1;
+  if (tally.AllAccepted()) {
+    mark.Ended();
+    return 1;
+  }
   if (cmd_.LinkLost())
     return cmd_.Fail(FailureKind::Lost, cmd_.LostText() + "\n" + tally.Summary());
   return cmd_.Fail(tally.Kind(), tally.Summary());
@@ -211,6 +229,8 @@ int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, 
   if (perReply <= 0 || total < 0 || total % perReply != 0)
     return cmd_.Fail(FailureKind::BadInput, "not a whole number of replies");
   CCamCmd::LinkOwner owner(cmd_);
+  TransferMark mark;
+  if (!mark.Begin(cmd_, mnemonic)) return 0;
   const int n = total / perReply;
   ui.ShowProgress();
   const std::string query = mnemonic + "?\r\n";
@@ -228,11 +248,13 @@ int CDataTransfer::ReadDataBlocks(const std::string& mnemonic, int32_t* values, 
       return FailAfterExchange(cmd_, "Failed reading camera parameter");
     }
     const int k = i / perReply;
-    ui.SetProgressMessage("Completed  (" + std::to_string(k) + " / " + std::to_string(n) + ")");
+    ui.SetProgressMessage("Reading the correction data: " + std::to_string(k + 1) + " of " +
+                          std::to_string(n) + " lines received");
     ui.SetProgressPercent(k * 100 / n);
     if (cmd_.Config().offline != 1) Sleep(timing_.pauseMs);  // no camera to pace
   }
   ui.CloseProgress();
+  mark.Ended();
   return 1;
 }
 

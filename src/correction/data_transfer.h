@@ -84,6 +84,12 @@ class CDataTransfer {
 // element outside [minimum, maximum]; no failure when all are inside.
 Failure CheckDataRange(const int32_t* values, int count, int32_t minimum, int32_t maximum);
 
+// A write read back: "Verify failed: the camera holds 5 at pixel 782 where
+// 7 was written" (Rejected) for the first element that differs, `noun`
+// naming the elements; no failure when all agree.
+Failure CompareReadBack(const int32_t* written, const int32_t* held, int count,
+                        const std::string& noun);
+
 // "Succeeded in storing pixel black data" and the like, after a store.
 std::string StoredText(CorrectionKind kind);
 

@@ -8,6 +8,7 @@
 #include "base/text_file.h"
 #include "base/user_interface.h"
 #include "protocol/cam_cmd.h"
+#include "protocol/transfer_mark.h"
 
 namespace kestrel {
 
@@ -21,25 +22,45 @@ int LutRow(int channel) {
 
 int ReadLutTable(CCamCmd& cmd, int channel, LutTable& table, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
+  CCamCmd::LinkOwner owner(cmd);
+  TransferMark mark;
+  if (!mark.Begin(cmd, cmd.Table()[LutRow(channel)].mnemonic)) return 0;
   ui.BeginBusy();
   int read = 0;
   for (; read < kLutEntries; ++read) {
+    if (ui.CancelRequested()) {
+      cmd.Fail(FailureKind::Cancelled, "Stopped after " + std::to_string(read) + " of " +
+                                           std::to_string(kLutEntries) + " entries.");
+      break;
+    }
     int value = 0;
     if (cmd.QueryInt(LutRow(channel), value, timeoutMs) != 1) break;
     // The table is 12 bits; the graph and the files know nothing else.
     table[static_cast<size_t>(read)] = std::clamp(value, 0, kLutMaxValue);
   }
   ui.EndBusy();
+  if (read == kLutEntries) mark.Ended();
   return read;
 }
 
 int WriteLutTable(CCamCmd& cmd, int channel, const LutTable& table, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
+  CCamCmd::LinkOwner owner(cmd);
+  TransferMark mark;
+  if (!mark.Begin(cmd, cmd.Table()[LutRow(channel)].mnemonic)) return 0;
   ui.BeginBusy();
   int ok = 1;
-  for (int i = 0; i < kLutEntries && ok; ++i)
+  for (int i = 0; i < kLutEntries && ok; ++i) {
+    if (ui.CancelRequested()) {
+      ok = cmd.Fail(FailureKind::Cancelled, "Stopped after " + std::to_string(i) + " of " +
+                                                std::to_string(kLutEntries) +
+                                                " entries; the rest was not sent.");
+      break;
+    }
     ok = cmd.SetInt(LutRow(channel), table[static_cast<size_t>(i)], timeoutMs) == 1;
+  }
   ui.EndBusy();
+  if (ok) mark.Ended();
   return ok;
 }
 

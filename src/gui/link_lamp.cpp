@@ -15,7 +15,7 @@ LinkLamp::LinkLamp(uint32_t id, QWidget* parent, Look look)
     setFixedSize(12, 12);
   else
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  setAccessibleName("Link state");
+  setAccessibleName(tr("Link state"));
   SetState(0);
 }
 
@@ -42,6 +42,11 @@ void LinkLamp::SetDetail(const QString& detail) {
 void LinkLamp::SetNote(const QString& note) {
   note_ = note;
   if (look_ == Look::Bar) setToolTip(note);
+  update();
+}
+
+void LinkLamp::SetMode(const QString& mode) {
+  mode_ = mode;
   update();
 }
 
@@ -100,7 +105,8 @@ void LinkLamp::PaintBar(QPainter& p) {
   QFont f = font();
   f.setBold(true);
   p.setFont(f);
-  const QString state = online_ == 1 ? tr("Online") : tr("Offline");
+  QString state = online_ == 1 ? tr("Online") : tr("Offline");
+  if (!mode_.isEmpty()) state += QString::fromUtf8("  \u00b7  ") + mode_;
   QRectF textRect(dot.right() + 8, r.top(), r.width() - dot.right() - 16, r.height());
   p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, state);
   p.setFont(font());

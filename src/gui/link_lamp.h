@@ -32,6 +32,8 @@ class LinkLamp : public QWidget {
   // not take); empty clears it.
   void SetNote(const QString& note);
   QString Note() const { return note_; }
+  // The operating mode the bar's window is in, shown after the state.
+  void SetMode(const QString& mode);
 
   QSize sizeHint() const override;
 
@@ -47,6 +49,7 @@ class LinkLamp : public QWidget {
   int online_ = -1;
   QString detail_;
   QString note_;
+  QString mode_;
 };
 
 // The colour of the words "Online" and "Offline" on a window of this palette:

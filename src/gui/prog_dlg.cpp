@@ -17,11 +17,13 @@ CProgDlg::CProgDlg()
     // No parent: a child window would be disabled together with the owner it
     // disables. It stays above the owner through its transient parent, and
     // is not kept on top: an error box of the operation must come above it.
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint),
+    // A frame with a title, but no close box: Cancel is the way out.
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       text_(new QLabel(this)),
       bar_(new QProgressBar(this)),
-      cancel_(new QPushButton("Cancel", this)) {
+      cancel_(new QPushButton(tr("Cancel"), this)) {
   setObjectName("progressWindow");
+  setWindowTitle(tr("Working…"));
   setModal(false);
   text_->setObjectName("progressText");  // control 3029
   text_->setWordWrap(true);
@@ -50,8 +52,10 @@ CProgDlg::~CProgDlg() {
   ReleaseOwner();
 }
 
-bool CProgDlg::ShowProgress(QWidget* owner) {
+bool CProgDlg::ShowProgress(QWidget* owner, QWidget* over) {
   QWidget* top = owner ? owner->window() : nullptr;
+  QWidget* place =
+      over && over->window() != this && over->window()->isVisible() ? over->window() : top;
   if (top && top != this && top->isEnabled() && !disabledOwner_) {
     // Disabling a window drops its keyboard focus; give it back afterwards so
     // the user types on where they were.
@@ -63,12 +67,12 @@ bool CProgDlg::ShowProgress(QWidget* owner) {
   text_->setText(message_);
   cancelRequested_ = false;
   cancel_->setEnabled(true);
-  cancel_->setText("Cancel");
+  cancel_->setText(tr("Cancel"));
   if (top) {
     winId();
     if (QWindow* w = windowHandle()) w->setTransientParent(top->windowHandle());
     adjustSize();
-    const QRect g = top->frameGeometry();
+    const QRect g = place->frameGeometry();
     move(g.center() - rect().center());
   }
   show();
@@ -79,6 +83,9 @@ bool CProgDlg::ShowProgress(QWidget* owner) {
 void CProgDlg::SetMessage(const QString& text) {
   message_ = text;
   text_->setText(message_);
+  // The title says what is being done too, for the task bar.
+  const QString title = text.section('\n', 0, 0).trimmed();
+  setWindowTitle(title.isEmpty() ? tr("Working…") : title);
 }
 
 void CProgDlg::SetPercent(int percent) {
@@ -103,7 +110,7 @@ void CProgDlg::RequestCancel() {
   cancelRequested_ = true;
   // The command on the line is finished first; say so until it is.
   cancel_->setEnabled(false);
-  cancel_->setText("Stopping…");
+  cancel_->setText(tr("Stopping…"));
 }
 
 void CProgDlg::closeEvent(QCloseEvent* e) {

@@ -22,9 +22,10 @@ class CProgDlg : public QDialog {
   ~CProgDlg() override;
 
   // Disables owner's top-level window (when enabled) and shows the window
-  // over it, with no cancel asked for yet. owner may be null. Returns whether
-  // the window is shown.
-  bool ShowProgress(QWidget* owner);
+  // over `over`'s window (the one the person started the operation from;
+  // owner's where null), with no cancel asked for yet. owner may be null.
+  // Returns whether the window is shown.
+  bool ShowProgress(QWidget* owner, QWidget* over = nullptr);
   void SetMessage(const QString& text);
   void SetPercent(int percent);
   void CloseProgress();

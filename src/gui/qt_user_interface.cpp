@@ -5,6 +5,7 @@
 
 #include "gui/gen.h"
 #include "gui/prog_dlg.h"
+#include "gui/translation.h"
 
 namespace kestrel {
 
@@ -59,11 +60,13 @@ CProgDlg& QtUserInterface::Progress() {
 
 MsgAnswer QtUserInterface::Report(const std::string& text, MsgIcon icon, MsgButtons buttons,
                                   const std::string& caption) {
-  const std::string title = caption.empty() ? kDefaultCaption : caption;
-  if (responder_) return responder_(text, icon, buttons, title);
+  // The core's texts are English; the person reads them in their language.
+  const QString title = Translated(caption.empty() ? kDefaultCaption : caption);
+  const QString shown = Translated(text);
+  if (responder_) return responder_(shown.toStdString(), icon, buttons, title.toStdString());
 
-  QMessageBox box(ToQtIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
-                  ToQtButtons(buttons), owner_ ? owner_->window() : nullptr);
+  QMessageBox box(ToQtIcon(icon), title, shown, ToQtButtons(buttons),
+                  owner_ ? owner_->window() : nullptr);
   if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel)
     box.setDefaultButton(QMessageBox::Yes);
   // A box must show the normal arrow even while a long operation holds the
@@ -88,11 +91,11 @@ MsgAnswer QtUserInterface::Report(const std::string& text, MsgIcon icon, MsgButt
 }
 
 void QtUserInterface::AppendLog(const std::string& line) {
-  emit logLine(QString::fromStdString(line));
+  emit logLine(Translated(line));
 }
 
 void QtUserInterface::AddMessage(const std::string& line) {
-  emit messageLine(QString::fromStdString(line));
+  emit messageLine(Translated(line));
 }
 
 void QtUserInterface::SetLinkState(int online) {
@@ -114,10 +117,11 @@ void QtUserInterface::EndBusy() {
 }
 
 void QtUserInterface::ShowProgress() {
-  Progress().ShowProgress(owner_);
+  // Over the window the person started the operation from.
+  Progress().ShowProgress(owner_, QApplication::activeWindow());
 }
 void QtUserInterface::SetProgressMessage(const std::string& text) {
-  Progress().SetMessage(QString::fromStdString(text));
+  Progress().SetMessage(Translated(text));
 }
 void QtUserInterface::SetProgressPercent(int percent) {
   Progress().SetPercent(percent);

@@ -62,7 +62,7 @@ void ToolWindow::FinishLayout(std::initializer_list<QPushButton*> buttons, bool 
     row->addStretch(1);
     for (QPushButton* b : buttons)
       row->addWidget(b);
-    close_ = new QPushButton("Close");
+    close_ = new QPushButton(tr("Close"));
     row->addWidget(close_);
     body_->addLayout(row);
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);

@@ -81,9 +81,25 @@ void WindowPlacement::KeepOnScreen(QWidget* w) const {
   w->move(fitted.topLeft());
 }
 
+std::string WindowPlacement::KeyOf(const QWidget* w) {
+  const QString key = w->property(kPlacementKey).toString();
+  return (key.isEmpty() ? w->objectName() : key).toStdString();
+}
+
 void WindowPlacement::Remember(QWidget* w) {
   if (!Remembered(w) || !w->property("placeRestored").toBool()) return;
-  remembered_[w->objectName().toStdString()] = GeometryText(QRect(w->pos(), w->size()));
+  remembered_[KeyOf(w)] = GeometryText(QRect(w->pos(), w->size()));
+}
+
+bool WindowPlacement::SwitchKey(QWidget* w, const QString& key) {
+  if (w->isVisible()) Remember(w);
+  w->setProperty(kPlacementKey, key);
+  auto it = remembered_.find(KeyOf(w));
+  QRect g;
+  if (it == remembered_.end() || !ParseGeometry(it->second, g)) return false;
+  w->resize(g.size().expandedTo(w->minimumSize()));
+  KeepOnScreen(w);
+  return true;
 }
 
 void WindowPlacement::RememberShown() {
@@ -94,7 +110,7 @@ void WindowPlacement::RememberShown() {
 void WindowPlacement::Restore(QWidget* w) {
   w->setProperty("placeRestored", true);
   if (!Remembered(w)) return;
-  auto it = remembered_.find(w->objectName().toStdString());
+  auto it = remembered_.find(KeyOf(w));
   QRect g;
   if (it == remembered_.end() || !ParseGeometry(it->second, g)) return;
   w->resize(g.size().expandedTo(w->minimumSize()));

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QString>
 #include <map>
 #include <string>
 
@@ -35,11 +36,19 @@ class WindowPlacement : public QObject {
   void RememberShown();
   // The available area of the panel's screen.
   QRect AvailableArea() const;
+  // A window remembered under more than one name (the panel, once per
+  // operating mode): remembers its place under the name it had, takes the new
+  // one and the size remembered under it. False when none is remembered.
+  bool SwitchKey(QWidget* window, const QString& key);
+  // The property that names a window's remembered place; its object name
+  // where it is not set.
+  static constexpr const char* kPlacementKey = "placementKey";
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
+  static std::string KeyOf(const QWidget* window);
   void Remember(QWidget* window);
   void Restore(QWidget* window);
   // Moves and shrinks a window until its frame lies fully on the panel's screen.

@@ -44,6 +44,38 @@ bool Alive(int pid) {
   return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
 }
 
+// When the process started, in seconds since the epoch, or 0 when unknown.
+double StartTime(int pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text;
+  if (!std::getline(stat, text)) return 0;
+  // The name in parentheses may hold blanks; field 22 counts from its end.
+  const size_t close = text.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(text.substr(close + 2));
+  std::string field;
+  for (int i = 3; i <= 22 && fields >> field; ++i)
+    if (i == 22) {
+      std::ifstream boot("/proc/stat");
+      for (std::string line; std::getline(boot, line);)
+        if (line.rfind("btime ", 0) == 0)
+          return std::strtod(line.c_str() + 6, nullptr) +
+                 std::strtod(field.c_str(), nullptr) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    }
+  return 0;
+}
+
+// The lock file's holder still holds it: alive, and running since before the
+// file was written. A process started later got a killed holder's ID.
+bool Holds(int pid, const std::string& path) {
+  if (!Alive(pid)) return false;
+  struct stat st {};
+  const double started = StartTime(pid);
+  // Seconds of slack: the boot time is given in whole seconds.
+  return started == 0 || ::stat(path.c_str(), &st) != 0 ||
+         started <= static_cast<double>(st.st_mtime) + 2;
+}
+
 }  // namespace
 
 void PortLock::SetFolder(const std::string& folder) {
@@ -70,7 +102,24 @@ PortLock::Result PortLock::Acquire(const std::string& devicePath) {
   holderPid_ = 0;
   char resolved[PATH_MAX];
   const std::string device = ::realpath(devicePath.c_str(), resolved) ? resolved : devicePath;
-  const std::string path = Folder() + "/" + FileName(device);
+  std::vector<std::string> names = {Folder() + "/" + FileName(device)};
+  if (const std::string link = Folder() + "/" + FileName(devicePath); link != names[0])
+    names.push_back(link);
+  Result result = Result::Skipped;
+  for (const std::string& path : names) {
+    const Result one = AcquireFile(path);
+    if (one == Result::Busy) {
+      const int holder = holderPid_;
+      Release();
+      holderPid_ = holder;
+      return Result::Busy;
+    }
+    if (one == Result::Taken) result = Result::Taken;
+  }
+  return result;
+}
+
+PortLock::Result PortLock::AcquireFile(const std::string& path) {
   char text[16];
   std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
   // The file is written aside and linked into place whole: a program that
@@ -86,13 +135,13 @@ PortLock::Result PortLock::Acquire(const std::string& devicePath) {
     const int error = errno;
     ::unlink(aside.c_str());
     if (linked) {
-      path_ = path;
+      paths_.push_back(path);
       return Result::Taken;
     }
     if (!written || error != EEXIST) return Result::Skipped;
     const int pid = ReadPid(path);
     if (pid == ::getpid()) return Result::Skipped;  // ours already, from another open
-    if (Alive(pid)) {
+    if (Holds(pid, path)) {
       holderPid_ = pid;
       return Result::Busy;
     }
@@ -102,9 +151,9 @@ PortLock::Result PortLock::Acquire(const std::string& devicePath) {
 }
 
 void PortLock::Release() {
-  if (path_.empty()) return;
-  if (ReadPid(path_) == ::getpid()) ::unlink(path_.c_str());
-  path_.clear();
+  for (const std::string& path : paths_)
+    if (ReadPid(path) == ::getpid()) ::unlink(path.c_str());
+  paths_.clear();
 }
 
 std::string DescribeProcess(int pid) {

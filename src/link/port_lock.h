@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
@@ -19,9 +20,13 @@ class PortLock {
   PortLock(const PortLock&) = delete;
   PortLock& operator=(const PortLock&) = delete;
 
-  // Takes the lock for the device at devicePath (symbolic links resolved, so
-  // that /dev/serial/by-id/... and /dev/ttyUSB0 share one lock). A lock left
-  // by a process that no longer runs is removed. Busy: holderPid is set.
+  // Takes the lock for the device at devicePath under the device's own name
+  // and, when devicePath is a symbolic link (/dev/serial/by-id/...), under
+  // the link's name too: other programs lock the name they were given. A
+  // lock held by a live process under either name is Busy (holderPid set). A
+  // lock left by a process that no longer runs is removed, and so is one
+  // whose process ID now belongs to a process started after the lock was
+  // written (the ID was reused after the holder was killed).
   Result Acquire(const std::string& devicePath);
   void Release();
   int HolderPid() const { return holderPid_; }
@@ -34,7 +39,9 @@ class PortLock {
   static std::string FileName(const std::string& devicePath);
 
  private:
-  std::string path_;
+  // Takes one lock file; Busy sets holderPid_.
+  Result AcquireFile(const std::string& path);
+  std::vector<std::string> paths_;
   int holderPid_ = 0;
 };
 

@@ -165,15 +165,26 @@ void CRsPort::SignalReader() {
   [[maybe_unused]] ssize_t n = ::write(readerSignal_, &one, sizeof one);
 }
 
-long CRsPort::TakeFromDriver(int room, int& error) {
+long CRsPort::TakeFromDriver(int& error) {
   uint8_t buffer[RxRing::kSize];
   // Read and store under the lock, so that DiscardInput never misses bytes
   // that are on their way from the driver to the ring, and the receive thread
   // and a reader taking bytes themselves store them one after the other.
   std::lock_guard<std::mutex> lock(portMutex_);
+  // The room is taken under the lock: the other side may have stored bytes.
+  const int room = ring_.Room();
+  if (room <= 0) {
+    error = EAGAIN;
+    return -1;
+  }
   const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(room));
   error = n < 0 ? errno : 0;
-  if (n > 0) ring_.Push(buffer, static_cast<int>(n));
+  if (n > 0) {
+    ring_.Push(buffer, static_cast<int>(n));
+    // Under the same lock as the reader's last look at the ring: either it
+    // saw these bytes or it is asleep and gets the signal.
+    if (readerSleeping_.load()) SignalReader();
+  }
   return static_cast<long>(n);
 }
 
@@ -187,21 +198,14 @@ void CRsPort::ReceiveLoop() {
     }
     if (stop_.load() || fds[1].revents != 0) break;
     if (fds[0].revents & POLLIN) {
-      int room = ring_.Room();
-      if (room == 0) {
+      if (ring_.Room() == 0) {
         // Leave the rest in the driver's queue until the reader makes room.
         if (!ring_.WaitForRoom()) break;
         continue;
       }
       int error = 0;
-      const long n = TakeFromDriver(room, error);
-      if (n > 0) {
-        // Published before the flag is read: a reader that set it before
-        // looking at the ring either saw these bytes or gets the signal.
-        std::atomic_thread_fence(std::memory_order_seq_cst);
-        if (readerSleeping_.load()) SignalReader();
-        continue;
-      }
+      const long n = TakeFromDriver(error);
+      if (n > 0) continue;
       if (n < 0 && (error == EAGAIN || error == EINTR)) continue;
       // With VMIN and VTIME at 0 an empty queue reads as 0 bytes: DiscardInput
       // took what poll reported. Only with the hang-up flag is it the end.
@@ -256,11 +260,10 @@ void CRsPort::WaitForBytes(int timeoutMs) {
   // The reader sleeps on the port as well as on the receive thread's signal
   // and takes a reply from the driver itself: the kernel wakes it directly,
   // one hand-over fewer per exchange, which counts most on a busy machine.
-  readerSleeping_.store(true);
-  std::atomic_thread_fence(std::memory_order_seq_cst);
-  if (ring_.Count() > 0 || lost_.load()) {
-    readerSleeping_.store(false);
-    return;
+  {
+    std::lock_guard<std::mutex> lock(portMutex_);
+    if (ring_.Count() > 0 || lost_.load()) return;
+    readerSleeping_.store(true);
   }
   pollfd fds[2] = {{fd_, POLLIN, 0}, {readerSignal_, POLLIN, 0}};
   const int r = ::poll(fds, 2, timeoutMs);
@@ -271,9 +274,8 @@ void CRsPort::WaitForBytes(int timeoutMs) {
     [[maybe_unused]] ssize_t n = ::read(readerSignal_, &count, sizeof count);
   }
   if (fds[0].revents & POLLIN) {
-    const int room = ring_.Room();
     int error = 0;
-    if (room > 0) TakeFromDriver(room, error);  // an empty read: the receive thread was first
+    TakeFromDriver(error);  // an empty read: the receive thread was first
   } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
     // The receive thread reports the loss; wait for that rather than spin.
     ring_.WaitForData(timeoutMs);

@@ -67,8 +67,8 @@ class CRsPort : public Transport {
  private:
   void ReceiveLoop();
   // Moves what the driver holds into the ring, at most the ring's room, and
-  // returns read()'s result (errno in error when it is negative).
-  long TakeFromDriver(int room, int& error);
+  // returns read()'s result (errno in error when it is negative; EAGAIN for a full ring).
+  long TakeFromDriver(int& error);
   // The reader's sleep: on the port itself and on the receive thread's signal.
   void WaitForBytes(int timeoutMs);
   void SignalReader();

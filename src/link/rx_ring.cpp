@@ -77,4 +77,23 @@ void RxRing::Interrupt() {
   roomCv_.notify_all();
 }
 
+int ReadFromRing(RxRing& ring, const std::atomic<bool>& lost, uint8_t* dst, int count,
+                 int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  int k = 0;
+  for (;;) {
+    const int n = ring.Read(dst + k, count - k);
+    if (n == 0 && lost.load()) break;  // nothing more will come
+    k += n;
+    if (k >= count) break;
+    const auto now = Clock::now();
+    if (now >= deadline) break;
+    if (n == 0)
+      ring.WaitForData(
+          static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
+  }
+  return k;
+}
+
 }  // namespace kestrel

@@ -51,4 +51,9 @@ class RxRing {
   std::condition_variable roomCv_;
 };
 
+// A port's Read over its ring: up to count bytes, sleeping on the receive
+// thread's signal until they arrive, `lost` is set or timeoutMs has passed.
+int ReadFromRing(RxRing& ring, const std::atomic<bool>& lost, uint8_t* dst, int count,
+                 int timeoutMs);
+
 }  // namespace kestrel

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "link/camera_link_adapter.h"
+#include "link/net_port.h"
 #include "link/port_messages.h"
 #include "link/rs_port.h"
 
@@ -134,6 +135,8 @@ class OfflineSwitch : public Transport {
   std::string LostText() const override { return device_->LostText(); }
   Failure OpenFailure() const override { return device_->OpenFailure(); }
   bool Answers() const override { return Now().Answers(); }
+  bool CarriesSpeed() const override { return device_->CarriesSpeed(); }
+  int RoundTripMs() const override { return device_->RoundTripMs(); }
 
  private:
   Transport& Now() const { return settings_.offline == 1 ? standIn_ : *device_; }
@@ -150,6 +153,8 @@ std::unique_ptr<Transport> MakeTransport(const std::string& portName, Settings& 
   std::unique_ptr<Transport> device;
   if (settings.serialMode != 0)
     device = std::make_unique<CameraLinkTransport>(cameraLink);
+  else if (IsNetworkPort(portName))
+    device = std::make_unique<NetPort>(portName);
   else
     device = std::make_unique<CRsPort>(portName);
   return std::make_unique<OfflineSwitch>(settings, std::move(device));

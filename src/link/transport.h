@@ -39,13 +39,20 @@ class Transport {
   virtual std::string LostText() const = 0;
   // Why the last Open or SetSpeed failed: cause and cure.
   virtual Failure OpenFailure() const = 0;
+  // False for a link whose far end keeps a line speed of its own (raw TCP
+  // to a relay): a speed set here never reaches the camera's line.
+  virtual bool CarriesSpeed() const { return true; }
+  // The longest round trip measured to the far end of the link (a network
+  // relay), 0 for a device on this machine.
+  virtual int RoundTripMs() const { return 0; }
   // False for a stand-in with no camera behind it: every command counts as
   // carried out at once and no line ever arrives.
   virtual bool Answers() const { return true; }
 };
 
 // The transport for a port: portName is "COMn" or a device path for the
-// RS-232C port; a "Serial Mode" other than 0 takes the Camera Link adapter
+// RS-232C port, "tcp://HOST:PORT" or "rfc2217://HOST:PORT" for a relay on the
+// network; a "Serial Mode" other than 0 takes the Camera Link adapter
 // (which picks its own port from the settings). While "OFFLINE" is 1 the link
 // acts as the offline stand-in: sets succeed without traffic, queries fail at
 // once, nothing is received; the device itself is still opened and closed.

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <thread>
+#include "base/translate.h"
 
 namespace kestrel {
 
@@ -125,7 +126,7 @@ std::string GetAreaLabel(CCamCmd& cmd) {
 int StoreFromCommDialog(CCamCmd& cmd, int area, int finishPauseMs, Reporter& reporter) {
   UserInterface& ui = cmd.Ui();
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, Store camera data.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Storing the settings in the camera's flash…"));
   const int ok = SendStore(cmd, area, 40000);
   // Told while the progress window still stands, as the store's last step.
   if (cmd.Config().offline == 0 && ok == 1) reporter.Report(kStoredText, MsgIcon::Information);

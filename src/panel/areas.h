@@ -57,7 +57,7 @@ std::string AreaLabel(bool answered, int area);
 bool StoreButtonEnabled(int areaSelection, int operatingMode);
 // "Get Area": "EA" (3000 ms, no error box) as the label text.
 std::string GetAreaLabel(CCamCmd& cmd);
-// "Store": progress "Now, Store camera data.", "SA"/"SA00" (40000 ms), the
+// "Store": progress "Storing the settings in the camera's flash…", "SA"/"SA00" (40000 ms), the
 // completion message to `reporter` when online, then the progress finish
 // (100 %, a pause of finishPauseMs, close).
 [[nodiscard]] int StoreFromCommDialog(CCamCmd& cmd, int area, int finishPauseMs,

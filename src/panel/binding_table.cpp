@@ -5,11 +5,13 @@
 
 #include "base/checked_input.h"
 #include "base/settings.h"
+#include "base/translate.h"
 #include "base/user_interface.h"
 #include "panel/binding_layout.h"
 #include "panel/binding_view.h"
 #include "panel/connection.h"
 #include "panel/set_line_check.h"
+#include "panel/set_read_back.h"
 #include "protocol/cam_cmd.h"
 
 namespace kestrel {
@@ -323,8 +325,11 @@ bool BindingTable::SendChangedParams() {
   for (int i = 0; i < count_; ++i) {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
     if (b.cmdIndex < 0 || !Changed(b)) continue;
-    if (cmd_.SetValue(b.cmdIndex, b.current, kSetMs) == 1) {
+    if (cmd_.SetValue(b.cmdIndex, b.current, kSetMs) == 1 &&
+        ReadBackSet(cmd_, b.cmdIndex, b.current, kQueryMs) == 1) {
       SetConfirmed(b);
+      // A note of an earlier failure is old news once a value went through.
+      if (view_) view_->ReportStatus({});
       continue;
     }
     ReportSetFailure();
@@ -353,17 +358,18 @@ void BindingTable::ShowCameraValue(ControlBinding& b) {
   };
   const std::string sent = text(b.current);
   ParamValue held;
-  std::string report = std::string(b.command) + ": the camera did not take " + sent;
+  std::string report = "The camera did not take " + std::string(b.command) + " = " + sent;
+  if (*b.group) report += " (" + std::string(b.group) + ")";
   if (cmd_.QueryValue(b.cmdIndex, held, kQueryMs) == 1) {
     b.current = held;
     b.baseline = held;
     SetConfirmed(b);
-    report += "; it holds " + text(held) + ".";
+    report += "; it keeps " + text(held) + ".";
   } else {
     b.current = b.baseline;
     b.unconfirmed = true;
     if (view_ && b.widget) view_->SetUnconfirmed(b.controlId, true);
-    report += " and did not answer when asked again; showing " + text(b.baseline) +
+    report += " nor answer when asked again; showing " + text(b.baseline) +
               ", the value it last confirmed.";
   }
   UpdateControl(b.controlId, b.current);
@@ -391,7 +397,7 @@ bool BindingTable::ReadParamFromCamera(uint32_t id) {
 int BindingTable::ReadAllParams() {
   UserInterface& ui = Ui();
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, reading camera setting data.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Reading the camera's settings…"));
   const bool factory = FactoryMode();
   int failed = 0;
   for (int i = 0; i < count_; ++i) {
@@ -400,8 +406,11 @@ int BindingTable::ReadAllParams() {
     if (ui.CancelRequested()) {
       // The values not read yet stay what they were; say so.
       if (view_)
-        view_->ReportStatus("Reading the camera was cancelled; the controls from " +
-                            std::string(b.command) + " on show the values read before.");
+        view_->ReportStatus(std::string("Reading the camera was cancelled: ") +
+                            (*b.group
+                                 ? "the controls from the " + std::string(b.group) + " group on"
+                                 : std::string("some controls")) +
+                            " still show the values read before.");
       break;
     }
     ParamValue v;

@@ -6,6 +6,8 @@
 
 #include "base/settings.h"
 #include "base/user_interface.h"
+#include "link/line_speed.h"
+#include "link/net_port.h"
 #include "link/rs_port.h"
 #include "panel/binding_table.h"
 #include "protocol/cam_cmd.h"
@@ -37,9 +39,28 @@ std::string Connection::PortName() const {
   return com + " (" + CRsPort::DevicePath(com) + ")";
 }
 
+bool MayMoveCameraSpeed(const CCamCmd& cmd) {
+  const Settings& s = cmd.Config();
+  return !s.speedGiven && s.keepCameraSpeed == 0 && cmd.LinkCarriesSpeed();
+}
+
+bool FollowCameraSpeed(CCamCmd& cmd, int code) {
+  Settings& settings = cmd.Config();
+  for (int index = 0; index < static_cast<int>(std::size(kCameraBauds)); ++index) {
+    if (CameraLinkCode(BaudOfIndex(index)) != static_cast<uint32_t>(code)) continue;
+    settings.baudRate = index;
+    cmd.ClosePort();
+    if (cmd.OpenConfiguredPort() == 1) return true;
+    cmd.Fail(cmd.OpenFailure());
+    return false;
+  }
+  return true;  // a code of no speed of ours: the camera keeps its speed
+}
+
 bool Connection::DevicePresent() const {
   const Settings& s = cmd_.Config();
-  if (s.serialMode != 0) return true;
+  // A relay on the network is only known to be there by connecting to it.
+  if (s.serialMode != 0 || IsNetworkPort(s.commDevice)) return true;
   const std::string com = "COM" + std::to_string(s.commPort + 1);
   return ::access(CRsPort::DevicePath(s.commDevice.empty() ? com : s.commDevice).c_str(), F_OK) ==
          0;
@@ -103,8 +124,12 @@ bool Connection::FindCamera(bool lastTry) {
       return false;  // the same at every speed
     }
     tried.push_back(BaudOfIndex(index));
-    if (Identify(timing_.probeMs)) return true;
+    // A probe waits for the camera and for the way there and back.
+    if (Identify(timing_.probeMs + 2 * cmd_.LinkRoundTripMs())) return true;
     if (cmd_.LinkLost()) break;
+    // Over a link that cannot change the line's speed, or with the speed
+    // given, the last speed is the only one to try.
+    if (!cmd_.LinkCarriesSpeed() || settings.speedGiven) break;
   }
   cmd_.ClosePort();
   settings.baudRate = last;
@@ -130,7 +155,7 @@ bool Connection::NegotiateAndConnect() {
       told_ = kestrel::Failure(FailureKind::Lost, "Failed to initialize!\n" + failure_);
     return false;
   }
-  if (settings.baudRate == kBaud115200) return true;
+  if (settings.baudRate == kBaud115200 || !MayMoveCameraSpeed(cmd_)) return true;
   // Found below 115200: move the camera and the port to 115200. When the
   // camera refuses, the link stays where it is but the panel does not read
   // from it: the camera may have switched anyway with its acknowledgement
@@ -163,7 +188,7 @@ std::string TimeText(int32_t counts) {
       std::to_chars(text, text + sizeof text - 2, static_cast<double>(counts) * kClockMicroseconds,
                     std::chars_format::fixed, 3);
   if (ec != std::errc()) return {};
-  return std::string(text, end) + "us";
+  return std::string(text, end) + " \u00b5s";
 }
 
 std::string ExposureText(int32_t pe, int32_t lr, int tr, int tg) {

@@ -45,7 +45,8 @@ class Connection {
   bool FindCamera(bool lastTry = true);
 
   // The whole start-up sequence: FindCamera, then a camera found below 115200
-  // is switched to 115200 with "CBDRT"=16 and confirmed there. True when the
+  // is switched to 115200 with "CBDRT"=16 and confirmed there, where
+  // MayMoveCameraSpeed allows it. True when the
   // last step that ran succeeded; LastFailure() is "Failed to initialize!"
   // with the reason when the port cannot be opened, or the camera's refusal
   // of the switch.
@@ -83,6 +84,19 @@ class Connection {
   kestrel::Failure told_;
   bool openFailed_ = false;  // the last Open, rather than the camera, failed
 };
+
+// The one rule on the camera's line speed: Kestrel moves the camera to
+// another speed only when nothing fixes it. Never with the speed given for
+// the run (Settings::speedGiven), never over a link that cannot pass a speed
+// change on to the line (raw TCP: the camera would be stranded at a speed the
+// relay does not run at), never while "Keep Camera Speed" is set.
+bool MayMoveCameraSpeed(const CCamCmd& cmd);
+
+// The camera took "CBDRT"=code: it now listens at that code's speed, and so
+// must the link. Reopens at it (the baud index follows); false with the
+// command object's LastFailure() when the port does not reopen. A code of no
+// camera speed leaves everything as it is.
+bool FollowCameraSpeed(CCamCmd& cmd, int code);
 
 // One clock count of the camera: 0.149925 us.
 inline constexpr double kClockMicroseconds = 0.149925;

@@ -6,6 +6,7 @@
 #include "base/checked_input.h"
 #include "base/text_scan.h"
 #include "panel/binding_layout.h"
+#include "protocol/text_value.h"
 
 namespace kestrel {
 
@@ -67,6 +68,7 @@ std::string CheckSetLine(const CommandTable& table, std::string_view line, Check
     if (line.size() > kMaxSetLine)
       return "the text for " + name + " is longer than " + std::to_string(kMaxSetLine - (eq + 1)) +
              " characters";
+    if (std::string why = CheckTextValue(table, first, rest); !why.empty()) return why;
     out.cmdIndex = first;
     out.value = ParamValue::Text(std::string(rest));
     return {};

@@ -6,6 +6,7 @@
 
 #include "base/checked_input.h"
 #include "base/text_scan.h"
+#include "base/translate.h"
 #include "panel/binding_layout.h"
 
 namespace kestrel {
@@ -209,7 +210,7 @@ CameraValues ReadCameraValues(CCamCmd& cmd, const std::vector<SettingRow>& rows,
   UserInterface& ui = cmd.Ui();
   std::string silence;
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, reading camera setting data.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Reading the camera's settings…"));
   for (size_t i = 0; i < rows.size(); ++i) {
     ui.SetProgressPercent(static_cast<int>(i * 100 / rows.size()));
     ui.PumpOneMessage();

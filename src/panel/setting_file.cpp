@@ -5,6 +5,8 @@
 #include "base/checked_input.h"
 #include "base/file_messages.h"
 #include "base/text_file.h"
+#include "base/translate.h"
+#include "panel/set_read_back.h"
 
 namespace kestrel {
 
@@ -119,7 +121,7 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
   FailureKind kind = FailureKind::None;  // of the last line that failed
   std::vector<int> reread;
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, reading camera setting file.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Applying the setting file to the camera…"));
   {
     for (const SettingLine& line : check.good) {
       ui.SetProgressPercent(result.sent * 100 / n);
@@ -131,7 +133,8 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
       }
       ++result.sent;
       const int ctrlId = panel ? panel->CmdId2CtrlId(line.set.cmdIndex) : -1;
-      if (cmd.SetValue(line.set.cmdIndex, line.set.value, kReplayTimeoutMs) != 1) {
+      if (cmd.SetValue(line.set.cmdIndex, line.set.value, kReplayTimeoutMs) != 1 ||
+          ReadBackSet(cmd, line.set.cmdIndex, line.set.value, kReplayTimeoutMs) != 1) {
         ++result.failed;
         const Failure& why = cmd.LastFailure();
         kind = why.kind;

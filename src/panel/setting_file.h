@@ -127,7 +127,7 @@ struct ReplayResult {
 // some are bad, one summary lists them and asks `asker` whether to send the
 // good lines (OK) or nothing (Cancel); without an asker the good lines go.
 // Nothing but bad lines sends nothing. The good lines go with SetValue (3000 ms) under
-// the progress window ("Now, reading camera setting file.", k*100/N), which
+// the progress window ("Applying the setting file to the camera…", k*100/N), which
 // can cancel between two lines. A line the camera takes is stored into its
 // binding; a line it rejects or leaves unanswered is counted, and its binding
 // is read back from the camera instead, so the panel never keeps a value the

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/text_scan.h"
+#include "protocol/text_value.h"
 
 namespace kestrel {
 
@@ -345,6 +346,12 @@ int CCamCmd::FailUnanswered() {
 // ---------------------------------------------------------------- transactions
 
 int CCamCmd::SetValue(int entry, const ParamValue& value, int timeoutMs) {
+  // The last guard: a text that would break the line is never sent. (The
+  // register writes carry a line end of their own, as they always have.)
+  if (table_[entry].valueType == kTypeText)
+    if (std::string why = CheckTextValue(table_, entry, scan::WithoutLineEnd(value.textValue));
+        !why.empty())
+      return Fail(FailureKind::BadInput, why);
   ClearReceive();
   SendCommand(FormatSet(entry, value, true), 1);
   return WaitComplete(timeoutMs, 1);

@@ -62,6 +62,10 @@ class CCamCmd {
   Failure OpenFailure() const { return link_->OpenFailure(); }
   std::string OpenFailureText() const { return link_->OpenFailure().text; }
   std::string LostText() const { return link_->LostText(); }
+  // False over a link whose far end keeps its own line speed (raw TCP).
+  bool LinkCarriesSpeed() const { return link_->CarriesSpeed(); }
+  // The longest round trip measured on the open link (a network relay), else 0.
+  int LinkRoundTripMs() const { return link_->RoundTripMs(); }
 
   // Line layer.
   std::string FormatSet(int entry, const ParamValue& value, bool terminator) const;

@@ -11,14 +11,6 @@ namespace {
 
 constexpr int kQueryMs = 3000;
 
-bool HasControlCharacter(const std::string& text) {
-  for (char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x20 || c == 0x7F) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 std::string FormatVersion(int v) {
@@ -65,8 +57,8 @@ std::vector<std::string> ListHelpFiles(const std::string& folder) {
 
 int SaveUserId(CCamCmd& cmd, const std::string& userId) {
   static constexpr const char* kFailed = "Couldn't write the User ID.";
-  if (userId.size() > kUserIdMax || HasControlCharacter(userId))
-    return cmd.Fail(FailureKind::BadInput, kFailed, MsgIcon::Stop);
+  if (std::string why = CheckTextValue(cmd.Table(), cmd::UD, userId); !why.empty())
+    return cmd.Fail(FailureKind::BadInput, kFailed + ("\n" + why), MsgIcon::Stop);
   if (cmd.SetValue(cmd::UD, ParamValue::Text(userId), ReplyTimeout(cmd.Config(), kQueryMs)) != 1) {
     const Failure why = cmd.LastFailure();
     return cmd.Fail(why.kind, kFailed + ("\n" + why.text), MsgIcon::Stop);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "protocol/cam_cmd.h"
+#include "protocol/text_value.h"
 
 namespace kestrel {
 
@@ -11,7 +12,6 @@ namespace kestrel {
 
 inline constexpr const char* kProductName = "HX-9302 Kestrel";
 inline constexpr const char* kProgramVersion = "0.0.5.6";
-inline constexpr size_t kUserIdMax = 16;
 
 // A version word as shown: 1234 -> "  1.2.3.4" (thousands, hundreds, tens and
 // units, with two leading blanks).

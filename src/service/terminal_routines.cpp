@@ -6,6 +6,7 @@
 #include "base/file_messages.h"
 #include "base/text_file.h"
 #include "base/text_scan.h"
+#include "base/translate.h"
 #include "protocol/ack_tally.h"
 #include "service/memory_dump.h"
 
@@ -146,7 +147,7 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
 
   CCamCmd::LinkOwner owner(cmd);
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, writing pixel correction data.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Writing the pixel correction data…"));
   const std::string stem = kind == PixelCorrectionKind::Black ? "PBD" : "PGD";
   AckTally tally(3 * n);
   for (int j = 0; j < 3; ++j) {
@@ -192,9 +193,9 @@ int WriteCorrectionData(CCamCmd& cmd, PixelCorrectionKind kind, PixelStoreArea a
 int ReadCorrectionData(CCamCmd& cmd, Reporter& reporter, PixelCorrectionKind kind,
                        const std::string& path) {
   UserInterface& ui = cmd.Ui();
-  ui.AppendLog("はじまり");
+  ui.AppendLog(KESTREL_TR_NOOP("Kestrel", "Reading the correction data: started."));
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, reading pixel correction data.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Reading the pixel correction data…"));
   const std::string stem = kind == PixelCorrectionKind::Black ? "PBD" : "PGD";
   ColourTables tables = ZeroTables();
   CCamCmd::LinkOwner owner(cmd);
@@ -215,7 +216,8 @@ int ReadCorrectionData(CCamCmd& cmd, Reporter& reporter, PixelCorrectionKind kin
         // Nothing more will come: no file for the colours left.
         if (cmd.LinkLost()) return FailClosed(cmd, {FailureKind::Lost, cmd.LostText()});
         // The rest of this colour is not tried; the next colour is.
-        reporter.Report("うまくいがねー", MsgIcon::Warning);
+        reporter.Report(KESTREL_TR_NOOP("Kestrel", "The routine did not succeed."),
+                        MsgIcon::Warning);
         missing += kTerminalPixels - i;
         break;
       }
@@ -240,7 +242,7 @@ int ReadCorrectionData(CCamCmd& cmd, Reporter& reporter, PixelCorrectionKind kin
     file.Line(std::to_string(tables[0][i]) + ", " + std::to_string(tables[1][i]) + ", " +
               std::to_string(tables[2][i]));
   if (!file.Commit()) return FailClosed(cmd, CannotWrite(path, file.Error()));
-  ui.AppendLog("おわりましたり");
+  ui.AppendLog(KESTREL_TR_NOOP("Kestrel", "Reading the correction data: finished."));
   ui.CloseProgress();
   return 1;
 }
@@ -255,7 +257,7 @@ int ReadVideoData(CCamCmd& cmd, PixelCorrectionKind kind, const std::string& pat
   if (SendAcknowledged(cmd, black ? "PBR=0" : "PGR=0", 10000) != 1) return 0;
 
   ui.ShowProgress();
-  ui.SetProgressMessage("Now, reading video data.");
+  ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Reading the video data…"));
   ui.AppendLog("Writing...");
   ColourTables video = ZeroTables();
   ColourTables correction = ZeroTables();

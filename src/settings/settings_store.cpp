@@ -107,12 +107,17 @@ void SettingsStore::Load(Settings& s) {
   s.dllNo = GetInt("DLL No", 0);
   s.camLinkSerialIndex = GetInt("CamLink Serial Index", 0);
   s.baudRate = GetInt("Baud Rate", 0);
+  s.keepCameraSpeed = GetInt("Keep Camera Speed", 0);
+  s.networkPort = GetText("Network Port", "");
   s.cmd = GetText("Cmd", "");
   s.wrtMemAddr = GetText("Wrt Mem Addr", "");
   s.wrtMemData = GetText("Wrt Mem Data", "");
   s.dumpMemAddr = GetText("Dump Mem Addr", "");
   s.dumpMemSize = GetText("Dump Mem Size", "");
   s.dumpFile = GetText("Dump File", "");
+  s.recentFiles.clear();
+  for (const QString& f : qs_->value("Recent Files").toStringList())
+    s.recentFiles.push_back(f.toStdString());
 
   s.windowGeometry.clear();
   qs_->beginGroup(kWindowGroup);
@@ -164,12 +169,21 @@ bool SettingsStore::Save(const Settings& s) {
   SetInt("DLL No", s.dllNo);
   SetInt("CamLink Serial Index", s.camLinkSerialIndex);
   SetInt("Baud Rate", s.baudRate);
+  SetInt("Keep Camera Speed", s.keepCameraSpeed);
+  if (s.networkPort.empty())
+    qs_->remove("Network Port");
+  else
+    SetText("Network Port", s.networkPort);
   SetText("Cmd", s.cmd);
   SetText("Wrt Mem Addr", s.wrtMemAddr);
   SetText("Wrt Mem Data", s.wrtMemData);
   SetText("Dump Mem Addr", s.dumpMemAddr);
   SetText("Dump Mem Size", s.dumpMemSize);
   SetText("Dump File", s.dumpFile);
+  QStringList recent;
+  for (const std::string& f : s.recentFiles)
+    recent << QString::fromStdString(f);
+  qs_->setValue("Recent Files", recent);
   qs_->remove(kWindowGroup);
   qs_->beginGroup(kWindowGroup);
   for (const auto& [window, geometry] : s.windowGeometry)

@@ -31,6 +31,9 @@ struct CameraKnobs {
   int calibrationPolls = 3;        // status queries that still report "running"
   uint32_t sequenceIdleMs = 1000;  // a pause longer than this restarts a sequence
   std::set<std::string> rejected;  // mnemonics answered with an error line
+  // A set above the limit is acknowledged and kept as the limit: a value
+  // that does not stick.
+  std::map<std::string, int32_t> clamped;
 };
 
 // The camera's state: every table command's value, the three setting areas,

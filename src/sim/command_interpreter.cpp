@@ -278,6 +278,8 @@ Reply CommandInterpreter::TableRow(const Cmd& c, int first) {
   const bool limited = LimitOf(e.mnemonic, lo, hi);
   if (!Dec(value, INT32_MIN, INT32_MAX, v)) return Error(err::kSyntax);
   if (limited && (v < lo || v > hi)) return Error(err::kRange);
+  if (auto clamp = model_.knobs.clamped.find(e.mnemonic); clamp != model_.knobs.clamped.end())
+    v = std::min(v, clamp->second);
   model_.SetRowInt(row, v);
   return Complete();
 }

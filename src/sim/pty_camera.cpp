@@ -61,6 +61,7 @@ PtyCamera::PtyCamera(SimOptions options) : options_(std::move(options)) {
   if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("no pipe");
 
   model_.knobs.rejected = options_.rejected;
+  model_.knobs.clamped = options_.clamped;
   model_.knobs.calibrationResult = options_.calibrationResult;
   model_.knobs.calibrationPolls = options_.calibrationPolls;
   model_.knobs.sequenceIdleMs = options_.sequenceIdleMs;

@@ -27,6 +27,7 @@ struct SimOptions {
   int latencyMs = 0;                       // before every reply
   std::map<std::string, int> lateReplies;  // mnemonic -> extra delay before its replies
   std::set<std::string> rejected;          // mnemonics answered with an error line
+  std::map<std::string, int32_t> clamped;  // mnemonic -> the most a set of it keeps
   int silentAfterLines = -1;               // answer nothing from this many lines on (-1: never)
   int hangUpAfterLines = -1;               // hang up on receiving this many lines (-1: never)
   double garbleShare = 0.0;                // share of replies whose characters are corrupted

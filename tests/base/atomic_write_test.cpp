@@ -1,9 +1,12 @@
 // The one atomic writer under the failures it exists for: a process killed
 // half-way, stale temporary files, links, and the system's reason in every
 // message.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +18,7 @@
 
 #include "base/file_messages.h"
 #include "base/text_file.h"
+#include "common/file_text.h"
 
 namespace kestrel {
 namespace {
@@ -23,13 +27,6 @@ namespace fs = std::filesystem;
 
 class AtomicWriteTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kestrel-atomic-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::set<std::string> Entries() const {
     std::set<std::string> names;
     for (const auto& e : fs::directory_iterator(dir_))
@@ -42,7 +39,8 @@ class AtomicWriteTest : public ::testing::Test {
     return text;
   }
 
-  fs::path dir_;
+  testing::TempFolder folder_;
+  const fs::path dir_{folder_.Path()};
 };
 
 // A save killed at any moment leaves the old file or the new one, whole; a
@@ -105,6 +103,35 @@ TEST_F(AtomicWriteTest, SavesThroughLinksReplaceTheFileAtTheEnd) {
   EXPECT_FALSE(WriteFileAtomically(dir_ / "loop.cam", "x", &error));
   EXPECT_EQ(errno, ELOOP);
   EXPECT_TRUE(fs::is_symlink(dir_ / "loop.cam"));
+}
+
+// Only a regular file is replaced: a device node or FIFO is written into, as
+// cp does, and a folder is refused; through both writers.
+TEST_F(AtomicWriteTest, DevicesAndFifosAreWrittenIntoAndFoldersRefused) {
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  // A private null device (root only; elsewhere the FIFO rows stand alone).
+  const bool device = ::mknod((dir_ / "null").c_str(), S_IFCHR | 0600, ::makedev(1, 3)) == 0;
+  for (const bool lines : {false, true})
+    for (const char* name : {"fifo", "null", "folder"}) {
+      const fs::path target = dir_ / name;
+      if (std::string(name) == "folder") fs::create_directory(target);
+      if (!fs::exists(target)) continue;
+      // The FIFO's reader is there before the writer comes.
+      const int reader = ::open((dir_ / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+      AtomicTextFile file;
+      const bool ok = lines ? file.Create(target) && (file.Line("data"), file.Commit())
+                            : WriteFileAtomically(target, "data\r\n");
+      char got[16] = {};
+      [[maybe_unused]] const ssize_t n = ::read(reader, got, sizeof got - 1);
+      ::close(reader);
+      EXPECT_EQ(ok, std::string(name) != "folder") << name << lines;
+      EXPECT_EQ(fs::status(target).type(), std::string(name) == "fifo" ? fs::file_type::fifo
+                                           : std::string(name) == "null"
+                                               ? fs::file_type::character
+                                               : fs::file_type::directory);
+      EXPECT_EQ(std::string(got), std::string(name) == "fifo" ? "data\r\n" : "") << lines;
+    }
+  EXPECT_EQ(Entries().size(), device ? 3u : 2u);  // no temporary file anywhere
 }
 
 // The message keeps its own text and caption and ends in the system's reason.

@@ -87,6 +87,20 @@ TEST(BlemishTest, ButtonsSendTheirCommands) {
             (std::vector<std::string>{"BLMP2=12", "BLMPF=0", "BLMDF2=0", "BLMP2?", "BLMD=0"}));
   EXPECT_EQ(cmd.LastFailure().kind, FailureKind::Rejected);
   EXPECT_EQ(cmd.LastFailure().text, "ERROR REJECTED for BLMD=0\nFailed");
+
+  // What a detection found is read back from the list; the index stays.
+  std::vector<int> found;
+  sim.camera.WithModel([](sim::CameraModel& m) {
+    m.SetInt("BLMTF2", 100);
+    m.SetInt("BLMIF2", 5);
+  });
+  ASSERT_EQ(BlemishDetect(cmd, BlemishColumn::Factory2), 1);
+  ASSERT_EQ(ReadBlemishList(cmd, BlemishColumn::Factory2, found), 1);
+  EXPECT_EQ(BlemishFoundText(BlemishColumn::Factory2, found),
+            "Sensor2 (factory list): the camera found 2 blemished pixels, at 37 and 171.");
+  EXPECT_EQ(sim.camera.WithModel([](sim::CameraModel& m) { return m.Int("BLMIF2"); }), 5);
+  EXPECT_EQ(BlemishFoundText(BlemishColumn::User1, {0, 0}),
+            "Sensor1 (user list): the camera found no blemished pixel.");
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST(CalibrationTest, FactorySequencesSendTheirLinesInOrder) {
   auto& ui = sim.link.ui;
   EXPECT_EQ(PrnuCalibration(cmd, ui, 2), 1);
   EXPECT_EQ(ui.boxes[0].caption, "PRNU Calibration");
-  EXPECT_EQ(ui.boxes[0].text, "各色のLevelが約800LSBになるように調整してください");
+  EXPECT_EQ(ui.boxes[0].text, "Adjust the light until every colour's level is about 800 LSB.");
   ReadoutCalibration(cmd, ui, 2);
   ColumnCalibration column;
   EXPECT_FALSE(column.Ok(cmd, ui));  // OK before Start does nothing
@@ -106,9 +106,10 @@ TEST(CalibrationTest, FactorySequencesSendTheirLinesInOrder) {
   const auto texts = ui.BoxTexts();
   ASSERT_EQ(texts.size(), 8u) << ::testing::PrintToString(texts);
   EXPECT_EQ(std::vector<std::string>(texts.begin() + 2, texts.end()),
-            (std::vector<std::string>{"遮光してください", "青の Level を約800LSBに調整してください",
-                                      "遮光してください", "青の Level を約800LSBに調整してください",
-                                      "ERROR REJECTED for SA00=0", "ERROR REJECTED for SA00=0"}));
+            (std::vector<std::string>{
+                "Shade the sensor from all light.", "Adjust the blue level to about 800 LSB.",
+                "Shade the sensor from all light.", "Adjust the blue level to about 800 LSB.",
+                "ERROR REJECTED for SA00=0", "ERROR REJECTED for SA00=0"}));
   // Cancelling the first prompt leaves the two sets before it in effect.
   ui.answers = {MsgAnswer::Cancel};
   EXPECT_EQ(PrnuCalibration(cmd, ui, 1), 0);

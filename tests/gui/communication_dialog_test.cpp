@@ -20,11 +20,6 @@ namespace {
 class CommTest : public PanelToolsTest {
  protected:
   CCommSelDlg& Comm() { return tools_->Communication(); }
-  QAction* Action(const char* name) {
-    auto* a = panel_->findChild<QAction*>(name);
-    EXPECT_NE(a, nullptr) << name;
-    return a;
-  }
   QPushButton* CommButton(const char* name) { return Comm().findChild<QPushButton*>(name); }
   // Types a device path into the port list and confirms it with Enter.
   void ChoosePort(const std::string& path) {
@@ -57,11 +52,11 @@ TEST_F(CommTest, AreaDialogListsFollowTheModeAndTheCurrentArea) {
       [this](CAreaSelDlg& d) {
         EXPECT_EQ(d.List()->currentText(), "User1");
         d.List()->setCurrentIndex(1);
-        Action("actionStoreSettings")->trigger();
+        panel_->MenuAction("actionStoreSettings")->trigger();
         EXPECT_EQ(tools_->AreaDialog(), &d);
       },
       true);
-  Action("actionStoreSettings")->trigger();
+  panel_->MenuAction("actionStoreSettings")->trigger();
   EXPECT_EQ(panel_->Link().CurrentArea(), 2);
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].icon, MsgIcon::Information);
@@ -70,7 +65,7 @@ TEST_F(CommTest, AreaDialogListsFollowTheModeAndTheCurrentArea) {
   // Cancel sends nothing.
   const uint64_t before = camera_->Stats().linesIn;
   OnAreaDialog([](CAreaSelDlg& d) { EXPECT_EQ(d.List()->currentText(), "User2"); }, false);
-  Action("actionLoadSettings")->trigger();
+  panel_->MenuAction("actionLoadSettings")->trigger();
   EXPECT_EQ(camera_->Stats().linesIn, before);
   EXPECT_EQ(tools_->AreaDialog(), nullptr);
 
@@ -80,7 +75,7 @@ TEST_F(CommTest, AreaDialogListsFollowTheModeAndTheCurrentArea) {
     m.StoreArea(2);
     m.SetInt("LR", 1);
   });
-  Action("actionReload")->trigger();
+  panel_->MenuAction("actionReload")->trigger();
   EXPECT_EQ(panel_->Table().GetParamInt(ctrl::LR), 555);
 }
 
@@ -98,7 +93,7 @@ TEST_F(CommTest, ToolButtonsAskFirstAndRunOnYes) {
        MsgIcon::Question, "Complete!  Data change when camera is rebooted."},
       {"buttonStoreAll", "Are you sure you want to overwrite into all EEPROM areas?",
        MsgIcon::Question, "Completed to store current setting data!"},
-      {"buttonCameraReset", "Do you really reset Camera ?", MsgIcon::None, nullptr},
+      {"buttonCameraReset", "Restart the camera now?", MsgIcon::Question, nullptr},
   };
   yesNo_ = MsgAnswer::No;
   const uint64_t before = camera_->Stats().linesIn;
@@ -203,14 +198,14 @@ TEST_F(CommTest, SettingFileSavedFromThePanelIsReplayedByOpen) {
   camera_->WithModel([](sim::CameraModel& m) { m.SetInt("LR", 1000); });
   Start();
   chosen_ = Path("panel.cam");
-  Action("actionSaveAs")->trigger();
+  panel_->MenuAction("actionSaveAs")->trigger();
   ASSERT_EQ(requests_.size(), 1u);
   EXPECT_EQ(requests_[0].extension, "cam");
   EXPECT_EQ(settings_.dataPath, dir_.path().toStdString());
   EXPECT_NE(testing::FileText(chosen_).find("LR=1000\r\n"), std::string::npos);
 
   camera_->WithModel([](sim::CameraModel& m) { m.SetInt("LR", 500); });
-  Action("actionOpen")->trigger();
+  panel_->MenuAction("actionOpen")->trigger();
   EXPECT_TRUE(boxes_.empty()) << ::testing::PrintToString(BoxTexts());
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Int("LR"); }), 1000);
   EXPECT_EQ(panel_->Table().GetParamInt(ctrl::LR), 1000);

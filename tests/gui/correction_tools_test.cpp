@@ -14,8 +14,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -309,45 +307,9 @@ TEST_F(CorrectionToolsTest, AberrationFileRoundTripFromTheFactoryMenuIgnoresClic
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Array("CAB2"); }), before);
 }
 
-// The pictures of the editor and the calibration dialogs for the README;
-// written only with KESTREL_SCREENSHOT_DIR set (tools/screenshots.sh).
-TEST_F(CorrectionToolsTest, EditorAndCalibrationPictures) {
-  const QString dir = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
-  if (dir.isEmpty()) GTEST_SKIP() << "KESTREL_SCREENSHOT_DIR not set";
-  Model([](sim::CameraModel& m) {
-    m.SetInt("LUTC1", 2);
-    m.SetInt("SDC", 2);
-  });
-  Start();
-  tools_->ShowLut(0);
-  CLUTDlg& lut = tools_->Lut(0);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&lut));
-  for (auto [x, y] : {std::pair{40, 200}, {90, 120}, {150, 80}, {210, 30}})
-    Drag(lut, x, y, Qt::LeftButton);
-  const QPixmap editor = lut.grab();
-
-  CDlgCorrect shading(*panel_, ui_, 0);
-  shading.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&shading));
-  CDlgColumnCal column(*panel_, ui_);
-  column.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&column));
-  const QPixmap left = shading.grab(), right = column.grab();
-  QPixmap both(left.width() + right.width() + 24, std::max(left.height(), right.height()) + 16);
-  both.fill(QColor(235, 235, 235));
-  {
-    QPainter p(&both);
-    p.drawPixmap(8, 8, left);
-    p.drawPixmap(left.width() + 16, 8, right);
-  }
-  EXPECT_TRUE(editor.save(dir + "/lut-editor.png"));
-  EXPECT_TRUE(both.save(dir + "/calibration.png"));
-}
-
 // The plot of correction data: both sensors read from the camera and a file,
 // drawn with their outliers; an outlier clicked is shown; the difference
-// camera − file leaves only what the file changed. With
-// KESTREL_SCREENSHOT_DIR set it also takes the picture for the README.
+// camera − file leaves only what the file changed.
 TEST_F(CorrectionToolsTest, PlotShowsBothSensorsAFileAndTheirOutliers) {
   Start();
   QTemporaryDir folder;
@@ -371,10 +333,6 @@ TEST_F(CorrectionToolsTest, PlotShowsBothSensorsAFileAndTheirOutliers) {
   for (const CorrectionPlot::Curve& c : dlg.Plot().Curves())
     EXPECT_FALSE(c.marks.empty()) << c.name.toStdString();
   dlg.resize(900, 640);
-  const QString dir = qEnvironmentVariable("KESTREL_SCREENSHOT_DIR");
-  if (!dir.isEmpty()) {
-    EXPECT_TRUE(dlg.grab().save(dir + "/correction-plot.png"));
-  }
 
   // Outliers of both sensors are listed; a click shows one.
   QListWidget& list = dlg.OutlierList();

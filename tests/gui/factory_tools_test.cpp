@@ -196,8 +196,8 @@ TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
   Click("buttonTemp");
   QPointer<CDlgTemp> temp = tools_->Temperature();
   ASSERT_TRUE(temp);
-  EXPECT_EQ(temp->Sensor1()->text(), "-1.0");
-  EXPECT_EQ(temp->Sensor2()->text(), "25.0");
+  EXPECT_EQ(temp->Sensor1()->text(), "-1.0 °C");
+  EXPECT_EQ(temp->Sensor2()->text(), "25.0 °C");
   EXPECT_TRUE(temp->TimerActive(0));
   // A second press raises the open window instead of opening another.
   Click("buttonTemp");
@@ -215,7 +215,7 @@ TEST_F(ToolsTest, TemperaturePollsUntilSensor2FailsAndEndsOnClose) {
   Model([](sim::CameraModel& m) { m.knobs.rejected.clear(); });
   Click("buttonTemp");
   ASSERT_NE(tools_->Temperature(), nullptr);
-  EXPECT_EQ(tools_->Temperature()->Sensor2()->text(), "25.0");
+  EXPECT_EQ(tools_->Temperature()->Sensor2()->text(), "25.0 °C");
 }
 
 // One operation at a time: the temperature window's poll skips its turn while

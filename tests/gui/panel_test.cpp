@@ -101,7 +101,7 @@ TEST_F(PanelTest, KeysInTheControlsSendOnce) {
   before = LinesIn();
   QTest::keyClick(lr, Qt::Key_Up);
   EXPECT_EQ(CameraInt("LR"), 13340);
-  EXPECT_EQ(LinesIn(), before + 1);
+  EXPECT_EQ(LinesIn(), before + 2);  // the set and its read-back
   QTest::keyClick(lr, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClicks(lr, "400");
   QTest::keyClick(lr, Qt::Key_Return);
@@ -119,7 +119,7 @@ TEST_F(PanelTest, KeysInTheControlsSendOnce) {
   EXPECT_EQ(lr->text(), "13340");
   QTest::keyClick(lr, Qt::Key_Tab);
   EXPECT_FALSE(lr->hasFocus());
-  EXPECT_EQ(LinesIn(), before + 1);
+  EXPECT_EQ(LinesIn(), before + 2);
 }
 
 TEST_F(PanelTest, ModeKeysShowAndHideTheFactoryArea) {
@@ -224,7 +224,7 @@ TEST_F(PanelTest, EscapeTakesBackTypingThenAsksToQuitAndF5Rereads) {
 
   answerWith(QMessageBox::No);
   QTest::keyClick(KeyTarget(), Qt::Key_Escape);
-  EXPECT_EQ(seenText, "Are you sure to terminate the Kestrel ?");
+  EXPECT_EQ(seenText, "Quit Kestrel?");
   EXPECT_TRUE(panel_->isVisible());
 
   answerWith(QMessageBox::Yes);
@@ -265,12 +265,14 @@ TEST_F(PanelTest, ASetTheCameraDidNotTakeShowsWhatItHolds) {
   EXPECT_EQ(LinesIn(), before + 2);  // the set and the question what the camera holds
   EXPECT_EQ(lr->text(), "1000");
   EXPECT_FALSE(panel_->View().IsUnconfirmed(ctrl::LR));
-  EXPECT_EQ(strip->Note().toStdString(), "LR: the camera did not take 500; it holds 1000.");
-  // A later change of another control does not retry it.
+  EXPECT_EQ(strip->Note().toStdString(),
+            "The camera did not take LR = 500 (Line Rate, Exposure); it keeps 1000.");
+  // A later change of another control does not retry it, and clears the note.
   SpinEdit* al = W<SpinEdit>(ctrl::AL);
   Focus(al);
   QTest::keyClick(al, Qt::Key_Up);
-  EXPECT_EQ(LinesIn(), before + 3);
+  EXPECT_EQ(LinesIn(), before + 4);  // its set and read-back
+  EXPECT_TRUE(strip->Note().isEmpty());
 
   // No answer at all, not even to the re-read: the last confirmed value,
   // marked, and the status strip says so, until the next successful read.
@@ -282,8 +284,8 @@ TEST_F(PanelTest, ASetTheCameraDidNotTakeShowsWhatItHolds) {
   EXPECT_EQ(lr->text(), "1000");
   EXPECT_TRUE(panel_->View().IsUnconfirmed(ctrl::LR));
   EXPECT_EQ(strip->Note().toStdString(),
-            "LR: the camera did not take 600 and did not answer when asked again; showing "
-            "1000, the value it last confirmed.");
+            "The camera did not take LR = 600 (Line Rate, Exposure) nor answer when asked "
+            "again; showing 1000, the value it last confirmed.");
   camera_->SetSilent(false);
   panel_->RefreshFromCamera();
   EXPECT_FALSE(panel_->View().IsUnconfirmed(ctrl::LR));

@@ -52,6 +52,9 @@ TEST_F(PanelWindowTest, FitsTheScreenInBothModesAndEveryAreaCanBeReached) {
       << panel_->frameGeometry().width() << "x" << panel_->frameGeometry().height();
   EXPECT_FALSE(panel_->FactoryArea()->isVisible());
   EXPECT_TRUE(Reachable(panel_->View().Widget(ctrl::CABN3)));
+  if (screen.width() >= 1280) {  // USER mode never scrolls sideways on a desk's screen
+    EXPECT_EQ(panel_->ContentArea()->horizontalScrollBar()->maximum(), 0);
+  }
 
   panel_->ToggleMode();
   QApplication::processEvents();
@@ -72,6 +75,14 @@ TEST_F(PanelWindowTest, FitsTheScreenInBothModesAndEveryAreaCanBeReached) {
   QApplication::processEvents();
   EXPECT_LE(panel_->height(), factoryHeight);
   EXPECT_TRUE(Inside(panel_->frameGeometry(), screen));
+
+  // Each mode comes back in the size it was left in.
+  panel_->resize(panel_->size() - QSize(40, 30));
+  const QSize user = panel_->size();
+  panel_->ToggleMode();
+  EXPECT_EQ(panel_->height(), factoryHeight);
+  panel_->ToggleMode();
+  EXPECT_EQ(panel_->size(), user);
 }
 
 TEST_F(PanelWindowTest, ToolWindowsOpenOnTheScreenAndComeBackWhereTheyWere) {
@@ -96,6 +107,7 @@ TEST_F(PanelWindowTest, ToolWindowsOpenOnTheScreenAndComeBackWhereTheyWere) {
   settings_.windowGeometry["commSelDlg"] = "5000,-300,400,300";
   Start();
   CCommSelDlg& again = tools_->Communication();
+  panel_->MenuAction("actionCommunication")->trigger();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
   EXPECT_TRUE(Inside(again.frameGeometry(), Screen()));
 }

@@ -49,7 +49,19 @@ TEST_F(TerminalTest, EnterSendsTheTypedLineAndTheReplyShowsAboveIt) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return Term().LogList()->count() >= 2; }, 3000));
   EXPECT_TRUE(Row(1).endsWith(" Tx: LR?  ")) << Row(1).toStdString();
   EXPECT_TRUE(Row(0).contains(" Rx: LR=")) << Row(0).toStdString();
-  EXPECT_EQ(Child<QLineEdit>("cmdEdit")->text(), "LR?  ");  // the field keeps its text
+  // The field empties for the next command; Up and Down walk the history.
+  auto* field = Child<QLineEdit>("cmdEdit");
+  EXPECT_EQ(field->text(), "");
+  Type("cmdEdit", "VN?");
+  QTest::keyClick(field, Qt::Key_Return);
+  for (auto [key, text] : {std::pair{Qt::Key_Up, "VN?"},
+                           {Qt::Key_Up, "LR?  "},
+                           {Qt::Key_Up, "LR?  "},
+                           {Qt::Key_Down, "VN?"},
+                           {Qt::Key_Down, ""}}) {
+    QTest::keyClick(field, key);
+    EXPECT_EQ(field->text(), text);
+  }
 
   // Esc hides; the log goes on filling meanwhile; Clear empties it.
   QTest::keyClick(&Term(), Qt::Key_Escape);

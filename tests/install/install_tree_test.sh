@@ -27,7 +27,9 @@ done
 desktop=$prefix/share/applications/kestrel.desktop
 grep -qx 'Exec=kestrel' "$desktop" 2>/dev/null || missing "the desktop entry does not start kestrel"
 grep -qx 'Icon=kestrel' "$desktop" 2>/dev/null || missing "the desktop entry names no kestrel icon"
-[[ -f $prefix/share/icons/hicolor/64x64/apps/kestrel.png ]] || missing "the icon is missing"
+for icon in 16x16/apps/kestrel.png 256x256/apps/kestrel.png scalable/apps/kestrel.svg; do
+  [[ -f $prefix/share/icons/hicolor/$icon ]] || missing "the icon $icon is missing"
+done
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || missing "desktop-file-validate rejects the desktop entry"
 fi

@@ -33,7 +33,10 @@ check_options() {
 check_options kestrelctl.1 "$("$kestrelctl" --help)"
 check_options kestrel-camsim.1 "$("$camsim" --help)"
 if [[ -n $kestrel ]]; then
-    check_options kestrel.1 "$(QT_QPA_PLATFORM=offscreen "$kestrel" --help)"
+    # Without a display: --help is answered before the window system is opened.
+    help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$kestrel" --help) ||
+        missing "kestrel --help fails without a display"
+    check_options kestrel.1 "$help"
 fi
 
 # The pages render without warnings where man is installed.

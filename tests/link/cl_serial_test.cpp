@@ -1,7 +1,6 @@
 // The Camera Link adapter against the project's fake serial libraries, which
 // forward to a pseudo-terminal peer standing in for the camera.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -35,11 +34,6 @@ class ClSerialTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(fs::exists(FakeDir() / "cl11" / "libclallserial.so")) << FakeDir();
-    temp = fs::temp_directory_path() /
-           ("cl_serial_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(temp);
-    fs::create_directories(temp);
     trace = temp / "trace.txt";
     ::setenv("KESTREL_CLFAKE_PORT", peer.SlavePath().c_str(), 1);
     ::setenv("KESTREL_CLFAKE_TRACE", trace.c_str(), 1);
@@ -50,10 +44,7 @@ class ClSerialTest : public ::testing::Test {
     cl.SetLibraryFile(3, FakeDir() / "cl11" / "libclallserial.so");
     cmd.SetCameraLink(&cl);
   }
-  void TearDown() override {
-    cmd.ClosePort();
-    fs::remove_all(temp);
-  }
+  void TearDown() override { cmd.ClosePort(); }
   std::string Trace() const { return testing::FileText(trace); }
   // One set and one query through the adapter.
   void ExpectTraffic() {
@@ -66,7 +57,8 @@ class ClSerialTest : public ::testing::Test {
   }
 
   PtyPeer peer{Answer};
-  fs::path temp;
+  testing::TempFolder folder;
+  fs::path temp{folder.Path()};
   fs::path trace;
   Settings settings;
   testing::RecordingUi ui;

@@ -3,14 +3,18 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "common/file_text.h"
 #include "common/pty_peer.h"
 #include "link/port_list.h"
 #include "link/port_lock.h"
@@ -26,16 +30,10 @@ using testing::PtyPeer;
 class PortOpenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / ("port_open_test_" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
     PortLock::SetFolder(folder);
     lockFile = folder / PortLock::FileName(fs::canonical(peer.SlavePath()));
   }
-  void TearDown() override {
-    PortLock::SetFolder("/var/lock");
-    fs::remove_all(folder);
-  }
+  void TearDown() override { PortLock::SetFolder("/var/lock"); }
   bool Exclusive() {
     const int fd = ::open(peer.SlavePath().c_str(), O_RDWR | O_NOCTTY);
     int excl = 0;
@@ -43,11 +41,13 @@ class PortOpenTest : public ::testing::Test {
     ::close(fd);
     return excl != 0;
   }
-  void WriteLock(int pid) {
-    std::ofstream(lockFile) << std::string(10 - std::to_string(pid).size(), ' ') << pid << '\n';
+  void WriteLock(int pid, const fs::path& file = {}) {
+    std::ofstream(file.empty() ? lockFile : file)
+        << std::string(10 - std::to_string(pid).size(), ' ') << pid << '\n';
   }
   PtyPeer peer;
-  fs::path folder, lockFile;
+  testing::TempFolder temp;
+  fs::path folder{temp.Path()}, lockFile;
   CRsPort port;
 };
 
@@ -98,9 +98,33 @@ TEST_F(PortOpenTest, BusyNamesTheHolderAndAStaleLockIsTakenOver) {
   EXPECT_EQ(second.LastError().holderPid, ::getpid());
 }
 
+// A port given through a link is locked under both names; a live holder of
+// either keeps it, a process ID reused after its holder was killed does not.
+TEST_F(PortOpenTest, LinkedPortsAreLockedUnderBothNames) {
+  const fs::path link = folder / "by-id-camera", linkLock = folder / PortLock::FileName(link);
+  fs::create_symlink(peer.SlavePath(), link);
+  const pid_t later = ::fork();  // started after the locks below are dated
+  if (later == 0) ::pause();
+  const struct {
+    fs::path lock;
+    int pid, hoursOld, opened;
+  } cases[] = {{linkLock, 1, 0, 0}, {lockFile, later, 0, 0}, {linkLock, later, 1, 1}};
+  for (const auto& c : cases) {
+    WriteLock(c.pid, c.lock);
+    fs::last_write_time(c.lock, fs::file_time_type::clock::now() - std::chrono::hours(c.hoursOld));
+    EXPECT_EQ(port.Open(link, 9600, 8, 0, 0, 0), c.opened) << c.lock << " " << c.pid;
+    EXPECT_EQ(fs::exists(lockFile) && fs::exists(linkLock), c.opened == 1);
+    port.Close();
+    fs::remove(c.lock);
+    EXPECT_FALSE(fs::exists(lockFile) || fs::exists(linkLock));
+  }
+  ::kill(later, SIGKILL);
+  ::waitpid(later, nullptr, 0);
+}
+
 TEST(PortMessages, NameCauseAndCure) {
-  const fs::path root = fs::temp_directory_path() / ("port_list_" + std::to_string(::getpid()));
-  fs::remove_all(root);
+  testing::TempFolder temp;
+  const fs::path root = temp.Path();
   for (const char* dir : {"dev/serial/by-id", "sys/class/tty/ttyS0", "sys/class/tty/ttyS1"})
     fs::create_directories(root / dir);
   for (const char* node : {"dev/ttyUSB0", "dev/ttyUSB10", "dev/ttyUSB2", "dev/ttyACM0", "dev/ttyS0",
@@ -128,7 +152,6 @@ TEST(PortMessages, NameCauseAndCure) {
   EXPECT_EQ(DescribeOpenError("/dev/kestrel-none", denied),
             "permission denied: /dev/kestrel-none (Permission denied).\nJoin the group that owns "
             "the port (dialout): sudo usermod -aG dialout $USER, then log in again.");
-  fs::remove_all(root);
 }
 
 }  // namespace

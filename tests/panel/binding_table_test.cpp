@@ -187,15 +187,20 @@ TEST_F(PanelTest, ListsDriveTheEnablingRules) {
 
 TEST_F(PanelTest, TimeDisplaysFollowTheStoredValues) {
   Commit(ctrl::LR, "1000");
-  EXPECT_EQ(view.Text(ctrl::LRTime), "149.925us");
+  EXPECT_EQ(view.Text(ctrl::LRTime), "149.925 µs");
   Select(ctrl::TR, 1);
+  Commit(ctrl::PE, "1000");
+  EXPECT_EQ(view.Text(ctrl::PETime), "149.925 µs");  // equal is not over
   Commit(ctrl::PE, "1200");
   EXPECT_EQ(view.Text(ctrl::PETime), " over");
   // Sync: Sensor2's exposure is judged against Sensor1's line period.
   Commit(ctrl::PE2, "1100");
   EXPECT_EQ(view.Text(ctrl::PE2Time), " over");
   Select(ctrl::TG, 1);
-  EXPECT_EQ(view.Text(ctrl::PETime), "179.910us");
+  EXPECT_EQ(view.Text(ctrl::PETime), "179.910 µs");
+  Select(ctrl::TG, 0);
+  Select(ctrl::TR, 2);  // PWC: never over
+  EXPECT_EQ(view.Text(ctrl::PETime), "179.910 µs");
 }
 
 // ---------------------------------------------------------------- reading
@@ -215,16 +220,16 @@ TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndClampsWhatTheRulesCover) {
   table.RefreshFromCamera();
 
   const Strings queries = camera.Queries();
-  EXPECT_EQ(queries.size(), 73u + 6u);
+  EXPECT_EQ(queries.size(), 73u + 6u + 2u);  // the two values written back are read back
   EXPECT_EQ(std::count(queries.begin(), queries.end(), "SHDL16?"), 0);
   EXPECT_EQ(view.Text(3899), "5");
   EXPECT_EQ(view.Text(ctrl::LR), "2000");
   EXPECT_EQ(view.Text(ctrl::CABN2), "Wide");
-  EXPECT_EQ(view.Text(ctrl::LRTime), "299.850us");
+  EXPECT_EQ(view.Text(ctrl::LRTime), "299.850 µs");
   EXPECT_EQ(view.Text(ctrl::PBC), "Factory");
   EXPECT_EQ(view.Text(ctrl::SDC2), "User");
   EXPECT_EQ(view.Text(ctrl::PGC), "old");  // 7 is no status
-  EXPECT_EQ(ui.progressTexts, (Strings{"Now, reading camera setting data."}));
+  EXPECT_EQ(ui.progressTexts, (Strings{"Reading the camera's settings…"}));
   EXPECT_EQ(ui.percents.back(), 100);
   EXPECT_FALSE(ui.progressOpen);
   // Camera values outside the ranges the rules cover are clamped and written back.
@@ -236,7 +241,7 @@ TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndClampsWhatTheRulesCover) {
   SetCamera("CABL2", -2, 2);
   camera.ClearHistory();
   table.RefreshFromCamera();
-  EXPECT_EQ(camera.Queries().size(), 225u + 6u);
+  EXPECT_EQ(camera.Queries().size(), 225u + 6u + 1u);
   EXPECT_EQ(view.Text(3899), "33");
   EXPECT_EQ(table.GetParamInt(2771), -2);
   EXPECT_EQ(camera.Sets(), (Strings{"LR=13340"}));

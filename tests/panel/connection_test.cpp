@@ -57,6 +57,19 @@ TEST_F(ConnectionTest, CameraAt9600IsMovedTo115200AndReadWhole) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
+// The speed policy: with the speed given or "Keep Camera Speed" set, the
+// camera found at 9600 stays there.
+TEST_F(ConnectionTest, AGivenOrKeptSpeedIsNeverMoved) {
+  for (const bool given : {false, true}) {
+    Use({});
+    settings.keepCameraSpeed = given ? 0 : 1;
+    settings.speedGiven = given;
+    ASSERT_TRUE(connection.NegotiateAndConnect()) << given;
+    EXPECT_EQ(camera->Baud(), 9600) << given;
+    EXPECT_EQ(settings.baudRate, 0) << given;
+  }
+}
+
 TEST_F(ConnectionTest, CameraLeftAt115200IsFoundWithoutAFullTimeOutAtTheWrongSpeed) {
   sim::SimOptions o;
   o.startBaud = 115200;
@@ -171,16 +184,6 @@ TEST_F(ConnectionTest, ReconnectClosesFirstAndRefreshesOnlyWhenTheCameraAnswers)
             0u);
   EXPECT_EQ(ui.LastLinkState(), 0);
   EXPECT_EQ(refreshed, 1);
-}
-
-// ---------------------------------------------------------------- time displays
-
-TEST(TimeDisplayTest, PeriodsAndOverExposure) {
-  // Over-exposure and the external clock: see the panel's time displays.
-  EXPECT_EQ(TimeText(170), "25.487us");
-  EXPECT_EQ(TimeText(0), "0.000us");
-  EXPECT_EQ(ExposureText(1200, 1000, 2, 0), "179.910us");  // PWC
-  EXPECT_EQ(ExposureText(1000, 1000, 1, 0), "149.925us");  // equal is not over
 }
 
 // ---------------------------------------------------------------- simulated camera

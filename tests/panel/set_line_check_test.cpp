@@ -31,6 +31,10 @@ TEST(SetLineCheckTest, AcceptedLinesAndTheWordsOfARefusal) {
       {"CABL2=x,1", "\"x\" is not a number for the index of CABL2"},
       {"CABA2=1,0", "\"0\" is outside 1..8 for CABA2"},
       {"UD=one\rtwo", "a text for UD holds a line break"},
+      // No control byte in a text; the user ID's length as `user-id set` has it.
+      {"CABN1=a\x1b[2J", "the text for CABN1 holds the control byte \\x1b"},
+      {"ID=A\x7f", "the text for ID holds the control byte \\x7f"},
+      {"UD=" + std::string(17, 'u'), "the text for UD is longer than 16 characters"},
       {longest + "x", "the text for CABN1 is longer than 249 characters"},
       // Lines that are no settings.
       {"EB?", "not a setting (NAME=VALUE)"},

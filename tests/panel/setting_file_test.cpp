@@ -48,15 +48,17 @@ TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   const ReplayResult r = ReplaySettingFile(file, cmd, &panel);
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(r.lines, 6);
-  EXPECT_EQ(peer.Bytes(),
-            "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\nBAS00=1\r\n");
+  EXPECT_EQ(
+      peer.Bytes(),  // each set read back
+      "TGSM=1\r\nTGSM?\r\nLR=170\r\nLR?\r\nCABN1=Lens A\r\nCABN1?\r\nCABL2=0,-3\r\nCABL2?0\r\n"
+      "CABL2=1,2\r\nCABL2?1\r\nBAS00=1\r\nBAS00?\r\n");
   EXPECT_EQ(camera.WithModel([](sim::CameraModel& m) { return m.Int("CABL2", 1); }), 2);
   ASSERT_EQ(panel.stored.size(), 3u);
   EXPECT_EQ(panel.stored[1].second.textValue, "Lens A");
   EXPECT_EQ(panel.stored[2].first, 2762);
   EXPECT_EQ(panel.stored[2].second.intValue, 2);
   EXPECT_EQ(panel.afterReplay, 1);
-  EXPECT_EQ(ui.progressTexts, std::vector<std::string>{"Now, reading camera setting file."});
+  EXPECT_EQ(ui.progressTexts, std::vector<std::string>{"Applying the setting file to the camera…"});
   EXPECT_EQ(ui.percents, (std::vector<int>{0, 16, 33, 50, 66, 83, 100}));
   EXPECT_FALSE(ui.progressOpen);
 
@@ -100,7 +102,8 @@ TEST_F(SettingFileTest, BadLinesAreListedBeforeAnythingIsSent) {
   EXPECT_EQ(r.sent, 4);
   EXPECT_EQ(r.failed, 1);
   EXPECT_FALSE(r.ok());
-  EXPECT_EQ(peer.Bytes(), "TGSM=1\r\nCABN1=Lens,A b\r\nLR=200\r\nTR=2\r\n");
+  EXPECT_EQ(peer.Bytes(),
+            "TGSM=1\r\nTGSM?\r\nCABN1=Lens,A b\r\nCABN1?\r\nLR=200\r\nTR=2\r\nTR?\r\n");
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(
       cmd.LastFailure().text,

@@ -1,12 +1,12 @@
 #include "service/comm_log.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
 
 #include "base/text_file.h"
+#include "common/file_text.h"
 #include "panel/comm_select.h"
 #include "service/message_list.h"
 
@@ -42,8 +42,8 @@ TEST(MessageList, KeepsTheNewest1024AndExportsOldestFirst) {
   EXPECT_EQ(list.Lines().front(), "m1025");
   EXPECT_EQ(list.Lines().back(), "m2");
 
-  const fs::path dir = fs::temp_directory_path() / ("message_list_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  testing::TempFolder temp;
+  const fs::path dir = temp.Path();
   ASSERT_TRUE(list.Export(dir / "log.txt"));
   std::string text;
   ASSERT_TRUE(ReadWholeFile(dir / "log.txt", text));
@@ -56,7 +56,6 @@ TEST(MessageList, KeepsTheNewest1024AndExportsOldestFirst) {
   EXPECT_EQ(list.LastFailure().kind, FailureKind::FileError);
   EXPECT_EQ(list.Lines().front(), "Writing file has been done!");
   EXPECT_EQ(list.Lines()[1], "m1025");
-  fs::remove_all(dir);
 }
 
 struct MapStore {

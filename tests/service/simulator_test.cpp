@@ -15,29 +15,18 @@ namespace {
 
 // Dumps come back as bursts of thousands of lines; a paced camera sends them
 // at the line's speed, as the real one does.
-class PacedSimulatorTest : public ::testing::Test {
- protected:
-  static sim::SimOptions Paced() {
-    sim::SimOptions o;
-    o.pace = true;
-    o.startBaud = 115200;
-    return o;
-  }
-  void SetUp() override {
-    settings.baudRate = 4;
-    settings.commDevice = camera.SlavePath();
-    ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
-  }
-  void TearDown() override { cmd.ClosePort(); }
-
-  sim::PtyCamera camera{Paced()};
-  testing::TempFolder dir;
+TEST(PacedSimulatorTest, VideoReadBackHoldsEveryWord) {
+  sim::SimOptions paced;
+  paced.startBaud = 115200;
+  paced.pace = true;
+  sim::PtyCamera camera(paced);
   Settings settings;
+  settings.baudRate = 4;
+  settings.commDevice = camera.SlavePath();
   testing::RecordingUi ui;
   CCamCmd cmd{settings, ui};
-};
-
-TEST_F(PacedSimulatorTest, VideoReadBackHoldsEveryWord) {
+  ASSERT_EQ(cmd.OpenConfiguredPort(), 1);
+  testing::TempFolder dir;
   const uint32_t control = camera.WithModel([](sim::CameraModel& m) { return m.Memory(0x400004); });
   const std::string video = dir / "video.csv";
   ASSERT_EQ(ReadVideoData(cmd, PixelCorrectionKind::Black, video), 1);

@@ -251,7 +251,7 @@ TEST_F(ServiceWireTest, ReadCorrectionDataTakesTheLastNumberAndNeedsEveryPixel) 
   EXPECT_EQ(ReadCorrectionData(cmd, ui, PixelCorrectionKind::Gain, path), 0);
   EXPECT_EQ(Kind(), FailureKind::NoAnswer);
   EXPECT_FALSE(std::ifstream(path).good());
-  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"うまくいがねー"});
+  EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"The routine did not succeed."});
   EXPECT_EQ(peer.Lines().back(), "PGDB?2047");
 
   peer.SetHandler(camera(false));

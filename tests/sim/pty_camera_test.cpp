@@ -21,10 +21,7 @@ using Clock = std::chrono::steady_clock;
 
 class Host {
  public:
-  explicit Host(const std::string& path, int baudIndex = 0) {
-    settings.commDevice = path;
-    settings.baudRate = baudIndex;
-  }
+  explicit Host(SimOptions options = {}) : cam(options) { settings.commDevice = cam.SlavePath(); }
   bool Open() { return cmd.OpenConfiguredPort() == 1; }
   void Reopen(int baudIndex) {
     cmd.ClosePort();
@@ -39,14 +36,14 @@ class Host {
     ParamValue v;
     return cmd.QueryValue(row, v, timeoutMs) == 1 ? v.textValue : "<failed>";
   }
+  PtyCamera cam;  // outlives the command object
   Settings settings;
   testing::RecordingUi ui;
   CCamCmd cmd{settings, ui};
 };
 
 TEST(PtyCamera, AnswersTableSetsAndQueriesOverTheLink) {
-  PtyCamera cam;
-  Host host(cam.SlavePath());
+  Host host;
   ASSERT_TRUE(host.Open());
   EXPECT_EQ(host.QueryInt(cmd::EA), 0);
   EXPECT_EQ(host.cmd.SetInt(18, 1000, 1000), 1);  // LR
@@ -56,13 +53,13 @@ TEST(PtyCamera, AnswersTableSetsAndQueriesOverTheLink) {
   EXPECT_EQ(host.QueryInt(cmd::CABT2 + 2), 5);
   EXPECT_EQ(host.QueryInt(cmd::CABT2 + 1), 2);
   EXPECT_EQ(host.QueryText(cmd::MD), "HX-9302");
-  EXPECT_EQ(cam.WithModel([](CameraModel& m) { return m.Int("CABT2", 2); }), 5);
+  EXPECT_EQ(host.cam.WithModel([](CameraModel& m) { return m.Int("CABT2", 2); }), 5);
   EXPECT_TRUE(host.ui.boxes.empty());
 
   // Closing and reopening the port leaves the camera running.
   host.Reopen(0);
   EXPECT_EQ(host.QueryInt(18), 1000);
-  const SimStats s = cam.Stats();
+  const SimStats s = host.cam.Stats();
   EXPECT_EQ(s.linesIn, 8u);
   EXPECT_EQ(s.linesOut, 8u);
   EXPECT_EQ(s.bytesIn, std::string("EA?\r\nLR=1000\r\nLR?\r\nCABT2=2,5\r\nCABT2?2\r\nCABT2?1\r\n"
@@ -73,21 +70,20 @@ TEST(PtyCamera, AnswersTableSetsAndQueriesOverTheLink) {
 // The start-up handshake: the switch is acknowledged at the old speed, and
 // from then on only a host at the new speed understands the camera.
 TEST(PtyCamera, SpeedSwitchAndGarbledBytesAtTheWrongSpeed) {
-  PtyCamera cam;
-  Host host(cam.SlavePath(), 0);
+  Host host;
   ASSERT_TRUE(host.Open());
   EXPECT_EQ(host.cmd.SetInt(cmd::CBDRT, 16, 1000), 1);
-  EXPECT_EQ(cam.Baud(), 115200);
+  EXPECT_EQ(host.cam.Baud(), 115200);
   // Still at 9600: the camera drops what it cannot frame and stays silent.
   EXPECT_EQ(host.QueryInt(cmd::EA, 200), -99999);
   // What the camera sends now reaches the host as bytes that form no line.
-  cam.SendUnsolicited("EVENT");
+  host.cam.SendUnsolicited("EVENT");
   uint8_t raw[64];
   ASSERT_EQ(host.cmd.ReadBytes(raw, 1, 1000), 1);
   const int n = 1 + host.cmd.ReadBytes(raw + 1, sizeof raw - 1, 50);
   for (int i = 0; i < n; ++i)
     EXPECT_GE(raw[i], 0x80) << i;
-  EXPECT_EQ(cam.Stats().garbledLines, 1u);
+  EXPECT_EQ(host.cam.Stats().garbledLines, 1u);
   // At the new speed everything works, the repeated switch included.
   host.Reopen(4);
   EXPECT_EQ(host.cmd.SetInt(cmd::CBDRT, 16, 1000), 1);
@@ -99,15 +95,14 @@ TEST(PtyCamera, PacingTakesTheWireTimeAndLatency) {
   SimOptions o;
   o.pace = true;
   o.latencyMs = 30;
-  PtyCamera cam(o);
-  Host host(cam.SlavePath());
+  Host host(o);
   ASSERT_TRUE(host.Open());
   const auto t0 = Clock::now();
   EXPECT_EQ(host.QueryInt(cmd::EA), 0);
   const double took = std::chrono::duration<double>(Clock::now() - t0).count();
   // "EA?" CR LF and "EA=0" CR LF: 11 bytes of 10 bits at 9600 bit/s, plus 30 ms.
   const double limit = 11 * 10.0 / 9600 + 0.030;
-  EXPECT_NEAR(cam.Stats().modelledSeconds, limit, 1e-9);
+  EXPECT_NEAR(host.cam.Stats().modelledSeconds, limit, 1e-9);
   EXPECT_GE(took, limit * 0.98);
 }
 
@@ -118,8 +113,7 @@ TEST(PtyCamera, LatencyDoesNotRestartATransfer) {
   // a loaded machine; the latency is longer than it.
   o.latencyMs = 250;
   o.sequenceIdleMs = 200;
-  PtyCamera cam(o);
-  Host host(cam.SlavePath());
+  Host host(o);
   ASSERT_TRUE(host.Open());
   EXPECT_EQ(host.QueryInt(cmd::LUTD1), 0);
   EXPECT_EQ(host.QueryInt(cmd::LUTD1), 16);
@@ -131,16 +125,15 @@ TEST(PtyCamera, LatencyDoesNotRestartATransfer) {
 TEST(PtyCamera, HangUpLeavesTheTransactionUnanswered) {
   SimOptions o;
   o.hangUpAfterLines = 2;
-  PtyCamera cam(o);
-  Host host(cam.SlavePath());
+  Host host(o);
   ASSERT_TRUE(host.Open());
   EXPECT_EQ(host.cmd.SetInt(18, 500, 1000), 1);
   EXPECT_EQ(host.QueryInt(18), 500);
   EXPECT_EQ(host.QueryInt(18, 300), -99999);
   // The host may notice the hang-up before the camera's thread has noted it.
-  for (int i = 0; i < 200 && !(cam.HungUp() && host.cmd.LinkLost()); ++i)
+  for (int i = 0; i < 200 && !(host.cam.HungUp() && host.cmd.LinkLost()); ++i)
     std::this_thread::sleep_for(5ms);
-  EXPECT_TRUE(cam.HungUp());
+  EXPECT_TRUE(host.cam.HungUp());
   EXPECT_TRUE(host.cmd.LinkLost());
   host.cmd.ClosePort();
   EXPECT_FALSE(host.Open());  // the device is gone
@@ -168,8 +161,7 @@ TEST(PtyCamera, MisbehavingCamerasFailTheSetByKind) {
   for (const Row& r : rows) {
     SimOptions o;
     r.configure(o);
-    PtyCamera cam(o);
-    Host host(cam.SlavePath());
+    Host host(o);
     ASSERT_TRUE(host.Open());
     const bool quota = o.silentAfterLines > 0;
     if (quota) {
@@ -179,10 +171,10 @@ TEST(PtyCamera, MisbehavingCamerasFailTheSetByKind) {
     EXPECT_EQ(host.cmd.LastFailure().kind, r.kind) << r.text;
     EXPECT_EQ(host.cmd.LastFailure().text.rfind(r.text, 0), 0u) << host.cmd.LastFailure().text;
     EXPECT_EQ(host.ui.LastLinkState(), r.linkState) << r.text;
-    EXPECT_EQ(cam.Stats().*r.counter, 1u) << r.text;
+    EXPECT_EQ(host.cam.Stats().*r.counter, 1u) << r.text;
     // The camera took the value whatever became of its answer.
     if (!o.rejected.empty() || quota) continue;
-    EXPECT_EQ(cam.WithModel([](CameraModel& m) { return m.Int("LR"); }), 500) << r.text;
+    EXPECT_EQ(host.cam.WithModel([](CameraModel& m) { return m.Int("LR"); }), 500) << r.text;
   }
 }
 
@@ -190,8 +182,7 @@ TEST(PtyCamera, UnsolicitedLinesReachTheHost) {
   SimOptions o;
   o.unsolicitedEveryMs = 10;
   o.unsolicitedText = "TEMP ALARM";
-  PtyCamera cam(o);
-  Host host(cam.SlavePath());
+  Host host(o);
   ASSERT_TRUE(host.Open());
   ASSERT_EQ(host.cmd.WaitLine(1, 1000), 1);
   EXPECT_EQ(host.cmd.PopLine(), "TEMP ALARM");
@@ -203,8 +194,7 @@ TEST(PtyCamera, SettingAreasSurviveARestartWithAStateFile) {
   o.statePath = ::testing::TempDir() + "ptycam_state_" + std::to_string(::getpid());
   std::remove(o.statePath.c_str());
   for (int run = 0; run < 2; ++run) {
-    PtyCamera cam(o);
-    Host host(cam.SlavePath());
+    Host host(o);
     ASSERT_TRUE(host.Open());
     if (run == 0) {
       EXPECT_EQ(host.cmd.SetInt(18, 4321, 1000), 1);
@@ -221,8 +211,7 @@ TEST(PtyCamera, SettingAreasSurviveARestartWithAStateFile) {
 // A long dump is not cut short when the host falls behind: the camera waits
 // for room, as a serial driver's buffer would make it.
 TEST(PtyCamera, LongDumpReachesASlowHostWhole) {
-  PtyCamera cam;
-  Host host(cam.SlavePath());
+  Host host;
   ASSERT_TRUE(host.Open());
   host.cmd.SendCommand("DMW?&H260000, &H4000\r\n", 0);
   std::this_thread::sleep_for(300ms);  // not reading: every buffer on the way fills up
@@ -235,10 +224,10 @@ TEST(PtyCamera, LongDumpReachesASlowHostWhole) {
       host.cmd.PopLine(), "DMW=&H260000, &H" + [&] {
         char b[16];
         std::snprintf(b, sizeof b, "%X",
-                      cam.WithModel([](CameraModel& m) { return m.Memory(0x260000); }));
+                      host.cam.WithModel([](CameraModel& m) { return m.Memory(0x260000); }));
         return std::string(b);
       }());
-  EXPECT_EQ(cam.Stats().droppedLines, 0u);
+  EXPECT_EQ(host.cam.Stats().droppedLines, 0u);
 }
 
 }  // namespace

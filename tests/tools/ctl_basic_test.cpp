@@ -19,6 +19,8 @@ namespace {
 
 using kestrel::testing::Ctl;
 using kestrel::testing::CtlResult;
+using kestrel::testing::HasSubstr;
+using kestrel::testing::Not;
 using kestrel::testing::PtyPeer;
 
 std::string Camera(const std::string& line) {
@@ -29,19 +31,20 @@ std::string Camera(const std::string& line) {
 
 TEST(KestrelctlBasic, SetSendsExactLinesAndStopsAtTheFirstFailure) {
   PtyPeer peer(Camera);
-  CtlResult r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set LR=1000 ID=A000000001");
+  CtlResult r =
+      Ctl("--baud 9600 --port " + peer.SlavePath() + " set --no-verify LR=1000 ID=A000000001");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(peer.Bytes(), "LR=1000\r\nID=A000000001\r\n");
 
-  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set CABT2=2,5 LR=500");
+  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set --no-verify CABT2=2,5 LR=500");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Error for CABT2=2,5"), std::string::npos) << r.err;
-  EXPECT_EQ(peer.Bytes().find("LR=500"), std::string::npos);
+  EXPECT_THAT(r.err, HasSubstr("Error for CABT2=2,5"));
+  EXPECT_THAT(peer.Bytes(), Not(HasSubstr("LR=500")));
 
   // A text takes the rest of the argument whole.
-  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set 'UD=ab,cd' 'CABN1=Lens A'");
+  r = Ctl("--baud 9600 --port " + peer.SlavePath() + " set --no-verify 'UD=ab,cd' 'CABN1=Lens A'");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(peer.Bytes().find("UD=ab,cd\r\nCABN1=Lens A\r\n"), std::string::npos);
+  EXPECT_THAT(peer.Bytes(), HasSubstr("UD=ab,cd\r\nCABN1=Lens A\r\n"));
 }
 
 // A command line that is wrong, values included, sends nothing and exits 2.
@@ -54,15 +57,15 @@ TEST(KestrelctlBasic, UsageErrorsSendNothingAndSilenceIsAFailure) {
     EXPECT_EQ(Ctl(args).status, 2) << args;
   EXPECT_EQ(silent.Bytes(), "");
   CtlResult r = Ctl(port + "set LR=200 LR=abc");
-  EXPECT_NE(r.err.find("\"abc\" is not a number for LR"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("nothing was sent"), std::string::npos) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("\"abc\" is not a number for LR"));
+  EXPECT_THAT(r.err, HasSubstr("nothing was sent"));
 
   r = Ctl(port + "--timeout 100 set LR=200");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("No answer"), std::string::npos);
+  EXPECT_THAT(r.err, HasSubstr("No answer"));
   r = Ctl("--port /dev/no-such-port query LR");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("no such device: /dev/no-such-port"), std::string::npos);
+  EXPECT_THAT(r.err, HasSubstr("no such device: /dev/no-such-port"));
 }
 
 // Register writes, dumps and file loads: hexadecimal arguments as the
@@ -79,12 +82,12 @@ TEST(KestrelctlBasic, ServiceCommandsCheckArgumentsFilesAndAnswers) {
   EXPECT_EQ(peer.Bytes(), "WMW=&H260000, &H1\r\n");
   r = Ctl(port + "fpga write 1A FF");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("NG for FPGAWR=&H1A, &HFF"), std::string::npos) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("NG for FPGAWR=&H1A, &HFF"));
 
   const std::string before = peer.Bytes();
   r = Ctl(port + "memwrite 0x 1");
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("\"0x\" is not a hexadecimal number for ADDR"), std::string::npos) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("\"0x\" is not a hexadecimal number for ADDR"));
   // Files: a folder as a dump target, unreadable or wrong input files.
   const std::string dir = std::filesystem::temp_directory_path().string();
   const std::string fifo = dir + "/kestrelctl-fifo-" + std::to_string(getpid());
@@ -102,7 +105,7 @@ TEST(KestrelctlBasic, ServiceCommandsCheckArgumentsFilesAndAnswers) {
   for (const auto& [args, message] : unreadable) {
     r = Ctl(port + args);
     EXPECT_EQ(r.status, 1) << args;
-    EXPECT_NE(r.err.find(message), std::string::npos) << args << ": " << r.err;
+    EXPECT_THAT(r.err, HasSubstr(message)) << args << ": " << r.err;
   }
   std::remove(fifo.c_str());
   std::remove(empty.c_str());
@@ -113,8 +116,7 @@ TEST(KestrelctlBasic, ServiceCommandsCheckArgumentsFilesAndAnswers) {
   const auto start = std::chrono::steady_clock::now();
   r = Ctl("--baud 9600 --port " + silent.SlavePath() + " --timeout 100 afe write Tap1 47 12");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("No answer from Camera! (Timeout error) for AFEW="), std::string::npos)
-      << r.err;
+  EXPECT_THAT(r.err, HasSubstr("No answer from Camera! (Timeout error) for AFEW="));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 

@@ -1,6 +1,7 @@
 // Runs kestrelctl as a script would, with a private settings file.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,9 @@
 #include <string>
 
 namespace kestrel::testing {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct CtlResult {
   int status = -1;  // not run yet

@@ -42,6 +42,7 @@ void Usage(FILE* out) {
       "  --latency MS           delay before every reply\n"
       "  --late NAME=MS[,...]   delay the replies to these commands by MS more\n"
       "  --reject NAME[,NAME]   answer these commands with an error line\n"
+      "  --clamp NAME=MAX[,...] acknowledge a set above MAX but keep MAX\n"
       "  --silent-after N       answer the first N lines only\n"
       "  --hang-up-after N      hang up when line N+1 arrives (and exit)\n"
       "  --replug-after MS      after a hang-up, come back on a new port after MS instead\n"
@@ -137,6 +138,16 @@ int main(int argc, char** argv) {
       std::stringstream ss(v);
       for (std::string name; ok && std::getline(ss, name, ',');)
         if (!name.empty()) o.rejected.insert(name);
+    } else if (a == "--clamp") {
+      ok = value(v);
+      std::stringstream ss(v);
+      for (std::string item; ok && std::getline(ss, item, ',');) {
+        const size_t eq = item.find('=');
+        int limit = 0;
+        ok = eq != std::string::npos && eq > 0 &&
+             ToInt(item.substr(eq + 1), INT32_MIN, INT32_MAX, limit);
+        if (ok) o.clamped[item.substr(0, eq)] = limit;
+      }
     } else if (a == "--late") {
       ok = value(v);
       std::stringstream ss(v);

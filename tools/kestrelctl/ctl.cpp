@@ -1,8 +1,12 @@
 // kestrelctl's command line: the options, the command registry and the
 // terminal user interface the commands report through.
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -10,6 +14,7 @@
 #include "base/text_file.h"
 #include "ctl.h"
 #include "panel/connection.h"
+#include "panel/tool_session.h"
 #include "settings/settings_store.h"
 
 namespace kestrel::ctl {
@@ -30,7 +35,8 @@ void Usage(FILE* out) {
   for (const Command& c : Registry())
     std::fprintf(out, "  %s\n", c.usage);
   std::fprintf(out,
-               "\n--port defaults to the port the panel's settings name. The camera's speed is "
+               "\n--port defaults to the port the panel's settings name; tcp://HOST:PORT and\n"
+               "rfc2217://HOST:PORT reach a relay such as ser2net. The camera's speed is "
                "found\n(the speed last in use first) and remembered; --baud forces one.\n--cl-mode "
                "reaches the camera through a Camera Link serial library: 1 a "
                "clser*.so in\n$CLSERIALPATH, 2 libclserial.so, 3 libclallserial.so; --cl-port is "
@@ -204,6 +210,88 @@ void TerminalUi::Draw() {
   std::fflush(stderr);
 }
 
+CheckedStdout::CheckedStdout() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    const int held = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (held >= 0 && held != fd) {
+      ::dup2(held, fd);
+      ::close(held);
+    }
+  }
+  // printf output (help, params) stays in one buffer until Finish, so its
+  // write fails there with the system's reason.
+  static char stdioBuffer[1 << 16];
+  std::setvbuf(stdout, stdioBuffer, _IOFBF, sizeof stdioBuffer);
+  setp(buffer_, buffer_ + sizeof buffer_);
+  previous_ = std::cout.rdbuf(this);
+}
+
+CheckedStdout::~CheckedStdout() {
+  std::cout.rdbuf(previous_);
+}
+
+bool CheckedStdout::Drain() {
+  const char* from = pbase();
+  while (from < pptr() && error_ == 0) {
+    const ssize_t n = ::write(STDOUT_FILENO, from, static_cast<size_t>(pptr() - from));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) error_ = n == 0 ? ENOSPC : errno;
+    if (n > 0) from += n;
+  }
+  setp(buffer_, buffer_ + sizeof buffer_);
+  return error_ == 0;
+}
+
+int CheckedStdout::overflow(int ch) {
+  if (!Drain()) return traits_type::eof();
+  if (ch != traits_type::eof()) sputc(static_cast<char>(ch));
+  return traits_type::not_eof(ch);
+}
+
+int CheckedStdout::sync() {
+  return Drain() ? 0 : -1;
+}
+
+int CheckedStdout::Finish(int status) {
+  Drain();
+  if (std::fflush(stdout) != 0 && error_ == 0) error_ = errno;
+  if (error_ == 0) return status;
+  PrintError(std::string("cannot write to standard output: ") + std::strerror(error_));
+  return status == kOk || status == kDiffer ? kFailed : status;
+}
+
+namespace {
+volatile std::sig_atomic_t stopSignal = 0;
+void OnStopSignal(int signal) {
+  stopSignal = signal;
+}
+}  // namespace
+
+void InstallStopHandlers() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    ::sigaction(signal, &action, nullptr);
+}
+
+int StopSignal() {
+  return stopSignal;
+}
+
+bool StoppedAt(int done, int total, const char* step) {
+  if (!stopSignal) return false;
+  PrintError(std::string("Stopped at ") + step + " " + std::to_string(done) + " of " +
+             std::to_string(total) + "; the rest was not sent.");
+  return true;
+}
+
+bool TerminalUi::CancelRequested() {
+  return stopSignal != 0;
+}
+
 bool Context::Prepare() {
   ++linksPrepared;
   cameraLink = std::make_unique<CClSerial>(settings);
@@ -214,32 +302,21 @@ bool Context::Prepare() {
     settings.commDevice = portOverride;
   }
   if (clMode != 0) settings.serialMode = clMode;
+  settings.speedGiven = baudForced;
   return settings.serialMode == 0 || PrepareCameraLink();
 }
 
 bool Context::Connect() {
   if (!Prepare()) return false;
-  if (baudForced) {
-    if (cmd->OpenConfiguredPort() == 1) return true;
-    PrintError(cmd->OpenFailureText());
-    return false;
-  }
   Connection::Timing timing;
   timing.queryMs = timing.setMs = timeoutMs;
-  Connection connection(*cmd, timing);
-  if (!connection.FindCamera()) {
-    PrintError(connection.Failure());
+  std::string failure;
+  if (!ReachCamera(*cmd, timing, failure)) {
+    PrintError(failure);
     return false;
   }
-  RememberBaud();
+  if (!baudForced) RememberBaud();
   return true;
-}
-
-bool Context::Reopen() {
-  cmd->ClosePort();
-  if (cmd->OpenConfiguredPort() == 1) return true;
-  PrintError(cmd->OpenFailureText());
-  return false;
 }
 
 void Context::RememberBaud() {
@@ -452,9 +529,13 @@ int RunCommandLine(Context& ctx, const std::vector<std::string>& args) {
   jsonPrinted = false;
   Failures().clear();
   const Command* command = nullptr;
-  const int status = Run(ctx, args, command);
+  int status = Run(ctx, args, command);
+  if (const int signal = StopSignal()) {
+    if (Failures().empty()) PrintError(std::string("stopped by SIG") + ::sigabbrev_np(signal));
+    status = 128 + signal;
+  }
   if (!ctx.json) return status;
-  if (status != kOk && status != kDiffer && !jsonPrinted) {
+  if (status != kOk && status != kDiffer && !jsonPrinted) {  // failures and signals
     std::string text;
     for (const std::string& failure : Failures())
       text += (text.empty() ? "" : "\n") + failure;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ class TerminalUi : public UserInterface, public Reporter {
   void SetProgressMessage(const std::string& text) override;
   void SetProgressPercent(int percent) override;
   void CloseProgress() override;
+
+  // True once SIGINT, SIGTERM or SIGHUP arrived: the operation stops after
+  // the command on the wire.
+  bool CancelRequested() override;
 
   bool verbose = false;  // print the Tx/Rx log to stderr
   bool quiet = false;
@@ -70,14 +75,12 @@ struct Context {
   // without opening it (for commands that negotiate the speed as the panel
   // does). Prints why not on failure.
   bool Prepare();
-  // Prepare, then open the link and find the camera's speed (the speed last
-  // in use first), unless --baud forced one. Prints why not on failure.
+  // Prepare, then reach the camera (ReachCamera: its speed is found unless
+  // --baud gave it). Prints why not on failure.
   bool Connect();
   // Keeps the speed in use in the settings store, where the panel keeps it,
   // so that the next run finds the camera at once.
   void RememberBaud();
-  // Reopens the link at the baud index in the settings (after "CBDRT").
-  bool Reopen();
 };
 
 using CommandFn = int (*)(Context& ctx, const std::vector<std::string>& args);
@@ -99,6 +102,38 @@ struct Registrar {
   Registrar(std::initializer_list<Command> commands);
 };
 const std::vector<Command>& Commands();
+
+// Standard output, checked: std::cout writes straight to descriptor 1 and
+// keeps the reason of the first write that failed (a closed stdout, a full
+// disk), so that a lost output is a failure, never exit 0. Standard streams
+// that were closed at start are held open on /dev/null for reading only, so
+// the serial port can never take descriptor 1 and writes there still fail.
+class CheckedStdout : private std::streambuf {
+ public:
+  CheckedStdout();
+  ~CheckedStdout() override;
+  // Flushes everything written; the exit status, kFailed with the system's
+  // reason printed when any output was lost.
+  int Finish(int status);
+
+ private:
+  int overflow(int ch) override;
+  int sync() override;
+  bool Drain();
+  char buffer_[4096];
+  std::streambuf* previous_ = nullptr;
+  int error_ = 0;
+};
+
+// SIGINT, SIGTERM and SIGHUP stop the running operation after the command
+// on the wire (CancelRequested); the run then releases the port and its lock
+// and exits 128 + the signal's number. A second signal ends it at once.
+void InstallStopHandlers();
+// The signal that asked to stop, or 0.
+int StopSignal();
+// "Stopped at line 30 of 216; the rest was not sent." when a signal stopped
+// a run of `total` steps after `done`; false when no signal came.
+bool StoppedAt(int done, int total, const char* step = "line");
 
 // The options and the command: the exit status. Main loads the settings into
 // ctx first.

@@ -5,28 +5,14 @@
 
 #include "base/json_writer.h"
 #include "ctl.h"
-#include "link/line_speed.h"
 #include "link/port_list.h"
+#include "panel/connection.h"
 #include "panel/set_line_check.h"
+#include "panel/set_read_back.h"
+#include "panel/tool_session.h"
 
 namespace kestrel::ctl {
 namespace {
-
-// "LR" or "CABL2?1" -> row, or -1.
-int ResolveQueryName(const CCamCmd& cmd, const std::string& text) {
-  std::string name = text;
-  int index = 0;
-  if (size_t q = text.find('?'); q != std::string::npos) {
-    name = text.substr(0, q);
-    if (!ParseIntArg(text.substr(q + 1), index)) return -1;
-  }
-  const int first = cmd.Table().Find(name);
-  if (first < 0) return -1;
-  const int row = first + index;
-  if (!CommandTable::Valid(row) || cmd.Table()[row].mnemonic != name) return -1;
-  if (index != 0 && !cmd.Table()[row].indexed) return -1;
-  return row;
-}
 
 std::string ValueText(const CCamCmd& cmd, int row, const ParamValue& v) {
   // The set line without "NAME=" (and without "INDEX," for indexed rows).
@@ -39,14 +25,9 @@ std::string ValueText(const CCamCmd& cmd, int row, const ParamValue& v) {
 // The camera took a "CBDRT": it now listens at the speed of that code, and so
 // must the tool, for its next command and its next run.
 bool MoveToCameraSpeed(Context& ctx, int code) {
-  for (int index = 0; index < 5; ++index) {
-    if (CameraLinkCode(BaudOfIndex(index)) != static_cast<uint32_t>(code)) continue;
-    ctx.settings.baudRate = index;
-    if (!ctx.Reopen()) return false;
-    ctx.RememberBaud();
-    return true;
-  }
-  return true;  // a code of no speed of ours: the camera keeps its speed
+  if (!FollowCameraSpeed(*ctx.cmd, code)) return Outcome(ctx, false), false;
+  ctx.RememberBaud();
+  return true;
 }
 
 int Query(Context& ctx, const std::vector<std::string>& args) {
@@ -57,7 +38,7 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
   CCamCmd probe(ctx.settings, ctx.ui);
   std::vector<int> rows;
   for (const std::string& a : args) {
-    int row = ResolveQueryName(probe, a);
+    int row = ResolveQueryName(probe.Table(), a);
     if (row < 0) {
       PrintError("unknown command name " + a);
       return kUsage;
@@ -83,7 +64,9 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
   return kOk;
 }
 
-int Set(Context& ctx, const std::vector<std::string>& args) {
+int Set(Context& ctx, const std::vector<std::string>& given) {
+  std::vector<std::string> args = given;
+  if (std::erase(args, std::string("--no-verify")) > 0) LeaveOutReadBack();
   if (args.empty()) {
     PrintError("set needs at least one NAME=VALUE");
     return kUsage;
@@ -100,7 +83,8 @@ int Set(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Connect()) return kFailed;
   for (const CheckedSet& set : sets) {
-    if (ctx.cmd->SetValue(set.cmdIndex, set.value, ctx.timeoutMs) != 1) return Outcome(ctx, false);
+#include "panel/set_read_back.h"
+#include "panel/tool_session.h"
     if (set.cmdIndex == cmd::CBDRT && !MoveToCameraSpeed(ctx, set.value.intValue)) return kFailed;
   }
   return kOk;
@@ -158,7 +142,10 @@ const Registrar kRegistrar{
     {"ports", "ports                       list the serial devices present (stable names first)",
      Ports, Output::Json},
     {"query", "query NAME[?INDEX]...      print each value, one per line", Query, Output::Json},
-    {"set", "set NAME=VALUE...           set values (NAME=INDEX,VALUE for indexed rows)", Set},
+    {"set",
+     "set [--no-verify] NAME=VALUE...\n"
+     "                             set values (NAME=INDEX,VALUE for indexed rows), each read back",
+     Set},
     {"send", "send 'RAW LINE'             send a line with CR LF, print the replies of --listen MS",
      Send, Output::Text},
 };

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <vector>
 
 #include "base/text_file.h"
 #include "correction/aberration.h"
@@ -63,9 +64,22 @@ int Done(Context& ctx, int ok, const std::string& message) {
   return kOk;
 }
 
+// --verify: the written array read back; the first element that differs
+// fails the command.
+bool TakeVerify(std::vector<std::string>& args) {
+  return std::erase(args, std::string("--verify")) > 0;
+}
+
+int Verified(Context& ctx, const int32_t* written, const int32_t* held, int count,
+             const std::string& noun, const std::string& message) {
+  if (Failure failure = CompareReadBack(written, held, count, noun)) return Failed(failure);
+  return Done(ctx, 1, message);
+}
+
 int Correction(Context& ctx, const std::vector<std::string>& given) {
   const std::string op = given.empty() ? "" : given[0];
   std::vector<std::string> args = given;
+  const bool verify = op == "write" && TakeVerify(args);
   const bool json = op == "stats" && (std::erase(args, std::string("--json")) > 0 || ctx.json);
   const bool transfer = op == "read" || op == "write";
   const bool stats = op == "stats" && (args.size() == 3 || args.size() == 4);
@@ -95,8 +109,14 @@ int Correction(Context& ctx, const std::vector<std::string>& given) {
   CDataTransfer engine(*ctx.cmd, timing);
   if (op == "read")
     return Done(ctx, SaveCorrectionFile(engine, kind, args[3], sensor), InfoOf(kind).saveMessage);
-  if (op == "write")
-    return Done(ctx, engine.WriteCorrection(kind, values.data(), sensor), InfoOf(kind).loadMessage);
+  if (op == "write") {
+    const int written = engine.WriteCorrection(kind, values.data(), sensor);
+    if (written != 1 || !verify) return Done(ctx, written, InfoOf(kind).loadMessage);
+    std::vector<int32_t> held(values.size());
+    if (!engine.ReadCorrection(kind, held.data(), sensor)) return Outcome(ctx, false);
+    return Verified(ctx, values.data(), held.data(), static_cast<int>(values.size()), "pixel",
+                    InfoOf(kind).loadMessage);
+  }
   return Done(ctx, engine.StoreCorrection(kind, sensor), StoredText(kind));
 }
 
@@ -109,7 +129,9 @@ bool ParseChannel(const std::string& text, int& channel) {
   return true;
 }
 
-int Lut(Context& ctx, const std::vector<std::string>& args) {
+int Lut(Context& ctx, const std::vector<std::string>& given) {
+  std::vector<std::string> args = given;
+  const bool verify = TakeVerify(args);
   int channel = 0;
   if (args.size() != 3 || (args[0] != "read" && args[0] != "write")) {
     PrintError("lut read|write CH FILE");
@@ -120,7 +142,14 @@ int Lut(Context& ctx, const std::vector<std::string>& args) {
   if (args[0] == "write") {
     if (Failure failure = LoadGammaFile(args[2], table)) return Failed(failure);
     if (!ctx.Connect()) return kFailed;
-    return Outcome(ctx, WriteLutTable(*ctx.cmd, channel, table, ctx.timeoutMs) == 1);
+    if (WriteLutTable(*ctx.cmd, channel, table, ctx.timeoutMs) != 1) return Outcome(ctx, false);
+    if (!verify) return kOk;
+    LutTable held{};
+    if (ReadLutTable(*ctx.cmd, channel, held, ctx.timeoutMs) != kLutEntries)
+      return Outcome(ctx, false);
+    if (Failure failure = CompareReadBack(table.data(), held.data(), kLutEntries, "entry"))
+      return Failed(failure);
+    return kOk;
   }
   if (!ctx.Connect()) return kFailed;
   const int read = ReadLutTable(*ctx.cmd, channel, table, ctx.timeoutMs);
@@ -133,7 +162,9 @@ int Lut(Context& ctx, const std::vector<std::string>& args) {
   return kOk;
 }
 
-int Aberration(Context& ctx, const std::vector<std::string>& args) {
+int Aberration(Context& ctx, const std::vector<std::string>& given) {
+  std::vector<std::string> args = given;
+  const bool verify = TakeVerify(args);
   if (args.size() != 2 || (args[0] != "read" && args[0] != "write")) {
     PrintError("aberration read|write FILE");
     return kUsage;
@@ -145,7 +176,12 @@ int Aberration(Context& ctx, const std::vector<std::string>& args) {
   if (!ctx.Connect()) return kFailed;
   if (args[0] == "read")
     return Done(ctx, SaveAberrationFile(*ctx.cmd, args[1], ctx.timeoutMs), kAberrationSavedText);
-  return Done(ctx, WriteAberrationTable(*ctx.cmd, table, ctx.timeoutMs), kAberrationLoadedText);
+  const int written = WriteAberrationTable(*ctx.cmd, table, ctx.timeoutMs);
+  if (written != 1 || !verify) return Done(ctx, written, kAberrationLoadedText);
+  AberrationTable held{};
+  if (!ReadAberrationTable(*ctx.cmd, held, ctx.timeoutMs)) return Outcome(ctx, false);
+  return Verified(ctx, table.data(), held.data(), kAberrationValues, "entry",
+                  kAberrationLoadedText);
 }
 
 // Targets by name: the kind and the sensor, as the panel's buttons show them.
@@ -192,14 +228,14 @@ int Calibrate(Context& ctx, const std::vector<std::string>& args) {
 
 const Registrar kRegistrar{
     {"correction",
-     "correction read|write KIND SENSOR FILE.csv | correction store KIND SENSOR\n"
+     "correction read|write [--verify] KIND SENSOR FILE.csv | correction store KIND SENSOR\n"
      "                             move a correction array (pixel-black, high-black, pixel-gain,\n"
      "                             high-gain, shading-offset, shading-slope) camera<->file\n"
      "correction stats [--json] KIND SENSOR [FILE.csv]\n"
      "                             count, min, max, mean, std dev and outlier pixels of an array",
      Correction},
-    {"lut", "lut read|write CH FILE         LUT of channel 1 or 2 <-> gamma data file", Lut},
-    {"aberration", "aberration read|write FILE     chromatic aberration table <-> file",
+    {"lut", "lut read|write [--verify] CH FILE  LUT of channel 1 or 2 <-> gamma data file", Lut},
+    {"aberration", "aberration read|write [--verify] FILE  chromatic aberration table <-> file",
      Aberration},
     {"calibrate",
      "calibrate TARGET --setting factory|user\n"

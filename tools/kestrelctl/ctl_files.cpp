@@ -14,6 +14,7 @@
 #include "panel/binding_table.h"
 #include "panel/connection.h"
 #include "panel/headless_view.h"
+#include "panel/set_read_back.h"
 #include "panel/setting_file.h"
 #include "service/comm_log.h"
 
@@ -68,7 +69,9 @@ bool Context::PrepareCameraLink() {
 
 namespace {
 
-int Apply(Context& ctx, const std::vector<std::string>& args) {
+int Apply(Context& ctx, const std::vector<std::string>& given) {
+  std::vector<std::string> args = given;
+  if (std::erase(args, std::string("--no-verify")) > 0) LeaveOutReadBack();
   if (args.size() != 1) {
     PrintError("apply takes one setting file");
     return kUsage;
@@ -90,6 +93,12 @@ int Apply(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Connect()) return kFailed;
   const ReplayResult r = ReplaySettingText(text, *ctx.cmd, nullptr);
+  if (r.cancelled) {
+    const int line = r.sent > 0 ? static_cast<int>(check.good[r.sent - 1].lineIndex) + 1 : 0;
+    StoppedAt(line, r.lines);
+    if (r.failed > 0) Failed(ctx.cmd->LastFailure());
+    return kFailed;
+  }
   if (r.ok()) return kOk;
   if (r.FailureRecorded()) Failed(ctx.cmd->LastFailure());
   if (r.lostAtLine > 0)
@@ -268,7 +277,9 @@ int Terminal(Context& ctx, const std::vector<std::string>& args) {
 }
 
 const Registrar kRegistrar{
-    {"apply", "apply FILE.cam              replay a setting file into the camera", Apply},
+    {"apply",
+     "apply [--no-verify] FILE.cam replay a setting file into the camera, each value read back",
+     Apply},
     {"area", "area                        print the camera's current setting area", Area,
      Output::Json},
     {"load", "load AREA                   load area 0, 1 or 2 into the working settings", Load},

@@ -8,6 +8,7 @@
 #include "panel/connection.h"
 #include "panel/headless_view.h"
 #include "panel/setting_file.h"
+#include "panel/tool_session.h"
 
 namespace kestrel::ctl {
 namespace {
@@ -15,31 +16,19 @@ namespace {
 // The values a setting file of this mode holds, keyed by mnemonic; the values
 // of an indexed command form an array in index order.
 JsonWriter ValuesJson(const CCamCmd& cmd, const std::vector<BindingValue>& values, int mode) {
-  std::vector<std::pair<std::string, std::vector<const BindingValue*>>> groups;
-  for (const BindingValue& b : values) {
-    if ((b.factory && mode != kModeFactory) || AlwaysSkippedInFiles(b.ctrlId)) continue;
-    const CommandEntry& row = cmd.Table()[b.cmdIndex];
-    auto group = std::find_if(groups.begin(), groups.end(),
-                              [&](const auto& g) { return g.first == row.mnemonic; });
-    if (group == groups.end()) group = groups.insert(groups.end(), {row.mnemonic, {}});
-    auto& members = group->second;
-    const size_t at = row.indexed ? static_cast<size_t>(row.index) : 0;
-    if (members.size() <= at) members.resize(at + 1);
-    members[at] = &b;
-  }
+  const std::vector<ValueGroup> groups = GroupFileValues(cmd.Table(), values, mode);
   JsonWriter w;
   w.BeginObject();
-  for (const auto& [mnemonic, members] : groups) {
-    w.Key(mnemonic);
-    const bool indexed = cmd.Table()[members.back()->cmdIndex].indexed;
-    if (indexed) w.BeginArray();
-    for (const BindingValue* b : members) {
+  for (const ValueGroup& g : groups) {
+    w.Key(g.mnemonic);
+    if (g.indexed) w.BeginArray();
+    for (const BindingValue* b : g.members) {
       if (b)
         WriteValue(w, cmd.Table()[b->cmdIndex], b->value);
       else
         w.Null();
     }
-    if (indexed) w.EndArray();
+    if (g.indexed) w.EndArray();
   }
   return w.EndObject();
 }
@@ -58,7 +47,8 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   }
   if (!ctx.Prepare()) return kFailed;
   // The panel's own start-up: find the camera's speed, then move it to
-  // 115200. The speed in use is remembered for the next run, as the panel does.
+  // 115200 where MayMoveCameraSpeed allows. The speed in use is remembered
+  // for the next run, as the panel does.
   Connection connection(*ctx.cmd);
   const bool connected = connection.NegotiateAndConnect();
   ctx.RememberBaud();
@@ -73,6 +63,10 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   HeadlessBindingView view(table);
   table.AttachView(&view);
   const int failed = table.ReadAllParams();
+  if (StopSignal()) {
+    PrintError("Stopped while reading the parameters; nothing was written.");
+    return kFailed;
+  }
   const std::vector<BindingValue> values = BindingValues(table);
   if (ctx.cmd->LinkLost()) PrintError(ctx.cmd->LostText());
   if (failed > 0) {

@@ -1,23 +1,37 @@
 // kestrel-tool-shots FOLDER: pictures of the panel's tool windows for the
 // documentation, taken against the simulated camera (tools/screenshots.sh):
-// the terminal, the communication dialog, the area dialog and every factory
-// tool window. Run it on the offscreen platform.
+// the terminal, the communication dialog, the area dialog, every factory
+// tool window, the LUT editor, the calibration dialogs, the plot of correction
+// data and the comparison with a setting file. Run it on the offscreen platform.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
+#include "base/text_file.h"
+#include "correction/data_file.h"
+#include "correction/gui/calibration_dlg.h"
+#include "correction/gui/correction_plot_dlg.h"
+#include "correction/gui/correction_tools.h"
+#include "correction/gui/lut_table_dlg.h"
+#include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
 #include "panel/gui/areas_dlg.h"
 #include "panel/gui/comm_select_dlg.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "panel/gui/panel_commands.h"
+#include "panel/gui/setting_diff_dlg.h"
 #include "protocol/cam_cmd.h"
 #include "service/gui/about_info_dlg.h"
 #include "service/gui/afe_register_dlg.h"
@@ -59,6 +73,8 @@ void DressCamera(sim::CameraModel& m) {
     m.SetInt("B2O" + std::to_string(row) + "F", 2040 + 8 * row);
   }
   m.SetInt("SNOF", 1);
+  m.SetInt("LUTC1", 2);
+  m.SetInt("SDC", 2);
 }
 
 class Shots {
@@ -67,12 +83,15 @@ class Shots {
   void Take(QWidget* w, const char* name) {
     w->show();
     Settle();
-    if (!w->grab().save(folder_.filePath(name))) {
+    Save(w->grab(), name);
+    w->hide();
+  }
+  void Save(const QPixmap& picture, const char* name) {
+    if (!picture.save(folder_.filePath(name))) {
       std::fprintf(stderr, "kestrel-tool-shots: cannot write %s\n",
                    folder_.filePath(name).toLocal8Bit().constData());
       failed_ = true;
     }
-    w->hide();
   }
   bool Failed() const { return failed_; }
 
@@ -109,6 +128,7 @@ int Run(const QString& folder) {
   PanelCommands* commands = InstallPanelCommands(panel, ui);
   CRsTermDlg* terminal = InstallTerminal(panel, ui);
   FactoryTools* tools = InstallFactoryTools(panel, ui);
+  InstallCorrectionTools(panel, ui);
   panel.show();
   Settle();
   if (!panel.Initialise()) {
@@ -160,6 +180,63 @@ int Run(const QString& folder) {
   shots.Take(&tools->About(), "about.png");
   tools->CameraId().SetButton()->setFocus();
   shots.Take(&tools->CameraId(), "camera-id.png");
+
+  CorrectionTools& correction = *CorrectionTools::Of(panel);
+  correction.ShowLut(0);
+  CLUTDlg& lut = correction.Lut(0);
+  QWidget* graph = lut.findChild<QWidget*>("lutGraph");
+  for (auto [x, y] : {std::pair{40, 200}, {90, 120}, {150, 80}, {210, 30}}) {
+    const QPointF at(x, y);
+    QMouseEvent drag(QEvent::MouseMove, at, graph->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(graph, &drag);
+  }
+  shots.Take(&lut, "lut-editor.png");
+
+  // The two calibration dialogs side by side.
+  CDlgCorrect shading(panel, ui, 0);
+  CDlgColumnCal column(panel, ui);
+  shading.show();
+  column.show();
+  Settle();
+  const QPixmap left = shading.grab(), right = column.grab();
+  QPixmap both(left.width() + right.width() + 24, std::max(left.height(), right.height()) + 16);
+  both.fill(QColor(235, 235, 235));
+  {
+    QPainter p(&both);
+    p.drawPixmap(8, 8, left);
+    p.drawPixmap(left.width() + 16, 8, right);
+  }
+  shots.Save(both, "calibration.png");
+  shading.hide();
+  column.hide();
+
+  // The pixel gain of both sensors beside a file that differs from Sensor1.
+  CCorrectionPlotDlg& plot = correction.Plot();
+  plot.show();
+  plot.ReadCamera(CorrectionKind::PixelGain);
+  std::vector<int32_t> file = camera.WithModel([](sim::CameraModel& m) { return m.Array("PGD"); });
+  for (int32_t& v : file)
+    v += 200;
+  file[300] += 700;
+  const std::string gain = QDir(dir.path()).filePath("gain1.csv").toStdString();
+  if (WriteFileAtomically(gain, FormatDataText(file.data(), 1, 1024)))
+    plot.OpenFile(QString::fromStdString(gain));
+  plot.resize(900, 640);
+  shots.Take(&plot, "correction-plot.png");
+
+  // File -> "Compare with Camera..." against a setting file; TR2 cannot be read.
+  camera.WithModel([](sim::CameraModel& m) { m.knobs.rejected.insert("TR2"); });
+  const std::string cam = QDir(dir.path()).filePath("line.cam").toStdString();
+  WriteFileAtomically(cam, "LR=900\r\nPE=136\r\nCABA2=1,5\r\nCABN1=Lens A,50mm\r\nTR2=1\r\n");
+  SetFileChooser([&cam](const FileRequest&) { return cam; });
+  panel.MenuAction("actionCompareWithCamera")->trigger();
+  SetFileChooser({});
+  if (CCompareDlg* compare = commands->CompareWindow()) {
+    compare->Table().sortItems(1);
+    compare->resize(760, 260);
+    shots.Take(compare, "compare-with-camera.png");
+  }
   return shots.Failed() ? 1 : 0;
 }
 

@@ -10,6 +10,7 @@
 #include "base/settings.h"
 #include "gui/link_lamp.h"
 #include "gui/qt_user_interface.h"
+#include "gui/translation.h"
 #include "panel/binding_table.h"
 #include "panel/gui/kestrel_dlg.h"
 #include "protocol/cam_cmd.h"
@@ -42,29 +43,29 @@ CDlgCorrect::CDlgCorrect(CKestrelDlg& panel, QtUserInterface& ui, int target,
     : QDialog(&panel), panel_(panel), ui_(ui), target_(target), timing_(timing) {
   const CorrectionTarget& t = CorrectionTargetOf(target);
   setObjectName("dlgCorrect");
-  setWindowTitle(QString::fromUtf8(t.title));
+  setWindowTitle(Translated(t.title));
   setModal(true);
 
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(14, 12, 14, 12);
   grid->setHorizontalSpacing(16);
   grid->setVerticalSpacing(6);
-  grid->addWidget(new QLabel("Select correction settings"), 0, 0);
+  grid->addWidget(new QLabel(tr("Select correction settings")), 0, 0);
   list_ = new QComboBox;
   list_->setObjectName("settingList");
   for (const char* text : CorrectionSettingTexts())
-    list_->addItem(QString::fromUtf8(text));
+    list_->addItem(Translated(text));
   grid->addWidget(list_, 1, 0);
-  runLabel_ = new QLabel("Re-calibrate & store correction setting");
+  runLabel_ = new QLabel(tr("Re-calibrate & store correction setting"));
   grid->addWidget(runLabel_, 2, 0);
-  run_ = new QPushButton(QString::fromUtf8(t.runText));
+  run_ = new QPushButton(Translated(t.runText));
   run_->setObjectName("runButton");
   run_->setAutoDefault(false);
   grid->addWidget(run_, 3, 0);
   auto* side = new QVBoxLayout;
   side->addWidget(LampFollowing(ui, this), 0, Qt::AlignRight);
   side->addStretch(1);
-  auto* close = new QPushButton("Close");
+  auto* close = new QPushButton(tr("Close"));
   close->setObjectName("closeButton");
   close->setAutoDefault(false);
   side->addWidget(close);
@@ -118,12 +119,12 @@ AutoCorrectionResult CDlgCorrect::RunAutoCorrection() {
 CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
     : QDialog(&panel), panel_(panel), ui_(ui) {
   setObjectName("dlgColumnCal");
-  setWindowTitle("Column Buffer Calibration");
+  setWindowTitle(tr("Column Buffer Calibration"));
   setModal(true);
   auto* v = new QVBoxLayout(this);
   v->setContentsMargins(14, 12, 14, 12);
   auto* top = new QHBoxLayout;
-  message_ = new QLabel(QString::fromUtf8(ColumnCalibration::InitialMessage()));
+  message_ = new QLabel(Translated(ColumnCalibration::InitialMessage()));
   message_->setObjectName("columnMessage");
   message_->setWordWrap(true);
   message_->setMinimumWidth(420);
@@ -146,9 +147,9 @@ CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  start_ = new QPushButton("Start");
-  cancel_ = new QPushButton("Cancel");
-  ok_ = new QPushButton("OK");
+  start_ = new QPushButton(tr("Start"));
+  cancel_ = new QPushButton(tr("Cancel"));
+  ok_ = new QPushButton(tr("OK"));
   start_->setObjectName("startButton");
   cancel_->setObjectName("cancelButton");
   ok_->setObjectName("okButton");
@@ -169,7 +170,7 @@ CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
 void CDlgColumnCal::OnStart() {
   for (QWidget* w : entries_)
     if (auto* spin = qobject_cast<QSpinBox*>(w)) spin->setRange(0, 255);
-  message_->setText(QString::fromUtf8(ColumnCalibration::AdjustMessage()));
+  message_->setText(Translated(ColumnCalibration::AdjustMessage()));
   start_->hide();
   cancel_->hide();
   ok_->show();
@@ -187,21 +188,21 @@ void CDlgColumnCal::OnOk() {
 CDlgReadoutCal::CDlgReadoutCal(CKestrelDlg& panel, QtUserInterface& ui)
     : QDialog(&panel), panel_(panel), ui_(ui) {
   setObjectName("dlgReadoutCal");
-  setWindowTitle("Readout CH Calibration");
+  setWindowTitle(tr("Readout CH Calibration"));
   setModal(true);
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(14, 12, 14, 12);
-  grid->addWidget(new QLabel("Color"), 0, 0);
+  grid->addWidget(new QLabel(tr("Color")), 0, 0);
   colour_ = new QComboBox;
   colour_->setObjectName("colourList");
   for (const char* c : kReadoutColours)
-    colour_->addItem(c);
+    colour_->addItem(Translated(c));
   colour_->setCurrentIndex(0);
   grid->addWidget(colour_, 0, 1);
   grid->addWidget(LampFollowing(ui, this), 0, 2, Qt::AlignRight);
-  auto* start = new QPushButton("Start");
-  auto* cancel = new QPushButton("Cancel");
-  auto* ok = new QPushButton("OK");
+  auto* start = new QPushButton(tr("Start"));
+  auto* cancel = new QPushButton(tr("Cancel"));
+  auto* ok = new QPushButton(tr("OK"));
   start->setObjectName("startButton");
   cancel->setObjectName("cancelButton");
   ok->setObjectName("okButton");

@@ -42,7 +42,7 @@ CCorrectionPlotDlg::CCorrectionPlotDlg(CDataTransfer& transfer, QtUserInterface&
                                        Settings& config, QWidget* parent)
     : QDialog(parent), transfer_(transfer), ui_(ui), config_(config) {
   setObjectName("correctionPlotDlg");
-  setWindowTitle("Correction Data");
+  setWindowTitle(tr("Correction Data"));
   setSizeGripEnabled(true);
 
   auto* top = new QHBoxLayout;
@@ -50,19 +50,19 @@ CCorrectionPlotDlg::CCorrectionPlotDlg(CDataTransfer& transfer, QtUserInterface&
   kind_->setObjectName("plotKind");
   for (int k = 0; k < kCorrectionKindCount; ++k)
     kind_->addItem(QString::fromUtf8(InfoOf(static_cast<CorrectionKind>(k)).name));
-  auto* read = new QPushButton("Read from Camera");
+  auto* read = new QPushButton(tr("Read from Camera"));
   read->setObjectName("plotRead");
-  auto* open = new QPushButton("Open File...");
+  auto* open = new QPushButton(tr("Open File..."));
   open->setObjectName("plotOpen");
   mode_ = new QComboBox;
   mode_->setObjectName("plotMode");
   mode_->addItems({"Overlay", "Difference (camera - file)"});
-  auto* whole = new QPushButton("Whole Line");
-  auto* png = new QPushButton("Export PNG...");
-  auto* csv = new QPushButton("Export Statistics...");
+  auto* whole = new QPushButton(tr("Whole Line"));
+  auto* png = new QPushButton(tr("Export PNG..."));
+  auto* csv = new QPushButton(tr("Export Statistics..."));
   for (QPushButton* b : {read, open, whole, png, csv})
     b->setAutoDefault(false);
-  top->addWidget(new QLabel("Kind"));
+  top->addWidget(new QLabel(tr("Kind")));
   top->addWidget(kind_);
   top->addWidget(read);
   top->addWidget(open);
@@ -74,8 +74,8 @@ CCorrectionPlotDlg::CCorrectionPlotDlg(CDataTransfer& transfer, QtUserInterface&
 
   plot_ = new CorrectionPlot;
   plot_->setObjectName("plot");
-  plot_->setToolTip("Wheel: zoom, drag: pan, double click: the whole line");
-  cursor_ = new QLabel(" ");
+  plot_->setToolTip(tr("Wheel: zoom, drag: pan, double click: the whole line"));
+  cursor_ = new QLabel(tr(" "));
   cursor_->setObjectName("plotCursor");
 
   table_ = new QTableWidget(0, 8);
@@ -88,7 +88,7 @@ CCorrectionPlotDlg::CCorrectionPlotDlg(CDataTransfer& transfer, QtUserInterface&
   table_->horizontalHeader()->setStretchLastSection(true);
   outliers_ = new QListWidget;
   outliers_->setObjectName("plotOutliers");
-  outliers_->setToolTip("Pixels beyond 3 × noise from the running median; click to show one");
+  outliers_->setToolTip(tr("Pixels beyond 3 × noise from the running median; click to show one"));
 
   auto* bottom = new QSplitter(Qt::Horizontal);
   bottom->addWidget(table_);
@@ -247,7 +247,7 @@ void CCorrectionPlotDlg::Rebuild() {
 
 void CCorrectionPlotDlg::ShowCursor(int pixel) {
   if (pixel < 0) {
-    cursor_->setText(" ");
+    cursor_->setText(tr(" "));
     return;
   }
   QStringList parts;

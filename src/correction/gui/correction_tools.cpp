@@ -148,18 +148,18 @@ void CorrectionTools::InstallDataMenu() {
   // The factory calibrations, the aberration file commands and the data
   // kinds the three submenus leave out have no place of their own on the
   // panel: they live in one more submenu, shown in the FACTORY mode only.
-  factoryMenu_ = data->addMenu("Factory Tools");
+  factoryMenu_ = data->addMenu(tr("Factory Tools"));
   factoryMenu_->menuAction()->setObjectName("menuFactoryTools");
   QMenu* m = factoryMenu_;
-  connect(m->addAction("PRNU Cal"), &QAction::triggered, this, [this] { Prnu(1); });
-  connect(m->addAction("PRNU Cal 2"), &QAction::triggered, this, [this] { Prnu(2); });
-  connect(m->addAction("FPLD Cal"), &QAction::triggered, this, [this] { Fpld(); });
-  connect(m->addAction("Column Buf Cal…"), &QAction::triggered, this, [this] { ColumnCal(); });
-  connect(m->addAction("Readout CH Cal…"), &QAction::triggered, this, [this] { ReadoutCal(); });
+  connect(m->addAction(tr("PRNU Cal")), &QAction::triggered, this, [this] { Prnu(1); });
+  connect(m->addAction(tr("PRNU Cal 2")), &QAction::triggered, this, [this] { Prnu(2); });
+  connect(m->addAction(tr("FPLD Cal")), &QAction::triggered, this, [this] { Fpld(); });
+  connect(m->addAction(tr("Column Buf Cal…")), &QAction::triggered, this, [this] { ColumnCal(); });
+  connect(m->addAction(tr("Readout CH Cal…")), &QAction::triggered, this, [this] { ReadoutCal(); });
   m->addSeparator();
-  connect(m->addAction("Aberration: User Load…"), &QAction::triggered, this,
+  connect(m->addAction(tr("Aberration: User Load…")), &QAction::triggered, this,
           [this] { AberrationLoad(); });
-  connect(m->addAction("Aberration: User Save…"), &QAction::triggered, this,
+  connect(m->addAction(tr("Aberration: User Save…")), &QAction::triggered, this,
           [this] { AberrationSave(); });
   m->addSeparator();
   const struct {
@@ -210,7 +210,9 @@ void CorrectionTools::InstallButtons() {
     auto* b = panel_.findChild<QPushButton*>(QString("ctl%1").arg(id));
     if (!b) continue;
     panel_.View().MarkAvailable(id);
-    b->setToolTip(QString());
+    b->setToolTip(tr("Sensor%1: opens the LUT editor, which reads and writes this channel's "
+                     "table in the camera")
+                      .arg(ch + 1));
     connect(b, &QPushButton::clicked, this, [this, ch] { ShowLut(ch); });
   }
 }
@@ -279,7 +281,11 @@ void CorrectionTools::ReReadControls(std::initializer_list<uint32_t> ids) {
 
 void CorrectionTools::TapGain(int sensor) {
   const int ok = TapGainBalance(panel_.Cmd(), sensor);
-  if (!ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kTapGainDoneText)) return;
+  if (!ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(),
+                   tr("Sensor%1: the camera balanced its tap gains; the panel shows them.")
+                       .arg(sensor)
+                       .toStdString()))
+    return;
   for (int row : TapGainRows(panel_.Cmd(), sensor)) {
     const int id = panel_.Table().CmdId2CtrlId(row);
     if (id >= 0) panel_.Table().ReadParamFromCamera(static_cast<uint32_t>(id));
@@ -354,8 +360,16 @@ int CorrectionTools::AberrationSave() {
 }
 
 void CorrectionTools::BlemishStart(BlemishColumn column) {
-  ShowOutcome(ui_, BlemishDetect(panel_.Cmd(), column), panel_.Cmd().LastFailure(),
-              kBlemishDoneText);
+  if (BlemishDetect(panel_.Cmd(), column) != 1) {
+    ui_.Show(panel_.Cmd().LastFailure());
+    return;
+  }
+  // Which sensor, and what the detection put into its list.
+  std::vector<int> found;
+  if (ReadBlemishList(panel_.Cmd(), column, found) == 1)
+    ui_.Report(BlemishFoundText(column, found), MsgIcon::Information);
+  else
+    ui_.Show(panel_.Cmd().LastFailure());
 }
 
 void CorrectionTools::BlemishRead(BlemishColumn column) {
@@ -367,7 +381,11 @@ void CorrectionTools::BlemishRead(BlemishColumn column) {
 void CorrectionTools::BlemishWrite(BlemishColumn column) {
   const int ok =
       BlemishWritePosition(panel_.Cmd(), column, panel_.View().Text(PositionControlOf(column)));
-  ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(), kBlemishDoneText);
+  const bool sensor2 = column == BlemishColumn::User2 || column == BlemishColumn::Factory2;
+  ShowOutcome(ui_, ok, panel_.Cmd().LastFailure(),
+              tr("Sensor%1: the position is written into the camera's blemish list.")
+                  .arg(sensor2 ? 2 : 1)
+                  .toStdString());
 }
 
 }  // namespace kestrel

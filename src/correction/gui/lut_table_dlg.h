@@ -41,12 +41,23 @@ class CLUTDlg : public QDialog {
 
   // One mouse move in the editor's client pixels (what the graph forwards).
   void MouseMove(int px, int py, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+  // The input and output of the table at graph x (0..260); none for -1.
+  void ShowReadout(int gx);
+  // Whether the points changed since the table was last written, read,
+  // loaded or cleared.
+  bool Unwritten() const { return unwritten_; }
+
+ protected:
+  // Escape, Close and the window's close box ask before unwritten edits go.
+  void reject() override;
+  void closeEvent(QCloseEvent* e) override;
 
  private:
   friend class LutGraph;
   void SetMode(int mode);
   void AskLoadGamma();
   void AskSaveGamma();
+  bool MayClose();
 
   CCamCmd& cmd_;
   QtUserInterface& ui_;
@@ -56,6 +67,8 @@ class CLUTDlg : public QDialog {
   LutTable table_{};
   QWidget* graph_ = nullptr;
   QLabel* modeText_ = nullptr;
+  QLabel* readout_ = nullptr;
+  bool unwritten_ = false;
 };
 
 }  // namespace kestrel

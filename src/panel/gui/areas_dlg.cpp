@@ -15,7 +15,7 @@ CAreaSelDlg::CAreaSelDlg(QWidget* owner, bool loading, int operatingMode, int cu
                          int linkState)
     : QDialog(owner) {
   setObjectName("areaSelDlg");
-  setWindowTitle("EEPROM Area Select");
+  setWindowTitle(tr("EEPROM Area Select"));
   const AreaChoice choice = AreaSelection(loading, operatingMode, currentArea);
 
   auto* v = new QVBoxLayout(this);

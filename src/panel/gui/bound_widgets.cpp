@@ -43,7 +43,7 @@ SpinEdit::SpinEdit(uint32_t id, QWidget* parent) : QAbstractSpinBox(parent), id_
   setKeyboardTracking(false);
   setFocusPolicy(Qt::StrongFocus);
   setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-  lineEdit()->setText("0");
+  lineEdit()->setText(tr("0"));
 }
 
 void SpinEdit::SetPosition(int32_t position) {

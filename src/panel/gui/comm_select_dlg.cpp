@@ -1,6 +1,7 @@
 #include "panel/gui/comm_select_dlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include "gui/link_lamp.h"
 #include "gui/qt_user_interface.h"
 #include "link/cl_serial.h"
+#include "link/net_port.h"
 #include "panel/areas.h"
 #include "panel/comm_select.h"
 #include "panel/gui/kestrel_dlg.h"
@@ -84,7 +87,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   }
 
   setObjectName("commSelDlg");
-  setWindowTitle("Communication");
+  setWindowTitle(tr("Communication"));
 
   auto* top = new QVBoxLayout(this);
   top->setContentsMargins(10, 10, 10, 6);
@@ -98,7 +101,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
 
   // Line Status.
   {
-    auto* g = new QGroupBox("Line Status");
+    auto* g = new QGroupBox(tr("Line Status"));
     auto* h = new QHBoxLayout(g);
     stateIcon_ = new QLabel;
     stateIcon_->setObjectName("ctl2248");
@@ -109,7 +112,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
     stateWord_->setFont(bold);
     h->addWidget(stateIcon_);
     h->addWidget(stateWord_, 1);
-    serialIndexCaption_ = new QLabel("Serial Index");
+    serialIndexCaption_ = new QLabel(tr("Serial Index"));
     serialIndexCaption_->setObjectName("ctl3097");
     serialIndex_ = MakeList("ctl3228");
     for (int i = 0; i < 8; ++i)
@@ -122,50 +125,78 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   }
   // Communication Port.
   {
-    auto* g = new QGroupBox("Communication Port");
+    auto* g = new QGroupBox(tr("Communication Port"));
     auto* grid = new QGridLayout(g);
-    grid->addWidget(new QLabel("Category"), 0, 0);
+    grid->addWidget(new QLabel(tr("Category")), 0, 0);
     category_ = MakeList("ctl3023");
     for (const char* c : kCategories)
       category_->addItem(c);
     grid->addWidget(category_, 0, 1);
-    portCaption_ = new QLabel("Port Name");
+    portCaption_ = new QLabel(tr("Port Name"));
     portCaption_->setObjectName("ctl3086");
     grid->addWidget(portCaption_, 1, 0);
     port_ = MakeList("ctl3019");
     port_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     port_->setMinimumContentsLength(18);
     grid->addWidget(port_, 1, 1);
-    baudCaption_ = new QLabel("Baud Rate");
+    baudCaption_ = new QLabel(tr("Baud Rate"));
     baudCaption_->setObjectName("ctl3091");
     grid->addWidget(baudCaption_, 2, 0);
     baud_ = MakeList("ctl3224");
     for (const char* b : kBauds)
       baud_->addItem(b);
     grid->addWidget(baud_, 2, 1);
-    auto_ = MakeButton("Auto", "ctl2250");
+    auto_ = MakeButton(tr("Auto"), "ctl2250");
     grid->addWidget(auto_, 2, 2);
     // The search probes sixteen ports for a second each; it stays out of the
     // way unless someone enables it.
     auto_->hide();
     auto_->setEnabled(false);
+    // A camera behind a relay on another host (ser2net): RFC 2217 passes
+    // speed changes on, raw TCP keeps the relay's speed.
+    grid->addWidget(new QLabel("Network"), 3, 0);
+    auto* net = new QHBoxLayout;
+    netKind_ = MakeList("netKind");
+    netKind_->addItems({"rfc2217://", "tcp://"});
+    netHost_ = new QLineEdit;
+    netHost_->setObjectName("netHost");
+    netHost_->setPlaceholderText("host");
+    netPort_ = new QSpinBox;
+    netPort_->setObjectName("netPort");
+    netPort_->setRange(1, 65535);
+    netPort_->setValue(2000);
+    QPushButton* netConnect = MakeButton("Connect", "netConnect");
+    net->addWidget(netKind_);
+    net->addWidget(netHost_, 1);
+    net->addWidget(netPort_);
+    grid->addLayout(net, 3, 1);
+    grid->addWidget(netConnect, 3, 2);
+    connect(netConnect, &QPushButton::clicked, this, &CCommSelDlg::OnNetworkConnect);
+    connect(netHost_, &QLineEdit::returnPressed, this, &CCommSelDlg::OnNetworkConnect);
+    keepSpeed_ = new QCheckBox("Keep the camera's speed");
+    keepSpeed_->setObjectName("keepSpeed");
+    keepSpeed_->setToolTip(
+        "Never move the camera to 115200 bit/s; it stays at the speed it is "
+        "found at");
+    grid->addWidget(keepSpeed_, 4, 1, 1, 2);
+    connect(keepSpeed_, &QCheckBox::toggled, this, &CCommSelDlg::OnKeepSpeed);
     grid->setColumnStretch(1, 1);
     left->addWidget(g);
   }
   // Files and Current Area side by side.
   {
     auto* row = new QHBoxLayout;
-    auto* files = new QGroupBox("Files");
+    auto* files = new QGroupBox(tr("Files"));
     auto* fv = new QVBoxLayout(files);
-    QPushButton* write = MakeButton("Write To File...", "ctl2252");
-    QPushButton* read = MakeButton("Read To File...", "ctl2253");
+    QPushButton* write = MakeButton(tr("Save to File…"), "ctl2252");
+    QPushButton* read = MakeButton(tr("Apply from File…"), "ctl2253");
     fv->addWidget(write);
     fv->addWidget(read);
     connect(write, &QPushButton::clicked, this, &CCommSelDlg::writeToFileRequested);
     connect(read, &QPushButton::clicked, this, &CCommSelDlg::readToFileRequested);
     row->addWidget(files);
 
-    auto* area = new QGroupBox("Current Area");
+    auto* area = new QGroupBox(tr("Current Area"));
     auto* av = new QVBoxLayout(area);
     areaLabel_ = new QLabel;
     areaLabel_->setObjectName("ctl2254");
@@ -173,7 +204,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
     areaLabel_->setFrameShape(QFrame::Panel);
     areaLabel_->setFrameShadow(QFrame::Sunken);
     areaLabel_->setMinimumHeight(24);
-    QPushButton* get = MakeButton("Get Area", "ctl2255");
+    QPushButton* get = MakeButton(tr("Get Area"), "ctl2255");
     connect(get, &QPushButton::clicked, this, &CCommSelDlg::OnGetArea);
     av->addWidget(areaLabel_);
     av->addWidget(get);
@@ -182,14 +213,14 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   }
   // Factory And User Setting In Camera.
   {
-    auto* g = new QGroupBox("Factory And User Setting In Camera");
+    auto* g = new QGroupBox(tr("Factory And User Setting In Camera"));
     auto* h = new QHBoxLayout(g);
     areaList_ = MakeList("ctl2258");
     for (const char* a : kAreas)
       areaList_->addItem(a);
-    store_ = MakeButton("Store", "ctl2256");
+    store_ = MakeButton(tr("Store"), "ctl2256");
     store_->setEnabled(false);
-    load_ = MakeButton("Load", "ctl2257");
+    load_ = MakeButton(tr("Load"), "ctl2257");
     h->addWidget(areaList_, 1);
     h->addWidget(store_);
     h->addWidget(load_);
@@ -202,7 +233,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
 
   // Kestrel Message.
   {
-    auto* g = new QGroupBox("Kestrel Message");
+    auto* g = new QGroupBox(tr("Kestrel Message"));
     auto* v = new QVBoxLayout(g);
     messageView_ = new QListWidget;
     messageView_->setObjectName("ctl2259");
@@ -211,8 +242,8 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
     messageView_->setMinimumWidth(260);
     v->addWidget(messageView_, 1);
     auto* h = new QHBoxLayout;
-    QPushButton* exportButton = MakeButton("Write To File", "ctl2260");
-    QPushButton* clear = MakeButton("Clear", "ctl2261");
+    QPushButton* exportButton = MakeButton(tr("Save Messages…"), "ctl2260");
+    QPushButton* clear = MakeButton(tr("Clear"), "ctl2261");
     h->addStretch(1);
     h->addWidget(exportButton);
     h->addWidget(clear);
@@ -226,7 +257,7 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   strip_ = new LinkLamp(2262);
   bottom->addWidget(strip_);
   bottom->addStretch(1);
-  auto* ok = MakeButton("OK", "okButton");
+  auto* ok = MakeButton(tr("OK"), "okButton");
   ok->hide();
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   bottom->addWidget(ok);
@@ -270,6 +301,14 @@ CCommSelDlg::CCommSelDlg(CKestrelDlg& panel, QtUserInterface& ui, CClSerial& cam
   ApplyCategoryRules();
   ApplyStoreRule();
   TakeSelections();
+  // The relay last used, also while a local port is chosen.
+  NetAddress relay;
+  if (ParseNetAddress(s.networkPort, relay).empty()) {
+    netKind_->setCurrentIndex(relay.comPort ? 0 : 1);
+    netHost_->setText(QString::fromStdString(relay.host));
+    netPort_->setValue(std::stoi(relay.port));
+  }
+  keepSpeed_->setChecked(s.keepCameraSpeed != 0);
 }
 
 CCommSelDlg::~CCommSelDlg() {
@@ -399,6 +438,33 @@ void CCommSelDlg::OnBaudSelected(int index) {
 
 void CCommSelDlg::OnSerialIndexSelected(int index) {
   panel_.Config().camLinkSerialIndex = index;
+}
+
+void CCommSelDlg::OnNetworkConnect() {
+  QString host = netHost_->text().trimmed();
+  // An IPv6 address goes in brackets, as in any URL.
+  if (host.contains(':') && !host.startsWith('[')) host = "[" + host + "]";
+  const std::string url =
+      (netKind_->currentText() + host + ":" + QString::number(netPort_->value())).toStdString();
+  NetAddress relay;
+  if (std::string why = ParseNetAddress(url, relay); !why.empty()) {
+    ui_.Show(Failure(FailureKind::BadInput, why));
+    return;
+  }
+  Reconnect([this, url] {
+    Settings& s = panel_.Config();
+    s.networkPort = url;
+    s.commDevice = url;
+    category_->setCurrentIndex(0);
+    s.serialMode = 0;
+    FillPorts();
+    TakeSelections();
+    ApplyCategoryRules();
+  });
+}
+
+void CCommSelDlg::OnKeepSpeed(bool keep) {
+  panel_.Config().keepCameraSpeed = keep ? 1 : 0;
 }
 
 void CCommSelDlg::OnAuto() {

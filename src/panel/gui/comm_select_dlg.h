@@ -9,10 +9,13 @@
 #include "panel/comm_select.h"
 #include "service/message_list.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QLineEdit;
+class QSpinBox;
 
 namespace kestrel {
 
@@ -24,10 +27,10 @@ class SettingsStore;
 class LinkLamp;
 
 // "Communication": how the camera is reached (COM port, a device path such as
-// a USB adapter or the simulator's pseudo-terminal, or one of the three Camera
-// Link library kinds), the bit rate, the camera's setting areas, the setting
-// files, and the program's message list. Created with the panel, shown beside
-// it, hidden by its own close.
+// a USB adapter or the simulator's pseudo-terminal, a network relay, or one of
+// the three Camera Link library kinds), whether its speed may be moved, the bit rate, the camera's
+// setting areas, the setting files, and the program's message list. Created with the panel, shown
+// beside it, hidden by its own close.
 class CCommSelDlg : public QDialog {
   Q_OBJECT
  public:
@@ -59,6 +62,10 @@ class CCommSelDlg : public QDialog {
   QLabel* AreaLabel() const { return areaLabel_; }
   QLabel* StateWord() const { return stateWord_; }
   QPushButton* StoreButton() const { return store_; }
+  QComboBox* NetworkKind() const { return netKind_; }
+  QLineEdit* NetworkHost() const { return netHost_; }
+  QSpinBox* NetworkPort() const { return netPort_; }
+  QCheckBox* KeepSpeedBox() const { return keepSpeed_; }
 
   // Reconnections on a new selection.
   void OnCategorySelected(int index);
@@ -66,6 +73,9 @@ class CCommSelDlg : public QDialog {
   void OnPortTyped();
   void OnBaudSelected(int index);
   void OnSerialIndexSelected(int index);
+  // "Connect" beside the relay's host and port: the camera behind it.
+  void OnNetworkConnect();
+  void OnKeepSpeed(bool keep);
   // The other buttons.
   void OnAuto();
   void OnGetArea();
@@ -75,8 +85,8 @@ class CCommSelDlg : public QDialog {
   void OnClear();
 
  signals:
-  void writeToFileRequested();  // "Write To File...": the panel's "Save as"
-  void readToFileRequested();   // "Read To File...": the panel's "Open"
+  void writeToFileRequested();  // "Save to File…": the panel's "Save as"
+  void readToFileRequested();   // "Apply from File…": the panel's "Open"
   // Around every command that talks to the camera.
   void busy(bool on);
 
@@ -115,6 +125,10 @@ class CCommSelDlg : public QDialog {
   QPushButton* load_ = nullptr;
   QListWidget* messageView_ = nullptr;
   LinkLamp* strip_ = nullptr;
+  QComboBox* netKind_ = nullptr;
+  QLineEdit* netHost_ = nullptr;
+  QSpinBox* netPort_ = nullptr;
+  QCheckBox* keepSpeed_ = nullptr;
 };
 
 }  // namespace kestrel

@@ -5,12 +5,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStyle>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "base/settings.h"
@@ -18,6 +22,7 @@
 #include "gui/link_lamp.h"
 #include "gui/prog_dlg.h"
 #include "gui/qt_user_interface.h"
+#include "gui/translation.h"
 #include "gui/window_placement.h"
 #include "panel/gui/bound_widgets.h"
 #include "protocol/cam_cmd.h"
@@ -74,8 +79,8 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
   table_.SetReporter(ui_);
   setObjectName("kestrelPanel");
   setWindowTitle(Title());
-  QApplication::setWindowIcon(QIcon(":/kestrel/kestrel.png"));
-  setWindowIcon(QIcon(":/kestrel/kestrel.png"));
+  // Every window of the program shows the application's icon.
+  QApplication::setWindowIcon(AppIcon());
 
   BuildMenus();
   // The panel's groups scroll inside the window, so every part of them can be
@@ -101,6 +106,8 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
   bars->setContentsMargins(6, 4, 6, 6);
   userBar_ = new LinkLamp(ctrl::SeparatorUser);
   factoryBar_ = new LinkLamp(ctrl::SeparatorFactory);
+  userBar_->SetMode(tr("USER mode"));
+  factoryBar_->SetMode(tr("FACTORY mode"));
   bars->addWidget(userBar_);
   bars->addWidget(factoryBar_);
   outer->addLayout(bars);
@@ -109,6 +116,9 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
   factoryArea_->setVisible(factory);
   userBar_->setVisible(!factory);
   factoryBar_->setVisible(factory);
+  // The panel's size is remembered apart for each mode: the FACTORY layout is
+  // twice as tall as the USER one.
+  setProperty(WindowPlacement::kPlacementKey, PlacementKey());
   placement_ = new WindowPlacement(this, Config().windowGeometry);
   FitToContent();
 
@@ -227,6 +237,47 @@ void CKestrelDlg::UpdateStatusDetail() {
   factoryBar_->SetDetail(detail);
 }
 
+void CKestrelDlg::FileDone(const QString& path, const QString& what) {
+  currentFile_ = path;
+  setWindowTitle(QFileInfo(path).fileName() + QString::fromUtf8(" \u2014 ") + Title());
+  std::vector<std::string>& recent = Config().recentFiles;
+  const std::string file = path.toStdString();
+  recent.erase(std::remove(recent.begin(), recent.end(), file), recent.end());
+  recent.insert(recent.begin(), file);
+  if (recent.size() > kRecentFiles) recent.resize(kRecentFiles);
+  userBar_->SetNote(what);
+  factoryBar_->SetNote(what);
+}
+
+void CKestrelDlg::FillRecentMenu() {
+  recentMenu_->clear();
+  int n = 0;
+  for (const std::string& file : Config().recentFiles) {
+    const QString path = QString::fromStdString(file);
+    QAction* a = recentMenu_->addAction(QString("&%1 %2").arg(++n).arg(QFileInfo(path).fileName()),
+                                        this, [this, path] { emit openRecentRequested(path); });
+    a->setToolTip(path);
+    a->setEnabled(QFileInfo(path).isFile() && MenuAction("actionOpen") &&
+                  MenuAction("actionOpen")->isEnabled());
+  }
+  if (n == 0) recentMenu_->addAction(tr("No recent files"))->setEnabled(false);
+}
+
+void CKestrelDlg::OpenManual() {
+  // Installed beside the program (share/doc/kestrel), or the source tree's.
+  const QString dir = QCoreApplication::applicationDirPath();
+  for (const QString& candidate :
+       {dir + "/../share/doc/kestrel/README.md", QStringLiteral(KESTREL_SOURCE_DIR "/README.md")}) {
+    if (QFileInfo(candidate).isFile()) {
+      QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(candidate).absoluteFilePath()));
+      return;
+    }
+  }
+  ui_.Report(
+      tr("The manual was not found: it is installed as share/doc/kestrel/README.md.").toStdString(),
+      MsgIcon::Warning);
+}
+
 void CKestrelDlg::RefreshFromCamera() {
   userBar_->SetNote({});
   factoryBar_->SetNote({});
@@ -255,11 +306,37 @@ void CKestrelDlg::FitToContent() {
   // leave room for a title bar.
   const QSize frame = isVisible() ? frameGeometry().size() - size()
                                   : QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
-  centralWidget()->layout()->activate();
-  const QRect want(frameGeometry().topLeft(), sizeHint() + frame);
+  // The five columns of user groups where the screen is wide enough for
+  // them, else the narrow arrangement.
+  // A few pixels to spare for a frame not known before the first showing.
+  const int room = placement_->AvailableArea().width() - frame.width() - 8;
+  auto arrange = [this](bool narrow) {
+    ArrangeUserArea(narrow);
+    // Hints are cached along the chain of layouts up to the window.
+    userArea_->layout()->invalidate();
+    userArea_->updateGeometry();
+    scroll_->widget()->layout()->invalidate();
+    scroll_->widget()->updateGeometry();
+    scroll_->widget()->layout()->activate();
+    scroll_->updateGeometry();
+    centralWidget()->layout()->activate();
+    centralWidget()->updateGeometry();
+    layout()->activate();
+  };
+  arrange(false);
+  if (scroll_->widget()->minimumSizeHint().width() > room) arrange(true);
+  QRect want(frameGeometry().topLeft(), sizeHint() + frame);
+  // Groups taller than the screen scroll down: room for the scroll bar, so
+  // that they need not scroll sideways too.
+  if (want.height() > placement_->AvailableArea().height())
+    want.setWidth(want.width() + 2 * style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   const QRect fitted = FitInto(want, placement_->AvailableArea());
   resize(fitted.size() - frame);
   if (isVisible()) move(fitted.topLeft());
+}
+
+QString CKestrelDlg::PlacementKey() const {
+  return cmd_.Config().operatingMode == kModeFactory ? "kestrelPanel.FACTORY" : "kestrelPanel.USER";
 }
 
 void CKestrelDlg::ToggleMode() {
@@ -267,9 +344,9 @@ void CKestrelDlg::ToggleMode() {
   s.operatingMode = s.operatingMode == kModeFactory ? kModeUser : kModeFactory;
   s.activeMode = s.operatingMode == kModeFactory ? "FACTORY" : "USER";
   ApplyModeLayout();
-  // The window grows by the factory area and shrinks back, as far as the
-  // screen allows; what does not fit scrolls.
-  FitToContent();
+  // The window takes the size last used in the new mode; the first time, it
+  // grows by the factory area and shrinks back, as far as the screen allows.
+  if (!placement_->SwitchKey(this, PlacementKey())) FitToContent();
   int area = 0;
   if (cmd_.QueryInt(cmd::EA, area, 1000)) {
     connection_.SetCurrentArea(area);
@@ -417,8 +494,9 @@ void CKestrelDlg::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
-  if (askOnExit_ && ui_.Report("Are you sure to terminate the Kestrel ?", MsgIcon::Question,
-                               MsgButtons::YesNo, "Exit Kestrel") != MsgAnswer::Yes) {
+  if (askOnExit_ &&
+      ui_.Report(tr("Quit Kestrel?").toStdString(), MsgIcon::Question, MsgButtons::YesNo,
+                 tr("Exit Kestrel").toStdString()) != MsgAnswer::Yes) {
     e->ignore();
     return;
   }

@@ -41,6 +41,7 @@ class CKestrelDlg : public QMainWindow {
   // there but does not answer (each search blocks the window for its probes).
   static constexpr int kSearchBackoffMaxMs = 8000;
   static constexpr int kSimulationMs = 100;
+  static constexpr size_t kRecentFiles = 8;
 
   CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing timing = {},
               QWidget* parent = nullptr);
@@ -62,6 +63,8 @@ class CKestrelDlg : public QMainWindow {
   void ToggleMode();
   // Sizes the window to show all of its groups, as far as its screen allows.
   void FitToContent();
+  // The name the window's place is remembered under in the current mode.
+  QString PlacementKey() const;
   QScrollArea* ContentArea() const { return scroll_; }
   QGroupBox* FactoryArea() const { return factoryArea_; }
 
@@ -87,6 +90,13 @@ class CKestrelDlg : public QMainWindow {
   void SetPortNote(const QString& note) { portNote_ = note; }
 
   static QString Title();
+  // After a setting file was applied or saved: the file in the title and
+  // first among the recent files, and what was done in the status strip
+  // ("Applied line3.cam: 216 lines").
+  void FileDone(const QString& path, const QString& what);
+  QString CurrentFile() const { return currentFile_; }
+  // Opens the manual (F1): the installed README, else the source tree's.
+  void OpenManual();
 
   // The buttons and menu entries whose tools come with later work, found by
   // object name, and how those tools switch them on. Buttons with a control
@@ -108,6 +118,8 @@ class CKestrelDlg : public QMainWindow {
 
  signals:
   void modeChanged(int mode);
+  // A file of the File menu's recent files was chosen.
+  void openRecentRequested(const QString& path);
   void busyChanged(bool busy);
 
  protected:
@@ -117,13 +129,17 @@ class CKestrelDlg : public QMainWindow {
  private:
   // Building the window.
   void BuildMenus();
+  void FillRecentMenu();
   QWidget* BuildUserArea();
   QGroupBox* BuildFactoryArea();
+  // The user groups in five columns, or (narrow) in four with the aberration
+  // group in a row of its own below.
+  void ArrangeUserArea(bool narrow);
   // A bound control; caption and column name it in words in its tooltip.
   QWidget* MakeBound(uint32_t id, const QString& caption = {}, const QString& column = {});
   QWidget* MakeLabel(uint32_t id);
   QPushButton* MakeButton(uint32_t id, const QString& text, bool available);
-  QPushButton* MakeUnavailable(const QString& text, const QString& name);
+  QPushButton* MakeUnavailable(const QString& text, const QString& name, const QString& does = {});
   QGroupBox* MakeGroup(const QString& title, uint32_t id = 0);
   struct Row {
     const char* caption;
@@ -168,6 +184,10 @@ class CKestrelDlg : public QMainWindow {
   LinkLamp* factoryBar_ = nullptr;    // 2266
   QGroupBox* factoryArea_ = nullptr;  // 3108
   QWidget* userArea_ = nullptr;
+  QGridLayout* userGrid_ = nullptr;
+  QGroupBox* aberration_ = nullptr;
+  QGroupBox* cable_ = nullptr;
+  bool narrowUser_ = false;
   QScrollArea* scroll_ = nullptr;
   WindowPlacement* placement_ = nullptr;
   int keyState_ = 0;
@@ -179,6 +199,8 @@ class CKestrelDlg : public QMainWindow {
   bool askOnExit_ = true;
   int repliesInRefresh_ = 0;
   QString portNote_;
+  QString currentFile_;
+  QMenu* recentMenu_ = nullptr;
   bool countingReplies_ = false;
 };
 

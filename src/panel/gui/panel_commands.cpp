@@ -1,6 +1,7 @@
 #include "panel/gui/panel_commands.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QPushButton>
 
 #include "base/file_messages.h"
@@ -101,24 +102,38 @@ void PanelCommands::Busy(bool on) {
 void PanelCommands::SaveAs() {
   Settings& s = panel_.Config();
   const std::string path =
-      ChooseFile(&panel_, {true, s.dataPath, "cam", "Camera setting data (*.cam)", {}});
+      ChooseFile(&panel_, {true, s.dataPath, "cam", tr("Camera setting data (*.cam)"), {}});
   if (path.empty() || !ConfirmOverwrite(ui_, path)) return;
-  if (!SaveSettingFile(path, panel_.Cmd(), BindingValues(panel_.Table()), s.operatingMode))
+  const std::vector<BindingValue> values = BindingValues(panel_.Table());
+  if (!SaveSettingFile(path, panel_.Cmd(), values, s.operatingMode))
     ui_.Show(panel_.Cmd().LastFailure());
+  else
+    panel_.FileDone(QString::fromStdString(path),
+                    tr("Saved %1").arg(QFileInfo(QString::fromStdString(path)).fileName()));
   s.dataPath = FolderOf(path);
 }
 
 void PanelCommands::Open() {
   Settings& s = panel_.Config();
   const std::string path =
-      ChooseFile(&panel_, {false, s.dataPath, "cam", "Camera setting data (*.cam)", {}});
-  if (path.empty()) return;
+      ChooseFile(&panel_, {false, s.dataPath, "cam", tr("Camera setting data (*.cam)"), {}});
+  if (!path.empty()) OpenFile(QString::fromStdString(path));
+}
+
+void PanelCommands::OpenFile(const QString& file) {
+  const std::string path = file.toStdString();
   {
     BusyScope busy(*this);
     const ReplayResult r = ReplaySettingFile(path, panel_.Cmd(), &panelSettings_, &ui_);
-    if (r.FailureRecorded()) ShowReplayFailure();
+    if (r.FailureRecorded())
+      ShowReplayFailure();
+    else
+      panel_.FileDone(file,
+                      (r.sent == 1 ? tr("Applied %1: 1 line")
+                                   : tr("Applied %1: %2 lines").arg("%1", QString::number(r.sent)))
+                          .arg(QFileInfo(file).fileName()));
   }
-  s.dataPath = FolderOf(path);
+  panel_.Config().dataPath = FolderOf(path);
 }
 
 void PanelCommands::ShowReplayFailure() {
@@ -188,8 +203,8 @@ void PanelCommands::InitFlashData() {
 }
 
 void PanelCommands::CameraReset() {
-  if (ui_.Report("Do you really reset Camera ?", MsgIcon::None, MsgButtons::YesNo) ==
-      MsgAnswer::Yes)
+  if (ui_.Report(tr("Restart the camera now?").toStdString(), MsgIcon::Question,
+                 MsgButtons::YesNo) == MsgAnswer::Yes)
     kestrel::CameraReset(panel_.Cmd());
 }
 
@@ -200,7 +215,7 @@ CCompareDlg* PanelCommands::CompareWindow() const {
 void PanelCommands::CompareWithCamera() {
   Settings& s = panel_.Config();
   const std::string path =
-      ChooseFile(&panel_, {false, s.dataPath, "cam", "Camera setting data (*.cam)", {}});
+      ChooseFile(&panel_, {false, s.dataPath, "cam", tr("Camera setting data (*.cam)"), {}});
   if (path.empty()) return;
   s.dataPath = FolderOf(path);
   if (!compare_) compare_ = new CCompareDlg(panel_, *this, ui_);
@@ -220,6 +235,7 @@ PanelCommands* InstallPanelCommands(CKestrelDlg& panel, QtUserInterface& ui) {
     }
   };
   action("actionOpen", &PanelCommands::Open, tools);
+  QObject::connect(&panel, &CKestrelDlg::openRecentRequested, tools, &PanelCommands::OpenFile);
   action("actionSaveAs", &PanelCommands::SaveAs, tools);
   action("actionCompareWithCamera", &PanelCommands::CompareWithCamera, tools);
   action("actionReload", &PanelCommands::Reload, tools);
@@ -241,7 +257,9 @@ PanelCommands* InstallPanelCommands(CKestrelDlg& panel, QtUserInterface& ui) {
     CKestrelDlg::MakeAvailable(a);
     QObject::connect(a, &QAction::triggered, tools, [&panel, comm] { ShowTool(&panel, comm); });
   }
-  ShowToolWithPanel(&panel, comm);
+  // It comes up by itself only where the start needs it: the configured port
+  // is not there, so no camera can be found until another one is chosen.
+  if (!panel.Link().DevicePresent()) ShowToolWithPanel(&panel, comm);
   return tools;
 }
 

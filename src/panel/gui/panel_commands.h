@@ -51,6 +51,8 @@ class PanelCommands : public QObject {
   // The menu commands and buttons.
   void SaveAs();
   void Open();
+  // Applies this setting file to the camera (Open after the choice, a recent file).
+  void OpenFile(const QString& file);
   void Reload();
   void LoadSettings();
   void StoreSettings();

@@ -40,7 +40,7 @@ class Busy {
 CCompareDlg::CCompareDlg(CKestrelDlg& panel, PanelCommands& commands, QtUserInterface& ui)
     : QDialog(&panel), panel_(panel), commands_(commands), ui_(ui) {
   setObjectName("compareDlg");
-  setWindowTitle("Compare with Camera");
+  setWindowTitle(tr("Compare with Camera"));
   setSizeGripEnabled(true);
   summary_ = new QLabel;
   summary_->setObjectName("compareSummary");
@@ -55,11 +55,11 @@ CCompareDlg::CCompareDlg(CKestrelDlg& panel, PanelCommands& commands, QtUserInte
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->setSortingEnabled(true);
 
-  auto* apply = new QPushButton("Apply selected to camera");
+  auto* apply = new QPushButton(tr("Apply selected to camera"));
   apply->setObjectName("compareApply");
-  auto* save = new QPushButton("Save camera values as...");
+  auto* save = new QPushButton(tr("Save camera values as..."));
   save->setObjectName("compareSave");
-  auto* close = new QPushButton("Close");
+  auto* close = new QPushButton(tr("Close"));
   for (QPushButton* b : {apply, save, close})
     b->setAutoDefault(false);
   auto* buttons = new QHBoxLayout;

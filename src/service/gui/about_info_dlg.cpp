@@ -47,12 +47,13 @@ CAboutDlg::CAboutDlg(ToolContext& tools, QWidget* parent)
   top->addWidget(new QLabel(QString("Version: %1").arg(kProgramVersion)));
   link_ = new CLabel(kWebAddress);
   link_->SetLinkEnabled(true);
-  link_->SetForeColor(QColor(0, 0, 255));
+  // The colour of links in the palette in use, light or dark.
+  link_->SetForeColor(palette().color(QPalette::Link));
   link_->SetUnderline(true);
   link_->SetHoverCursor(QCursor(Qt::PointingHandCursor));
   top->addWidget(link_);
 
-  auto* camera = new QGroupBox("Camera");
+  auto* camera = new QGroupBox(tr("Camera"));
   auto* g = new QGridLayout(camera);
   model_ = Field();
   cameraId_ = Field();
@@ -69,12 +70,12 @@ CAboutDlg::CAboutDlg(ToolContext& tools, QWidget* parent)
     g->addWidget(field, r++, 1, 1, 2);
   }
   userId_ = new QLineEdit;
-  save_ = new QPushButton("Save User ID");
-  g->addWidget(new QLabel("User ID"), r, 0);
+  save_ = new QPushButton(tr("Save User ID"));
+  g->addWidget(new QLabel(tr("User ID")), r, 0);
   g->addWidget(userId_, r, 1);
   g->addWidget(save_, r++, 2);
-  protect_ = new QRadioButton("Protect User ID");
-  edit_ = new QRadioButton("Enable To Edit User ID");
+  protect_ = new QRadioButton(tr("Protect User ID"));
+  edit_ = new QRadioButton(tr("Enable To Edit User ID"));
   auto* radios = new QButtonGroup(this);
   radios->addButton(protect_);
   radios->addButton(edit_);
@@ -83,11 +84,11 @@ CAboutDlg::CAboutDlg(ToolContext& tools, QWidget* parent)
   g->addWidget(edit_, r++, 2);
   top->addWidget(camera);
 
-  auto* helpBox = new QGroupBox("Help File");
+  auto* helpBox = new QGroupBox(tr("Help File"));
   auto* h = new QHBoxLayout(helpBox);
   help_ = new QComboBox;
   help_->setMinimumWidth(200);
-  view_ = new QPushButton("View Help File");
+  view_ = new QPushButton(tr("View Help File"));
   h->addWidget(help_, 1);
   h->addWidget(view_);
   top->addWidget(helpBox);
@@ -141,7 +142,8 @@ void CAboutDlg::SaveUserId() {
 
 void CAboutDlg::ViewHelpFile() {
   if (help_->currentIndex() < 0) {
-    tools_.Ui().Report("No file was selected!!", MsgIcon::None);
+    tools_.Ui().Report(tr("Choose a help file from the list first.").toStdString(),
+                       MsgIcon::Information);
     return;
   }
   // Only a name from the list, which lists the local folder: never a text

@@ -25,11 +25,11 @@ CSensReg::CSensReg(ToolContext& tools, QWidget* parent)
     : ToolWindow("AFE Write", tools.Ui(), parent), tools_(tools) {
   QVBoxLayout* top = Body();
 
-  auto* reg = new QGroupBox("AFE Register");
+  auto* reg = new QGroupBox(tr("AFE Register"));
   auto* g = new QGridLayout(reg);
-  g->addWidget(new QLabel("Selector"), 0, 0);
-  g->addWidget(new QLabel("Address"), 0, 1);
-  g->addWidget(new QLabel("Data"), 0, 2);
+  g->addWidget(new QLabel(tr("Selector")), 0, 0);
+  g->addWidget(new QLabel(tr("Address")), 0, 1);
+  g->addWidget(new QLabel(tr("Data")), 0, 2);
   selector_ = new QComboBox;
   for (const std::string& s : AfeSelectorItems())
     selector_->addItem(QString::fromStdString(s));
@@ -39,28 +39,28 @@ CSensReg::CSensReg(ToolContext& tools, QWidget* parent)
   address_->setMaxVisibleItems(20);
   data_ = new QLineEdit("0");
   data_->setMaximumWidth(90);
-  write_ = new QPushButton("Write");
+  write_ = new QPushButton(tr("Write"));
   g->addWidget(selector_, 1, 0);
   g->addWidget(address_, 1, 1);
   g->addWidget(data_, 1, 2);
   g->addWidget(write_, 1, 3);
-  load_ = new QPushButton("Load");
-  save_ = new QPushButton("Save");
+  load_ = new QPushButton(tr("Load"));
+  save_ = new QPushButton(tr("Save"));
   for (QPushButton* b : {load_, save_}) {
     b->setVisible(false);
     b->setEnabled(false);
   }
   top->addWidget(reg);
 
-  auto* taps = new QGroupBox("Sample positions (tap 1 to 16)");
+  auto* taps = new QGroupBox(tr("Sample positions (tap 1 to 16)"));
   auto* t = new QGridLayout(taps);
   t->setHorizontalSpacing(8);
   t->setVerticalSpacing(3);
   // Two blocks of eight taps side by side: Sensor1's taps left, Sensor2's right.
   for (int block = 0; block < 2; ++block) {
     const int col = block * 4;
-    t->addWidget(new QLabel("SHDLOC"), 0, col + 1, Qt::AlignCenter);
-    t->addWidget(new QLabel("SHPLOC"), 0, col + 2, Qt::AlignCenter);
+    t->addWidget(new QLabel(tr("SHDLOC")), 0, col + 1, Qt::AlignCenter);
+    t->addWidget(new QLabel(tr("SHPLOC")), 0, col + 2, Qt::AlignCenter);
     for (int r = 0; r < 8; ++r) {
       const int tap = block * 8 + r + 1;
       t->addWidget(new QLabel(QString("TAP%1").arg(tap)), r + 1, col);
@@ -78,8 +78,8 @@ CSensReg::CSensReg(ToolContext& tools, QWidget* parent)
   connect(write_, &QPushButton::clicked, this, &CSensReg::WriteAfeRegister);
   connect(load_, &QPushButton::clicked, this, &CSensReg::LoadRegisterFile);
   connect(save_, &QPushButton::clicked, this, &CSensReg::SaveRegisterFile);
-  auto* loadAction = new QAction("Load register table…", this);
-  auto* saveAction = new QAction("Save register table…", this);
+  auto* loadAction = new QAction(tr("Load register table…"), this);
+  auto* saveAction = new QAction(tr("Save register table…"), this);
   connect(loadAction, &QAction::triggered, this, &CSensReg::LoadRegisterFile);
   connect(saveAction, &QAction::triggered, this, &CSensReg::SaveRegisterFile);
   addAction(loadAction);

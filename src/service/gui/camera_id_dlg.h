@@ -22,7 +22,14 @@ class CDlgCameraId : public ToolWindow {
   QLineEdit* Box(int i) const { return boxes_[static_cast<size_t>(i)]; }
   QPushButton* SetButton() const { return set_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
  private:
+  // Typing or pasting into box i: one character a box from there on; the
+  // focus moves to the box after the last one filled.
+  void Spread(size_t i, const QString& text);
+
   ToolContext& tools_;
   std::array<QLineEdit*, 10> boxes_{};
   QPushButton* set_;

@@ -1,5 +1,7 @@
 #include "service/gui/comm_log_dlg.h"
 
+#include <QKeyEvent>
+
 #include "service/gui/terminal_routines_dlg.h"
 
 #include <QContextMenuEvent>
@@ -55,7 +57,7 @@ void Place(QWidget* w, int left, int top, int right, int bottom) {
 CRsTermDlg::CRsTermDlg(CCamCmd& cmd, QtUserInterface& ui, QWidget* parent)
     : QDialog(parent), cmd_(cmd), ui_(ui) {
   setObjectName("rsTermDlg");
-  setWindowTitle("RS-232C TERMINAL");
+  setWindowTitle(tr("RS-232C TERMINAL"));
   setSizeGripEnabled(true);
   setMinimumSize(kMinWidth, kMinHeight);
 
@@ -69,27 +71,27 @@ CRsTermDlg::CRsTermDlg(CCamCmd& cmd, QtUserInterface& ui, QWidget* parent)
   QFont mono("Monospace");
   mono.setStyleHint(QFont::TypeWriter);
   list_->setFont(mono);
-  send_ = MakeButton(this, "Send", "sendButton");
-  clear_ = MakeButton(this, "Clear", "clearButton");
-  close_ = MakeButton(this, "Close", "closeButton");
+  send_ = MakeButton(this, tr("Send"), "sendButton");
+  clear_ = MakeButton(this, tr("Clear"), "clearButton");
+  close_ = MakeButton(this, tr("Close"), "closeButton");
 
   // The memory section: group frames first, so the controls drawn over them
   // stay on top.
-  writeGroup_ = new QGroupBox("Write Mem.", this);
+  writeGroup_ = new QGroupBox(tr("Write Mem."), this);
   writeGroup_->setObjectName("writeMemGroup");
-  dumpGroup_ = new QGroupBox("Dump Mem.", this);
+  dumpGroup_ = new QGroupBox(tr("Dump Mem."), this);
   dumpGroup_->setObjectName("dumpMemGroup");
-  writeAddrLabel_ = new QLabel("Addr(hex)", this);
+  writeAddrLabel_ = new QLabel(tr("Addr(hex)"), this);
   writeAddr_ = MakeField(this, s.wrtMemAddr, "wrtMemAddr");
-  writeDataLabel_ = new QLabel("Data(hex)", this);
+  writeDataLabel_ = new QLabel(tr("Data(hex)"), this);
   writeData_ = MakeField(this, s.wrtMemData, "wrtMemData");
-  writeGo_ = MakeButton(this, "Go", "writeGoButton");
-  dumpAddrLabel_ = new QLabel("Addr(hex)", this);
+  writeGo_ = MakeButton(this, tr("Go"), "writeGoButton");
+  dumpAddrLabel_ = new QLabel(tr("Addr(hex)"), this);
   dumpAddr_ = MakeField(this, s.dumpMemAddr, "dumpMemAddr");
-  dumpSizeLabel_ = new QLabel("Size(hex)", this);
+  dumpSizeLabel_ = new QLabel(tr("Size(hex)"), this);
   dumpSize_ = MakeField(this, s.dumpMemSize, "dumpMemSize");
-  dumpGo_ = MakeButton(this, "Go", "dumpGoButton");
-  saveFile_ = MakeButton(this, "Save File", "saveFileButton");
+  dumpGo_ = MakeButton(this, tr("Go"), "dumpGoButton");
+  saveFile_ = MakeButton(this, tr("Save File"), "saveFileButton");
   // The memory column is 56 pixels wide; a slightly smaller face keeps its
   // captions whole.
   QFont small = font();
@@ -170,7 +172,19 @@ bool CRsTermDlg::MemorySectionVisible() const {
 }
 
 void CRsTermDlg::Send() {
-  cmd_.SendCommand(cmdEdit_->text().toStdString() + "\r\n", 1);
+  const QString line = cmdEdit_->text();
+  cmd_.SendCommand(line.toStdString() + "\r\n", 1);
+  // The field is ready for the next command; Up brings this one back.
+  if (!line.isEmpty() && (history_.isEmpty() || history_.last() != line)) history_ << line;
+  historyPos_ = static_cast<int>(history_.size());
+  cmdEdit_->clear();
+}
+
+void CRsTermDlg::StepHistory(int step) {
+  const int pos = historyPos_ + step;
+  if (pos < 0 || pos > history_.size()) return;
+  historyPos_ = pos;
+  cmdEdit_->setText(pos < history_.size() ? history_[pos] : QString());
 }
 
 void CRsTermDlg::ClearLog() {
@@ -208,6 +222,13 @@ void CRsTermDlg::MakeDefault(QPushButton* button) {
 }
 
 bool CRsTermDlg::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == cmdEdit_ && e->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(e)->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+      StepHistory(key == Qt::Key_Up ? -1 : 1);
+      return true;
+    }
+  }
   if (e->type() == QEvent::FocusIn) {
     if (watched == cmdEdit_)
       MakeDefault(send_);

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include "service/comm_log.h"
 
@@ -59,6 +60,8 @@ class CRsTermDlg : public QDialog {
 
  private:
   void PlaceControls();
+  // The command field's history: Up goes back, Down forward to an empty field.
+  void StepHistory(int step);
   void MakeDefault(QPushButton* button);
 
   CCamCmd& cmd_;
@@ -84,6 +87,8 @@ class CRsTermDlg : public QDialog {
   QPushButton* dumpGo_ = nullptr;
   QPushButton* saveFile_ = nullptr;
   LinkLamp* strip_ = nullptr;
+  QStringList history_;  // the command lines sent, the oldest first
+  int historyPos_ = 0;
 };
 
 }  // namespace kestrel

@@ -26,7 +26,7 @@ CDlgDAC::CDlgDAC(ToolContext& tools, QWidget* parent)
   auto* left = new QVBoxLayout;
   top->addLayout(left);
 
-  auto* ad = new QGroupBox("AD5590");
+  auto* ad = new QGroupBox(tr("AD5590"));
   auto* a = new QGridLayout(ad);
   function_ = new QComboBox;
   for (const std::string& f : Ad5590FunctionItems())
@@ -43,33 +43,33 @@ CDlgDAC::CDlgDAC(ToolContext& tools, QWidget* parent)
     channel_->addItem(QString::fromStdString(c));
   channel_->setMaxVisibleItems(16);
   adData_ = new QLineEdit("0");
-  adWrite_ = new QPushButton("Write");
-  a->addWidget(new QLabel("Cmd"), 0, 0);
+  adWrite_ = new QPushButton(tr("Write"));
+  a->addWidget(new QLabel(tr("Cmd")), 0, 0);
   a->addWidget(function_, 0, 1, 1, 2);
-  a->addWidget(new QLabel("Sensor"), 1, 0);
+  a->addWidget(new QLabel(tr("Sensor")), 1, 0);
   a->addWidget(sensor_, 1, 1, 1, 2);
-  a->addWidget(new QLabel("Channel"), 2, 0);
+  a->addWidget(new QLabel(tr("Channel")), 2, 0);
   a->addWidget(channel_, 2, 1, 1, 2);
-  a->addWidget(new QLabel("Data"), 3, 0);
+  a->addWidget(new QLabel(tr("Data")), 3, 0);
   a->addWidget(adData_, 3, 1);
   a->addWidget(adWrite_, 3, 2);
   left->addWidget(ad);
 
-  auto* bh = new QGroupBox("BH2220");
+  auto* bh = new QGroupBox(tr("BH2220"));
   auto* b = new QGridLayout(bh);
   bhData_ = new QLineEdit("0");
-  bhWrite_ = new QPushButton("Write");
-  b->addWidget(new QLabel("Data"), 0, 0);
+  bhWrite_ = new QPushButton(tr("Write"));
+  b->addWidget(new QLabel(tr("Data")), 0, 0);
   b->addWidget(bhData_, 0, 1);
   b->addWidget(bhWrite_, 0, 2);
   left->addWidget(bh);
   left->addStretch(1);
 
-  auto* offsets = new QGroupBox("Black Offset (DAC)");
+  auto* offsets = new QGroupBox(tr("Black Offset (DAC)"));
   auto* o = new QGridLayout(offsets);
   o->setVerticalSpacing(2);
-  o->addWidget(new QLabel("Sensor1"), 0, 1, Qt::AlignCenter);
-  o->addWidget(new QLabel("Sensor2"), 0, 2, Qt::AlignCenter);
+  o->addWidget(new QLabel(tr("Sensor1")), 0, 1, Qt::AlignCenter);
+  o->addWidget(new QLabel(tr("Sensor2")), 0, 2, Qt::AlignCenter);
   for (int row = 0; row < kDacChannels; ++row) {
     auto* label = new QLabel(QString("DAC%1").arg(row));
     o->addWidget(label, row + 1, 0);

@@ -34,32 +34,32 @@ CDlgFpgaReg::CDlgFpgaReg(ToolContext& tools, QWidget* parent)
     : ToolWindow("FPGA Read/Write", tools.Ui(), parent), tools_(tools) {
   QVBoxLayout* top = Body();
 
-  auto* reg = new QGroupBox("Register");
+  auto* reg = new QGroupBox(tr("Register"));
   auto* g = new QGridLayout(reg);
   offset_ = new QLineEdit("0");
   data_ = new QLineEdit("0");
-  g->addWidget(new QLabel("Offset\nAddr (Hex)"), 0, 0);
-  g->addWidget(new QLabel("0x"), 0, 1);
+  g->addWidget(new QLabel(tr("Offset\nAddr (Hex)")), 0, 0);
+  g->addWidget(new QLabel(tr("0x")), 0, 1);
   g->addWidget(offset_, 0, 2);
-  g->addWidget(new QLabel("Data (Hex)"), 1, 0);
-  g->addWidget(new QLabel("0x"), 1, 1);
+  g->addWidget(new QLabel(tr("Data (Hex)")), 1, 0);
+  g->addWidget(new QLabel(tr("0x")), 1, 1);
   g->addWidget(data_, 1, 2);
-  read_ = new QPushButton("Read");
-  write_ = new QPushButton("Write");
+  read_ = new QPushButton(tr("Read"));
+  write_ = new QPushButton(tr("Write"));
   g->addWidget(read_, 0, 3);
   g->addWidget(write_, 1, 3);
   top->addWidget(reg);
 
-  auto* acc = new QGroupBox("Acc Sample Average");
+  auto* acc = new QGroupBox(tr("Acc Sample Average"));
   auto* a = new QGridLayout(acc);
   average1_ = Result();
   average2_ = Result();
-  get_ = new QPushButton("Get");
-  sensor2_ = new QPushButton("Sensor2");
+  get_ = new QPushButton(tr("Get"));
+  sensor2_ = new QPushButton(tr("Sensor2"));
   sensor2_->setVisible(false);
-  a->addWidget(new QLabel("Sensor1"), 0, 0);
+  a->addWidget(new QLabel(tr("Sensor1")), 0, 0);
   a->addWidget(average1_, 0, 1);
-  a->addWidget(new QLabel("Sensor2"), 1, 0);
+  a->addWidget(new QLabel(tr("Sensor2")), 1, 0);
   a->addWidget(average2_, 1, 1);
   a->addWidget(get_, 0, 2);
   a->addWidget(sensor2_, 1, 2);

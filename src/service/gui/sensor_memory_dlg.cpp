@@ -33,18 +33,18 @@ CSensMem::CSensMem(ToolContext& tools, QWidget* parent)
     : ToolWindow("Sensor Memory", tools.Ui(), parent), tools_(tools) {
   QVBoxLayout* top = Body();
 
-  auto* switches = new QGroupBox("Switches");
+  auto* switches = new QGroupBox(tr("Switches"));
   auto* s = new QGridLayout(switches);
   sensor_ = OffOn();
   trigger_ = OffOn();
-  s->addWidget(new QLabel("Sensor"), 0, 0);
+  s->addWidget(new QLabel(tr("Sensor")), 0, 0);
   s->addWidget(sensor_, 0, 1);
-  s->addWidget(new QLabel("Trigger"), 1, 0);
+  s->addWidget(new QLabel(tr("Trigger")), 1, 0);
   s->addWidget(trigger_, 1, 1);
   s->setColumnStretch(2, 1);
   top->addWidget(switches);
 
-  auto* memory = new QGroupBox("Memory");
+  auto* memory = new QGroupBox(tr("Memory"));
   auto* m = new QGridLayout(memory);
   colour_ = new QComboBox;
   for (const std::string& c : SensorMemoryColourItems())
@@ -53,11 +53,11 @@ CSensMem::CSensMem(ToolContext& tools, QWidget* parent)
   for (const std::string& b : SensorMemoryBlockItems())
     block_->addItem(QString::fromStdString(b));
   block_->setMaxVisibleItems(19);
-  load_ = new QPushButton("Load");
-  save_ = new QPushButton("Save");
-  m->addWidget(new QLabel("Color"), 0, 0);
+  load_ = new QPushButton(tr("Load"));
+  save_ = new QPushButton(tr("Save"));
+  m->addWidget(new QLabel(tr("Color")), 0, 0);
   m->addWidget(colour_, 0, 1);
-  m->addWidget(new QLabel("Block"), 1, 0);
+  m->addWidget(new QLabel(tr("Block")), 1, 0);
   m->addWidget(block_, 1, 1);
   m->addWidget(load_, 0, 2);
   m->addWidget(save_, 1, 2);

@@ -62,9 +62,9 @@ CDlgTemp::CDlgTemp(ToolContext& tools, QWidget* parent)
     l->setMinimumWidth(QFontMetrics(font).horizontalAdvance("-2048.0") + 16);
   }
   lamp_ = new TemperatureLamp;
-  g->addWidget(new QLabel("Sensor1"), 0, 0);
+  g->addWidget(new QLabel(tr("Sensor1")), 0, 0);
   g->addWidget(sensor1_, 0, 1);
-  g->addWidget(new QLabel("Sensor2"), 1, 0);
+  g->addWidget(new QLabel(tr("Sensor2")), 1, 0);
   g->addWidget(sensor2_, 1, 1);
   g->addWidget(lamp_, 0, 2, Qt::AlignTop);
   top->addLayout(g);
@@ -114,8 +114,14 @@ void CDlgTemp::StopTimer(int id) {
 }
 
 void CDlgTemp::ShowTemperatures(const std::string& sensor1, const std::string& sensor2) {
-  sensor1_->setText(QString::fromStdString(sensor1));
-  sensor2_->setText(QString::fromStdString(sensor2));
+  // A reading in degrees Celsius; the placeholder of none as it is.
+  auto shown = [](const std::string& text) {
+    return text == kTemperatureUnknown
+               ? QString::fromStdString(text)
+               : QString::fromStdString(text) + QString::fromUtf8(" \u00b0C");
+  };
+  sensor1_->setText(shown(sensor1));
+  sensor2_->setText(shown(sensor2));
 }
 
 void CDlgTemp::SetIndicator(bool on) {

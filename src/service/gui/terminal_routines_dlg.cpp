@@ -1,6 +1,7 @@
 #include "service/gui/terminal_routines_dlg.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QWidget>
@@ -108,14 +109,16 @@ void AddTerminalRoutineMenu(QMenu* menu, QWidget* owner, CCamCmd& cmd, QtUserInt
       if (guard) RunTerminalRoutine(guard, which, *c, *u);
     });
   };
-  QMenu* write = menu->addMenu("Write correction data");
-  QMenu* writeBlack = write->addMenu("Black");
+  QMenu* write =
+      menu->addMenu(QCoreApplication::translate("kestrel::CRsTermDlg", "Write correction data"));
+  QMenu* writeBlack = write->addMenu(QCoreApplication::translate("kestrel::CRsTermDlg", "Black"));
   add(writeBlack, kWriteBlackFactory);
   add(writeBlack, kWriteBlackUser);
-  QMenu* writeGain = write->addMenu("Gain");
+  QMenu* writeGain = write->addMenu(QCoreApplication::translate("kestrel::CRsTermDlg", "Gain"));
   add(writeGain, kWriteGainFactory);
   add(writeGain, kWriteGainUser);
-  QMenu* read = menu->addMenu("Read correction data");
+  QMenu* read =
+      menu->addMenu(QCoreApplication::translate("kestrel::CRsTermDlg", "Read correction data"));
   add(read, kReadBlack);
   add(read, kReadGain);
   add(menu, kRunBlackAndRead);
