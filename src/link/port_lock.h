@@ -31,7 +31,8 @@ class PortLock {
   void Release();
   int HolderPid() const { return holderPid_; }
 
-  // The folder of the lock files; /var/lock unless changed (tests).
+  // The folder of the lock files: $KESTREL_LOCK_DIR, else /var/lock, unless
+  // changed here (tests).
   static void SetFolder(const std::string& folder);
   static std::string Folder();
   // "LCK..ttyUSB0"; a device below a subfolder of /dev keeps it with '_' for '/'

@@ -293,7 +293,8 @@ TEST(CamsimKestrelctl, SignalsStopAfterTheCommandOnTheWire) {
   for (int i = 0; i < 200; ++i)
     out << "LR=" << 1000 + i << "\r\n";
   out.close();
-  const std::string lock = "/var/lock/LCK.." + cam.Path().substr(5).replace(3, 1, "_");
+  const std::filesystem::path lock =
+      CtlTempDir() / "locks" / ("LCK.." + cam.Path().substr(5).replace(3, 1, "_"));
   for (const auto& [name, status] : {std::pair{"INT", 130}, {"TERM", 143}, {"HUP", 129}}) {
     // timeout passes its signal on and, preserving, exits as kestrelctl did;
     // in the foreground it signals kestrelctl once (a second signal ends a run

@@ -29,7 +29,7 @@ inline std::filesystem::path CtlTempDir() {
   static const std::filesystem::path dir = [] {
     auto d =
         std::filesystem::temp_directory_path() / ("kestrelctl-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(d);
+    std::filesystem::create_directories(d / "locks");
     return d;
   }();
   return dir;
@@ -45,8 +45,11 @@ inline CtlResult Ctl(const std::string& args, const std::string& env = {},
   // A hung run ends after a minute with status 124. In the foreground, a
   // signal this timeout passes on reaches kestrelctl once, not twice through
   // the process group as well.
-  const std::string command = "KESTREL_CONFIG=" + (CtlTempDir() / "settings.ini").string() + " " +
-                              env + " timeout --foreground 60 " KESTRELCTL_PATH " " + args + " <" +
+  // Lock files go to a folder of this program's own: a pseudo-terminal's
+  // number comes back when its camera hangs up, while another test's run may
+  // still hold the lock it took under that number.
+  const std::string command = "KESTREL_CONFIG=" + (CtlTempDir() / "settings.ini").string() +
+                              " KESTREL_LOCK_DIR=" + (CtlTempDir() / "locks").string() + " " + env + " timeout --foreground 60 " KESTRELCTL_PATH " " + args + " <" +
                               inFile + " 2>" + errFile;
   CtlResult run{};
   FILE* pipe = ::popen(command.c_str(), "r");
