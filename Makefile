@@ -3,7 +3,7 @@
 #   make test   install what is missing, build, run every test
 # Further: make bench, make sanitize (ASan+UBSan and TSan), make fuzz, make soak, make format,
 #          make screenshots, make translations (collect texts into translations/*.ts),
-#          make package (the Debian package build/kestrel_VERSION_ARCH.deb).
+#          make package (the Debian packages in build/debian/).
 
 SHELL := /bin/bash
 JOBS  ?= $(shell nproc)
@@ -62,11 +62,21 @@ fuzz: deps
 	@cmake --build --preset fuzz -j $(JOBS)
 	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
-# dpkg-shlibdeps (dpkg-dev) computes the package's runtime dependencies; CPack finds the
-# programs among the installed files with `file`.
-package: PACKAGES += dpkg-dev file
-package: build
-	@cmake --build --preset default --target package
+# make package: the Debian packages (debian/) in build/debian/, checked with
+# lintian and appstreamcli. The tools only this target needs:
+PACKAGING_PACKAGES := debhelper dpkg-dev lintian appstream desktop-file-utils
+# The Maintainer of the packages: Debian's DEBFULLNAME and DEBEMAIL where set,
+# else the git identity of this checkout.
+KESTREL_MAINTAINER ?= $(or $(and $(DEBEMAIL),$(or $(DEBFULLNAME),Kestrel developers) <$(DEBEMAIL)>),\
+  $(and $(GIT_EMAIL),$(shell git config user.name) <$(GIT_EMAIL)>),Kestrel developers <kestrel@example.org>)
+GIT_EMAIL = $(shell git config user.email)
+# The project page the AppStream metadata links (cmake/install.cmake).
+KESTREL_HOMEPAGE ?= https://kestrel.example.org
+VERSION := $(shell sed -n 's/^project.Kestrel VERSION \([^ ]*\).*/\1/p' CMakeLists.txt)
+
+package: PACKAGES += $(PACKAGING_PACKAGES)
+package: deps
+	@tools/build-packages.sh "$(VERSION)" "$(KESTREL_MAINTAINER)" "$(KESTREL_HOMEPAGE)"
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

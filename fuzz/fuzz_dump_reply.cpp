@@ -1,5 +1,5 @@
-// Reply lines of the memory dump, the register and sensor memory queries and
-// the pixel queries, over arbitrary bytes: the split stays within the line,
+// Reply lines of the memory dump and of the register and sensor memory
+// queries, over arbitrary bytes: the split stays within the line,
 // every value read writes back into a reply that reads the same, and a record
 // of the dump file is one whole line.
 #include <cstddef>
@@ -58,18 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
   }
 
-  // The value after the last comma of a pixel reply is what the routine
-  // takes, whatever came before it; a line without "=" or "," carries one
-  // only as a table entry.
-  int32_t pixel = 0;
-  if (CorrectionReplyValue(cmd, line, pixel)) {
-    ParsedLine parsed;
-    if (line.find_first_of(",=") == std::string::npos && cmd.ParseLine(line, parsed, 0) != 1)
-      __builtin_trap();
-    int32_t again = 0;
-    if (!CorrectionReplyValue(cmd, "PBDR=" + line + "," + std::to_string(pixel), again) ||
-        again != pixel)
-      __builtin_trap();
-  }
+  const uint32_t memory = DumpSplitValue(split);
+  const int32_t black = CorrectionMemoryValue(PixelCorrectionKind::Black, memory);
+  if (black < -128 || black > 127 || static_cast<uint8_t>(black) != (memory & 0xFF))
+    __builtin_trap();
+  if (CorrectionMemoryValue(PixelCorrectionKind::Gain, memory) != static_cast<int32_t>(memory))
+    __builtin_trap();
   return 0;
 }

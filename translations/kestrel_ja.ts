@@ -73,6 +73,26 @@
     </message>
 </context>
 <context>
+    <name>QObject</name>
+    <message>
+        <source>Factory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>User 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>User 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Store the camera&apos;s current settings in the %1 setting area?
+This overwrites the settings stored there.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kestrel::CAboutDlg</name>
     <message>
         <source>Camera</source>
@@ -104,6 +124,11 @@
     </message>
     <message>
         <source>Choose a help file from the list first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write the user ID &quot;%1&quot; into the camera?
+This overwrites the user ID stored there.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -267,6 +292,11 @@
     </message>
     <message>
         <source>The camera ID %1 is saved in the camera&apos;s flash.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write the camera ID &quot;%1&quot; into the camera?
+This overwrites the camera ID stored there.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1089,6 +1119,34 @@ Balance</source>
         <source>Sensor%1: opens the automatic %2 correction: its setting in the camera and a new calibration run</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Connect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Connect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop looking for the camera</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Look for the camera on %1 now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Looking for the camera on %1…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Looking for the camera</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestrel::CLUTDlg</name>
@@ -1388,6 +1446,23 @@ Write it now?</source>
         <source>Sensor%1: the position is written into the camera&apos;s blemish list.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>pixel black</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>pixel gain</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>shading</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Store the %1 correction data of Sensor%2 in the camera&apos;s flash memory?
+This overwrites the %1 data stored there for Sensor%2.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestrel::LinkLamp</name>
@@ -1424,6 +1499,37 @@ Write it now?</source>
     </message>
     <message>
         <source>Restart the camera now?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Send the settings of %1 to the camera?
+%2 lines, %3 settings.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 settings.
+Put back the values the camera held before %3 was opened?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Store the camera&apos;s current settings in all three setting areas (Factory, User 1 and User 2)?
+This overwrites the settings stored in each of them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset the parameters in the camera&apos;s flash memory to their defaults?
+This overwrites every parameter stored there; the camera uses the defaults from its next start.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestrel::QtUserInterface</name>
+    <message>
+        <source>The camera keeps this after power-off; what it held before is lost.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -111,7 +111,7 @@ int CKestrelApp::Run(const Options& options) {
   int status = 0;
   if (!options.screenshot.empty())
     status = ScreenshotAndSummary(QString::fromStdString(options.screenshot));
-  else
+  else if (panel_->isVisible())  // not closed during the first search
     status = QApplication::exec();
 
   panel_.reset();
@@ -165,6 +165,7 @@ int CKestrelApp::ScreenshotAndSummary(const QString& file) {
   if (panel_->Connected()) {
     std::printf("Camera on %s\n  model:      %s\n  firmware:   %s\n  parameters: %d read\n",
                 port.c_str(), model.c_str(), firmware.c_str(), panel_->RepliesInLastRefresh());
+    if (!panel_->ReadSummary().empty()) std::printf("  %s\n", panel_->ReadSummary().c_str());
   } else {
     std::printf("No camera answered on %s\n", port.c_str());
   }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/text_file.h"
 #include "base/text_scan.h"
 
 namespace kestrel {
@@ -33,8 +34,32 @@ bool IsHexDigit(char c) {
 
 }  // namespace
 
+namespace {
+
+// Standard input for "-": read to its end once, at most maxBytes.
+std::string ReadStdin(size_t maxBytes, std::string& text) {
+  static bool read = false;
+  if (read) return "standard input was read already";
+  read = true;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::strerror(errno);
+    if (n == 0) return {};
+    text.append(buffer, static_cast<size_t>(n));
+    if (text.size() > maxBytes) {
+      text.clear();
+      return "larger than " + std::to_string(maxBytes) + " bytes";
+    }
+  }
+}
+
+}  // namespace
+
 std::string ReadInputFile(const std::string& path, size_t maxBytes, std::string& text) {
   text.clear();
+  if (DashIsStdio(path)) return ReadStdin(maxBytes, text);
   // O_NONBLOCK: opening a FIFO must not wait for a writer.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::strerror(errno);

@@ -16,7 +16,8 @@ namespace kestrel {
 // Reads a file that is to be sent: a regular file only (a folder, a FIFO or a
 // device is refused at once, without blocking on it) and at most maxBytes long.
 // The reason does not repeat the path ("No such file or directory", "not a
-// regular file", "larger than 1048576 bytes").
+// regular file", "larger than 1048576 bytes"). "-" reads standard input to its
+// end, once, where the program allows it (SetDashIsStdio, base/text_file.h).
 std::string ReadInputFile(const std::string& path, size_t maxBytes, std::string& text);
 
 // The size cap of a data file of `values` numbers: room for 64 characters a

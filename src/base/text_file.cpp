@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 
 namespace kestrel {
@@ -87,6 +88,19 @@ bool WriteAll(int fd, const std::string& content) {
   return true;
 }
 
+bool dashIsStdio = false;
+bool stdoutTaken = false;
+
+// The content on standard output, for "-", after what the program printed
+// there before.
+bool WriteStdout(const std::string& content, std::string* error) {
+  errno = EBUSY;
+  const bool ok = !stdoutTaken && std::cout.flush() && std::fflush(stdout) == 0 &&
+                  WriteAll(STDOUT_FILENO, content);
+  if (!ok) SetError(error, "cannot write standard output");
+  return ok;
+}
+
 // A target that is not a regular file is written into, as cp does: a device
 // node takes the bytes (`/dev/null` discards them), a FIFO passes them to its
 // reader. Replacing it with a regular file would destroy the node.
@@ -112,6 +126,15 @@ bool WriteInto(const std::string& path, const std::string& content, std::string*
 
 }  // namespace
 
+void SetDashIsStdio(bool on, bool taken) {
+  dashIsStdio = on;
+  stdoutTaken = taken;
+}
+
+bool DashIsStdio(const std::string& path) {
+  return dashIsStdio && path == "-";
+}
+
 bool WriteFileAtomically(const std::string& requested, const std::string& content,
                          std::string* error) {
   if (requested.empty()) {
@@ -119,6 +142,7 @@ bool WriteFileAtomically(const std::string& requested, const std::string& conten
     SetError(error, "empty path");
     return false;
   }
+  if (DashIsStdio(requested)) return WriteStdout(content, error);
   std::string path;
   if (!ResolveTarget(requested, path)) {
     SetError(error, "cannot follow the link");
@@ -218,6 +242,12 @@ bool AtomicTextFile::Create(const std::string& path) {
   struct stat st {};
   error_ = 0;
   if (path.empty()) error_ = ENOENT;
+  if (DashIsStdio(path) && stdoutTaken) error_ = EBUSY;
+  if (DashIsStdio(path) && !error_) {
+    path_ = path;
+    open_ = true;
+    return true;
+  }
   const bool exists = !error_ && ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) error_ = EISDIR;
   // A device node or FIFO is written into, so it must take writing itself;

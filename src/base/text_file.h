@@ -24,6 +24,14 @@ namespace kestrel {
 bool WriteFileAtomically(const std::string& path, const std::string& content,
                          std::string* error = nullptr);
 
+// Programs used from a shell take "-" for standard input (ReadInputFile in
+// base/checked_input.h) and standard output (WriteFileAtomically,
+// AtomicTextFile) wherever a file is named. Off unless the program turns it
+// on: in the panel "-" is a file's name. `stdoutTaken` refuses a write to "-"
+// while standard output carries something else (errno EBUSY).
+void SetDashIsStdio(bool on, bool stdoutTaken = false);
+bool DashIsStdio(const std::string& path);
+
 // Joins lines with CR LF after each, the line end of every file the program writes.
 std::string JoinCrLf(const std::vector<std::string>& lines);
 

@@ -54,6 +54,20 @@ bool ScanHex(std::string_view text, size_t& pos, uint32_t& out, int maxWidth) {
   return true;
 }
 
+bool ScanLastHex(std::string_view text, size_t& pos, uint32_t& out, int maxWidth) {
+  size_t p = pos;
+  uint32_t value = 0;
+  if (!ScanHex(text, p, value, maxWidth)) return false;
+  size_t digits = 0;
+  while (digits < p && HexDigit(text[p - 1 - digits]) >= 0)
+    ++digits;
+  // A "0x" prefix ends in a letter no hex digit has, so it is never counted.
+  if (digits > 8 || scan::Trim(text.substr(p)).size() != 0) return false;
+  out = value;
+  pos = p;
+  return true;
+}
+
 bool ScanDec(std::string_view text, size_t& pos, int32_t& out) {
   size_t p = SkipWhite(text, pos);
   bool negative = false;
@@ -86,6 +100,27 @@ std::string FixedText(double value, int decimals) {
   char buffer[400];
   auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string();
+}
+
+std::string Printable(std::string_view bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size());
+  for (char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
 }
 
 int32_t ToInt(const std::string& text) {

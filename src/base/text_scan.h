@@ -52,6 +52,11 @@ bool ScanLiteral(std::string_view text, size_t& pos, std::string_view literal);
 // low 32 bits.
 bool ScanHex(std::string_view text, size_t& pos, uint32_t& out, int maxWidth = 0);
 
+// ScanHex of the last field of a camera's reply: at most eight digits (32
+// bits) and nothing but white space after them, so "&H12abcz" or a value of
+// nine digits is refused rather than cut.
+bool ScanLastHex(std::string_view text, size_t& pos, uint32_t& out, int maxWidth = 0);
+
 // %d: white space, an optional sign, at least one decimal digit. Values beyond
 // 32 bits clamp to the nearest limit, so range checks refuse them instead of
 // seeing a wrapped number.
@@ -63,6 +68,11 @@ std::string ToHex(uint32_t value, int minDigits = 0);
 // "%.Nf" in the C locale whatever the desktop's locale is, so files and lines
 // always carry a decimal point.
 std::string FixedText(double value, int decimals);
+
+// Bytes as a person may see them in a terminal, a log or a message: control
+// bytes (below 0x20, and 0x7F) become "\r", "\t" or "\x1B", so what the
+// camera sent can never move a cursor, clear a screen or end a line early.
+std::string Printable(std::string_view bytes);
 
 // The leading integer as the camera protocol writes it: optional white space,
 // optional sign, digits; no digits give 0. Out of range clamps.

@@ -1,7 +1,9 @@
 #include "correction/calibration.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "base/settings.h"
@@ -83,7 +85,84 @@ void RawLine(CCamCmd& cmd, Reporter& reporter, const std::string& line, int wait
   Tell(cmd, reporter, cmd.WaitComplete(waitMs, 1));
 }
 
+// A hexadecimal AFE table line: "AFR=7C,1F".
+std::string AfeLine(const std::string& table, int row, int value) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%s=%X,%X", table.c_str(), static_cast<unsigned>(row),
+                static_cast<unsigned>(value));
+  return text;
+}
+
+// Before a calibration changes anything: what it is about to change. When a
+// value cannot be read the operator is told and nothing is changed.
+bool RecordAll(CCamCmd& cmd, Reporter& reporter, CalibrationUndo& undo,
+               std::initializer_list<const char*> mnemonics) {
+  for (const char* m : mnemonics)
+    if (!undo.Record(cmd, m)) {
+      Tell(cmd, reporter, 0);
+      return false;
+    }
+  return true;
+}
+
+// An operator prompt of a calibration that has changed the camera: Cancel
+// puts back what it changed.
+bool PromptOrUndo(CCamCmd& cmd, Reporter& reporter, CalibrationUndo& undo, const char* text,
+                  const char* caption) {
+  if (Prompt(reporter, text, caption)) return true;
+  undo.Restore(cmd, reporter);
+  return false;
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------- undo
+
+bool CalibrationUndo::Record(CCamCmd& cmd, const char* mnemonic) {
+  const int row = Row(cmd, mnemonic);
+  int value = 0;
+  if (row < 0) return cmd.Fail(FailureKind::BadInput, std::string("No command ") + mnemonic) == 1;
+  if (cmd.QueryInt(row, value, 3000) != 1)
+    return FailAfterExchange(cmd, std::string("Could not read ") + mnemonic +
+                                      " before changing it; nothing was changed.") == 1;
+  entries_.push_back({mnemonic, row, 0, value});
+  commands_.push_back(mnemonic);
+  return true;
+}
+
+bool CalibrationUndo::RecordAfeRow(CCamCmd& cmd, const char* table, int row) {
+  char query[32];
+  std::snprintf(query, sizeof query, "%s?%X", table, static_cast<unsigned>(row));
+  cmd.ClearReceive();
+  cmd.SendCommand(std::string(query) + "\r\n", 1);
+  const std::string what =
+      std::string("Could not read ") + query + " before changing it; nothing was changed.";
+  if (cmd.WaitLine(1, 3000) != 1) {
+    cmd.FailUnanswered();
+    return FailAfterExchange(cmd, what) == 1;
+  }
+  // "AFR=1F": the register's value, hexadecimal and whole.
+  const std::string line = cmd.PopLine();
+  const std::string head = std::string(table) + "=";
+  unsigned value = 0;
+  const char* first = line.data() + head.size();
+  const char* last = line.data() + line.size();
+  if (line.rfind(head, 0) != 0 || first == last ||
+      std::from_chars(first, last, value, 16).ptr != last || value > 0xFFFF)
+    return cmd.Fail(FailureKind::Unreadable, line + " for " + query + "\n" + what) == 1;
+  entries_.push_back({table, -1, row, static_cast<int>(value)});
+  return true;
+}
+
+void CalibrationUndo::Restore(CCamCmd& cmd, Reporter& reporter) {
+  for (auto e = entries_.rbegin(); e != entries_.rend(); ++e) {
+    if (e->row >= 0)
+      Tell(cmd, reporter, cmd.SetInt(e->row, e->value, 10000));
+    else
+      RawLine(cmd, reporter, AfeLine(e->mnemonic, e->afeRow, e->value), 10000);
+  }
+  entries_.clear();
+}
 
 const CorrectionTarget& CorrectionTargetOf(int target) {
   return kTargets[static_cast<size_t>(std::clamp(target, 0, kCorrectionTargets - 1))];
@@ -176,14 +255,17 @@ std::string PrnuSecondStepLine(int sensor) {
   return sensor == 1 ? "PGL=1" : "PGL2=1";
 }
 
-int PrnuCalibration(CCamCmd& cmd, Reporter& reporter, int sensor) {
+int PrnuCalibration(CCamCmd& cmd, Reporter& reporter, int sensor, CalibrationUndo* undo) {
   const bool first = sensor == 1;
   const char* caption = "PRNU Calibration";
+  CalibrationUndo own;
+  CalibrationUndo& was = undo ? *undo : own;
+  if (!RecordAll(cmd, reporter, was, {first ? "TR" : "TR2", first ? "GA1T1" : "GA2T1"})) return 0;
   Set(cmd, reporter, first ? "TR" : "TR2", 1, 3000);
   Set(cmd, reporter, first ? "GA1T1" : "GA2T1", 0, 3000);
-  if (!Prompt(reporter, kPrnuLevel800, caption)) return 0;
+  if (!PromptOrUndo(cmd, reporter, was, kPrnuLevel800, caption)) return 0;
   RawLine(cmd, reporter, first ? "PGL=0" : "PGL2=0", 40000);
-  if (!Prompt(reporter, kPrnuLevel150, caption)) return 0;
+  if (!PromptOrUndo(cmd, reporter, was, kPrnuLevel150, caption)) return 0;
   RawLine(cmd, reporter, PrnuSecondStepLine(sensor), 40000);
   return 1;
 }
@@ -201,44 +283,65 @@ const char* ColumnCalibration::AdjustMessage() {
   return kColumnAdjust;
 }
 
-void ColumnCalibration::Start(CCamCmd& cmd, Reporter& reporter) {
-  if (step_ != 0) return;
+bool ColumnCalibration::Start(CCamCmd& cmd, Reporter& reporter) {
+  if (step_ != 0) return false;
+  undo_ = {};
+  if (!RecordAll(cmd, reporter, undo_, {"GA1T1", "GA2T1", "BYP"})) return false;
+  for (const char* table : {"AFR", "AFG", "AFB"})
+    if (!undo_.RecordAfeRow(cmd, table, kBlackRegister)) {
+      Tell(cmd, reporter, 0);
+      return false;
+    }
   Set(cmd, reporter, "GA1T1", 0, 10000);
   Set(cmd, reporter, "GA2T1", 0, 10000);
   RawLine(cmd, reporter, "AFM=7C,0", 10000);
   Set(cmd, reporter, "BYP", 1, 10000);
   step_ = 1;
+  return true;
+}
+
+void ColumnCalibration::SetBlack(CCamCmd& cmd, Reporter& reporter, int colour, int value) {
+  static constexpr const char* kTables[] = {"AFR", "AFG", "AFB"};
+  if (step_ != 1 || colour < 0 || colour > 2) return;
+  RawLine(cmd, reporter, AfeLine(kTables[colour], kBlackRegister, std::clamp(value, 0, 255)),
+          10000);
 }
 
 bool ColumnCalibration::Ok(CCamCmd& cmd, Reporter& reporter) {
-  if (step_ == 1) {
-    RawLine(cmd, reporter, "CBC0=0,0", 50000);
-    RawLine(cmd, reporter, "AFM=7C,0", 10000);
-    step_ = 2;
-    return false;
-  }
-  if (step_ == 2) {
-    RawLine(cmd, reporter, "CBC0=0,1", 50000);
-    Set(cmd, reporter, "BYP", 0, 10000);
-    Set(cmd, reporter, "SA00", 0, 20000);
-    step_ = 0;
-    return true;
-  }
-  return false;
+  if (step_ != 1) return false;
+  RawLine(cmd, reporter, "CBC0=0,0", 50000);
+  RawLine(cmd, reporter, "AFM=7C,0", 10000);
+  RawLine(cmd, reporter, "CBC0=0,1", 50000);
+  Set(cmd, reporter, "BYP", 0, 10000);
+  Set(cmd, reporter, "SA00", 0, 20000);
+  step_ = 0;
+  return true;
 }
 
-void ReadoutCalibration(CCamCmd& cmd, Reporter& reporter, int colour) {
+void ColumnCalibration::Cancel(CCamCmd& cmd, Reporter& reporter) {
+  if (step_ != 1) return;
+  undo_.Restore(cmd, reporter);
+  step_ = 0;
+}
+
+int ReadoutCalibration(CCamCmd& cmd, Reporter& reporter, int colour, CalibrationUndo* undo) {
   colour = std::clamp(colour, 0, 2);
+  CalibrationUndo own;
+  CalibrationUndo& was = undo ? *undo : own;
+  const char* caption = "Readout CH Calibration";
+  if (!RecordAll(cmd, reporter, was, {"GA1T1", "GA2T1"})) return 0;
   Set(cmd, reporter, "GA1T1", 0, 10000);
   Set(cmd, reporter, "GA2T1", 0, 10000);
   const std::string c = std::to_string(colour);
   for (int pass = 0; pass < 2; ++pass) {
-    reporter.Report(kShadeLight, MsgIcon::Information);
+    if (!PromptOrUndo(cmd, reporter, was, kShadeLight, caption)) return 0;
     RawLine(cmd, reporter, "CBC0=1," + c + ",0", 50000);
-    reporter.Report(kReadoutPrompts[static_cast<size_t>(colour)], MsgIcon::Information);
+    if (!PromptOrUndo(cmd, reporter, was, kReadoutPrompts[static_cast<size_t>(colour)], caption))
+      return 0;
     RawLine(cmd, reporter, "CBC0=1," + c + ",1", 50000);
   }
   Set(cmd, reporter, "SA00", 0, 20000);
+  return 1;
 }
 
 }  // namespace kestrel

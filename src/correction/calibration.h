@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
@@ -74,32 +75,76 @@ std::array<int, 8> TapGainRows(const CCamCmd& cmd, int sensor);
 // the camera rejects or leaves unanswered is told to the operator on the spot,
 // with the prompts, through the reporter.
 
+// What a calibration is about to change, read from the camera before the
+// first change, so that a Cancel at any of its prompts can put it back.
+class CalibrationUndo {
+ public:
+  // Reads a table command's value (an integer row). False, with the reason in
+  // LastFailure(), when the camera does not report it whole: the calibration
+  // then changes nothing.
+  [[nodiscard]] bool Record(CCamCmd& cmd, const char* mnemonic);
+  // The same for one row of an AFE register table ("AFR", "AFG", "AFB"),
+  // whose values are hexadecimal.
+  [[nodiscard]] bool RecordAfeRow(CCamCmd& cmd, const char* table, int row);
+  // Writes every recorded value back, the last recorded first; a write the
+  // camera refuses is told through the reporter. Forgets them.
+  void Restore(CCamCmd& cmd, Reporter& reporter);
+  // The table commands recorded so far, for the panel to read again.
+  const std::vector<std::string>& Commands() const { return commands_; }
+
+ private:
+  struct Entry {
+    std::string mnemonic;
+    int row = -1;  // table row, or -1 for an AFE table row
+    int afeRow = 0;
+    int value = 0;
+  };
+  std::vector<Entry> entries_;
+  std::vector<std::string> commands_;
+};
+
 // The second step's line for a sensor: "PGL=1" or "PGL2=1".
 std::string PrnuSecondStepLine(int sensor);
-// Returns 1 when the sequence ran to its end, 0 when the operator cancelled.
-int PrnuCalibration(CCamCmd& cmd, Reporter& reporter, int sensor);
+// Returns 1 when the sequence ran to its end, 0 when the operator cancelled
+// (TR and the first tap gain are put back) or they could not be read first.
+// `undo` (optional) keeps what was recorded, for the panel's re-read.
+int PrnuCalibration(CCamCmd& cmd, Reporter& reporter, int sensor, CalibrationUndo* undo = nullptr);
 int FpldCalibration(CCamCmd& cmd, Reporter& reporter);
 
-// The column buffer calibration, stepped by the operator: Start, then OK twice.
+// The column buffer calibration, stepped by the operator: Start, then OK.
 class ColumnCalibration {
  public:
   static const char* InitialMessage();
   static const char* AdjustMessage();
+  // The AFE register of the analogue black level: "AFM=7C,..." sets it for
+  // every colour, "AFR", "AFG", "AFB" for one.
+  static constexpr int kBlackRegister = 0x7C;
 
   int Step() const { return step_; }
-  // Step 0 -> 1: bypass on, tap gains 0, AFM=7C,0. The dialog then shows
-  // AdjustMessage() and the A.Black entries.
-  void Start(CCamCmd& cmd, Reporter& reporter);
-  // Step 1 -> 2 and 2 -> 0. Returns true when the dialog closes with OK (after
-  // the second OK); the panel then re-reads GA1T1, GA2T1 and BYP.
+  // Step 0 -> 1: records the tap gains, the bypass and the black register of
+  // each colour, then tap gains 0, AFM=7C,0, bypass on. The dialog then shows
+  // AdjustMessage() and the A.Black entries. False (nothing changed) when the
+  // values could not be recorded.
+  bool Start(CCamCmd& cmd, Reporter& reporter);
+  // At step 1: one colour's analogue black (0 red, 1 green, 2 blue), 0..255.
+  void SetBlack(CCamCmd& cmd, Reporter& reporter, int colour, int value);
+  // Step 1 -> 0: both calibration passes and the store. Returns true when it
+  // ran (the dialog closes with OK).
   bool Ok(CCamCmd& cmd, Reporter& reporter);
+  // Step 1 -> 0 without calibrating: the recorded values go back.
+  void Cancel(CCamCmd& cmd, Reporter& reporter);
+  const CalibrationUndo& Undo() const { return undo_; }
 
  private:
   int step_ = 0;
+  CalibrationUndo undo_;
 };
 
 // The readout channel calibration for a colour: 0 red, 1 green, 2 blue.
+// Returns 1 when it ran to its end, 0 when the operator cancelled a prompt
+// (the tap gains are put back) or they could not be read first.
 inline constexpr std::array<const char*, 3> kReadoutColours = {"Red", "Green", "Blue"};
-void ReadoutCalibration(CCamCmd& cmd, Reporter& reporter, int colour);
+int ReadoutCalibration(CCamCmd& cmd, Reporter& reporter, int colour,
+                       CalibrationUndo* undo = nullptr);
 
 }  // namespace kestrel

@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "base/text_scan.h"
-#include "base/tick.h"
 #include "base/user_interface.h"
 #include "link/rs_port.h"
 #include "protocol/cam_cmd.h"
@@ -14,7 +13,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr int kByteTimeoutMs = 10;
 constexpr int kPumpCount = 25;
 
 void Sleep(int ms) {
@@ -32,36 +30,6 @@ std::string FormatDataLine(std::string_view mnemonic, const int32_t* values, int
   }
   line += "\r\n";
   return line;
-}
-
-bool DataReplyComplete(std::string_view text, int count) {
-  if (text.find("\r\n") == std::string_view::npos) return false;
-  int commas = 0;
-  for (char c : text)
-    commas += c == ',';
-  return commas == count - 1;
-}
-
-bool ParseDataReply(std::string_view text, int32_t* dest, int count) {
-  size_t pos = 0;
-  if (size_t eq = text.find('='); eq != std::string_view::npos) pos = eq + 1;
-  for (int j = 0; j < count; ++j) {
-    if (!ScanDec(text, pos, dest[j])) return false;
-    if (j + 1 < count) {
-      size_t comma = text.find(',', pos);
-      if (comma == std::string_view::npos) return false;
-      pos = comma + 1;
-    }
-  }
-  return true;
-}
-
-bool DataReplyBuffer::Add(char byte, int32_t* dest) {
-  if (text_.size() >= static_cast<size_t>(CDataTransfer::kReplyChars)) return false;
-  text_.push_back(byte);
-  // A complete text that does not parse (an echo, an error line) is kept:
-  // the reply proper may still follow it.
-  return DataReplyComplete(text_, count_) && ParseDataReply(text_, dest, count_);
 }
 
 Failure CheckDataRange(const int32_t* values, int count, int32_t minimum, int32_t maximum) {
@@ -118,67 +86,23 @@ void CDataTransfer::DiscardStale() {
   cmd_.ClearReceive();
 }
 
-void CDataTransfer::ToReceivePath(std::string_view text) {
-  while (!text.empty()) {
-    size_t lf = text.find('\n');
-    std::string_view line = text.substr(0, lf);
-    text = lf == std::string_view::npos ? std::string_view{} : text.substr(lf + 1);
-    line = scan::WithoutLineEnd(line);
-    if (line.empty()) continue;
-    cmd_.Ui().AppendLog("Rx: " + std::string(line));
-    cmd_.Ui().AddMessage(std::string(line));
-  }
-}
-
 Answer CDataTransfer::WaitDataAck(int timeoutMs, std::string& reply) {
   reply.clear();
   if (cmd_.Config().offline == 1) return Answer::Accepted;  // nothing was sent
-  std::string buffer;
-  buffer.reserve(kReplyChars);
-  const uint32_t start = TickCount();
-  Answer answer = Answer::Unanswered;
-  for (;;) {
-    uint8_t byte = 0;
-    if (cmd_.ReadBytes(&byte, 1, kByteTimeoutMs) == 1 &&
-        buffer.size() < static_cast<size_t>(kReplyChars)) {
-      buffer.push_back(static_cast<char>(byte));
-      if (byte == '\n') {
-        // A whole line: the acknowledgement, or the camera's reason for not
-        // taking the values.
-        answer = IsAcknowledgement(buffer) ? Answer::Accepted : Answer::Rejected;
-        break;
-      }
-    }
-    if (cmd_.LinkLost() || TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
-  }
-  // The log shows what the camera really sent.
-  ToReceivePath(buffer);
-  reply = std::string(scan::WithoutLineEnd(buffer));
+  const Answer answer = WaitAnswer(cmd_, timeoutMs, reply);
   if (answer != Answer::Unanswered) cmd_.Ui().SetLinkState(1);
   Pump();
   return answer;
 }
 
 int CDataTransfer::WaitDataReply(int32_t* dest, int count, int timeoutMs) {
-  UserInterface& ui = cmd_.Ui();
   // Queries fail offline, with nothing to add to the reader's own message.
   if (cmd_.Config().offline == 1) return cmd_.Fail(FailureKind::NoAnswer, "");
-  DataReplyBuffer buffer(count);
-  const uint32_t start = TickCount();
-  for (;;) {
-    uint8_t byte = 0;
-    if (cmd_.ReadBytes(&byte, 1, kByteTimeoutMs) == 1 &&
-        buffer.Add(static_cast<char>(byte), dest)) {
-      ui.SetLinkState(1);
-      ToReceivePath(buffer.Text());
-      Pump();
-      return 1;
-    }
-    if (cmd_.LinkLost() || TicksSince(start) >= static_cast<uint32_t>(timeoutMs)) break;
-  }
-  ui.SetLinkState(0);
-  if (cmd_.LinkLost()) return cmd_.Fail(FailureKind::Lost, cmd_.LostText());
-  return cmd_.Fail(FailureKind::NoAnswer, kNoAnswerText);
+  const std::string& query = cmd_.LastCommand();
+  const ReplyForm form{query.substr(0, query.find('?')), -1, kTypeInteger, count};
+  if (cmd_.AwaitReply(form, dest, nullptr, timeoutMs, 1) != 1) return 0;
+  Pump();
+  return 1;
 }
 
 int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* values,
@@ -190,7 +114,7 @@ int CDataTransfer::WriteDataBlocks(const std::string& mnemonic, const int32_t* v
   TransferMark mark;
   if (!mark.Begin(cmd_, mnemonic)) return 0;
   const int n = total / perCommand;
-  AckTally tally(n);
+  AckTally tally(n, &cmd_);
   ui.ShowProgress();
   for (int k = 0; k < n; ++k) {
     if (ui.CancelRequested()) {

@@ -28,9 +28,6 @@ struct TransferTiming {
 // The camera keeps the position: the n-th command carries the n-th group.
 class CDataTransfer {
  public:
-  // Both reply buffers hold this many characters; further bytes are dropped.
-  static constexpr int kReplyChars = 255;
-
   explicit CDataTransfer(CCamCmd& cmd, TransferTiming timing = {});
 
   CCamCmd& Cmd() const { return cmd_; }
@@ -42,9 +39,9 @@ class CDataTransfer {
   //
   // total must be a whole multiple of perCommand. Every line must be
   // acknowledged: the write stops at the first line the camera rejects, after
-  // three lines in a row without an answer, on a lost port or when the user
-  // cancels, and then fails with "N of M lines were not accepted" and the
-  // reason (AckTally).
+  // a line without an answer that a short probe confirms (CameraSilent), on a
+  // lost port or when the user cancels, and then fails with "N of M lines were not accepted" and
+  // the reason (AckTally).
   [[nodiscard]] int WriteDataBlocks(const std::string& mnemonic, const int32_t* values,
                                     int perCommand, int total);
   // Stops at the first reply that does not come ("Failed reading camera
@@ -54,9 +51,12 @@ class CDataTransfer {
 
   // Waits for the answer to one bulk line: Accepted for a line starting with
   // "COMPLETE" (any case), Rejected for any other line (kept in `reply`),
-  // Unanswered when no whole line came within the time-out.
+  // Unanswered when no whole line came within the time-out. An echo of the
+  // line is skipped.
   Answer WaitDataAck(int timeoutMs, std::string& reply);
-  // Receives one reply of count comma-separated values into dest.
+  // Receives the reply of count comma-separated values to the query just
+  // sent ("PBD?") into dest, by the reply grammar: an echo or a line sent
+  // unasked is skipped, a reply that does not read whole is Unreadable.
   [[nodiscard]] int WaitDataReply(int32_t* dest, int count, int timeoutMs);
 
   // The kind's write or read for a sensor (1, or anything else for sensor 2),
@@ -73,7 +73,6 @@ class CDataTransfer {
 
  private:
   void DiscardStale();
-  void ToReceivePath(std::string_view text);
   void Pump();
 
   CCamCmd& cmd_;
@@ -107,26 +106,5 @@ inline bool HasStoreCommand(CorrectionKind kind) {
 
 // The write line of one group: "PBD=-12\r\n", "SDDS=310,-4,77\r\n".
 std::string FormatDataLine(std::string_view mnemonic, const int32_t* values, int count);
-
-// Collects the bytes of one data reply, at most kReplyChars of them (further
-// bytes are dropped), and reports when they form a complete reply that parses.
-class DataReplyBuffer {
- public:
-  explicit DataReplyBuffer(int count) : count_(count) { text_.reserve(CDataTransfer::kReplyChars); }
-  // Adds one received byte; true once the text holds a complete, parsed reply.
-  bool Add(char byte, int32_t* dest);
-  const std::string& Text() const { return text_; }
-
- private:
-  int count_;
-  std::string text_;
-};
-
-// A data reply is complete once it holds a line end and exactly count-1 commas.
-bool DataReplyComplete(std::string_view text, int count);
-// Parses a complete reply: everything up to the first '=' is dropped (a reply
-// without one is used whole), then count integers separated by commas. Fails
-// when a field holds no integer; dest may then be partly written.
-bool ParseDataReply(std::string_view text, int32_t* dest, int count);
 
 }  // namespace kestrel

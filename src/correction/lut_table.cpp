@@ -35,8 +35,15 @@ int ReadLutTable(CCamCmd& cmd, int channel, LutTable& table, int timeoutMs) {
     }
     int value = 0;
     if (cmd.QueryInt(LutRow(channel), value, timeoutMs) != 1) break;
-    // The table is 12 bits; the graph and the files know nothing else.
-    table[static_cast<size_t>(read)] = std::clamp(value, 0, kLutMaxValue);
+    // The table is 12 bits; the graph and the files know nothing else. A
+    // value beyond them is not the camera's table: no clamped stand-in.
+    if (value < 0 || value > kLutMaxValue) {
+      cmd.Fail(FailureKind::Unreadable, cmd.Table()[LutRow(channel)].mnemonic +
+                                            ": the camera reports " + std::to_string(value) +
+                                            ", outside 0 to " + std::to_string(kLutMaxValue));
+      break;
+    }
+    table[static_cast<size_t>(read)] = value;
   }
   ui.EndBusy();
   if (read == kLutEntries) mark.Ended();

@@ -45,6 +45,13 @@ void LinkLamp::SetNote(const QString& note) {
   update();
 }
 
+void LinkLamp::SetProblem(const QString& problem) {
+  problem_ = problem;
+  setAccessibleDescription(problem_.isEmpty() ? (online_ ? tr("Online") : tr("Offline"))
+                                              : problem_);
+  update();
+}
+
 void LinkLamp::SetMode(const QString& mode) {
   mode_ = mode;
   update();
@@ -62,7 +69,7 @@ QSize LinkLamp::sizeHint() const {
 }
 
 QColor LinkLamp::Lamp() const {
-  return online_ == 1 ? QColor(0x2e, 0xa0, 0x43) : QColor(0xd0, 0x31, 0x2d);
+  return online_ == 1 && problem_.isEmpty() ? QColor(0x2e, 0xa0, 0x43) : QColor(0xd0, 0x31, 0x2d);
 }
 
 void LinkLamp::paintEvent(QPaintEvent*) {
@@ -105,7 +112,7 @@ void LinkLamp::PaintBar(QPainter& p) {
   QFont f = font();
   f.setBold(true);
   p.setFont(f);
-  QString state = online_ == 1 ? tr("Online") : tr("Offline");
+  QString state = online_ != 1 ? tr("Offline") : problem_.isEmpty() ? tr("Online") : problem_;
   if (!mode_.isEmpty()) state += QString::fromUtf8("  \u00b7  ") + mode_;
   QRectF textRect(dot.right() + 8, r.top(), r.width() - dot.right() - 16, r.height());
   p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, state);

@@ -32,6 +32,11 @@ class LinkLamp : public QWidget {
   // not take); empty clears it.
   void SetNote(const QString& note);
   QString Note() const { return note_; }
+  // Something wrong although the link answers ("3 of 79 parameters could not
+  // be read"): the bar says it in place of "Online", with a red lamp; empty
+  // clears it.
+  void SetProblem(const QString& problem);
+  QString Problem() const { return problem_; }
   // The operating mode the bar's window is in, shown after the state.
   void SetMode(const QString& mode);
 
@@ -49,6 +54,7 @@ class LinkLamp : public QWidget {
   int online_ = -1;
   QString detail_;
   QString note_;
+  QString problem_;
   QString mode_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "gui/gen.h"
 #include "gui/prog_dlg.h"
@@ -135,6 +136,24 @@ bool QtUserInterface::CancelRequested() {
 void QtUserInterface::PumpOneMessage() {
   const bool progressOpen = progress_ && progress_->isVisible();
   gen::PumpOneMessage(progressOpen ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+}
+
+bool QtUserInterface::ConfirmFlashWrite(const QString& what) {
+  const QString text =
+      what + "\n\n" + tr("The camera keeps this after power-off; what it held before is lost.");
+  if (responder_)
+    return responder_(text.toStdString(), MsgIcon::Question, MsgButtons::OkCancel, kFlashCaption) ==
+           MsgAnswer::Ok;
+  QMessageBox box(QMessageBox::Question, tr(kFlashCaption), text, QMessageBox::Cancel,
+                  owner_ ? owner_->window() : nullptr);
+  QPushButton* write = box.addButton(tr("Write"), QMessageBox::AcceptRole);
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.setEscapeButton(QMessageBox::Cancel);
+  const bool busy = busyDepth_ > 0;
+  if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  box.exec();
+  if (busy) QApplication::restoreOverrideCursor();
+  return box.clickedButton() == write;
 }
 
 void QtUserInterface::Show(const Failure& failure) {

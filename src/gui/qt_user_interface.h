@@ -36,6 +36,12 @@ class QtUserInterface : public QObject, public UserInterface, public Reporter {
   // cancel says how far the operation got; one without a text (the person
   // declined to start) is not reported back to them.
   void Show(const Failure& failure);
+  // Asks before a write into the camera's non-volatile memory; `what` names
+  // what will be overwritten. Cancel is the default button, so Enter or
+  // Escape writes nothing; true only for "Write". Responders see it as an
+  // OK/Cancel question captioned kFlashCaption.
+  bool ConfirmFlashWrite(const QString& what);
+  static constexpr const char* kFlashCaption = "Write to the camera's memory";
   void AppendLog(const std::string& line) override;
   void AddMessage(const std::string& line) override;
   void SetLinkState(int online) override;

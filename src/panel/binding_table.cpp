@@ -12,6 +12,7 @@
 #include "panel/connection.h"
 #include "panel/set_line_check.h"
 #include "panel/set_read_back.h"
+#include "protocol/ack_tally.h"
 #include "protocol/cam_cmd.h"
 
 namespace kestrel {
@@ -204,7 +205,7 @@ int BindingTable::ListIndex(uint32_t id) const {
 
 void BindingTable::UpdateControl(uint32_t id, const ParamValue& value) {
   const ControlBinding* b = Find(id);
-  if (!b || !view_ || !b->widget) return;
+  if (!b || !view_ || !b->widget || !b->readProblem.empty()) return;
   switch (b->kind) {
     case WidgetKind::List:
       view_->SetSelection(id, value.intValue);
@@ -259,7 +260,7 @@ void BindingTable::SetRange(uint32_t id, int32_t minimum, int32_t maximum) {
 // Clamps the stored value into the binding's range and shows the result.
 void BindingTable::ClampAndShow(uint32_t id) {
   ControlBinding* b = Find(id);
-  if (!b) return;
+  if (!b || !b->readProblem.empty()) return;  // a value nobody knows is not clamped
   b->current.intValue = std::clamp(b->current.intValue, b->minimum, b->maximum);
   UpdateControl(id, b->current);
 }
@@ -281,6 +282,8 @@ bool BindingTable::SendEditBoxValue(uint32_t id) {
   // as 0 and silently select its first item.
   if (b->kind != WidgetKind::SpinEdit && b->kind != WidgetKind::TextEdit) return false;
   const std::string text = view_->Text(id);
+  // An empty box of a value never read: nothing was typed, nothing goes.
+  if (!b->readProblem.empty() && text.empty()) return false;
   // A text the camera could not take whole, or a number with anything else
   // in it, is refused: the box shows the stored value again and nothing is
   // sent. A number outside the limits is clamped to them, as the spin is.
@@ -324,7 +327,7 @@ void BindingTable::AfterChange(bool enableRules) {
 bool BindingTable::SendChangedParams() {
   for (int i = 0; i < count_; ++i) {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
-    if (b.cmdIndex < 0 || !Changed(b)) continue;
+    if (b.cmdIndex < 0 || !Changed(b) || !b.readProblem.empty()) continue;
     if (cmd_.SetValue(b.cmdIndex, b.current, kSetMs) == 1 &&
         ReadBackSet(cmd_, b.cmdIndex, b.current, kQueryMs) == 1) {
       SetConfirmed(b);
@@ -346,7 +349,14 @@ bool BindingTable::SendChangedParams() {
   return true;
 }
 
+void BindingTable::SetReadProblem(ControlBinding& b, std::string why) {
+  if (why.empty() && b.readProblem.empty()) return;
+  b.readProblem = std::move(why);
+  if (view_ && b.widget) view_->SetReadProblem(b.controlId, b.readProblem);
+}
+
 void BindingTable::SetConfirmed(ControlBinding& b) {
+  SetReadProblem(b, {});
   if (!b.unconfirmed) return;
   b.unconfirmed = false;
   if (view_ && b.widget) view_->SetUnconfirmed(b.controlId, false);
@@ -394,12 +404,25 @@ bool BindingTable::ReadParamFromCamera(uint32_t id) {
   return true;
 }
 
+namespace {
+
+// "LR: not read (unreadable reply "LR=abc" for LR?)", on one line.
+std::string NotRead(const ControlBinding& b, const std::string& why) {
+  return std::string(b.command) + ": not read (" + why.substr(0, why.find('\n')) + ")";
+}
+
+}  // namespace
+
 int BindingTable::ReadAllParams() {
   UserInterface& ui = Ui();
   ui.ShowProgress();
   ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Reading the camera's settings…"));
   const bool factory = FactoryMode();
   int failed = 0;
+  int outside = 0;
+  readCount_ = 0;
+  for (int i = 0; i < count_; ++i)
+    readCount_ += (factory || !slots_[static_cast<size_t>(i)].factory) ? 1 : 0;
   for (int i = 0; i < count_; ++i) {
     ControlBinding& b = slots_[static_cast<size_t>(i)];
     if (!factory && b.factory) continue;
@@ -417,13 +440,26 @@ int BindingTable::ReadAllParams() {
     if (b.cmdIndex >= 0 && cmd_.QueryValue(b.cmdIndex, v, kQueryMs) == 1) {
       b.current = v;
       SetConfirmed(b);
+      if (std::string why = OutsideBoundRange(b.command, b.cmdIndex, v); !why.empty()) {
+        ++outside;
+        SetReadProblem(b, std::move(why));
+      }
     } else {
       ++failed;
-      // A device that went away answers nothing more: the rest count as
-      // unread at once instead of one time-out each.
-      if (cmd_.LinkLost()) {
-        for (int j = i + 1; j < count_; ++j)
-          if (factory || !slots_[static_cast<size_t>(j)].factory) ++failed;
+      SetReadProblem(b, NotRead(b, b.cmdIndex >= 0 ? cmd_.LastFailure().text : "no command"));
+      // A device that went away, or a camera that answers neither this query
+      // nor a short probe, answers nothing more: the rest count as unread at
+      // once instead of one time-out each.
+      const bool silent = cmd_.LastFailure().kind == FailureKind::NoAnswer && CameraSilent(cmd_);
+      if (cmd_.LinkLost() || silent) {
+        const std::string why =
+            cmd_.LinkLost() ? cmd_.LostText() : "not asked: the camera fell silent";
+        for (int j = i + 1; j < count_; ++j) {
+          ControlBinding& later = slots_[static_cast<size_t>(j)];
+          if (!factory && later.factory) continue;
+          ++failed;
+          SetReadProblem(later, NotRead(later, why));
+        }
         break;
       }
     }
@@ -432,6 +468,13 @@ int BindingTable::ReadAllParams() {
   }
   ui.SetProgressPercent(100);
   ui.CloseProgress();
+  readFailures_ = failed;
+  readSummary_.clear();
+  const std::string of = " of " + std::to_string(readCount_) + " parameters ";
+  if (failed > 0) readSummary_ = std::to_string(failed) + of + "could not be read";
+  if (outside > 0)
+    readSummary_ += failed > 0 ? "; " + std::to_string(outside) + " lie outside the panel's range"
+                               : std::to_string(outside) + of + "lie outside the panel's range";
   if (view_) view_->ActivatePanel();
   return failed;
 }
@@ -526,13 +569,23 @@ void BindingTable::UpdateTimeDisplays() {
   if (!view_) return;
   const int32_t lr = GetParamInt(ctrl::LR), lr2 = GetParamInt(ctrl::LR2);
   const int tr = GetParamInt(ctrl::TR), tg = GetParamInt(ctrl::TG);
-  view_->SetText(ctrl::LRTime, TimeText(lr));
-  view_->SetText(ctrl::PETime, ExposureText(GetParamInt(ctrl::PE), lr, tr, tg));
-  view_->SetText(ctrl::LR2Time, TimeText(lr2));
+  // A time computed from a value the camera did not report is not shown.
+  auto shown = [this](std::initializer_list<uint32_t> ids, std::string text) {
+    for (uint32_t id : ids)
+      if (const ControlBinding* b = Find(id); b && !b->readProblem.empty()) return std::string();
+    return text;
+  };
+  view_->SetText(ctrl::LRTime, shown({ctrl::LR}, TimeText(lr)));
+  view_->SetText(ctrl::PETime, shown({ctrl::PE, ctrl::LR, ctrl::TR, ctrl::TG},
+                                     ExposureText(GetParamInt(ctrl::PE), lr, tr, tg)));
+  view_->SetText(ctrl::LR2Time, shown({ctrl::LR2}, TimeText(lr2)));
   const bool async = GetParamInt(ctrl::TGSM) == 1;
-  view_->SetText(ctrl::PE2Time, async ? ExposureText(GetParamInt(ctrl::PE2), lr2,
-                                                     GetParamInt(ctrl::TR2), GetParamInt(ctrl::TG2))
-                                      : ExposureText(GetParamInt(ctrl::PE2), lr, tr, tg));
+  view_->SetText(ctrl::PE2Time,
+                 async ? shown({ctrl::PE2, ctrl::LR2, ctrl::TR2, ctrl::TG2, ctrl::TGSM},
+                               ExposureText(GetParamInt(ctrl::PE2), lr2, GetParamInt(ctrl::TR2),
+                                            GetParamInt(ctrl::TG2)))
+                       : shown({ctrl::PE2, ctrl::LR, ctrl::TR, ctrl::TG, ctrl::TGSM},
+                               ExposureText(GetParamInt(ctrl::PE2), lr, tr, tg)));
 }
 
 bool BindingTable::ReadCalibrationStatus(int label) {

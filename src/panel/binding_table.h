@@ -65,6 +65,10 @@ struct ControlBinding {
   // A set the camera did not acknowledge and a re-read that failed too: the
   // control shows the baseline, marked, until the next successful read.
   bool unconfirmed = false;
+  // Why the control shows no value: the last read of it failed, could not be
+  // read, or gave a value outside the range the panel binds ("" when it shows
+  // the camera's value). Nothing is sent for it until it is read or set.
+  std::string readProblem;
 
   // Layout, for the front end.
   WidgetKind kind = WidgetKind::Label;
@@ -128,9 +132,18 @@ class BindingTable {
   bool SendChangedParams();
   void SaveBaseline();
   bool ReadParamFromCamera(uint32_t id);
-  // Reads every binding the mode covers; a failed query keeps the stored
-  // value. Returns the number of queries that failed.
+  // Reads every binding the mode covers. A query that fails or cannot be
+  // read leaves the control without a value, marked with the reason, and so
+  // does a value outside the range the panel binds for the row (kept as the
+  // camera said it); ReadSummary() says "N of M parameters could not be read".
+  // Returns the number of queries that failed.
   int ReadAllParams();
+  // The bindings the last ReadAllParams covered, and how many of them could
+  // not be read; "N of M parameters could not be read" (and how many lie
+  // outside the panel's range) when any, else "".
+  int ReadCount() const { return readCount_; }
+  int ReadFailures() const { return readFailures_; }
+  const std::string& ReadSummary() const { return readSummary_; }
   void RefreshFromCamera();
 
   // Rules.
@@ -179,6 +192,7 @@ class BindingTable {
   // After a set the camera did not acknowledge.
   void ShowCameraValue(ControlBinding& b);
   void SetConfirmed(ControlBinding& b);
+  void SetReadProblem(ControlBinding& b, std::string why);
 
   CCamCmd& cmd_;
   SilentReporter nobody_;
@@ -186,6 +200,9 @@ class BindingTable {
   BindingView* view_ = nullptr;
   std::array<ControlBinding, kSlots> slots_;
   int count_ = 0;
+  int readCount_ = 0;
+  int readFailures_ = 0;
+  std::string readSummary_;
 };
 
 }  // namespace kestrel

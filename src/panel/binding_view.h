@@ -57,6 +57,10 @@ class BindingView {
   // for again: it shows the last value the camera confirmed, marked as
   // uncertain until the next successful read.
   virtual void SetUnconfirmed(uint32_t /*id*/, bool /*unconfirmed*/) {}
+  // A control whose value the camera did not report readably (or reported
+  // outside the panel's range): it shows no value, marked, and `why` (the
+  // reply quoted) explains it; "" clears the mark and the value is shown next.
+  virtual void SetReadProblem(uint32_t /*id*/, const std::string& /*why*/) {}
   // One line on what just happened to the camera's values (the status strip).
   virtual void ReportStatus(const std::string& /*text*/) {}
 };

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 
 #include "base/settings.h"
@@ -103,42 +104,13 @@ bool Connection::Connect() {
 }
 
 bool Connection::FindCamera(bool lastTry) {
-  Settings& settings = cmd_.Config();
-  failure_.clear();
-  const int last = IndexOfBaud(BaudOfIndex(settings.baudRate));
-  const bool cameraLink = settings.serialMode != 0;
-  std::vector<int> order{last};
-  for (int index : kSearchOrder) {
-    // A Camera Link library may not offer the other speeds (and says so
-    // aloud); the camera's own two are enough there.
-    if (cameraLink && index != kBaud9600 && index != kBaud115200) continue;
-    if (index != last) order.push_back(index);
-  }
-  std::vector<int> tried;
-  for (int index : order) {
-    cmd_.ClosePort();
-    settings.baudRate = index;
-    if (!Open()) {
-      if (cameraLink) continue;  // this speed only
-      settings.baudRate = last;
-      return false;  // the same at every speed
-    }
-    tried.push_back(BaudOfIndex(index));
-    // A probe waits for the camera and for the way there and back.
-    if (Identify(timing_.probeMs + 2 * cmd_.LinkRoundTripMs())) return true;
-    if (cmd_.LinkLost()) break;
-    // Over a link that cannot change the line's speed, or with the speed
-    // given, the last speed is the only one to try.
-    if (!cmd_.LinkCarriesSpeed() || settings.speedGiven) break;
-  }
-  cmd_.ClosePort();
-  settings.baudRate = last;
-  if (lastTry && !tried.empty() && !cmd_.LinkLost() && Open()) {
-    if (Identify(timing_.queryMs)) return true;
-    cmd_.ClosePort();
-  }
-  if (failure_.empty()) failure_ = cmd_.LinkLost() ? cmd_.LostText() : NoAnswerText(tried);
-  return false;
+  // The steps of the panel's search, one after the other; each waits at most
+  // one byte time-out, so this never spins.
+  BeginSearch(lastTry);
+  Search result = Search::Looking;
+  while (result == Search::Looking)
+    result = SearchStep();
+  return result == Search::Found;
 }
 
 void Connection::KeepSetFailure() {
@@ -148,13 +120,19 @@ void Connection::KeepSetFailure() {
 }
 
 bool Connection::NegotiateAndConnect() {
-  Settings& settings = cmd_.Config();
   told_ = {};
+  note_.clear();
   if (!FindCamera()) {
     if (openFailed_)
       told_ = kestrel::Failure(FailureKind::Lost, "Failed to initialize!\n" + failure_);
     return false;
   }
+  return MoveTo115200();
+}
+
+bool Connection::MoveTo115200() {
+  Settings& settings = cmd_.Config();
+  told_ = {};
   if (settings.baudRate == kBaud115200 || !MayMoveCameraSpeed(cmd_)) return true;
   // Found below 115200: move the camera and the port to 115200. When the
   // camera refuses, the link stays where it is but the panel does not read
@@ -162,6 +140,12 @@ bool Connection::NegotiateAndConnect() {
   // lost, and a full read over a dead line would take minutes of time-outs.
   const int found = settings.baudRate;
   if (cmd_.SetInt(cmd::CBDRT, kCbdrt115200, timing_.setMs) != 1) {
+    if (cmd_.LastFailure().kind == FailureKind::Rejected) {
+      // It answered, and an answer means it kept its speed: work at it.
+      note_ = "The camera did not take the switch to 115200 bit/s (" + cmd_.LastFailure().text +
+              "); working at " + std::to_string(BaudOfIndex(found)) + " bit/s.";
+      return true;
+    }
     KeepSetFailure();
     failure_ = "the camera did not take the switch to 115200 bit/s";
     return false;
@@ -176,6 +160,102 @@ bool Connection::NegotiateAndConnect() {
   settings.baudRate = found;
   if (failure_.empty()) failure_ = NoAnswerText({115200}) + " after the switch";
   return false;
+}
+
+void Connection::BeginSearch(bool lastTry) {
+  Settings& settings = cmd_.Config();
+  failure_.clear();
+  told_ = {};
+  lastBaud_ = IndexOfBaud(BaudOfIndex(settings.baudRate));
+  const bool cameraLink = settings.serialMode != 0;
+  probes_ = {{lastBaud_, timing_.probeMs, false}};
+  for (int index : kSearchOrder) {
+    if (cameraLink && index != kBaud9600 && index != kBaud115200) continue;
+    if (index != lastBaud_) probes_.push_back({index, timing_.probeMs, false});
+  }
+  if (lastTry) probes_.push_back({lastBaud_, timing_.queryMs, true});
+  nextProbe_ = 0;
+  tried_.clear();
+  probing_ = false;
+  searching_ = true;
+}
+
+Connection::Search Connection::EndSearch() {
+  if (failure_.empty()) failure_ = cmd_.LinkLost() ? cmd_.LostText() : NoAnswerText(tried_);
+  if (openFailed_)
+    told_ = kestrel::Failure(FailureKind::Lost, "Failed to initialize!\n" + failure_);
+  cmd_.ClosePort();
+  cmd_.Config().baudRate = lastBaud_;
+  searching_ = probing_ = false;
+  cmd_.Ui().SetLinkState(0);
+  return Search::NotFound;
+}
+
+void Connection::StopSearch(bool closePort) {
+  if (!searching_) return;
+  if (closePort) {
+    cmd_.ClosePort();
+    cmd_.Config().baudRate = lastBaud_;
+  }
+  failure_.clear();
+  searching_ = probing_ = false;
+}
+
+Connection::Search Connection::SearchStep() {
+  if (!searching_) return Search::NotFound;
+  using Clock = std::chrono::steady_clock;
+  if (!probing_) {
+    if (nextProbe_ >= probes_.size()) return EndSearch();
+    const Probe probe = probes_[nextProbe_++];
+    if (probe.last && (tried_.empty() || cmd_.LinkLost())) return EndSearch();
+    cmd_.ClosePort();
+    cmd_.Config().baudRate = probe.baudIndex;
+    if (!Open()) {
+      // A Camera Link library may refuse only this speed; a serial port
+      // refuses every speed alike.
+      if (cmd_.Config().serialMode != 0) return Search::Looking;
+      return EndSearch();
+    }
+    if (!probe.last) tried_.push_back(BaudOfIndex(probe.baudIndex));
+    cmd_.ClearReceive();
+    cmd_.SendCommand(cmd_.FormatQuery(cmd::EA, true), 1);
+    // A probe waits for the camera and for the way there and back.
+    deadline_ =
+        Clock::now() + std::chrono::milliseconds(probe.timeoutMs + 2 * cmd_.LinkRoundTripMs());
+    probing_ = true;
+    return Search::Looking;
+  }
+  cmd_.ReceiveLine(1);
+  while (cmd_.LineCount() > 0) {
+    // Only "EA=" with a whole number is the camera's answer; an echo of the
+    // query or a line sent unasked is passed over.
+    ParsedLine r;
+    cmd_.ParseReply(r);
+    int area = 0;
+    const char* first = r.value1.data();
+    const char* last = first + r.value1.size();
+    if (r.error != 0 || r.name != "EA" || r.separator != "=" || r.value1.empty()) continue;
+    if (auto [end, ec] = std::from_chars(first, last, area); ec != std::errc() || end != last)
+      continue;
+    currentArea_ = area;
+    searching_ = probing_ = false;
+    cmd_.Ui().SetLinkState(1);
+    return Search::Found;
+  }
+  if (cmd_.LinkLost()) {
+    nextProbe_ = probes_.size();
+    return EndSearch();
+  }
+  if (Clock::now() < deadline_) return Search::Looking;
+  probing_ = false;
+  // Over a link that cannot change the line's speed, or with the speed
+  // given, the last speed is the only one to try.
+  if (!cmd_.LinkCarriesSpeed() || cmd_.Config().speedGiven) {
+    const size_t patient =
+        !probes_.empty() && probes_.back().last ? probes_.size() - 1 : probes_.size();
+    nextProbe_ = std::max(nextProbe_, patient);
+  }
+  return Search::Looking;
 }
 
 // ---------------------------------------------------------------- time displays

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,8 +50,35 @@ class Connection {
   // MayMoveCameraSpeed allows it. True when the
   // last step that ran succeeded; LastFailure() is "Failed to initialize!"
   // with the reason when the port cannot be opened, or the camera's refusal
-  // of the switch.
+  // of the switch. A camera that answers the switch with an error keeps its
+  // speed and is used at it: true, with Note() saying so.
   bool NegotiateAndConnect();
+  // What the person should know about a connection that works ("" when
+  // nothing): the camera refused the switch to 115200 bit/s.
+  const std::string& Note() const { return note_; }
+
+  // The search of FindCamera in steps, for a window that must keep answering
+  // while it looks: BeginSearch, then SearchStep from the event loop until it
+  // returns Found or NotFound. A step opens the port at the next speed and
+  // sends "EA?", or takes what has arrived, and never waits longer than one
+  // byte time-out (10 ms). Found leaves the link open at the speed that
+  // answered; NotFound leaves it closed, with Failure() (and LastFailure()
+  // when the port could not be opened) saying why.
+  enum class Search { Looking, Found, NotFound };
+  void BeginSearch(bool lastTry);
+  Search SearchStep();
+  bool Searching() const { return searching_; }
+  // Ends a search at once: the port is closed and the speed last in use
+  // kept; or, when someone else has connected meanwhile, the link is left
+  // as it is.
+  void StopSearch(bool closePort = true);
+
+  // A camera found below 115200 bit/s is moved there with "CBDRT"=16 and
+  // confirmed at the new speed; true at once when it is there already, and
+  // true with Note() when the camera refuses the switch (it keeps its speed
+  // and is used at it). On failure LastFailure() holds the lost device (an
+  // unanswered switch is the status line's, Failure()).
+  bool MoveTo115200();
 
   // Why the last Connect, FindCamera or NegotiateAndConnect failed: the port
   // could not be opened (cause and cure), or nothing answered.
@@ -77,8 +105,24 @@ class Connection {
   std::string NoAnswerText(const std::vector<int>& bauds) const;
   void KeepSetFailure();
 
+  Search EndSearch();
+
+  struct Probe {
+    int baudIndex;
+    int timeoutMs;
+    bool last;  // the patient try at the last speed
+  };
+
   CCamCmd& cmd_;
   Timing timing_;
+  std::string note_;
+  std::vector<Probe> probes_;
+  size_t nextProbe_ = 0;
+  bool searching_ = false;
+  bool probing_ = false;  // "EA?" is out and its answer awaited
+  int lastBaud_ = 0;
+  std::vector<int> tried_;
+  std::chrono::steady_clock::time_point deadline_{};
   int currentArea_ = 0;
   std::string failure_;
   kestrel::Failure told_;

@@ -52,6 +52,15 @@ void BoundRange(int cmdIndex, int64_t& minimum, int64_t& maximum) {
   maximum = r.maximum;
 }
 
+std::string OutsideBoundRange(std::string_view name, int cmdIndex, const ParamValue& value) {
+  if (value.type == kTypeText || !CommandTable::Valid(cmdIndex)) return {};
+  int64_t minimum = 0, maximum = 0;
+  BoundRange(cmdIndex, minimum, maximum);
+  if (value.intValue >= minimum && value.intValue <= maximum) return {};
+  return std::string(name) + ": the camera reports " + std::to_string(value.intValue) +
+         ", outside " + std::to_string(minimum) + " to " + std::to_string(maximum);
+}
+
 std::string CheckSetLine(const CommandTable& table, std::string_view line, CheckedSet& out) {
   out = CheckedSet{};
   const size_t eq = line.find('=');

@@ -31,4 +31,9 @@ std::string CheckSetLine(const CommandTable& table, std::string_view line, Check
 // The range CheckSetLine allows for an integer row.
 void BoundRange(int cmdIndex, int64_t& minimum, int64_t& maximum);
 
+// "LR: the camera reports 99999, outside 170 to 13340" for an integer value
+// a setting file could not carry back (CheckSetLine would refuse it); "" for
+// a value inside that range and for a text.
+std::string OutsideBoundRange(std::string_view name, int cmdIndex, const ParamValue& value);
+
 }  // namespace kestrel

@@ -6,7 +6,9 @@
 #include "base/file_messages.h"
 #include "base/text_file.h"
 #include "base/translate.h"
+#include "panel/connection.h"
 #include "panel/set_read_back.h"
+#include "protocol/ack_tally.h"
 
 namespace kestrel {
 
@@ -21,7 +23,7 @@ std::vector<BindingValue> BindingValues(const BindingTable& table) {
   out.reserve(static_cast<size_t>(table.Count()));
   for (int i = 0; i < table.Count(); ++i) {
     const ControlBinding& b = table.Slot(i);
-    out.push_back({b.controlId, b.cmdIndex, b.factory != 0, b.current});
+    out.push_back({b.controlId, b.cmdIndex, b.factory != 0, b.current, b.readProblem});
   }
   return out;
 }
@@ -52,7 +54,8 @@ std::vector<std::string> SettingFileLines(const CCamCmd& cmd,
     if (!CommandTable::Valid(b.cmdIndex)) continue;  // an unused slot
     if (operatingMode != kModeFactory && b.factory) continue;
     if (AlwaysSkippedInFiles(b.ctrlId)) continue;
-    lines.push_back(cmd.FormatSet(b.cmdIndex, b.value, false));
+    lines.push_back(b.readProblem.empty() ? cmd.FormatSet(b.cmdIndex, b.value, false)
+                                          : "# " + b.readProblem);
   }
   return lines;
 }
@@ -71,7 +74,8 @@ SettingFileCheck CheckSettingText(const CommandTable& table, const std::string& 
   const std::vector<std::string> lines = InputLines(text);
   check.lines = static_cast<int>(lines.size());
   for (size_t k = 0; k < lines.size(); ++k) {
-    if (lines[k].find_first_not_of(" \t") == std::string::npos) continue;
+    const size_t first = lines[k].find_first_not_of(" \t");
+    if (first == std::string::npos || lines[k][first] == '#') continue;
     SettingLine line{k, lines[k], {}};
     if (std::string why = CheckSetLine(table, lines[k], line.set); !why.empty())
       check.problems.push_back(LineLabel(k) + why);
@@ -120,6 +124,7 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
   std::vector<std::string> rejected;
   FailureKind kind = FailureKind::None;  // of the last line that failed
   std::vector<int> reread;
+  int stoppedAt = 0;  // the line after which nothing more was sent
   ui.ShowProgress();
   ui.SetProgressMessage(KESTREL_TR_NOOP("Kestrel", "Applying the setting file to the camera…"));
   {
@@ -146,9 +151,24 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
           result.lostAtLine = static_cast<int>(line.lineIndex) + 1;  // the rest was never sent
           break;
         }
+        // A camera that answers neither the line nor a short probe has gone
+        // silent: the rest would each wait out a time-out for nothing.
+        if (why.kind == FailureKind::NoAnswer && CameraSilent(cmd)) {
+          stoppedAt = static_cast<int>(line.lineIndex) + 1;
+          break;
+        }
         continue;
       }
       if (ctrlId != -1) panel->SetParam(ctrlId, line.set.value);
+      // The camera now listens at the new speed; so must the link.
+      if (line.set.cmdIndex == kestrel::cmd::CBDRT &&
+          !FollowCameraSpeed(cmd, line.set.value.intValue)) {
+        ++result.failed;
+        kind = cmd.LastFailure().kind;
+        rejected.push_back(LineLabel(line.lineIndex) + cmd.LastFailure().text);
+        stoppedAt = static_cast<int>(line.lineIndex) + 1;
+        break;
+      }
     }
   }
   if (panel) {
@@ -166,7 +186,8 @@ ReplayResult ReplaySettingText(const std::string& text, CCamCmd& cmd, SettingsPa
   if (result.failed > 0)
     cmd.Fail(kind, std::to_string(result.failed) + " of " + std::to_string(result.sent) +
                        " settings were not accepted by the camera:\n" + ProblemSummary(rejected) +
-                       (result.cancelled ? stopped : ""));
+                       (result.cancelled ? stopped : "") +
+                       (stoppedAt > 0 ? StoppedAtText(stoppedAt, result.lines) : ""));
   else if (result.cancelled)
     cmd.Fail(FailureKind::Cancelled, stopped);
   return result;

@@ -37,6 +37,7 @@ struct BindingValue {
   int cmdIndex = -1;
   bool factory = false;
   ParamValue value;
+  std::string readProblem;  // why the value is not the camera's (ControlBinding)
 };
 
 // The bindings of the panel's table in slot order, as the writer reads them.
@@ -79,7 +80,8 @@ bool AlwaysSkippedInFiles(uint32_t ctrlId);
 
 // The lines of a setting file: every binding in slot order in the set syntax
 // without line end, skipping factory bindings unless the mode is FACTORY and
-// the always-skipped ones.
+// the always-skipped ones. A binding with a read problem is a comment saying
+// so ("# LR: not read (...)"), never a value.
 std::vector<std::string> SettingFileLines(const CCamCmd& cmd,
                                           const std::vector<BindingValue>& bindings,
                                           int operatingMode);
@@ -102,7 +104,8 @@ struct SettingFileCheck {
   std::vector<std::string> problems;  // "line 12: \"abc\" is not a number for TGSM"
 };
 
-// Checks every line with CheckSetLine; blank lines are skipped.
+// Checks every line with CheckSetLine; blank lines and comments (lines whose
+// first character other than a blank is "#") are skipped.
 SettingFileCheck CheckSettingText(const CommandTable& table, const std::string& text);
 // The problems as one message: at most a screenful of lines, then how many more.
 std::string ProblemSummary(const std::vector<std::string>& problems);

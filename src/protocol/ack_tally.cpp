@@ -18,9 +18,21 @@ bool IsAcknowledgement(std::string_view line) {
 Answer WaitAnswer(CCamCmd& cmd, int timeoutMs, std::string& reply, int log) {
   reply.clear();
   if (cmd.Config().offline == 1) return Answer::Accepted;  // nothing was sent
-  if (cmd.WaitLine(log, timeoutMs) != 1) return Answer::Unanswered;
-  reply = cmd.PopLine();
+  if (!cmd.WaitAnswerLine(log, timeoutMs, reply)) return Answer::Unanswered;
   return IsAcknowledgement(reply) ? Answer::Accepted : Answer::Rejected;
+}
+
+bool CameraSilent(CCamCmd& camera) {
+  int area = 0;
+  if (camera.QueryInt(cmd::EA, area, ReplyTimeout(camera.Config(), kSilenceProbeMs)) == 1)
+    return false;
+  const FailureKind kind = camera.LastFailure().kind;
+  return kind == FailureKind::NoAnswer || kind == FailureKind::Lost;
+}
+
+std::string StoppedAtText(int line, int lines) {
+  return "Stopped at line " + std::to_string(line) + " of " + std::to_string(lines) +
+         "; the rest was not sent.";
 }
 
 bool AckTally::Record(Answer answer, const std::string& command, const std::string& reply) {
@@ -30,15 +42,17 @@ bool AckTally::Record(Answer answer, const std::string& command, const std::stri
   switch (answer) {
     case Answer::Accepted:
       ++accepted_;
-      silent_ = 0;
       return true;
     case Answer::Rejected:
-      reason_ = where + reply + " for " + bare;
+      reason_ = where + Printable(reply) + " for " + Printable(bare);
       rejected_ = true;
       return false;
     case Answer::Unanswered:
-      reason_ = where + "no answer for " + bare;
-      return ++silent_ < kSilentLinesTolerated;
+      reason_ = where + "no answer for " + Printable(bare);
+      if (!probe_ || probe_->LinkLost()) return false;
+      if (!CameraSilent(*probe_)) return true;
+      stoppedAt_ = sent_;
+      return false;
   }
   return false;
 }
@@ -57,13 +71,14 @@ std::string AckTally::Summary() const {
   std::string text = std::to_string(total_ - accepted_) + " of " + std::to_string(total_) +
                      " lines were not accepted";
   if (!reason_.empty()) text += " (" + reason_ + ")";
+  if (stoppedAt_ > 0 && stoppedAt_ < total_) text += "\n" + StoppedAtText(stoppedAt_, total_);
   return text;
 }
 
 int SendAcknowledgedLines(CCamCmd& cmd, const std::vector<std::string>& lines, int timeoutMs) {
   UserInterface& ui = cmd.Ui();
   CCamCmd::LinkOwner owner(cmd);
-  AckTally tally(static_cast<int>(lines.size()));
+  AckTally tally(static_cast<int>(lines.size()), &cmd);
   ui.BeginBusy();
   for (const std::string& line : lines) {
     if (ui.CancelRequested()) {

@@ -14,6 +14,15 @@ class CCamCmd;
 // are "COMPLETE" in any case.
 bool IsAcknowledgement(std::string_view line);
 
+// After a command of a run went unanswered: one short probe ("EA?", 200 ms).
+// True when the camera answers that neither: it has gone silent, and the run
+// stops rather than wait out a time-out for every line left.
+bool CameraSilent(CCamCmd& cmd);
+inline constexpr int kSilenceProbeMs = 200;
+
+// "Stopped at line 30 of 216; the rest was not sent."
+std::string StoppedAtText(int line, int lines);
+
 // The answer to one command line of a run.
 enum class Answer { Accepted, Rejected, Unanswered };
 
@@ -24,14 +33,13 @@ enum class Answer { Accepted, Rejected, Unanswered };
 Answer WaitAnswer(CCamCmd& cmd, int timeoutMs, std::string& reply, int log = 1);
 
 // Counts the answers of a run of command lines that each must be accepted:
-// the run stops at the first line the camera rejects, after three lines in a
-// row without an answer, or when the user cancels, and its summary says how
-// many of the lines were not accepted and why.
+// the run stops at the first line the camera rejects, after a line without an
+// answer when a short probe (CameraSilent, through `probe`) gets none either,
+// or when the user cancels, and its summary says how many of the lines were
+// not accepted and why. Without a probe an unanswered line stops the run.
 class AckTally {
  public:
-  static constexpr int kSilentLinesTolerated = 3;
-
-  explicit AckTally(int total) : total_(total) {}
+  explicit AckTally(int total, CCamCmd* probe = nullptr) : total_(total), probe_(probe) {}
 
   // Records the answer to the next line; `command` is the line as sent and
   // `reply` the camera's line for a rejection. False when the run must stop.
@@ -49,9 +57,10 @@ class AckTally {
 
  private:
   int total_;
+  CCamCmd* probe_;
   int sent_ = 0;
   int accepted_ = 0;
-  int silent_ = 0;
+  int stoppedAt_ = 0;  // the line after which the silent camera got nothing more
   bool cancelled_ = false;
   bool rejected_ = false;
   std::string reason_;

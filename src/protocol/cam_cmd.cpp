@@ -6,6 +6,7 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "base/text_scan.h"
@@ -41,6 +42,8 @@ int CCamCmd::OpenPort(int portIndex) {
 
 int CCamCmd::OpenPortNamed(const std::string& portName) {
   link_->Close();
+  if (portName != portName_) lateReplyUntil_ = {};
+  portName_ = portName;
   link_ = MakeTransport(portName, settings_, cameraLink_);
   return link_->Open(BaudOfIndex(settings_.baudRate));
 }
@@ -51,7 +54,9 @@ int CCamCmd::OpenConfiguredPort() {
 }
 
 int CCamCmd::ClosePort() {
-  lateReplyUntil_ = {};  // a reopened link starts empty
+  // The late reply of a command or probe that timed out is still on its way
+  // when the same port is reopened (at another speed, say): the rule holds
+  // across the reopening. Another port starts clean (OpenPortNamed).
   link_->Close();
   return 1;
 }
@@ -101,8 +106,8 @@ int CCamCmd::SendCommand(const std::string& line, int log) {
   RawWrite(line);
   std::string bare(scan::WithoutLineEnd(line));
   if (log == 1) {
-    ui_->AppendLog("Tx: " + bare);
-    ui_->AddMessage(bare);
+    ui_->AppendLog("Tx: " + Printable(bare));
+    ui_->AddMessage(Printable(bare));
   }
   lastCommand_ = std::move(bare);
   return 1;
@@ -129,8 +134,10 @@ int CCamCmd::ReceiveLine(int log) {
   std::string line(lineBuffer_, static_cast<size_t>(length));
   linePos_ = 0;
   if (log == 1) {
-    ui_->AppendLog("Rx: " + line);
-    ui_->AddMessage(line);
+    // What the camera sent never reaches a screen raw (an escape sequence).
+    const std::string shown = Printable(line);
+    ui_->AppendLog("Rx: " + shown);
+    ui_->AddMessage(shown);
   }
   lineQueue_.push_back(std::move(line));
   return 1;
@@ -151,7 +158,10 @@ void CCamCmd::ClearReceive() {
 }
 
 void CCamCmd::ExpectLateReply() {
-  lateReplyUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLateReplyGraceMs);
+  // As long as the time-out itself, at most kLateReplyGraceMs: a probe's short
+  // wait adds no more than its own length to a search of speeds.
+  lateReplyUntil_ = std::chrono::steady_clock::now() +
+                    std::chrono::milliseconds(std::min(kLateReplyGraceMs, replyTimeoutMs_));
 }
 
 void CCamCmd::WaitOutLateReply() {
@@ -173,12 +183,12 @@ void CCamCmd::DiscardReceived() {
       if (partial.size() + 1 < static_cast<size_t>(kLineBufferSize)) partial.push_back(c);
       continue;
     }
-    partial = std::string(scan::WithoutLineEnd(partial));
+    partial = Printable(scan::WithoutLineEnd(partial));
     ui_->AppendLog("Rx: " + partial);
     ui_->AddMessage(partial);
     partial.clear();
   }
-  if (!partial.empty()) ui_->AppendLog("Discarded: " + partial);
+  if (!partial.empty()) ui_->AppendLog("Discarded: " + Printable(partial));
 }
 
 namespace {
@@ -312,19 +322,35 @@ int CCamCmd::WaitLine(int log, int timeoutMs) {
 int CCamCmd::WaitComplete(int timeoutMs, int log) {
   if (!link_->Answers()) return 1;
   ui_->BeginBusy();
-  if (WaitLine(log, timeoutMs) == 0) {
+  std::string line;
+  if (!WaitAnswerLine(log, timeoutMs, line)) {
     ui_->EndBusy();
     ui_->SetLinkState(0);
     return FailUnanswered();
   }
-  const std::string line = PopLine();
   std::string head = line.substr(0, 8);
   for (char& c : head)
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   ui_->EndBusy();
   ui_->SetLinkState(1);
-  if (head != "COMPLETE") return Fail(FailureKind::Rejected, line + " for " + lastCommand_);
+  if (head != "COMPLETE")
+    return Fail(FailureKind::Rejected, Printable(line) + " for " + Printable(lastCommand_));
   return 1;
+}
+
+bool CCamCmd::WaitAnswerLine(int log, int timeoutMs, std::string& line) {
+  line.clear();
+  if (!link_->Answers()) return true;  // nothing was sent: nothing to wait for
+  using Clock = std::chrono::steady_clock;
+  replyTimeoutMs_ = timeoutMs;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0 || WaitLine(log, static_cast<int>(left.count())) == 0) return false;
+    line = PopLine();
+    // A camera that echoes what it is sent: the echo is not the answer.
+    if (scan::Trim(line) != scan::Trim(lastCommand_)) return true;
+  }
 }
 
 int CCamCmd::Fail(Failure failure) {
@@ -361,24 +387,60 @@ int CCamCmd::SetInt(int entry, int value, int timeoutMs) {
   return SetValue(entry, ParamValue::Int(value), timeoutMs);
 }
 
+ReplyForm CCamCmd::FormOf(int entry) const {
+  const CommandEntry& e = table_[entry];
+  return ReplyForm{e.mnemonic, e.indexed ? e.index : -1, e.valueType, 1};
+}
+
+int CCamCmd::AwaitReply(const ReplyForm& form, int32_t* values, std::string* text, int timeoutMs,
+                        int log) {
+  if (!link_->Answers()) return Fail(FailureKind::NoAnswer, "offline");
+  using Clock = std::chrono::steady_clock;
+  replyTimeoutMs_ = timeoutMs;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::optional<std::string> unasked;  // the first line that did not name the command
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0 || WaitLine(log, static_cast<int>(left.count())) == 0) break;
+    const std::string line = PopLine();
+    switch (ReadReplyLine(line, lastCommand_, form, values, text)) {
+      case ReplyLine::Reply:
+        ui_->SetLinkState(1);
+        return 1;
+      case ReplyLine::Unreadable:
+        ui_->SetLinkState(1);
+        return Fail(FailureKind::Unreadable, UnreadableText(line, lastCommand_));
+      case ReplyLine::Refusal:
+        ui_->SetLinkState(1);
+        return Fail(FailureKind::Rejected, Printable(line) + " for " + Printable(lastCommand_));
+      case ReplyLine::Echo:
+        break;
+      case ReplyLine::Unasked:
+        if (!unasked) unasked = line;
+        break;
+    }
+  }
+  if (unasked && !overflowed_ && !LinkLost()) {
+    ExpectLateReply();
+    ui_->SetLinkState(1);
+    return Fail(FailureKind::Unreadable, UnreadableText(*unasked, lastCommand_));
+  }
+  ui_->SetLinkState(0);
+  return FailUnanswered();
+}
+
 int CCamCmd::QueryValue(int entry, ParamValue& out, int timeoutMs, int log) {
   ClearReceive();
   SendCommand(FormatQuery(entry, true), log);
   if (!link_->Answers()) return Fail(FailureKind::NoAnswer, "offline");
-  if (WaitLine(log, timeoutMs) == 0) {
-    ui_->SetLinkState(0);
-    return FailUnanswered();
-  }
-  ParsedLine r;
-  ParseReply(r);
-  if (r.error == 0 && r.name == table_[entry].mnemonic) {
-    out.type = r.type;
-    out.intValue = r.intValue;
-    out.textValue = r.textValue;
-    ui_->SetLinkState(1);
-    return 1;
-  }
-  return Fail(FailureKind::Unreadable, r.line + " for " + FormatQuery(entry, false));
+  const ReplyForm form = FormOf(entry);
+  int32_t value = 0;
+  std::string text;
+  if (AwaitReply(form, &value, &text, timeoutMs, log) != 1) return 0;
+  out.type = form.valueType;
+  out.intValue = form.valueType == kTypeText ? 0 : value;
+  out.textValue = form.valueType == kTypeText ? text : std::string();
+  return 1;
 }
 
 int CCamCmd::QueryInt(int entry, int& out, int timeoutMs, int log) {

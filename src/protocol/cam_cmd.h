@@ -13,6 +13,7 @@
 #include "link/transport.h"
 #include "protocol/command_table.h"
 #include "protocol/param_value.h"
+#include "protocol/reply_grammar.h"
 
 namespace kestrel {
 
@@ -85,6 +86,9 @@ class CCamCmd {
   // so windows repaint and a cancel request can be made during a long wait.
   int WaitLine(int log, int timeoutMs);
   [[nodiscard]] int WaitComplete(int timeoutMs, int log);
+  // Waits for the answer line to a command just sent: the first line that is
+  // not its echo. False when none came within the time-out.
+  bool WaitAnswerLine(int log, int timeoutMs, std::string& line);
   static constexpr int kPumpMs = 50;
   // True while a reply is awaited: the link is taken, and whatever runs
   // from the pump (a timer) must not start an exchange of its own.
@@ -95,6 +99,17 @@ class CCamCmd {
   [[nodiscard]] int SetInt(int entry, int value, int timeoutMs);
   [[nodiscard]] int QueryValue(int entry, ParamValue& out, int timeoutMs, int log = 1);
   [[nodiscard]] int QueryInt(int entry, int& out, int timeoutMs, int log = 1);
+  // The form a reply to the query of a table row takes.
+  ReplyForm FormOf(int entry) const;
+  // Waits for the reply to the query just sent (SendCommand), by the reply
+  // grammar: the echo of the query and lines the camera sends unasked are
+  // skipped (they reach the log like any received line) within the same
+  // time-out; a line naming the command is the reply, read whole into
+  // values[0..form.values) or `text`, else an Unreadable failure quoting it;
+  // an error line is a Rejected failure. When the time-out ends after an
+  // unasked line and no reply, that line was the camera's answer: Unreadable.
+  [[nodiscard]] int AwaitReply(const ReplyForm& form, int32_t* values, std::string* text,
+                               int timeoutMs, int log);
 
   // Why the last operation carried out through this object failed: a
   // transaction, or an engine routine that ran its commands through it. Set
@@ -150,6 +165,8 @@ class CCamCmd {
   std::deque<std::string> lineQueue_;
   std::string lastCommand_;
   std::chrono::steady_clock::time_point lateReplyUntil_{};
+  int replyTimeoutMs_ = 0;  // of the last reply awaited
+  std::string portName_;    // of the last open
   int exchangeDepth_ = 0;
   Failure failure_;
   bool overflowed_ = false;

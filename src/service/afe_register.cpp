@@ -146,7 +146,7 @@ std::string RegisterFileCommands(std::string_view text, std::vector<std::string>
 bool ParseAfeReply(std::string_view line, std::string_view stem, uint32_t& out) {
   size_t pos = 0;
   if (!ScanLiteral(line, pos, stem) || !ScanLiteral(line, pos, "=")) return false;
-  return ScanHex(line, pos, out, stem == "AFR" ? 0 : 4);
+  return ScanLastHex(line, pos, out, stem == "AFR" ? 0 : 4);
 }
 
 int LoadRegisterFile(CCamCmd& cmd, const std::string& path) {

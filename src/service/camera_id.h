@@ -26,9 +26,9 @@ std::string CameraIdFromBoxes(const CameraIdBoxes& boxes);
 // "Set": unlocks ("ULCK" with the unlock code), stores the ID from the boxes
 // in the "Camera Id" setting and writes it with "ID". 1 on success, else 0
 // with "Couldn't save the CAMERA ID." and the camera's reason as LastFailure.
-// The window asks kCameraIdQuestion first and tells CameraIdSavedText after.
+// The window asks first (a write into the camera's flash) and tells
+// CameraIdSavedText after.
 [[nodiscard]] int SaveCameraId(CCamCmd& cmd, const CameraIdBoxes& boxes);
-inline constexpr const char* kCameraIdQuestion = "Are you sure you want to save the CAMERA ID?";
 std::string CameraIdSavedText(const std::string& id);
 
 }  // namespace kestrel

@@ -32,7 +32,7 @@ bool ParseDumpReply(std::string_view line, DumpWord& out) {
   size_t pos = 0;
   DumpWord w;
   if (!ScanLiteral(line, pos, "DMW=&H") || !ScanHex(line, pos, w.address) ||
-      !ScanLiteral(line, pos, ", &H") || !ScanHex(line, pos, w.data))
+      !ScanLiteral(line, pos, ", &H") || !ScanLastHex(line, pos, w.data))
     return false;
   out = w;
   return true;

@@ -70,7 +70,7 @@ std::string SensorMemoryCommands(std::string_view text, const std::string& stem,
 
 bool ParseSensorMemoryReply(std::string_view line, std::string_view stem, uint32_t& out) {
   size_t pos = 0;
-  return ScanLiteral(line, pos, stem) && ScanLiteral(line, pos, "=") && ScanHex(line, pos, out);
+  return ScanLiteral(line, pos, stem) && ScanLiteral(line, pos, "=") && ScanLastHex(line, pos, out);
 }
 
 int LoadSensorMemory(CCamCmd& cmd, int colourIndex, int blockIndex, const std::string& path) {

@@ -1,5 +1,7 @@
 #include "service/temperature_monitor.h"
 
+#include <cstdint>
+
 #include "base/text_scan.h"
 
 namespace kestrel {
@@ -14,8 +16,12 @@ std::string FormatTemperature(int raw) {
 
 std::string TemperatureMonitor::ReadSensor(int entry) {
   int raw = 0;
-  if (cmd_.QueryInt(entry, raw, ReplyTimeout(cmd_.Config(), kQueryMs)) == 1)
-    return FormatTemperature(raw);
+  if (cmd_.QueryInt(entry, raw, ReplyTimeout(cmd_.Config(), kQueryMs)) == 1) {
+    // Sixteenths of a degree in a 16-bit word: anything beyond is no reading.
+    if (raw >= INT16_MIN && raw <= INT16_MAX) return FormatTemperature(raw);
+    cmd_.Fail(FailureKind::Unreadable, cmd_.Table()[entry].mnemonic + ": the camera reports " +
+                                           std::to_string(raw) + ", beyond a 16-bit reading");
+  }
   if (cmd_.Config().offline != 1) host_.ReadingFailed(cmd_.LastFailure());
   return kTemperatureUnknown;
 }

@@ -99,17 +99,6 @@ std::string ParseCorrectionText(std::string_view text, ColourTables& tables) {
   return {};
 }
 
-bool CorrectionReplyValue(const CCamCmd& cmd, const std::string& line, int32_t& out) {
-  ParsedLine r;
-  if (cmd.ParseLine(line, r, 0) == 1 && r.type == kTypeInteger)
-    return CheckDecimal(r.kind == 2 ? r.value2 : r.value1, INT32_MIN, INT32_MAX, {}, out).empty();
-  const size_t comma = line.rfind(',');
-  const size_t equals = line.find('=');
-  const size_t at = comma != std::string::npos ? comma : equals;
-  return at != std::string::npos &&
-         CheckDecimal(std::string_view(line).substr(at + 1), INT32_MIN, INT32_MAX, {}, out).empty();
-}
-
 int32_t CorrectionMemoryValue(PixelCorrectionKind kind, uint32_t word) {
   if (kind == PixelCorrectionKind::Black)
     return static_cast<int8_t>(static_cast<uint8_t>(word & 0xFF));
@@ -201,6 +190,7 @@ int ReadCorrectionData(CCamCmd& cmd, Reporter& reporter, PixelCorrectionKind kin
   CCamCmd::LinkOwner owner(cmd);
   int missing = 0;
   int done = 0;
+  Failure first;  // why the first value did not arrive
   for (int j = 0; j < 3; ++j) {
     for (int i = 0; i < kTerminalPixels; ++i) {
       if (ui.CancelRequested())
@@ -209,12 +199,18 @@ int ReadCorrectionData(CCamCmd& cmd, Reporter& reporter, PixelCorrectionKind kin
                                               std::to_string(3 * kTerminalPixels) +
                                               " values; no file was written."});
       cmd.ClearReceive();
-      cmd.SendCommand(stem + kSuffix[j] + "?" + std::to_string(i) + "\r\n", 0);
-      if (cmd.WaitLine(0, ReplyTimeout(cmd.Config(), kPixelReplyMs)) != 1 ||
-          !CorrectionReplyValue(cmd, cmd.PopLine(),
-                                tables[static_cast<size_t>(j)][static_cast<size_t>(i)])) {
+      const std::string name = stem + kSuffix[j];
+      cmd.SendCommand(name + "?" + std::to_string(i) + "\r\n", 0);
+      if (cmd.AwaitReply(ReplyForm{name, i, kTypeInteger, 1},
+                         &tables[static_cast<size_t>(j)][static_cast<size_t>(i)], nullptr,
+                         ReplyTimeout(cmd.Config(), kPixelReplyMs), 0) != 1) {
         // Nothing more will come: no file for the colours left.
         if (cmd.LinkLost()) return FailClosed(cmd, {FailureKind::Lost, cmd.LostText()});
+        if (!first) first = cmd.LastFailure();
+        if (cmd.LastFailure().kind == FailureKind::NoAnswer && CameraSilent(cmd))
+          return FailClosed(cmd, {FailureKind::NoAnswer,
+                                  "The camera fell silent at " + name + "?" + std::to_string(i) +
+                                      "; the rest was not asked and no file was written."});
         // The rest of this colour is not tried; the next colour is.
         reporter.Report(KESTREL_TR_NOOP("Kestrel", "The routine did not succeed."),
                         MsgIcon::Warning);
@@ -231,9 +227,9 @@ int ReadCorrectionData(CCamCmd& cmd, Reporter& reporter, PixelCorrectionKind kin
   ui.SetProgressPercent(100);
   if (missing > 0) {
     // The file has no way to show a missing value: a 0 would read as data.
-    return FailClosed(cmd, {FailureKind::NoAnswer,
-                            std::to_string(missing) + " of " + std::to_string(3 * kTerminalPixels) +
-                                " values did not arrive; no file was written."});
+    return FailClosed(
+        cmd, {first.kind, std::to_string(missing) + " of " + std::to_string(3 * kTerminalPixels) +
+                              " values did not arrive; no file was written.\n" + first.text});
   }
   AtomicTextFile file;
   if (!file.Create(path)) return FailClosed(cmd, CannotCreate(path, file.Error()));

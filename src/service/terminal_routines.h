@@ -30,12 +30,6 @@ using ColourTables = std::array<std::vector<int32_t>, 3>;
 // line and field that is not.
 std::string ParseCorrectionText(std::string_view text, ColourTables& tables);
 
-// The value a pixel query reply carries: a reply that resolves to an integer
-// table entry gives its value; the replies of these routines ("PBDR=5,-3")
-// do not, so the whole number after the last comma is taken, or after the "="
-// when there is no comma. False when there is no whole number there.
-bool CorrectionReplyValue(const CCamCmd& cmd, const std::string& line, int32_t& out);
-
 // A word read from the correction memory: black keeps the low 8 bits as a
 // signed 8-bit number, gain keeps the word.
 int32_t CorrectionMemoryValue(PixelCorrectionKind kind, uint32_t word);

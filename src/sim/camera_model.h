@@ -34,6 +34,9 @@ struct CameraKnobs {
   // A set above the limit is acknowledged and kept as the limit: a value
   // that does not stick.
   std::map<std::string, int32_t> clamped;
+  // Mnemonic -> the line its queries are answered with, as it stands (a
+  // camera that answers "LR=abc"): for the tests of what Kestrel believes.
+  std::map<std::string, std::string> queryReplies;
 };
 
 // The camera's state: every table command's value, the three setting areas,

@@ -193,6 +193,9 @@ Reply CommandInterpreter::Execute(std::string_view raw, uint64_t nowMs) {
   c.compact = NoBlanks(c.arg);
   c.now = nowMs;
   if (model_.knobs.rejected.count(c.name)) return Error(err::kRejected);
+  if (const auto it = model_.knobs.queryReplies.find(c.name);
+      c.op == '?' && it != model_.knobs.queryReplies.end())
+    return Lines({it->second});
   return Dispatch(c);
 }
 
@@ -651,7 +654,12 @@ Reply CommandInterpreter::Factory(const Cmd& c) {
   else if (c.name == "AFM")
     ok = f.size() == 2 && Hex(f[0], x) && Hex(f[1], y);
   if (!ok) return Error(err::kRange);
-  if (c.name == "AFM") model_.SetText("AFM", f[1]);
+  if (c.name == "AFM") {
+    // The register of every colour at once.
+    model_.SetText("AFM", f[1]);
+    for (const char* table : {"AFR", "AFG", "AFB"})
+      if (auto& rows = model_.Array(table); x < rows.size()) rows[x] = static_cast<int32_t>(y);
+  }
   model_.factoryLines.push_back(c.name + "=" + c.compact);
   return Complete();
 }

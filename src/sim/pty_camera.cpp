@@ -253,8 +253,9 @@ void PtyCamera::OnLine(const std::string& line, uint64_t endNs) {
     r = interpreter_.Execute(line, clockMs);
     if (!r.lines.empty() && r.lines[0] == "COMPLETE") dirty_ = true;
   }
-  if (r.lines.empty()) return;
   const bool error = r.lines.size() == 1 && r.lines[0].rfind("ERROR", 0) == 0;
+  if (options_.echo) r.lines.insert(r.lines.begin(), line);
+  if (r.lines.empty()) return;
   uint64_t replyLatencyMs = latencyMs;
   if (const auto late = options_.lateReplies.find(line.substr(0, line.find_first_of("=?")));
       late != options_.lateReplies.end())

@@ -35,6 +35,7 @@ struct SimOptions {
   uint32_t seed = 1;                       // for the two shares above
   int unsolicitedEveryMs = 0;              // send unsolicitedText this often (0: never)
   std::string unsolicitedText = "EVENT";
+  bool echo = false;               // send every line received back before its reply
   int calibrationResult = 1;       // 1 done, 2..4 error codes, 0 running forever
   int calibrationPolls = 3;        // status polls that still report "running"
   uint32_t sequenceIdleMs = 1000;  // a bulk transfer restarts after this pause

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "base/settings.h"
@@ -87,21 +88,21 @@ TEST(CalibrationTest, FactorySequencesSendTheirLinesInOrder) {
   EXPECT_EQ(PrnuCalibration(cmd, ui, 2), 1);
   EXPECT_EQ(ui.boxes[0].caption, "PRNU Calibration");
   EXPECT_EQ(ui.boxes[0].text, "Adjust the light until every colour's level is about 800 LSB.");
-  ReadoutCalibration(cmd, ui, 2);
+  EXPECT_EQ(ReadoutCalibration(cmd, ui, 2), 1);
   ColumnCalibration column;
   EXPECT_FALSE(column.Ok(cmd, ui));  // OK before Start does nothing
-  column.Start(cmd, ui);
-  EXPECT_FALSE(column.Ok(cmd, ui));
-  EXPECT_TRUE(column.Ok(cmd, ui));
+  ASSERT_TRUE(column.Start(cmd, ui));
+  EXPECT_TRUE(column.Ok(cmd, ui));  // one press runs both passes
   EXPECT_EQ(column.Step(), 0);
   EXPECT_EQ(
       sim.link.Sent(),
       (std::vector<std::string>{
-          "TR2=1",      "GA2T1=0", "PGL2=0",     "PGL2=1",                                // PRNU
-          "GA1T1=0",    "GA2T1=0", "CBC0=1,2,0", "CBC0=1,2,1", "CBC0=1,2,0",              // readout
-          "CBC0=1,2,1", "SA00=0",                                                         //
-          "GA1T1=0",    "GA2T1=0", "AFM=7C,0",   "BYP=1",      "CBC0=0,0",   "AFM=7C,0",  // column
-          "CBC0=0,1",   "BYP=0",   "SA00=0"}));
+          "TR2?",       "GA2T1?",     "TR2=1",      "GA2T1=0", "PGL2=0",     "PGL2=1",  // PRNU
+          "GA1T1?",     "GA2T1?",     "GA1T1=0",    "GA2T1=0", "CBC0=1,2,0",            // readout
+          "CBC0=1,2,1", "CBC0=1,2,0", "CBC0=1,2,1", "SA00=0",                           //
+          "GA1T1?",     "GA2T1?",     "BYP?",       "AFR?7C",  "AFG?7C",     "AFB?7C",  // column
+          "GA1T1=0",    "GA2T1=0",    "AFM=7C,0",   "BYP=1",   "CBC0=0,0",   "AFM=7C,0",
+          "CBC0=0,1",   "BYP=0",      "SA00=0"}));
   // The prompts, and each step the camera refused, when it happened.
   const auto texts = ui.BoxTexts();
   ASSERT_EQ(texts.size(), 8u) << ::testing::PrintToString(texts);
@@ -110,10 +111,60 @@ TEST(CalibrationTest, FactorySequencesSendTheirLinesInOrder) {
                 "Shade the sensor from all light.", "Adjust the blue level to about 800 LSB.",
                 "Shade the sensor from all light.", "Adjust the blue level to about 800 LSB.",
                 "ERROR REJECTED for SA00=0", "ERROR REJECTED for SA00=0"}));
-  // Cancelling the first prompt leaves the two sets before it in effect.
-  ui.answers = {MsgAnswer::Cancel};
-  EXPECT_EQ(PrnuCalibration(cmd, ui, 1), 0);
-  EXPECT_EQ(sim.link.Sent().back(), "GA1T1=0");
+}
+
+// Cancel at each prompt of each calibration leaves the camera as it was:
+// what the run changed before the prompt is put back.
+TEST(CalibrationTest, CancelAtAnyPromptPutsBackWhatTheRunChanged) {
+  const struct {
+    const char* name;
+    int prompts;
+    std::function<void(CCamCmd&, Reporter&)> run;
+  } runs[] = {
+      {"PRNU 1", 2, [](CCamCmd& c, Reporter& r) { EXPECT_EQ(PrnuCalibration(c, r, 1), 0); }},
+      {"PRNU 2", 2, [](CCamCmd& c, Reporter& r) { EXPECT_EQ(PrnuCalibration(c, r, 2), 0); }},
+      {"readout", 4, [](CCamCmd& c, Reporter& r) { EXPECT_EQ(ReadoutCalibration(c, r, 1), 0); }},
+      {"FPLD", 1, [](CCamCmd& c, Reporter& r) { EXPECT_EQ(FpldCalibration(c, r), 0); }},
+      {"column", 1,
+       [](CCamCmd& c, Reporter& r) {
+         ColumnCalibration column;  // its Cancel stays visible at its one step
+         ASSERT_TRUE(column.Start(c, r));
+         column.SetBlack(c, r, 2, 0x40);
+         column.Cancel(c, r);
+       }},
+  };
+  const char* ints[] = {"TR", "TR2", "GA1T1", "GA2T1", "BYP"};
+  auto state = [&](sim::PtyCamera& camera) {
+    return camera.WithModel([&](sim::CameraModel& m) {
+      std::vector<int32_t> v;
+      for (const char* n : ints)
+        v.push_back(m.Int(n));
+      for (const char* t : {"AFR", "AFG", "AFB"})
+        v.push_back(m.Array(t)[ColumnCalibration::kBlackRegister]);
+      return v;
+    });
+  };
+  for (const auto& run : runs)
+    for (int prompt = 0; prompt < run.prompts; ++prompt) {
+      SCOPED_TRACE(std::string(run.name) + " prompt " + std::to_string(prompt));
+      testing::SimLink sim;
+      ASSERT_TRUE(sim.link.opened);
+      sim.camera.WithModel([](sim::CameraModel& m) {
+        m.SetInt("TR", 2);
+        m.SetInt("TR2", 2);
+        m.SetInt("BYP", 0);
+        m.SetInt("GA1T1", 100);
+        m.SetInt("GA2T1", 120);
+        m.Array("AFR")[ColumnCalibration::kBlackRegister] = 0x11;
+      });
+      const std::vector<int32_t> before = state(sim.camera);
+      sim.link.ui.answers.assign(static_cast<size_t>(prompt), MsgAnswer::Ok);
+      sim.link.ui.answers.push_back(MsgAnswer::Cancel);
+      run.run(sim.link.cmd, sim.link.ui);
+      EXPECT_EQ(state(sim.camera), before);
+      for (const auto& box : sim.link.ui.boxes)  // prompts only, no failure told
+        EXPECT_EQ(box.buttons, MsgButtons::OkCancel) << box.text;
+    }
 }
 
 }  // namespace

@@ -155,21 +155,21 @@ TEST(GammaFileTest, TheWholeTableOrNothingAndSavedTablesLoad) {
   EXPECT_EQ(LoadGammaFile(path, back).kind, FailureKind::BadInput);
 }
 
-TEST(LutCameraTest, ReadStopsAtTheFirstSilenceAndClampsToTwelveBits) {
+TEST(LutCameraTest, ReadStopsAtTheFirstSilenceOrValueBeyondTwelveBits) {
   std::atomic<int> queries = 0;
   testing::PeerLink peer([&queries](const std::string&) {
     ++queries;
-    return std::string(queries == 1 ? "LUTD1=5000\r\n" : queries == 2 ? "LUTD1=-3\r\n" : "");
+    return std::string(queries == 1 ? "LUTD1=7\r\n" : queries == 3 ? "LUTD1=5000\r\n" : "");
   });
   ASSERT_TRUE(peer.link.opened);
   LutTable t{};
   t.fill(9);
-  EXPECT_EQ(ReadLutTable(peer.link.cmd, 0, t, 50), 2);
-  EXPECT_EQ(t[0], 4095);
-  EXPECT_EQ(t[1], 0);
-  EXPECT_EQ(t[2], 9);
-  EXPECT_EQ(queries, 3);
+  EXPECT_EQ(ReadLutTable(peer.link.cmd, 0, t, 50), 1);
   EXPECT_EQ(peer.link.cmd.LastFailure().kind, FailureKind::NoAnswer);
+  EXPECT_EQ(ReadLutTable(peer.link.cmd, 0, t, 1000), 0);
+  EXPECT_EQ(t[0], 7);
+  EXPECT_EQ(t[1], 9);
+  EXPECT_EQ(peer.link.cmd.LastFailure().text, "LUTD1: the camera reports 5000, outside 0 to 4095");
   EXPECT_EQ(peer.link.ui.busyDepth, 0);
 }
 

@@ -57,16 +57,14 @@ TEST(TransferTest, BulkLinesArePacedAndStoresNameTheirSensor) {
                                       "SDDS=0", "SDDS2=0"}));
 }
 
-TEST(TransferTest, RepliesWithAnEchoOrWithoutANameAreRead) {
-  PeerLink peer([](const std::string& line) { return line + "\r\nPBD=-5\r\n"; });
+// An echo and a line sent unasked are skipped; the reply is read whole.
+TEST(TransferTest, RepliesAfterAnEchoOrAnUnaskedLineAreReadWhole) {
+  PeerLink peer([](const std::string& line) { return line + "\r\nEVENT\r\nPBD=12345\r\n"; });
   ASSERT_TRUE(peer.link.opened);
   CDataTransfer transfer(peer.link.cmd, kFast);
   int32_t v = 0;
   ASSERT_EQ(transfer.ReadDataBlocks("PBD", &v, 1, 1), 1);
-  EXPECT_EQ(v, -5);
-  peer.peer.SetHandler([](const std::string&) { return std::string("17\r\n"); });
-  ASSERT_EQ(transfer.ReadDataBlocks("PBD", &v, 1, 1), 1);
-  EXPECT_EQ(v, 17);
+  EXPECT_EQ(v, 12345);
 }
 
 // What a transfer ends in when the camera does not play along: the kind, the
@@ -93,9 +91,15 @@ TEST(TransferTest, FailuresSayWhyAndWhatFailed) {
        "1020 of 1024 lines were not accepted (line 5: ERROR 3 for PBD=7)", 5},
       {"silent camera", [](int) { return ""; },
        [](CDataTransfer& t, int32_t* v) { return t.WriteDataBlocks("PBD2", v, 1, 6); },
-       FailureKind::NoAnswer, "6 of 6 lines were not accepted (line 3: no answer for PBD2=7)", 3},
-      {"two values of three", [](int) { return "SDDS=1,2\r\n"; }, readSlope, FailureKind::NoAnswer,
-       readFailed, 1},
+       FailureKind::NoAnswer,
+       "6 of 6 lines were not accepted (line 1: no answer for PBD2=7)\nStopped at line 1 of 6; "
+       "the rest was not sent.",
+       2},  // and the probe
+      {"two values of three", [](int) { return "SDDS=1,2\r\n"; }, readSlope,
+       FailureKind::Unreadable,
+       "unreadable reply \"SDDS=1,2\" for SDDS?\nFailed reading camera parameter", 1},
+      {"no name", [](int) { return "17\r\n"; }, readSlope, FailureKind::Unreadable,
+       "unreadable reply \"17\" for SDDS?\nFailed reading camera parameter", 1},
       {"no line end", [](int) { return std::string(400, '7'); }, readSlope, FailureKind::NoAnswer,
        readFailed, 1},
       {"rejected store", [](int) { return "ERROR REJECTED\r\n"; },

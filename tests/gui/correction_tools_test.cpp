@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -238,12 +239,13 @@ TEST_F(CorrectionToolsTest, DataMenuLoadsSavesAndStoresOnItsSensor) {
   EXPECT_EQ(camera_->Stats().linesIn, linesBefore);
 
   boxes_.clear();
+  yesNo_ = MsgAnswer::Yes;
   Model([](sim::CameraModel& m) { m.knobs.rejected = {"PBDS2"}; });
   MenuItem("menuPixelBlack", "Store to Camera (Sensor1)")->trigger();
   MenuItem("menuPixelBlack", "Store to Camera (Sensor2)")->trigger();
-  ASSERT_EQ(boxes_.size(), 2u);
-  EXPECT_EQ(boxes_[0].icon, MsgIcon::Information);
-  EXPECT_EQ(boxes_[1].icon, MsgIcon::Warning);
+  ASSERT_EQ(boxes_.size(), 4u);  // each asked first
+  EXPECT_EQ(boxes_[1].icon, MsgIcon::Information);
+  EXPECT_EQ(boxes_[3].icon, MsgIcon::Warning);
 }
 
 TEST_F(CorrectionToolsTest, BlemishAndTapGainButtonsReachTheCameraAndThePanel) {
@@ -305,6 +307,28 @@ TEST_F(CorrectionToolsTest, AberrationFileRoundTripFromTheFactoryMenuIgnoresClic
   load->trigger();
   ASSERT_EQ(boxes_.size(), 1u) << boxes_.front().text;  // the completion alone
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Array("CAB2"); }), before);
+}
+
+// The column buffer dialog sends each A.Black entry as committed, keeps its
+// Cancel in reach and closes with one OK.
+TEST_F(CorrectionToolsTest, ColumnDialogSendsTheTypedBlackAndClosesWithOneOk) {
+  Start(kModeFactory);
+  CDlgColumnCal column(*panel_, ui_);
+  column.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&column));
+  column.findChild<QPushButton*>("startButton")->click();
+  auto* green = column.findChild<QSpinBox*>("aBlackG");
+  ASSERT_TRUE(green->isEnabled());
+  EXPECT_GE(green->width(), green->minimumSizeHint().width());
+  green->setFocus();
+  green->selectAll();
+  QTest::keyClicks(green, "64");
+  QTest::keyClick(green, Qt::Key_Return);
+  EXPECT_TRUE(Sent("AFG=7C,40"));
+  EXPECT_TRUE(column.findChild<QPushButton*>("cancelButton")->isVisible());
+  column.findChild<QPushButton*>("okButton")->click();
+  EXPECT_EQ(column.result(), QDialog::Accepted);
+  EXPECT_TRUE(Sent("CBC0=0,1"));
 }
 
 // The plot of correction data: both sensors read from the camera and a file,

@@ -303,8 +303,8 @@ TEST_F(ToolsTest, AboutShowsCameraFieldsAndGuardsTheUserId) {
   QTest::keyClick(about.UserId(), Qt::Key_Backspace);  // 16
   QTest::mouseClick(about.SaveButton(), Qt::LeftButton);
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Text("UD"); }), "ABCDEFGHIJKLMNOP");
-  ASSERT_EQ(boxes_.size(), 2u);
-  EXPECT_EQ(boxes_[1].icon, MsgIcon::Information);
+  ASSERT_EQ(boxes_.size(), 3u);  // the flash question, then the outcome
+  EXPECT_EQ(boxes_[2].icon, MsgIcon::Information);
 
   // Help files: View opens the one listed, or says none was.
   const QString old = QDir::currentPath();
@@ -319,7 +319,7 @@ TEST_F(ToolsTest, AboutShowsCameraFieldsAndGuardsTheUserId) {
   QDir::setCurrent(old);
   QTest::mouseClick(about.ViewButton(), Qt::LeftButton);  // "No file was selected!!"
   EXPECT_EQ(opened_.size(), 1u);
-  EXPECT_EQ(boxes_.size(), 3u);
+  EXPECT_EQ(boxes_.size(), 4u);
 }
 
 TEST_F(ToolsTest, CameraIdUnlocksAndSavesWhatTheBoxesHold) {

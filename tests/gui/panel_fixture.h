@@ -48,6 +48,9 @@ class PanelFixture : public ::testing::Test {
     ui_.SetResponder([this](const std::string& text, MsgIcon icon, MsgButtons buttons,
                             const std::string& caption) {
       boxes_.push_back({text, icon, buttons, caption});
+      // A flash write is asked OK/Cancel and answered like a Yes/No.
+      if (caption == QtUserInterface::kFlashCaption)
+        return yesNo_ == MsgAnswer::Yes ? MsgAnswer::Ok : MsgAnswer::Cancel;
       return buttons == MsgButtons::YesNo ? yesNo_ : MsgAnswer::Ok;
     });
   }

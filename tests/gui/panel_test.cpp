@@ -80,6 +80,25 @@ TEST_F(PanelTest, StartUpShowsTheCameraInEveryPanelWidget) {
   QTRY_COMPARE_WITH_TIMEOUT(W<LinkLamp>(ctrl::SeparatorUser)->State(), 0, 2000);
 }
 
+// Only what the camera reported: an unreadable reply and a value outside the
+// panel's range show no value, a red frame and the reply; the strip counts them.
+TEST_F(PanelTest, RowsTheCameraDidNotReportShowNoValue) {
+  camera_->WithModel([](sim::CameraModel& m) {
+    m.knobs.queryReplies = {{"LR", "LR=abc"}, {"PE", "PE=99999"}};
+  });
+  Start();
+  for (uint32_t id : {ctrl::LR, ctrl::PE}) {
+    EXPECT_EQ(W<SpinEdit>(id)->text(), "") << id;
+    EXPECT_TRUE(W<SpinEdit>(id)->property("readProblem").toBool()) << id;
+  }
+  EXPECT_TRUE(W<SpinEdit>(ctrl::LR)->toolTip().contains("unreadable reply \"LR=abc\" for LR?"));
+  const int read = panel_->Table().ReadCount();
+  EXPECT_EQ(panel_->RepliesInLastRefresh(), read - 1);
+  EXPECT_EQ(W<LinkLamp>(ctrl::SeparatorUser)->Problem().toStdString(),
+            "1 of " + std::to_string(read) +
+                " parameters could not be read; 1 lie outside the panel's range");
+}
+
 // Keys send once: a list step, a spin step from what was typed, and Enter
 // followed by the focus leaving.
 TEST_F(PanelTest, KeysInTheControlsSendOnce) {

@@ -1,7 +1,7 @@
 #!/bin/bash
 # `cmake --install` into a fresh prefix holds the programs, the manual pages,
-# the desktop entry with its icon and kestrelctl's completion, and what it
-# installed runs.
+# the desktop entry with its icon and metadata and kestrelctl's completion,
+# and what it installed runs.
 # Usage: install_tree_test.sh BUILD_DIR VERSION
 set -u
 build=$1 version=$2
@@ -33,6 +33,17 @@ done
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || missing "desktop-file-validate rejects the desktop entry"
 fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >/dev/null ||
+        missing "appstreamcli rejects the AppStream metadata"
+fi
+# The packages' dependencies come from what the programs link: kestrelctl
+# runs on QtCore alone and the simulator without Qt, so neither pulls the
+# GUI libraries onto a headless line PC.
+needed() { objdump -p "$1" | awk '$1 == "NEEDED" { print $2 }'; }
+! needed "$prefix/bin/kestrelctl" | grep -E 'libQt6(Gui|Widgets)' ||
+    missing "kestrelctl links Qt's GUI libraries"
+! needed "$prefix/bin/kestrel-camsim" | grep libQt6 || missing "kestrel-camsim links Qt"
 completion=$prefix/share/bash-completion/completions/kestrelctl
 bash -n "$completion" 2>/dev/null || missing "the completion file is missing or not valid bash"
 grep -q 'complete -F _kestrelctl kestrelctl' "$completion" 2>/dev/null ||

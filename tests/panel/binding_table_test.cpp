@@ -205,7 +205,7 @@ TEST_F(PanelTest, TimeDisplaysFollowTheStoredValues) {
 
 // ---------------------------------------------------------------- reading
 
-TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndClampsWhatTheRulesCover) {
+TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndFlagsWhatIsOutOfRange) {
   Commit(3899, "5");  // SHDL16, in the AFE register dialog
   SetCamera("SHDL16", 33);
   camera.ClearHistory();
@@ -220,7 +220,7 @@ TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndClampsWhatTheRulesCover) {
   table.RefreshFromCamera();
 
   const Strings queries = camera.Queries();
-  EXPECT_EQ(queries.size(), 73u + 6u + 2u);  // the two values written back are read back
+  EXPECT_EQ(queries.size(), 73u + 6u);  // nothing set, so nothing read back
   EXPECT_EQ(std::count(queries.begin(), queries.end(), "SHDL16?"), 0);
   EXPECT_EQ(view.Text(3899), "5");
   EXPECT_EQ(view.Text(ctrl::LR), "2000");
@@ -232,8 +232,10 @@ TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndClampsWhatTheRulesCover) {
   EXPECT_EQ(ui.progressTexts, (Strings{"Reading the camera's settings…"}));
   EXPECT_EQ(ui.percents.back(), 100);
   EXPECT_FALSE(ui.progressOpen);
-  // Camera values outside the ranges the rules cover are clamped and written back.
-  EXPECT_EQ(camera.Sets(), (Strings{"LR2=170", "PE=136"}));
+  // Camera values outside the ranges the panel binds are flagged, never
+  // clamped and written back.
+  EXPECT_TRUE(camera.Sets().empty());
+  EXPECT_EQ(table.ReadSummary(), "2 of 73 parameters lie outside the panel's range");
 
   // FACTORY mode reads every binding.
   settings.operatingMode = kModeFactory;
@@ -241,10 +243,10 @@ TEST_F(PanelTest, RefreshReadsWhatTheModeShowsAndClampsWhatTheRulesCover) {
   SetCamera("CABL2", -2, 2);
   camera.ClearHistory();
   table.RefreshFromCamera();
-  EXPECT_EQ(camera.Queries().size(), 225u + 6u + 1u);
+  EXPECT_EQ(camera.Queries().size(), 225u + 6u);
   EXPECT_EQ(view.Text(3899), "33");
   EXPECT_EQ(table.GetParamInt(2771), -2);
-  EXPECT_EQ(camera.Sets(), (Strings{"LR=13340"}));
+  EXPECT_TRUE(camera.Sets().empty());
 }
 
 TEST_F(PanelTest, AutoLineRateRereadsAndReports) {

@@ -17,20 +17,20 @@ namespace fs = std::filesystem;
 class SettingFileTest : public testing::PanelTest {
  protected:
   int Row(const char* name, int offset = 0) const { return cmd.Table().Find(name) + offset; }
-  // A few bindings in the table's slot order: user, factory, always skipped,
-  // indexed rows, a text value and an unused slot.
+  // A few bindings in the table's slot order: user, one not read (a comment),
+  // factory, always skipped, indexed rows, a text value and an unused slot.
   std::vector<BindingValue> Bindings() const {
     return {
-        {2433, Row("TGSM"), false, ParamValue::Int(1)},
-        {3436, Row("LR"), false, ParamValue::Int(170)},
-        {3939, Row("TTO"), true, ParamValue::Int(1)},
-        {2752, Row("CABN1"), false, ParamValue::Text("Lens A")},
-        {2753, Row("CABL2"), false, ParamValue::Int(-3)},
-        {2762, Row("CABL2", 1), false, ParamValue::Int(2)},
-        {2701, Row("BLMI"), false, ParamValue::Int(4)},
-        {2723, Row("BLMPF"), true, ParamValue::Int(9)},
-        {3813, Row("BAS00"), true, ParamValue::Int(1)},
-        {0xFFFFFFFFu, -1, false, ParamValue::Int(0)},
+        {2433, Row("TGSM"), false, ParamValue::Int(1), {}},
+        {3436, Row("LR"), false, ParamValue::Int(170), "LR: not read (no answer)"},
+        {3939, Row("TTO"), true, ParamValue::Int(1), {}},
+        {2752, Row("CABN1"), false, ParamValue::Text("Lens A"), {}},
+        {2753, Row("CABL2"), false, ParamValue::Int(-3), {}},
+        {2762, Row("CABL2", 1), false, ParamValue::Int(2), {}},
+        {2701, Row("BLMI"), false, ParamValue::Int(4), {}},
+        {2723, Row("BLMPF"), true, ParamValue::Int(9), {}},
+        {3813, Row("BAS00"), true, ParamValue::Int(1), {}},
+        {0xFFFFFFFFu, -1, false, ParamValue::Int(0), {}},
     };
   }
 
@@ -48,10 +48,9 @@ TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   const ReplayResult r = ReplaySettingFile(file, cmd, &panel);
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(r.lines, 6);
-  EXPECT_EQ(
-      peer.Bytes(),  // each set read back
-      "TGSM=1\r\nTGSM?\r\nLR=170\r\nLR?\r\nCABN1=Lens A\r\nCABN1?\r\nCABL2=0,-3\r\nCABL2?0\r\n"
-      "CABL2=1,2\r\nCABL2?1\r\nBAS00=1\r\nBAS00?\r\n");
+  EXPECT_EQ(peer.Bytes(),  // each set read back
+            "TGSM=1\r\nTGSM?\r\nCABN1=Lens A\r\nCABN1?\r\nCABL2=0,-3\r\nCABL2?0\r\n"
+            "CABL2=1,2\r\nCABL2?1\r\nBAS00=1\r\nBAS00?\r\n");
   EXPECT_EQ(camera.WithModel([](sim::CameraModel& m) { return m.Int("CABL2", 1); }), 2);
   ASSERT_EQ(panel.stored.size(), 3u);
   EXPECT_EQ(panel.stored[1].second.textValue, "Lens A");
@@ -59,7 +58,7 @@ TEST_F(SettingFileTest, SavedFileReplaysIntoTheCameraAndThePanel) {
   EXPECT_EQ(panel.stored[2].second.intValue, 2);
   EXPECT_EQ(panel.afterReplay, 1);
   EXPECT_EQ(ui.progressTexts, std::vector<std::string>{"Applying the setting file to the camera…"});
-  EXPECT_EQ(ui.percents, (std::vector<int>{0, 16, 33, 50, 66, 83, 100}));
+  EXPECT_EQ(ui.percents, (std::vector<int>{0, 20, 40, 60, 80, 100}));  // the comment is no line
   EXPECT_FALSE(ui.progressOpen);
 
   // An empty file still runs the panel's rules.
@@ -172,7 +171,7 @@ TEST_F(SettingFileTest, FailuresAreReportedAndLeaveOldFilesWhole) {
   fs::permissions(file, perms);
   ASSERT_TRUE(SaveSettingFile(file, cmd, Bindings(), kModeUser));
   EXPECT_EQ(testing::FileText(file),
-            "TGSM=1\r\nLR=170\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\n");
+            "TGSM=1\r\n# LR: not read (no answer)\r\nCABN1=Lens A\r\nCABL2=0,-3\r\nCABL2=1,2\r\n");
   EXPECT_EQ(fs::status(file).permissions(), perms);
 }
 

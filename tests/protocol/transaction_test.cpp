@@ -45,7 +45,7 @@ class TransactionTest : public ::testing::Test {
 };
 
 TEST_F(TransactionTest, SetIsAcknowledgedByCompleteInAnyCase) {
-  for (const char* ack : {"COMPLETE\r\n", "complete\r\n", "Complete and more\r\n"}) {
+  for (const char* ack : {"COMPLETE\r\n", "complete\r\n", "LR=1000\r\nComplete and more\r\n"}) {
     peer.SetHandler([ack](const std::string&) { return std::string(ack); });
     EXPECT_EQ(cmd.SetInt(kLR, 1000, 1000), 1) << ack;
   }
@@ -73,9 +73,6 @@ TEST_F(TransactionTest, FailuresNameTheirReasonAndTheCommand) {
     int linkState;  // 1 when the camera did answer
   } rows[] = {
       {"COMPLET\r\n", false, 53 + 2, FailureKind::Rejected, "COMPLET for CABT2=2,9", 1},
-      {"eb=1\r\n", true, cmd::EB, FailureKind::Unreadable, "eb=1 for EB?", 1},
-      // A line the camera sends unasked after the query is taken for its reply.
-      {"TEMP ALARM\r\nLR=10\r\n", true, kLR, FailureKind::Unreadable, "TEMPALARM for LR?", 1},
       {silence, false, kLR, FailureKind::NoAnswer, kTimeoutText, 0},
       {silence, true, kLR, FailureKind::NoAnswer, kTimeoutText, 0},
       // 2047 bytes and the CR: the line buffer is full before the line feed.
@@ -111,6 +108,40 @@ TEST_F(TransactionTest, FailuresNameTheirReasonAndTheCommand) {
   }
   EXPECT_TRUE(ui.boxes.empty());  // the command object tells; it never shows
   EXPECT_TRUE(cmd.LinkLost());
+}
+
+// A reply counts only when it names the command asked (and its index) and its
+// value reads whole; an echo and lines sent unasked are skipped. A line that
+// never names the command is, at the time-out, the camera's unreadable answer.
+TEST_F(TransactionTest, AReplyCountsOnlyWhenItNamesTheCommandAndReadsWhole) {
+  struct Row {
+    const char* reply;
+    int row;
+    std::string want;  // the value, or the failure's text
+  } rows[] = {
+      {"LR?\r\nEVENT\r\n LR = -5 \r\n", kLR, "-5"},
+      {"CABL2=1,40\r\n", cmd::CABL2 + 1, "40"},
+      {"UD= my cam, 2\r\n", cmd::UD, " my cam, 2"},
+      {"LR=12abc\r\n", kLR, "unreadable reply \"LR=12abc\" for LR?"},
+      {"LR=1e3\r\n", kLR, "unreadable reply \"LR=1e3\" for LR?"},
+      {"LR=0x10\r\n", kLR, "unreadable reply \"LR=0x10\" for LR?"},
+      {"LR=99999999999\r\n", kLR, "unreadable reply \"LR=99999999999\" for LR?"},
+      {"LR=1,2\r\n", kLR, "unreadable reply \"LR=1,2\" for LR?"},
+      {"eb=1\r\n", cmd::EB, "unreadable reply \"eb=1\" for EB?"},
+      {"CABL2=2,40\r\n", cmd::CABL2 + 1, "unreadable reply \"CABL2=2,40\" for CABL2?1"},
+      {"\x1b[2J\r\n", kLR, "unreadable reply \"\\x1B[2J\" for LR?"},
+      {"ERROR REJECTED\r\n", kLR, "ERROR REJECTED for LR?"},
+  };
+  for (const Row& r : rows) {
+    peer.SetHandler([reply = std::string(r.reply)](const std::string&) { return reply; });
+    ParamValue v;
+    const bool ok = cmd.QueryValue(r.row, v, 300) == 1;
+    EXPECT_EQ(!ok                ? cmd.LastFailure().text
+              : r.row == cmd::UD ? v.textValue
+                                 : std::to_string(v.intValue),
+              r.want)
+        << r.reply;
+  }
 }
 
 // An indexed query names its index; with logging off it leaves no trace.

@@ -97,7 +97,7 @@ TEST_F(ServiceWireTest, RegisterFilesCountGapsAndEveryAcknowledgement) {
   EXPECT_EQ(Kind(), FailureKind::NoAnswer);
   std::vector<std::string> rows = SplitCrLf(FileText(path));
   ASSERT_EQ(rows.size(), 128u);
-  EXPECT_EQ(rows[0], "0x12345,0x1234,0x1234");
+  EXPECT_EQ(rows[0], "0x12345,----,----");  // five digits are no 16-bit register
   EXPECT_EQ(rows[1], "0x1,----,0x1");
   EXPECT_EQ(rows[2], "0x2,0x2,----");
   EXPECT_EQ(rows[127], "0x7F,0x7F,0x7F");
@@ -105,7 +105,7 @@ TEST_F(ServiceWireTest, RegisterFilesCountGapsAndEveryAcknowledgement) {
   const size_t before = peer.Lines().size();
 
   // A camera that answers anything but "COMPLETE" stops the load at once; a
-  // mute one after three lines.
+  // mute one when the probe after its first line goes unanswered too.
   Write(path, "0x1,0x2,0x3\r\n0x4,0x5,0x6\r\n");
   peer.SetHandler([](const std::string& line) { return line.empty() ? "" : "OK\r\n"; });
   EXPECT_EQ(LoadRegisterFile(cmd, path), 0);
@@ -115,7 +115,7 @@ TEST_F(ServiceWireTest, RegisterFilesCountGapsAndEveryAcknowledgement) {
   EXPECT_EQ(Kind(), FailureKind::NoAnswer);
   std::vector<std::string> sent = peer.Lines();
   EXPECT_EQ(std::vector<std::string>(sent.begin() + static_cast<long>(before), sent.end()),
-            (std::vector<std::string>{"AFR=0,1", "AFR=0,1", "AFG=0,2", "AFB=0,3"}));
+            (std::vector<std::string>{"AFR=0,1", "AFR=0,1", "EA?"}));
 
   peer.SetHandler(Complete);
   EXPECT_EQ(LoadRegisterFile(cmd, path), 1);
@@ -160,7 +160,7 @@ TEST_F(ServiceWireTest, SwitchRefreshKeepsTriggerWhenItsQueryFails) {
   });
   int sensor = 0, trigger = 0;
   EXPECT_EQ(RefreshSensorSwitches(cmd, sensor, trigger), 0);
-  EXPECT_EQ(Kind(), FailureKind::Unreadable);
+  EXPECT_EQ(Kind(), FailureKind::Rejected);
   EXPECT_EQ(sensor, 1);
   EXPECT_EQ(trigger, 0);
   EXPECT_EQ(SetSensorSwitch(cmd, SensorSwitch::Trigger, 1), 1);
@@ -458,7 +458,7 @@ TEST_F(ServiceWireTest, FailureTextsGiveTheReason) {
   };
   auto silentGreen = [](const std::string& l) -> std::string {
     if (l.rfind("PGDG?", 0) == 0) return "";
-    return l.substr(0, 4) + "=" + l.substr(5) + "\r\n";
+    return l == "EA?" ? "EA=1\r\n" : l.substr(0, 4) + "=" + l.substr(5) + "\r\n";
   };
   std::atomic<uint32_t> control{0};
   auto noControlWord = [&control](const std::string& l) {
@@ -518,7 +518,7 @@ TEST_F(ServiceWireTest, FailureTextsGiveTheReason) {
        },
        "Could not store the correction data.\nERROR for PGDS=0", MsgIcon::Stop},
       {silentGreen, [&] { return ReadCorrectionData(cmd, ui, PixelCorrectionKind::Gain, csv); },
-       "2048 of 6144 values did not arrive; no file was written."},
+       "2048 of 6144 values did not arrive; no file was written.\n" + std::string(kNoAnswerText)},
       {noControlWord, [&] { return ReadVideoData(cmd, PixelCorrectionKind::Gain, csv); },
        "Could not read the correction memory control word."},
       {reject("UD", "NG"), [&] { return SaveUserId(cmd, "X"); },

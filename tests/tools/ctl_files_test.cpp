@@ -87,6 +87,37 @@ TEST(KestrelctlFiles, SavedSettingsReplayIntoAnotherCamera) {
   EXPECT_EQ(b.WithModel([](kestrel::sim::CameraModel& m) { return m.Int("LR"); }), 1234);
 }
 
+// Argument forms as getopt_long takes them, and "-" for standard input and
+// output where a file is named: the exit status and what stdout shows.
+TEST(KestrelctlFiles, ArgumentFormsAndDashForStandardStreams) {
+  kestrel::sim::PtyCamera camera;
+  camera.WithModel([](kestrel::sim::CameraModel& m) { m.SetInt("LR", 1234); });
+  const std::string dev = camera.SlavePath(), cam = (CtlTempDir() / "forms.cam").string();
+  std::ofstream(cam, std::ios::binary) << "LR=1234\r\n";
+  const struct {
+    std::string args, input;
+    int status;
+    std::string out;
+  } rows[] = {
+      {"-qV", "", 0, "kestrelctl "},
+      {"query -h", "", 0, "usage: kestrelctl [options] query"},
+      {"query LR --baud=9600 --json --port=" + dev, "", 0, "{\"LR\":1234}"},
+      {"--port " + dev + " query LR -- --json", "", 2, ""},
+      {"--port " + dev + " apply -", "LR=1234\r\n", 0, ""},
+      {"diff " + cam + " - -q --json", "LR=99\r\n", 3, "\"b\":\"99\""},
+      {"--port " + dev + " read-all -o - --factory", "", 0, "\r\nLR=1234\r\n"},
+      {"--json --port " + dev + " read-all -o -", "", 1, "{\"error\""},
+      {"--json=1 diff " + cam + " " + cam, "", 2, ""},
+      {"diff " + cam + " " + cam + " --port", "", 2, ""},
+      {"-x", "", 2, ""},
+  };
+  for (const auto& row : rows) {
+    const CtlResult r = Ctl(row.args, {}, row.input);
+    EXPECT_EQ(r.status, row.status) << row.args << ": " << r.err;
+    EXPECT_NE(r.out.find(row.out), std::string::npos) << row.args << ": " << r.out;
+  }
+}
+
 TEST(KestrelctlFiles, CameraLinkLibrariesReachTheCamera) {
   PtyPeer peer(Camera);
   const fs::path fake = fs::path(KESTRELCTL_PATH).parent_path() / "clfake";

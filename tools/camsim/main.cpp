@@ -51,6 +51,7 @@ void Usage(FILE* out) {
       "  --seed N               for --garble and --drop (default 1)\n"
       "  --unsolicited MS       send a line unasked this often\n"
       "  --unsolicited-text T   that line (default EVENT)\n"
+      "  --echo                 send every line received back before its reply\n"
       "  --calibration-result N status a calibration run ends in (1 done, 2..4 errors,\n"
       "                         0 never ends; default 1)\n"
       "  --calibration-polls N  status polls that report \"running\" first (default 3)\n"
@@ -175,6 +176,8 @@ int main(int argc, char** argv) {
       ok = value(v) && ToInt(v, 1, 3600000, o.unsolicitedEveryMs);
     } else if (a == "--unsolicited-text") {
       ok = value(o.unsolicitedText);
+    } else if (a == "--echo") {
+      o.echo = true;
     } else if (a == "--calibration-result") {
       ok = value(v) && ToInt(v, 0, 255, o.calibrationResult);
     } else if (a == "--calibration-polls") {

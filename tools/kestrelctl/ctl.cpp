@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "base/text_file.h"
 #include "ctl.h"
 #include "panel/connection.h"
 #include "panel/tool_session.h"
@@ -30,7 +31,7 @@ void Usage(FILE* out) {
                "usage: kestrelctl [--port DEV] [--baud BPS] [--timeout MS] [--listen MS] "
                "[--verbose]\n                  [--cl-mode 1|2|3 [--cl-port N] [--cl-library FILE] "
                "[--cl-manufacturer NAME]]\n                  [--json] [-q|--quiet] COMMAND ...\n"
-               "       kestrelctl --help | --version | help COMMAND\n\ncommands:\n");
+               "       kestrelctl -h|--help | -V|--version | help COMMAND\n\ncommands:\n");
   for (const Command& c : Registry())
     std::fprintf(out, "  %s\n", c.usage);
   std::fprintf(out,
@@ -42,8 +43,10 @@ void Usage(FILE* out) {
                "the serial index\n(mode 2) or the port (mode 3); --cl-library names the library "
                "file to load.\n--json prints one JSON document on stdout, {\"error\": \"...\"} "
                "on failure;\n-q leaves out progress and notes, failures are still printed.\n"
+               "Options may stand after the command too, --NAME=VALUE or --NAME VALUE; -- ends\n"
+               "them. Where a file is named, - is standard input or output.\n"
                "Exit status: 0 done, 1 the camera or the port failed, 2 usage error,\n"
-               "3 diff: the two sides differ.\n");
+               "3 diff: the two sides differ, 128+N stopped by signal N.\n");
 }
 
 // Every failure printed so far, for the error document of --json.
@@ -116,26 +119,6 @@ bool ParseIntArg(const std::string& text, int& out) {
   if (*end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
   out = static_cast<int>(v);
   return true;
-}
-
-std::string Printable(const std::string& line) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char ch : line) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20 || c == 0x7F) {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  return out;
 }
 
 int Failed(const Failure& failure) {
@@ -328,100 +311,190 @@ void Context::RememberBaud() {
 namespace kestrel::ctl {
 namespace {
 
-// Options, then the command. `command` is set once it is known.
-int Run(Context& ctx, const std::vector<std::string>& args, const Command*& command) {
-  size_t i = 0;
-  auto value = [&](const std::string& option, std::string& out) {
-    if (i + 1 >= args.size()) {
-      PrintError(option + " needs a value");
-      return false;
-    }
-    out = args[++i];
-    return true;
-  };
-  for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
-    const std::string& a = args[i];
-    std::string v;
-    int n = 0;
-    if (a == "--help") {
-      Usage(stdout);
-      return kOk;
-    } else if (a == "--version") {
-      std::printf("kestrelctl %s\n", KESTREL_VERSION);
-      return kOk;
-    } else if (a == "--json") {
-      ctx.json = true;
-    } else if (a == "-q" || a == "--quiet") {
-      ctx.ui.quiet = true;
-    } else if (a == "--verbose") {
-      ctx.ui.verbose = true;
-    } else if (a == "--port") {
-      if (!value(a, ctx.portOverride)) return kUsage;
-    } else if (a == "--baud") {
-      if (!value(a, v)) return kUsage;
-      if (!ParseIntArg(v, n) || IndexOfBaud(n) < 0) {
-        PrintError("--baud takes " + CameraBaudList(" or "));
-        return kUsage;
-      }
-      ctx.settings.baudRate = IndexOfBaud(n);
-      ctx.baudForced = true;
-    } else if (a == "--cl-mode") {
-      if (!value(a, v)) return kUsage;
-      if (!ParseIntArg(v, n) || n < 1 || n > 3) {
-        PrintError("--cl-mode takes 1, 2 or 3");
-        return kUsage;
-      }
-      ctx.clMode = n;
-    } else if (a == "--cl-port") {
-      if (!value(a, v)) return kUsage;
-      if (!ParseIntArg(v, n) || n < 0) {
-        PrintError("--cl-port takes a port index from 0");
-        return kUsage;
-      }
-      ctx.clPort = n;
-    } else if (a == "--cl-library") {
-      if (!value(a, ctx.clLibrary)) return kUsage;
-    } else if (a == "--cl-manufacturer") {
-      if (!value(a, ctx.clManufacturer)) return kUsage;
-    } else if (a == "--timeout" || a == "--listen") {
-      if (!value(a, v)) return kUsage;
-      if (!ParseIntArg(v, n) || n < 0) {
-        PrintError(a + " takes milliseconds");
-        return kUsage;
-      }
-      (a == "--timeout" ? ctx.timeoutMs : ctx.listenMs) = n;
-      // Every operation's replies wait this long, its own time-outs aside.
-      if (a == "--timeout") ctx.settings.replyTimeoutMs = n;
-    } else {
-      PrintError("unknown option " + a);
-      Usage(stderr);
+// The options of kestrelctl itself, as getopt_long takes them: anywhere on
+// the line, before or after the command; "--name=value" or "--name value";
+// short flags alone or clustered ("-qV"); "--" ends the options and "-" is an
+// operand (standard input or output where a file is named). Options kestrelctl
+// does not know belong to the command ("read-all -o FILE --factory") and reach
+// it in the order given, "--name=value" as two words and "-oFILE" as "-o FILE".
+struct OptionSpec {
+  const char* name;  // without the leading "--"
+  char letter;       // short form, or 0
+  bool takesValue;
+};
+constexpr OptionSpec kOptions[] = {
+    {"help", 'h', false},
+    {"version", 'V', false},
+    {"json", 0, false},
+    {"quiet", 'q', false},
+    {"verbose", 0, false},
+    {"port", 0, true},
+    {"baud", 0, true},
+    {"timeout", 0, true},
+    {"listen", 0, true},
+    {"cl-mode", 0, true},
+    {"cl-port", 0, true},
+    {"cl-library", 0, true},
+    {"cl-manufacturer", 0, true},
+};
+
+const OptionSpec* FindOption(const std::string& name, char letter) {
+  for (const OptionSpec& o : kOptions)
+    if (letter ? o.letter == letter : name == o.name) return &o;
+  return nullptr;
+}
+
+// One option with its value (empty for a flag): kOk, or kUsage after saying why.
+int ApplyOption(Context& ctx, const std::string& a, const std::string& v, bool& help,
+                bool& version) {
+  int n = 0;
+  if (a == "--help") {
+    help = true;
+  } else if (a == "--version") {
+    version = true;
+  } else if (a == "--json") {
+    ctx.json = true;
+  } else if (a == "--quiet") {
+    ctx.ui.quiet = true;
+  } else if (a == "--verbose") {
+    ctx.ui.verbose = true;
+  } else if (a == "--port") {
+    ctx.portOverride = v;
+  } else if (a == "--baud") {
+    if (!ParseIntArg(v, n) || IndexOfBaud(n) < 0) {
+      PrintError("--baud takes " + CameraBaudList(" or "));
       return kUsage;
     }
+    ctx.settings.baudRate = IndexOfBaud(n);
+    ctx.baudForced = true;
+  } else if (a == "--cl-mode") {
+    if (!ParseIntArg(v, n) || n < 1 || n > 3) {
+      PrintError("--cl-mode takes 1, 2 or 3");
+      return kUsage;
+    }
+    ctx.clMode = n;
+  } else if (a == "--cl-port") {
+    if (!ParseIntArg(v, n) || n < 0) {
+      PrintError("--cl-port takes a port index from 0");
+      return kUsage;
+    }
+    ctx.clPort = n;
+  } else if (a == "--cl-library") {
+    ctx.clLibrary = v;
+  } else if (a == "--cl-manufacturer") {
+    ctx.clManufacturer = v;
+  } else if (a == "--timeout" || a == "--listen") {
+    if (!ParseIntArg(v, n) || n < 0) {
+      PrintError(a + " takes milliseconds");
+      return kUsage;
+    }
+    (a == "--timeout" ? ctx.timeoutMs : ctx.listenMs) = n;
+    // Every operation's replies wait this long, its own time-outs aside.
+    if (a == "--timeout") ctx.settings.replyTimeoutMs = n;
+  }
+  return kOk;
+}
+
+// Sorts the line into kestrelctl's options (applied to ctx), the operands
+// and the command's own options (into `words`, in order). kOk, or kUsage.
+int ParseOptions(Context& ctx, const std::vector<std::string>& args,
+                 std::vector<std::string>& words, bool& help, bool& version) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--") {
+      words.insert(words.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+      break;
+    }
+    if (a.size() < 2 || a[0] != '-') {
+      words.push_back(a);
+      continue;
+    }
+    // The option, its value where written into the same word, and its spec.
+    std::string name, value;
+    bool hasValue = false;
+    const OptionSpec* spec = nullptr;
+    if (a[1] == '-') {
+      const size_t eq = a.find('=');
+      name = a.substr(0, eq);
+      hasValue = eq != std::string::npos;
+      if (hasValue) value = a.substr(eq + 1);
+      spec = FindOption(name.substr(2), 0);
+    } else {
+      // A cluster of flags; a letter of the command's ends it, the rest of
+      // the word being that option's value.
+      size_t k = 1;
+      for (; k < a.size() && (spec = FindOption({}, a[k])) && !spec->takesValue; ++k) {
+        if (int status = ApplyOption(ctx, std::string("--") + spec->name, {}, help, version))
+          return status;
+      }
+      if (k == a.size()) continue;
+      name = std::string("-") + a[k];
+      hasValue = k + 1 < a.size();
+      if (hasValue) value = a.substr(k + 1);
+    }
+    if (!spec) {  // the command's
+      words.push_back(name);
+      if (hasValue) words.push_back(value);
+      continue;
+    }
+    if (spec->takesValue && !hasValue) {
+      if (i + 1 >= args.size()) {
+        PrintError(name + " needs a value");
+        return kUsage;
+      }
+      value = args[++i];
+    } else if (!spec->takesValue && hasValue) {
+      PrintError(name + " takes no value");
+      return kUsage;
+    }
+    if (int status = ApplyOption(ctx, name, value, help, version)) return status;
+  }
+  return kOk;
+}
+
+// The options, then the command. `command` is set once it is known.
+int Run(Context& ctx, const std::vector<std::string>& args, const Command*& command) {
+  std::vector<std::string> words;
+  bool help = false, version = false;
+  if (int status = ParseOptions(ctx, args, words, help, version)) return status;
+  // "-" is standard input or output wherever a file is named; under --json
+  // standard output carries the document only.
+  SetDashIsStdio(true, ctx.json);
+  // The command is the first operand that names one (a value of a command's
+  // option may stand before it), else the first operand; options of the
+  // command's own before it wait for it.
+  const auto operand = [](const std::string& w) { return w.size() < 2 || w[0] != '-'; };
+  auto named = std::find_if(words.begin(), words.end(), [&](const std::string& w) {
+    return operand(w) && (w == "help" || FindCommand(w));
+  });
+  if (named == words.end()) named = std::find_if(words.begin(), words.end(), operand);
+  if (version) {
+    std::printf("kestrelctl %s\n", KESTREL_VERSION);
+    return kOk;
+  }
+  if (help && (named == words.end() || *named == "help" || !FindCommand(*named))) {
+    Usage(stdout);
+    return kOk;
   }
   if (ctx.clMode != 0 && !ctx.portOverride.empty()) {
     PrintError("--port and --cl-mode name two different links; give one");
     return kUsage;
   }
-  if (i >= args.size()) {
-    PrintError("no command given");
+  if (named == words.end()) {
+    PrintError(words.empty() ? "no command given" : "unknown option " + words.front());
     Usage(stderr);
     return kUsage;
   }
-  const std::string name = args[i];
-  std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
+  const std::string name = *named;
+  std::vector<std::string> rest(words.begin(), named);
+  rest.insert(rest.end(), named + 1, words.end());
+  if (help) return Help({name});
   if (name == "help") return Help(rest);
   command = FindCommand(name);
   if (!command) {
     PrintError("unknown command " + name);
     Usage(stderr);
     return kUsage;
-  }
-  if (rest.size() == 1 && rest[0] == "--help") return Help({name});
-  if (command->output == Output::Json) {
-    // --json may follow the command's own arguments too.
-    const auto before = rest.size();
-    std::erase(rest, "--json");
-    ctx.json = ctx.json || rest.size() != before;
   }
   if (ctx.json && command->output == Output::Text) {
     PrintError(name + " prints text only; it has no --json output");

@@ -143,8 +143,6 @@ int RunCommandLine(Context& ctx, const std::vector<std::string>& args);
 // A failure, on stderr; under --json it also becomes the error document.
 void PrintError(const std::string& text);
 bool ParseIntArg(const std::string& text, int& out);
-// A received line for the screen: control characters as \r, \t or \xNN.
-std::string Printable(const std::string& line);
 // A failure's text on stderr (and as the JSON error): kFailed.
 int Failed(const Failure& failure);
 // kOk when the operation succeeded, else the command object's LastFailure

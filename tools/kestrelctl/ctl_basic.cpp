@@ -56,7 +56,7 @@ int Query(Context& ctx, const std::vector<std::string>& args) {
     ParamValue v;
     if (ctx.cmd->QueryValue(row, v, ctx.timeoutMs) != 1) return Outcome(ctx, false);
     if (!ctx.json)
-      std::cout << ValueText(*ctx.cmd, row, v) << std::endl;
+      std::cout << Printable(ValueText(*ctx.cmd, row, v)) << std::endl;
     else if (keys.insert(args[i]).second)
       WriteValue(json.Key(args[i]), ctx.cmd->Table()[row], v);
   }

@@ -58,30 +58,41 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
     PrintError(connection.Failure());
     return kFailed;
   }
+  if (!connection.Note().empty())
+    ctx.ui.Report(connection.Note(), MsgIcon::Information, MsgButtons::Ok, {});
   BindingTable table(*ctx.cmd);
   table.SetReporter(ctx.ui);
   HeadlessBindingView view(table);
   table.AttachView(&view);
-  const int failed = table.ReadAllParams();
+  table.ReadAllParams();
   if (StopSignal()) {
     PrintError("Stopped while reading the parameters; nothing was written.");
     return kFailed;
   }
   const std::vector<BindingValue> values = BindingValues(table);
   if (ctx.cmd->LinkLost()) PrintError(ctx.cmd->LostText());
-  if (failed > 0) {
-    // Start values in place of the camera's would overwrite them on replay.
-    const std::string what = std::to_string(failed) + " parameters could not be read";
+  // Rows whose value is not the camera's, or is one a setting file cannot
+  // carry back (apply would refuse the line), in the file's rows only.
+  std::vector<std::string> problems;
+  for (const BindingValue& b : values)
+    if (!b.readProblem.empty() && CommandTable::Valid(b.cmdIndex) &&
+        (!b.factory || ctx.settings.operatingMode == kModeFactory) &&
+        !AlwaysSkippedInFiles(b.ctrlId))
+      problems.push_back(b.readProblem);
+  if (!problems.empty()) {
+    std::string what = table.ReadSummary() + ":\n" + ProblemSummary(problems);
+    what.pop_back();
+    // A file is a backup that apply must be able to take whole.
     if (!path.empty()) {
-      PrintError(what + "; " + path + " was not written");
+      PrintError(what + "\n" + path + " was not written");
       return kFailed;
     }
-    // JSON carries no start values in place of the camera's: only the error.
+    // JSON carries no value the camera did not report: only the error.
     if (ctx.json) {
       PrintError(what);
       return kFailed;
     }
-    PrintError(what + "; their lines hold the panel's start values");
+    PrintError(what + "\ntheir lines are comments");
   }
   if (!path.empty()) {
     if (!SaveSettingFile(path, *ctx.cmd, values, ctx.settings.operatingMode))
@@ -96,7 +107,7 @@ int ReadAll(Context& ctx, const std::vector<std::string>& args) {
   for (const std::string& line : SettingFileLines(*ctx.cmd, values, ctx.settings.operatingMode))
     std::cout << line << '\n';
   std::cout.flush();
-  return failed > 0 ? kFailed : kOk;
+  return problems.empty() ? kOk : kFailed;
 }
 
 const Registrar kRegistrar{

@@ -308,7 +308,7 @@ int Info(Context& ctx, const std::vector<std::string>& args) {
       {"User ID", info.userId}};
   if (!ctx.json) {
     for (int i = 0; i < read; ++i)
-      std::cout << fields[i].first << ": " << fields[i].second << "\n";
+      std::cout << fields[i].first << ": " << Printable(fields[i].second) << "\n";
     std::cout << std::flush;
   }
   if (read < 6) {

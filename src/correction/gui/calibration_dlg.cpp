@@ -132,55 +132,74 @@ CDlgColumnCal::CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui)
   top->addWidget(LampFollowing(ui, this), 0, Qt::AlignTop);
   v->addLayout(top);
 
+  // The entries take their room from the start, so the dialog lays out the
+  // same before and after "Start" at any size.
   auto* entries = new QGridLayout;
   const char* const names[3] = {"A.Black R", "A.Black G", "A.Black B"};
   for (int i = 0; i < 3; ++i) {
-    auto* label = new QLabel(names[i]);
     auto* spin = new QSpinBox;
     spin->setObjectName(QString("aBlack%1").arg("RGB"[i]));
+    spin->setRange(0, 255);
     spin->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    entries->addWidget(label, 0, i);
+    // Sent when committed (Enter, focus loss, a step), not at every key.
+    spin->setKeyboardTracking(false);
+    spin->setMinimumWidth(spin->sizeHint().width() + 24);
+    entries->addWidget(new QLabel(names[i]), 0, i);
     entries->addWidget(spin, 1, i);
-    entries_ << label << spin;
+    entries_ << spin;
+    connect(spin, &QSpinBox::valueChanged, this, [this, i](int value) {
+      if (steps_.Step() == 1) steps_.SetBlack(panel_.Cmd(), ui_, i, value);
+    });
   }
   v->addLayout(entries);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   start_ = new QPushButton(tr("Start"));
-  cancel_ = new QPushButton(tr("Cancel"));
   ok_ = new QPushButton(tr("OK"));
+  cancel_ = new QPushButton(tr("Cancel"));
   start_->setObjectName("startButton");
   cancel_->setObjectName("cancelButton");
   ok_->setObjectName("okButton");
-  for (QPushButton* b : {start_, cancel_, ok_}) {
+  for (QPushButton* b : {start_, ok_, cancel_}) {
     b->setAutoDefault(false);
     buttons->addWidget(b);
   }
   v->addLayout(buttons);
-  for (QWidget* w : entries_)
-    w->hide();
-  ok_->hide();
+  ShowStep();
 
   connect(start_, &QPushButton::clicked, this, &CDlgColumnCal::OnStart);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
   connect(ok_, &QPushButton::clicked, this, &CDlgColumnCal::OnOk);
 }
 
+void CDlgColumnCal::ShowStep() {
+  const bool started = steps_.Step() == 1;
+  message_->setText(Translated(started ? ColumnCalibration::AdjustMessage()
+                                       : ColumnCalibration::InitialMessage()));
+  start_->setEnabled(!started);
+  ok_->setEnabled(started);
+  for (QSpinBox* spin : entries_)
+    spin->setEnabled(started);
+}
+
 void CDlgColumnCal::OnStart() {
-  for (QWidget* w : entries_)
-    if (auto* spin = qobject_cast<QSpinBox*>(w)) spin->setRange(0, 255);
-  message_->setText(Translated(ColumnCalibration::AdjustMessage()));
-  start_->hide();
-  cancel_->hide();
-  ok_->show();
-  for (QWidget* w : entries_)
-    w->show();
-  steps_.Start(panel_.Cmd(), ui_);
+  if (!steps_.Start(panel_.Cmd(), ui_)) return;
+  // "AFM=7C,0" has set the black of every colour to 0.
+  for (QSpinBox* spin : entries_) {
+    const QSignalBlocker block(spin);
+    spin->setValue(0);
+  }
+  ShowStep();
 }
 
 void CDlgColumnCal::OnOk() {
   if (steps_.Ok(panel_.Cmd(), ui_)) accept();
+}
+
+void CDlgColumnCal::reject() {
+  steps_.Cancel(panel_.Cmd(), ui_);
+  QDialog::reject();
 }
 
 // ---------------------------------------------------------------- CDlgReadoutCal
@@ -215,8 +234,10 @@ CDlgReadoutCal::CDlgReadoutCal(CKestrelDlg& panel, QtUserInterface& ui)
   }
   grid->addLayout(buttons, 1, 0, 1, 3);
   connect(start, &QPushButton::clicked, this, [this] {
-    ReadoutCalibration(panel_.Cmd(), ui_, colour_->currentIndex());
-    accept();
+    if (ReadoutCalibration(panel_.Cmd(), ui_, colour_->currentIndex()) == 1)
+      accept();
+    else
+      reject();
   });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -46,17 +46,23 @@ class CDlgCorrect : public QDialog {
   QPushButton* run_ = nullptr;
 };
 
-// Column buffer calibration, stepped by the operator: "Start", then "OK"
-// twice; closes with OK after the last step.
+// Column buffer calibration, stepped by the operator: "Start", the A.Black
+// entries (each sent as it is committed), then "OK", which closes the dialog.
+// "Cancel" and Escape put back what "Start" changed.
 class CDlgColumnCal : public QDialog {
   Q_OBJECT
  public:
   CDlgColumnCal(CKestrelDlg& panel, QtUserInterface& ui);
   int Step() const { return steps_.Step(); }
+  const ColumnCalibration& Steps() const { return steps_; }
+
+ protected:
+  void reject() override;
 
  private:
   void OnStart();
   void OnOk();
+  void ShowStep();
 
   CKestrelDlg& panel_;
   QtUserInterface& ui_;
@@ -65,7 +71,7 @@ class CDlgColumnCal : public QDialog {
   QPushButton* start_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QPushButton* ok_ = nullptr;
-  QList<QWidget*> entries_;  // the A.Black labels and spins, hidden until "Start"
+  QList<QSpinBox*> entries_;  // A.Black R, G, B: enabled after "Start"
 };
 
 // Readout channel calibration of one colour; closes with OK when the run ends.

@@ -261,6 +261,14 @@ int CorrectionTools::SaveDataTo(CorrectionKind kind, int sensor, const QString& 
 }
 
 int CorrectionTools::StoreData(CorrectionKind kind, int sensor) {
+  const QString name = kind == CorrectionKind::PixelBlack  ? tr("pixel black")
+                       : kind == CorrectionKind::PixelGain ? tr("pixel gain")
+                                                           : tr("shading");
+  if (!ui_.ConfirmFlashWrite(tr("Store the %1 correction data of Sensor%2 in the camera's flash "
+                                "memory?\nThis overwrites the %1 data stored there for Sensor%2.")
+                                 .arg(name)
+                                 .arg(sensor)))
+    return 0;
   ui_.BeginBusy();
   const int ok = transfer_.StoreCorrection(kind, sensor);
   ui_.EndBusy();
@@ -294,6 +302,11 @@ void CorrectionTools::TapGain(int sensor) {
 
 void CorrectionTools::Prnu(int sensor) {
   PrnuCalibration(panel_.Cmd(), ui_, sensor);
+  // Put back after a Cancel, or left by the run: the panel shows the camera's.
+  if (sensor == 1)
+    ReReadControls({ctrl::TR, ctrl::GA1T1});
+  else
+    ReReadControls({ctrl::TR2, ctrl::GA2T1});
 }
 
 void CorrectionTools::Fpld() {
@@ -301,13 +314,16 @@ void CorrectionTools::Fpld() {
 }
 
 void CorrectionTools::ColumnCal() {
+  // Accepted or cancelled, the camera's values have changed (or were put back).
   CDlgColumnCal dlg(panel_, ui_);
-  if (dlg.exec() == QDialog::Accepted) ReReadControls({ctrl::GA1T1, ctrl::GA2T1, ctrl::BYP});
+  dlg.exec();
+  ReReadControls({ctrl::GA1T1, ctrl::GA2T1, ctrl::BYP});
 }
 
 void CorrectionTools::ReadoutCal() {
   CDlgReadoutCal dlg(panel_, ui_);
-  if (dlg.exec() == QDialog::Accepted) ReReadControls({ctrl::GA1T1, ctrl::GA2T1});
+  dlg.exec();
+  ReReadControls({ctrl::GA1T1, ctrl::GA2T1});
 }
 
 // ---------------------------------------------------------------- LUT, aberration, blemish

@@ -26,6 +26,7 @@
 #include "panel/areas.h"
 #include "panel/comm_select.h"
 #include "panel/gui/kestrel_dlg.h"
+#include "panel/gui/panel_commands.h"
 #include "protocol/cam_cmd.h"
 #include "settings/settings_store.h"
 
@@ -488,7 +489,7 @@ void CCommSelDlg::OnGetArea() {
 }
 
 void CCommSelDlg::OnStore() {
-  if (!store_->isEnabled()) return;
+  if (!store_->isEnabled() || !ConfirmAreaStore(ui_, areaList_->currentIndex())) return;
   emit busy(true);
   if (!StoreFromCommDialog(panel_.Cmd(), areaList_->currentIndex(), kStoreFinishPauseMs, ui_))
     ui_.Show(panel_.Cmd().LastFailure());

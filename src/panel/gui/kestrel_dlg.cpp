@@ -6,9 +6,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QPushButton>
@@ -103,14 +105,27 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
   outer->setSpacing(0);
   outer->addWidget(scroll_, 1);
   auto* bars = new QVBoxLayout;
-  bars->setContentsMargins(6, 4, 6, 6);
+  bars->setContentsMargins(0, 0, 0, 0);
   userBar_ = new LinkLamp(ctrl::SeparatorUser);
   factoryBar_ = new LinkLamp(ctrl::SeparatorFactory);
   userBar_->SetMode(tr("USER mode"));
   factoryBar_->SetMode(tr("FACTORY mode"));
   bars->addWidget(userBar_);
   bars->addWidget(factoryBar_);
-  outer->addLayout(bars);
+  // Connect while offline, Cancel while looking, hidden while online.
+  connectButton_ = new QPushButton(tr("Connect"));
+  connectButton_->setObjectName("buttonConnect");
+  connect(connectButton_, &QPushButton::clicked, this, [this] {
+    if (Searching())
+      CancelSearch();
+    else
+      Connect();
+  });
+  auto* strip = new QHBoxLayout;
+  strip->setContentsMargins(6, 4, 6, 6);
+  strip->addLayout(bars, 1);
+  strip->addWidget(connectButton_, 0, Qt::AlignVCenter);
+  outer->addLayout(strip);
   setCentralWidget(central);
   const bool factory = Config().operatingMode == kModeFactory;
   factoryArea_->setVisible(factory);
@@ -141,15 +156,21 @@ CKestrelDlg::CKestrelDlg(CCamCmd& cmd, QtUserInterface& ui, Connection::Timing t
 
   ui_.SetOwner(this);
   connect(&ui_, &QtUserInterface::linkStateChanged, this, &CKestrelDlg::SetLinkState);
-  connect(&ui_, &QtUserInterface::logLine, this, [this](const QString& line) {
-    if (countingReplies_ && line.startsWith("Rx: ")) ++repliesInRefresh_;
-  });
   SetLinkState(ui_.LinkState());
 
   pollTimer_.setInterval(kPollMs);
   connect(&pollTimer_, &QTimer::timeout, this, &CKestrelDlg::PollTick);
   simulationTimer_.setInterval(kSimulationMs);
   connect(&simulationTimer_, &QTimer::timeout, this, &CKestrelDlg::SimulationTick);
+  searchTimer_.setSingleShot(true);
+  connect(&searchTimer_, &QTimer::timeout, this, &CKestrelDlg::SearchTick);
+
+  connectAction_ = new QAction(tr("&Connect"), this);
+  connectAction_->setObjectName("actionConnect");
+  connect(connectAction_, &QAction::triggered, this, &CKestrelDlg::Connect);
+  if (QAction* reread = MenuAction("actionReread"))
+    if (auto* menu = qobject_cast<QMenu*>(reread->parent()))
+      menu->insertAction(reread, connectAction_);
 
   qApp->installEventFilter(this);
 }
@@ -163,6 +184,7 @@ CKestrelDlg::~CKestrelDlg() {
   QObject::disconnect(&ui_, nullptr, this, nullptr);
   pollTimer_.stop();
   simulationTimer_.stop();
+  searchTimer_.stop();
   table_.AttachView(nullptr);
   if (ui_.Owner() == this) ui_.SetOwner(nullptr);
   // The window's end closes the link.
@@ -198,26 +220,174 @@ void CKestrelDlg::WireWidgets() {
 bool CKestrelDlg::Initialise() {
   setWindowTitle(Title());
   Operation([this] {
-    connected_ = connection_.NegotiateAndConnect();
-    if (!connected_) ui_.Show(connection_.LastFailure());
     table_.AttachView(&view_);
-    if (Config().simulation == 1) simulationTimer_.start();
     ApplyModeLayout();
-    if (connected_) RefreshFromCamera();
-    // Without a camera the controls hold start values, not the camera's:
-    // they stay disabled until a connection reads them.
-    userArea_->setEnabled(connected_);
-    factoryArea_->setEnabled(connected_);
-    setEnabled(true);
+  });
+  ShowNoCamera();
+  pollTimer_.start();
+  activateWindow();
+  firstSearch_ = true;
+  StartSearch(true);
+  // The window keeps answering while the first search runs: its steps come
+  // from this loop like any other event.
+  if (Searching() && firstSearch_) {
+    QEventLoop loop;
+    startLoop_ = &loop;
+    loop.exec();
+    startLoop_ = nullptr;
+  }
+  firstSearch_ = false;
+  if (Config().simulation == 1) simulationTimer_.start();
+  return connected_;
+}
+
+void CKestrelDlg::Connect() {
+  if (connected_ || InOperation()) return;
+  searchPauseMs_ = 0;
+  StartSearch(true);
+}
+
+void CKestrelDlg::CancelSearch() {
+  if (!Searching()) return;
+  searchTimer_.stop();
+  connection_.StopSearch();
+  search_ = SearchState::Idle;
+  firstSearch_ = false;
+  if (startLoop_) startLoop_->quit();
+  UpdateConnectControls();
+}
+
+void CKestrelDlg::StartSearch(bool patient) {
+  searchTimer_.stop();
+  // The first search tries the port even when it is missing, so a start on
+  // a port that cannot be opened says why in a box.
+  if (!firstSearch_ && !connection_.DevicePresent()) {
+    // Nothing to open yet (an unplugged adapter, a simulator not started):
+    // look for the device again shortly.
+    search_ = SearchState::Pausing;
+    searchTimer_.start(kReconnectMs);
+  } else {
+    connection_.BeginSearch(patient);
+    search_ = SearchState::Probing;
+    searchTimer_.start(0);
+  }
+  UpdateConnectControls();
+}
+
+void CKestrelDlg::PauseSearch(int ms) {
+  search_ = SearchState::Pausing;
+  searchTimer_.start(ms);
+  UpdateConnectControls();
+}
+
+void CKestrelDlg::SearchTick() {
+  if (search_ == SearchState::Pausing) {
+    StartSearch(false);
+    return;
+  }
+  if (search_ != SearchState::Probing) return;
+  // Another exchange waits for its reply (a tool, the Communication dialog):
+  // the search takes its next step after it.
+  if (InOperation()) {
+    searchTimer_.start(kSearchStepMs);
+    return;
+  }
+  Connection::Search result = Connection::Search::Looking;
+  {
+    DepthGuard guard(operationDepth_);
+    result = connection_.SearchStep();
+  }
+  if (result == Connection::Search::Looking) {
+    searchTimer_.start(kSearchStepMs);
+    return;
+  }
+  if (result == Connection::Search::Found) {
+    CameraFound();
+    return;
+  }
+  // No camera: a port that cannot be opened is told at start-up; after that
+  // the status strip says why while the panel keeps looking, less and less
+  // often.
+  // The pause starts before the box, so looking goes on while it is open.
+  searchPauseMs_ = std::min(std::max(2 * searchPauseMs_, kReconnectMs), kSearchBackoffMaxMs);
+  PauseSearch(searchPauseMs_);
+  if (firstSearch_) {
+    firstSearch_ = false;
+    if (startLoop_) startLoop_->quit();
+    ui_.Show(connection_.LastFailure());
+  }
+}
+
+void CKestrelDlg::CameraFound() {
+  search_ = SearchState::Idle;
+  searchPauseMs_ = 0;
+  bool moved = false;
+  Operation([this, &moved] {
+    moved = connection_.MoveTo115200();
+    if (!moved) return;
+    connected_ = true;
+    ui_.SetLinkState(1);
+    // Every control shows the camera's value again, even one whose stored
+    // value did not change while the panel had no camera.
+    table_.AttachView(&view_);
+    // As at every start: the mode's layout once the link is known (the
+    // Communication dialog takes the speed in use from it).
+    ApplyModeLayout();
+    RefreshFromCamera();
+    if (!connection_.Note().empty()) view_.ReportStatus(connection_.Note());
+    userArea_->setEnabled(true);
+    factoryArea_->setEnabled(true);
     table_.ApplyGainRangeRule();
     table_.ApplyLineRateRule();
     table_.ApplyExposureRule();
     table_.UpdateTimeDisplays();
   });
+  // A camera that refused the speed switch is not read: say why and stop
+  // looking until the person asks again.
+  if (!moved) ui_.Show(connection_.LastFailure());
+  firstSearch_ = false;
+  if (startLoop_) startLoop_->quit();
+  UpdateConnectControls();
+}
+
+void CKestrelDlg::ShowNoCamera() {
+  connected_ = false;
+  userArea_->setEnabled(false);
+  factoryArea_->setEnabled(false);
+  // Start values are not the camera's: the controls show nothing until a
+  // camera has been read.
+  for (const auto& [id, w] : view_.Widgets()) {
+    if (!w || (!userArea_->isAncestorOf(w) && !factoryArea_->isAncestorOf(w))) continue;
+    const QSignalBlocker block(w.data());
+    if (auto* list = qobject_cast<ListBox*>(w))
+      list->setCurrentIndex(-1);
+    else if (auto* spin = qobject_cast<SpinEdit*>(w))
+      spin->SetBoxText({});
+    else if (auto* edit = qobject_cast<QLineEdit*>(w))
+      edit->clear();
+    else if (auto* check = qobject_cast<QCheckBox*>(w))
+      check->setChecked(false);
+    else if (auto* label = qobject_cast<QLabel*>(w))
+      label->clear();
+  }
+}
+
+void CKestrelDlg::UpdateConnectControls() {
+  const bool looking = Searching();
+  connectButton_->setVisible(!connected_);
+  connectButton_->setText(looking ? tr("Cancel") : tr("Connect"));
+  connectButton_->setToolTip(looking ? tr("Stop looking for the camera")
+                                     : tr("Look for the camera on %1 now")
+                                           .arg(QString::fromStdString(connection_.PortName())));
+  connectAction_->setEnabled(!connected_);
+  const QString note = looking ? tr("Looking for the camera on %1\u2026")
+                                     .arg(QString::fromStdString(connection_.PortName()))
+                               : QString();
+  if (looking || userBar_->Note().startsWith(tr("Looking for the camera"))) {
+    userBar_->SetNote(note);
+    factoryBar_->SetNote(note);
+  }
   UpdateStatusDetail();
-  pollTimer_.start();
-  activateWindow();
-  return connected_;
 }
 
 QString CKestrelDlg::PortDescription() const {
@@ -281,13 +451,29 @@ void CKestrelDlg::OpenManual() {
 void CKestrelDlg::RefreshFromCamera() {
   userBar_->SetNote({});
   factoryBar_->SetNote({});
-  repliesInRefresh_ = 0;
-  countingReplies_ = true;
   table_.RefreshFromCamera();
-  countingReplies_ = false;
+  // Values that could not be read outweigh a link that answers.
+  userBar_->SetProblem(QString::fromStdString(table_.ReadSummary()));
+  factoryBar_->SetProblem(QString::fromStdString(table_.ReadSummary()));
+  // A camera reached by hand (the Communication dialog's port or speed) ends
+  // the search like one the search found.
+  if (!connected_ && ui_.LinkState() == 1 && RepliesInLastRefresh() > 0) {
+    connected_ = true;
+    searchTimer_.stop();
+    search_ = SearchState::Idle;
+    connection_.StopSearch(false);
+    userArea_->setEnabled(true);
+    factoryArea_->setEnabled(true);
+    UpdateConnectControls();
+  }
 }
 
 void CKestrelDlg::ReadCameraAgain() {
+  // Without a camera F5 looks for one rather than reading a dead line.
+  if (!connected_) {
+    Connect();
+    return;
+  }
   if (isEnabled()) Operation([this] { RefreshFromCamera(); });
 }
 
@@ -348,7 +534,8 @@ void CKestrelDlg::ToggleMode() {
   // grows by the factory area and shrinks back, as far as the screen allows.
   if (!placement_->SwitchKey(this, PlacementKey())) FitToContent();
   int area = 0;
-  if (cmd_.QueryInt(cmd::EA, area, 1000)) {
+  // Without a camera there is nothing to read (and a search may own the port).
+  if (connected_ && cmd_.QueryInt(cmd::EA, area, 1000)) {
     connection_.SetCurrentArea(area);
     RefreshFromCamera();
   }
@@ -397,10 +584,6 @@ void CKestrelDlg::OnAutoButton(uint32_t id) {
 void CKestrelDlg::SetLinkState(int online) {
   userBar_->SetState(online);
   factoryBar_->SetState(online);
-  if (online == 1) {
-    userArea_->setEnabled(true);
-    factoryArea_->setEnabled(true);
-  }
   // Every reconnection may have changed the port or the speed.
   UpdateStatusDetail();
 }
@@ -412,36 +595,23 @@ bool CKestrelDlg::InOperation() const {
 }
 
 void CKestrelDlg::PollTick() {
-  // Transactions wait inside the pump; the timer must not take their replies.
-  if (InOperation() || !isEnabled()) return;
+  // Transactions wait inside the pump; the timer must not take their replies,
+  // nor the answers a search waits for.
+  if (InOperation() || !isEnabled() || Searching()) return;
   DepthGuard guard(operationDepth_);
   cmd_.Poll();
   // An unplugged adapter or a camera that hung up shows at once, not only
-  // when the next transaction times out.
-  if (!cmd_.LinkLost()) {
-    lostTicks_ = nextSearchTick_ = searchPauseTicks_ = 0;
-    return;
-  }
-  if (ui_.LinkState() == 1) ui_.SetLinkState(0);
-  // While lost, look for the device every half second; when it is there,
-  // find the camera again (short probes only) and read every parameter. A
-  // device that is there but silent (a powered-off camera behind its adapter)
-  // is probed less and less often.
-  if (++lostTicks_ < nextSearchTick_ || lostTicks_ % (kReconnectMs / kPollMs) != 0) return;
-  if (!connection_.DevicePresent()) return;
-  connected_ = connection_.FindCamera(false);
-  if (!connected_) {
-    searchPauseTicks_ = std::min(std::max(2 * searchPauseTicks_, kReconnectMs / kPollMs),
-                                 kSearchBackoffMaxMs / kPollMs);
-    nextSearchTick_ = lostTicks_ + searchPauseTicks_;
-    return;
-  }
-  ui_.SetLinkState(1);
-  RefreshFromCamera();
+  // when the next transaction times out; the panel then looks for the camera
+  // as it does at start-up until it answers again.
+  if (!cmd_.LinkLost() || !connected_) return;
+  ui_.SetLinkState(0);
+  ShowNoCamera();
+  searchPauseMs_ = 0;
+  StartSearch(false);
 }
 
 void CKestrelDlg::SimulationTick() {
-  if (InOperation()) return;
+  if (InOperation() || Searching()) return;
   DepthGuard guard(operationDepth_);
   kestrel::SimulationTick(cmd_, table_, connection_.CurrentArea());
 }
@@ -502,6 +672,7 @@ void CKestrelDlg::closeEvent(QCloseEvent* e) {
   }
   pollTimer_.stop();
   simulationTimer_.stop();
+  CancelSearch();
   placement_->RememberShown();
   e->accept();
 }

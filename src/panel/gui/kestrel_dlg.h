@@ -17,6 +17,7 @@ class QLabel;
 class QPushButton;
 class QGridLayout;
 class QScrollArea;
+class QEventLoop;
 
 namespace kestrel {
 
@@ -36,10 +37,13 @@ class CKestrelDlg : public QMainWindow {
   // The letters that follow Shift+Ctrl+F12 to switch between USER and FACTORY.
   static constexpr int kModeKeys[3] = {Qt::Key_K, Qt::Key_E, Qt::Key_S};
   static constexpr int kPollMs = 50;
-  static constexpr int kReconnectMs = 500;  // how often a lost device is looked for
+  static constexpr int kReconnectMs = 500;  // how often a missing device is looked for
   // The longest pause between searches for a camera behind a device that is
-  // there but does not answer (each search blocks the window for its probes).
+  // there but does not answer.
   static constexpr int kSearchBackoffMaxMs = 8000;
+  // How often a running search takes its next step (each step waits at most
+  // one byte time-out, 10 ms).
+  static constexpr int kSearchStepMs = 10;
   static constexpr int kSimulationMs = 100;
   static constexpr size_t kRecentFiles = 8;
 
@@ -47,10 +51,22 @@ class CKestrelDlg : public QMainWindow {
               QWidget* parent = nullptr);
   ~CKestrelDlg() override;
 
-  // The start-up sequence: connect, resolve the widgets, apply the mode and
-  // read the camera. Returns whether the camera answered.
+  // The start-up sequence: resolve the widgets, apply the mode, then look for
+  // the camera, read it and move it to 115200 bit/s. The search runs in small
+  // steps on the event loop, so the window answers throughout; this returns
+  // when the first search has ended (found, not found or cancelled), with
+  // whether a camera was found. Without one the panel keeps looking.
   bool Initialise();
   bool Connected() const { return connected_; }
+
+  // Looks for the camera now (the Connect action, F5 while offline): a
+  // running search starts over, a pause between searches ends.
+  void Connect();
+  // Stops looking (the Cancel of the status strip); Connect starts again.
+  void CancelSearch();
+  bool Searching() const { return search_ != SearchState::Idle; }
+  // The Connect / Cancel button of the status strip.
+  QPushButton* ConnectButton() const { return connectButton_; }
 
   BindingTable& Table() { return table_; }
   QtBindingView& View() { return view_; }
@@ -81,7 +97,9 @@ class CKestrelDlg : public QMainWindow {
   // Closing without the exit question (batch runs such as --screenshot).
   void SetAskOnExit(bool ask) { askOnExit_ = ask; }
   // Replies received during the last refresh (what the summary reports).
-  int RepliesInLastRefresh() const { return repliesInRefresh_; }
+  // Of the last full read: the parameters read whole, and what could not be.
+  int RepliesInLastRefresh() const { return table_.ReadCount() - table_.ReadFailures(); }
+  const std::string& ReadSummary() const { return table_.ReadSummary(); }
 
   QString PortDescription() const;
   // Shows the port and speed in use in the status strips (after a reconnection).
@@ -164,6 +182,17 @@ class CKestrelDlg : public QMainWindow {
 
   void PollTick();
   void SimulationTick();
+
+  // The camera search of Connect, of the start and after a loss.
+  enum class SearchState { Idle, Probing, Pausing };
+  void StartSearch(bool patient);
+  void SearchTick();
+  void PauseSearch(int ms);
+  // A camera answered the search: to 115200 bit/s, read every parameter.
+  void CameraFound();
+  // The panel has no camera: no values shown, the areas disabled.
+  void ShowNoCamera();
+  void UpdateConnectControls();
   // True while the panel is inside a camera operation: timers then stay out
   // of the receive queue.
   bool InOperation() const;
@@ -193,15 +222,17 @@ class CKestrelDlg : public QMainWindow {
   int keyState_ = 0;
   int operationDepth_ = 0;
   bool connected_ = false;
-  int lostTicks_ = 0;         // poll ticks since the link was found lost
-  int nextSearchTick_ = 0;    // when a present device is probed next
-  int searchPauseTicks_ = 0;  // the pause after a search found no camera; doubles
+  SearchState search_ = SearchState::Idle;
+  QTimer searchTimer_;
+  int searchPauseMs_ = 0;            // the pause after a search found no camera; doubles
+  bool firstSearch_ = false;         // the search of the start, whose failure is told in a box
+  QEventLoop* startLoop_ = nullptr;  // Initialise waits in it for the first search
+  QPushButton* connectButton_ = nullptr;
+  QAction* connectAction_ = nullptr;
   bool askOnExit_ = true;
-  int repliesInRefresh_ = 0;
   QString portNote_;
   QString currentFile_;
   QMenu* recentMenu_ = nullptr;
-  bool countingReplies_ = false;
 };
 
 }  // namespace kestrel

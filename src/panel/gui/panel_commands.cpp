@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 
+#include "base/checked_input.h"
 #include "base/file_messages.h"
 #include "base/text_file.h"
 #include "gui/file_dialog.h"
@@ -57,7 +58,26 @@ class BusyScope {
   PanelCommands& tools_;
 };
 
+// The setting area as the flash questions name it.
+QString AreaName(int area) {
+  switch (area) {
+    case kAreaFactory:
+      return QObject::tr("Factory");
+    case kAreaUser1:
+      return QObject::tr("User 1");
+    default:
+      return QObject::tr("User 2");
+  }
+}
+
 }  // namespace
+
+bool ConfirmAreaStore(QtUserInterface& ui, int area) {
+  return ui.ConfirmFlashWrite(
+      QObject::tr("Store the camera's current settings in the %1 setting area?\n"
+                  "This overwrites the settings stored there.")
+          .arg(AreaName(area)));
+}
 
 PanelCommands::PanelCommands(CKestrelDlg& panel, QtUserInterface& ui)
     : QObject(&panel), panel_(panel), cmd_(panel.Cmd()), ui_(ui), panelSettings_(panel) {
@@ -122,18 +142,57 @@ void PanelCommands::Open() {
 
 void PanelCommands::OpenFile(const QString& file) {
   const std::string path = file.toStdString();
-  {
-    BusyScope busy(*this);
-    const ReplayResult r = ReplaySettingFile(path, panel_.Cmd(), &panelSettings_, &ui_);
-    if (r.FailureRecorded())
-      ShowReplayFailure();
-    else
-      panel_.FileDone(file,
-                      (r.sent == 1 ? tr("Applied %1: 1 line")
-                                   : tr("Applied %1: %2 lines").arg("%1", QString::number(r.sent)))
-                          .arg(QFileInfo(file).fileName()));
-  }
   panel_.Config().dataPath = FolderOf(path);
+  std::string text;
+  if (std::string why = ReadInputFile(path, kMaxSettingFileBytes, text); !why.empty()) {
+    ui_.Show(Failure(FailureKind::FileError, path + "\nCouldn't open this file\n" + why,
+                     MsgIcon::Warning, "File Open Error"));
+    return;
+  }
+  // The file and what it holds, before anything is sent.
+  const SettingFileCheck check = CheckSettingText(cmd_.Table(), text);
+  const QString name = QFileInfo(file).fileName();
+  if (ui_.Report(tr("Send the settings of %1 to the camera?\n%2 lines, %3 settings.")
+                     .arg(name)
+                     .arg(check.lines)
+                     .arg(check.good.size())
+                     .toStdString(),
+                 MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
+    return;
+  BusyScope busy(*this);
+  // What the camera held before: the panel's values, read from it.
+  const std::vector<BindingValue> before = BindingValues(panel_.Table());
+  const ReplayResult r = ReplaySettingText(text, cmd_, &panelSettings_, &ui_);
+  if (r.cancelled && r.sent > 0 && !cmd_.LinkLost() &&
+      ui_.Report(tr("Stopped after %1 of %2 settings.\nPut back the values the camera held "
+                    "before %3 was opened?")
+                     .arg(r.sent)
+                     .arg(check.good.size())
+                     .arg(name)
+                     .toStdString(),
+                 MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes) {
+    PutBack(before);
+    return;
+  }
+  if (r.FailureRecorded())
+    ShowReplayFailure();
+  else
+    panel_.FileDone(file,
+                    (r.sent == 1 ? tr("Applied %1: 1 line")
+                                 : tr("Applied %1: %2 lines").arg("%1", QString::number(r.sent)))
+                        .arg(name));
+}
+
+void PanelCommands::PutBack(const std::vector<BindingValue>& before) {
+  // The replay has made its values the panel's baseline; the values from
+  // before go back as changes to it, so only what differs is sent.
+  BindingTable& table = panel_.Table();
+  for (const BindingValue& b : before)
+    if (!(table.GetParam(b.ctrlId) == b.value)) table.SetParam(b.ctrlId, b.value);
+  // A value the camera does not take is told by the table and read back.
+  CCamCmd::LinkOwner owner(cmd_);
+  (void)table.SendChangedParams();
+  table.SaveBaseline();
 }
 
 void PanelCommands::ShowReplayFailure() {
@@ -170,7 +229,7 @@ void PanelCommands::LoadSettings() {
 void PanelCommands::StoreSettings() {
   if (areaDialog_) return;
   const int area = RunAreaDialog(false);
-  if (area < 0) return;
+  if (area < 0 || !ConfirmAreaStore(ui_, area)) return;
   BusyScope busy(*this);
   int current = panel_.Link().CurrentArea();
   if (StoreSettingsArea(panel_.Cmd(), current, area))
@@ -181,10 +240,13 @@ void PanelCommands::StoreSettings() {
 }
 
 void PanelCommands::StoreAll() {
-  BusyScope busy(*this);
-  if (ui_.Report("Are you sure you want to overwrite into all EEPROM areas?", MsgIcon::Question,
-                 MsgButtons::YesNo) != MsgAnswer::Yes)
+  // The question is modal; the panel is disabled only for the store itself
+  // (a box over a disabled window would take no input).
+  if (!ui_.ConfirmFlashWrite(tr(
+          "Store the camera's current settings in all three setting areas "
+          "(Factory, User 1 and User 2)?\nThis overwrites the settings stored in each of them.")))
     return;
+  BusyScope busy(*this);
   if (StoreAllAreas(panel_.Cmd(), ui_))
     ui_.Report(kStoredText, MsgIcon::Information);
   else
@@ -192,10 +254,12 @@ void PanelCommands::StoreAll() {
 }
 
 void PanelCommands::InitFlashData() {
-  BusyScope busy(*this);
-  if (ui_.Report("Is the Flash parameter changed to the default value?", MsgIcon::Question,
-                 MsgButtons::YesNo) != MsgAnswer::Yes)
+  if (!ui_.ConfirmFlashWrite(
+          tr("Reset the parameters in the camera's flash memory to their defaults?\n"
+             "This overwrites every parameter stored there; the camera uses the defaults "
+             "from its next start.")))
     return;
+  BusyScope busy(*this);
   if (kestrel::InitFlashData(panel_.Cmd()))
     ui_.Report("Complete!  Data change when camera is rebooted.", MsgIcon::Information);
   else

@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "panel/setting_file.h"
 
@@ -75,6 +76,9 @@ class PanelCommands : public QObject {
  private:
   // Runs the area dialog; the chosen area, or -1 when it was cancelled.
   int RunAreaDialog(bool loading);
+  // Sends the values the panel held before a replay where they differ from
+  // what it holds now.
+  void PutBack(const std::vector<BindingValue>& before);
   void Connect();
 
   CKestrelDlg& panel_;
@@ -89,6 +93,10 @@ class PanelCommands : public QObject {
   QPointer<CCompareDlg> compare_;
   int busyDepth_ = 0;
 };
+
+// Asks before the camera's current settings are stored into a setting area
+// (0 Factory, 1 User 1, 2 User 2); Cancel is the default.
+bool ConfirmAreaStore(QtUserInterface& ui, int area);
 
 // Enables the panel's placeholders for the communication dialog, the setting
 // files and the area commands and connects them. Call once, after the panel is

@@ -120,8 +120,49 @@ void QtBindingView::UpdateToolTip(uint32_t id) {
   QWidget* w = Widget(id);
   if (!w || Unavailable(id)) return;
   const QString explanation = Explanation(id);
-  if (explanation.isEmpty() && !IsUnconfirmed(id)) return;
-  w->setToolTip(IsUnconfirmed(id) ? "Not confirmed by the camera\n" + explanation : explanation);
+  const QString problem = ReadProblem(id);
+  if (explanation.isEmpty() && !IsUnconfirmed(id) && problem.isEmpty()) return;
+  if (!problem.isEmpty())
+    w->setToolTip(problem + "\n" + explanation);
+  else
+    w->setToolTip(IsUnconfirmed(id) ? "Not confirmed by the camera\n" + explanation : explanation);
+}
+
+QString QtBindingView::ReadProblem(uint32_t id) const {
+  auto it = readProblems_.find(Resolve(id));
+  return it == readProblems_.end() ? QString() : it->second;
+}
+
+// A red frame that every style draws the same way, light or dark.
+void QtBindingView::UpdateFrame(QWidget* w, uint32_t id) {
+  const bool marked = IsUnconfirmed(id) || !ReadProblem(id).isEmpty();
+  w->setStyleSheet(
+      marked
+          ? QString("#%1 { border: 2px solid #d0312d; border-radius: 2px; }").arg(w->objectName())
+          : QString());
+}
+
+void QtBindingView::SetReadProblem(uint32_t id, const std::string& why) {
+  QWidget* w = Widget(id);
+  if (!w) return;
+  id = Resolve(id);
+  if (why.empty()) {
+    readProblems_.erase(id);
+  } else {
+    readProblems_[id] = QString::fromStdString(why);
+    // No value: the camera did not report one this panel can show.
+    if (auto* spin = qobject_cast<SpinEdit*>(w)) spin->SetBoxText({});
+    if (auto* list = qobject_cast<ListBox*>(w)) list->setCurrentIndex(-1);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->clear();
+    if (auto* check = qobject_cast<QCheckBox*>(w)) {
+      check->setTristate(true);
+      check->setCheckState(Qt::PartiallyChecked);
+    }
+  }
+  if (auto* check = qobject_cast<QCheckBox*>(w); check && why.empty()) check->setTristate(false);
+  w->setProperty("readProblem", !why.empty());
+  UpdateFrame(w, id);
+  UpdateToolTip(id);
 }
 
 void QtBindingView::SetUnconfirmed(uint32_t id, bool unconfirmed) {
@@ -131,12 +172,8 @@ void QtBindingView::SetUnconfirmed(uint32_t id, bool unconfirmed) {
     unconfirmed_.insert(id);
   else
     unconfirmed_.erase(id);
-  // A red frame that every style draws the same way, light or dark.
   w->setProperty("unconfirmed", unconfirmed);
-  w->setStyleSheet(
-      unconfirmed
-          ? QString("#%1 { border: 2px solid #d0312d; border-radius: 2px; }").arg(w->objectName())
-          : QString());
+  UpdateFrame(w, id);
   UpdateToolTip(id);
 }
 

@@ -54,6 +54,8 @@ class QtBindingView : public BindingView {
   void SetEnabled(uint32_t id, bool enabled) override;
   void ActivatePanel() override;
   void SetUnconfirmed(uint32_t id, bool unconfirmed) override;
+  void SetReadProblem(uint32_t id, const std::string& why) override;
+  QString ReadProblem(uint32_t id) const;
   void ReportStatus(const std::string& text) override;
 
  private:
@@ -62,6 +64,7 @@ class QtBindingView : public BindingView {
   };
   uint32_t Resolve(uint32_t id) const;
   void UpdateToolTip(uint32_t id);
+  void UpdateFrame(QWidget* w, uint32_t id);
 
   std::map<uint32_t, QPointer<QWidget>> widgets_;
   std::map<uint32_t, uint32_t> aliases_;
@@ -69,6 +72,7 @@ class QtBindingView : public BindingView {
   std::map<uint32_t, bool> wanted_;  // what the rules asked of unavailable controls
   std::map<uint32_t, Description> descriptions_;
   std::set<uint32_t> unconfirmed_;
+  std::map<uint32_t, QString> readProblems_;
   std::function<void(const QString&)> status_;
 };
 

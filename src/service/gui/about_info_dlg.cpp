@@ -133,6 +133,12 @@ void CAboutDlg::RefreshCameraData() {
 void CAboutDlg::SaveUserId() {
   tools_.Operation([this] {
     const std::string id = userId_->text().toStdString();
+    // An ID too long is refused by SaveUserId without asking.
+    if (id.size() <= kUserIdMax &&
+        !tools_.Ui().ConfirmFlashWrite(tr("Write the user ID \"%1\" into the camera?\n"
+                                          "This overwrites the user ID stored there.")
+                                           .arg(userId_->text())))
+      return;
     const int ok = kestrel::SaveUserId(tools_.Cmd(), id);
     tools_.ShowOutcome(ok);
     if (ok && tools_.Cmd().Config().offline != 1)

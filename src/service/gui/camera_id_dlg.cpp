@@ -82,7 +82,9 @@ void CDlgCameraId::SaveCameraId() {
     ids[i] = boxes_[i]->text().toStdString();
   QtUserInterface& ui = tools_.Ui();
   tools_.Operation([&] {
-    if (ui.Report(kCameraIdQuestion, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (!ui.ConfirmFlashWrite(tr("Write the camera ID \"%1\" into the camera?\n"
+                                 "This overwrites the camera ID stored there.")
+                                  .arg(QString::fromStdString(CameraIdFromBoxes(ids)))))
       return;
     const int ok = kestrel::SaveCameraId(tools_.Cmd(), ids);
     tools_.ShowOutcome(ok);
