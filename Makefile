@@ -64,7 +64,7 @@ fuzz: deps
 
 # make package: the Debian packages (debian/) in build/debian/, checked with
 # lintian and appstreamcli. The tools only this target needs:
-PACKAGING_PACKAGES := debhelper dpkg-dev lintian appstream desktop-file-utils
+PACKAGING_PACKAGES := debhelper dh-python dpkg-dev lintian appstream desktop-file-utils
 # The Maintainer of the packages: Debian's DEBFULLNAME and DEBEMAIL where set,
 # else the git identity of this checkout.
 KESTREL_MAINTAINER ?= $(or $(and $(DEBEMAIL),$(or $(DEBFULLNAME),Kestrel developers) <$(DEBEMAIL)>),\

@@ -36,9 +36,19 @@ for deb in "$out"/kestrel_"$version"_*.deb; do
 done
 appstreamcli validate --no-net "$out"/root/usr/share/metainfo/*.metainfo.xml
 desktop-file-validate "$out"/root/usr/share/applications/kestrel.desktop
+echo "python3 -c 'import kestrel' from the package:"
+(cd / && PYTHONPATH=$out/root/usr/lib/python3/dist-packages python3 -c \
+    'import kestrel; print(kestrel.__file__)')
 # The debug symbols apart, so that build/debian/*.deb is what a line PC installs.
 mkdir -p "$out/dbgsym"
 mv "$out"/*-dbgsym_*.deb "$out/dbgsym/"
 for deb in "$out"/*.deb; do
     echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
+done
+# The line PC's packages pull no graphical library.
+for deb in "$out"/kestrelctl_*.deb "$out"/kestrel-camsim_*.deb "$out"/python3-kestrel_*.deb; do
+    if dpkg-deb -f "$deb" Depends | grep -Eq 'libqt6(gui|widgets)|libgl'; then
+        echo "$(basename "$deb") depends on graphical libraries" >&2
+        exit 1
+    fi
 done
