@@ -49,7 +49,8 @@ inline CtlResult Ctl(const std::string& args, const std::string& env = {},
   // number comes back when its camera hangs up, while another test's run may
   // still hold the lock it took under that number.
   const std::string command = "KESTREL_CONFIG=" + (CtlTempDir() / "settings.ini").string() +
-                              " KESTREL_LOCK_DIR=" + (CtlTempDir() / "locks").string() + " " + env + " timeout --foreground 60 " KESTRELCTL_PATH " " + args + " <" +
+                              " KESTREL_LOCK_DIR=" + (CtlTempDir() / "locks").string() + " " + env +
+                              " timeout --foreground 60 " KESTRELCTL_PATH " " + args + " <" +
                               inFile + " 2>" + errFile;
   CtlResult run{};
   FILE* pipe = ::popen(command.c_str(), "r");
