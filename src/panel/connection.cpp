@@ -217,12 +217,19 @@ Connection::Search Connection::SearchStep() {
       return EndSearch();
     }
     if (!probe.last) tried_.push_back(BaudOfIndex(probe.baudIndex));
+    probing_ = true;
+    probeSent_ = false;
+  }
+  if (!probeSent_) {
+    // The late answer of the probe before is waited out first (in steps, as
+    // everything here), so it never answers this one or the command after.
+    if (cmd_.LateReplyPending()) return Search::Looking;
     cmd_.ClearReceive();
     cmd_.SendCommand(cmd_.FormatQuery(cmd::EA, true), 1);
     // A probe waits for the camera and for the way there and back.
-    deadline_ =
-        Clock::now() + std::chrono::milliseconds(probe.timeoutMs + 2 * cmd_.LinkRoundTripMs());
-    probing_ = true;
+    deadline_ = Clock::now() + std::chrono::milliseconds(probes_[nextProbe_ - 1].timeoutMs +
+                                                         2 * cmd_.LinkRoundTripMs());
+    probeSent_ = true;
     return Search::Looking;
   }
   cmd_.ReceiveLine(1);
@@ -248,6 +255,7 @@ Connection::Search Connection::SearchStep() {
   }
   if (Clock::now() < deadline_) return Search::Looking;
   probing_ = false;
+  cmd_.ExpectLateReply(probes_[nextProbe_ - 1].timeoutMs);
   // Over a link that cannot change the line's speed, or with the speed
   // given, the last speed is the only one to try.
   if (!cmd_.LinkCarriesSpeed() || cmd_.Config().speedGiven) {

@@ -119,7 +119,8 @@ class Connection {
   std::vector<Probe> probes_;
   size_t nextProbe_ = 0;
   bool searching_ = false;
-  bool probing_ = false;  // "EA?" is out and its answer awaited
+  bool probing_ = false;    // a probe's port is open
+  bool probeSent_ = false;  // its "EA?" is out and the answer awaited
   int lastBaud_ = 0;
   std::vector<int> tried_;
   std::chrono::steady_clock::time_point deadline_{};

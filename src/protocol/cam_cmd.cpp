@@ -158,10 +158,22 @@ void CCamCmd::ClearReceive() {
 }
 
 void CCamCmd::ExpectLateReply() {
+  ExpectLateReply(replyTimeoutMs_);
+}
+
+void CCamCmd::ExpectLateReply(int timeoutMs) {
   // As long as the time-out itself, at most kLateReplyGraceMs: a probe's short
   // wait adds no more than its own length to a search of speeds.
   lateReplyUntil_ = std::chrono::steady_clock::now() +
-                    std::chrono::milliseconds(std::min(kLateReplyGraceMs, replyTimeoutMs_));
+                    std::chrono::milliseconds(std::min(kLateReplyGraceMs, timeoutMs));
+}
+
+bool CCamCmd::LateReplyPending() {
+  if (lateReplyUntil_ == std::chrono::steady_clock::time_point{}) return false;
+  if (std::chrono::steady_clock::now() < lateReplyUntil_ && !LinkLost() && ReceiveLine(1) != 1)
+    return true;
+  lateReplyUntil_ = {};
+  return false;
 }
 
 void CCamCmd::WaitOutLateReply() {

@@ -80,6 +80,13 @@ class CCamCmd {
   // line, the ring and the driver. Complete lines among the discarded bytes
   // are logged like any received line, the rest as discarded.
   void ClearReceive();
+  // A line sent by hand (SendCommand) went unanswered for timeoutMs: its
+  // reply may still come and must not be taken for the next command's. The
+  // next ClearReceive waits it out; LateReplyPending does so without blocking.
+  void ExpectLateReply(int timeoutMs);
+  // True while the late reply is still awaited and has not arrived. Once it
+  // arrives (the next ClearReceive drops it) or its time is up: false.
+  bool LateReplyPending();
   int ParseLine(const std::string& line, ParsedLine& r, int replyMode) const;
   int ParseReply(ParsedLine& r);
   // Waits for one line. The user interface is pumped every kPumpMs meanwhile,

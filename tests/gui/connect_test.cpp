@@ -28,7 +28,7 @@ class ConnectTest : public PanelFixture {
   std::string link_ = Path("camera");
 };
 
-TEST_F(ConnectTest, ACameraSwitchedOnLaterOrReplugedIsReadAt115200) {
+TEST_F(ConnectTest, ACameraSwitchedOnLaterOrRepluggedIsReadAt115200) {
   camera_.reset();
   settings_.commDevice = link_;
   expectConnected_ = false;
