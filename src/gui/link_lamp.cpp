@@ -34,15 +34,22 @@ void LinkLamp::SetState(int online) {
   update();
 }
 
-void LinkLamp::SetDetail(const QString& detail) {
+void LinkLamp::SetDetail(const QString& detail, const QString& more) {
   detail_ = detail;
+  more_ = more;
+  UpdateToolTip();
   update();
 }
 
 void LinkLamp::SetNote(const QString& note) {
   note_ = note;
-  if (look_ == Look::Bar) setToolTip(note);
+  UpdateToolTip();
   update();
+}
+
+void LinkLamp::UpdateToolTip() {
+  if (look_ != Look::Bar) return;
+  setToolTip(note_.isEmpty() || more_.isEmpty() ? note_ + more_ : note_ + "\n\n" + more_);
 }
 
 void LinkLamp::SetProblem(const QString& problem) {
@@ -119,8 +126,11 @@ void LinkLamp::PaintBar(QPainter& p) {
   p.setFont(font());
   qreal right = textRect.right();
   if (!detail_.isEmpty()) {
-    p.drawText(textRect, Qt::AlignVCenter | Qt::AlignRight, detail_);
-    right -= fontMetrics().horizontalAdvance(detail_) + 16;
+    // At most half the bar, so the state and a note keep their room.
+    const QString detail =
+        fontMetrics().elidedText(detail_, Qt::ElideRight, int(textRect.width() / 2));
+    p.drawText(textRect, Qt::AlignVCenter | Qt::AlignRight, detail);
+    right -= fontMetrics().horizontalAdvance(detail) + 16;
   }
   if (!note_.isEmpty()) {
     const qreal left = textRect.left() + QFontMetrics(f).horizontalAdvance(state) + 16;

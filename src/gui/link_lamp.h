@@ -26,8 +26,10 @@ class LinkLamp : public QWidget {
   uint32_t Id() const { return id_; }
   int State() const { return online_; }
   void SetState(int online);
-  // What the bar says besides the state: the port and its speed.
-  void SetDetail(const QString& detail);
+  // What the bar says besides the state: the port and its speed, on one line
+  // (shortened to fit); `more` (the whole reason there is no camera, say) is
+  // in the bar's tooltip.
+  void SetDetail(const QString& detail, const QString& more = {});
   // What just happened that the person should know (a value the camera did
   // not take); empty clears it.
   void SetNote(const QString& note);
@@ -48,11 +50,13 @@ class LinkLamp : public QWidget {
  private:
   QColor Lamp() const;
   void PaintBar(QPainter& p);
+  void UpdateToolTip();
 
   uint32_t id_;
   Look look_;
   int online_ = -1;
   QString detail_;
+  QString more_;
   QString note_;
   QString problem_;
   QString mode_;

@@ -400,11 +400,15 @@ QString CKestrelDlg::PortDescription() const {
 
 void CKestrelDlg::UpdateStatusDetail() {
   QString detail = portNote_.isEmpty() ? PortDescription() : portNote_ + " " + PortDescription();
-  // Why there is no camera: the port's cause and cure, or the speeds tried.
-  if (ui_.LinkState() != 1 && !connection_.Failure().empty())
-    detail += "  \u2014  " + QString::fromStdString(connection_.Failure());
-  userBar_->SetDetail(detail);
-  factoryBar_->SetDetail(detail);
+  // Why there is no camera: the port's cause and cure, or the speeds tried;
+  // its first line in the strip, all of it in the strip's tooltip.
+  QString why;
+  if (ui_.LinkState() != 1 && !connection_.Failure().empty()) {
+    why = QString::fromStdString(connection_.Failure());
+    detail += "  \u2014  " + why.section('\n', 0, 0);
+  }
+  userBar_->SetDetail(detail, why);
+  factoryBar_->SetDetail(detail, why);
 }
 
 void CKestrelDlg::FileDone(const QString& path, const QString& what) {
