@@ -6,6 +6,7 @@
 #include "backup/camera_backup.h"
 #include "correction/links.h"
 #include "correction/lut_table.h"
+#include "service/sensor_memory.h"
 
 namespace kestrel {
 namespace {
@@ -33,6 +34,7 @@ TEST(CameraBackup, RestorePutsBackWhatChangedAndKeepsAnotherCamerasArrays) {
   CCamCmd& cmd = first.link.cmd;
   BackupOptions options;
   options.pauseMs = 0;
+  options.factory = true;  // the AFE registers and the sensor memory too
   std::string archive;
   BackupRun run;
   first.camera.WithModel([](sim::CameraModel& m) {
@@ -52,10 +54,19 @@ TEST(CameraBackup, RestorePutsBackWhatChangedAndKeepsAnotherCamerasArrays) {
   const std::vector<int32_t> flat(1024, 5);
   LutTable ramp{};
   ramp[7] = 99;
+  auto factoryWords = [&] {
+    return first.camera.WithModel([](sim::CameraModel& m) {
+      return std::vector<uint32_t>{m.SensorMemory(1, 0x805),
+                                   static_cast<uint32_t>(m.Array("AFR")[3])};
+    });
+  };
+  const std::vector<uint32_t> factoryBefore = factoryWords();
   first.camera.WithModel([](sim::CameraModel& m) {
     m.SetInt("LR", 1234);
     m.StoreArea(1);
     m.SetInt("LR", 1000);
+    m.SetSensorMemory(1, 0x805, 0x1234);
+    m.Array("AFR")[3] = 0x77;
     return 0;
   });
   ASSERT_EQ(transfer.WriteCorrection(CorrectionKind::PixelBlack, flat.data(), 1), 1);
@@ -68,6 +79,7 @@ TEST(CameraBackup, RestorePutsBackWhatChangedAndKeepsAnotherCamerasArrays) {
   ASSERT_EQ(RestoreCamera(cmd, backup, options, run), 1) << cmd.LastFailure().text;
   EXPECT_EQ(Diff(cmd, backup, options), std::vector<std::string>{});
   EXPECT_EQ(first.camera.WithModel([](sim::CameraModel& m) { return m.AreaInt(1, "LR"); }), 900);
+  EXPECT_EQ(factoryWords(), factoryBefore);
 
   sim::SimOptions another;
   another.cameraId = "B000000002";
@@ -78,7 +90,8 @@ TEST(CameraBackup, RestorePutsBackWhatChangedAndKeepsAnotherCamerasArrays) {
   BackupRun into;
   ASSERT_EQ(RestoreCamera(other, backup, options, into), 1) << other.LastFailure().text;
   EXPECT_NE(into.note.find("left untouched"), std::string::npos) << into.note;
-  EXPECT_EQ(into.skipped.size(), 9u);
+  // Nine correction arrays, the AFE registers, every block of three memories.
+  EXPECT_EQ(into.skipped.size(), 9u + 1u + 3u * kSensorMemoryBlocks);
   differ = Diff(other, backup, options);
   ASSERT_EQ(differ.size(), 1u);
   EXPECT_TRUE(Names(differ, "pixel-black-1.csv: ")) << differ[0];
