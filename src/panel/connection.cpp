@@ -239,10 +239,6 @@ Connection::Search Connection::SearchStep() {
       continue;
     currentArea_ = area;
     searching_ = probing_ = false;
-    // After a probe that went unanswered, this answer may be that probe's,
-    // late: this probe's own may still come, and must not answer the next
-    // command.
-    if (nextProbe_ > 1) cmd_.ExpectLateLine(2 * probes_[nextProbe_ - 1].timeoutMs);
     cmd_.Ui().SetLinkState(1);
     return Search::Found;
   }

@@ -164,10 +164,6 @@ void CCamCmd::ExpectLateReply() {
                     std::chrono::milliseconds(std::min(kLateReplyGraceMs, replyTimeoutMs_));
 }
 
-void CCamCmd::ExpectLateLine(int ms) {
-  lateReplyUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-}
-
 void CCamCmd::WaitOutLateReply() {
   const auto until = lateReplyUntil_;
   lateReplyUntil_ = {};

@@ -131,11 +131,6 @@ class CCamCmd {
 
   const std::string& LastCommand() const { return lastCommand_; }
 
-  // A line may still come for a query that was sent outside a transaction
-  // (a probe of the speed search): the next command first waits up to `ms`
-  // for one line and drops it.
-  void ExpectLateLine(int ms);
-
   // One operation at a time: a transfer, a routine, a replay or a calibration
   // owns the link from its first command to its last (LinkOwner, nested owners
   // count), and timers or clicks that would start a transaction of their own
