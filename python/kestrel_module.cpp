@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "backup/camera_backup.h"
 #include "base/checked_input.h"
 #include "base/settings.h"
+#include "base/tar_archive.h"
+#include "base/text_file.h"
 #include "base/user_interface.h"
 #include "correction/correction_kind.h"
 #include "correction/data_transfer.h"
@@ -351,6 +354,49 @@ class Camera {
     return out;
   }
 
+  // The whole camera into one archive; the members written.
+  std::vector<std::string> Backup(const std::string& path, bool factory) {
+    BackupOptions options;
+    options.factory = factory;
+    options.timeoutMs = timeoutMs_;
+    options.kestrelVersion = KESTREL_VERSION;
+    BackupRun run;
+    std::string archive;
+    Run([&] {
+      const int ok = BackUpCamera(*cmd_, options, archive, run);
+      // A whole archive is kept even when the working settings could not be
+      // put back afterwards: it holds them.
+      std::string why;
+      if (!archive.empty() && !WriteFileAtomically(path, archive, &why))
+        Fail(Failure(FailureKind::FileError, path + ": " + why + "; the backup was not written"));
+      if (!ok) Fail();
+    });
+    return run.done;
+  }
+
+  // A backup checked whole, then written and read back.
+  py::dict Restore(const std::string& path, bool otherCamera) {
+    std::string archive;
+    CheckedBackup backup;
+    std::string why = ReadInputFile(path, kMaxTarBytes, archive);
+    if (why.empty()) why = CheckBackup(archive, backup);
+    if (!why.empty())
+      Raise(Failure(FailureKind::FileError, path + ": " + why + "; nothing was sent"));
+    BackupOptions options;
+    options.otherCamera = otherCamera;
+    options.timeoutMs = timeoutMs_;
+    BackupRun run;
+    Run([&] {
+      if (!RestoreCamera(*cmd_, backup, options, run)) Fail();
+    });
+    py::dict out;
+    out["written"] = run.done;
+    out["checked"] = run.checked;
+    out["skipped"] = run.skipped;
+    out["note"] = run.note;
+    return out;
+  }
+
  private:
   // A failure inside Run: carried out of the unlocked section and raised there.
   struct Failed {
@@ -516,6 +562,14 @@ PYBIND11_MODULE(kestrel, m) {
       .def("info", &Camera::Info,
            "The camera's information: model_name, camera_id, firmware_version, fpga2_version,\n"
            "fpga1_version, user_id.")
+      .def("backup", &Camera::Backup, py::arg("path"), py::arg("factory") = false,
+           "Writes the whole camera into one archive (settings, areas, correction arrays, LUTs, "
+           "aberration, user ID; factory=True adds the AFE registers and the sensor memory); "
+           "returns the members.")
+      .def("restore", &Camera::Restore, py::arg("path"), py::arg("other_camera") = false,
+           "Checks a backup whole, writes it and reads everything back; per-pixel data go into "
+           "a camera of another ID only with other_camera=True. Returns written, checked, "
+           "skipped and note.")
       .def("temperature", &Camera::Temperature,
            "Both sensors' temperatures in degrees Celsius: {'sensor1': float, 'sensor2': "
            "float}.");

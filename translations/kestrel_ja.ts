@@ -1147,6 +1147,14 @@ Balance</source>
         <source>Looking for the camera</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&amp;Back Up Camera…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Res&amp;tore Camera…</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestrel::CLUTDlg</name>
@@ -1519,6 +1527,44 @@ This overwrites the settings stored in each of them.</source>
     <message>
         <source>Reset the parameters in the camera&apos;s flash memory to their defaults?
 This overwrites every parameter stored there; the camera uses the defaults from its next start.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camera backup (*.kbak)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Read before it stopped (no file written): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was written whole.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Backed up %1 parts into %2.
+%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing was sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restore camera %1 from %2?
+This overwrites the working settings, the three setting areas, the correction data, the LUTs, the aberration table and the user ID stored in the camera.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Written before it stopped: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restored and read back equal: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -138,3 +138,15 @@ def test_through_ser2net_with_a_restart_in_between(camsim, tmp_path, scheme, mov
     finally:
         server.terminate()
         server.wait()
+
+
+def test_a_truncated_backup_is_refused_with_nothing_sent(camsim, tmp_path):
+    # A whole backup is slow (the arrays are paced); a file cut short must
+    # fail before anything reaches the camera, which keeps its line rate.
+    cut = tmp_path / "cut.kbak"
+    cut.write_bytes(b"manifest.txt".ljust(512, b"\0") * 3)
+    with kestrel.Camera(camsim) as cam:
+        cam.set("LR", 1234)
+        with pytest.raises(kestrel.Error, match="nothing was sent"):
+            cam.restore(str(cut))
+        assert cam.query("LR") == 1234

@@ -71,6 +71,7 @@ PtyCamera::PtyCamera(SimOptions options) : options_(std::move(options)) {
   } else {
     model_.PowerOn();
   }
+  if (!options_.cameraId.empty()) model_.SetText("ID", options_.cameraId);
   baud_ = BaudOfCode(CodeOfBaud(options_.startBaud)) ? options_.startBaud : 9600;
   model_.baud = baud_;
   model_.SetInt("CBDRT", CodeOfBaud(baud_));

@@ -22,6 +22,7 @@ struct SimOptions {
   bool pace = false;           // every byte takes its 8N1 time at the current speed
   bool checkHostSpeed = true;  // garble when the host's port speed differs
   std::string statePath;       // setting areas survive restarts in this file
+  std::string cameraId;        // the camera ID at power-on instead of the model's (or the state's)
 
   // Fault knobs.
   int latencyMs = 0;                       // before every reply

@@ -10,6 +10,9 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <fstream>
+
+#include "backup/backup_manifest.h"
 #include "common/file_text.h"
 #include "panel/gui/areas_dlg.h"
 #include "panel/gui/comm_select_dlg.h"
@@ -225,6 +228,25 @@ TEST_F(CommTest, SettingFileSavedFromThePanelIsReplayedByOpen) {
   EXPECT_EQ(Model([](sim::CameraModel& m) { return m.Int("LR"); }), 1000);
   EXPECT_EQ(panel_->Table().GetParamInt(ctrl::LR), 1000);
   EXPECT_TRUE(panel_->isEnabled());
+}
+
+// File → Restore Camera… checks the whole backup before anything is sent: a
+// truncated one is refused with its reason.
+TEST_F(CommTest, RestoreRefusesATruncatedBackupWithNothingSent) {
+  Start();
+  BackupManifest manifest;
+  manifest.model = "HX-9302";
+  manifest.cameraId = "A000000001";
+  const std::string archive = PackBackup(manifest, {{"settings.cam", "LR=1000\r\n"}}, 0);
+  chosen_ = Path("cut.kbak");
+  std::ofstream(chosen_, std::ios::binary) << archive.substr(0, archive.size() - 1024);
+  const size_t logged = log_.size();
+  panel_->MenuAction("actionRestoreCamera")->trigger();
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].text.find("truncated"), std::string::npos) << boxes_[0].text;
+  EXPECT_NE(boxes_[0].text.find("Nothing was sent."), std::string::npos);
+  for (size_t i = logged; i < log_.size(); ++i)
+    EXPECT_NE(log_[i].rfind("Tx: ", 0), 0u) << log_[i];
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ void Usage(FILE* out) {
       "  --no-speed-check       do not garble when the host's port speed differs\n"
       "  --state FILE           keep the setting areas and stored data in FILE\n"
       "  --stats FILE           write the counters as JSON on exit\n"
+      "  --camera-id ID         the camera ID (default A000000001, or the state's)\n"
       "  --latency MS           delay before every reply\n"
       "  --late NAME=MS[,...]   delay the replies to these commands by MS more\n"
       "  --reject NAME[,NAME]   answer these commands with an error line\n"
@@ -128,6 +129,8 @@ int main(int argc, char** argv) {
       ok = value(link);
     } else if (a == "--state") {
       ok = value(o.statePath);
+    } else if (a == "--camera-id") {
+      ok = value(o.cameraId) && !o.cameraId.empty() && o.cameraId.size() <= 16;
     } else if (a == "--stats") {
       ok = value(statsPath);
     } else if (a == "--baud") {

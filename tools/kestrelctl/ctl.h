@@ -161,4 +161,9 @@ void WriteValue(JsonWriter& w, const CommandEntry& row, const ParamValue& value)
 int CorrectionStats(Context& ctx, CorrectionKind kind, int sensor, const std::string& file,
                     bool json);
 
+// diff FILE.kbak: the camera against a backup (a file named *.kbak, or a
+// tar archive by its content).
+bool IsBackupFile(const std::string& path);
+int DiffBackup(Context& ctx, const std::string& path);
+
 }  // namespace kestrel::ctl

@@ -41,9 +41,12 @@ int Diff(Context& ctx, const std::vector<std::string>& given) {
   const std::vector<std::string>& args = given;
   const bool json = ctx.json;
   if (args.empty() || args.size() > 2) {
-    PrintError("diff [--json] FILE.cam (against the camera) or diff [--json] A.cam B.cam");
+    PrintError(
+        "diff [--json] FILE.cam (against the camera), diff [--json] A.cam B.cam, or diff [--json] "
+        "FILE.kbak");
     return kUsage;
   }
+  if (args.size() == 1 && IsBackupFile(args[0])) return DiffBackup(ctx, args[0]);
   CCamCmd files(ctx.settings, ctx.ui);  // the command table, for the files
   std::vector<SettingRow> a, b;
   if (int status = ReadRows(files, args[0], a); status != kOk) return status;
@@ -157,8 +160,9 @@ namespace {
 
 const Registrar kRegistrar{
     {"diff",
-     "diff [--json] FILE.cam | diff [--json] A.cam B.cam\n"
-     "                             compare a setting file with the camera, or two files;\n"
+     "diff [--json] FILE.cam | diff [--json] A.cam B.cam | diff [--json] FILE.kbak\n"
+     "                             compare a setting file or a backup with the camera, or two\n"
+     "                             files;\n"
      "                             exit 0 equal, 3 different",
      Diff, Output::Json},
 };

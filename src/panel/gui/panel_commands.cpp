@@ -4,8 +4,10 @@
 #include <QFileInfo>
 #include <QPushButton>
 
+#include "backup/camera_backup.h"
 #include "base/checked_input.h"
 #include "base/file_messages.h"
+#include "base/tar_archive.h"
 #include "base/text_file.h"
 #include "gui/file_dialog.h"
 #include "gui/qt_user_interface.h"
@@ -17,6 +19,7 @@
 #include "panel/gui/kestrel_dlg.h"
 #include "panel/gui/setting_diff_dlg.h"
 #include "protocol/cam_cmd.h"
+#include "service/about_info.h"
 
 namespace kestrel {
 
@@ -286,6 +289,101 @@ void PanelCommands::CompareWithCamera() {
   if (compare_->Compare(QString::fromStdString(path))) ShowTool(&panel_, compare_);
 }
 
+namespace {
+
+QString Listed(const std::vector<std::string>& names) {
+  QStringList list;
+  for (const std::string& n : names)
+    list << QString::fromStdString(n);
+  return list.isEmpty() ? PanelCommands::tr("none") : list.join(", ");
+}
+
+}  // namespace
+
+void PanelCommands::BackUpCamera() {
+  Settings& s = panel_.Config();
+  const std::string path =
+      ChooseFile(&panel_, {true, s.dataPath, "kbak", tr("Camera backup (*.kbak)"), {}});
+  if (path.empty() || !ConfirmOverwrite(ui_, path)) return;
+  s.dataPath = FolderOf(path);
+  BusyScope busy(*this);
+  BackupOptions options;
+  options.factory = s.operatingMode == kModeFactory;
+  options.kestrelVersion = kProgramVersion;
+  BackupRun run;
+  std::string archive;
+  const int ok = kestrel::BackUpCamera(cmd_, options, archive, run);
+  const Failure failure = cmd_.LastFailure();
+  std::string why;
+  // A whole archive is kept even when the working settings could not be put
+  // back afterwards: it holds them.
+  if (!archive.empty() && !WriteFileAtomically(path, archive, &why)) {
+    ui_.Show(Failure(FailureKind::FileError, path + "\nCouldn't write this file\n" + why,
+                     MsgIcon::Warning, "File Save Error"));
+    return;
+  }
+  if (!ok) {
+    ui_.Show(Failure(
+        failure.kind,
+        failure.text + "\n" +
+            (archive.empty()
+                 ? tr("Read before it stopped (no file written): %1")
+                       .arg(Listed(run.done))
+                       .toStdString()
+                 : tr("%1 was written whole.").arg(QString::fromStdString(path)).toStdString()),
+        failure.icon, failure.caption));
+    return;
+  }
+  ui_.Report(tr("Backed up %1 parts into %2.\n%3")
+                 .arg(run.done.size())
+                 .arg(QString::fromStdString(path))
+                 .arg(QString::fromStdString(run.note))
+                 .toStdString(),
+             MsgIcon::Information);
+}
+
+void PanelCommands::RestoreCamera() {
+  Settings& s = panel_.Config();
+  const std::string path =
+      ChooseFile(&panel_, {false, s.dataPath, "kbak", tr("Camera backup (*.kbak)"), {}});
+  if (path.empty()) return;
+  s.dataPath = FolderOf(path);
+  std::string archive;
+  CheckedBackup backup;
+  std::string why = ReadInputFile(path, kMaxTarBytes, archive);
+  if (why.empty()) why = CheckBackup(archive, backup);
+  if (!why.empty()) {
+    ui_.Show(Failure(FailureKind::BadInput,
+                     path + "\n" + why + "\n" + tr("Nothing was sent.").toStdString(),
+                     MsgIcon::Warning, "File Open Error"));
+    return;
+  }
+  if (!ui_.ConfirmFlashWrite(
+          tr("Restore camera %1 from %2?\nThis overwrites the working settings, the three setting "
+             "areas, the correction data, the LUTs, the aberration table and the user ID stored "
+             "in the camera.")
+              .arg(QString::fromStdString(backup.manifest.cameraId))
+              .arg(QFileInfo(QString::fromStdString(path)).fileName())))
+    return;
+  BusyScope busy(*this);
+  BackupOptions options;
+  BackupRun run;
+  const int ok = kestrel::RestoreCamera(cmd_, backup, options, run);
+  const Failure failure = cmd_.LastFailure();
+  panelSettings_.RefreshFromCamera();
+  const std::string note = run.note.empty() ? "" : "\n" + run.note;
+  if (!ok) {
+    ui_.Show(Failure(failure.kind,
+                     failure.text + "\n" +
+                         tr("Written before it stopped: %1").arg(Listed(run.done)).toStdString() +
+                         note,
+                     failure.icon, failure.caption));
+    return;
+  }
+  ui_.Report(tr("Restored and read back equal: %1").arg(Listed(run.checked)).toStdString() + note,
+             run.skipped.empty() ? MsgIcon::Information : MsgIcon::Warning);
+}
+
 // ---------------------------------------------------------------- wiring
 
 PanelCommands* InstallPanelCommands(CKestrelDlg& panel, QtUserInterface& ui) {
@@ -302,6 +400,8 @@ PanelCommands* InstallPanelCommands(CKestrelDlg& panel, QtUserInterface& ui) {
   QObject::connect(&panel, &CKestrelDlg::openRecentRequested, tools, &PanelCommands::OpenFile);
   action("actionSaveAs", &PanelCommands::SaveAs, tools);
   action("actionCompareWithCamera", &PanelCommands::CompareWithCamera, tools);
+  action("actionBackUpCamera", &PanelCommands::BackUpCamera, tools);
+  action("actionRestoreCamera", &PanelCommands::RestoreCamera, tools);
   action("actionReload", &PanelCommands::Reload, tools);
   action("actionLoadSettings", &PanelCommands::LoadSettings, tools);
   action("actionStoreSettings", &PanelCommands::StoreSettings, tools);

@@ -62,6 +62,10 @@ class PanelCommands : public QObject {
   void CameraReset();
   // Asks for a setting file and shows how the camera differs from it.
   void CompareWithCamera();
+  // The whole camera into one archive, and back (the progress window shows
+  // the part and how far; Cancel stops between parts or commands).
+  void BackUpCamera();
+  void RestoreCamera();
   // The comparison window once it has been opened, else null.
   CCompareDlg* CompareWindow() const;
 

@@ -637,6 +637,9 @@ void CKestrelDlg::BuildMenus() {
   save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   unavailable(file->addAction(tr("&Compare with Camera…")), "actionCompareWithCamera");
   file->addSeparator();
+  unavailable(file->addAction(tr("&Back Up Camera…")), "actionBackUpCamera");
+  unavailable(file->addAction(tr("Res&tore Camera…")), "actionRestoreCamera");
+  file->addSeparator();
   QAction* exit = file->addAction(tr("E&xit"));
   exit->setObjectName("actionExit");
   exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
