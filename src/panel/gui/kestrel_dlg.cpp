@@ -342,8 +342,9 @@ void CKestrelDlg::CameraFound() {
     table_.ApplyExposureRule();
     table_.UpdateTimeDisplays();
   });
-  // A camera that refused the speed switch is not read: say why and stop
-  // looking until the person asks again.
+  // A switch left unanswered (the camera may have switched anyway) or a device
+  // lost during it: nothing is read; say why and stop looking until the
+  // person asks again.
   if (!moved) ui_.Show(connection_.LastFailure());
   firstSearch_ = false;
   if (startLoop_) startLoop_->quit();
