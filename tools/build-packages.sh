@@ -25,14 +25,16 @@ if command -v ccache >/dev/null; then
         [[ -z ${CCACHE_CONFIGPATH-} && -f $config ]] && export CCACHE_CONFIGPATH=$config
     done
 fi
+# As many compile jobs as processors, unless the caller chose.
+export DEB_BUILD_OPTIONS=${DEB_BUILD_OPTIONS:-parallel=$(nproc)}
 (cd "$tree" && dpkg-buildpackage -b -us -uc -m"$KESTREL_MAINTAINER")
 
 changes=$(ls "$out"/kestrel_"$version"_*.changes)
 echo "lintian:"
 lintian -I --fail-on error,warning "$changes"
 echo "appstreamcli:"
-for deb in "$out"/kestrel_"$version"_*.deb; do
-    dpkg-deb -x "$deb" "$out/root"
+for deb in "$out"/*_"$version"_*.deb; do
+    [[ $deb == *-dbgsym_* ]] || dpkg-deb -x "$deb" "$out/root"
 done
 appstreamcli validate --no-net "$out"/root/usr/share/metainfo/*.metainfo.xml
 desktop-file-validate "$out"/root/usr/share/applications/kestrel.desktop
