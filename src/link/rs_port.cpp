@@ -239,21 +239,7 @@ std::string CRsPort::DiscardInput() {
 }
 
 int CRsPort::Read(uint8_t* dst, int count, int timeoutMs) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  int k = 0;
-  for (;;) {
-    const int n = ring_.Read(dst + k, count - k);
-    if (n == 0 && lost_.load()) break;  // nothing more will come
-    k += n;
-    if (k >= count) break;
-    const auto now = Clock::now();
-    if (now >= deadline) break;
-    if (n == 0)
-      WaitForBytes(
-          static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
-  }
-  return k;
+  return ReadFromRing(ring_, lost_, dst, count, timeoutMs, [this](int ms) { WaitForBytes(ms); });
 }
 
 void CRsPort::WaitForBytes(int timeoutMs) {

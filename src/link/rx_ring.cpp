@@ -78,7 +78,7 @@ void RxRing::Interrupt() {
 }
 
 int ReadFromRing(RxRing& ring, const std::atomic<bool>& lost, uint8_t* dst, int count,
-                 int timeoutMs) {
+                 int timeoutMs, const std::function<void(int)>& wait) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   int k = 0;
@@ -89,9 +89,13 @@ int ReadFromRing(RxRing& ring, const std::atomic<bool>& lost, uint8_t* dst, int 
     if (k >= count) break;
     const auto now = Clock::now();
     if (now >= deadline) break;
-    if (n == 0)
-      ring.WaitForData(
-          static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
+    if (n != 0) continue;
+    const int ms =
+        static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count());
+    if (wait)
+      wait(ms);
+    else
+      ring.WaitForData(ms);
   }
   return k;
 }

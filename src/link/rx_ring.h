@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 namespace kestrel {
@@ -51,9 +52,11 @@ class RxRing {
   std::condition_variable roomCv_;
 };
 
-// A port's Read over its ring: up to count bytes, sleeping on the receive
-// thread's signal until they arrive, `lost` is set or timeoutMs has passed.
+// A port's Read over its ring: up to count bytes, sleeping while none are
+// there until they arrive, `lost` is set or timeoutMs has passed. `wait`
+// sleeps at most the milliseconds it is given; without it the ring's own
+// signal from the receive thread wakes the reader.
 int ReadFromRing(RxRing& ring, const std::atomic<bool>& lost, uint8_t* dst, int count,
-                 int timeoutMs);
+                 int timeoutMs, const std::function<void(int)>& wait = {});
 
 }  // namespace kestrel
