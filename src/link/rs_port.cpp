@@ -1,6 +1,7 @@
 #include "link/rs_port.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "link/line_speed.h"
 #include "link/port_messages.h"
@@ -21,6 +23,21 @@ namespace kestrel {
 namespace {
 
 constexpr int kWriteTimeoutMs = 20000;
+
+// One byte's time on the line: start bit, eight data bits, stop bit.
+int64_t ByteNs(int baud) {
+  return baud > 0 ? 10'000'000'000LL / baud : 1'000'000;
+}
+
+// Switches the driver's low-latency flag; true when it changed. Drivers
+// without the flag (pseudo-terminals, some adapters) refuse, which is fine.
+bool SetLowLatency(int fd, bool on) {
+  serial_struct serial{};
+  if (::ioctl(fd, TIOCGSERIAL, &serial) != 0) return false;
+  if (((serial.flags & ASYNC_LOW_LATENCY) != 0) == on) return false;
+  serial.flags = on ? serial.flags | ASYNC_LOW_LATENCY : serial.flags & ~ASYNC_LOW_LATENCY;
+  return ::ioctl(fd, TIOCSSERIAL, &serial) == 0;
+}
 
 tcflag_t SizeOf(int byteSize) {
   switch (byteSize) {
@@ -125,6 +142,12 @@ int CRsPort::Open(const std::string& portName, int baud, int byteSize, int stopB
   if (speed == B0 || ::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0)
     return Fail(fd, Kind::Other, EINVAL);
   if (::tcsetattr(fd, TCSANOW, &tio) != 0) return Fail(fd, Kind::Other, errno);
+  byteNs_ = ByteNs(baud);
+
+  // A USB adapter holds a short reply until its latency timer runs out (16 ms
+  // on FTDI chips: over ten exchanges' worth of line time at 115200 bit/s)
+  // unless the port asks for low latency; Close puts the flag back.
+  lowLatencySet_ = SetLowLatency(fd, true);
 
   // Raise DTR. Devices without modem lines (pseudo-terminals) refuse; that is fine.
   int dtr = TIOCM_DTR;
@@ -271,11 +294,15 @@ void CRsPort::WaitForBytes(int timeoutMs) {
 int CRsPort::SetSpeed(int baud) {
   termios tio{};
   const speed_t speed = TerminalSpeed(baud);
+  // The hardware may still be sending the last two bytes written (one in its
+  // buffer, one on the line): they leave at the old speed.
+  if (fd_ >= 0) std::this_thread::sleep_for(2 * std::chrono::nanoseconds(byteNs_));
   if (fd_ < 0 || ::tcgetattr(fd_, &tio) != 0 || speed == B0 || ::cfsetispeed(&tio, speed) != 0 ||
       ::cfsetospeed(&tio, speed) != 0 || ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
     lastError_ = PortOpenError{PortOpenError::Kind::Other, fd_ < 0 ? EBADF : EINVAL, 0};
     return 0;
   }
+  byteNs_ = ByteNs(baud);
   return 1;
 }
 
@@ -293,8 +320,8 @@ int CRsPort::Write(const uint8_t* bytes, int count) {
   std::lock_guard<std::mutex> lock(portMutex_);
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
-  // One byte at a time, each handed to the driver and drained before the next:
-  // this paces the camera's serial input.
+  // One byte at a time, each handed to the driver and taken by the hardware
+  // before the next: this paces the camera's serial input.
   for (int i = 0; i < count; ++i) {
     for (;;) {
       ssize_t n = ::write(fd_, bytes + i, 1);
@@ -314,9 +341,30 @@ int CRsPort::Write(const uint8_t* bytes, int count) {
       }
       return 0;  // EIO and the like: the bytes did not go out; errno says why
     }
-    ::tcdrain(fd_);
+    if (!WaitUntilTaken(deadline)) {
+      errno = ETIMEDOUT;
+      return 0;
+    }
   }
   return 1;
+}
+
+bool CRsPort::WaitUntilTaken(std::chrono::steady_clock::time_point deadline) {
+  // tcdrain() would wait for the byte to leave the shift register, but a
+  // serial driver checks that in steps of a whole kernel tick (4 ms at the
+  // usual 250 Hz): forty byte times or more at 115200 bit/s for every byte. The
+  // driver's own queue empties as soon as the hardware has the byte, so it
+  // is watched instead, at the pace one byte takes on the line.
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+      ::tcdrain(fd_);  // a device that cannot tell
+      return true;
+    }
+    if (queued <= 0) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::nanoseconds(byteNs_));
+  }
 }
 
 int CRsPort::Close() {
@@ -329,7 +377,9 @@ int CRsPort::Close() {
   if (readerSignal_ >= 0) SignalReader();
   if (thread_.joinable()) thread_.join();
   if (fd_ >= 0) {
-    // Let the next program (or our own next open) have the port.
+    // Let the next program (or our own next open) have the port as it was.
+    if (lowLatencySet_) SetLowLatency(fd_, false);
+    lowLatencySet_ = false;
     ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -72,11 +73,15 @@ class CRsPort : public Transport {
   // The reader's sleep: on the port itself and on the receive thread's signal.
   void WaitForBytes(int timeoutMs);
   void SignalReader();
+  // After a byte was written: true once the driver's queue is empty.
+  bool WaitUntilTaken(std::chrono::steady_clock::time_point deadline);
   void MarkLost(int error);
   int Fail(int fd, PortOpenError::Kind kind, int error);
 
   std::string name_;
   int fd_ = -1;
+  int64_t byteNs_ = 1'000'000;  // one byte's time at the port's speed
+  bool lowLatencySet_ = false;  // Open switched the driver's low-latency flag on
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
   int readerSignal_ = -1;  // eventfd: the receive thread stored bytes for a sleeping reader
