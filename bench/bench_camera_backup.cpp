@@ -1,27 +1,46 @@
 // A whole-camera backup and restore against the paced simulated camera at
 // 115200 bit/s: each part's wall time against its wire time (the simulator's
-// own account) plus the pacing pauses of the correction transfers.
+// own account) plus its pacing pauses: those between the lines of a correction
+// transfer and the one before each store of a setting area.
+//
+// The first round runs as shipped and gives the wholes. A part's ratio in one
+// run is at the mercy of a stall of a shared machine, so four more rounds
+// follow without the correction transfers' pauses (every part other than the
+// arrays is as shipped, the arrays are measured against their wire time
+// alone, and a round takes a minute), and each part is judged by its median
+// over the five rounds.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "backup/camera_backup.h"
 #include "base/user_interface.h"
+#include "panel/areas.h"
 #include "sim/pty_camera.h"
 
 using namespace kestrel;
 
 namespace {
 
+constexpr int kRounds = 5;
+constexpr double kTarget = 1.10;
+
 struct Account {
   double modelled = 0;
   uint64_t lines = 0;
 };
 
-// Runs one operation and prints every part's ratio; returns the worst.
+bool IsArray(const std::string& name) {
+  return name.starts_with("pixel-") || name.starts_with("high-") || name.starts_with("shading-");
+}
+
+// Runs one operation and returns every part's ratio, printing them when asked.
 template <typename Run>
-double Measure(const char* what, sim::PtyCamera& camera, BackupOptions options, Run run) {
+std::map<std::string, double> Measure(const std::string& what, sim::PtyCamera& camera,
+                                      BackupOptions options, bool print, Run run) {
   std::map<std::string, Account> parts;
   std::string current;
   sim::SimStats last = camera.Stats();
@@ -36,27 +55,35 @@ double Measure(const char* what, sim::PtyCamera& camera, BackupOptions options, 
   };
   BackupRun result;
   if (!run(options, result)) {
-    std::printf("%s failed\n", what);
-    return 0;
+    std::printf("%s failed\n", what.c_str());
+    return {};
   }
+  std::map<std::string, double> ratios;
   double worst = 0, wall = 0, ideal = 0;
   for (const auto& [name, seconds] : result.seconds) {
     const Account& a = parts[name];
-    const bool paced =
-        name.starts_with("pixel-") || name.starts_with("high-") || name.starts_with("shading-");
     // A restore writes and reads each array back: both transfers pause.
-    const double wire = a.modelled + (paced ? a.lines * options.pauseMs / 1000.0 : 0.0);
-    const double ratio = wire > 0 ? seconds / wire : 0;
-    std::printf("  %-8s %-34s %8.3f s, wire+pacing %8.3f s, ratio %.3f\n", what, name.c_str(),
-                seconds, wire, ratio);
-    if (ratio > worst) worst = ratio;
+    double wire = a.modelled + (IsArray(name) ? a.lines * options.pauseMs / 1000.0 : 0.0);
+    if (what == "restore" && name.starts_with("area")) wire += kStorePauseMs / 1000.0;
+    if (wire <= 0) continue;  // a part that sends nothing
+    const double ratio = seconds / wire;
+    ratios[name] = ratio;
+    if (print)
+      std::printf("  %-8s %-34s %8.3f s, wire+pacing %8.3f s, ratio %.3f\n", what.c_str(),
+                  name.c_str(), seconds, wire, ratio);
+    worst = std::max(worst, ratio);
     wall += seconds;
     ideal += wire;
   }
-  std::printf(
-      "%s: %.1f s in all, wire+pacing %.1f s, ratio %.3f, worst part %.3f (target <= 1.10)\n", what,
-      wall, ideal, wall / ideal, worst);
-  return worst;
+  if (print)
+    std::printf("%s: %.1f s in all, wire+pacing %.1f s, ratio %.3f, worst part %.3f\n",
+                what.c_str(), wall, ideal, wall / ideal, worst);
+  return ratios;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
 }
 
 }  // namespace
@@ -75,13 +102,37 @@ int main() {
     std::fprintf(stderr, "cannot open the simulated camera\n");
     return 1;
   }
-  BackupOptions options;
-  std::string archive;
-  Measure("backup", camera, options,
-          [&](const BackupOptions& o, BackupRun& r) { return BackUpCamera(cmd, o, archive, r); });
-  CheckedBackup backup;
-  if (!CheckBackup(archive, backup).empty()) return 1;
-  Measure("restore", camera, options,
-          [&](const BackupOptions& o, BackupRun& r) { return RestoreCamera(cmd, backup, o, r); });
+  std::map<std::string, std::vector<double>> seen;  // "backup lut-1.txt" -> ratio per round
+  for (int round = 0; round < kRounds; ++round) {
+    BackupOptions options;
+    if (round > 0) options.pauseMs = 0;
+    const bool print = round == 0;
+    std::string archive;
+    CheckedBackup backup;
+    auto keep = [&](const std::string& what, const std::map<std::string, double>& ratios) {
+      for (const auto& [name, ratio] : ratios)
+        seen[what + " " + name].push_back(ratio);
+      return !ratios.empty();
+    };
+    if (!keep("backup", Measure("backup", camera, options, print,
+                                [&](const BackupOptions& o, BackupRun& r) {
+                                  return BackUpCamera(cmd, o, archive, r);
+                                })) ||
+        !CheckBackup(archive, backup).empty() ||
+        !keep("restore",
+              Measure("restore", camera, options, print, [&](const BackupOptions& o, BackupRun& r) {
+                return RestoreCamera(cmd, backup, o, r);
+              })))
+      return 1;
+  }
+  std::printf("\nEach part: the median of %d rounds\n", kRounds);
+  int over = 0;
+  for (const auto& [name, ratios] : seen) {
+    const double m = Median(ratios);
+    over += m > kTarget;
+    std::printf("  %-44s %.3f%s\n", name.c_str(), m, m > kTarget ? "  over the target" : "");
+  }
+  std::printf("%d of %zu parts over %.2f x their wire and pacing time\n", over, seen.size(),
+              kTarget);
   return 0;
 }

@@ -63,7 +63,7 @@ int LoadSettingsArea(CCamCmd& cmd, int& currentArea, int area, SettingsPanel* pa
 
 int StoreSettingsArea(CCamCmd& cmd, int& currentArea, int area, int timeoutMs) {
   currentArea = area;
-  Pause(20);
+  Pause(kStorePauseMs);
   return SendStore(cmd, area, timeoutMs);
 }
 
@@ -79,7 +79,7 @@ int ReloadSettings(CCamCmd& cmd, int& currentArea, SettingsPanel* panel) {
 int StoreAllAreas(CCamCmd& cmd, Reporter& reporter) {
   int failures = 0;
   for (int area : {kAreaUser2, kAreaUser1, kAreaFactory}) {
-    Pause(20);
+    Pause(kStorePauseMs);
     if (SendStore(cmd, area, 20000) == 1) continue;
     ++failures;
     const Failure& why = cmd.LastFailure();

@@ -34,8 +34,10 @@ inline constexpr const char* kStoredText = "Completed to store current setting d
 // "Load settings": current area := area; "LD" (20000 ms); refresh on success.
 [[nodiscard]] int LoadSettingsArea(CCamCmd& cmd, int& currentArea, int area, SettingsPanel* panel,
                                    int timeoutMs = 20000);
-// "Store settings": current area := area; "SA" 1|2 or "SA00" 0 (20000 ms).
-// Another area sends nothing and fails (BadInput).
+// The pause before each store of "Store settings" and "Store All".
+inline constexpr int kStorePauseMs = 20;
+// "Store settings": current area := area; after kStorePauseMs, "SA" 1|2 or
+// "SA00" 0 (20000 ms). Another area sends nothing and fails (BadInput).
 [[nodiscard]] int StoreSettingsArea(CCamCmd& cmd, int& currentArea, int area,
                                     int timeoutMs = 20000);
 // "Reload": "EB" 0, then "EA" into the current area, then refresh.
