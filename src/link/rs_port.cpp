@@ -233,7 +233,9 @@ void CRsPort::ReceiveLoop() {
       // With VMIN and VTIME at 0 an empty queue reads as 0 bytes: DiscardInput
       // took what poll reported. Only with the hang-up flag is it the end.
       if (n == 0 && !(fds[0].revents & (POLLHUP | POLLERR))) continue;
-      MarkLost(error);  // end of file or a read error: the device went away
+      // End of file or a read error: the device went away. A read racing the
+      // other end's close gives EIO; with the hang-up flag seen, that is the reason.
+      MarkLost(fds[0].revents & POLLHUP ? 0 : error);
       break;
     }
     if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
